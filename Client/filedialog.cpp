@@ -1,0 +1,85 @@
+#include "filedialog.h"
+
+#include <QFileDialog>
+#include <QQueue>
+
+namespace {
+
+struct Seam
+{
+    QQueue<QString> answers;
+    QList<QString> history;
+    bool answerUnqueued = false;
+};
+
+Seam &seam()
+{
+    static Seam instance;
+    return instance;
+}
+
+// Returns true and sets `answer` when the seam answers instead of a window.
+bool answeredBySeam(const QString &caption, QString *answer)
+{
+    Seam &s = seam();
+    if (s.answers.isEmpty() && !s.answerUnqueued)
+        return false;
+    *answer = s.answers.isEmpty() ? QString() : s.answers.dequeue();
+    s.history.append(caption);
+    return true;
+}
+
+}  // namespace
+
+QString FileDialog::getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                    const QString &filter)
+{
+    QString answer;
+    if (answeredBySeam(caption, &answer))
+        return answer;
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+QString FileDialog::getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                    const QString &filter)
+{
+    QString answer;
+    if (answeredBySeam(caption, &answer))
+        return answer;
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString FileDialog::getExistingDirectory(QWidget *parent, const QString &caption,
+                                         const QString &dir)
+{
+    QString answer;
+    if (answeredBySeam(caption, &answer))
+        return answer;
+    return QFileDialog::getExistingDirectory(parent, caption, dir);
+}
+
+void FileDialog::setNextFileName(const QString &fileName)
+{
+    seam().answers.enqueue(fileName);
+}
+
+void FileDialog::setAnswerUnqueued(bool enabled)
+{
+    seam().answerUnqueued = enabled;
+}
+
+int FileDialog::pendingAnswers()
+{
+    return seam().answers.size();
+}
+
+QList<QString> FileDialog::history()
+{
+    return seam().history;
+}
+
+void FileDialog::reset()
+{
+    seam().answers.clear();
+    seam().history.clear();
+}

@@ -1,0 +1,10 @@
+#include "resources.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    initClientResources();
+    return 0;
+}

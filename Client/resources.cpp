@@ -1,0 +1,8 @@
+#include "resources.h"
+
+#include <QtGlobal>
+
+void initClientResources()
+{
+    Q_INIT_RESOURCE(client);
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+// A stand-in for the accommodation office's HTTP/JSON server.
+//
+// It speaks the same paths, verbs and keys over real HTTP on loopback, keeps
+// its records in memory (loaded from a JSON fixture), computes what the real
+// server computes for the client, records every request and can be told to
+// fail. Tests run it in-process: the client's nested event loops serve its
+// sockets on the same thread. The standin-server executable runs it alone.
+
+#include <QAbstractHttpServer>
+#include <QByteArray>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace StandIn {
+
+// One request as it arrived on the wire.
+struct Request
+{
+    QByteArray method;                             // "GET", "POST", "PUT", "DELETE"
+    QString path;                                  // decoded path, always with a leading "/"
+    QString query;                                 // raw query text without "?", as sent
+    QList<QPair<QByteArray, QByteArray>> headers;  // in arrival order, names as sent
+    QByteArray body;
+
+    // Case-insensitive header lookup; empty when absent.
+    QByteArray header(const QByteArray &name) const;
+    bool hasHeader(const QByteArray &name) const;
+    // Value of a query item, parsed leniently (the client does not encode values).
+    QString queryValue(const QString &key) const;
+    bool hasQueryItem(const QString &key) const;
+    // The body parsed as JSON (null document when it is not JSON).
+    QJsonDocument json() const;
+};
+
+// What a handler answers.
+struct Reply
+{
+    int status = 200;
+    QByteArray body;
+    QByteArray contentType = "application/json";
+    bool noReply = false;  // keep the connection open and never answer
+
+    static Reply json(const QJsonValue &value, int status = 200);
+    static Reply error(int status, const QString &message);  // {"Ok": false, "message": ...}
+    static Reply empty(int status = 200);                    // zero-byte body
+};
+
+enum class FailureKind {
+    Status,     // the given status with the given body
+    NotJson,    // 200 with a body that is not JSON
+    OkFalse,    // 200 with {"Ok": false, "message": ...}
+    EmptyBody,  // 200 with a zero-byte body
+    NoReply     // the reply never comes
+};
+
+struct Failure
+{
+    FailureKind kind = FailureKind::Status;
+    int status = 500;
+    QByteArray body = "{\"Ok\": false, \"message\": \"Injected failure\"}";
+    // 0: every matching call fails. n > 0: only the n-th matching call counted
+    // from the injection fails; the others are served normally.
+    int onlyCall = 0;
+};
+
+class Server : public QAbstractHttpServer
+{
+    Q_OBJECT
+
+public:
+    // Handler of one route. `parts` are the path's segments without the
+    // leading "/"; for "persons/7/accommodation" they are {"persons", "7", "accommodation"}.
+    using Handler = std::function<Reply(const Request &request, const QStringList &parts)>;
+
+    explicit Server(QObject *parent = nullptr);
+    ~Server() override;
+
+    // Data. A fixture is a JSON object: one array per collection ("districts",
+    // "regions", ...), "users" with their passwords and permissions, and
+    // "globals" with one member per globals document.
+    bool loadFixture(const QString &path, QString *error = nullptr);
+    void loadFixture(const QJsonObject &data);
+    static QString demoFixturePath();
+
+    // Listens on 127.0.0.1; port 0 lets the OS choose. Returns the port, 0 on failure.
+    quint16 start(quint16 port = 0);
+    quint16 port() const;
+    QString rootUrl() const;  // "http://127.0.0.1:<port>/"
+
+    // The record of every request, in arrival order.
+    QList<Request> requests() const;
+    // Requests with this method (or "*") whose path (without query) equals `path`;
+    // `path` may be given with or without its leading "/".
+    QList<Request> requestsTo(const QByteArray &method, const QString &path) const;
+    void clearRequests();
+
+    // Failure injection per method ("*" for any) and path (without query,
+    // with or without leading "/"). Later injections for the same key replace earlier ones.
+    void injectFailure(const QByteArray &method, const QString &path, const Failure &failure);
+    void clearFailures();
+
+    // Direct access to the stored data, for tests.
+    QJsonArray collection(const QString &name) const;   // stored form (reference ids, no nesting)
+    QJsonObject record(const QString &collection, int id) const;
+    void setCollection(const QString &name, const QJsonArray &rows);
+    QJsonValue global(const QString &name) const;
+    void setGlobal(const QString &name, const QJsonValue &value);
+    // The token the server issued at the last successful sign-in (empty before).
+    QString lastToken() const;
+
+    // Extension point for endpoints that later windows need. `pattern` is a
+    // path without leading "/" whose "*" segments match any one segment,
+    // e.g. "persons/*/accommodation". Routes added later win over earlier
+    // ones and over the generic collections.
+    void route(const QByteArray &method, const QString &pattern, Handler handler);
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+
+private:
+    struct Private;
+    Private *d;
+};
+
+}  // namespace StandIn
