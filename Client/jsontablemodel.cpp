@@ -1,0 +1,177 @@
+#include "jsontablemodel.h"
+
+#include "global.h"
+
+#include <QJsonArray>
+
+JsonTableModel::JsonTableModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+int JsonTableModel::rowCount(const QModelIndex &) const
+{
+    return storedRowCount;
+}
+
+int JsonTableModel::columnCount(const QModelIndex &) const
+{
+    return storedColumnCount;
+}
+
+void JsonTableModel::setJson(const QJsonDocument &json)
+{
+    document = json;
+    beginResetModel();
+    rows.clear();
+
+    QJsonArray source;
+    if (json.isObject()) {
+        storedRowCount = 1;
+        source.append(json.object());
+    } else {
+        source = json.array();
+        storedRowCount = int(source.size());
+    }
+
+    if (storedRowCount != 0) {
+        storedColumnCount = order.isEmpty() ? int(source.first().toObject().size())
+                                            : int(order.size());
+        rows.reserve(storedRowCount);
+        for (const QJsonValue &value : std::as_const(source))
+            rows.append(value.toObject());
+    }
+    endResetModel();
+}
+
+QJsonDocument JsonTableModel::getJson() const
+{
+    return document;
+}
+
+void JsonTableModel::setHeaders(const Headers &headers)
+{
+    QStringList keys;
+    keys.reserve(headers.size());
+    for (qsizetype i = 0; i < headers.size(); ++i) {
+        setHeaderData(int(i), Qt::Horizontal, headers.at(i).first, Qt::DisplayRole);
+        keys.append(headers.at(i).second);
+    }
+    setOrder(keys);
+}
+
+void JsonTableModel::setOrder(const QStringList &newOrder)
+{
+    order = newOrder;
+    orderParts.clear();
+    orderParts.reserve(order.size());
+    for (const QString &key : std::as_const(order))
+        orderParts.append(key.split(QLatin1Char('.')));
+}
+
+bool JsonTableModel::setHeaderData(int section, Qt::Orientation orientation,
+                                   const QVariant &value, int role)
+{
+    if (section < 0)
+        return false;
+    if (role == Qt::DisplayRole) {
+        while (labels.size() <= section)
+            labels.append(QString());
+        labels[section] = value.toString();
+        if (section < storedColumnCount)
+            emit headerDataChanged(orientation, section, section);
+        return true;
+    }
+    if (role == Qt::TextAlignmentRole) {
+        alignments.insert(section, static_cast<Qt::AlignmentFlag>(value.toInt()));
+        return true;
+    }
+    return false;
+}
+
+QString JsonTableModel::firstRowKey(int position) const
+{
+    if (rows.isEmpty() || position < 0)
+        return QString();
+    const QStringList keys = rows.first().keys();
+    return position < keys.size() ? keys.at(position) : QString();
+}
+
+QStringList JsonTableModel::keyPartsAt(int column) const
+{
+    if (column >= 0 && column < orderParts.size())
+        return orderParts.at(column);
+    const QString key = firstRowKey(column);
+    return key.isEmpty() ? QStringList() : key.split(QLatin1Char('.'));
+}
+
+namespace {
+QVariant toVariant(const QString &key)
+{
+    return key.isEmpty() ? QVariant() : QVariant(key);
+}
+}  // namespace
+
+QVariant JsonTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical)
+        return QAbstractTableModel::headerData(section, orientation, role);
+
+    switch (role) {
+    case Qt::DisplayRole:
+        if (section >= 0 && section < labels.size())
+            return labels.at(section);
+        if (section >= 0 && section < order.size())
+            return order.at(section);
+        return toVariant(firstRowKey(section));
+    case Qt::UserRole:
+        // A section beyond a non-empty order is outside the model's columns.
+        if (!order.isEmpty())
+            return section >= 0 && section < order.size() ? QVariant(order.at(section))
+                                                          : QVariant();
+        return toVariant(firstRowKey(section));
+    case Qt::TextAlignmentRole:
+        return int(alignments.value(section, Qt::AlignLeft));
+    default:
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+}
+
+QVariant JsonTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() < 0 || index.column() < 0 || index.row() >= rows.size())
+        return QVariant();
+
+    if (role == Qt::DisplayRole) {
+        const QStringList parts = keyPartsAt(index.column());
+        if (parts.isEmpty())
+            return QVariant();
+        return Global::traverseJson(rows.at(index.row()), parts).toVariant();
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const auto it = alignments.constFind(index.column());
+        const int horizontal = it != alignments.cend() ? int(it.value()) : int(Qt::AlignLeft);
+        return horizontal | int(Qt::AlignVCenter);
+    }
+    return QVariant();
+}
+
+QJsonObject JsonTableModel::objectAt(int row) const
+{
+    if (row < 0 || row >= storedRowCount || row >= rows.size())
+        return QJsonObject();
+    return rows.at(row);
+}
+
+void JsonTableModel::setObjectAt(int row, const QJsonObject &object)
+{
+    if (row < 0 || row >= storedRowCount || row >= rows.size())
+        return;
+    rows[row] = object;
+    emit dataChanged(index(row, 0), index(row, storedColumnCount - 1), {});
+}
+
+QVariant JsonTableModel::getValue(const QJsonObject &object, const QString &key) const
+{
+    return Global::traverseJson(object, key).toVariant();
+}

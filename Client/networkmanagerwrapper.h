@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QUrl>
+
+class QNetworkReply;
+
+// The network access manager every window owns for its requests. It adds
+// the JSON content type and, when asked, the signed-in user's bearer header,
+// can wait for a reply in a nested event loop, and shows "Request failed"
+// for every failed reply unless its checks are disabled.
+//
+// Replies belong to the caller, who deletes them when done.
+class NetworkManagerWrapper : public QNetworkAccessManager
+{
+    Q_OBJECT
+
+public:
+    explicit NetworkManagerWrapper(QObject *parent = nullptr);
+
+    void setChecksDisabled();
+    void setChecksEnabled();
+    bool areChecksEnabled() const { return checksEnabled; }
+
+    QNetworkRequest prepareRequest(const QUrl &url, bool authorize) const;
+
+    QNetworkReply *getUrl(const QUrl &url, bool authorize, bool sync);
+    QNetworkReply *deleteUrl(const QUrl &url, bool authorize, bool sync);
+    QNetworkReply *postUrl(const QUrl &url, const QJsonDocument &body, bool authorize, bool sync);
+    QNetworkReply *putUrl(const QUrl &url, const QJsonDocument &body, bool authorize, bool sync);
+
+    // Every request ends as a failure after this long without data
+    // (a server that accepts and never answers must not freeze the program).
+    static int transferTimeout();
+    // Tests shorten the time-out; the program keeps the default of 60 s.
+    static void setTransferTimeoutForTesting(int milliseconds);
+
+    // Waits in a nested event loop until this manager has finished `reply`
+    // and every slot on finished() has handled it.
+    void waitFor(QNetworkReply *reply);
+
+public slots:
+    void checkRequestResult(QNetworkReply *reply);
+
+private:
+    QNetworkReply *finish(QNetworkReply *reply, bool sync);
+
+    bool checksEnabled = true;
+};
