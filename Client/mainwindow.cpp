@@ -1,0 +1,185 @@
+#include "mainwindow.h"
+
+#include "permissionmanager.h"
+#include "permissionsaware.h"
+#include "subwindowsawarewidget.h"
+#include "ui_mainwindow.h"
+
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+    , connectionChecker(nullptr)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("ЛОМИ II v.1.1.0.0"));
+
+    connect(ui->minimizeChildButton, &QPushButton::clicked, this, &MainWindow::minimizeChild);
+    connect(ui->restoreChildButton, &QPushButton::clicked, this, &MainWindow::restoreChild);
+    connect(ui->closeChildButton, &QPushButton::clicked, this, [this] { closeChild(nullptr); });
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::unminimizeChild);
+    connect(&loginWrapper, &LoginWrapper::loginCompleted, this, &MainWindow::updateLogin);
+    connect(ui->changeUserButton, &QPushButton::clicked, this, &MainWindow::relogin);
+
+    registerWindows();
+
+    connect(PermissionManager::instance(), &PermissionManager::permissionsUpdated, this,
+            &MainWindow::updatePermissions);
+
+    refreshChildControlButtons();
+    ui->registerPersonAction->activate(QAction::Trigger);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::registerWindows()
+{
+    // Windows are registered here, in menu order, as they become available.
+}
+
+void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
+{
+    widget->setAttribute(Qt::WA_DeleteOnClose, false);
+    widget->installEventFilter(this);
+
+    if (action) {
+        connect(action, &QAction::triggered, this, [this, widget] { openChild(widget); });
+        if (auto *aware = dynamic_cast<PermissionsAware *>(widget))
+            actionMap[aware->getPermissionNode()].append(action);
+    }
+
+    if (auto *aware = qobject_cast<SubwindowsAwareWidget *>(widget)) {
+        connect(aware, &SubwindowsAwareWidget::addingSubwindow, this, &MainWindow::openChild);
+        connect(aware, &SubwindowsAwareWidget::closingSubwindow, this, &MainWindow::closeChild);
+    }
+}
+
+QMdiSubWindow *MainWindow::topmostMaximized() const
+{
+    const auto windows = ui->mdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        if ((*it)->isMaximized())
+            return *it;
+    }
+    return nullptr;
+}
+
+QMdiSubWindow *MainWindow::subWindowOf(QWidget *widget) const
+{
+    const auto windows = ui->mdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (QMdiSubWindow *window : windows) {
+        if (window->widget() == widget)
+            return window;
+    }
+    return nullptr;
+}
+
+void MainWindow::openChild(QWidget *widget)
+{
+    if (QMdiSubWindow *existing = subWindowOf(widget)) {
+        ui->mdiArea->setActiveSubWindow(existing);
+        if (widget->isMinimized())
+            widget->showMaximized();
+        return;
+    }
+    ui->mdiArea->addSubWindow(widget);
+    widget->showMaximized();
+    QMetaObject::invokeMethod(widget, "handleUpdate");
+}
+
+void MainWindow::closeChild(QWidget *widget)
+{
+    // A child named by the caller is taken out of its frame whatever its
+    // state: a frame closed with its child inside would delete the child,
+    // and the child is reused for the whole run. The top bar's button (no
+    // widget) closes the topmost maximised child.
+    QMdiSubWindow *frame = widget ? subWindowOf(widget) : topmostMaximized();
+    if (!frame)
+        return;
+    QWidget *child = frame->widget();
+    ui->mdiArea->removeSubWindow(child);
+    frame->close();
+    if (child)
+        child->close();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget)
+        return false;
+    if (event->type() == QEvent::Close) {
+        closeChild(widget);
+        QTimer::singleShot(10, this, &MainWindow::refreshChildControlButtons);
+    } else if (event->type() == QEvent::WindowStateChange) {
+        QTimer::singleShot(10, this, &MainWindow::refreshChildControlButtons);
+    }
+    return false;
+}
+
+void MainWindow::minimizeChild()
+{
+    if (QMdiSubWindow *frame = topmostMaximized())
+        frame->showMinimized();
+}
+
+void MainWindow::restoreChild()
+{
+    if (QMdiSubWindow *frame = topmostMaximized()) {
+        if (frame->widget())
+            frame->widget()->showNormal();
+    }
+}
+
+void MainWindow::unminimizeChild(QMdiSubWindow *subWindow)
+{
+    if (subWindow && subWindow->isMinimized())
+        subWindow->showNormal();
+}
+
+void MainWindow::refreshChildControlButtons()
+{
+    bool anyMaximized = false;
+    const auto windows = ui->mdiArea->subWindowList();
+    for (QMdiSubWindow *window : windows)
+        anyMaximized = anyMaximized || window->isMaximized();
+    ui->minimizeChildButton->setVisible(anyMaximized);
+    ui->restoreChildButton->setVisible(anyMaximized);
+    ui->closeChildButton->setVisible(anyMaximized);
+}
+
+void MainWindow::updatePermissions()
+{
+    const PermissionManager *permissions = PermissionManager::instance();
+    for (auto it = actionMap.cbegin(); it != actionMap.cend(); ++it) {
+        const bool readable = permissions->canRead(it.key());
+        for (QAction *action : it.value())
+            action->setEnabled(readable);
+    }
+    ui->receiptNumAction->setEnabled(permissions->canRead(QStringLiteral("receiptNumber")));
+    ui->exportAuditAction->setEnabled(permissions->canRead(QStringLiteral("audit")));
+}
+
+void MainWindow::updateLogin()
+{
+    ui->currentUserLabel->setText(LoginManager::instance()->getName());
+    const auto windows = ui->mdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (QMdiSubWindow *window : windows) {
+        if (window->widget())
+            QMetaObject::invokeMethod(window->widget(), "handleUpdate");
+    }
+    if (!isVisible())
+        showMaximized();
+}
+
+void MainWindow::relogin()
+{
+    loginWrapper.start();
+}

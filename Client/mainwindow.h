@@ -1,0 +1,54 @@
+#pragma once
+
+#include "connectionchecker.h"
+#include "loginwrapper.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QMap>
+#include <QString>
+
+class QAction;
+class QMdiSubWindow;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The shell: six menus whose entries open the program's windows as tabs,
+// the signed-in user's name, and the objects that exist once per run.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Makes `widget` a child opened by `action`. The widget lives for the
+    // whole run; closing its tab only hides it.
+    void registerSubwidget(QWidget *widget, QAction *action);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public slots:
+    void openChild(QWidget *widget);
+    void minimizeChild();
+    void unminimizeChild(QMdiSubWindow *subWindow);
+    void restoreChild();
+    void closeChild(QWidget *widget);
+    void refreshChildControlButtons();
+    void relogin();
+    void updatePermissions();
+    void updateLogin();
+
+private:
+    QMdiSubWindow *topmostMaximized() const;
+    QMdiSubWindow *subWindowOf(QWidget *widget) const;
+    void registerWindows();
+
+    Ui::MainWindow *ui;
+    LoginWrapper loginWrapper;
+    ConnectionChecker connectionChecker;
+    QMap<QString, QList<QAction *>> actionMap;
+};

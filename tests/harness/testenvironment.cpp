@@ -1,0 +1,51 @@
+#include "testenvironment.h"
+
+#include "loginmanager.h"
+#include "settingsmanager.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+TestEnvironment::TestEnvironment()
+    : standIn(std::make_unique<StandIn::Server>())
+{
+    QString error;
+    if (!standIn->loadFixture(StandIn::Server::demoFixturePath(), &error))
+        qFatal("Cannot load the demo data: %s", qPrintable(error));
+    start();
+}
+
+TestEnvironment::TestEnvironment(const QJsonObject &fixture)
+    : standIn(std::make_unique<StandIn::Server>())
+{
+    standIn->loadFixture(fixture);
+    start();
+}
+
+TestEnvironment::~TestEnvironment() = default;
+
+void TestEnvironment::start()
+{
+    if (standIn->start(0) == 0)
+        qFatal("The stand-in server could not listen on loopback");
+    SettingsManager::instance()->setValue("connection/root_url", standIn->rootUrl());
+}
+
+QString TestEnvironment::rootUrl() const
+{
+    return standIn->rootUrl();
+}
+
+bool TestEnvironment::signIn(const QString &password)
+{
+    QSignalSpy spy(LoginManager::instance(), &LoginManager::loginCompleted);
+    LoginManager::instance()->login(password);
+    if (!spy.wait(10000))
+        return false;
+    return spy.first().first().value<LoginManager::Result>().success;
+}
+
+QString TestEnvironment::adminPassword()
+{
+    return QStringLiteral("admin");
+}
