@@ -1,7 +1,10 @@
 #include "mainwindow.h"
 
+#include "districteditdialog.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
+#include "positioneditdialog.h"
+#include "simpleviewwidget.h"
 #include "subwindowsawarewidget.h"
 #include "ui_mainwindow.h"
 
@@ -42,6 +45,130 @@ MainWindow::~MainWindow()
 void MainWindow::registerWindows()
 {
     // Windows are registered here, in menu order, as they become available.
+    // A directory whose editor does not exist yet gets a list without one
+    // (its add, edit and copy buttons stay disabled).
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Округа"))
+                          ->withEndpoint(QStringLiteral("districts"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Название"), QStringLiteral("name")}})
+                          ->withEditDialog(new DistrictEditDialog)
+                          ->requires(QStringLiteral("districts"))
+                          ->build(),
+                      ui->districtsAction);
+
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Регионы"))
+                          ->withEndpoint(QStringLiteral("regions"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Шифр"), QStringLiteral("code")},
+                                         {QStringLiteral("Название"), QStringLiteral("name")},
+                                         {QStringLiteral("Округ"), QStringLiteral("district.name")}})
+                          ->requires(QStringLiteral("regions"))
+                          ->build(),
+                      ui->regionsAction);
+
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Должности"))
+                          ->withEndpoint(QStringLiteral("positions"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Название"), QStringLiteral("name")}})
+                          ->withEditDialog(new PositionEditDialog)
+                          ->requires(QStringLiteral("positions"))
+                          ->build(),
+                      ui->positionsAction);
+
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Организации"))
+                          ->withEndpoint(QStringLiteral("organizations"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Название"), QStringLiteral("name")},
+                                         {QStringLiteral("Регион"), QStringLiteral("region.name")},
+                                         {QStringLiteral("Код"), QStringLiteral("code")},
+                                         {QStringLiteral("ИНН"), QStringLiteral("inn")},
+                                         {QStringLiteral("Архив"), QStringLiteral("archived")}})
+                          ->requires(QStringLiteral("organizations"))
+                          ->build(),
+                      ui->organizationAction);
+
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Программы обучения"))
+                          ->withEndpoint(QStringLiteral("curriculums"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Наименование"), QStringLiteral("name")},
+                                         {QStringLiteral("Объем"), QStringLiteral("value")},
+                                         {QStringLiteral("Платная"), QStringLiteral("paid")},
+                                         {QStringLiteral("Цена"), QStringLiteral("cost")},
+                                         {QStringLiteral("Архив"), QStringLiteral("archived")},
+                                         {QStringLiteral("ID АИС"), QStringLiteral("externalId")},
+                                         {QStringLiteral("Основание"), QStringLiteral("base")}})
+                          ->requires(QStringLiteral("curriculums"))
+                          ->build(),
+                      ui->registerCurriculumAction);
+
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Потоки"))
+                          ->withEndpoint(QStringLiteral("streams"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Наименование"), QStringLiteral("name")},
+                                         {QStringLiteral("Начало"), QStringLiteral("startDate")},
+                                         {QStringLiteral("Конец"), QStringLiteral("endDate")},
+                                         {QStringLiteral("Программа"), QStringLiteral("curriculum.name")},
+                                         {QStringLiteral("Внешний ID"), QStringLiteral("externalId")}})
+                          ->requires(QStringLiteral("streams"))
+                          ->build(),
+                      ui->registerStreamAction);
+
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Тарифы"))
+                          ->withEndpoint(QStringLiteral("rates"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Тип"), QStringLiteral("type")},
+                                         {QStringLiteral("Название"), QStringLiteral("name")},
+                                         {QStringLiteral("Стоимость"), QStringLiteral("cost")},
+                                         {QStringLiteral("Стоимость часа"), QStringLiteral("hourCost")},
+                                         {QStringLiteral("Начало действия"), QStringLiteral("startDate")},
+                                         {QStringLiteral("Конец действия"), QStringLiteral("endDate")},
+                                         {QStringLiteral("Кол-во мест"), QStringLiteral("size")},
+                                         {QStringLiteral("Основной"), QStringLiteral("primary")},
+                                         {QStringLiteral("Основание"), QStringLiteral("base")},
+                                         {QStringLiteral("Комментарий"), QStringLiteral("comments")},
+                                         {QStringLiteral("Заметки"), QStringLiteral("notes")}})
+                          ->requires(QStringLiteral("rates"))
+                          ->build(),
+                      ui->ratesAction);
+
+    // Read from "pay_type" but guarded by "payTypes".
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Способ оплаты"))
+                          ->withEndpoint(QStringLiteral("pay_type"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Название"), QStringLiteral("name")},
+                                         {QStringLiteral("Оплата"), QStringLiteral("attribute")},
+                                         {QStringLiteral("Плательщик"), QStringLiteral("payer.name")},
+                                         {QStringLiteral("Дата начала"), QStringLiteral("startDate")},
+                                         {QStringLiteral("Дата окончания"), QStringLiteral("endDate")},
+                                         {QStringLiteral("Цена контракта"), QStringLiteral("contractCost")}})
+                          ->requires(QStringLiteral("payTypes"))
+                          ->build(),
+                      ui->payTypeAction);
+
+    // The checkout hour, the organisation's details, receipt numbering and
+    // the 1C export belong here, between the payment types and the property.
+
+    // Read from "properties" but guarded by "property".
+    registerSubwidget(SimpleViewWidget::Builder::create()
+                          ->withTitle(QStringLiteral("Имущество"))
+                          ->withEndpoint(QStringLiteral("properties"))
+                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                                         {QStringLiteral("Название"), QStringLiteral("name")},
+                                         {QStringLiteral("Идентификационный номер"), QStringLiteral("number")},
+                                         {QStringLiteral("Стоимость"), QStringLiteral("cost")},
+                                         {QStringLiteral("Архив"), QStringLiteral("archived")}})
+                          ->sortBy(1, Qt::AscendingOrder)
+                          ->requires(QStringLiteral("property"))
+                          ->build(),
+                      ui->propertyAction);
 }
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)

@@ -1,0 +1,56 @@
+#include "rawviewwidget.h"
+
+#include "global.h"
+#include "loginmanager.h"
+
+#include <QDebug>
+#include <QNetworkReply>
+#include <QUrl>
+
+RawViewWidget::RawViewWidget(QWidget *parent)
+    : QWidget(parent)
+{
+    connect(&manager, &QNetworkAccessManager::finished, this,
+            qOverload<QNetworkReply *>(&RawViewWidget::update));
+}
+
+void RawViewWidget::setEndpoint(const QString &newEndpoint)
+{
+    endpoint = newEndpoint;
+}
+
+void RawViewWidget::setRequest(const QNetworkRequest &newRequest)
+{
+    request = newRequest;
+}
+
+void RawViewWidget::handleUpdate()
+{
+    if (!endpoint.isEmpty())
+        request.setUrl(QUrl(Global::endpoint(endpoint)));
+    LoginManager::instance()->authorizeRequest(request);
+    manager.get(request);
+}
+
+void RawViewWidget::update(QNetworkReply *reply)
+{
+    if (reply->operation() != QNetworkAccessManager::GetOperation) {
+        // A save's reply carries nothing the window shows, but it must not
+        // pile up in the manager for the rest of the run.
+        reply->deleteLater();
+        return;
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
+    reply->deleteLater();
+    qDebug() << document;
+    fromJson(document);
+}
+
+void RawViewWidget::save()
+{
+    if (!endpoint.isEmpty())
+        request.setUrl(QUrl(Global::endpoint(endpoint)));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    LoginManager::instance()->authorizeRequest(request);
+    manager.put(request, toJson().toJson(QJsonDocument::Indented));
+}

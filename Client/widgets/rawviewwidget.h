@@ -1,0 +1,44 @@
+#pragma once
+
+#include "networkmanagerwrapper.h"
+#include "permissionsaware.h"
+
+#include <QJsonDocument>
+#include <QNetworkRequest>
+#include <QString>
+#include <QWidget>
+
+class QNetworkReply;
+
+// Base of the windows that show and edit one JSON document of the server as
+// a whole: it loads the document into the subclass (fromJson) and writes
+// the subclass's document back with PUT (save).
+class RawViewWidget : public QWidget, public PermissionsAware
+{
+    Q_OBJECT
+
+public:
+    explicit RawViewWidget(QWidget *parent = nullptr);
+
+    // Either an endpoint (the URL is rebuilt from it at every load and save)
+    // or a complete request with the endpoint left empty.
+    void setEndpoint(const QString &endpoint);
+    void setRequest(const QNetworkRequest &request);
+
+    virtual void fromJson(const QJsonDocument &document) = 0;
+    virtual QJsonDocument toJson() = 0;
+
+    // update(QNetworkReply*) below must not hide the widget's repaint overloads.
+    using QWidget::update;
+
+public slots:
+    virtual void handleUpdate();
+    void update(QNetworkReply *reply);
+    void save();
+
+protected:
+    NetworkManagerWrapper manager;
+    // One request for loads and saves: a header set once stays set.
+    QNetworkRequest request;
+    QString endpoint;
+};

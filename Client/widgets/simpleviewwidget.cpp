@@ -1,0 +1,325 @@
+#include "simpleviewwidget.h"
+
+#include "editdialog.h"
+#include "global.h"
+#include "loginmanager.h"
+#include "permissionmanager.h"
+#include "ui_simpleviewwidget.h"
+
+#include <QAbstractItemDelegate>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QJsonObject>
+#include <QNetworkReply>
+#include <QUrl>
+
+namespace {
+const QString sourcePath = QStringLiteral("Client/widgets/simpleviewwidget");
+}
+
+SimpleViewWidget::SimpleViewWidget(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::SimpleViewWidget)
+{
+    ui->setupUi(this);
+    proxy.setSourceModel(&model);
+    proxy.setFilterKeyColumn(-1);
+    proxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    ui->tableView->setModel(&proxy);
+
+    connect(ui->addButton, &QPushButton::clicked, this, &SimpleViewWidget::add);
+    connect(ui->editButton, &QPushButton::clicked, this, [this] {
+        const QItemSelectionModel *selection = ui->tableView->selectionModel();
+        if (selection->hasSelection())
+            edit(selection->selectedRows(0).first());
+    });
+    connect(ui->copyButton, &QPushButton::clicked, this, &SimpleViewWidget::duplicate);
+    connect(ui->removeButton, &QPushButton::clicked, this, &SimpleViewWidget::remove);
+    connect(ui->refreshButton, &QPushButton::clicked, this, &SimpleViewWidget::update);
+    connect(ui->printButton, &QPushButton::clicked, this, &SimpleViewWidget::print);
+    connect(ui->searchLineEdit, &QLineEdit::textEdited, this, &SimpleViewWidget::handleSearch);
+    connect(&manager, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
+        reply->deleteLater();
+        handleUpdate();
+    });
+    connect(ui->tableView, &QAbstractItemView::doubleClicked, this, &SimpleViewWidget::edit);
+    connect(&model, &RequestTableModel::selectFinished, this, &SimpleViewWidget::afterLoad);
+
+    // The node arrives after construction (the builder's `requires`) and the
+    // user's rights with every sign-in: the buttons follow both.
+    connect(PermissionManager::instance(), &PermissionManager::permissionsUpdated, this,
+            &SimpleViewWidget::handlePermissionsUpdate);
+
+    ui->tableView->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+    refreshFeatures(AllFeatures);
+}
+
+SimpleViewWidget::~SimpleViewWidget()
+{
+    // The view outlives the models held by value; detach it first.
+    ui->tableView->setModel(nullptr);
+    delete ui;
+}
+
+void SimpleViewWidget::setEndpoint(const QString &newEndpoint)
+{
+    endpoint = newEndpoint;
+}
+
+void SimpleViewWidget::setRequest(const QNetworkRequest &newRequest)
+{
+    request = newRequest;
+}
+
+void SimpleViewWidget::setHeaders(const JsonTableModel::Headers &newHeaders)
+{
+    headers = newHeaders;
+}
+
+void SimpleViewWidget::setEditDialog(EditDialog *dialog)
+{
+    editDialog = dialog;
+}
+
+void SimpleViewWidget::setDelegateForColumn(int column, QAbstractItemDelegate *delegate)
+{
+    ui->tableView->setItemDelegateForColumn(column, delegate);
+}
+
+void SimpleViewWidget::sort(int column, Qt::SortOrder order)
+{
+    sortColumn = column;
+    sortOrder = order;
+    ui->tableView->sortByColumn(column, order);
+}
+
+void SimpleViewWidget::setFeatures(Features newFeatures)
+{
+    refreshFeatures(newFeatures);
+}
+
+void SimpleViewWidget::add()
+{
+    handleAdd();
+}
+
+void SimpleViewWidget::edit(const QModelIndex &index)
+{
+    if (!index.isValid()) {
+        Global::warningAssertionFailed(QStringLiteral("rowStart.isValid()"), sourcePath, 110);
+        return;
+    }
+    handleEdit(proxy.mapToSource(index));
+}
+
+void SimpleViewWidget::duplicate()
+{
+    const QItemSelectionModel *selection = ui->tableView->selectionModel();
+    if (!selection->hasSelection())
+        return;
+    handleDuplicate(proxy.mapToSource(selection->selectedRows(0).first()));
+}
+
+void SimpleViewWidget::remove()
+{
+    const QModelIndexList rows = ui->tableView->selectionModel()->selectedRows(0);
+    if (rows.isEmpty())
+        return;
+    handleRemove(rows.first().data(Qt::DisplayRole).toInt());
+}
+
+void SimpleViewWidget::update()
+{
+    handleUpdate();
+}
+
+void SimpleViewWidget::print()
+{
+    handlePrint();
+}
+
+void SimpleViewWidget::handlePermissionsUpdate()
+{
+    refreshFeatures(features);
+}
+
+void SimpleViewWidget::refreshFeatures(SimpleViewWidget::Features newFeatures)
+{
+    features = newFeatures;
+    const QString node = getPermissionNode();
+    const PermissionManager *permissions = PermissionManager::instance();
+    const bool writable = permissions->canWrite(node);
+    const bool readable = permissions->canRead(node);
+
+    ui->addButton->setVisible(features.testFlag(AddFeature) && writable);
+    ui->editButton->setVisible(features.testFlag(EditFeature) && writable);
+    ui->removeButton->setVisible(features.testFlag(RemoveFeature) && writable);
+    ui->copyButton->setVisible(features.testFlag(CopyFeature) && writable);
+    ui->printButton->setVisible(features.testFlag(PrintFeature) && readable);
+}
+
+QString SimpleViewWidget::writeUrl() const
+{
+    return Global::endpoint(endpoint);
+}
+
+void SimpleViewWidget::handleAdd()
+{
+    if (!editDialog) {
+        Global::warningAssertionFailed(QStringLiteral("dialog != nullptr"), sourcePath, 138);
+        return;
+    }
+    editDialog->reset();
+    if (editDialog->exec() != QDialog::Accepted)
+        return;
+    manager.postUrl(QUrl(writeUrl()), editDialog->getJson(), true, false);
+}
+
+void SimpleViewWidget::handleEdit(const QModelIndex &index)
+{
+    if (!editDialog) {
+        Global::warningAssertionFailed(QStringLiteral("dialog != nullptr"), sourcePath, 147);
+        return;
+    }
+    // Read before exec: a reply arriving during the dialog reloads the list,
+    // and the row behind `index` may then be another record.
+    const int id = index.siblingAtColumn(0).data(Qt::DisplayRole).toInt();
+    editDialog->fromModel(index);
+    if (editDialog->exec() != QDialog::Accepted)
+        return;
+    QJsonObject body = editDialog->getJson().object();
+    body.insert(QStringLiteral("id"), id);
+    manager.putUrl(QUrl(writeUrl() + QLatin1Char('/') + QString::number(id)), QJsonDocument(body),
+                   true, false);
+}
+
+void SimpleViewWidget::handleDuplicate(const QModelIndex &index)
+{
+    if (!editDialog) {
+        Global::warningAssertionFailed(QStringLiteral("dialog != nullptr"), sourcePath, 158);
+        return;
+    }
+    editDialog->fromModel(index);
+    if (editDialog->exec() != QDialog::Accepted)
+        return;
+    manager.postUrl(QUrl(writeUrl()), editDialog->getJson(), true, false);
+}
+
+void SimpleViewWidget::handleRemove(int id)
+{
+    if (!Global::confirm(QStringLiteral("Удалить запись?")))
+        return;
+    manager.deleteUrl(QUrl(writeUrl() + QLatin1Char('/') + QString::number(id)), true, false);
+}
+
+void SimpleViewWidget::handleUpdate()
+{
+    const bool editable = editDialog != nullptr;
+    ui->addButton->setEnabled(editable);
+    ui->editButton->setEnabled(editable);
+    ui->copyButton->setEnabled(editable);
+
+    if (!endpoint.isEmpty()) {
+        const QString path = endpoint
+                             + (endpoint.contains(QLatin1Char('?')) ? QStringLiteral("&pretty=true")
+                                                                    : QStringLiteral("?pretty=true"));
+        request.setUrl(QUrl(Global::endpoint(path)));
+    }
+    LoginManager::instance()->authorizeRequest(request);
+
+    model.setRequest(request);
+    model.setHeaders(headers);
+    model.select();
+}
+
+void SimpleViewWidget::afterLoad()
+{
+    // The list's own order wins over whatever header the user clicked.
+    if (sortColumn >= 0)
+        ui->tableView->sortByColumn(sortColumn, sortOrder);
+    ui->tableView->resizeColumnsToContents();
+}
+
+void SimpleViewWidget::handlePrint()
+{
+}
+
+void SimpleViewWidget::handleSearch(const QString &text)
+{
+    proxy.setFilterFixedString(text);
+}
+
+SimpleViewWidget::Builder::Builder()
+    : widget(new SimpleViewWidget)
+{
+}
+
+std::unique_ptr<SimpleViewWidget::Builder> SimpleViewWidget::Builder::create()
+{
+    return std::make_unique<Builder>();
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::withTitle(const QString &title)
+{
+    widget->setWindowTitle(title);
+    return this;
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::withEndpoint(const QString &endpoint)
+{
+    widget->setEndpoint(endpoint);
+    return this;
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::withRequest(const QNetworkRequest &request)
+{
+    widget->setRequest(request);
+    return this;
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::withHeaders(
+    const JsonTableModel::Headers &headers)
+{
+    widget->setHeaders(headers);
+    return this;
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::withEditDialog(EditDialog *dialog)
+{
+    widget->setEditDialog(dialog);
+    return this;
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::withItemDelegates(
+    const QMap<int, QAbstractItemDelegate *> &delegates)
+{
+    for (auto it = delegates.cbegin(); it != delegates.cend(); ++it)
+        widget->setDelegateForColumn(it.key(), it.value());
+    return this;
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::withFeatures(
+    SimpleViewWidget::Features features)
+{
+    widget->refreshFeatures(features);
+    return this;
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::sortBy(int column, Qt::SortOrder order)
+{
+    widget->sort(column, order);
+    return this;
+}
+
+SimpleViewWidget::Builder *SimpleViewWidget::Builder::requires(const QString &node)
+{
+    widget->setPermissionNode(node);
+    // The buttons were judged with the empty node until now.
+    widget->refreshFeatures(widget->getFeatures());
+    return this;
+}
+
+SimpleViewWidget *SimpleViewWidget::Builder::build()
+{
+    return widget;
+}
