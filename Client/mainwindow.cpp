@@ -1,9 +1,14 @@
 #include "mainwindow.h"
 
+#include "attributeitemdelegate.h"
+#include "booleanitemdelegate.h"
+#include "datetimeitemdelegate.h"
 #include "districteditdialog.h"
+#include "moneyitemdelegate.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "positioneditdialog.h"
+#include "regioneditdialog.h"
 #include "simpleviewwidget.h"
 #include "subwindowsawarewidget.h"
 #include "ui_mainwindow.h"
@@ -12,6 +17,28 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
+
+namespace {
+
+// Item delegates are made per column, without parent, and live for the run.
+QAbstractItemDelegate *yesNo()
+{
+    return new BooleanItemDelegate(nullptr, {QStringLiteral("Да"), QStringLiteral("Нет")});
+}
+
+QAbstractItemDelegate *dateOnly()
+{
+    return new DateTimeItemDelegate(nullptr, true);
+}
+
+QMap<int, QString> payAttributes()
+{
+    return {{0, QStringLiteral("Ожидает оплаты")},
+            {1, QStringLiteral("Оплата")},
+            {-1, QStringLiteral("Возврат")}};
+}
+
+}  // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -46,7 +73,7 @@ void MainWindow::registerWindows()
 {
     // Windows are registered here, in menu order, as they become available.
     // A directory whose editor does not exist yet gets a list without one
-    // (its add, edit and copy buttons stay disabled).
+    // (its add, edit and copy buttons stay disabled until it is passed in).
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Округа"))
                           ->withEndpoint(QStringLiteral("districts"))
@@ -64,6 +91,7 @@ void MainWindow::registerWindows()
                                          {QStringLiteral("Шифр"), QStringLiteral("code")},
                                          {QStringLiteral("Название"), QStringLiteral("name")},
                                          {QStringLiteral("Округ"), QStringLiteral("district.name")}})
+                          ->withEditDialog(new RegionEditDialog)
                           ->requires(QStringLiteral("regions"))
                           ->build(),
                       ui->regionsAction);
@@ -87,6 +115,7 @@ void MainWindow::registerWindows()
                                          {QStringLiteral("Код"), QStringLiteral("code")},
                                          {QStringLiteral("ИНН"), QStringLiteral("inn")},
                                          {QStringLiteral("Архив"), QStringLiteral("archived")}})
+                          ->withItemDelegates({{5, yesNo()}})
                           ->requires(QStringLiteral("organizations"))
                           ->build(),
                       ui->organizationAction);
@@ -102,6 +131,7 @@ void MainWindow::registerWindows()
                                          {QStringLiteral("Архив"), QStringLiteral("archived")},
                                          {QStringLiteral("ID АИС"), QStringLiteral("externalId")},
                                          {QStringLiteral("Основание"), QStringLiteral("base")}})
+                          ->withItemDelegates({{3, yesNo()}, {5, yesNo()}})
                           ->requires(QStringLiteral("curriculums"))
                           ->build(),
                       ui->registerCurriculumAction);
@@ -115,6 +145,7 @@ void MainWindow::registerWindows()
                                          {QStringLiteral("Конец"), QStringLiteral("endDate")},
                                          {QStringLiteral("Программа"), QStringLiteral("curriculum.name")},
                                          {QStringLiteral("Внешний ID"), QStringLiteral("externalId")}})
+                          ->withItemDelegates({{2, dateOnly()}, {3, dateOnly()}})
                           ->requires(QStringLiteral("streams"))
                           ->build(),
                       ui->registerStreamAction);
@@ -134,6 +165,11 @@ void MainWindow::registerWindows()
                                          {QStringLiteral("Основание"), QStringLiteral("base")},
                                          {QStringLiteral("Комментарий"), QStringLiteral("comments")},
                                          {QStringLiteral("Заметки"), QStringLiteral("notes")}})
+                          ->withItemDelegates({{3, new MoneyItemDelegate(nullptr)},
+                                              {4, new MoneyItemDelegate(nullptr)},
+                                              {5, dateOnly()},
+                                              {6, dateOnly()},
+                                              {8, yesNo()}})
                           ->requires(QStringLiteral("rates"))
                           ->build(),
                       ui->ratesAction);
@@ -149,6 +185,9 @@ void MainWindow::registerWindows()
                                          {QStringLiteral("Дата начала"), QStringLiteral("startDate")},
                                          {QStringLiteral("Дата окончания"), QStringLiteral("endDate")},
                                          {QStringLiteral("Цена контракта"), QStringLiteral("contractCost")}})
+                          ->withItemDelegates({{2, new AttributeItemDelegate(nullptr, payAttributes())},
+                                              {4, dateOnly()},
+                                              {5, dateOnly()}})
                           ->requires(QStringLiteral("payTypes"))
                           ->build(),
                       ui->payTypeAction);
@@ -165,6 +204,7 @@ void MainWindow::registerWindows()
                                          {QStringLiteral("Идентификационный номер"), QStringLiteral("number")},
                                          {QStringLiteral("Стоимость"), QStringLiteral("cost")},
                                          {QStringLiteral("Архив"), QStringLiteral("archived")}})
+                          ->withItemDelegates({{3, new MoneyItemDelegate(nullptr)}, {4, yesNo()}})
                           ->sortBy(1, Qt::AscendingOrder)
                           ->requires(QStringLiteral("property"))
                           ->build(),
