@@ -1,0 +1,503 @@
+#include "testregistry.h"
+
+#include "districteditdialog.h"
+#include "loginmanager.h"
+#include "messagebox.h"
+#include "modalhandler.h"
+#include "permissionmanager.h"
+#include "simpleviewwidget.h"
+#include "testenvironment.h"
+#include "viewstesthelpers.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QJsonArray>
+
+using namespace ViewsTest;
+
+namespace {
+
+const JsonTableModel::Headers districtHeaders = {{"ID", "id"}, {"Название", "name"}};
+
+QPushButton *button(SimpleViewWidget *widget, const char *name)
+{
+    return widget->findChild<QPushButton *>(name);
+}
+
+QTableView *table(SimpleViewWidget *widget)
+{
+    return widget->findChild<QTableView *>("tableView");
+}
+
+bool selectId(SimpleViewWidget *widget, int id)
+{
+    QTableView *view = table(widget);
+    const QList<int> ids = viewIds(view);
+    const int row = ids.indexOf(id);
+    if (row < 0)
+        return false;
+    view->selectRow(row);
+    return true;
+}
+
+// Typed key by key, as the user does (keyClicks takes ASCII only).
+void typeInto(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QList<MessageBox::Record> boxesTitled(const QString &title)
+{
+    QList<MessageBox::Record> boxes;
+    for (const MessageBox::Record &record : MessageBox::history()) {
+        if (record.title == title)
+            boxes << record;
+    }
+    return boxes;
+}
+
+}  // namespace
+
+class SimpleViewWidgetTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    DistrictEditDialog *editor = nullptr;
+
+    StandIn::Server &server() { return env->server(); }
+
+    // A list built as the main window builds the districts list.
+    std::unique_ptr<SimpleViewWidget> districts(EditDialog *dialog)
+    {
+        return std::unique_ptr<SimpleViewWidget>(SimpleViewWidget::Builder::create()
+                                                     ->withTitle("Округа")
+                                                     ->withEndpoint("districts")
+                                                     ->withHeaders(districtHeaders)
+                                                     ->withEditDialog(dialog)
+                                                     ->requires("districts")
+                                                     ->build());
+    }
+
+    // Runs `action` and waits for the reload that follows it.
+    bool loadsAfter(SimpleViewWidget *widget, const std::function<void()> &action)
+    {
+        QSignalSpy loaded(sourceModel(table(widget)), &RequestTableModel::selectFinished);
+        action();
+        return loaded.wait(5000);
+    }
+
+    bool load(SimpleViewWidget *widget)
+    {
+        return loadsAfter(widget, [widget] { widget->handleUpdate(); });
+    }
+
+    QString bearer() const
+    {
+        return QStringLiteral("Bearer %1").arg(LoginManager::instance()->getToken());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        env = std::make_unique<TestEnvironment>(fixture());
+        QVERIFY(env->signIn("admin"));
+        editor = new DistrictEditDialog;
+    }
+
+    void cleanupTestCase()
+    {
+        delete editor;
+        env.reset();
+    }
+
+    void init()
+    {
+        QVERIFY(env->signIn("admin"));
+        server().setCollection("districts", fixture().value("districts").toArray());
+        server().clearRequests();
+        MessageBox::reset();
+        ModalHandler::reset();
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(ModalHandler::unexpectedDialogs(), QStringList());
+        QCOMPARE(ModalHandler::pending(), 0);
+    }
+
+    void loadRequestsThePrettyListWithBearerOnly_data()
+    {
+        QTest::addColumn<QString>("endpoint");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("query");
+        QTest::newRow("plain") << "districts" << "/districts" << "pretty=true";
+        QTest::newRow("with query")
+            << "districts?excludeArchive=true" << "/districts" << "excludeArchive=true&pretty=true";
+    }
+
+    void loadRequestsThePrettyListWithBearerOnly()
+    {
+        QFETCH(QString, endpoint);
+        QFETCH(QString, path);
+        QFETCH(QString, query);
+        auto widget = districts(editor);
+        widget->setEndpoint(endpoint);
+        QVERIFY(load(widget.get()));
+
+        const auto requests = server().requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests.first().method, QByteArray("GET"));
+        QCOMPARE(requests.first().path, path);
+        QCOMPARE(requests.first().query, query);
+        QCOMPARE(requests.first().header("Authorization"), bearer().toUtf8());
+        QCOMPARE(server().lastToken(), LoginManager::instance()->getToken());
+        QVERIFY(!requests.first().hasHeader("Content-Type"));
+
+        // Shown as received, sorted by the id column.
+        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2, 12}));
+        QCOMPARE(table(widget.get())->model()->headerData(1, Qt::Horizontal).toString(),
+                 QString("Название"));
+    }
+
+    void emptyEndpointReloadsTheGivenRequest()
+    {
+        auto widget = std::unique_ptr<SimpleViewWidget>(
+            SimpleViewWidget::Builder::create()
+                ->withRequest(QNetworkRequest(QUrl(env->rootUrl() + "districts?x=1")))
+                ->withHeaders(districtHeaders)
+                ->build());
+        QVERIFY(load(widget.get()));
+        const auto requests = server().requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests.first().path, QString("/districts"));
+        QCOMPARE(requests.first().query, QString("x=1"));
+        QCOMPARE(requests.first().header("Authorization"), bearer().toUtf8());
+        QCOMPARE(viewIds(table(widget.get())).size(), 3);
+    }
+
+    void searchFiltersEveryColumnIgnoringCase()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        auto *search = widget->findChild<QLineEdit *>("searchLineEdit");
+        typeInto(search, "СЕВЕРО");
+        QCOMPARE(viewIds(table(widget.get())), QList<int>({2}));
+        search->clear();
+        QTest::keyClicks(search, "12");  // the id column counts too
+        QCOMPARE(viewIds(table(widget.get())), QList<int>({12}));
+        QTest::keyClick(search, Qt::Key_Backspace);
+        QTest::keyClick(search, Qt::Key_Backspace);
+        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2, 12}));
+    }
+
+    void sortByIsReappliedAfterEveryReload()
+    {
+        auto widget = districts(editor);
+        QTableView *view = table(widget.get());
+        widget->sort(1, Qt::AscendingOrder);
+        QVERIFY(load(widget.get()));
+        // "Центральный" < "Южный" < "северо-западный" in code-unit order.
+        const QList<int> byName = viewIds(view);
+        QCOMPARE(byName.size(), 3);
+        QCOMPARE(byName.first(), 1);
+
+        view->sortByColumn(0, Qt::DescendingOrder);  // the user clicks the id header
+        QCOMPARE(viewIds(view), QList<int>({12, 2, 1}));
+        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "refreshButton")->click(); }));
+        QCOMPARE(viewIds(view), byName);
+        QCOMPARE(view->horizontalHeader()->sortIndicatorSection(), 1);
+        QCOMPARE(view->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+    }
+
+    void refreshReloadsFromTheServer()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        QJsonArray rows = fixture().value("districts").toArray();
+        rows.append(QJsonObject{{"id", 20}, {"name", "Новый"}});
+        server().setCollection("districts", rows);
+        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "refreshButton")->click(); }));
+        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2, 12, 20}));
+        QCOMPARE(server().requestsTo("GET", "districts").size(), 2);
+    }
+
+    void addPostsTheEditorsRecord()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        editor->fromData({{"name", "left over"}});
+        QString shownName;
+        ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
+            shownName = text(d, "nameLineEdit");
+            setText(d, "nameLineEdit", "Приволжский");
+            press(d, QDialogButtonBox::Ok);
+        });
+        server().clearRequests();
+        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "addButton")->click(); }));
+        QCOMPARE(shownName, QString());  // reset before the dialog
+
+        const auto requests = server().requests();
+        QCOMPARE(requests.size(), 2);
+        const StandIn::Request &post = requests.at(0);
+        QCOMPARE(post.method, QByteArray("POST"));
+        QCOMPARE(post.path, QString("/districts"));
+        QCOMPARE(post.query, QString());
+        QCOMPARE(post.header("Content-Type"), QByteArray("application/json"));
+        QCOMPARE(post.header("Authorization"), bearer().toUtf8());
+        QCOMPARE(post.body, indented({{"name", "Приволжский"}}));
+        QCOMPARE(requests.at(1).method, QByteArray("GET"));
+        QCOMPARE(viewIds(table(widget.get())).size(), 4);
+    }
+
+    void copyPostsANewRecordFilledFromTheRow()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        QVERIFY(selectId(widget.get(), 12));
+        QString shownName;
+        ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
+            shownName = text(d, "nameLineEdit");
+            press(d, QDialogButtonBox::Ok);
+        });
+        server().clearRequests();
+        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "copyButton")->click(); }));
+        QCOMPARE(shownName, QString("Южный"));
+        const auto posts = server().requestsTo("POST", "districts");
+        QCOMPARE(posts.size(), 1);
+        QCOMPARE(posts.first().body, indented({{"name", "Южный"}}));
+        QCOMPARE(posts.first().header("Content-Type"), QByteArray("application/json"));
+        QCOMPARE(viewIds(table(widget.get())).size(), 4);
+    }
+
+    void editPutsToTheRecordWithItsId_data()
+    {
+        QTest::addColumn<bool>("byDoubleClick");
+        QTest::newRow("edit button") << false;
+        QTest::newRow("double click") << true;
+    }
+
+    void editPutsToTheRecordWithItsId()
+    {
+        QFETCH(bool, byDoubleClick);
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        QTableView *view = table(widget.get());
+        view->sortByColumn(0, Qt::DescendingOrder);  // view rows differ from model rows
+        QVERIFY(selectId(widget.get(), 12));
+        QString shownName;
+        ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
+            shownName = text(d, "nameLineEdit");
+            setText(d, "nameLineEdit", "Южный федеральный");
+            press(d, QDialogButtonBox::Ok);
+        });
+        server().clearRequests();
+        QVERIFY(loadsAfter(widget.get(), [&] {
+            if (byDoubleClick)
+                emit view->doubleClicked(view->model()->index(viewIds(view).indexOf(12), 1));
+            else
+                button(widget.get(), "editButton")->click();
+        }));
+        QCOMPARE(shownName, QString("Южный"));
+
+        const auto puts = server().requestsTo("PUT", "districts/12");
+        QCOMPARE(puts.size(), 1);
+        QCOMPARE(puts.first().query, QString());
+        QCOMPARE(puts.first().header("Content-Type"), QByteArray("application/json"));
+        QCOMPARE(puts.first().header("Authorization"), bearer().toUtf8());
+        QCOMPARE(puts.first().body, indented({{"id", 12}, {"name", "Южный федеральный"}}));
+        QCOMPARE(server().record("districts", 12).value("name").toString(),
+                 QString("Южный федеральный"));
+    }
+
+    void editTargetsTheRowChosenEvenIfTheListReloadsMeanwhile()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        QVERIFY(selectId(widget.get(), 12));
+        ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
+            // An earlier reply reloads the list while the editor is open;
+            // the server now lists another record where id 12 was.
+            server().setCollection("districts", QJsonArray{QJsonObject{{"id", 12}, {"name", "Южный"}},
+                                                           QJsonObject{{"id", 1}, {"name", "a"}},
+                                                           QJsonObject{{"id", 2}, {"name", "b"}}});
+            QVERIFY(load(widget.get()));
+            setText(d, "nameLineEdit", "Изменён");
+            press(d, QDialogButtonBox::Ok);
+        });
+        server().clearRequests();
+        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "editButton")->click(); }));
+        QCOMPARE(server().requestsTo("PUT", "districts/12").size(), 1);
+        QCOMPARE(server().requestsTo("PUT", "districts/2").size(), 0);
+    }
+
+    void cancelledEditorSendsNothing()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        QVERIFY(selectId(widget.get(), 2));
+        server().clearRequests();
+        ModalHandler::rejectNext<DistrictEditDialog>();
+        button(widget.get(), "addButton")->click();
+        ModalHandler::rejectNext<DistrictEditDialog>();
+        button(widget.get(), "editButton")->click();
+        ModalHandler::rejectNext<DistrictEditDialog>();
+        button(widget.get(), "copyButton")->click();
+        // Anything sent would reach the server before this reload's GET.
+        QVERIFY(load(widget.get()));
+        QCOMPARE(server().requests().size(), 1);
+        QCOMPARE(server().requests().first().method, QByteArray("GET"));
+    }
+
+    void deleteAsksFirst()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        QVERIFY(selectId(widget.get(), 12));
+        server().clearRequests();
+
+        MessageBox::setNextAnswer(QMessageBox::No);
+        button(widget.get(), "removeButton")->click();
+        QCOMPARE(MessageBox::history().size(), 1);
+        QCOMPARE(MessageBox::history().first().text, QString("Удалить запись?"));
+        QCOMPARE(MessageBox::history().first().icon, QMessageBox::Question);
+
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "removeButton")->click(); }));
+        const auto requests = server().requests();
+        QCOMPARE(requests.size(), 2);  // nothing after "No"; the DELETE, then the reload
+        QCOMPARE(requests.at(0).method, QByteArray("DELETE"));
+        QCOMPARE(requests.at(0).path, QString("/districts/12"));
+        QVERIFY(requests.at(0).body.isEmpty());
+        QCOMPARE(requests.at(0).header("Authorization"), bearer().toUtf8());
+        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2}));
+    }
+
+    void buttonsWithoutSelectionDoNothing()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        table(widget.get())->clearSelection();
+        server().clearRequests();
+        button(widget.get(), "editButton")->click();
+        button(widget.get(), "copyButton")->click();
+        button(widget.get(), "removeButton")->click();
+        QVERIFY(MessageBox::history().isEmpty());
+        QVERIFY(load(widget.get()));
+        QCOMPARE(server().requests().size(), 1);
+    }
+
+    void failedWriteIsReportedAndTheListReloads()
+    {
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        server().injectFailure("POST", "districts", StandIn::Failure());
+        ModalHandler::onNextDialog<DistrictEditDialog>([](DistrictEditDialog *d) {
+            setText(d, "nameLineEdit", "Не сохранится");
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "addButton")->click(); }));
+        server().clearFailures();
+        QCOMPARE(boxesTitled("Request failed").size(), 1);
+        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2, 12}));
+    }
+
+    void writeButtonsFollowTheUsersRights_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("writes");
+        QTest::addColumn<bool>("prints");
+        QTest::newRow("read and write") << "admin" << true << true;
+        QTest::newRow("read only") << "reader" << false << true;
+        QTest::newRow("write only") << "writer" << true << false;
+        QTest::newRow("neither") << "nobody" << false << false;
+    }
+
+    void writeButtonsFollowTheUsersRights()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, writes);
+        QFETCH(bool, prints);
+        auto widget = districts(editor);
+        // A later sign-in changes the buttons of a window built earlier.
+        QVERIFY(env->signIn(password));
+        for (const char *name : {"addButton", "editButton", "removeButton", "copyButton"})
+            QCOMPARE(button(widget.get(), name)->isHidden(), !writes);
+        QCOMPARE(button(widget.get(), "printButton")->isHidden(), !prints);
+        QVERIFY(!button(widget.get(), "refreshButton")->isHidden());
+        QVERIFY(!widget->findChild<QLineEdit *>("searchLineEdit")->isHidden());
+    }
+
+    void nodeGivenByRequiresAppliesAtOnce()
+    {
+        QVERIFY(env->signIn("reader"));
+        std::unique_ptr<SimpleViewWidget> unguarded(
+            SimpleViewWidget::Builder::create()->withEditDialog(editor)->build());
+        QVERIFY(!button(unguarded.get(), "addButton")->isHidden());  // the empty node passes
+        auto guarded = districts(editor);
+        QVERIFY(button(guarded.get(), "addButton")->isHidden());
+        QVERIFY(!button(guarded.get(), "printButton")->isHidden());
+    }
+
+    void featuresHideButtonsWhateverTheRights()
+    {
+        std::unique_ptr<SimpleViewWidget> widget(SimpleViewWidget::Builder::create()
+                                                     ->withEndpoint("districts")
+                                                     ->withHeaders(districtHeaders)
+                                                     ->withFeatures(SimpleViewWidget::Features())
+                                                     ->requires("districts")
+                                                     ->build());
+        for (const char *name : {"addButton", "editButton", "removeButton", "copyButton",
+                                 "printButton"})
+            QVERIFY2(button(widget.get(), name)->isHidden(), name);
+        QVERIFY(!button(widget.get(), "refreshButton")->isHidden());
+
+        widget->setFeatures(SimpleViewWidget::AddFeature | SimpleViewWidget::PrintFeature);
+        QVERIFY(!button(widget.get(), "addButton")->isHidden());
+        QVERIFY(!button(widget.get(), "printButton")->isHidden());
+        QVERIFY(button(widget.get(), "editButton")->isHidden());
+    }
+
+    void withoutEditorWritesAreDisabledAndAsserted()
+    {
+        auto widget = districts(nullptr);
+        QVERIFY(load(widget.get()));
+        QVERIFY(!button(widget.get(), "addButton")->isEnabled());
+        QVERIFY(!button(widget.get(), "editButton")->isEnabled());
+        QVERIFY(!button(widget.get(), "copyButton")->isEnabled());
+        QVERIFY(button(widget.get(), "removeButton")->isEnabled());
+        QVERIFY(button(widget.get(), "refreshButton")->isEnabled());
+
+        server().clearRequests();
+        QTableView *view = table(widget.get());
+        emit view->doubleClicked(view->model()->index(0, 1));
+        widget->handleAdd();
+        QVERIFY(selectId(widget.get(), 2));
+        widget->duplicate();
+        widget->edit(QModelIndex());
+
+        const auto boxes = boxesTitled("Assertion failed");
+        QCOMPARE(boxes.size(), 4);
+        QCOMPARE(boxes.at(0).text,
+                 QString("Client/widgets/simpleviewwidget:147: dialog != nullptr"));
+        QCOMPARE(boxes.at(1).text,
+                 QString("Client/widgets/simpleviewwidget:138: dialog != nullptr"));
+        QCOMPARE(boxes.at(2).text,
+                 QString("Client/widgets/simpleviewwidget:158: dialog != nullptr"));
+        QCOMPARE(boxes.at(3).text,
+                 QString("Client/widgets/simpleviewwidget:110: rowStart.isValid()"));
+        QCOMPARE(boxes.at(0).icon, QMessageBox::Warning);
+        QVERIFY(load(widget.get()));
+        QCOMPARE(server().requests().size(), 1);
+
+        // An editor given later enables the buttons at the next reload.
+        widget->setEditDialog(editor);
+        QVERIFY(load(widget.get()));
+        QVERIFY(button(widget.get(), "addButton")->isEnabled());
+    }
+};
+
+LOMI_TEST_CLASS(SimpleViewWidgetTest)
+
+#include "tst_simpleviewwidget.moc"
