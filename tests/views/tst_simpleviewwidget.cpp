@@ -319,9 +319,9 @@ private slots:
         ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
             // An earlier reply reloads the list while the editor is open;
             // the server now lists another record where id 12 was.
-            server().setCollection("districts", QJsonArray{QJsonObject{{"id", 12}, {"name", "Южный"}},
-                                                           QJsonObject{{"id", 1}, {"name", "a"}},
-                                                           QJsonObject{{"id", 2}, {"name", "b"}}});
+            QJsonArray rows = fixture().value("districts").toArray();
+            rows.insert(2, QJsonObject{{"id", 5}, {"name", "Вставленный"}});
+            server().setCollection("districts", rows);
             QVERIFY(load(widget.get()));
             setText(d, "nameLineEdit", "Изменён");
             press(d, QDialogButtonBox::Ok);
@@ -329,7 +329,7 @@ private slots:
         server().clearRequests();
         QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "editButton")->click(); }));
         QCOMPARE(server().requestsTo("PUT", "districts/12").size(), 1);
-        QCOMPARE(server().requestsTo("PUT", "districts/2").size(), 0);
+        QCOMPARE(server().requestsTo("PUT", "districts/5").size(), 0);
     }
 
     void cancelledEditorSendsNothing()
