@@ -1,0 +1,518 @@
+#include "standinserver.h"
+
+#include "datastore.h"
+
+#include <QFile>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QTcpSocket>
+#include <QUrl>
+#include <QUuid>
+
+#include <exception>
+
+namespace StandIn {
+
+// ---- Request and Reply ------------------------------------------------------
+
+namespace {
+
+// The raw query split into items. The client does not encode its values, so a
+// value is everything after the first "=", with only percent escapes decoded
+// ("+" stays a plus sign).
+QList<QPair<QString, QString>> queryItems(const QString &query)
+{
+    QList<QPair<QString, QString>> items;
+    for (const QString &item : query.split('&', Qt::SkipEmptyParts)) {
+        const qsizetype eq = item.indexOf('=');
+        const QString key = eq < 0 ? item : item.left(eq);
+        const QString value = eq < 0 ? QString() : item.mid(eq + 1);
+        items.append({QUrl::fromPercentEncoding(key.toUtf8()),
+                      QUrl::fromPercentEncoding(value.toUtf8())});
+    }
+    return items;
+}
+
+// "/districts/", "districts" and "/districts" all name the same path.
+QStringList pathParts(const QString &path)
+{
+    return path.split('/', Qt::SkipEmptyParts);
+}
+
+QString normalizedPath(const QString &path)
+{
+    return pathParts(path).join('/');
+}
+
+QByteArray methodName(QHttpServerRequest::Method method)
+{
+    switch (method) {
+    case QHttpServerRequest::Method::Get: return "GET";
+    case QHttpServerRequest::Method::Put: return "PUT";
+    case QHttpServerRequest::Method::Delete: return "DELETE";
+    case QHttpServerRequest::Method::Post: return "POST";
+    case QHttpServerRequest::Method::Head: return "HEAD";
+    case QHttpServerRequest::Method::Options: return "OPTIONS";
+    case QHttpServerRequest::Method::Patch: return "PATCH";
+    case QHttpServerRequest::Method::Connect: return "CONNECT";
+    case QHttpServerRequest::Method::Trace: return "TRACE";
+    default: return "UNKNOWN";
+    }
+}
+
+const QStringList &knownGlobals()
+{
+    static const QStringList names = {"OrganizationInfo", "CheckoutHour", "ReceiptNumber",
+                                      "BillNumber"};
+    return names;
+}
+
+}  // namespace
+
+QByteArray Request::header(const QByteArray &name) const
+{
+    for (const auto &h : headers) {
+        if (h.first.compare(name, Qt::CaseInsensitive) == 0)
+            return h.second;
+    }
+    return {};
+}
+
+bool Request::hasHeader(const QByteArray &name) const
+{
+    for (const auto &h : headers) {
+        if (h.first.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString Request::queryValue(const QString &key) const
+{
+    for (const auto &item : queryItems(query)) {
+        if (item.first == key)
+            return item.second;
+    }
+    return {};
+}
+
+bool Request::hasQueryItem(const QString &key) const
+{
+    for (const auto &item : queryItems(query)) {
+        if (item.first == key)
+            return true;
+    }
+    return false;
+}
+
+QJsonDocument Request::json() const
+{
+    return QJsonDocument::fromJson(body);
+}
+
+Reply Reply::json(const QJsonValue &value, int status)
+{
+    Reply reply;
+    reply.status = status;
+    if (value.isArray())
+        reply.body = QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
+    else if (value.isObject())
+        reply.body = QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    else  // a bare value: wrap and unwrap, since QJsonDocument holds only containers
+        reply.body = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
+    return reply;
+}
+
+Reply Reply::error(int status, const QString &message)
+{
+    return json(QJsonObject{{"Ok", false}, {"message", message}}, status);
+}
+
+Reply Reply::empty(int status)
+{
+    Reply reply;
+    reply.status = status;
+    return reply;
+}
+
+// ---- Server -----------------------------------------------------------------
+
+struct Server::Private
+{
+    struct Route
+    {
+        QByteArray method;
+        QStringList pattern;
+        Handler handler;
+    };
+    struct Injection
+    {
+        QByteArray method;
+        QString path;
+        Failure failure;
+        int calls = 0;
+    };
+
+    DataStore store;
+    QList<Request> requests;
+    QList<Route> routes;
+    QList<Injection> injections;
+    QHash<QString, int> tokens;  // bearer token -> user id
+    QString lastToken;
+    quint16 port = 0;
+};
+
+Server::Server(QObject *parent)
+    : QAbstractHttpServer(parent)
+    , d(new Private)
+{
+    // The built-in endpoints. Each is one small handler; later routes win, so
+    // the generic collection routes come first.
+    route("GET", "*", [this](const Request &r, const QStringList &p) {
+        return d->store.list(p[0], r);
+    });
+    route("POST", "*", [this](const Request &r, const QStringList &p) {
+        return d->store.create(p[0], r);
+    });
+    route("GET", "*/*", [this](const Request &, const QStringList &p) {
+        return d->store.get(p[0], p[1]);
+    });
+    route("PUT", "*/*", [this](const Request &r, const QStringList &p) {
+        return d->store.update(p[0], p[1], r);
+    });
+    route("DELETE", "*/*", [this](const Request &, const QStringList &p) {
+        return d->store.erase(p[0], p[1]);
+    });
+
+    for (const QString &linkPath : {QStringLiteral("rooms/*/rates"),
+                                    QStringLiteral("extra_services/*/property")}) {
+        route("GET", linkPath, [this](const Request &r, const QStringList &p) {
+            return d->store.listLinked(p[0], p[1], p[2], r);
+        });
+        route("POST", linkPath, [this](const Request &r, const QStringList &p) {
+            return d->store.link(p[0], p[1], p[2], r);
+        });
+        route("DELETE", linkPath + "/*", [this](const Request &, const QStringList &p) {
+            return d->store.unlink(p[0], p[1], p[2], p[3]);
+        });
+    }
+
+    route("GET", "globals/*", [this](const Request &, const QStringList &p) {
+        if (!d->store.hasGlobal(p[1]) && !knownGlobals().contains(p[1]))
+            return Reply::error(404, QStringLiteral("Неизвестный документ: %1").arg(p[1]));
+        return Reply::json(QJsonObject{{"value", d->store.global(p[1])}});
+    });
+    route("PUT", "globals/*", [this](const Request &r, const QStringList &p) {
+        if (!d->store.hasGlobal(p[1]) && !knownGlobals().contains(p[1]))
+            return Reply::error(404, QStringLiteral("Неизвестный документ: %1").arg(p[1]));
+        const QJsonDocument document = r.json();
+        if (!document.isObject() || !document.object().contains("value"))
+            return Reply::error(400, QStringLiteral("Ожидается объект {\"value\": ...}"));
+        d->store.setGlobal(p[1], document.object().value("value"));
+        return Reply::json(QJsonObject{{"value", d->store.global(p[1])}});
+    });
+
+    route("POST", "login", [this](const Request &r, const QStringList &) {
+        const QJsonDocument document = r.json();
+        if (!document.isObject())
+            return Reply::error(400, QStringLiteral("Ожидается объект {\"password\": ...}"));
+        const QJsonValue password = document.object().value("password");
+        const int userId = password.isString() ? d->store.userWithPassword(password.toString()) : -1;
+        if (userId < 0)
+            return Reply::error(401, QStringLiteral("Неверный пароль"));
+        const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        d->tokens.insert(token, userId);
+        d->lastToken = token;
+        const QJsonObject user = d->store.find("users", userId);
+        return Reply::json(QJsonObject{
+            {"token", token},
+            {"user", QJsonObject{{"id", userId},
+                                 {"name", user.value("name")},
+                                 {"permissions", user.value("permissions").toObject()}}}});
+    });
+}
+
+Server::~Server()
+{
+    delete d;
+}
+
+bool Server::loadFixture(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+        if (error)
+            *error = parseError.error != QJsonParseError::NoError
+                         ? QStringLiteral("%1: %2 (offset %3)")
+                               .arg(path, parseError.errorString())
+                               .arg(parseError.offset)
+                         : QStringLiteral("%1: not a JSON object").arg(path);
+        return false;
+    }
+    loadFixture(document.object());
+    return true;
+}
+
+void Server::loadFixture(const QJsonObject &data)
+{
+    d->store.load(data);
+}
+
+QString Server::demoFixturePath()
+{
+    return QStringLiteral(STANDIN_DEMO_DATA);
+}
+
+quint16 Server::start(quint16 port)
+{
+    if (d->port == 0)
+        d->port = listen(QHostAddress::LocalHost, port);
+    return d->port;
+}
+
+quint16 Server::port() const
+{
+    return d->port;
+}
+
+QString Server::rootUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/").arg(d->port);
+}
+
+QList<Request> Server::requests() const
+{
+    return d->requests;
+}
+
+QList<Request> Server::requestsTo(const QByteArray &method, const QString &path) const
+{
+    const QString wanted = normalizedPath(path);
+    QList<Request> result;
+    for (const Request &r : d->requests) {
+        if ((method == "*" || r.method == method) && normalizedPath(r.path) == wanted)
+            result.append(r);
+    }
+    return result;
+}
+
+void Server::clearRequests()
+{
+    d->requests.clear();
+}
+
+void Server::injectFailure(const QByteArray &method, const QString &path, const Failure &failure)
+{
+    const QString key = normalizedPath(path);
+    d->injections.removeIf([&](const Private::Injection &i) {
+        return i.method == method && i.path == key;
+    });
+    d->injections.append({method, key, failure, 0});
+}
+
+void Server::clearFailures()
+{
+    d->injections.clear();
+}
+
+QJsonArray Server::collection(const QString &name) const
+{
+    return d->store.rows(name);
+}
+
+QJsonObject Server::record(const QString &collection, int id) const
+{
+    return d->store.find(collection, id);
+}
+
+void Server::setCollection(const QString &name, const QJsonArray &rows)
+{
+    d->store.setRows(name, rows);
+}
+
+QJsonValue Server::global(const QString &name) const
+{
+    return d->store.global(name);
+}
+
+void Server::setGlobal(const QString &name, const QJsonValue &value)
+{
+    d->store.setGlobal(name, value);
+}
+
+QString Server::lastToken() const
+{
+    return d->lastToken;
+}
+
+QStringList Server::collectionNames() const
+{
+    return d->store.collectionNames();
+}
+
+int Server::addRecord(const QString &collection, const QJsonObject &record)
+{
+    return d->store.insert(collection, record);
+}
+
+void Server::setRecord(const QString &collection, const QJsonObject &record)
+{
+    d->store.replace(collection, record);
+}
+
+bool Server::removeRecord(const QString &collection, int id)
+{
+    return d->store.remove(collection, id);
+}
+
+QJsonObject Server::expandedRecord(const QString &collection, int id) const
+{
+    const QJsonObject stored = d->store.find(collection, id);
+    return stored.isEmpty() ? stored : d->store.expand(collection, stored);
+}
+
+int Server::userIdOf(const Request &request) const
+{
+    const QByteArray value = request.header("Authorization").trimmed();
+    if (!value.toLower().startsWith("bearer "))
+        return -1;
+    const QString token = QString::fromUtf8(value.mid(7).trimmed());
+    const int userId = d->tokens.value(token, -1);
+    if (userId < 0 || d->store.find("users", userId).isEmpty())
+        return -1;
+    return userId;
+}
+
+void Server::route(const QByteArray &method, const QString &pattern, Handler handler)
+{
+    d->routes.append({method, pathParts(pattern), std::move(handler)});
+}
+
+bool Server::handleRequest(const QHttpServerRequest &httpRequest, QTcpSocket *socket)
+{
+    Request request;
+    request.method = methodName(httpRequest.method());
+    request.path = httpRequest.url().path();
+    if (!request.path.startsWith('/'))
+        request.path.prepend('/');
+    request.query = httpRequest.url().query(QUrl::FullyEncoded);
+    request.headers = httpRequest.headers();
+    request.body = httpRequest.body();
+    d->requests.append(request);
+
+    Reply reply;
+    try {
+        reply = dispatch(request);
+    } catch (const std::exception &e) {
+        reply = Reply::error(500, QStringLiteral("Внутренняя ошибка: %1").arg(e.what()));
+    } catch (...) {
+        reply = Reply::error(500, QStringLiteral("Внутренняя ошибка"));
+    }
+    if (reply.noReply)
+        return true;  // the socket stays open and nothing is ever written
+
+    const int status = reply.status >= 100 && reply.status <= 599 ? reply.status : 500;
+    QHttpServerResponder responder = makeResponder(httpRequest, socket);
+    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(status));
+    if (!reply.contentType.isEmpty())
+        responder.writeHeader("Content-Type", reply.contentType);
+    responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
+    responder.writeBody(reply.body);
+    return true;
+}
+
+void Server::missingHandler(const QHttpServerRequest &httpRequest, QTcpSocket *socket)
+{
+    const QByteArray body = Reply::error(404, QStringLiteral("Неизвестный путь")).body;
+    QHttpServerResponder responder = makeResponder(httpRequest, socket);
+    responder.writeStatusLine(QHttpServerResponder::StatusCode::NotFound);
+    responder.writeHeader("Content-Type", "application/json");
+    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
+    responder.writeBody(body);
+}
+
+Reply Server::dispatch(const Request &request)
+{
+    const QStringList parts = pathParts(request.path);
+    const QString path = parts.join('/');
+
+    if (const Failure *failure = takeFailure(request.method, path))
+        return failureReply(*failure);
+
+    const bool signingIn = request.method == "POST" && path == QLatin1String("login");
+    if (!signingIn && userIdOf(request) < 0)
+        return Reply::error(401, QStringLiteral("Требуется вход"));
+
+    bool otherMethod = false;
+    for (auto route = d->routes.crbegin(); route != d->routes.crend(); ++route) {
+        if (route->pattern.size() != parts.size())
+            continue;
+        bool matches = true;
+        for (qsizetype i = 0; i < parts.size() && matches; ++i)
+            matches = route->pattern[i] == QLatin1String("*") || route->pattern[i] == parts[i];
+        if (!matches)
+            continue;
+        if (route->method != "*" && route->method != request.method) {
+            otherMethod = true;
+            continue;
+        }
+        return route->handler(request, parts);
+    }
+    if (otherMethod)
+        return Reply::error(405, QStringLiteral("Метод %1 не поддерживается для %2")
+                                     .arg(QString::fromLatin1(request.method), path));
+    return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(path));
+}
+
+const Failure *Server::takeFailure(const QByteArray &method, const QString &path)
+{
+    const Failure *chosen = nullptr;
+    bool chosenExact = false;
+    for (Private::Injection &injection : d->injections) {
+        if (injection.path != path || (injection.method != "*" && injection.method != method))
+            continue;
+        ++injection.calls;
+        const bool fires = injection.failure.onlyCall <= 0
+                           || injection.calls == injection.failure.onlyCall;
+        const bool exact = injection.method != "*";
+        if (fires && (!chosen || (exact && !chosenExact))) {
+            chosen = &injection.failure;
+            chosenExact = exact;
+        }
+    }
+    return chosen;
+}
+
+Reply Server::failureReply(const Failure &failure)
+{
+    Reply reply;
+    switch (failure.kind) {
+    case FailureKind::Status:
+        reply.status = failure.status;
+        reply.body = failure.body;
+        break;
+    case FailureKind::NotJson:
+        reply.body = "<html><body>Internal failure: this is not JSON</body></html>";
+        reply.contentType = "text/html";
+        break;
+    case FailureKind::OkFalse:
+        reply = Reply::error(200, QStringLiteral("Injected failure"));
+        break;
+    case FailureKind::EmptyBody:
+        reply = Reply::empty(200);
+        break;
+    case FailureKind::NoReply:
+        reply.noReply = true;
+        break;
+    }
+    return reply;
+}
+
+}  // namespace StandIn

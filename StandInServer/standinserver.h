@@ -7,6 +7,17 @@
 // server computes for the client, records every request and can be told to
 // fail. Tests run it in-process: the client's nested event loops serve its
 // sockets on the same thread. The standin-server executable runs it alone.
+//
+// Answers: 200 (201 for a created record, with the record and its "id");
+// 401 without WWW-Authenticate for a missing or unknown bearer token or a
+// wrong password; 400 for a body that is not a JSON object or an id in the
+// path that is not an integer; 404 for an unknown path, collection, record or
+// link; 405 for a verb the path does not take; 409 for deleting a record that
+// another one still references (a person's stays, payments and receipts go
+// with the person instead); 422 for a reference to a record that does not
+// exist. Every refusal is {"Ok": false, "message": ...} and changes nothing.
+// Nested objects are always returned, "pretty=true" or not; a reference of
+// none reads as null, except a payment's "payer", which is then left out.
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
@@ -28,8 +39,8 @@ struct Request
 {
     QByteArray method;                             // "GET", "POST", "PUT", "DELETE"
     QString path;                                  // decoded path, always with a leading "/"
-    QString query;                                 // raw query text without "?", as sent
-    QList<QPair<QByteArray, QByteArray>> headers;  // in arrival order, names as sent
+    QString query;                                 // raw query text without "?", as sent (percent escapes kept)
+    QList<QPair<QByteArray, QByteArray>> headers;  // in arrival order, names as sent (values trimmed)
     QByteArray body;
 
     // Case-insensitive header lookup; empty when absent.
@@ -88,6 +99,19 @@ public:
     // Data. A fixture is a JSON object: one array per collection ("districts",
     // "regions", ...), "users" with their passwords and permissions, and
     // "globals" with one member per globals document.
+    //
+    // Records are stored as the client writes them: references are integer
+    // fields named after the record with "Id" appended ("districtId",
+    // "payTypeId"; -1, 0, null or absent mean none) and every record has an
+    // integer "id" (one is assigned when missing). Links that have their own
+    // sub-collection are id arrays: rooms[].rateIds (rates) and
+    // extra_services[].propertyIds (properties). A user is {"id", "name",
+    // "password", "position", "rv", "rv0", "permissions": {node: bits, "id",
+    // "userId"}}. "globals" holds {"OrganizationInfo": {...}, "CheckoutHour":
+    // "HH:mm:ss", "ReceiptNumber": int, "BillNumber": {"number", "lastChange"}}.
+    // Every array member of the fixture is a collection; the usual ones exist
+    // (empty) even when the fixture leaves them out. Loading replaces every
+    // collection and the globals; sign-ins stay valid while their user exists.
     bool loadFixture(const QString &path, QString *error = nullptr);
     void loadFixture(const QJsonObject &data);
     static QString demoFixturePath();
@@ -118,10 +142,26 @@ public:
     // The token the server issued at the last successful sign-in (empty before).
     QString lastToken() const;
 
+    // More direct access, for tests and for the handlers that later endpoints add.
+    QStringList collectionNames() const;
+    // Adds a record in stored form; its "id" is kept when positive and free,
+    // otherwise the next free id is assigned. Returns the id.
+    int addRecord(const QString &collection, const QJsonObject &record);
+    // Replaces the stored record with the same "id" (adds it when absent).
+    void setRecord(const QString &collection, const QJsonObject &record);
+    bool removeRecord(const QString &collection, int id);
+    // The record as the client reads it (nested references, linked lists); empty when absent.
+    QJsonObject expandedRecord(const QString &collection, int id) const;
+    // The signed-in user whose bearer token the request carries; -1 when none.
+    int userIdOf(const Request &request) const;
+
     // Extension point for endpoints that later windows need. `pattern` is a
     // path without leading "/" whose "*" segments match any one segment,
     // e.g. "persons/*/accommodation". Routes added later win over earlier
-    // ones and over the generic collections.
+    // ones and over the generic collections. Every route but POST "login"
+    // is served to signed-in users only; the request reaches the handler
+    // after the failure injection and the sign-in check. `method` "*" matches
+    // every method.
     void route(const QByteArray &method, const QString &pattern, Handler handler);
 
 protected:
@@ -129,6 +169,10 @@ protected:
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
 private:
+    Reply dispatch(const Request &request);
+    const Failure *takeFailure(const QByteArray &method, const QString &path);
+    static Reply failureReply(const Failure &failure);
+
     struct Private;
     Private *d;
 };

@@ -1,0 +1,134 @@
+// Loading and searching a long list, each beside a baseline in the same binary:
+//  - bytes -> ready JsonTableModel, against QJsonDocument::fromJson alone;
+//  - ExtendedFilterProxyModel search, against a plain QSortFilterProxyModel
+//    with a case-insensitive fixed-string filter over all columns.
+// The ratios of the pairs are what matters, not the absolute times.
+
+#include "extendedfilterproxymodel.h"
+#include "jsontablemodel.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSortFilterProxyModel>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int rowCount = 100000;
+
+const JsonTableModel::Headers personHeaders = {
+    {"ID", "id"},           {"", "marker"},          {"ФИО", "fullname"},
+    {"Дата рождения", "birthDate"}, {"Регион", "region"}, {"Поток", "stream.name"},
+    {"Начало", "stream.startDate"}, {"Заезд", "in"},     {"Выезд", "out"},
+    {"Номер", "room"},      {"Администратор", "admin"}, {"Комментарий", "comments"}};
+
+const QByteArray &personBytes()
+{
+    static const QByteArray bytes = [] {
+        const char *surnames[] = {"Иванов", "Петров", "Сидоров", "Кузнецов", "Смирнов"};
+        const char *names[] = {"Иван", "Пётр", "Сергей", "Алексей", "Николай"};
+        QJsonArray rows;
+        for (int i = 0; i < rowCount; ++i) {
+            QJsonObject stream{{"id", i % 40},
+                               {"name", QStringLiteral("Поток %1").arg(i % 40)},
+                               {"startDate", "2024-03-01T00:00:00.000"},
+                               {"endDate", "2024-03-15T00:00:00.000"}};
+            rows.append(QJsonObject{
+                {"id", i},
+                {"marker", QString(QStringLiteral("VDBE").at(i % 4))},
+                {"fullname", QStringLiteral("%1 %2 %3")
+                                 .arg(QString::fromUtf8(surnames[i % 5]),
+                                      QString::fromUtf8(names[(i / 5) % 5]),
+                                      QString::fromUtf8(names[(i / 25) % 5]) + "ович")},
+                {"birthDate", "1980-05-17T00:00:00.000"},
+                {"region", QStringLiteral("Регион %1").arg(i % 85)},
+                {"stream", stream},
+                {"in", "2024-03-01T14:00:00.000"},
+                {"out", "2024-03-15T12:00:00.000"},
+                {"room", QString::number(100 + i % 300)},
+                {"admin", "Администратор"},
+                {"externalId", i * 7},
+                {"comments", i % 17 == 0 ? "оплата по договору" : ""}});
+        }
+        return QJsonDocument(rows).toJson(QJsonDocument::Compact);
+    }();
+    return bytes;
+}
+
+void BM_ParseOnly(benchmark::State &state)
+{
+    const QByteArray &bytes = personBytes();
+    for (auto _ : state) {
+        QJsonDocument document = QJsonDocument::fromJson(bytes);
+        benchmark::DoNotOptimize(document);
+    }
+}
+BENCHMARK(BM_ParseOnly)->Unit(benchmark::kMillisecond);
+
+void BM_LoadModel(benchmark::State &state)
+{
+    const QByteArray &bytes = personBytes();
+    for (auto _ : state) {
+        JsonTableModel model;
+        model.setHeaders(personHeaders);
+        model.setJson(QJsonDocument::fromJson(bytes));
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+}
+BENCHMARK(BM_LoadModel)->Unit(benchmark::kMillisecond);
+
+JsonTableModel &loadedModel()
+{
+    static JsonTableModel *model = [] {
+        auto *m = new JsonTableModel;
+        m->setHeaders(personHeaders);
+        m->setJson(QJsonDocument::fromJson(personBytes()));
+        return m;
+    }();
+    return *model;
+}
+
+const QString searchText = QStringLiteral("петров");
+
+void BM_SearchPlainProxy(benchmark::State &state)
+{
+    QSortFilterProxyModel proxy;
+    proxy.setSourceModel(&loadedModel());
+    proxy.setFilterKeyColumn(-1);
+    proxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    for (auto _ : state) {
+        proxy.setFilterFixedString(searchText);
+        benchmark::DoNotOptimize(proxy.rowCount());
+        proxy.setFilterFixedString(QString());
+    }
+}
+BENCHMARK(BM_SearchPlainProxy)->Unit(benchmark::kMillisecond);
+
+void BM_SearchExtendedProxy(benchmark::State &state)
+{
+    ExtendedFilterProxyModel proxy;
+    proxy.setSourceModel(&loadedModel());
+    proxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    for (auto _ : state) {
+        proxy.setFilterFixedString(searchText);
+        benchmark::DoNotOptimize(proxy.rowCount());
+        proxy.setFilterFixedString(QString());
+    }
+}
+BENCHMARK(BM_SearchExtendedProxy)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,231 @@
+#include "testregistry.h"
+
+#include "loginmanager.h"
+#include "loginwrapper.h"
+#include "mainwindow.h"
+#include "messagebox.h"
+#include "permissionmanager.h"
+#include "permissionsaware.h"
+#include "testenvironment.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// A child window that counts its reloads.
+class CountingWidget : public QWidget, public PermissionsAware
+{
+    Q_OBJECT
+
+public:
+    explicit CountingWidget(const QString &node = QString())
+    {
+        setPermissionNode(node);
+    }
+    int updates = 0;
+
+public slots:
+    void handleUpdate() { ++updates; }
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<MainWindow> window;
+
+    QMdiArea *area() const { return window->findChild<QMdiArea *>("mdiArea"); }
+    QAction *action(const char *name) const { return window->findChild<QAction *>(name); }
+    QPushButton *button(const char *name) const { return window->findChild<QPushButton *>(name); }
+
+    // Sign in through the window's own sign-in window, as a user would.
+    bool signInThroughTheWindow(const QString &password)
+    {
+        auto *wrapper = window->findChild<LoginWrapper *>();
+        Q_UNUSED(wrapper);
+        window->relogin();
+        QWidget *login = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == "LoginWidget" && w->isVisible())
+                login = w;
+        }
+        if (!login)
+            return false;
+        login->findChild<QLineEdit *>("passwordLineEdit")->setText(password);
+        QSignalSpy done(LoginManager::instance(), &LoginManager::loginCompleted);
+        login->findChild<QPushButton *>("loginPushButton")->click();
+        return done.wait(10000) && done.first().first().value<LoginManager::Result>().success;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        env = std::make_unique<TestEnvironment>();
+        window = std::make_unique<MainWindow>(nullptr);
+    }
+
+    void cleanupTestCase()
+    {
+        window.reset();
+    }
+
+    void formAndMenus()
+    {
+        QCOMPARE(window->windowTitle(), QString("ЛОМИ II v.1.1.0.0"));
+        QVERIFY(!window->isVisible());
+
+        const QList<std::pair<QString, QString>> menus = {
+            {"registerMenu", "Регистрация"}, {"directoryMenu", "Справочник"},
+            {"reportsMenu", "Отчеты"},      {"orgMenu", "Учреждение"},
+            {"serviceAction", "Сервис"},    {"adminMenu", "Администрирование"}};
+        const auto barActions = window->menuBar()->actions();
+        QCOMPARE(barActions.size(), menus.size());
+        for (int i = 0; i < menus.size(); ++i) {
+            QMenu *menu = barActions.at(i)->menu();
+            QVERIFY(menu);
+            QCOMPARE(menu->objectName(), menus.at(i).first);
+            QCOMPARE(menu->title(), menus.at(i).second);
+        }
+
+        const QStringList registerEntries = {"Регистрация ФЛ", "Программа обучения", "Поток",
+                                             "Журнал квитанций", "Журнал проката",
+                                             "Реестр контрактов"};
+        QStringList texts;
+        for (QAction *a : barActions.first()->menu()->actions())
+            texts << a->text();
+        QCOMPARE(texts, registerEntries);
+
+        QCOMPARE(window->findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly).size()
+                     >= 34,
+                 true);
+        QVERIFY(!action("connectionAction")->isVisible());
+        QCOMPARE(action("export1CAction")->text(), QString("Экспорт в 1C"));
+        QCOMPARE(action("nightsReportAction")->text(), QString("Сведения о количестве ночевок"));
+
+        QCOMPARE(window->findChild<QLabel *>("currentUserLabel")->text(), QString("Пользователь"));
+        // Nothing open yet: the three child buttons are hidden.
+        QVERIFY(!button("minimizeChildButton")->isVisibleTo(window.get()));
+        QVERIFY(!button("restoreChildButton")->isVisibleTo(window.get()));
+        QVERIFY(!button("closeChildButton")->isVisibleTo(window.get()));
+    }
+
+    void childOpensAsAMaximisedTabAndSurvivesItsTabClosing()
+    {
+        auto *child = new CountingWidget;  // lives for the whole run, like every child
+        QPointer<CountingWidget> guard(child);
+        window->registerSubwidget(child, action("refreshPermsAction"));
+        window->show();
+
+        action("refreshPermsAction")->trigger();
+        QCOMPARE(area()->subWindowList().size(), 1);
+        QVERIFY(area()->subWindowList().first()->isMaximized());
+        QCOMPARE(child->updates, 1);
+        QTRY_VERIFY(button("closeChildButton")->isVisible());
+
+        // Choosing the entry again only brings it forward.
+        action("refreshPermsAction")->trigger();
+        QCOMPARE(area()->subWindowList().size(), 1);
+        QCOMPARE(child->updates, 1);
+
+        // Restore it to normal size, then close its tab: the child must survive.
+        button("restoreChildButton")->click();
+        QMdiSubWindow *frame = area()->subWindowList().first();
+        QVERIFY(!frame->isMaximized());
+        frame->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(guard);
+        QVERIFY(!child->isVisible());
+        QCOMPARE(area()->subWindowList().size(), 0);
+        QTRY_VERIFY(!button("closeChildButton")->isVisible());
+
+        // Opening it again adds a new tab and reloads it.
+        action("refreshPermsAction")->trigger();
+        QCOMPARE(area()->subWindowList().size(), 1);
+        QCOMPARE(child->updates, 2);
+        QVERIFY(guard);
+
+        // The top bar's close button closes the maximised tab.
+        button("closeChildButton")->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(area()->subWindowList().size(), 0);
+        QVERIFY(guard);
+
+        // Minimised, it comes back maximised from its entry.
+        action("refreshPermsAction")->trigger();
+        button("minimizeChildButton")->click();
+        QVERIFY(area()->subWindowList().first()->isMinimized());
+        window->closeChild(child);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(guard);
+        QCOMPARE(area()->subWindowList().size(), 0);
+    }
+
+    void entriesFollowTheReadBits()
+    {
+        auto *guarded = new CountingWidget("districts");
+        auto *writeOnly = new CountingWidget("regions");
+        auto *open = new CountingWidget(QString());
+        window->registerSubwidget(guarded, action("districtsAction"));
+        window->registerSubwidget(writeOnly, action("regionsAction"));
+        window->registerSubwidget(open, action("checkUpdatesAction"));
+
+        PermissionManager::instance()->setPermissions(
+            {{"districts", 1}, {"regions", 2}, {"audit", 0}, {"receiptNumber", 1}});
+        QVERIFY(action("districtsAction")->isEnabled());
+        QVERIFY(!action("regionsAction")->isEnabled());  // write bit alone is not enough
+        QVERIFY(action("checkUpdatesAction")->isEnabled());  // the empty node
+        QVERIFY(!action("exportAuditAction")->isEnabled());
+        QVERIFY(action("receiptNumAction")->isEnabled());
+        // Entries that are never filed stay enabled.
+        QVERIFY(action("nightsReportAction")->isEnabled());
+        QVERIFY(action("importAction")->isEnabled());
+
+        PermissionManager::instance()->setPermissions({{"audit", 1}});
+        QVERIFY(!action("districtsAction")->isEnabled());
+        QVERIFY(action("exportAuditAction")->isEnabled());
+        QVERIFY(!action("receiptNumAction")->isEnabled());
+    }
+
+    void signInShowsTheWindowAndChangingUserReloadsOpenTabs()
+    {
+        window->hide();
+        auto *child = new CountingWidget;
+        window->registerSubwidget(child, action("propertyJournalAction"));
+        action("propertyJournalAction")->trigger();
+        QCOMPARE(child->updates, 1);
+
+        QVERIFY(signInThroughTheWindow(TestEnvironment::adminPassword()));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->findChild<QLabel *>("currentUserLabel")->text(),
+                 LoginManager::instance()->getName());
+        QCOMPARE(child->updates, 2);
+
+        // A change of user reloads every open tab once more; the tab stays.
+        QVERIFY(signInThroughTheWindow(TestEnvironment::adminPassword()));
+        QCOMPARE(child->updates, 3);
+        QCOMPARE(area()->subWindowList().size(), 1);
+
+        // A failed sign-in changes nothing.
+        QVERIFY(!signInThroughTheWindow("wrong"));
+        QCOMPARE(child->updates, 3);
+    }
+};
+
+LOMI_TEST_CLASS(MainWindowTest)
+
+#include "tst_mainwindow.moc"

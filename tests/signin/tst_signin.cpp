@@ -1,0 +1,204 @@
+#include "testregistry.h"
+
+#include "global.h"
+#include "loginmanager.h"
+#include "loginwidget.h"
+#include "loginwrapper.h"
+#include "messagebox.h"
+#include "permissionmanager.h"
+#include "settingsmanager.h"
+#include "testenvironment.h"
+
+#include <QLineEdit>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using StandIn::Failure;
+using StandIn::FailureKind;
+
+// Sign-in keeps process-wide state, so the order of these functions matters:
+// the first ones run before anybody has signed in.
+class SignInTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+
+    LoginManager::Result signInAndWait(const QString &password)
+    {
+        QSignalSpy spy(LoginManager::instance(), &LoginManager::loginCompleted);
+        LoginManager::instance()->login(password);
+        if (!spy.wait(10000))
+            return {};
+        return spy.first().first().value<LoginManager::Result>();
+    }
+
+    QByteArray lastAuthorization()
+    {
+        return env->server().requests().last().header("Authorization");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        env = std::make_unique<TestEnvironment>();
+    }
+
+    void init()
+    {
+        env->server().clearRequests();
+        env->server().clearFailures();
+        MessageBox::reset();
+        SettingsManager::instance()->setValue("connection/root_url", env->rootUrl());
+    }
+
+    void beforeSignInTheBearerIsEmpty()
+    {
+        QNetworkRequest request(QUrl(Global::endpoint("districts")));
+        LoginManager::instance()->authorizeRequest(request);
+        QCOMPARE(request.rawHeader("Authorization"), QByteArray("Bearer "));
+        QVERIFY(!LoginManager::instance()->verify(QString()));
+        QCOMPARE(LoginManager::instance()->getUserId(), -1);
+    }
+
+    void wrongPasswordBeforeAnySignIn()
+    {
+        const auto result = signInAndWait("definitely wrong");
+        QVERIFY(!result.success);
+        QCOMPARE(result.message, QString("Неверный пароль"));
+        QVERIFY(LoginManager::instance()->getToken().isEmpty());
+        // The sign-in request carries the JSON type and no authorisation.
+        const auto login = env->server().requestsTo("POST", "login");
+        QCOMPARE(login.size(), 1);
+        QVERIFY(!login.first().hasHeader("Authorization"));
+        QCOMPARE(login.first().json().object().value("password").toString(),
+                 QString("definitely wrong"));
+        // The transport box is never shown for sign-in.
+        QCOMPARE(MessageBox::history().size(), 0);
+    }
+
+    void successfulSignIn()
+    {
+        QSignalSpy permissionsUpdated(PermissionManager::instance(),
+                                      &PermissionManager::permissionsUpdated);
+        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        QVERIFY(result.success);
+        QVERIFY(!result.token.isEmpty());
+        QCOMPARE(result.token, env->server().lastToken());
+        QVERIFY(!result.name.isEmpty());
+        QVERIFY(result.userId > 0);
+        QVERIFY(!result.permissions.contains("id"));
+        QVERIFY(!result.permissions.contains("userId"));
+        QCOMPARE(result.permissions.value("districts"), 3);
+
+        auto *login = LoginManager::instance();
+        QCOMPARE(login->getToken(), result.token);
+        QCOMPARE(login->getName(), result.name);
+        QCOMPARE(login->getUserId(), result.userId);
+        QCOMPARE(permissionsUpdated.count(), 1);
+        QVERIFY(PermissionManager::instance()->canWrite("districts"));
+
+        // The next request carries the new token.
+        QNetworkRequest request(QUrl(Global::endpoint("districts")));
+        login->authorizeRequest(request);
+        QCOMPARE(request.rawHeader("Authorization"), "Bearer " + result.token.toUtf8());
+
+        QVERIFY(login->verify(TestEnvironment::adminPassword()));
+        QVERIFY(!login->verify(TestEnvironment::adminPassword().toUpper()));
+        QVERIFY(!login->verify(QString()));
+    }
+
+    void failedChangeOfUserKeepsThePreviousUser()
+    {
+        const QString token = LoginManager::instance()->getToken();
+        const auto permissions = PermissionManager::instance()->getPermissions();
+        QSignalSpy permissionsUpdated(PermissionManager::instance(),
+                                      &PermissionManager::permissionsUpdated);
+        const auto result = signInAndWait("wrong again");
+        QVERIFY(!result.success);
+        QCOMPARE(LoginManager::instance()->getToken(), token);
+        QCOMPARE(PermissionManager::instance()->getPermissions(), permissions);
+        QCOMPARE(permissionsUpdated.count(), 0);
+        QVERIFY(LoginManager::instance()->verify(TestEnvironment::adminPassword()));
+    }
+
+    void replyThatIsNotJsonIsRefused()
+    {
+        const QString token = LoginManager::instance()->getToken();
+        Failure f;
+        f.kind = FailureKind::NotJson;
+        env->server().injectFailure("POST", "login", f);
+        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        QVERIFY(!result.success);
+        QVERIFY(!result.message.isEmpty());
+        QCOMPARE(LoginManager::instance()->getToken(), token);
+    }
+
+    void otherHttpErrorShowsQtsText()
+    {
+        env->server().injectFailure("POST", "login", Failure{FailureKind::Status, 500});
+        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        QVERIFY(!result.success);
+        QVERIFY(result.message != QString("Неверный пароль"));
+        QVERIFY(!result.message.isEmpty());
+    }
+
+    void refusedConnection()
+    {
+        SettingsManager::instance()->setValue("connection/root_url", "http://127.0.0.1:1/");
+        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        QVERIFY(!result.success);
+        QVERIFY2(result.message.contains("refused", Qt::CaseInsensitive), qPrintable(result.message));
+    }
+
+    void signInWindow()
+    {
+        LoginWrapper wrapper;
+        LoginWidget *window = wrapper.widget();
+        QSignalSpy completed(&wrapper, &LoginWrapper::loginCompleted);
+        wrapper.start();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QString("Вход"));
+        QVERIFY(window->windowFlags().testFlag(Qt::Dialog));
+
+        auto *password = window->findChild<QLineEdit *>("passwordLineEdit");
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+
+        // A wrong password keeps the window open with the typed text.
+        password->setText("nope");
+        QSignalSpy attempts(LoginManager::instance(), &LoginManager::loginCompleted);
+        QTest::keyClick(password, Qt::Key_Return);
+        QVERIFY(attempts.wait(10000));
+        QCOMPARE(attempts.count(), 1);  // Enter starts exactly one sign-in
+        QCOMPARE(MessageBox::history().size(), 1);
+        QCOMPARE(MessageBox::history().first().title, QString("Ошибка"));
+        QCOMPARE(MessageBox::history().first().text, QString("Не удалось войти: Неверный пароль"));
+        QVERIFY(window->isVisible());
+        QCOMPARE(password->text(), QString("nope"));
+        QCOMPARE(completed.count(), 0);
+
+        // Success closes the window before the wrapper tells the main window.
+        bool windowHiddenWhenTold = false;
+        connect(&wrapper, &LoginWrapper::loginCompleted, this,
+                [&] { windowHiddenWhenTold = !window->isVisible(); });
+        password->setText(TestEnvironment::adminPassword());
+        window->findChild<QPushButton *>("loginPushButton")->click();
+        QVERIFY(completed.wait(10000));
+        QVERIFY(windowHiddenWhenTold);
+        QVERIFY(window->isLoggedIn());
+
+        // Shown again for a change of user, with an empty field.
+        wrapper.start();
+        QVERIFY(window->isVisible());
+        QVERIFY(password->text().isEmpty());
+        window->close();
+    }
+};
+
+LOMI_TEST_CLASS(SignInTest)
+
+#include "tst_signin.moc"

@@ -1,0 +1,47 @@
+#include "standinfixture.h"
+
+#include <QJsonDocument>
+#include <QTest>
+
+bool StandInFixture::setUp()
+{
+    server = std::make_unique<StandIn::Server>();
+    QString error;
+    if (!server->loadFixture(QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json"), &error)) {
+        qWarning() << error;
+        return false;
+    }
+    if (server->start() == 0)
+        return false;
+    client = std::make_unique<HttpClient>(server->rootUrl());
+    return !client->signIn("secret").isEmpty();
+}
+
+void StandInFixture::tearDown()
+{
+    client.reset();
+    server.reset();
+}
+
+QJsonObject StandInFixture::snapshot() const
+{
+    QJsonObject all;
+    for (const QString &name : server->collectionNames())
+        all.insert(name, server->collection(name));
+    for (const char *name : {"OrganizationInfo", "CheckoutHour", "ReceiptNumber", "BillNumber"})
+        all.insert(QStringLiteral("globals/") + name, server->global(name));
+    return all;
+}
+
+QByteArray StandInFixture::json(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson();
+}
+
+QList<int> StandInFixture::ids(const QJsonArray &rows)
+{
+    QList<int> result;
+    for (const QJsonValue &row : rows)
+        result.append(row.toObject().value("id").toInt());
+    return result;
+}

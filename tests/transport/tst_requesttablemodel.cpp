@@ -1,0 +1,164 @@
+#include "testregistry.h"
+
+#include "global.h"
+#include "loginmanager.h"
+#include "messagebox.h"
+#include "networkmanagerwrapper.h"
+#include "requesttablemodel.h"
+#include "testenvironment.h"
+
+#include <QJsonArray>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using StandIn::Failure;
+using StandIn::FailureKind;
+
+class RequestTableModelTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+
+    QNetworkRequest request(const QString &path) const
+    {
+        QNetworkRequest r(QUrl(Global::endpoint(path)));
+        LoginManager::instance()->authorizeRequest(r);
+        return r;
+    }
+
+    Failure body(const QByteArray &text) const
+    {
+        Failure f;
+        f.kind = FailureKind::Status;
+        f.status = 200;
+        f.body = text;
+        return f;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        NetworkManagerWrapper::setTransferTimeoutForTesting(1500);
+        env = std::make_unique<TestEnvironment>();
+        QVERIFY(env->signIn(TestEnvironment::adminPassword()));
+    }
+
+    void init()
+    {
+        env->server().clearRequests();
+        env->server().clearFailures();
+        MessageBox::reset();
+    }
+
+    void asynchronousLoad()
+    {
+        RequestTableModel model;
+        model.setHeaders({{"ID", "id"}, {"Название", "name"}});
+        model.setRequest(request("districts"));
+        QSignalSpy finished(&model, &RequestTableModel::selectFinished);
+        model.select();
+        QCOMPARE(model.rowCount(), 0);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(model.rowCount(), env->server().collection("districts").size());
+        QVERIFY(model.rowCount() > 0);
+
+        // The model adds nothing to the request: only the caller's bearer header.
+        const auto sent = env->server().requestsTo("GET", "districts");
+        QCOMPARE(sent.size(), 1);
+        QVERIFY(!sent.first().hasHeader("Content-Type"));
+        QVERIFY(sent.first().header("Authorization").startsWith("Bearer "));
+    }
+
+    void synchronousLoadWaitsForItsOwnReply()
+    {
+        RequestTableModel model;
+        model.setHeaders({{"ID", "id"}, {"Название", "name"}});
+
+        // An earlier asynchronous load is still in flight when the sync one starts.
+        env->server().injectFailure("GET", "positions", Failure{FailureKind::NoReply});
+        model.setRequest(request("positions"));
+        model.select();
+
+        model.setRequest(request("districts"));
+        model.selectSync();
+        QCOMPARE(model.rowCount(), env->server().collection("districts").size());
+        const QString firstName = env->server().collection("districts").first()["name"].toString();
+        bool found = false;
+        for (int row = 0; row < model.rowCount(); ++row)
+            found = found || model.index(row, 1).data().toString() == firstName;
+        QVERIFY(found);
+
+        // The stuck load fails later and, arriving last, empties the model.
+        QSignalSpy finished(&model, &RequestTableModel::selectFinished);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(model.rowCount(), 0);
+        // No box from the model, ever.
+        QCOMPARE(MessageBox::history().size(), 0);
+    }
+
+    void bodies_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("rows");
+
+        QTest::newRow("empty array") << QByteArray("[]") << 200 << 0;
+        QTest::newRow("Ok false") << QByteArray(R"({"Ok": false, "message": "x"})") << 200 << 0;
+        QTest::newRow("Ok true object") << QByteArray(R"({"Ok": true, "id": 3})") << 200 << 1;
+        QTest::newRow("Ok as a string") << QByteArray(R"({"Ok": "no"})") << 200 << 0;
+        QTest::newRow("Ok null") << QByteArray(R"({"Ok": null})") << 200 << 0;
+        QTest::newRow("envelope inside an array is a row")
+            << QByteArray(R"([{"Ok": false}, {"id": 2}])") << 200 << 2;
+        QTest::newRow("object without Ok") << QByteArray(R"({"id": 3})") << 200 << 1;
+        QTest::newRow("not JSON") << QByteArray("<html>oops</html>") << 200 << 0;
+        QTest::newRow("empty body") << QByteArray() << 200 << 0;
+        // An error reply never becomes a row, whatever its body.
+        QTest::newRow("error with an object body")
+            << QByteArray(R"({"message": "Internal error"})") << 500 << 0;
+        QTest::newRow("error with an array body") << QByteArray(R"([{"id": 1}])") << 404 << 0;
+    }
+
+    void bodies()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(int, rows);
+
+        RequestTableModel model;
+        model.setHeaders({{"ID", "id"}, {"A", "a"}, {"B", "b"}});
+        // Start from a loaded model, so emptying is visible.
+        model.setRequest(request("districts"));
+        model.selectSync();
+        QVERIFY(model.rowCount() > 0);
+
+        Failure f = this->body(body);
+        f.status = status;
+        env->server().injectFailure("GET", "positions", f);
+        model.setRequest(request("positions"));
+        QSignalSpy finished(&model, &RequestTableModel::selectFinished);
+        model.selectSync();
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(model.rowCount(), rows);
+        // Columns and labels survive an empty load.
+        QCOMPARE(model.columnCount(), 3);
+        QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QString("B"));
+    }
+
+    void unreachableServerGivesAnEmptyModel()
+    {
+        RequestTableModel model;
+        model.setJson(QJsonDocument(QJsonArray{QJsonObject{{"id", 1}}}));
+        QNetworkRequest r(QUrl("http://127.0.0.1:1/districts"));
+        model.setRequest(r);
+        model.selectSync();
+        QCOMPARE(model.rowCount(), 0);
+    }
+};
+
+LOMI_TEST_CLASS(RequestTableModelTest)
+
+#include "tst_requesttablemodel.moc"
