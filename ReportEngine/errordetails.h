@@ -5,7 +5,9 @@
 namespace ReportEngine {
 
 // Why a template could not be loaded: the message and where in the XML text
-// the problem was found (line and column counted from 1; 0 when unknown).
+// the problem was found, counted from 1 (0 when unknown): where a syntax
+// error was detected, or just after the start tag of an element that is not
+// allowed where it stands.
 class ErrorDetails
 {
 public:

@@ -79,10 +79,13 @@ int PreviewDialog::exec()
     return answer.result;
 }
 
-void PreviewDialog::showEvent(QShowEvent *event)
+void PreviewDialog::setVisible(bool visible)
 {
-    ensureUi();
-    QDialog::showEvent(event);
+    // The window is made when it is first shown, not for answers of the test
+    // seam; children made later than this would stay hidden.
+    if (visible)
+        ensureUi();
+    QDialog::setVisible(visible);
 }
 
 void PreviewDialog::ensureUi()

@@ -72,8 +72,7 @@ public:
     // Forgets queued answers and history.
     static void reset();
 
-protected:
-    void showEvent(QShowEvent *event) override;
+    void setVisible(bool visible) override;
 
 private:
     void ensureUi();

@@ -82,26 +82,24 @@ ErrorDetails XmlTemplateLoader::error() const
     return m_error;
 }
 
+// Positions are where the reader stands: just after the offending start tag,
+// or where the syntax error was found. Columns are counted from 1.
 bool XmlTemplateLoader::failHere(const QString &message)
 {
-    m_error = ErrorDetails(message, int(m_elementLine), int(m_elementColumn) + 1);
+    m_error = ErrorDetails(message, int(m_reader.lineNumber()), int(m_reader.columnNumber()) + 1);
     return false;
 }
 
 bool XmlTemplateLoader::failFromReader()
 {
-    m_error = ErrorDetails(m_reader.errorString(), int(m_reader.lineNumber()),
-                           int(m_reader.columnNumber()) + 1);
-    return false;
+    return failHere(m_reader.errorString());
 }
 
-// Moves to the next child element of the current one and remembers where its
-// tag starts; false at the end of the current element or on an error.
+// Moves to the next child element of the current one; false at the end of
+// the current element or on an error.
 bool XmlTemplateLoader::nextChild()
 {
     for (;;) {
-        m_elementLine = m_reader.lineNumber();
-        m_elementColumn = m_reader.columnNumber();
         switch (m_reader.readNext()) {
         case QXmlStreamReader::StartElement:
             return true;

@@ -76,8 +76,6 @@ private:
 
     QXmlStreamReader m_reader;
     QDomDocument m_scratch;
-    qint64 m_elementLine = 0;
-    qint64 m_elementColumn = 0;
     ErrorDetails m_error;
 };
 
