@@ -65,7 +65,7 @@ int PreviewDialog::exec()
     const QueuedAnswer answer = queuedAnswers().dequeue();
     Shown shown;
     shown.result = answer.result;
-    shown.report = m_report;
+    shown.report = m_report.data();
     if (m_report) {
         if (!answer.pdfPath.isEmpty() && m_report->exportToFile(answer.pdfPath))
             shown.pdfPath = answer.pdfPath;

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QList>
 #include <QPageLayout>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -79,7 +80,7 @@ private:
     void printReport();
     void updatePageInfo();
 
-    Report *m_report;
+    QPointer<Report> m_report;  // the caller's; may go before the dialog
     std::unique_ptr<QPrinter> m_printer;
     QPrintPreviewWidget *m_preview = nullptr;
     QLabel *m_pageLabel = nullptr;

@@ -64,7 +64,6 @@ public:
     QHash<QString, QPointer<QAbstractItemModel>> models;
     QHash<QString, QString> textValues;
     std::unique_ptr<XmlElementHandler> handler;
-    int editDepth = 0;
 };
 
 void Report::Private::build(const QSizeF &pageMillimetres)
@@ -227,15 +226,15 @@ bool Report::loadFromXML(QIODevice *device, ErrorDetails *details)
     return true;
 }
 
+// Additions only collect elements and the layout waits until it is asked
+// for, so a batch needs no bracketing; the calls are kept for callers that
+// mark their batches.
 void Report::beginEdit()
 {
-    ++d->editDepth;
 }
 
 void Report::endEdit()
 {
-    if (d->editDepth > 0)
-        --d->editDepth;
 }
 
 int Report::numberOfPages() const

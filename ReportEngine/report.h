@@ -104,7 +104,7 @@ public:
     bool loadFromXML(QIODevice *device, ErrorDetails *details = nullptr);
 
     // Bracket a batch of additions. Additions never lay the document out, so
-    // the brackets only mark the batch; they may nest.
+    // the brackets only mark the batch and have no effect.
     void beginEdit();
     void endEdit();
 
