@@ -1,0 +1,7 @@
+#include "element.h"
+
+namespace ReportEngine {
+
+Element::~Element() = default;
+
+}  // namespace ReportEngine

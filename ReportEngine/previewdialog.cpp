@@ -1,0 +1,197 @@
+#include "previewdialog.h"
+
+#include "report.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QQueue>
+#include <QTextDocument>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace ReportEngine {
+
+namespace {
+
+struct QueuedAnswer
+{
+    int result;
+    QString pdfPath;
+};
+
+QQueue<QueuedAnswer> &queuedAnswers()
+{
+    static QQueue<QueuedAnswer> queue;
+    return queue;
+}
+
+QList<PreviewDialog::Shown> &shownPreviews()
+{
+    static QList<PreviewDialog::Shown> shown;
+    return shown;
+}
+
+}  // namespace
+
+PreviewDialog::PreviewDialog(Report *report, QWidget *parent)
+    : QDialog(parent)
+    , m_report(report)
+{
+    setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    setModal(true);
+}
+
+PreviewDialog::~PreviewDialog()
+{
+    // The preview draws on the printer; let it go first.
+    delete m_preview;
+}
+
+QPrinter *PreviewDialog::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_printer.get();
+}
+
+int PreviewDialog::exec()
+{
+    if (queuedAnswers().isEmpty())
+        return QDialog::exec();
+
+    const QueuedAnswer answer = queuedAnswers().dequeue();
+    Shown shown;
+    shown.result = answer.result;
+    shown.report = m_report.data();
+    if (m_report) {
+        if (!answer.pdfPath.isEmpty() && m_report->exportToFile(answer.pdfPath))
+            shown.pdfPath = answer.pdfPath;
+        shown.pageCount = m_report->numberOfPages();
+        shown.pageLayout = m_report->pageLayout();
+        shown.text = m_report->document()->toPlainText();
+        shown.document.reset(m_report->document()->clone());
+    }
+    shownPreviews().append(shown);
+    setResult(answer.result);
+    return answer.result;
+}
+
+void PreviewDialog::setVisible(bool visible)
+{
+    // The window is made when it is first shown, not for answers of the test
+    // seam; children made later than this would stay hidden.
+    if (visible)
+        ensureUi();
+    QDialog::setVisible(visible);
+}
+
+void PreviewDialog::ensureUi()
+{
+    if (m_preview)
+        return;
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *toolBar = new QToolBar(this);
+    layout->addWidget(toolBar);
+
+    m_preview = new QPrintPreviewWidget(printer(), this);
+    layout->addWidget(m_preview, 1);
+    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter *target) {
+        if (m_report)
+            m_report->print(target);
+    });
+    connect(m_preview, &QPrintPreviewWidget::previewChanged, this,
+            &PreviewDialog::updatePageInfo);
+
+    QAction *print = toolBar->addAction(QStringLiteral("Печать..."));
+    print->setShortcut(QKeySequence::Print);
+    connect(print, &QAction::triggered, this, &PreviewDialog::printReport);
+    toolBar->addSeparator();
+
+    QAction *previous = toolBar->addAction(QStringLiteral("Предыдущая страница"));
+    connect(previous, &QAction::triggered, this, [this] {
+        m_preview->setCurrentPage(m_preview->currentPage() - 1);
+        updatePageInfo();
+    });
+    m_pageLabel = new QLabel(this);
+    m_pageLabel->setContentsMargins(8, 0, 8, 0);
+    toolBar->addWidget(m_pageLabel);
+    QAction *next = toolBar->addAction(QStringLiteral("Следующая страница"));
+    connect(next, &QAction::triggered, this, [this] {
+        m_preview->setCurrentPage(m_preview->currentPage() + 1);
+        updatePageInfo();
+    });
+    toolBar->addSeparator();
+
+    QAction *zoomOut = toolBar->addAction(QStringLiteral("Уменьшить"));
+    zoomOut->setShortcut(QKeySequence::ZoomOut);
+    connect(zoomOut, &QAction::triggered, m_preview, [this] { m_preview->zoomOut(); });
+    QAction *zoomIn = toolBar->addAction(QStringLiteral("Увеличить"));
+    zoomIn->setShortcut(QKeySequence::ZoomIn);
+    connect(zoomIn, &QAction::triggered, m_preview, [this] { m_preview->zoomIn(); });
+    QAction *fitWidth = toolBar->addAction(QStringLiteral("По ширине"));
+    connect(fitWidth, &QAction::triggered, m_preview, &QPrintPreviewWidget::fitToWidth);
+    QAction *fitPage = toolBar->addAction(QStringLiteral("Страница целиком"));
+    connect(fitPage, &QAction::triggered, m_preview, &QPrintPreviewWidget::fitInView);
+    toolBar->addSeparator();
+
+    QAction *close = toolBar->addAction(QStringLiteral("Закрыть"));
+    connect(close, &QAction::triggered, this, &QDialog::reject);
+
+}
+
+void PreviewDialog::updatePageInfo()
+{
+    if (!m_preview || !m_pageLabel)
+        return;
+    m_pageLabel->setText(QStringLiteral("Страница %1 из %2")
+                                 .arg(m_preview->currentPage())
+                                 .arg(m_preview->pageCount()));
+}
+
+void PreviewDialog::printReport()
+{
+    if (!m_report)
+        return;
+    QPrintDialog dialog(printer(), this);
+    dialog.setWindowTitle(QStringLiteral("Печать"));
+    dialog.setMinMax(1, m_report->numberOfPages());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_report->print(printer());
+    accept();
+}
+
+void PreviewDialog::setNextResult(int result, const QString &pdfPath)
+{
+    queuedAnswers().enqueue({result, pdfPath});
+}
+
+int PreviewDialog::pendingResults()
+{
+    return queuedAnswers().size();
+}
+
+QList<PreviewDialog::Shown> PreviewDialog::history()
+{
+    return shownPreviews();
+}
+
+void PreviewDialog::clearHistory()
+{
+    shownPreviews().clear();
+}
+
+void PreviewDialog::reset()
+{
+    queuedAnswers().clear();
+    shownPreviews().clear();
+}
+
+}  // namespace ReportEngine

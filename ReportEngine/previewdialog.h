@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QPageLayout>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QPrinter;
+class QPrintPreviewWidget;
+class QTextDocument;
+
+namespace ReportEngine {
+
+class Report;
+
+// Shows a report page by page and lets the user print it. Run it modally:
+// exec() returns 1 (QDialog::Accepted) exactly when the user printed the
+// report; closing the window in any other way returns 0.
+//
+// Test seam
+// ---------
+// Code that previews reports is tested without a window:
+//
+//     PreviewDialog::setNextResult(1, dir.filePath("out.pdf"));  // "print" to this PDF
+//     report.exec();                                              // code under test
+//     QCOMPARE(PreviewDialog::history().size(), 1);
+//     QCOMPARE(PreviewDialog::history().first().pageCount, 2);
+//
+// Each queued answer is used by the next exec() of any PreviewDialog, oldest
+// first: exec() returns the queued result at once without showing anything,
+// after writing the report to the PDF file when a path was given (read it
+// back with pdftotext to check the printed text). Every exec() answered this
+// way appends a Shown record to history(), taken at that moment, so a test
+// can inspect the report after the code under test has destroyed it. With no
+// answer queued exec() shows the real dialog, as in production; in the test
+// harness such a modal dialog can be answered with
+// ModalHandler::onNextDialog<ReportEngine::PreviewDialog>().
+class PreviewDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit PreviewDialog(Report *report, QWidget *parent = nullptr);
+    ~PreviewDialog() override;
+
+    int exec() override;
+
+    // The printer the preview is drawn for and the report printed on.
+    QPrinter *printer();
+
+    // What a preview answered through the seam showed.
+    struct Shown
+    {
+        int result = 0;            // what exec() returned
+        QString pdfPath;           // where the report was written; empty: nowhere
+        int pageCount = 0;
+        QPageLayout pageLayout;    // paper, orientation and margins
+        QString text;              // the plain text of the whole document
+        std::shared_ptr<QTextDocument> document;  // a copy of the built document
+        const Report *report = nullptr;           // for identity only; may be gone
+    };
+
+    static void setNextResult(int result, const QString &pdfPath = QString());
+    static int pendingResults();
+    // Previews answered through the seam, oldest first.
+    static QList<Shown> history();
+    static void clearHistory();
+    // Forgets queued answers and history.
+    static void reset();
+
+    void setVisible(bool visible) override;
+
+private:
+    void ensureUi();
+    void printReport();
+    void updatePageInfo();
+
+    QPointer<Report> m_report;  // the caller's; may go before the dialog
+    std::unique_ptr<QPrinter> m_printer;
+    QPrintPreviewWidget *m_preview = nullptr;
+    QLabel *m_pageLabel = nullptr;
+};
+
+}  // namespace ReportEngine

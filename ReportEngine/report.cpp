@@ -1,0 +1,283 @@
+#include "report.h"
+
+#include "errordetails.h"
+#include "placedelement.h"
+#include "reportbuilder.h"
+#include "spacerelement.h"
+#include "xmlelementhandler.h"
+#include "xmltemplateloader.h"
+
+#include <QAbstractItemModel>
+#include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QPdfWriter>
+#include <QPointer>
+#include <QPrinter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextOption>
+
+namespace ReportEngine {
+
+namespace {
+
+// The document is laid out for a fixed resolution rather than the screen's,
+// so that page breaks do not depend on the machine.
+constexpr qreal LayoutDpi = 300.0;
+constexpr qreal TabStopMm = 12.5;
+// What is left of the page between the margins at the least.
+constexpr qreal MinimumPrintableMm = 20.0;
+
+}  // namespace
+
+class Report::Private
+{
+public:
+    Private()
+        : layoutDevice(1, 1, QImage::Format_ARGB32)
+    {
+        const int dotsPerMetre = qRound(LayoutDpi / 0.0254);
+        layoutDevice.setDotsPerMeterX(dotsPerMetre);
+        layoutDevice.setDotsPerMeterY(dotsPerMetre);
+        document.documentLayout()->setPaintDevice(&layoutDevice);
+        document.setUndoRedoEnabled(false);
+        document.setUseDesignMetrics(true);
+        document.setLayoutEnabled(false);
+    }
+
+    void build(const QSizeF &pageMillimetres);
+
+    QImage layoutDevice;  // declared before the document, which uses it
+    QTextDocument document;
+
+    QMarginsF margins{20, 20, 20, 20};
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    QFont defaultFont;
+
+    QList<PlacedElement> header;
+    QList<PlacedElement> body;
+    bool contentChanged = true;
+
+    QHash<QString, QPointer<QAbstractItemModel>> models;
+    QHash<QString, QString> textValues;
+    std::unique_ptr<XmlElementHandler> handler;
+};
+
+void Report::Private::build(const QSizeF &pageMillimetres)
+{
+    if (contentChanged) {
+        document.setLayoutEnabled(false);
+        document.clear();
+        document.setDocumentMargin(0);
+        QTextOption option = document.defaultTextOption();
+        option.setTabStopDistance(TabStopMm * ReportBuilder::formatUnitsPerMillimetre());
+        document.setDefaultTextOption(option);
+
+        ReportBuilder builder{QTextCursor(&document)};
+        for (const PlacedElement &placed : std::as_const(header))
+            builder.add(placed);
+        for (const PlacedElement &placed : std::as_const(body))
+            builder.add(placed);
+        contentChanged = false;
+    }
+    if (document.defaultFont() != defaultFont)
+        document.setDefaultFont(defaultFont);
+    const QSizeF pageSize = pageMillimetres * (LayoutDpi / 25.4);
+    if (document.pageSize() != pageSize)
+        document.setPageSize(pageSize);
+    document.setLayoutEnabled(true);
+}
+
+Report::Report(QObject *parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+}
+
+Report::~Report() = default;
+
+void Report::setMargins(qreal top, qreal left, qreal bottom, qreal right)
+{
+    d->margins = QMarginsF(qMax<qreal>(0, left), qMax<qreal>(0, top), qMax<qreal>(0, right),
+                           qMax<qreal>(0, bottom));
+}
+
+QMarginsF Report::margins() const
+{
+    return d->margins;
+}
+
+void Report::setDefaultFont(const QFont &font)
+{
+    d->defaultFont = font;
+}
+
+QFont Report::defaultFont() const
+{
+    return d->defaultFont;
+}
+
+void Report::setPageOrientation(QPageLayout::Orientation orientation)
+{
+    d->orientation = orientation;
+}
+
+QPageLayout::Orientation Report::pageOrientation() const
+{
+    return d->orientation;
+}
+
+QPageLayout Report::pageLayout() const
+{
+    // Margins that leave too little of the page are scaled down rather than
+    // making every line a page of its own.
+    const QSizeF paper = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
+    const QSizeF page = d->orientation == QPageLayout::Landscape ? paper.transposed() : paper;
+    QMarginsF margins = d->margins;
+    const qreal horizontal = margins.left() + margins.right();
+    if (horizontal > page.width() - MinimumPrintableMm) {
+        const qreal scale = (page.width() - MinimumPrintableMm) / horizontal;
+        margins.setLeft(margins.left() * scale);
+        margins.setRight(margins.right() * scale);
+    }
+    const qreal vertical = margins.top() + margins.bottom();
+    if (vertical > page.height() - MinimumPrintableMm) {
+        const qreal scale = (page.height() - MinimumPrintableMm) / vertical;
+        margins.setTop(margins.top() * scale);
+        margins.setBottom(margins.bottom() * scale);
+    }
+    return QPageLayout(QPageSize(QPageSize::A4), d->orientation, margins,
+                       QPageLayout::Millimeter);
+}
+
+void Report::append(const Element &element, Qt::Alignment alignment, const QBrush &background,
+                    bool isInline)
+{
+    d->body.append({std::shared_ptr<const Element>(element.clone()), alignment, background,
+                    isInline});
+    d->contentChanged = true;
+}
+
+void Report::addElement(const Element &element, Qt::Alignment alignment,
+                        const QColor &background)
+{
+    append(element, alignment, background.isValid() ? QBrush(background) : QBrush(), false);
+}
+
+void Report::addVerticalSpacing(qreal millimetres)
+{
+    append(SpacerElement(millimetres), Qt::AlignLeft, QBrush(), false);
+}
+
+void Report::associateModel(const QString &name, QAbstractItemModel *model)
+{
+    d->models.insert(name, model);
+}
+
+void Report::associateTextValue(const QString &id, const QString &text)
+{
+    d->textValues.insert(id, text);
+}
+
+void Report::setXmlElementHandler(XmlElementHandler *handler)
+{
+    if (handler != d->handler.get())
+        d->handler.reset(handler);
+}
+
+XmlElementHandler *Report::xmlElementHandler() const
+{
+    return d->handler.get();
+}
+
+bool Report::loadFromXML(QIODevice *device, ErrorDetails *details)
+{
+    XmlTemplateLoader loader(d->models, d->textValues, d->handler.get());
+    TemplateContent content;
+    if (!loader.load(device, &content)) {
+        if (details)
+            *details = loader.error();
+        return false;
+    }
+    if (details)
+        *details = ErrorDetails();
+
+    if (!content.fontFamily.isEmpty() || content.pointSize > 0) {
+        QFont font = d->defaultFont;
+        if (!content.fontFamily.isEmpty())
+            font.setFamilies({content.fontFamily});
+        if (content.pointSize > 0)
+            font.setPointSizeF(content.pointSize);
+        d->defaultFont = font;
+    }
+    QMarginsF &margins = d->margins;
+    margins.setTop(qMax<qreal>(0, content.marginTop.value_or(margins.top())));
+    margins.setLeft(qMax<qreal>(0, content.marginLeft.value_or(margins.left())));
+    margins.setBottom(qMax<qreal>(0, content.marginBottom.value_or(margins.bottom())));
+    margins.setRight(qMax<qreal>(0, content.marginRight.value_or(margins.right())));
+
+    if (content.hasHeader)
+        d->header = content.header;
+    d->body.append(content.body);
+    d->contentChanged = true;
+    return true;
+}
+
+// Additions only collect elements and the layout waits until it is asked
+// for, so a batch needs no bracketing; the calls are kept for callers that
+// mark their batches.
+void Report::beginEdit()
+{
+}
+
+void Report::endEdit()
+{
+}
+
+int Report::numberOfPages() const
+{
+    d->build(pageLayout().paintRect(QPageLayout::Millimeter).size());
+    return d->document.pageCount();
+}
+
+QTextDocument *Report::document() const
+{
+    d->build(pageLayout().paintRect(QPageLayout::Millimeter).size());
+    return &d->document;
+}
+
+void Report::printOn(QPagedPaintDevice *device)
+{
+    device->setPageLayout(pageLayout());
+    // A printer may keep margins of its own; lay the pages out for the area
+    // it really prints on.
+    d->build(device->pageLayout().paintRect(QPageLayout::Millimeter).size());
+    d->document.print(device);
+}
+
+void Report::print(QPrinter *printer)
+{
+    if (!printer)
+        return;
+    printer->setFullPage(false);
+    printOn(printer);
+}
+
+bool Report::exportToFile(const QString &pdfPath)
+{
+    {
+        QFile probe(pdfPath);
+        if (!probe.open(QIODevice::WriteOnly))
+            return false;
+    }
+    {
+        QPdfWriter writer(pdfPath);
+        printOn(&writer);
+    }
+    return QFileInfo(pdfPath).size() > 0;
+}
+
+}  // namespace ReportEngine

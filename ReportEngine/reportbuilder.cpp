@@ -1,0 +1,266 @@
+#include "reportbuilder.h"
+
+#include "autotableelement.h"
+#include "hlineelement.h"
+#include "report.h"
+#include "spacerelement.h"
+#include "tableelement.h"
+#include "textelement.h"
+
+#include <QTextTable>
+
+// The resolution that text formats' lengths are given in; exported by QtGui,
+// not declared in its public headers.
+Q_GUI_EXPORT int qt_defaultDpiY();
+
+namespace ReportEngine {
+
+namespace {
+
+constexpr qreal RuleThicknessMm = 0.25;
+constexpr qreal RuleSpaceMm = 1.0;
+
+Qt::Alignment horizontal(Qt::Alignment alignment)
+{
+    const Qt::Alignment h = alignment & Qt::AlignHorizontal_Mask;
+    return h ? h : Qt::AlignLeft;
+}
+
+void writeCellText(QTextTable *table, int row, int column, const QString &text,
+                   Qt::Alignment alignment)
+{
+    QTextCursor cursor = table->cellAt(row, column).firstCursorPosition();
+    QTextBlockFormat format;
+    format.setAlignment(horizontal(alignment));
+    cursor.setBlockFormat(format);
+    cursor.insertText(text, QTextCharFormat());
+}
+
+}  // namespace
+
+ReportBuilder::ReportBuilder(const QTextCursor &cursor)
+    : m_cursor(cursor)
+{
+}
+
+qreal ReportBuilder::formatUnitsPerMillimetre()
+{
+    return qt_defaultDpiY() / 25.4;
+}
+
+void ReportBuilder::add(const PlacedElement &placed)
+{
+    if (!placed.element)
+        return;
+    m_placement = placed;
+    placed.element->build(*this);
+}
+
+void ReportBuilder::startParagraph(const QTextBlockFormat &blockFormat,
+                                   const QTextCharFormat &charFormat)
+{
+    if (m_state == State::Start || m_state == State::AfterTable) {
+        if (m_cursor.blockFormat() != blockFormat)
+            m_cursor.setBlockFormat(blockFormat);
+        // A reused block's character format may be a table's: the first block
+        // of a cell holds the cell's format (its span among it), the block
+        // after a table the table's end mark. Add to it, never replace it.
+        if (!charFormat.properties().isEmpty())
+            m_cursor.mergeBlockCharFormat(charFormat);
+    } else {
+        m_cursor.insertBlock(blockFormat, charFormat);
+    }
+}
+
+void ReportBuilder::writeText(const TextElement &text)
+{
+    const QTextCharFormat charFormat = text.charFormat();
+    if (!(m_placement.isInline && m_state == State::Paragraph)) {
+        QTextBlockFormat blockFormat;
+        blockFormat.setAlignment(horizontal(m_placement.alignment));
+        if (m_placement.background.style() != Qt::NoBrush)
+            blockFormat.setBackground(m_placement.background);
+        // The paragraph mark carries the text's format too, so that an empty
+        // text still takes the height of its own font.
+        startParagraph(blockFormat, charFormat);
+        m_state = State::Paragraph;
+    }
+    m_cursor.insertText(text.text(), charFormat);
+}
+
+void ReportBuilder::writeSpacer(const SpacerElement &spacer)
+{
+    QTextBlockFormat blockFormat;
+    blockFormat.setLineHeight(spacer.height() * formatUnitsPerMillimetre(),
+                              QTextBlockFormat::FixedHeight);
+    blockFormat.setProperty(Report::VerticalSpacingProperty, spacer.height());
+    // The block after a table is drawn without height, so space after a
+    // table needs a block of its own.
+    if (m_state == State::Start) {
+        m_cursor.setBlockFormat(blockFormat);
+    } else {
+        m_cursor.insertBlock(blockFormat, QTextCharFormat());
+    }
+    m_state = State::Spacer;
+}
+
+QTextTableFormat ReportBuilder::tableFormat(qreal border, qreal paddingMm, qreal widthPercent) const
+{
+    const qreal unitsPerMm = formatUnitsPerMillimetre();
+    QTextTableFormat format;
+    format.setBorderCollapse(true);
+    format.setCellSpacing(0);
+    format.setMargin(0);
+    format.setCellPadding(paddingMm * unitsPerMm);
+    if (border > 0) {
+        format.setBorder(border * 25.4 / 96.0 * unitsPerMm);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorderBrush(Qt::black);
+    } else {
+        format.setBorder(0);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
+    }
+    if (widthPercent > 0)
+        format.setWidth(QTextLength(QTextLength::PercentageLength, widthPercent));
+    return format;
+}
+
+QTextTable *ReportBuilder::insertTable(int rows, int columns, QTextTableFormat format)
+{
+    format.setAlignment(horizontal(m_placement.alignment));
+    if (m_placement.background.style() != Qt::NoBrush)
+        format.setBackground(m_placement.background);
+    QTextTable *table = m_cursor.insertTable(rows, columns, format);
+    m_cursor.setPosition(table->lastPosition() + 1);
+    m_state = State::AfterTable;
+    return table;
+}
+
+void ReportBuilder::writeRule(const HLineElement &rule)
+{
+    const qreal unitsPerMm = formatUnitsPerMillimetre();
+    QTextTableFormat format = tableFormat(0, 0, 100);
+    format.setBottomMargin(RuleSpaceMm * unitsPerMm);
+    format.setProperty(HLineElement::RuleProperty, rule.isDashed());
+    QTextTable *table = insertTable(1, 1, format);
+
+    QTextTableCell cell = table->cellAt(0, 0);
+    QTextTableCellFormat cellFormat;
+    cellFormat.setTopPadding(RuleSpaceMm * unitsPerMm);
+    cellFormat.setBottomPadding(0);
+    cellFormat.setLeftPadding(0);
+    cellFormat.setRightPadding(0);
+    cellFormat.setBottomBorder(RuleThicknessMm * unitsPerMm);
+    cellFormat.setBottomBorderStyle(rule.isDashed() ? QTextFrameFormat::BorderStyle_Dashed
+                                                    : QTextFrameFormat::BorderStyle_Solid);
+    cellFormat.setBottomBorderBrush(Qt::black);
+    cell.setFormat(cellFormat);
+
+    QTextBlockFormat blockFormat;
+    blockFormat.setLineHeight(0, QTextBlockFormat::FixedHeight);
+    cell.firstCursorPosition().setBlockFormat(blockFormat);
+}
+
+void ReportBuilder::writeTable(const TableElement &element)
+{
+    const int rows = element.rowCount();
+    const int columns = element.columnCount();
+    if (rows == 0 || columns == 0)
+        return;
+
+    QTextTableFormat format = tableFormat(element.border(), element.padding(), element.width());
+    format.setHeaderRowCount(qMin(element.headerRowCount(), rows));
+
+    const QList<qreal> &constraints = element.columnConstraints();
+    if (!constraints.isEmpty()) {
+        const int stated = qMin(int(constraints.size()), columns);
+        qreal total = 0;
+        for (int i = 0; i < stated; ++i)
+            total += qMax<qreal>(0, constraints.at(i));
+        const qreal scale = total > 100 ? 100 / total : 1;
+        QList<QTextLength> widths;
+        widths.reserve(columns);
+        for (int i = 0; i < columns; ++i) {
+            if (i < stated && constraints.at(i) > 0)
+                widths << QTextLength(QTextLength::PercentageLength, constraints.at(i) * scale);
+            else
+                widths << QTextLength(QTextLength::VariableLength, 0);
+        }
+        format.setColumnWidthConstraints(widths);
+    }
+
+    QTextTable *table = insertTable(rows, columns, format);
+
+    // All merges first: a merge invalidates the table's cell grid, and
+    // rebuilding it between cell writes would cost a pass over the table
+    // each time.
+    struct Filled
+    {
+        int row;
+        int column;
+        const Cell *cell;
+    };
+    std::vector<Filled> filled;
+    filled.reserve(size_t(rows) * size_t(columns));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns;) {
+            const Cell *cell = element.cellAt(row, column);
+            const int span = cell ? qMin(cell->columnSpan(), columns - column) : 1;
+            if (span > 1)
+                table->mergeCells(row, column, 1, span);
+            if (cell && !cell->isEmpty())
+                filled.push_back({row, column, cell});
+            column += span;
+        }
+    }
+
+    for (const Filled &entry : filled) {
+        ReportBuilder cellBuilder(table->cellAt(entry.row, entry.column).firstCursorPosition());
+        for (const PlacedElement &item : entry.cell->m_items)
+            cellBuilder.add(item);
+    }
+}
+
+void ReportBuilder::writeAutoTable(const AutoTableElement &element)
+{
+    const std::shared_ptr<const AutoTableElement::Contents> contents = element.contents();
+    if (contents->columnCount == 0)
+        return;
+
+    const int offset = element.isVerticalHeaderVisible() ? 1 : 0;
+    const int rows = contents->rowCount + 1;
+    const int columns = contents->columnCount + offset;
+
+    QTextTableFormat format = tableFormat(element.border(), element.padding(), element.width());
+    format.setHeaderRowCount(1);
+    QTextTable *table = insertTable(rows, columns, format);
+
+    QTextTableCellFormat headerFormat;
+    if (element.headerBackground().style() != Qt::NoBrush)
+        headerFormat.setBackground(element.headerBackground());
+    const bool paintHeader = headerFormat.hasProperty(QTextFormat::BackgroundBrush);
+    if (paintHeader) {
+        for (int column = 0; column < columns; ++column)
+            table->cellAt(0, column).setFormat(headerFormat);
+        if (offset) {
+            for (int row = 1; row < rows; ++row)
+                table->cellAt(row, 0).setFormat(headerFormat);
+        }
+    }
+
+    for (int column = 0; column < contents->columnCount; ++column)
+        writeCellText(table, 0, column + offset, contents->headerTexts.at(column),
+                      contents->headerAlignments.at(column));
+    for (int row = 0; row < contents->rowCount; ++row) {
+        if (offset)
+            writeCellText(table, row + 1, 0, contents->verticalHeaderTexts.at(row),
+                          Qt::AlignHCenter);
+        for (int column = 0; column < contents->columnCount; ++column) {
+            const int at = row * contents->columnCount + column;
+            writeCellText(table, row + 1, column + offset, contents->cellTexts.at(at),
+                          contents->cellAlignments.at(at));
+        }
+    }
+}
+
+}  // namespace ReportEngine

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "placedelement.h"
+
+#include <QTextCursor>
+#include <QTextTableFormat>
+
+class QTextTable;
+
+namespace ReportEngine {
+
+class AutoTableElement;
+class HLineElement;
+class SpacerElement;
+class TableElement;
+class TextElement;
+
+// Writes elements one after another into a text flow: the body of the
+// document or the inside of a table cell. Internal to the engine.
+//
+// The flow keeps track of what its last block is, so that texts reuse the
+// empty block a new flow or a table leaves behind instead of adding blank
+// lines, and inline texts can continue the last paragraph.
+class ReportBuilder
+{
+public:
+    explicit ReportBuilder(const QTextCursor &cursor);
+
+    void add(const PlacedElement &placed);
+
+    void writeText(const TextElement &text);
+    void writeSpacer(const SpacerElement &spacer);
+    void writeRule(const HLineElement &rule);
+    void writeTable(const TableElement &table);
+    void writeAutoTable(const AutoTableElement &table);
+
+    // Text formats measure lengths in pixels of the platform's default
+    // resolution; the layout scales them to its own device.
+    static qreal formatUnitsPerMillimetre();
+
+private:
+    enum class State {
+        Start,       // an empty block that no table precedes
+        Paragraph,   // a paragraph that inline text may continue
+        Spacer,      // an empty block holding vertical space
+        AfterTable,  // the empty block after a table, drawn with no height
+    };
+
+    void startParagraph(const QTextBlockFormat &blockFormat, const QTextCharFormat &charFormat);
+    QTextTableFormat tableFormat(qreal border, qreal paddingMm, qreal widthPercent) const;
+    QTextTable *insertTable(int rows, int columns, QTextTableFormat format);
+
+    QTextCursor m_cursor;
+    State m_state = State::Start;
+    PlacedElement m_placement;
+};
+
+}  // namespace ReportEngine

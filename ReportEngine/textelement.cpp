@@ -1,0 +1,96 @@
+#include "textelement.h"
+
+#include "reportbuilder.h"
+
+namespace ReportEngine {
+
+TextElement::TextElement(const QString &text, int)
+    : m_text(text)
+{
+}
+
+void TextElement::setText(const QString &text)
+{
+    m_text = text;
+}
+
+QString TextElement::text() const
+{
+    return m_text;
+}
+
+void TextElement::setId(const QString &id)
+{
+    m_id = id;
+}
+
+QString TextElement::id() const
+{
+    return m_id;
+}
+
+void TextElement::setFont(const QFont &font)
+{
+    m_font = font;
+}
+
+QFont TextElement::font() const
+{
+    return m_font;
+}
+
+void TextElement::setBold(bool bold)
+{
+    m_bold = bold;
+}
+
+bool TextElement::isBold() const
+{
+    return m_bold.value_or(m_font.resolveMask() & QFont::WeightResolved ? m_font.bold() : false);
+}
+
+void TextElement::setItalic(bool italic)
+{
+    m_italic = italic;
+}
+
+bool TextElement::isItalic() const
+{
+    return m_italic.value_or(m_font.resolveMask() & QFont::StyleResolved ? m_font.italic() : false);
+}
+
+void TextElement::setPointSize(qreal pointSize)
+{
+    m_pointSize = pointSize > 0 ? pointSize : 0;
+}
+
+qreal TextElement::pointSize() const
+{
+    return m_pointSize;
+}
+
+QTextCharFormat TextElement::charFormat() const
+{
+    QTextCharFormat format;
+    if (m_font.resolveMask() != 0)
+        format.setFont(m_font, QTextCharFormat::FontPropertiesSpecifiedOnly);
+    if (m_bold)
+        format.setFontWeight(*m_bold ? QFont::Bold : QFont::Normal);
+    if (m_italic)
+        format.setFontItalic(*m_italic);
+    if (m_pointSize > 0)
+        format.setFontPointSize(m_pointSize);
+    return format;
+}
+
+std::unique_ptr<Element> TextElement::clone() const
+{
+    return std::make_unique<TextElement>(*this);
+}
+
+void TextElement::build(ReportBuilder &builder) const
+{
+    builder.writeText(*this);
+}
+
+}  // namespace ReportEngine

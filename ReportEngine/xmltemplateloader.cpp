@@ -1,0 +1,386 @@
+#include "xmltemplateloader.h"
+
+#include "autotableelement.h"
+#include "hlineelement.h"
+#include "spacerelement.h"
+#include "tableelement.h"
+#include "textelement.h"
+#include "xmlelementhandler.h"
+
+#include <QAbstractItemModel>
+#include <QColor>
+#include <QIODevice>
+
+namespace ReportEngine {
+
+namespace {
+
+// Beyond these a template is taken to be broken rather than to describe a table.
+constexpr int MaxTemplateRows = 100000;
+constexpr int MaxTemplateColumns = 1000;
+
+bool isTrue(QStringView value)
+{
+    return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+        || value == QLatin1String("1");
+}
+
+bool isFalse(QStringView value)
+{
+    return value.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0
+        || value == QLatin1String("0");
+}
+
+std::optional<qreal> number(const QXmlStreamAttributes &attributes, QLatin1String name)
+{
+    if (!attributes.hasAttribute(name))
+        return std::nullopt;
+    QString text = attributes.value(name).toString().trimmed();
+    if (text.endsWith(QLatin1Char('%')))
+        text.chop(1);
+    bool ok = false;
+    const qreal value = text.trimmed().toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+Qt::Alignment alignmentFrom(QStringView value)
+{
+    if (value == QLatin1String("right"))
+        return Qt::AlignRight;
+    if (value == QLatin1String("hcenter"))
+        return Qt::AlignHCenter;
+    if (value == QLatin1String("justify"))
+        return Qt::AlignJustify;
+    return Qt::AlignLeft;
+}
+
+void applyTableAttributes(AbstractTableElement &table, const QXmlStreamAttributes &attributes)
+{
+    if (const auto width = number(attributes, QLatin1String("width")))
+        table.setWidth(*width);
+    if (const auto padding = number(attributes, QLatin1String("cellpadding")))
+        table.setPadding(*padding);
+    if (const auto border = number(attributes, QLatin1String("border")))
+        table.setBorder(*border);
+}
+
+}  // namespace
+
+XmlTemplateLoader::XmlTemplateLoader(const QHash<QString, QPointer<QAbstractItemModel>> &models,
+                                     const QHash<QString, QString> &textValues,
+                                     XmlElementHandler *handler)
+    : m_models(models)
+    , m_textValues(textValues)
+    , m_handler(handler)
+{
+}
+
+ErrorDetails XmlTemplateLoader::error() const
+{
+    return m_error;
+}
+
+// Positions are where the reader stands: just after the offending start tag,
+// or where the syntax error was found. Columns are counted from 1.
+bool XmlTemplateLoader::failHere(const QString &message)
+{
+    m_error = ErrorDetails(message, int(m_reader.lineNumber()), int(m_reader.columnNumber()) + 1);
+    return false;
+}
+
+bool XmlTemplateLoader::failFromReader()
+{
+    return failHere(m_reader.errorString());
+}
+
+// Moves to the next child element of the current one; false at the end of
+// the current element or on an error.
+bool XmlTemplateLoader::nextChild()
+{
+    for (;;) {
+        switch (m_reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            return true;
+        case QXmlStreamReader::EndElement:
+        case QXmlStreamReader::EndDocument:
+        case QXmlStreamReader::Invalid:
+            return false;
+        default:
+            break;  // text between elements, comments, processing instructions
+        }
+    }
+}
+
+bool XmlTemplateLoader::load(QIODevice *device, TemplateContent *content)
+{
+    m_error = ErrorDetails();
+    if (!device) {
+        m_error = ErrorDetails(QStringLiteral("Нет источника шаблона"), 0, 0);
+        return false;
+    }
+    m_reader.setDevice(device);
+
+    if (!nextChild())
+        return failFromReader();
+    if (m_reader.name() != QLatin1String("report"))
+        return failHere(QStringLiteral("Корневой элемент шаблона должен быть «report», а не «%1»")
+                                .arg(m_reader.name()));
+
+    TemplateContent loaded;
+    if (!readRoot(&loaded))
+        return false;
+    // Whatever follows the root must still be well-formed.
+    while (!m_reader.atEnd())
+        m_reader.readNext();
+    if (m_reader.hasError())
+        return failFromReader();
+
+    *content = std::move(loaded);
+    return true;
+}
+
+bool XmlTemplateLoader::readRoot(TemplateContent *content)
+{
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    content->fontFamily = attributes.value(QLatin1String("font")).toString();
+    content->pointSize = number(attributes, QLatin1String("pointsize")).value_or(0);
+    content->marginTop = number(attributes, QLatin1String("margin-top"));
+    content->marginLeft = number(attributes, QLatin1String("margin-left"));
+    content->marginBottom = number(attributes, QLatin1String("margin-bottom"));
+    content->marginRight = number(attributes, QLatin1String("margin-right"));
+
+    QList<PlacedElement> &body = content->body;
+    const Sink sink = [&body](const Element &element, Qt::Alignment alignment, bool isInline) {
+        body.append({std::shared_ptr<const Element>(element.clone()), alignment, QBrush(),
+                     isInline});
+    };
+    return readFlow(sink, QString(), content);
+}
+
+bool XmlTemplateLoader::readFlow(const Sink &sink, const QString &fontFamily,
+                                 TemplateContent *headerTarget)
+{
+    while (nextChild()) {
+        const QStringView name = m_reader.name();
+        bool ok;
+        if (name == QLatin1String("text"))
+            ok = readText(sink, fontFamily);
+        else if (name == QLatin1String("table"))
+            ok = readTable(sink, fontFamily);
+        else if (name == QLatin1String("vspace"))
+            ok = readVSpace(sink);
+        else if (name == QLatin1String("hline"))
+            ok = readHLine(sink);
+        else if (name == QLatin1String("header") && headerTarget)
+            ok = readHeader(headerTarget);
+        else
+            return failHere(QStringLiteral("Неизвестный элемент «%1»").arg(name));
+        if (!ok)
+            return false;
+    }
+    return m_reader.hasError() ? failFromReader() : true;
+}
+
+bool XmlTemplateLoader::expectNoChildren()
+{
+    if (nextChild())
+        return failHere(QStringLiteral("Неизвестный элемент «%1»").arg(m_reader.name()));
+    return m_reader.hasError() ? failFromReader() : true;
+}
+
+QDomElement XmlTemplateLoader::currentAsDom(const QString &text)
+{
+    QDomElement element = m_reader.namespaceUri().isEmpty()
+            ? m_scratch.createElement(m_reader.qualifiedName().toString())
+            : m_scratch.createElementNS(m_reader.namespaceUri().toString(),
+                                        m_reader.qualifiedName().toString());
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    for (const QXmlStreamAttribute &attribute : attributes)
+        element.setAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
+    if (!text.isEmpty())
+        element.appendChild(m_scratch.createTextNode(text));
+    return element;
+}
+
+QString XmlTemplateLoader::modelText(const QXmlStreamAttributes &attributes) const
+{
+    const QAbstractItemModel *model =
+            m_models.value(attributes.value(QLatin1String("model")).toString()).data();
+    if (!model)
+        return QString();
+    bool rowOk = true;
+    bool columnOk = true;
+    const int row = attributes.hasAttribute(QLatin1String("row"))
+            ? attributes.value(QLatin1String("row")).toInt(&rowOk)
+            : 0;
+    const int column = attributes.hasAttribute(QLatin1String("column"))
+            ? attributes.value(QLatin1String("column")).toInt(&columnOk)
+            : 0;
+    if (!rowOk || !columnOk)
+        return QString();
+    const QModelIndex index = model->index(row, column);
+    return index.isValid() ? model->data(index).toString() : QString();
+}
+
+bool XmlTemplateLoader::readText(const Sink &sink, const QString &fontFamily)
+{
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    QDomElement xml = currentAsDom();
+
+    const QString written = m_reader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
+    if (m_reader.hasError())
+        return failFromReader();
+    if (!written.isEmpty())
+        xml.appendChild(m_scratch.createTextNode(written));
+
+    TextElement text(written);
+    const QString id = attributes.value(QLatin1String("id")).toString();
+    if (!id.isEmpty()) {
+        text.setId(id);
+        const auto value = m_textValues.constFind(id);
+        if (value != m_textValues.constEnd())
+            text.setText(*value);
+    } else if (attributes.hasAttribute(QLatin1String("model"))) {
+        text.setText(modelText(attributes));
+    }
+
+    if (!fontFamily.isEmpty()) {
+        QFont font;
+        font.setFamilies({fontFamily});
+        text.setFont(font);
+    }
+    const QStringView bold = attributes.value(QLatin1String("bold"));
+    if (isTrue(bold))
+        text.setBold(true);
+    else if (isFalse(bold))
+        text.setBold(false);
+    const QStringView italic = attributes.value(QLatin1String("italic"));
+    if (isTrue(italic))
+        text.setItalic(true);
+    else if (isFalse(italic))
+        text.setItalic(false);
+    if (const auto size = number(attributes, QLatin1String("pointsize")); size && *size > 0)
+        text.setPointSize(*size);
+
+    if (m_handler && !m_handler->textElement(text, xml))
+        return true;
+    sink(text, alignmentFrom(attributes.value(QLatin1String("alignment"))),
+         isTrue(attributes.value(QLatin1String("inline"))));
+    return true;
+}
+
+bool XmlTemplateLoader::readTable(const Sink &sink, const QString &fontFamily)
+{
+    QDomElement xml = currentAsDom();
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    if (attributes.hasAttribute(QLatin1String("model")))
+        return readAutoTable(sink, xml);
+
+    TableElement table;
+    applyTableAttributes(table, attributes);
+    while (nextChild()) {
+        if (m_reader.name() != QLatin1String("cell"))
+            return failHere(QStringLiteral("Неизвестный элемент «%1»").arg(m_reader.name()));
+        if (!readCell(table, fontFamily))
+            return false;
+    }
+    if (m_reader.hasError())
+        return failFromReader();
+
+    if (m_handler && !m_handler->tableElement(table, xml))
+        return true;
+    sink(table, Qt::AlignLeft, false);
+    return true;
+}
+
+bool XmlTemplateLoader::readAutoTable(const Sink &sink, QDomElement &xml)
+{
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    AutoTableElement table(m_models.value(attributes.value(QLatin1String("model")).toString()));
+    applyTableAttributes(table, attributes);
+    if (isFalse(attributes.value(QLatin1String("verticalHeaderVisible"))))
+        table.setVerticalHeaderVisible(false);
+    if (attributes.hasAttribute(QLatin1String("headerBackground"))) {
+        const QColor colour(attributes.value(QLatin1String("headerBackground")).toString());
+        if (colour.isValid())
+            table.setHeaderBackground(colour);
+    }
+    if (!expectNoChildren())
+        return false;
+
+    if (m_handler && !m_handler->autoTableElement(table, xml))
+        return true;
+    sink(table, Qt::AlignLeft, false);  // the sink's copy takes the model's contents
+    return true;
+}
+
+bool XmlTemplateLoader::readCell(TableElement &table, const QString &fontFamily)
+{
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    bool rowOk = true;
+    bool columnOk = true;
+    const int row = attributes.hasAttribute(QLatin1String("row"))
+            ? attributes.value(QLatin1String("row")).toInt(&rowOk)
+            : 0;
+    const int column = attributes.hasAttribute(QLatin1String("column"))
+            ? attributes.value(QLatin1String("column")).toInt(&columnOk)
+            : 0;
+    if (!rowOk || !columnOk || row < 0 || column < 0 || row >= MaxTemplateRows
+        || column >= MaxTemplateColumns)
+        return failHere(QStringLiteral("Неверное место ячейки: строка «%1», столбец «%2»")
+                                .arg(attributes.value(QLatin1String("row")),
+                                     attributes.value(QLatin1String("column"))));
+
+    Cell &cell = table.cell(row, column);
+    const Sink sink = [&cell](const Element &element, Qt::Alignment alignment, bool isInline) {
+        if (isInline)
+            cell.addInlineElement(element);
+        else
+            cell.addElement(element, alignment);
+    };
+    return readFlow(sink, fontFamily, nullptr);
+}
+
+bool XmlTemplateLoader::readVSpace(const Sink &sink)
+{
+    QDomElement xml = currentAsDom();
+    qreal size = number(m_reader.attributes(), QLatin1String("size")).value_or(0);
+    if (!expectNoChildren())
+        return false;
+    if (m_handler && !m_handler->vSpace(size, xml))
+        return true;
+    sink(SpacerElement(size), Qt::AlignLeft, false);
+    return true;
+}
+
+bool XmlTemplateLoader::readHLine(const Sink &sink)
+{
+    QDomElement xml = currentAsDom();
+    if (!expectNoChildren())
+        return false;
+    HLineElement line;
+    if (m_handler && !m_handler->hLineElement(line, xml))
+        return true;
+    sink(line, Qt::AlignLeft, false);
+    return true;
+}
+
+bool XmlTemplateLoader::readHeader(TemplateContent *content)
+{
+    // Only the first page has a header; it is written at the top of the body.
+    const QString fontFamily = m_reader.attributes().value(QLatin1String("font")).toString();
+    QList<PlacedElement> header;
+    const Sink sink = [&header](const Element &element, Qt::Alignment alignment, bool isInline) {
+        header.append({std::shared_ptr<const Element>(element.clone()), alignment, QBrush(),
+                       isInline});
+    };
+    if (!readFlow(sink, fontFamily, nullptr))
+        return false;
+    content->hasHeader = true;
+    content->header = header;
+    return true;
+}
+
+}  // namespace ReportEngine

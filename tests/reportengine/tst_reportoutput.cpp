@@ -1,0 +1,224 @@
+#include "reporttestutil.h"
+#include "testregistry.h"
+
+#include "modalhandler.h"
+
+#include "hlineelement.h"
+#include "previewdialog.h"
+#include "report.h"
+#include "tableelement.h"
+#include "textelement.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace ReportEngine;
+using namespace ReportTestUtil;
+
+namespace {
+
+// A statement long enough for several pages.
+std::unique_ptr<Report> longStatement(int rows)
+{
+    auto report = std::make_unique<Report>();
+    report->setMargins(10, 10, 10, 10);
+    report->setDefaultFont(QFont(QStringLiteral("Times new roman"), 9));
+    TextElement title(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ"));
+    title.setBold(true);
+    report->addElement(title, Qt::AlignHCenter);
+    TableElement table;
+    table.setWidth(100);
+    table.setHeaderRowCount(1);
+    table.setColumnConstraints({10, 60, 30});
+    table.cell(0, 0).addElement(TextElement(QStringLiteral("№ п/п")), Qt::AlignHCenter);
+    table.cell(0, 1).addElement(TextElement(QStringLiteral("Фамилия Имя Отчество")));
+    table.cell(0, 2).addElement(TextElement(QStringLiteral("Оплачено")), Qt::AlignRight);
+    for (int row = 1; row <= rows; ++row) {
+        table.cell(row, 0).addElement(TextElement(QString::number(row)), Qt::AlignHCenter);
+        table.cell(row, 1).addElement(TextElement(QStringLiteral("Слушатель номер %1").arg(row)));
+        table.cell(row, 2).addElement(TextElement(QStringLiteral("%1.00").arg(row * 10)),
+                                      Qt::AlignRight);
+    }
+    report->addElement(table);
+    HLineElement line;
+    line.setDashed(true);
+    report->addElement(line);
+    report->addElement(TextElement(QStringLiteral("Кассир\t\t___________ /Ёлкина Ж.Щ./")));
+    return report;
+}
+
+QSizeF pdfPageSize(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {path});
+    if (!process.waitForFinished(30000))
+        return QSizeF();
+    const QRegularExpression pattern(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"));
+    const QRegularExpressionMatch match =
+            pattern.match(QString::fromUtf8(process.readAllStandardOutput()));
+    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble())
+                            : QSizeF();
+}
+
+}  // namespace
+
+// What a report prints, and the preview that prints it.
+class ReportOutputTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        PreviewDialog::reset();
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+                 "pdftotext (poppler-utils) is needed to read the PDF files back");
+    }
+
+    void pdfCarriesTheCyrillicText()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("отчёт.pdf"));
+        auto report = longStatement(3);
+        QVERIFY(report->exportToFile(path));
+        const QString text = pdfText(path);
+        QVERIFY2(text.contains(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Слушатель номер 3")));
+        QVERIFY(text.contains(QStringLiteral("/Ёлкина Ж.Щ./")));
+        QCOMPARE(pdfPageSize(path).toSize(), QSize(595, 842));  // A4 in points
+    }
+
+    void headerRowRepeatsOnEveryPage()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.pdf"));
+        auto report = longStatement(120);
+        const int pages = report->numberOfPages();
+        QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
+        QVERIFY(report->exportToFile(path));
+
+        const QString second = pdfText(path, 2);
+        QCOMPARE(second.count(QStringLiteral("Фамилия Имя Отчество")), 1);
+        const QString firstLine = second.trimmed().section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(firstLine.contains(QStringLiteral("Оплачено")), qPrintable(firstLine));
+        QVERIFY(!second.contains(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ")));
+        // Every row is printed once.
+        const QString all = pdfText(path);
+        for (int row : {1, 60, 120})
+            QCOMPARE(all.count(QStringLiteral("Слушатель номер %1 ").arg(row)), 1);
+        QCOMPARE(all.count(QStringLiteral("Фамилия Имя Отчество")), pages);
+    }
+
+    void landscapeTurnsThePage()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("landscape.pdf"));
+        auto portrait = longStatement(120);
+        auto landscape = longStatement(120);
+        landscape->setPageOrientation(QPageLayout::Landscape);
+        QVERIFY(landscape->numberOfPages() > portrait->numberOfPages());
+        QVERIFY(landscape->exportToFile(path));
+        QCOMPARE(pdfPageSize(path).toSize(), QSize(842, 595));
+    }
+
+    void exportToAnUnwritablePlaceFails()
+    {
+        QTemporaryDir dir;
+        auto report = longStatement(1);
+        QVERIFY(!report->exportToFile(dir.filePath(QStringLiteral("нет/такой/папки.pdf"))));
+        QVERIFY(!report->exportToFile(QString()));
+    }
+
+    void previewSeamAnswersWithoutAWindow()
+    {
+        QTemporaryDir dir;
+        const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+        PreviewDialog::setNextResult(0);
+        PreviewDialog::setNextResult(1, printed);
+        QCOMPARE(PreviewDialog::pendingResults(), 2);
+
+        auto closed = longStatement(2);
+        int firstResult;
+        {
+            PreviewDialog preview(closed.get());
+            firstResult = preview.exec();
+            QVERIFY(!preview.isVisible());
+        }
+        auto report = longStatement(120);
+        report->setPageOrientation(QPageLayout::Landscape);
+        const int pages = report->numberOfPages();
+        PreviewDialog preview(report.get());
+        QCOMPARE(preview.exec(), 1);
+        QCOMPARE(preview.result(), 1);
+        report.reset();  // the report run destroys the report after the preview
+
+        QCOMPARE(firstResult, 0);
+        QCOMPARE(PreviewDialog::pendingResults(), 0);
+        const QList<PreviewDialog::Shown> shown = PreviewDialog::history();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0).result, 0);
+        QCOMPARE(shown.at(0).report, closed.get());
+        QVERIFY(shown.at(0).pdfPath.isEmpty());
+        QCOMPARE(shown.at(1).result, 1);
+        QCOMPARE(shown.at(1).pageCount, pages);
+        QCOMPARE(shown.at(1).pageLayout.orientation(), QPageLayout::Landscape);
+        QVERIFY(shown.at(1).text.contains(QStringLiteral("Слушатель номер 120")));
+        QCOMPARE(tables(shown.at(1).document.get()).value(0)->rows(), 121);
+        QCOMPARE(shown.at(1).pdfPath, printed);
+        QVERIFY(pdfText(printed).contains(QStringLiteral("Слушатель номер 120")));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("other.pdf"))));
+    }
+
+    void realPreviewShowsThePagesAndClosesWithoutPrinting()
+    {
+        auto report = longStatement(120);
+        const int pages = report->numberOfPages();
+        int shownPages = -1;
+        ModalHandler::onNextDialog<PreviewDialog>([&shownPages](PreviewDialog *dialog) {
+            if (auto *widget = dialog->findChild<QPrintPreviewWidget *>())
+                shownPages = widget->pageCount();
+            dialog->reject();
+        });
+        PreviewDialog preview(report.get());
+        QCOMPARE(preview.exec(), 0);
+        QCOMPARE(shownPages, pages);
+        QVERIFY(ModalHandler::unexpectedDialogs().isEmpty());
+        QVERIFY(PreviewDialog::history().isEmpty());
+    }
+
+    void printingFromThePreviewAccepts()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("from-preview.pdf"));
+        auto report = longStatement(5);
+        ModalHandler::onNextDialog<PreviewDialog>([path](PreviewDialog *dialog) {
+            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog->printer()->setOutputFileName(path);
+            QAction *print = nullptr;
+            for (QAction *action : dialog->findChildren<QAction *>()) {
+                if (action->text().startsWith(QStringLiteral("Печать")))
+                    print = action;
+            }
+            QVERIFY(print);
+            // After this handler has returned, so that the print dialog gets its own.
+            QMetaObject::invokeMethod(print, &QAction::trigger, Qt::QueuedConnection);
+        });
+        ModalHandler::onNextDialog<QPrintDialog>([](QPrintDialog *dialog) { dialog->accept(); });
+
+        PreviewDialog preview(report.get());
+        QCOMPARE(preview.exec(), 1);
+        QVERIFY(ModalHandler::unexpectedDialogs().isEmpty());
+        QVERIFY(pdfText(path).contains(QStringLiteral("Слушатель номер 5")));
+    }
+};
+
+LOMI_TEST_CLASS(ReportOutputTest)
+#include "tst_reportoutput.moc"
