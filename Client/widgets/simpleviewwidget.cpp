@@ -4,9 +4,15 @@
 #include "global.h"
 #include "loginmanager.h"
 #include "permissionmanager.h"
+#include "reportshelper.h"
 #include "ui_simpleviewwidget.h"
 
+#include <autotableelement.h>
+#include <previewdialog.h>
+#include <report.h>
+
 #include <QAbstractItemDelegate>
+#include <QBrush>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QJsonObject>
@@ -242,6 +248,26 @@ void SimpleViewWidget::afterLoad()
 
 void SimpleViewWidget::handlePrint()
 {
+    ReportEngine::Report report;
+    // The page header gets the organisation's name and the moment of
+    // printing, as every other report; without them it would print its
+    // placeholders.
+    if (!ReportsHelper::loadPageHeader(report))
+        return;
+
+    // The source model: every loaded row in the order received, whatever
+    // the search and the view's sort.
+    ReportEngine::AutoTableElement table(&model);
+    table.setWidth(100);
+    table.setBorder(0.5);
+    table.setPadding(0);
+    table.setHeaderBackground(QBrush(Qt::white));
+    report.beginEdit();
+    report.addElement(table, Qt::AlignLeft);
+    report.endEdit();
+
+    ReportEngine::PreviewDialog preview(&report);
+    preview.exec();
 }
 
 void SimpleViewWidget::handleSearch(const QString &text)

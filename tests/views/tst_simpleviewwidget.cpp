@@ -9,7 +9,14 @@
 #include "testenvironment.h"
 #include "viewstesthelpers.h"
 
+#include <previewdialog.h>
+
+#include <QDateTime>
 #include <QHeaderView>
+#include <QRegularExpression>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QItemSelectionModel>
 #include <QJsonArray>
 
@@ -45,6 +52,31 @@ void typeInto(QWidget *widget, const QString &text)
 {
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Every table of a built report, in document order, as rows of cell texts.
+QList<QList<QStringList>> tablesOf(const QTextDocument *document)
+{
+    QList<QList<QStringList>> tables;
+    const auto frames = document->rootFrame()->childFrames();
+    for (QTextFrame *frame : frames) {
+        auto *table = qobject_cast<QTextTable *>(frame);
+        if (!table)
+            continue;
+        QList<QStringList> rows;
+        for (int row = 0; row < table->rows(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < table->columns(); ++column) {
+                const QTextTableCell cell = table->cellAt(row, column);
+                QTextCursor cursor = cell.firstCursorPosition();
+                cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+                cells << cursor.selectedText();
+            }
+            rows << cells;
+        }
+        tables << rows;
+    }
+    return tables;
 }
 
 QList<MessageBox::Record> boxesTitled(const QString &title)
@@ -457,6 +489,46 @@ private slots:
         QVERIFY(!button(widget.get(), "addButton")->isHidden());
         QVERIFY(!button(widget.get(), "printButton")->isHidden());
         QVERIFY(button(widget.get(), "editButton")->isHidden());
+    }
+
+    void printListsEveryLoadedRowUnderThePageHeader()
+    {
+        using ReportEngine::PreviewDialog;
+        auto widget = districts(editor);
+        QVERIFY(load(widget.get()));
+        // Neither the search nor the view's order reaches the print.
+        typeInto(widget->findChild<QLineEdit *>("searchLineEdit"), "юж");
+        table(widget.get())->sortByColumn(1, Qt::DescendingOrder);
+        QCOMPARE(viewIds(table(widget.get())), QList<int>({12}));
+
+        PreviewDialog::reset();
+        PreviewDialog::setNextResult(0);
+        const QDate today = QDate::currentDate();
+        button(widget.get(), "printButton")->click();
+        QCOMPARE(PreviewDialog::history().size(), 1);
+        const PreviewDialog::Shown shown = PreviewDialog::history().first();
+        PreviewDialog::reset();
+
+        const auto tables = tablesOf(shown.document.get());
+        QVERIFY(tables.size() >= 2);
+        // The page header: the organisation at the left, the moment of printing at the right.
+        const QStringList header = tables.first().first();
+        QCOMPARE(header.first(), QString("Учебный центр «Заря»"));
+        QVERIFY2(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$").match(header.last()).hasMatch(),
+                 qPrintable(header.last()));
+        QVERIFY(header.last().startsWith(today.toString("dd.MM.yyyy"))
+                || header.last().startsWith(QDate::currentDate().toString("dd.MM.yyyy")));
+        QVERIFY(!shown.text.contains("OrganizationName"));
+
+        // The list: its labels, then every row as received.
+        const QList<QStringList> list = tables.last();
+        QCOMPARE(list.size(), 4);
+        auto lastColumns = [](const QStringList &cells) { return cells.mid(cells.size() - 2); };
+        QCOMPARE(lastColumns(list.at(0)), QStringList({"ID", "Название"}));
+        QCOMPARE(lastColumns(list.at(1)), QStringList({"1", "Центральный"}));
+        QCOMPARE(lastColumns(list.at(2)), QStringList({"2", "северо-западный"}));
+        QCOMPARE(lastColumns(list.at(3)), QStringList({"12", "Южный"}));
+        QVERIFY(boxesTitled("Error").isEmpty());
     }
 
     void withoutEditorWritesAreDisabledAndAsserted()

@@ -45,7 +45,10 @@ inline QJsonObject fixture()
             {"id": 4, "name": "Никто", "password": "nobody", "position": "",
              "permissions": {"districts": 0, "regions": 0, "positions": 0}}
         ],
-        "globals": {"CheckoutHour": "12:00:00"}
+        "globals": {
+            "CheckoutHour": "12:00:00",
+            "OrganizationInfo": {"name": "Учебный центр «Заря»", "address": "г. Тверь"}
+        }
     })").object();
 }
 
