@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,8 +51,15 @@ int runRegisteredTests(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    // Settings go to the test-mode locations, never to a real user's store.
+    // Settings go to the test-mode locations, never to a real user's store,
+    // and each test process gets its own: test areas run in parallel, each
+    // pointing "connection/root_url" at its own stand-in server.
     QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir settingsDir;
+    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, settingsDir.path());
+        QSettings::setPath(format, QSettings::SystemScope, settingsDir.filePath("system"));
+    }
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName("LOMIInfr");
