@@ -204,21 +204,33 @@ QDomElement XmlTemplateLoader::currentAsDom(const QString &text)
     return element;
 }
 
+namespace {
+
+// The "row" and "column" attributes (0 when absent); false when one is not a number.
+bool readPosition(const QXmlStreamAttributes &attributes, int *row, int *column)
+{
+    bool rowOk = true;
+    bool columnOk = true;
+    *row = attributes.hasAttribute(QLatin1String("row"))
+            ? attributes.value(QLatin1String("row")).toInt(&rowOk)
+            : 0;
+    *column = attributes.hasAttribute(QLatin1String("column"))
+            ? attributes.value(QLatin1String("column")).toInt(&columnOk)
+            : 0;
+    return rowOk && columnOk;
+}
+
+}  // namespace
+
 QString XmlTemplateLoader::modelText(const QXmlStreamAttributes &attributes) const
 {
     const QAbstractItemModel *model =
             m_models.value(attributes.value(QLatin1String("model")).toString()).data();
     if (!model)
         return QString();
-    bool rowOk = true;
-    bool columnOk = true;
-    const int row = attributes.hasAttribute(QLatin1String("row"))
-            ? attributes.value(QLatin1String("row")).toInt(&rowOk)
-            : 0;
-    const int column = attributes.hasAttribute(QLatin1String("column"))
-            ? attributes.value(QLatin1String("column")).toInt(&columnOk)
-            : 0;
-    if (!rowOk || !columnOk)
+    int row = 0;
+    int column = 0;
+    if (!readPosition(attributes, &row, &column))
         return QString();
     const QModelIndex index = model->index(row, column);
     return index.isValid() ? model->data(index).toString() : QString();
@@ -319,15 +331,9 @@ bool XmlTemplateLoader::readAutoTable(const Sink &sink, QDomElement &xml)
 bool XmlTemplateLoader::readCell(TableElement &table, const QString &fontFamily)
 {
     const QXmlStreamAttributes attributes = m_reader.attributes();
-    bool rowOk = true;
-    bool columnOk = true;
-    const int row = attributes.hasAttribute(QLatin1String("row"))
-            ? attributes.value(QLatin1String("row")).toInt(&rowOk)
-            : 0;
-    const int column = attributes.hasAttribute(QLatin1String("column"))
-            ? attributes.value(QLatin1String("column")).toInt(&columnOk)
-            : 0;
-    if (!rowOk || !columnOk || row < 0 || column < 0 || row >= MaxTemplateRows
+    int row = 0;
+    int column = 0;
+    if (!readPosition(attributes, &row, &column) || row < 0 || column < 0 || row >= MaxTemplateRows
         || column >= MaxTemplateColumns)
         return failHere(QStringLiteral("Неверное место ячейки: строка «%1», столбец «%2»")
                                 .arg(attributes.value(QLatin1String("row")),

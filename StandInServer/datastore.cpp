@@ -476,17 +476,32 @@ Reply DataStore::list(const QString &collection, const Request &request) const
     return Reply::json(result);
 }
 
+bool DataStore::locate(const QString &name, const QString &collection, const QString &idText,
+                       int *id, QJsonObject *record, Reply *error) const
+{
+    if (!parseId(idText, id)) {
+        *error = Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(idText));
+        return false;
+    }
+    *record = find(name, *id);
+    if (record->isEmpty()) {
+        *error = Reply::error(404,
+                              QStringLiteral("Запись %1/%2 не найдена").arg(collection).arg(*id));
+        return false;
+    }
+    return true;
+}
+
 Reply DataStore::get(const QString &collection, const QString &idText) const
 {
     const QString name = canonicalName(collection);
     if (!collections.contains(name))
         return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
     int id = 0;
-    if (!parseId(idText, &id))
-        return Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(idText));
-    const QJsonObject stored = find(name, id);
-    if (stored.isEmpty())
-        return Reply::error(404, QStringLiteral("Запись %1/%2 не найдена").arg(collection).arg(id));
+    QJsonObject stored;
+    Reply error;
+    if (!locate(name, collection, idText, &id, &stored, &error))
+        return error;
     return Reply::json(expand(name, stored));
 }
 
@@ -554,13 +569,11 @@ Reply DataStore::update(const QString &collection, const QString &idText, const 
     if (!collections.contains(name))
         return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
     int id = 0;
-    if (!parseId(idText, &id))
-        return Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(idText));
-    const QJsonObject old = find(name, id);
-    if (old.isEmpty())
-        return Reply::error(404, QStringLiteral("Запись %1/%2 не найдена").arg(collection).arg(id));
-    QJsonObject body;
+    QJsonObject old;
     Reply error;
+    if (!locate(name, collection, idText, &id, &old, &error))
+        return error;
+    QJsonObject body;
     if (!prepareBody(name, request, &body, &error))
         return error;
 
@@ -583,10 +596,10 @@ Reply DataStore::erase(const QString &collection, const QString &idText)
     if (!collections.contains(name))
         return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
     int id = 0;
-    if (!parseId(idText, &id))
-        return Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(idText));
-    if (find(name, id).isEmpty())
-        return Reply::error(404, QStringLiteral("Запись %1/%2 не найдена").arg(collection).arg(id));
+    QJsonObject stored;
+    Reply error;
+    if (!locate(name, collection, idText, &id, &stored, &error))
+        return error;
     const QString holder = referencedBy(name, id);
     if (!holder.isEmpty())
         return Reply::error(409, QStringLiteral("Запись %1/%2 используется в %3")
@@ -604,11 +617,10 @@ Reply DataStore::listLinked(const QString &collection, const QString &idText, co
     int id = 0;
     if (!l)
         return Reply::error(404, QStringLiteral("Неизвестный путь: %1/%2").arg(collection, sub));
-    if (!parseId(idText, &id))
-        return Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(idText));
-    const QJsonObject holder = find(l->collection, id);
-    if (holder.isEmpty())
-        return Reply::error(404, QStringLiteral("Запись %1/%2 не найдена").arg(collection).arg(id));
+    QJsonObject holder;
+    Reply error;
+    if (!locate(QString::fromLatin1(l->collection), collection, idText, &id, &holder, &error))
+        return error;
 
     QSet<int> linked;
     for (const QJsonValue &v : holder.value(l->idsKey).toArray())
@@ -632,11 +644,10 @@ Reply DataStore::link(const QString &collection, const QString &idText, const QS
     int id = 0;
     if (!l)
         return Reply::error(404, QStringLiteral("Неизвестный путь: %1/%2").arg(collection, sub));
-    if (!parseId(idText, &id))
-        return Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(idText));
-    QJsonObject holder = find(l->collection, id);
-    if (holder.isEmpty())
-        return Reply::error(404, QStringLiteral("Запись %1/%2 не найдена").arg(collection).arg(id));
+    QJsonObject holder;
+    Reply error;
+    if (!locate(QString::fromLatin1(l->collection), collection, idText, &id, &holder, &error))
+        return error;
 
     const QJsonDocument document = QJsonDocument::fromJson(request.body);
     if (!document.isObject())

@@ -72,6 +72,10 @@ private:
     QJsonObject nestedObject(const QString &target, int id, int depth) const;
     bool passesFilters(const QString &name, const QJsonObject &stored, const Request &request) const;
     // Validates and cleans a request body; on failure `error` holds the reply to send.
+    // The stored record that "<collection>/<idText>" names; on failure `error`
+    // holds the 400 or 404 reply.
+    bool locate(const QString &name, const QString &collection, const QString &idText, int *id,
+                QJsonObject *record, Reply *error) const;
     bool prepareBody(const QString &name, const Request &request, QJsonObject *body,
                      Reply *error) const;
     QString referencedBy(const QString &name, int id) const;  // empty when unreferenced
