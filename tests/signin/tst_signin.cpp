@@ -8,6 +8,9 @@
 #include "permissionmanager.h"
 #include "settingsmanager.h"
 #include "testenvironment.h"
+#include "verificationdialog.h"
+
+#include "modalhandler.h"
 
 #include <QLineEdit>
 #include <QNetworkReply>
@@ -196,6 +199,21 @@ private slots:
         QVERIFY(window->isVisible());
         QVERIFY(password->text().isEmpty());
         window->close();
+    }
+
+    void verificationDialogChecksWithoutARequest()
+    {
+        VerificationDialog dialog;
+        ModalHandler::onNextDialog<VerificationDialog>([](VerificationDialog *d) {
+            d->findChild<QLineEdit *>("passwordLineEdit")->setText(TestEnvironment::adminPassword());
+            d->findChild<QPushButton *>("loginButton")->click();
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(dialog.findChild<QLineEdit *>("passwordLineEdit")->echoMode(), QLineEdit::Password);
+        env->server().clearRequests();
+        QVERIFY(LoginManager::instance()->verify(dialog.getPassword()));
+        QVERIFY(!LoginManager::instance()->verify(dialog.getPassword() + " "));
+        QCOMPARE(env->server().requests().size(), 0);
     }
 };
 
