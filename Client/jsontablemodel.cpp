@@ -24,6 +24,7 @@ void JsonTableModel::setJson(const QJsonDocument &json)
     document = json;
     beginResetModel();
     rows.clear();
+    firstRowKeys.clear();
 
     QJsonArray source;
     if (json.isObject()) {
@@ -40,6 +41,7 @@ void JsonTableModel::setJson(const QJsonDocument &json)
         rows.reserve(storedRowCount);
         for (const QJsonValue &value : std::as_const(source))
             rows.append(value.toObject());
+        firstRowKeys = rows.first().keys();
     }
     endResetModel();
 }
@@ -91,10 +93,7 @@ bool JsonTableModel::setHeaderData(int section, Qt::Orientation orientation,
 
 QString JsonTableModel::firstRowKey(int position) const
 {
-    if (rows.isEmpty() || position < 0)
-        return QString();
-    const QStringList keys = rows.first().keys();
-    return position < keys.size() ? keys.at(position) : QString();
+    return position >= 0 && position < firstRowKeys.size() ? firstRowKeys.at(position) : QString();
 }
 
 QStringList JsonTableModel::keyPartsAt(int column) const
@@ -168,6 +167,8 @@ void JsonTableModel::setObjectAt(int row, const QJsonObject &object)
     if (row < 0 || row >= storedRowCount || row >= rows.size())
         return;
     rows[row] = object;
+    if (row == 0)
+        firstRowKeys = object.keys();
     emit dataChanged(index(row, 0), index(row, storedColumnCount - 1), {});
 }
 

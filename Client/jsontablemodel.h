@@ -49,6 +49,7 @@ private:
 
     QJsonDocument document;
     QList<QJsonObject> rows;
+    QStringList firstRowKeys;  // the columns when no order is set
     QStringList labels;
     QMap<int, Qt::AlignmentFlag> alignments;
     QStringList order;

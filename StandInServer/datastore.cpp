@@ -451,9 +451,10 @@ bool DataStore::passesFilters(const QString &name, const QJsonObject &stored,
 
 Reply DataStore::list(const QString &collection, const Request &request) const
 {
-    const QString name = canonicalName(collection);
-    if (!collections.contains(name))
-        return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
+    QString name;
+    Reply error;
+    if (!resolve(collection, &name, &error))
+        return error;
 
     // The card looks an organization up by its code: one object, or nothing at all.
     if (name == QLatin1String("organizations") && request.hasQueryItem("code")) {
@@ -476,6 +477,15 @@ Reply DataStore::list(const QString &collection, const Request &request) const
     return Reply::json(result);
 }
 
+bool DataStore::resolve(const QString &collection, QString *name, Reply *error) const
+{
+    *name = canonicalName(collection);
+    if (collections.contains(*name))
+        return true;
+    *error = Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
+    return false;
+}
+
 bool DataStore::locate(const QString &name, const QString &collection, const QString &idText,
                        int *id, QJsonObject *record, Reply *error) const
 {
@@ -494,12 +504,12 @@ bool DataStore::locate(const QString &name, const QString &collection, const QSt
 
 Reply DataStore::get(const QString &collection, const QString &idText) const
 {
-    const QString name = canonicalName(collection);
-    if (!collections.contains(name))
-        return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
+    QString name;
+    Reply error;
+    if (!resolve(collection, &name, &error))
+        return error;
     int id = 0;
     QJsonObject stored;
-    Reply error;
     if (!locate(name, collection, idText, &id, &stored, &error))
         return error;
     return Reply::json(expand(name, stored));
@@ -552,11 +562,11 @@ bool DataStore::prepareBody(const QString &name, const Request &request, QJsonOb
 
 Reply DataStore::create(const QString &collection, const Request &request)
 {
-    const QString name = canonicalName(collection);
-    if (!collections.contains(name))
-        return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
-    QJsonObject body;
+    QString name;
     Reply error;
+    if (!resolve(collection, &name, &error))
+        return error;
+    QJsonObject body;
     if (!prepareBody(name, request, &body, &error))
         return error;
     const int id = insert(name, body);  // the body has no id: a new one is assigned
@@ -565,12 +575,12 @@ Reply DataStore::create(const QString &collection, const Request &request)
 
 Reply DataStore::update(const QString &collection, const QString &idText, const Request &request)
 {
-    const QString name = canonicalName(collection);
-    if (!collections.contains(name))
-        return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
+    QString name;
+    Reply error;
+    if (!resolve(collection, &name, &error))
+        return error;
     int id = 0;
     QJsonObject old;
-    Reply error;
     if (!locate(name, collection, idText, &id, &old, &error))
         return error;
     QJsonObject body;
@@ -592,12 +602,12 @@ Reply DataStore::update(const QString &collection, const QString &idText, const 
 
 Reply DataStore::erase(const QString &collection, const QString &idText)
 {
-    const QString name = canonicalName(collection);
-    if (!collections.contains(name))
-        return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(collection));
+    QString name;
+    Reply error;
+    if (!resolve(collection, &name, &error))
+        return error;
     int id = 0;
     QJsonObject stored;
-    Reply error;
     if (!locate(name, collection, idText, &id, &stored, &error))
         return error;
     const QString holder = referencedBy(name, id);

@@ -72,6 +72,8 @@ private:
     QJsonObject nestedObject(const QString &target, int id, int depth) const;
     bool passesFilters(const QString &name, const QJsonObject &stored, const Request &request) const;
     // Validates and cleans a request body; on failure `error` holds the reply to send.
+    // The stored collection a path names; on failure `error` holds the 404 reply.
+    bool resolve(const QString &collection, QString *name, Reply *error) const;
     // The stored record that "<collection>/<idText>" names; on failure `error`
     // holds the 400 or 404 reply.
     bool locate(const QString &name, const QString &collection, const QString &idText, int *id,

@@ -4,10 +4,10 @@
 //    with a case-insensitive fixed-string filter over all columns.
 // The ratios of the pairs are what matters, not the absolute times.
 
+#include "benchmain.h"
 #include "extendedfilterproxymodel.h"
 #include "jsontablemodel.h"
 
-#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -124,11 +124,5 @@ BENCHMARK(BM_SearchExtendedProxy)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -6,6 +6,7 @@
 // metrics, no undo history, layout switched off while filling) and the same
 // page, so the difference is what the engine adds on top of Qt.
 
+#include "benchmain.h"
 #include "report.h"
 #include "tableelement.h"
 #include "textelement.h"
@@ -152,13 +153,5 @@ BENCHMARK(BM_QTextTableBaseline)->Unit(benchmark::kMillisecond)->Iterations(1)->
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QStyledItemDelegate>
+#include "textitemdelegate.h"
 #include <QString>
 
 #include <utility>
 
 // Shows a boolean cell as one of two words ("Да" / "Нет").
-class BooleanItemDelegate : public QStyledItemDelegate
+class BooleanItemDelegate : public TextItemDelegate
 {
     Q_OBJECT
 
@@ -14,11 +14,8 @@ public:
     // `labels`: the text for true, then the text for false.
     BooleanItemDelegate(QObject *parent, const std::pair<QString, QString> &labels);
 
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
-
     // The text shown for a cell value.
-    QString formatValue(const QVariant &value) const;
+    QString formatValue(const QVariant &value) const override;
 
 private:
     std::pair<QString, QString> labels;

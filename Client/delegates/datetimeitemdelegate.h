@@ -1,20 +1,17 @@
 #pragma once
 
-#include <QStyledItemDelegate>
+#include "textitemdelegate.h"
 
 // Shows the server's ISO date-times as "dd.MM.yyyy" or "dd.MM.yyyy HH:mm".
-class DateTimeItemDelegate : public QStyledItemDelegate
+class DateTimeItemDelegate : public TextItemDelegate
 {
     Q_OBJECT
 
 public:
     DateTimeItemDelegate(QObject *parent, bool dateOnly);
 
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
-
     // The text shown for a cell value; empty when the value is no date.
-    QString formatValue(const QVariant &value) const;
+    QString formatValue(const QVariant &value) const override;
 
 private:
     bool dateOnly;

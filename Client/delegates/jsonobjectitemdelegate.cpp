@@ -1,24 +1,10 @@
 #include "jsonobjectitemdelegate.h"
 
-#include "delegatetext.h"
-
 #include <QVariantMap>
 
 JsonObjectItemDelegate::JsonObjectItemDelegate(QObject *parent)
-    : QStyledItemDelegate(parent)
+    : TextItemDelegate(parent)
 {
-}
-
-QSize JsonObjectItemDelegate::sizeHint(const QStyleOptionViewItem &option,
-                                       const QModelIndex &index) const
-{
-    return DelegateText::sizeFor(option, formatValue(index.data()));
-}
-
-void JsonObjectItemDelegate::initStyleOption(QStyleOptionViewItem *option,
-                                             const QModelIndex &index) const
-{
-    option->text = formatValue(index.data());
 }
 
 QString JsonObjectItemDelegate::formatValue(const QVariant &value) const

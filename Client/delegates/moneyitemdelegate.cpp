@@ -1,24 +1,8 @@
 #include "moneyitemdelegate.h"
 
-#include "delegatetext.h"
-
 MoneyItemDelegate::MoneyItemDelegate(QObject *parent)
-    : QStyledItemDelegate(parent)
+    : TextItemDelegate(parent)
 {
-}
-
-QSize MoneyItemDelegate::sizeHint(const QStyleOptionViewItem &option,
-                                  const QModelIndex &index) const
-{
-    QStyleOptionViewItem fresh;
-    initStyleOption(&fresh, index);
-    return DelegateText::sizeFor(option, fresh.text);
-}
-
-void MoneyItemDelegate::initStyleOption(QStyleOptionViewItem *option,
-                                        const QModelIndex &index) const
-{
-    option->text = formatValue(index.data());
 }
 
 QString MoneyItemDelegate::formatValue(const QVariant &value) const
