@@ -3,6 +3,8 @@
 #include "datastore.h"
 
 #include <QFile>
+#include <QPointer>
+#include <QTimer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QTcpSocket>
@@ -419,6 +421,21 @@ bool Server::handleRequest(const QHttpServerRequest &httpRequest, QTcpSocket *so
         return true;  // the socket stays open and nothing is ever written
 
     const int status = reply.status >= 100 && reply.status <= 599 ? reply.status : 500;
+    if (reply.delayMs > 0) {
+        // The responder keeps a reference to a request object that the base
+        // class reuses for the socket's next request, so a late answer is
+        // written to the socket by hand.
+        QByteArray raw = "HTTP/1.1 " + QByteArray::number(status) + " Delayed\r\n";
+        if (!reply.contentType.isEmpty())
+            raw += "Content-Type: " + reply.contentType + "\r\n";
+        raw += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
+        raw += reply.body;
+        QTimer::singleShot(reply.delayMs, this, [guard = QPointer<QTcpSocket>(socket), raw] {
+            if (guard)
+                guard->write(raw);
+        });
+        return true;
+    }
     QHttpServerResponder responder = makeResponder(httpRequest, socket);
     responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(status));
     if (!reply.contentType.isEmpty())
@@ -443,9 +460,17 @@ Reply Server::dispatch(const Request &request)
     const QStringList parts = pathParts(request.path);
     const QString path = parts.join('/');
 
-    if (const Failure *failure = takeFailure(request.method, path))
-        return failureReply(*failure);
+    if (const Failure *failure = takeFailure(request.method, path)) {
+        Reply reply = failure->kind == FailureKind::Delay ? serve(request, parts, path)
+                                                          : failureReply(*failure);
+        reply.delayMs = failure->delayMs;
+        return reply;
+    }
+    return serve(request, parts, path);
+}
 
+Reply Server::serve(const Request &request, const QStringList &parts, const QString &path)
+{
     const bool signingIn = request.method == "POST" && path == QLatin1String("login");
     if (!signingIn && userIdOf(request) < 0)
         return Reply::error(401, QStringLiteral("Требуется вход"));
@@ -510,6 +535,8 @@ Reply Server::failureReply(const Failure &failure)
         break;
     case FailureKind::NoReply:
         reply.noReply = true;
+        break;
+    case FailureKind::Delay:
         break;
     }
     return reply;

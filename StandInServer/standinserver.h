@@ -60,6 +60,7 @@ struct Reply
     QByteArray body;
     QByteArray contentType = "application/json";
     bool noReply = false;  // keep the connection open and never answer
+    int delayMs = 0;       // answer only after this many milliseconds
 
     static Reply json(const QJsonValue &value, int status = 200);
     static Reply error(int status, const QString &message);  // {"Ok": false, "message": ...}
@@ -71,7 +72,8 @@ enum class FailureKind {
     NotJson,    // 200 with a body that is not JSON
     OkFalse,    // 200 with {"Ok": false, "message": ...}
     EmptyBody,  // 200 with a zero-byte body
-    NoReply     // the reply never comes
+    NoReply,    // the reply never comes
+    Delay       // served normally, but only after `delayMs`
 };
 
 struct Failure
@@ -82,6 +84,9 @@ struct Failure
     // 0: every matching call fails. n > 0: only the n-th matching call counted
     // from the injection fails; the others are served normally.
     int onlyCall = 0;
+    // The answer (of any kind but NoReply) leaves after this many milliseconds;
+    // other requests are served meanwhile.
+    int delayMs = 0;
 };
 
 class Server : public QAbstractHttpServer
@@ -170,6 +175,7 @@ protected:
 
 private:
     Reply dispatch(const Request &request);
+    Reply serve(const Request &request, const QStringList &parts, const QString &path);
     const Failure *takeFailure(const QByteArray &method, const QString &path);
     static Reply failureReply(const Failure &failure);
 

@@ -160,6 +160,32 @@ private slots:
         QCOMPARE(f.client->get("districts").json().array().size(), 2);
     }
 
+    void delayedAnswerArrivesLateAndOthersGoFirst()
+    {
+        Failure delay = failure(FailureKind::Delay, 2);
+        delay.delayMs = 400;
+        f.server->injectFailure("GET", "districts", delay);
+        QCOMPARE(f.client->get("districts").status, 200);  // the first call is not delayed
+        QVERIFY(!f.client->send("GET", "districts", {}, 150).finished);
+        const HttpResult late = f.client->send("GET", "districts", {}, 150);
+        QCOMPARE(late.status, 200);  // the third is again on time
+
+        Failure slowError = failure(FailureKind::Status);
+        slowError.delayMs = 200;
+        f.server->injectFailure("GET", "regions", slowError);
+        QVERIFY(!f.client->send("GET", "regions", {}, 50).finished);
+        const HttpResult answered = f.client->send("GET", "regions", {}, 2000);
+        QCOMPARE(answered.status, 500);
+        QCOMPARE(answered.json().object().value("Ok"), QJsonValue(false));
+
+        f.server->clearFailures();
+        delay.onlyCall = 0;
+        delay.delayMs = 300;
+        f.server->injectFailure("GET", "districts", delay);
+        const HttpResult slow = f.client->send("GET", "districts", {}, 3000);
+        QCOMPARE(slow.json().array().size(), 2);
+    }
+
     void customRoutesWinAndFailuresStillApply()
     {
         int seenUser = 0;
