@@ -1,0 +1,30 @@
+#include "money.h"
+
+#include <cmath>
+
+namespace Money {
+
+qint64 toKopecks(double amount)
+{
+    if (!std::isfinite(amount))
+        return 0;
+    // 2019.9999999999998 * 100 lands a hair below 202000; rounding the
+    // product, not truncating it, is what puts it back on the kopeck.
+    return static_cast<qint64>(std::llround(amount * 100.0));
+}
+
+QString format(qint64 kopecks)
+{
+    const qint64 magnitude = kopecks < 0 ? -kopecks : kopecks;
+    return QStringLiteral("%1%2.%3")
+        .arg(kopecks < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / 100)
+        .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
+
+QString format(double amount)
+{
+    return format(toKopecks(amount));
+}
+
+}  // namespace Money
