@@ -16,6 +16,7 @@
 #include <QUuid>
 
 #include <exception>
+#include <map>
 
 namespace StandIn {
 
@@ -154,7 +155,7 @@ struct Server::Private
     };
 
     DataStore store;
-    QHash<QString, CollectionRules> rules;
+    std::map<QString, CollectionRules> rules;  // a node map: the references handed out stay valid
     QList<WriteHook> writeHooks;
     QDateTime now;  // invalid: the system clock
     QList<Request> requests;
@@ -315,8 +316,8 @@ CollectionRules &Server::rules(const QString &collection)
 const CollectionRules &Server::rules(const QString &collection) const
 {
     static const CollectionRules none;
-    const auto found = d->rules.constFind(d->store.canonicalName(collection));
-    return found == d->rules.constEnd() ? none : *found;
+    const auto found = d->rules.find(d->store.canonicalName(collection));
+    return found == d->rules.end() ? none : found->second;
 }
 
 void Server::afterWrite(WriteHook hook)

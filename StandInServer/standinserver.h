@@ -19,17 +19,15 @@
 // Nested objects are always returned, "pretty=true" or not; a reference of
 // none reads as null, except a payment's "payer", which is then left out.
 //
-// The server is built of domains. routes/collections.cpp serves every
-// collection generically (list, get, create, update, delete, link
-// sub-collections, the common list filters); each domain in routes/ owns some
-// collections and registers, in one function `addXRoutes(Server &, DataStore &)`:
-// its collections, references and links on the DataStore, its rules on
-// `rules(collection)` (derived keys, filters, kept keys, checks and computed
-// fields on write), write hooks (`afterWrite`) and routes of its own (`route`).
-// To add a domain: write routes/<domain>.cpp with that function, declare it in
-// routes/domains.h and call it in the Server constructor, add its demo records
-// as data/demo/<domain>.json and its test as tests/standinserver/tst_<domain>.cpp
-// (both files listed in their CMakeLists.txt).
+// Adding a domain: write routes/<domain>.cpp with one function
+// `addXRoutes(Server &, DataStore &)` that registers its collections,
+// references and links on the DataStore, and on the Server its rules
+// (`rules(collection)`: derived keys, list filters, kept keys, checks and
+// computed fields on write), write hooks (`afterWrite`) and routes of its own
+// (`route`); declare it in routes/domains.h and call it in the Server
+// constructor. Its demo records go in data/demo/<domain>.json, its test in
+// tests/standinserver/tst_<domain>.cpp. routes/collections.cpp serves every
+// collection generically and holds no rule of one collection.
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
@@ -134,8 +132,9 @@ struct CollectionRules
     QStringList nestedKeys;
 };
 
-// A write that succeeded, as the hooks of `Server::afterWrite` see it: a
-// POST, PUT or DELETE answered with 2xx by a route that needs a sign-in.
+// A write that succeeded, as the hooks of `Server::afterWrite` see it during
+// the call: a request other than GET answered with 2xx by a route that needs
+// a sign-in.
 struct Write
 {
     const Request &request;
