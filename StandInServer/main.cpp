@@ -1,4 +1,4 @@
-// standin-server [--port N] [--data FILE]
+// standin-server [--port N] [--data FILE|DIRECTORY]
 //
 // Serves the stand-in on 127.0.0.1 until killed. The first line on stdout is
 // the root URL to give the client, the second the password of the
@@ -49,8 +49,10 @@ int main(int argc, char **argv)
     parser.setApplicationDescription("Stand-in HTTP/JSON server for the accommodation office client");
     parser.addHelpOption();
     QCommandLineOption portOption("port", "Port to listen on (default: chosen by the system).", "N");
-    QCommandLineOption dataOption("data", "Fixture file to load (default: the demo data set).",
-                                  "FILE", StandIn::Server::demoFixturePath());
+    QCommandLineOption dataOption("data",
+                                  "Fixture file, or directory of fixture files, to load "
+                                  "(default: the demo data set).",
+                                  "PATH", StandIn::Server::demoFixturePath());
     parser.addOption(portOption);
     parser.addOption(dataOption);
     parser.process(app);

@@ -1,8 +1,12 @@
 #include "standinserver.h"
 
 #include "datastore.h"
+#include "routes/collections.h"
+#include "routes/domains.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <QHttpServerRequest>
@@ -12,6 +16,7 @@
 #include <QUuid>
 
 #include <exception>
+#include <map>
 
 namespace StandIn {
 
@@ -60,13 +65,6 @@ QByteArray methodName(QHttpServerRequest::Method method)
     case QHttpServerRequest::Method::Trace: return "TRACE";
     default: return "UNKNOWN";
     }
-}
-
-const QStringList &knownGlobals()
-{
-    static const QStringList names = {"OrganizationInfo", "CheckoutHour", "ReceiptNumber",
-                                      "BillNumber"};
-    return names;
 }
 
 }  // namespace
@@ -146,6 +144,7 @@ struct Server::Private
         QByteArray method;
         QStringList pattern;
         Handler handler;
+        Access access;
     };
     struct Injection
     {
@@ -156,6 +155,9 @@ struct Server::Private
     };
 
     DataStore store;
+    std::map<QString, CollectionRules> rules;  // a node map: the references handed out stay valid
+    QList<WriteHook> writeHooks;
+    QDateTime now;  // invalid: the system clock
     QList<Request> requests;
     QList<Route> routes;
     QList<Injection> injections;
@@ -168,70 +170,13 @@ Server::Server(QObject *parent)
     : QAbstractHttpServer(parent)
     , d(new Private)
 {
-    // The built-in endpoints. Each is one small handler; later routes win, so
-    // the generic collection routes come first.
-    route("GET", "*", [this](const Request &r, const QStringList &p) {
-        return d->store.list(p[0], r);
-    });
-    route("POST", "*", [this](const Request &r, const QStringList &p) {
-        return d->store.create(p[0], r);
-    });
-    route("GET", "*/*", [this](const Request &, const QStringList &p) {
-        return d->store.get(p[0], p[1]);
-    });
-    route("PUT", "*/*", [this](const Request &r, const QStringList &p) {
-        return d->store.update(p[0], p[1], r);
-    });
-    route("DELETE", "*/*", [this](const Request &, const QStringList &p) {
-        return d->store.erase(p[0], p[1]);
-    });
-
-    for (const QString &linkPath : {QStringLiteral("rooms/*/rates"),
-                                    QStringLiteral("extra_services/*/property")}) {
-        route("GET", linkPath, [this](const Request &r, const QStringList &p) {
-            return d->store.listLinked(p[0], p[1], p[2], r);
-        });
-        route("POST", linkPath, [this](const Request &r, const QStringList &p) {
-            return d->store.link(p[0], p[1], p[2], r);
-        });
-        route("DELETE", linkPath + "/*", [this](const Request &, const QStringList &p) {
-            return d->store.unlink(p[0], p[1], p[2], p[3]);
-        });
-    }
-
-    route("GET", "globals/*", [this](const Request &, const QStringList &p) {
-        if (!d->store.hasGlobal(p[1]) && !knownGlobals().contains(p[1]))
-            return Reply::error(404, QStringLiteral("Неизвестный документ: %1").arg(p[1]));
-        return Reply::json(QJsonObject{{"value", d->store.global(p[1])}});
-    });
-    route("PUT", "globals/*", [this](const Request &r, const QStringList &p) {
-        if (!d->store.hasGlobal(p[1]) && !knownGlobals().contains(p[1]))
-            return Reply::error(404, QStringLiteral("Неизвестный документ: %1").arg(p[1]));
-        const QJsonDocument document = r.json();
-        if (!document.isObject() || !document.object().contains("value"))
-            return Reply::error(400, QStringLiteral("Ожидается объект {\"value\": ...}"));
-        d->store.setGlobal(p[1], document.object().value("value"));
-        return Reply::json(QJsonObject{{"value", d->store.global(p[1])}});
-    });
-
-    route("POST", "login", [this](const Request &r, const QStringList &) {
-        const QJsonDocument document = r.json();
-        if (!document.isObject())
-            return Reply::error(400, QStringLiteral("Ожидается объект {\"password\": ...}"));
-        const QJsonValue password = document.object().value("password");
-        const int userId = password.isString() ? d->store.userWithPassword(password.toString()) : -1;
-        if (userId < 0)
-            return Reply::error(401, QStringLiteral("Неверный пароль"));
-        const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        d->tokens.insert(token, userId);
-        d->lastToken = token;
-        const QJsonObject user = d->store.find("users", userId);
-        return Reply::json(QJsonObject{
-            {"token", token},
-            {"user", QJsonObject{{"id", userId},
-                                 {"name", user.value("name")},
-                                 {"permissions", user.value("permissions").toObject()}}}});
-    });
+    // The generic routes first: every domain's own routes win over them.
+    addCollectionRoutes(*this, d->store);
+    addDirectoryRoutes(*this, d->store);
+    addUserRoutes(*this, d->store);
+    addPersonRoutes(*this, d->store);
+    addGlobalsRoutes(*this, d->store);
+    addAuditRoutes(*this, d->store);
 }
 
 Server::~Server()
@@ -239,26 +184,107 @@ Server::~Server()
     delete d;
 }
 
-bool Server::loadFixture(const QString &path, QString *error)
+namespace {
+
+bool readJsonFile(const QString &path, QJsonObject *object, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
-        if (error)
-            *error = parseError.error != QJsonParseError::NoError
-                         ? QStringLiteral("%1: %2 (offset %3)")
-                               .arg(path, parseError.errorString())
-                               .arg(parseError.offset)
-                         : QStringLiteral("%1: not a JSON object").arg(path);
+    if (parseError.error != QJsonParseError::NoError) {
+        *error = QStringLiteral("%1: %2 (offset %3)")
+                     .arg(path, parseError.errorString())
+                     .arg(parseError.offset);
         return false;
     }
-    loadFixture(document.object());
+    if (!document.isObject()) {
+        *error = QStringLiteral("%1: not a JSON object").arg(path);
+        return false;
+    }
+    *object = document.object();
+    return true;
+}
+
+}  // namespace
+
+bool Server::readFixture(const QString &path, QJsonObject *data, QString *error) const
+{
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    QStringList files{path};
+    if (QFileInfo(path).isDir()) {
+        const QDir dir(path);
+        files.clear();
+        for (const QString &name : dir.entryList({"*.json"}, QDir::Files, QDir::Name))
+            files.append(dir.filePath(name));
+        if (files.isEmpty()) {
+            *error = QStringLiteral("%1: no fixture files (*.json)").arg(path);
+            return false;
+        }
+    }
+
+    // Where each globals key and each record id came from, to name both files of a clash.
+    QHash<QString, QString> globalFrom;
+    QHash<QString, QHash<int, QString>> recordFrom;
+    QJsonObject merged;
+    QJsonObject globals;
+    for (const QString &file : files) {
+        QJsonObject fixture;
+        if (!readJsonFile(file, &fixture, error))
+            return false;
+        const QString fileName = QFileInfo(file).fileName();
+        for (auto it = fixture.begin(); it != fixture.end(); ++it) {
+            if (it.key() == QLatin1String("globals")) {
+                const QJsonObject part = it.value().toObject();
+                for (auto g = part.begin(); g != part.end(); ++g) {
+                    if (globalFrom.contains(g.key())) {
+                        *error = QStringLiteral("%1: globals \"%2\" given in both %3 and %4")
+                                     .arg(path, g.key(), globalFrom.value(g.key()), fileName);
+                        return false;
+                    }
+                    globalFrom.insert(g.key(), fileName);
+                    globals.insert(g.key(), g.value());
+                }
+            } else if (it.value().isArray()) {
+                const QString name = d->store.canonicalName(it.key());
+                QJsonArray rows = merged.value(name).toArray();
+                for (const QJsonValue &row : it.value().toArray()) {
+                    const int id = row.toObject().value("id").toInt();
+                    const QString earlier = recordFrom[name].value(id);
+                    if (id > 0 && !earlier.isEmpty()) {
+                        *error = QStringLiteral("%1: %2 id %3 given in both %4 and %5")
+                                     .arg(path, name)
+                                     .arg(id)
+                                     .arg(earlier, fileName);
+                        return false;
+                    }
+                    recordFrom[name].insert(id, fileName);
+                    rows.append(row);
+                }
+                merged.insert(name, rows);
+            }
+        }
+    }
+    merged.insert("globals", globals);
+    *data = merged;
+    return true;
+}
+
+bool Server::loadFixture(const QString &path, QString *error)
+{
+    QJsonObject data;
+    QString message;
+    if (!readFixture(path, &data, &message)) {
+        if (error)
+            *error = message;
+        return false;
+    }
+    loadFixture(data);
     return true;
 }
 
@@ -270,6 +296,33 @@ void Server::loadFixture(const QJsonObject &data)
 QString Server::demoFixturePath()
 {
     return QStringLiteral(STANDIN_DEMO_DATA);
+}
+
+QDateTime Server::now() const
+{
+    return d->now.isValid() ? d->now : QDateTime::currentDateTime();
+}
+
+void Server::setNow(const QDateTime &now)
+{
+    d->now = now;
+}
+
+CollectionRules &Server::rules(const QString &collection)
+{
+    return d->rules[d->store.canonicalName(collection)];
+}
+
+const CollectionRules &Server::rules(const QString &collection) const
+{
+    static const CollectionRules none;
+    const auto found = d->rules.find(d->store.canonicalName(collection));
+    return found == d->rules.end() ? none : found->second;
+}
+
+void Server::afterWrite(WriteHook hook)
+{
+    d->writeHooks.append(std::move(hook));
 }
 
 quint16 Server::start(quint16 port)
@@ -377,7 +430,7 @@ bool Server::removeRecord(const QString &collection, int id)
 QJsonObject Server::expandedRecord(const QString &collection, int id) const
 {
     const QJsonObject stored = d->store.find(collection, id);
-    return stored.isEmpty() ? stored : d->store.expand(collection, stored);
+    return stored.isEmpty() ? stored : clientView(*this, d->store, collection, stored);
 }
 
 int Server::userIdOf(const Request &request) const
@@ -387,14 +440,24 @@ int Server::userIdOf(const Request &request) const
         return -1;
     const QString token = QString::fromUtf8(value.mid(7).trimmed());
     const int userId = d->tokens.value(token, -1);
-    if (userId < 0 || d->store.find("users", userId).isEmpty())
+    // A sign-in lasts as long as its user.
+    if (userId < 0 || d->store.find(QStringLiteral("users"), userId).isEmpty())
         return -1;
     return userId;
 }
 
-void Server::route(const QByteArray &method, const QString &pattern, Handler handler)
+QString Server::issueToken(int userId)
 {
-    d->routes.append({method, pathParts(pattern), std::move(handler)});
+    const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    d->tokens.insert(token, userId);
+    d->lastToken = token;
+    return token;
+}
+
+void Server::route(const QByteArray &method, const QString &pattern, Handler handler,
+                   Access access)
+{
+    d->routes.append({method, pathParts(pattern), std::move(handler), access});
 }
 
 bool Server::handleRequest(const QHttpServerRequest &httpRequest, QTcpSocket *socket)
@@ -471,12 +534,9 @@ Reply Server::dispatch(const Request &request)
 
 Reply Server::serve(const Request &request, const QStringList &parts, const QString &path)
 {
-    const bool signingIn = request.method == "POST" && path == QLatin1String("login");
-    if (!signingIn && userIdOf(request) < 0)
-        return Reply::error(401, QStringLiteral("Требуется вход"));
-
+    const Private::Route *chosen = nullptr;
     bool otherMethod = false;
-    for (auto route = d->routes.crbegin(); route != d->routes.crend(); ++route) {
+    for (auto route = d->routes.crbegin(); route != d->routes.crend() && !chosen; ++route) {
         if (route->pattern.size() != parts.size())
             continue;
         bool matches = true;
@@ -484,16 +544,32 @@ Reply Server::serve(const Request &request, const QStringList &parts, const QStr
             matches = route->pattern[i] == QLatin1String("*") || route->pattern[i] == parts[i];
         if (!matches)
             continue;
-        if (route->method != "*" && route->method != request.method) {
+        if (route->method != "*" && route->method != request.method)
             otherMethod = true;
-            continue;
-        }
-        return route->handler(request, parts);
+        else
+            chosen = &*route;
     }
-    if (otherMethod)
+
+    // Unknown paths too are refused to a stranger before anything else.
+    const bool open = chosen && chosen->access == Access::Anyone;
+    const int userId = open ? -1 : userIdOf(request);
+    if (!open && userId < 0)
+        return Reply::error(401, QStringLiteral("Требуется вход"));
+    if (!chosen && otherMethod)
         return Reply::error(405, QStringLiteral("Метод %1 не поддерживается для %2")
                                      .arg(QString::fromLatin1(request.method), path));
-    return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(path));
+    if (!chosen)
+        return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(path));
+
+    // A copy: the handler may add routes, which moves the table.
+    const Handler handler = chosen->handler;
+    const Reply reply = handler(request, parts);
+    if (!open && request.method != "GET" && reply.status >= 200 && reply.status < 300) {
+        const QList<WriteHook> hooks = d->writeHooks;
+        for (const WriteHook &hook : hooks)
+            hook(Write{request, parts, userId, reply});
+    }
+    return reply;
 }
 
 const Failure *Server::takeFailure(const QByteArray &method, const QString &path)

@@ -18,19 +18,32 @@
 // exist. Every refusal is {"Ok": false, "message": ...} and changes nothing.
 // Nested objects are always returned, "pretty=true" or not; a reference of
 // none reads as null, except a payment's "payer", which is then left out.
+//
+// Adding a domain: write routes/<domain>.cpp with one function
+// `addXRoutes(Server &, DataStore &)` that registers its collections,
+// references and links on the DataStore, and on the Server its rules
+// (`rules(collection)`: derived keys, list filters, kept keys, checks and
+// computed fields on write), write hooks (`afterWrite`) and routes of its own
+// (`route`); declare it in routes/domains.h and call it in the Server
+// constructor. Its demo records go in data/demo/<domain>.json, its test in
+// tests/standinserver/tst_<domain>.cpp. routes/collections.cpp serves every
+// collection generically and holds no rule of one collection.
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace StandIn {
 
@@ -89,6 +102,47 @@ struct Failure
     int delayMs = 0;
 };
 
+// What a domain adds to the generic handling of one of its collections
+// (`Server::rules`). Every member is optional; several domains may add to the
+// lists of one collection.
+struct CollectionRules
+{
+    // A key the client reads, computed from the stored record at every read,
+    // nested reads included; an undefined value leaves the key out. Never
+    // stored: a body's value for it is dropped.
+    using Derive = std::function<QJsonValue(const QJsonObject &stored)>;
+    // Whether a stored record is listed for this request's query items
+    // (the link sub-collections apply it to their targets too).
+    using Filter = std::function<bool(const QJsonObject &stored, const Request &request)>;
+    // Runs on POST and PUT after the generic checks, with the record about to
+    // be stored (on PUT the kept keys already put back) and the stored one
+    // (empty on POST). It may complete the record (computed fields, numbers
+    // taken from the globals) or return a refusal, which is sent instead;
+    // it must change nothing before it refuses.
+    using Prepare = std::function<std::optional<Reply>(QJsonObject &record,
+                                                       const QJsonObject &stored,
+                                                       const Request &request)>;
+
+    QMap<QString, Derive> derived;
+    QList<Filter> filters;  // a record is listed when every filter keeps it
+    QList<Prepare> prepare;  // in order; the first refusal stops the write
+    // Keys a PUT keeps from the stored record when its body leaves them out.
+    QStringList keptOnPut;
+    // When not empty, a record nested in another carries only these keys and its "id".
+    QStringList nestedKeys;
+};
+
+// A write that succeeded, as the hooks of `Server::afterWrite` see it during
+// the call: a request other than GET answered with 2xx by a route that needs
+// a sign-in.
+struct Write
+{
+    const Request &request;
+    const QStringList &parts;  // the path's segments
+    int userId;                // the signed-in user
+    const Reply &reply;
+};
+
 class Server : public QAbstractHttpServer
 {
     Q_OBJECT
@@ -97,6 +151,8 @@ public:
     // Handler of one route. `parts` are the path's segments without the
     // leading "/"; for "persons/7/accommodation" they are {"persons", "7", "accommodation"}.
     using Handler = std::function<Reply(const Request &request, const QStringList &parts)>;
+    using WriteHook = std::function<void(const Write &write)>;
+    enum class Access { SignedIn, Anyone };
 
     explicit Server(QObject *parent = nullptr);
     ~Server() override;
@@ -117,9 +173,16 @@ public:
     // Every array member of the fixture is a collection; the usual ones exist
     // (empty) even when the fixture leaves them out. Loading replaces every
     // collection and the globals; sign-ins stay valid while their user exists.
+    //
+    // `path` is a fixture file or a directory of them, merged: arrays of one
+    // collection are concatenated and "globals" merged by key. A record id
+    // given twice in one collection, or a globals key given twice, is an
+    // error that names both files, and nothing is loaded.
     bool loadFixture(const QString &path, QString *error = nullptr);
     void loadFixture(const QJsonObject &data);
-    static QString demoFixturePath();
+    // The fixture at `path`, merged as loadFixture merges it, without loading it.
+    bool readFixture(const QString &path, QJsonObject *data, QString *error = nullptr) const;
+    static QString demoFixturePath();  // the demo data directory
 
     // Listens on 127.0.0.1; port 0 lets the OS choose. Returns the port, 0 on failure.
     quint16 start(quint16 port = 0);
@@ -159,15 +222,28 @@ public:
     QJsonObject expandedRecord(const QString &collection, int id) const;
     // The signed-in user whose bearer token the request carries; -1 when none.
     int userIdOf(const Request &request) const;
+    // A new bearer token for this user, valid while the user exists.
+    QString issueToken(int userId);
 
-    // Extension point for endpoints that later windows need. `pattern` is a
-    // path without leading "/" whose "*" segments match any one segment,
-    // e.g. "persons/*/accommodation". Routes added later win over earlier
-    // ones and over the generic collections. Every route but POST "login"
-    // is served to signed-in users only; the request reaches the handler
-    // after the failure injection and the sign-in check. `method` "*" matches
-    // every method.
-    void route(const QByteArray &method, const QString &pattern, Handler handler);
+    // The server's clock: every date it computes or compares is read here.
+    // A null value returns it to the system clock.
+    QDateTime now() const;
+    void setNow(const QDateTime &now);
+
+    // What the domains register (see the comment at the top).
+    CollectionRules &rules(const QString &collection);
+    const CollectionRules &rules(const QString &collection) const;
+    void afterWrite(WriteHook hook);
+
+    // A route of its own, for a domain or a test. `pattern` is a path
+    // without leading "/" whose "*" segments match any one segment, e.g.
+    // "persons/*/accommodation". Routes added later win over earlier ones
+    // and over the generic collections. A route is served to signed-in users
+    // only, unless it is open to `Access::Anyone` (sign-in itself); the
+    // request reaches the handler after the failure injection and the
+    // sign-in check. `method` "*" matches every method.
+    void route(const QByteArray &method, const QString &pattern, Handler handler,
+               Access access = Access::SignedIn);
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;

@@ -19,7 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$BUILD/StandInServer/standin-server" --data "$ROOT/StandInServer/data/demo.json" \
+"$BUILD/StandInServer/standin-server" --data "$ROOT/StandInServer/data/demo" \
     > "$WORK/server.log" 2>&1 &
 SERVER_PID=$!
 

@@ -6,7 +6,6 @@
 #include "standinserver.h"
 
 #include <QAbstractItemModel>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -61,9 +60,8 @@ inline int rowOf(CommonSelectorDialog *dialog, int id)
 // not run out and whose order and names the tests rely on.
 inline QJsonObject fixture()
 {
-    QFile demo(StandIn::Server::demoFixturePath());
-    demo.open(QIODevice::ReadOnly);
-    const QJsonObject demoData = QJsonDocument::fromJson(demo.readAll()).object();
+    QJsonObject demoData;
+    StandIn::Server().readFixture(StandIn::Server::demoFixturePath(), &demoData);
 
     const char *lists = R"json({
       "regions": [

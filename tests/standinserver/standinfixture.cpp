@@ -33,6 +33,19 @@ QJsonObject StandInFixture::snapshot() const
     return all;
 }
 
+void StandInFixture::expectRefusal(const QByteArray &method, const QString &path,
+                                   const QByteArray &body, int status)
+{
+    const QJsonObject before = snapshot();
+    const HttpResult result = client->send(method, path, body);
+    QCOMPARE(result.status, status);
+    const QJsonObject error = result.json().object();
+    QCOMPARE(error.value("Ok"), QJsonValue(false));
+    QVERIFY(!error.value("message").toString().isEmpty());
+    QCOMPARE(snapshot(), before);
+    QCOMPARE(client->get("districts").status, 200);
+}
+
 QByteArray StandInFixture::json(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson();

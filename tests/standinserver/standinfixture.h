@@ -6,6 +6,7 @@
 #include "httpclient.h"
 #include "standinserver.h"
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
@@ -22,6 +23,11 @@ struct StandInFixture
 
     // Every collection and globals document, to prove that a request changed nothing.
     QJsonObject snapshot() const;
+    // Sends the request and checks that it is refused with `status` and
+    // {"Ok": false, "message": ...}, that nothing changed and that the
+    // server still serves.
+    void expectRefusal(const QByteArray &method, const QString &path, const QByteArray &body,
+                       int status);
 
     static QByteArray json(const QJsonObject &object);
     static QList<int> ids(const QJsonArray &rows);

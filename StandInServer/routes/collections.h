@@ -1,0 +1,41 @@
+#pragma once
+
+// The generic collection routes and what domains borrow from them.
+
+#include "datastore.h"
+#include "standinserver.h"
+
+#include <QDate>
+
+namespace StandIn {
+
+// "<collection>" GET (list) and POST, "<collection>/<id>" GET, PUT and
+// DELETE, for every collection of the store, with the common list filters
+// ("actualOnly" for records with a validity period, "excludeArchive",
+// "paidOnly") and the domains' rules. Registered before every domain, so that
+// a domain's own routes win.
+void addCollectionRoutes(Server &server, DataStore &store);
+
+// A link sub-collection: the store keeps its id arrays, and
+// "<collection>/<id>/<sub>" answers GET (the linked records, or with
+// "availableOnly=true" those that may still be linked), POST {bodyKey: id}
+// and DELETE "<collection>/<id>/<sub>/<linked id>".
+void addLink(Server &server, DataStore &store, const Link &link);
+
+// The record as the client reads it: nested references, linked lists and
+// derived keys.
+QJsonObject clientView(const Server &server, const DataStore &store, const QString &collection,
+                       const QJsonObject &stored);
+// What GET "<collection>" answers, for a domain route that serves some
+// queries itself and leaves the others to the generic list.
+Reply listCollection(const Server &server, DataStore &store, const QString &collection,
+                     const Request &request);
+
+// A query flag: "true", "1" or "yes", in any case.
+bool isTrue(const QString &flag);
+// An id of the path: false for anything but a decimal integer.
+bool parseId(const QString &text, int *id);
+// The date of a stored date or date-time text; null when there is none.
+QDate storedDate(const QJsonValue &value);
+
+}  // namespace StandIn

@@ -1,0 +1,53 @@
+// The reference directories: districts to rooms, pay types, property and
+// extra services, with the rates of a room and the property of a service.
+
+#include "collections.h"
+#include "domains.h"
+
+namespace StandIn {
+
+void addDirectoryRoutes(Server &server, DataStore &store)
+{
+    for (const char *name : {"districts", "regions", "positions", "organizations", "curriculums",
+                             "streams", "rates", "pay_type", "extra_services", "rooms"})
+        store.addCollection(name);
+    store.addCollection("properties", {"property"});
+
+    store.addReference({"regions", "districtId", "district", "districts"});
+    store.addReference({"organizations", "regionId", "region", "regions"});
+    store.addReference({"streams", "curriculumId", "curriculum", "curriculums"});
+    store.addReference({"pay_type", "payerId", "payer", "organizations"});
+
+    addLink(server, store, {"rooms", "rates", "rateIds", "rateId", "rates", "rates"});
+    addLink(server, store,
+            {"extra_services", "property", "propertyIds", "propertyId", "property", "properties"});
+
+    // Property has no validity period: the actual items are those not written off.
+    server.rules("properties").filters.append([](const QJsonObject &item, const Request &request) {
+        return !isTrue(request.queryValue("actualOnly")) || !item.value("archived").toBool();
+    });
+    // The contracts: pay types whose payer is an organization.
+    server.rules("pay_type").filters.append([&store](const QJsonObject &payType, const Request &request) {
+        if (!isTrue(request.queryValue("payerOnly")))
+            return true;
+        const int payer = payType.value("payerId").toInt();
+        return payer > 0 && !store.find("organizations", payer).isEmpty();
+    });
+
+    // The person card looks an organization up by its code: one object, or nothing at all.
+    server.route("GET", "organizations", [&server, &store](const Request &request, const QStringList &) {
+        if (!request.hasQueryItem("code"))
+            return listCollection(server, store, "organizations", request);
+        const QString code = request.queryValue("code");
+        for (const QJsonValue &row : store.rows("organizations")) {
+            const QJsonValue stored = row.toObject().value("code");
+            const QString text = stored.isDouble() ? QString::number(stored.toDouble())
+                                                   : stored.toString();
+            if (text == code)
+                return Reply::json(clientView(server, store, "organizations", row.toObject()));
+        }
+        return Reply::empty();
+    });
+}
+
+}  // namespace StandIn

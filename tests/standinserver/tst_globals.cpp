@@ -1,0 +1,42 @@
+#include "standinfixture.h"
+#include "testregistry.h"
+
+#include <QTest>
+
+// The globals documents, read and replaced whole.
+class StandInGlobalsTest : public QObject
+{
+    Q_OBJECT
+
+    StandInFixture f;
+
+    QJsonObject getObject(const QString &path) { return f.client->get(path).json().object(); }
+
+private slots:
+    void init() { QVERIFY(f.setUp()); }
+    void cleanup() { f.tearDown(); }
+
+    void globalsDocuments()
+    {
+        QCOMPARE(getObject("globals/CheckoutHour"), QJsonObject({{"value", "12:00:00"}}));
+        QCOMPARE(getObject("/globals/ReceiptNumber").value("value"), QJsonValue(10));
+        QCOMPARE(getObject("globals/BillNumber").value("value").toObject().value("number"), QJsonValue(5));
+        QCOMPARE(getObject("/globals/OrganizationInfo").value("value").toObject().value("name"),
+                 QJsonValue("Центр"));
+
+        const QJsonObject info{{"name", "Н"}, {"address", "А"}, {"extraAddress", ""},
+                               {"inn", "1"}, {"kpp", "2"}, {"comment", "К"}};
+        QCOMPARE(f.client->put("globals/OrganizationInfo", StandInFixture::json({{"value", info}})).status,
+                 200);
+        QCOMPARE(f.client->put("/globals/ReceiptNumber", R"({"value": 41})").status, 200);
+        QCOMPARE(f.server->global("OrganizationInfo"), QJsonValue(info));
+        QCOMPARE(getObject("globals/ReceiptNumber").value("value"), QJsonValue(41));
+
+        f.expectRefusal("PUT", "globals/CheckoutHour", R"({"hour": "10:00:00"})", 400);
+        f.expectRefusal("GET", "globals/Nothing", {}, 404);
+    }
+};
+
+LOMI_TEST_CLASS(StandInGlobalsTest)
+
+#include "tst_globals.moc"

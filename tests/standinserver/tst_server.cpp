@@ -1,0 +1,217 @@
+#include "standinfixture.h"
+#include "testregistry.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The server apart from its domains: the bearer check in front of every
+// path, fixtures and the demo data, and the executable.
+class StandInServerTest : public QObject
+{
+    Q_OBJECT
+
+    StandInFixture f;
+
+    static void write(const QTemporaryDir &dir, const QString &name, const QByteArray &json)
+    {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(json);
+    }
+
+private slots:
+    void init() { QVERIFY(f.setUp()); }
+    void cleanup() { f.tearDown(); }
+
+    void requestsNeedABearerToken_data()
+    {
+        QTest::addColumn<QByteArray>("authorization");
+        QTest::newRow("no header") << QByteArray();
+        QTest::newRow("bearer without token") << QByteArray("Bearer ");
+        QTest::newRow("unknown token") << QByteArray("Bearer 0f0f0f0f");
+        QTest::newRow("other scheme") << QByteArray("Basic TOKEN");
+        QTest::newRow("token alone") << QByteArray("TOKEN");
+        QTest::newRow("token glued to the scheme") << QByteArray("BearerTOKEN");
+    }
+
+    void requestsNeedABearerToken()
+    {
+        QFETCH(QByteArray, authorization);
+        authorization.replace("TOKEN", f.server->lastToken().toUtf8());
+        const QJsonObject before = f.snapshot();
+        HttpClient stranger(f.server->rootUrl());
+        stranger.setAuthorization(authorization);
+
+        for (const HttpResult &result :
+             {stranger.get("districts"), stranger.post("districts", R"({"name": "X"})"),
+              stranger.put("globals/CheckoutHour", R"({"value": "10:00:00"})"),
+              stranger.del("positions/1"), stranger.get("nowhere/at/all")}) {
+            QCOMPARE(result.status, 401);
+            QCOMPARE(result.error, QNetworkReply::AuthenticationRequiredError);
+            QVERIFY(!result.hasHeader("WWW-Authenticate"));
+            QCOMPARE(result.header("Content-Length").toInt(), result.body.size());
+            QCOMPARE(result.json().object().value("Ok"), QJsonValue(false));
+        }
+        QCOMPARE(f.snapshot(), before);
+    }
+
+    void signInsStayValidSideBySide()
+    {
+        const QString adminToken = f.server->lastToken();
+        HttpClient cashier(f.server->rootUrl());
+        QVERIFY(!cashier.signIn("kassa").isEmpty());
+        QVERIFY(f.server->lastToken() != adminToken);
+        QCOMPARE(cashier.get("districts").status, 200);
+        QCOMPARE(f.client->get("districts").status, 200);
+
+        // A user who no longer exists is signed out.
+        QVERIFY(f.server->removeRecord("users", 2));
+        QCOMPARE(cashier.get("districts").status, 401);
+        QCOMPARE(f.client->get("districts").status, 200);
+    }
+
+    void executablePrintsRootAndPassword_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("districts");
+        QTest::newRow("fixture file")
+            << QStringList{"--data", QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json")} << "secret" << 2;
+        QTest::newRow("demo directory by default") << QStringList() << "admin" << 3;
+    }
+
+    void executablePrintsRootAndPassword()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, password);
+        QFETCH(int, districts);
+        const QString program = QCoreApplication::applicationDirPath()
+                                + "/../StandInServer/standin-server";
+        if (!QFileInfo::exists(program))
+            QSKIP("standin-server is not built next to the tests");
+        QProcess process;
+        process.start(program, arguments);
+        QVERIFY(process.waitForStarted());
+        while (process.peek(4096).count('\n') < 2)
+            QVERIFY2(process.waitForReadyRead(10000), "no output from standin-server");
+        const QString root = QString::fromUtf8(process.readLine()).trimmed();
+        const QString passwordLine = QString::fromUtf8(process.readLine()).trimmed();
+        QVERIFY2(root.startsWith("http://127.0.0.1:") && root.endsWith('/'), qPrintable(root));
+        QVERIFY2(passwordLine.endsWith(": " + password), qPrintable(passwordLine));
+
+        HttpClient client(root);
+        QVERIFY(!client.signIn(password).isEmpty());
+        QCOMPARE(client.get("districts").json().array().size(), districts);
+        process.kill();
+        process.waitForFinished();
+    }
+
+    void executableRefusesAMissingFixture()
+    {
+        const QString program = QCoreApplication::applicationDirPath()
+                                + "/../StandInServer/standin-server";
+        if (!QFileInfo::exists(program))
+            QSKIP("standin-server is not built next to the tests");
+        QProcess process;
+        process.start(program, {"--data", "/nonexistent/fixture.json"});
+        QVERIFY(process.waitForFinished(10000));
+        QVERIFY(process.exitCode() != 0);
+        QVERIFY(process.readAllStandardOutput().isEmpty());
+    }
+    void fixtureDirectoryIsMerged()
+    {
+        QTemporaryDir dir;
+        write(dir, "a.json", R"({"globals": {"CheckoutHour": "11:00:00"},
+                                 "districts": [{"id": 1, "name": "A"}],
+                                 "property": [{"id": 1, "name": "Утюг"}]})");
+        write(dir, "b.json", R"({"globals": {"ReceiptNumber": 3},
+                                 "districts": [{"id": 2, "name": "B"}, {"name": "C"}],
+                                 "properties": [{"id": 2, "name": "Чайник"}]})");
+        write(dir, "notes.txt", "not a fixture");
+        QString error;
+        QVERIFY2(f.server->loadFixture(dir.path(), &error), qPrintable(error));
+        QCOMPARE(StandInFixture::ids(f.server->collection("districts")), QList<int>({1, 2, 3}));
+        QCOMPARE(StandInFixture::ids(f.server->collection("properties")), QList<int>({1, 2}));
+        QCOMPARE(f.server->global("CheckoutHour"), QJsonValue("11:00:00"));
+        QCOMPARE(f.server->global("ReceiptNumber"), QJsonValue(3));
+    }
+
+    void fixtureClashesAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QStringList>("named");  // the files the error names
+        const QStringList both{"first.json", "second.json"};
+        QTest::newRow("record id twice") << QByteArray(R"({"districts": [{"id": 2}, {"id": 1}]})") << both;
+        QTest::newRow("by another name") << QByteArray(R"({"properties": [{"id": 5}]})") << both;
+        QTest::newRow("globals key twice")
+            << QByteArray(R"({"globals": {"CheckoutHour": "10:00:00"}})") << both;
+        QTest::newRow("not JSON") << QByteArray(R"({"districts": )") << QStringList{"second.json"};
+    }
+
+    void fixtureClashesAreRefused()
+    {
+        QFETCH(QByteArray, second);
+        QFETCH(QStringList, named);
+        QTemporaryDir dir;
+        write(dir, "first.json", R"({"globals": {"CheckoutHour": "11:00:00"},
+                                     "districts": [{"id": 1}], "property": [{"id": 5}]})");
+        write(dir, "second.json", second);
+        const QJsonObject before = f.snapshot();
+        QString error;
+        QVERIFY(!f.server->loadFixture(dir.path(), &error));
+        for (const QString &file : named)
+            QVERIFY2(error.contains(file), qPrintable(error));
+        QCOMPARE(f.snapshot(), before);
+    }
+
+    void demoDataIsConsistent()
+    {
+        StandIn::Server demo;
+        QString error;
+        QVERIFY2(demo.loadFixture(StandIn::Server::demoFixturePath(), &error), qPrintable(error));
+
+        // Every stored reference and link resolves.
+        for (const QString &name : demo.collectionNames()) {
+            for (const QJsonValue &row : demo.collection(name)) {
+                const QJsonObject stored = row.toObject();
+                const int id = stored.value("id").toInt();
+                const QJsonObject expanded = demo.expandedRecord(name, id);
+                for (auto it = stored.begin(); it != stored.end(); ++it) {
+                    const QString where = QStringLiteral("%1/%2 %3").arg(name).arg(id).arg(it.key());
+                    if (it.key().endsWith("Id") && it.key() != "externalId" && it.value().toInt() > 0)
+                        QVERIFY2(expanded.value(it.key().chopped(2)).isObject(), qPrintable(where));
+                    if (it.key().endsWith("Ids"))
+                        QVERIFY2(it.value().toArray().size() > 0 || name == "extra_services",
+                                 qPrintable(where));
+                }
+            }
+        }
+        QCOMPARE(demo.expandedRecord("rooms", 1).value("rates").toArray().size(), 2);
+
+        // The administrator holds every node with both rights.
+        demo.start();
+        HttpClient admin(demo.rootUrl());
+        QVERIFY(!admin.signIn("admin").isEmpty());
+        const QJsonObject permissions =
+            demo.record("users", 1).value("permissions").toObject();
+        for (const char *node : {"persons", "curriculums", "streams", "districts", "regions",
+                                 "positions", "organizations", "rates", "rooms", "payTypes",
+                                 "extraServices", "property", "users", "audit", "receiptNumber"})
+            QVERIFY2(permissions.value(node).toInt() == 3, node);
+        HttpClient cashier(demo.rootUrl());
+        QVERIFY(!cashier.signIn("kassa").isEmpty());
+        QCOMPARE(admin.get("organizations?excludeArchive=true").json().array().size() + 1,
+                 admin.get("organizations").json().array().size());
+        QCOMPARE(admin.get("pay_type?payerOnly=true").json().array().size(), 1);
+        for (const char *global : {"OrganizationInfo", "CheckoutHour", "ReceiptNumber", "BillNumber"})
+            QVERIFY2(!demo.global(global).isNull(), global);
+    }
+};
+
+LOMI_TEST_CLASS(StandInServerTest)
+
+#include "tst_server.moc"

@@ -1,0 +1,119 @@
+#include "standinfixture.h"
+#include "testregistry.h"
+
+#include <QJsonDocument>
+#include <QTest>
+
+// Users: sign-in, their permission records, what a nested user shows and
+// what a PUT keeps.
+class StandInUsersTest : public QObject
+{
+    Q_OBJECT
+
+    StandInFixture f;
+
+    QJsonObject getObject(const QString &path) { return f.client->get(path).json().object(); }
+
+private slots:
+    void init() { QVERIFY(f.setUp()); }
+    void cleanup() { f.tearDown(); }
+
+    void signInAnswersTokenAndUser()
+    {
+        HttpClient cashier(f.server->rootUrl());
+        const HttpResult result =
+            cashier.post("login", StandInFixture::json({{"password", "kassa"}}));
+        QCOMPARE(result.status, 200);
+        const QJsonObject reply = result.json().object();
+        QVERIFY(!reply.value("token").toString().isEmpty());
+        QCOMPARE(reply.value("token").toString(), f.server->lastToken());
+        const QJsonObject user = reply.value("user").toObject();
+        QCOMPARE(user.value("id").toInt(), 2);
+        QCOMPARE(user.value("name").toString(), QStringLiteral("Кассир"));
+        const QJsonObject permissions = user.value("permissions").toObject();
+        QCOMPARE(permissions.value("persons").toInt(), 1);
+        QCOMPARE(permissions.value("userId").toInt(), 2);
+        QVERIFY(!user.contains("password"));
+    }
+
+    void wrongSignInIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::newRow("wrong password") << QByteArray(R"({"password": "nope"})") << 401;
+        QTest::newRow("another user's name") << QByteArray(R"({"password": "Админ"})") << 401;
+        QTest::newRow("empty password") << QByteArray(R"({"password": ""})") << 401;
+        QTest::newRow("password not a string") << QByteArray(R"({"password": 123})") << 401;
+        QTest::newRow("no password") << QByteArray("{}") << 401;
+        QTest::newRow("not JSON") << QByteArray("password=secret") << 400;
+        QTest::newRow("empty body") << QByteArray() << 400;
+    }
+
+    void wrongSignInIsRefused()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        const QString before = f.server->lastToken();
+        HttpClient anonymous(f.server->rootUrl());
+        const HttpResult result = anonymous.post("login", body);
+        QCOMPARE(result.status, status);
+        QVERIFY(result.error != QNetworkReply::NoError);
+        QVERIFY(!result.hasHeader("WWW-Authenticate"));
+        QCOMPARE(result.json().object().value("Ok"), QJsonValue(false));
+        QCOMPARE(f.server->lastToken(), before);
+    }
+
+    void nestedUsersCarryTheirNameOnly()
+    {
+        QCOMPARE(getObject("payments/2").value("cassir").toObject(),
+                 QJsonObject({{"id", 2}, {"name", "Кассир"}}));
+        QCOMPARE(getObject("persons/1").value("admin").toObject(),
+                 QJsonObject({{"id", 2}, {"name", "Кассир"}}));
+        QVERIFY(!QJsonDocument(getObject("accommodation/1")).toJson().contains("secret"));
+
+        // The users list itself is what the administration edits.
+        const QJsonObject user = f.client->get("users").json().array().at(1).toObject();
+        for (const char *key : {"password", "position", "rv", "rv0", "permissions"})
+            QVERIFY2(user.contains(key), key);
+        QCOMPARE(user.value("permissions").toObject().value("id"), QJsonValue(2));
+    }
+
+    void putKeepsWhatTheWindowsDoNotSend()
+    {
+        // The user editor sends name, password and position only.
+        QCOMPARE(f.client->put("users/2", R"({"name": "Касса", "password": "k2", "position": "Старший"})").status,
+                 200);
+        QJsonObject user = f.server->record("users", 2);
+        QCOMPARE(user.value("name"), QJsonValue("Касса"));
+        QCOMPARE(user.value("rv"), QJsonValue("1"));
+        QCOMPARE(user.value("permissions").toObject().value("persons"), QJsonValue(1));
+
+        // The permissions table sends the whole user back with the toggled bits.
+        user.insert("permissions", QJsonObject{{"persons", 3}, {"users", 1}, {"districts", 0},
+                                               {"id", 2}, {"userId", 2}});
+        user.insert("rv", QJsonValue::Null);
+        QCOMPARE(f.client->put("users/2", StandInFixture::json(user)).status, 200);
+        QCOMPARE(f.server->record("users", 2), user);
+        HttpClient cashier(f.server->rootUrl());
+        QCOMPARE(cashier.signIn("k2").isEmpty(), false);
+
+        f.expectRefusal("PUT", "users/2", R"({"name": "x", "permissions": 3})", 422);
+    }
+
+    void newUserGetsEveryNodeWithoutRights()
+    {
+        const HttpResult created =
+            f.client->post("users", R"({"name": "Новый", "password": "new", "position": ""})");
+        QCOMPARE(created.status, 201);
+        const int id = created.json().object().value("id").toInt();
+        QCOMPARE(id, 3);
+        QCOMPARE(f.server->record("users", id).value("permissions").toObject(),
+                 QJsonObject({{"districts", 0}, {"persons", 0}, {"users", 0}, {"id", 3}, {"userId", 3}}));
+        HttpClient newcomer(f.server->rootUrl());
+        QVERIFY(!newcomer.signIn("new").isEmpty());
+    }
+};
+
+LOMI_TEST_CLASS(StandInUsersTest)
+
+#include "tst_users.moc"
