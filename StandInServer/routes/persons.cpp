@@ -51,6 +51,28 @@ void addPersonRoutes(Server &server, DataStore &store)
     });
     // A person's admin and bill number are not part of the card's body.
     persons.keptOnPut = QStringList{"adminId", "billNum"};
+
+    // The card's four lists: the person's records in stored order, as the
+    // client reads them.
+    for (const char *sub : {"accommodation", "payments", "receipts", "paid_education_receipts"}) {
+        const QString collection = QString::fromLatin1(sub);
+        server.route("GET", "persons/*/" + collection,
+                     [&server, &store, collection](const Request &, const QStringList &parts) {
+                         int personId = 0;
+                         if (!parseId(parts.at(1), &personId))
+                             return Reply::error(400, QStringLiteral("Идентификатор не число: %1")
+                                                          .arg(parts.at(1)));
+                         if (store.find("persons", personId).isEmpty())
+                             return Reply::error(404, QStringLiteral("Запись persons/%1 не найдена")
+                                                          .arg(personId));
+                         QJsonArray rows;
+                         for (const QJsonValue &row : store.rows(collection)) {
+                             if (row.toObject().value("personId").toInt() == personId)
+                                 rows.append(clientView(server, store, collection, row.toObject()));
+                         }
+                         return Reply::json(rows);
+                     });
+    }
 }
 
 }  // namespace StandIn

@@ -31,6 +31,20 @@ private slots:
         QCOMPARE(getObject("persons/1").value("admin"), QJsonValue(QJsonValue::Null));
     }
 
+    void aPersonsRecordsAreListedUnderThePerson()
+    {
+        const int other = f.server->addRecord("persons", {{"surname", "Сидоров"}});
+        f.server->addRecord("payments", {{"personId", other}, {"summ", 10}});
+        const QJsonArray payments = f.client->get("persons/1/payments").json().array();
+        QVERIFY(!payments.isEmpty());
+        for (const QJsonValue &payment : payments)
+            QCOMPARE(payment.toObject().value("person").toObject().value("id"), QJsonValue(1));
+        QCOMPARE(f.client->get(QStringLiteral("persons/%1/payments").arg(other)).json().array().size(), 1);
+        QCOMPARE(f.client->get(QStringLiteral("persons/%1/accommodation").arg(other)).json().array(),
+                 QJsonArray());
+        QCOMPARE(f.client->get("persons/999/receipts").status, 404);
+    }
+
     void deletingAPersonTakesItsRecordsAlong()
     {
         QCOMPARE(f.client->del("persons/1").status, 200);
