@@ -62,7 +62,24 @@ void GuiTestBase::init()
 void GuiTestBase::cleanup()
 {
     cleanupTest();
-    const QStringList unexpected = ModalHandler::unexpectedDialogs();
+    const QStringList unanswered = unansweredDialogs();
+    const QStringList unused = unusedAnswers();
+    resetSeams();
+    MessageBox::setAnswerUnqueued(true);
+    FileDialog::setAnswerUnqueued(true);
+    QVERIFY2(unanswered.isEmpty(), qPrintable("Unanswered: " + unanswered.join("; ")));
+    // A failed test leaves its answers unused; that says nothing new.
+    if (!QTest::currentTestFailed())
+        QVERIFY2(unused.isEmpty(), qPrintable("Queued and never used: " + unused.join(", ")));
+}
+
+QStringList GuiTestBase::unansweredDialogs()
+{
+    return ModalHandler::unexpectedDialogs();
+}
+
+QStringList GuiTestBase::unusedAnswers()
+{
     QStringList unused;
     if (ModalHandler::pending() > 0)
         unused << QStringLiteral("%1 modal dialog handler(s)").arg(ModalHandler::pending());
@@ -72,16 +89,7 @@ void GuiTestBase::cleanup()
         unused << QStringLiteral("%1 file name(s)").arg(FileDialog::pendingAnswers());
     if (PreviewDialog::pendingResults() > 0)
         unused << QStringLiteral("%1 preview result(s)").arg(PreviewDialog::pendingResults());
-    resetSeams();
-    MessageBox::setAnswerUnqueued(true);
-    FileDialog::setAnswerUnqueued(true);
-    QVERIFY2(unexpected.isEmpty(),
-             qPrintable(QStringLiteral("Unanswered: ") + unexpected.join(QStringLiteral("; "))));
-    // A failed test leaves its answers unused; that says nothing new.
-    if (QTest::currentTestFailed())
-        return;
-    QVERIFY2(unused.isEmpty(),
-             qPrintable(QStringLiteral("Queued and never used: ") + unused.join(QStringLiteral(", "))));
+    return unused;
 }
 
 TestEnvironment &GuiTestBase::startServer()

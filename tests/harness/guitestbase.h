@@ -115,6 +115,11 @@ protected:
     // A body as the client sends it.
     static QByteArray indented(const QJsonObject &object);
 
+    // What the checks after each test find: dialogs shown without an answer,
+    // answers queued and not used.
+    static QStringList unansweredDialogs();
+    static QStringList unusedAnswers();
+
 private slots:
     void init();
     void cleanup();
