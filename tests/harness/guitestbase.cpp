@@ -173,15 +173,24 @@ bool GuiTestBase::reloadsAfter(QWidget *list, const std::function<void()> &actio
 QWidget *GuiTestBase::openList(QWidget *mainWindow, const char *action)
 {
     auto *entry = mainWindow->findChild<QAction *>(QString::fromLatin1(action));
-    if (!entry || !entry->isEnabled())
+    if (!entry || !entry->isEnabled()) {
+        qWarning("No enabled entry %s (the main window enables entries when a user signs in)",
+                 action);
         return nullptr;
+    }
     entry->trigger();
     QMdiSubWindow *frame = mainWindow->findChild<QMdiArea *>(QStringLiteral("mdiArea"))->activeSubWindow();
-    if (!frame || !tableOf(frame->widget()))
+    if (!frame || !tableOf(frame->widget())) {
+        qWarning("%s opened no list", action);
         return nullptr;
+    }
     // The entry has sent the load; its reply is read in the wait below.
     QSignalSpy loaded(sourceModel(frame->widget()), &RequestTableModel::selectFinished);
-    return loaded.wait(5000) ? frame->widget() : nullptr;
+    if (!loaded.wait(5000)) {
+        qWarning("The list of %s did not load", action);
+        return nullptr;
+    }
+    return frame->widget();
 }
 
 QPushButton *GuiTestBase::button(QWidget *parent, const char *name)

@@ -23,15 +23,6 @@ class SignInTest : public GuiTestBase
 {
     Q_OBJECT
 
-    LoginManager::Result signInAndWait(const QString &password)
-    {
-        QSignalSpy spy(LoginManager::instance(), &LoginManager::loginCompleted);
-        LoginManager::instance()->login(password);
-        if (!spy.wait(10000))
-            return {};
-        return spy.first().first().value<LoginManager::Result>();
-    }
-
     void initTest() override
     {
         SettingsManager::instance()->setValue("connection/root_url", environment().rootUrl());
@@ -51,7 +42,7 @@ private slots:
 
     void wrongPasswordBeforeAnySignIn()
     {
-        const auto result = signInAndWait("definitely wrong");
+        const auto result = TestEnvironment::login("definitely wrong");
         QVERIFY(!result.success);
         QCOMPARE(result.message, QString("Неверный пароль"));
         QVERIFY(LoginManager::instance()->getToken().isEmpty());
@@ -69,7 +60,7 @@ private slots:
     {
         QSignalSpy permissionsUpdated(PermissionManager::instance(),
                                       &PermissionManager::permissionsUpdated);
-        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
         QVERIFY(result.success);
         QVERIFY(!result.token.isEmpty());
         QCOMPARE(result.token, server().lastToken());
@@ -102,7 +93,7 @@ private slots:
         const auto permissions = PermissionManager::instance()->getPermissions();
         QSignalSpy permissionsUpdated(PermissionManager::instance(),
                                       &PermissionManager::permissionsUpdated);
-        const auto result = signInAndWait("wrong again");
+        const auto result = TestEnvironment::login("wrong again");
         QVERIFY(!result.success);
         QCOMPARE(LoginManager::instance()->getToken(), token);
         QCOMPARE(PermissionManager::instance()->getPermissions(), permissions);
@@ -116,7 +107,7 @@ private slots:
         Failure f;
         f.kind = FailureKind::NotJson;
         server().injectFailure("POST", "login", f);
-        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
         QVERIFY(!result.success);
         QVERIFY(!result.message.isEmpty());
         QCOMPARE(LoginManager::instance()->getToken(), token);
@@ -125,7 +116,7 @@ private slots:
     void otherHttpErrorShowsQtsText()
     {
         server().injectFailure("POST", "login", Failure{FailureKind::Status, 500});
-        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
         QVERIFY(!result.success);
         QVERIFY(result.message != QString("Неверный пароль"));
         QVERIFY(!result.message.isEmpty());
@@ -134,7 +125,7 @@ private slots:
     void refusedConnection()
     {
         SettingsManager::instance()->setValue("connection/root_url", "http://127.0.0.1:1/");
-        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
         QVERIFY(!result.success);
         QVERIFY2(result.message.contains("refused", Qt::CaseInsensitive), qPrintable(result.message));
     }
