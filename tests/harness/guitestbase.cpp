@@ -62,7 +62,7 @@ void GuiTestBase::init()
 void GuiTestBase::cleanup()
 {
     cleanupTest();
-    const QStringList unanswered = unansweredDialogs();
+    const QStringList unanswered = ModalHandler::unexpectedDialogs();
     const QStringList unused = unusedAnswers();
     resetSeams();
     MessageBox::setAnswerUnqueued(true);
@@ -71,11 +71,6 @@ void GuiTestBase::cleanup()
     // A failed test leaves its answers unused; that says nothing new.
     if (!QTest::currentTestFailed())
         QVERIFY2(unused.isEmpty(), qPrintable("Queued and never used: " + unused.join(", ")));
-}
-
-QStringList GuiTestBase::unansweredDialogs()
-{
-    return ModalHandler::unexpectedDialogs();
 }
 
 QStringList GuiTestBase::unusedAnswers()
@@ -92,15 +87,10 @@ QStringList GuiTestBase::unusedAnswers()
     return unused;
 }
 
-TestEnvironment &GuiTestBase::startServer()
-{
-    env = std::make_unique<TestEnvironment>();
-    return *env;
-}
-
 TestEnvironment &GuiTestBase::startServer(const QJsonObject &fixture)
 {
-    env = std::make_unique<TestEnvironment>(fixture);
+    env = fixture.isEmpty() ? std::make_unique<TestEnvironment>()
+                            : std::make_unique<TestEnvironment>(fixture);
     return *env;
 }
 
@@ -157,12 +147,6 @@ QStyleOptionViewItem GuiTestBase::styleOption(const QAbstractItemDelegate *deleg
     return option;
 }
 
-QString GuiTestBase::shownText(QWidget *list, int row, int column)
-{
-    QTableView *view = tableOf(list);
-    return styleOption(view->itemDelegateForColumn(column), view->model()->index(row, column)).text;
-}
-
 bool GuiTestBase::reloadsAfter(QWidget *list, const std::function<void()> &action)
 {
     QSignalSpy loaded(sourceModel(list), &RequestTableModel::selectFinished);
@@ -173,24 +157,15 @@ bool GuiTestBase::reloadsAfter(QWidget *list, const std::function<void()> &actio
 QWidget *GuiTestBase::openList(QWidget *mainWindow, const char *action)
 {
     auto *entry = mainWindow->findChild<QAction *>(QString::fromLatin1(action));
-    if (!entry || !entry->isEnabled()) {
-        qWarning("No enabled entry %s (the main window enables entries when a user signs in)",
-                 action);
+    if (!entry || !entry->isEnabled())
         return nullptr;
-    }
     entry->trigger();
-    QMdiSubWindow *frame = mainWindow->findChild<QMdiArea *>(QStringLiteral("mdiArea"))->activeSubWindow();
-    if (!frame || !tableOf(frame->widget())) {
-        qWarning("%s opened no list", action);
+    QMdiSubWindow *frame = mainWindow->findChild<QMdiArea *>()->activeSubWindow();
+    QWidget *list = frame ? frame->widget() : nullptr;
+    // The entry has sent the load; its reply is read in the wait.
+    if (!list || !tableOf(list) || !QSignalSpy(sourceModel(list), &RequestTableModel::selectFinished).wait(5000))
         return nullptr;
-    }
-    // The entry has sent the load; its reply is read in the wait below.
-    QSignalSpy loaded(sourceModel(frame->widget()), &RequestTableModel::selectFinished);
-    if (!loaded.wait(5000)) {
-        qWarning("The list of %s did not load", action);
-        return nullptr;
-    }
-    return frame->widget();
+    return list;
 }
 
 QPushButton *GuiTestBase::button(QWidget *parent, const char *name)

@@ -78,9 +78,8 @@ protected:
     virtual void initTest() {}
     virtual void cleanupTest() {}
 
-    // The stand-in server with the demo data, or with a fixture of the test's own.
-    TestEnvironment &startServer();
-    TestEnvironment &startServer(const QJsonObject &fixture);
+    // The stand-in server with a fixture of the test's own; without one, the demo data.
+    TestEnvironment &startServer(const QJsonObject &fixture = QJsonObject());
     TestEnvironment &environment() { return *env; }
     StandIn::Server &server() { return env->server(); }
     // "Bearer <token>" of the signed-in user.
@@ -93,14 +92,14 @@ protected:
     static QList<int> shownIds(QWidget *list);
     static int rowOf(QWidget *list, int id);
     static bool selectId(QWidget *list, int id);
-    // The text a cell shows through its column's delegate.
-    static QString shownText(QWidget *list, int row, int column);
+    // A cell as its delegate draws it (the option's text is the text shown).
     static QStyleOptionViewItem styleOption(const QAbstractItemDelegate *delegate,
                                             const QModelIndex &index);
     // Runs `action` and waits for the list's next load to end.
     static bool reloadsAfter(QWidget *list, const std::function<void()> &action);
-    // Triggers a main window's entry and waits for the list it opens to
-    // load; null, with a warning saying why, when that does not happen.
+    // Triggers a main window's entry and waits for the list it opens to load;
+    // null when it does not. The main window enables its entries when a user
+    // signs in after it was built.
     static QWidget *openList(QWidget *mainWindow, const char *action);
 
     // Forms.
@@ -118,9 +117,8 @@ protected:
     // A body as the client sends it.
     static QByteArray indented(const QJsonObject &object);
 
-    // What the checks after each test find: dialogs shown without an answer,
-    // answers queued and not used.
-    static QStringList unansweredDialogs();
+    // Answers queued and not used, as the check after each test finds them
+    // (the dialogs shown without one are ModalHandler::unexpectedDialogs()).
     static QStringList unusedAnswers();
 
 private slots:

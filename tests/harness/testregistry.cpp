@@ -16,7 +16,6 @@
 #include <QLocale>
 #include <QMap>
 #include <QMetaMethod>
-#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -33,9 +32,9 @@ namespace {
 
 struct Entry
 {
-    QByteArray name;
     const QMetaObject *metaObject;
     TestFactory factory;
+    QByteArray name() const { return metaObject->className(); }
 };
 
 QVector<Entry> &registry()
@@ -45,57 +44,21 @@ QVector<Entry> &registry()
 }
 
 // QtTest's options that take the next argument as their value.
-const QByteArrayList valueOptions = {"-eventdelay",   "-keydelay",     "-mousedelay",
-                                     "-maxwarnings",  "-perfcounter",  "-minimumvalue",
-                                     "-minimumtotal", "-iterations",   "-median"};
+const QByteArrayList valueOptions = {"-o",           "-eventdelay",   "-keydelay",
+                                     "-mousedelay",  "-maxwarnings",  "-perfcounter",
+                                     "-minimumvalue", "-minimumtotal", "-iterations", "-median"};
 
-struct CommandLine
-{
-    QByteArrayList options;  // handed to every class as they are
-    QByteArrayList outputs;  // the values of -o
-    QByteArrayList names;    // classes and test functions
-    bool listFunctions = false;
-    bool listDataTags = false;
-};
-
-CommandLine parse(int argc, char **argv)
-{
-    CommandLine line;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = argv[i];
-        if (arg == "-functions") {
-            line.listFunctions = true;
-        } else if (arg == "-datatags") {
-            line.listDataTags = true;
-        } else if (arg == "-o" && i + 1 < argc) {
-            line.outputs << argv[++i];
-        } else if (arg.startsWith('-')) {
-            line.options << arg;
-            if (valueOptions.contains(arg) && i + 1 < argc)
-                line.options << argv[++i];
-        } else {
-            line.names << arg;
-        }
-    }
-    return line;
-}
-
-// A slot that QtTest runs as a test function.
-bool isTestFunction(const QMetaMethod &method)
-{
-    const QByteArray name = method.name();
-    return method.methodType() == QMetaMethod::Slot && method.access() == QMetaMethod::Private
-           && method.parameterCount() == 0 && method.returnType() == QMetaType::Void
-           && !name.endsWith("_data") && name != "init" && name != "cleanup"
-           && name != "initTestCase" && name != "cleanupTestCase";
-}
-
+// The slots QtTest runs as test functions.
 QByteArrayList testFunctions(const QMetaObject *metaObject)
 {
     QByteArrayList names;
     for (int i = 0; i < metaObject->methodCount(); ++i) {
-        if (isTestFunction(metaObject->method(i)))
-            names << metaObject->method(i).name();
+        const QMetaMethod method = metaObject->method(i);
+        const QByteArray name = method.name();
+        if (method.methodType() == QMetaMethod::Slot && method.access() == QMetaMethod::Private
+            && method.parameterCount() == 0 && !name.endsWith("_data") && name != "init"
+            && name != "cleanup" && name != "initTestCase" && name != "cleanupTestCase")
+            names << name;
     }
     return names;
 }
@@ -109,16 +72,14 @@ bool plan(const QByteArrayList &names, QMap<int, QByteArrayList> *plan)
         const int scope = name.indexOf("::");
         const QByteArray className = scope < 0 ? QByteArray() : name.left(scope);
         const QByteArray function = QByteArray(scope < 0 ? name : name.mid(scope + 2)).replace("()", "");
-        const QByteArray bare = function.split(':').first();
         bool matched = false;
         for (int i = 0; i < registry().size(); ++i) {
-            const Entry &entry = registry().at(i);
-            if (scope < 0 && name == entry.name) {
+            const QByteArray entry = registry().at(i).name();
+            if (scope < 0 && name == entry) {
                 whole << i;
-                (*plan)[i];
                 matched = true;
-            } else if ((className.isEmpty() || className == entry.name)
-                       && testFunctions(entry.metaObject).contains(bare)) {
+            } else if ((className.isEmpty() || className == entry)
+                       && testFunctions(registry().at(i).metaObject).contains(function.split(':').first())) {
                 (*plan)[i] << function;
                 matched = true;
             }
@@ -175,47 +136,34 @@ struct ProcessState
     }
 };
 
-// A class on the GUI test base that declares its own init() or cleanup()
-// hides the base's, and with it the check for unanswered dialogs.
-bool hidesTheBase(const Entry &entry)
+// `options` are QtTest's, but for the output files, the function list and the names.
+int run(const Entry &entry, QByteArrayList options, const QByteArrayList &outputs,
+        const QByteArrayList &functions, bool severalClasses)
 {
+    // A slot named init() or cleanup() would hide the base's checks.
     const QMetaObject &base = GuiTestBase::staticMetaObject;
-    if (!entry.metaObject->inherits(&base))
-        return false;
-    for (const char *slot : {"init()", "cleanup()"}) {
-        if (entry.metaObject->indexOfMethod(slot) >= base.methodCount()) {
-            std::fprintf(stderr, "%s declares %s; override initTest() or cleanupTest() instead.\n",
-                         entry.name.constData(), slot);
-            return true;
-        }
-    }
-    return false;
-}
-
-int run(const Entry &entry, const CommandLine &line, const QByteArrayList &functions,
-        bool severalClasses, const char *program)
-{
-    if (hidesTheBase(entry))
+    if (entry.metaObject->inherits(&base)
+        && (entry.metaObject->indexOfMethod("init()") >= base.methodCount()
+            || entry.metaObject->indexOfMethod("cleanup()") >= base.methodCount())) {
+        std::fprintf(stderr, "%s: override initTest() or cleanupTest() instead of init() or cleanup().\n",
+                     entry.name().constData());
         return 1;
-    QByteArrayList args{program};
-    args << line.options;
-    for (const QByteArray &output : line.outputs)
-        args << "-o" << (severalClasses ? perClass(output, entry.name) : output);
-    if (line.listDataTags)
-        args << "-datatags";
-    args << functions;
+    }
+    for (const QByteArray &output : outputs)
+        options << "-o" << (severalClasses ? perClass(output, entry.name()) : output);
+    options << functions;
     std::vector<char *> argv;
-    for (QByteArray &arg : args)
-        argv.push_back(arg.data());
+    for (QByteArray &option : options)
+        argv.push_back(option.data());
     std::unique_ptr<QObject> test(entry.factory());
     return QTest::qExec(test.get(), int(argv.size()), argv.data());
 }
 
 }  // namespace
 
-int registerTest(const char *name, const QMetaObject *metaObject, TestFactory factory)
+int registerTest(const QMetaObject *metaObject, TestFactory factory)
 {
-    registry().append({name, metaObject, std::move(factory)});
+    registry().append({metaObject, std::move(factory)});
     return registry().size();
 }
 
@@ -252,35 +200,38 @@ int runRegisteredTests(int argc, char **argv)
     ModalHandler::install();
 
     // QApplication has taken its own options out of argv by now.
-    const CommandLine line = parse(argc, argv);
+    QByteArrayList options{argv[0]}, outputs, names;
+    bool listFunctions = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg = argv[i];
+        const bool valued = valueOptions.contains(arg) && i + 1 < argc;
+        if (arg == "-functions")
+            listFunctions = true;
+        else if (arg == "-o" && valued)
+            outputs << argv[++i];
+        else if (arg.startsWith('-'))
+            options << arg << (valued ? QByteArrayList{argv[++i]} : QByteArrayList());
+        else
+            names << arg;
+    }
     QMap<int, QByteArrayList> classes;
-    if (!plan(line.names, &classes))
+    if (!plan(names, &classes))
         return 1;
 
-    if (line.listFunctions) {
+    if (listFunctions) {
         for (auto it = classes.cbegin(); it != classes.cend(); ++it) {
             const Entry &entry = registry().at(it.key());
             for (const QByteArray &function : testFunctions(entry.metaObject))
-                std::printf("%s::%s()\n", entry.name.constData(), function.constData());
+                std::printf("%s::%s()\n", entry.name().constData(), function.constData());
         }
         return 0;
-    }
-    // QtTest lists the data tags and ends the process: one child per class.
-    if (line.listDataTags && classes.size() > 1) {
-        int failures = 0;
-        for (auto it = classes.cbegin(); it != classes.cend(); ++it) {
-            const QString name = QString::fromLatin1(registry().at(it.key()).name);
-            failures += QProcess::execute(QCoreApplication::applicationFilePath(),
-                                          {name, QStringLiteral("-datatags")}) != 0;
-        }
-        return failures == 0 ? 0 : 1;
     }
 
     const ProcessState initial;
     initial.restore();
     int failures = 0;
     for (auto it = classes.cbegin(); it != classes.cend(); ++it) {
-        failures += run(registry().at(it.key()), line, it.value(), classes.size() > 1, argv[0]);
+        failures += run(registry().at(it.key()), options, outputs, it.value(), classes.size() > 1);
         initial.restore();
     }
     return failures == 0 ? 0 : 1;

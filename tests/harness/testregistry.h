@@ -13,6 +13,7 @@
 //     tst_views deleteAsksFirst                   every class that has this function
 //     tst_views SimpleViewWidgetTest::deleteAsksFirst:tag
 //     tst_views -functions                        Class::function() of every class
+//     tst_views SimpleViewWidgetTest -datatags    (QtTest lists one class's tags only)
 // A name that no class has fails the run before anything starts. With more
 // than one class to run, each "-o file[,format]" becomes one file per class,
 // the class name inserted before the suffix (results-SimpleViewWidgetTest.xml).
@@ -24,11 +25,11 @@ namespace TestHarness {
 
 using TestFactory = std::function<QObject *()>;
 
-int registerTest(const char *name, const QMetaObject *metaObject, TestFactory factory);
+int registerTest(const QMetaObject *metaObject, TestFactory factory);
 int runRegisteredTests(int argc, char **argv);
 
 }  // namespace TestHarness
 
 #define LOMI_TEST_CLASS(Class)                                                                 \
     static const int lomiTestRegistration_##Class = TestHarness::registerTest(                 \
-        #Class, &Class::staticMetaObject, [] { return static_cast<QObject *>(new Class); });
+        &Class::staticMetaObject, [] { return static_cast<QObject *>(new Class); });

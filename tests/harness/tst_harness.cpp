@@ -54,7 +54,7 @@ private slots:
         else
             ModalHandler::rejectNext<QDialog>();
 
-        const QString seen = (unansweredDialogs() + unusedAnswers()).join("; ");
+        const QString seen = (ModalHandler::unexpectedDialogs() + unusedAnswers()).join("; ");
         QVERIFY2(seen.startsWith(found), qPrintable(seen));
         // Found: nothing is left for the checks after this test.
         ModalHandler::reset();
