@@ -11,7 +11,7 @@
 //     tst_views                                   every class
 //     tst_views SimpleViewWidgetTest              one class
 //     tst_views deleteAsksFirst                   every class that has this function
-//     tst_views SimpleViewWidgetTest::deleteAsksFirst:tag
+//     tst_views SimpleViewWidgetTest::deleteAsksFirst   (function:tag for one row)
 //     tst_views -functions                        Class::function() of every class
 //     tst_views SimpleViewWidgetTest -datatags    (QtTest lists one class's tags only)
 // A name that no class has fails the run before anything starts. With more
