@@ -24,6 +24,15 @@ LoginManager *LoginManager::instance()
     return _instance;
 }
 
+void LoginManager::resetForTesting()
+{
+    pendingPassword.clear();
+    token.clear();
+    name.clear();
+    acceptedPassword.clear();
+    userId = -1;
+}
+
 void LoginManager::login(const QString &password)
 {
     pendingPassword = password;

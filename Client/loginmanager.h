@@ -37,6 +37,9 @@ public:
     QString getName() const { return name; }
     int getUserId() const { return userId; }
 
+    // Tests: nobody signed in, as at start-up.
+    void resetForTesting();
+
 public slots:
     void requestCompleted(QNetworkReply *reply);
 

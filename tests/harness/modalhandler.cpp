@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QMessageBox>
 #include <QPointer>
 #include <QQueue>
 
@@ -14,6 +15,17 @@ struct Pending
     QString description;
     Handler handler;
 };
+
+// What a report of an unexpected dialog says: its class, its title and,
+// for a message box, its text.
+QString describe(const QDialog *dialog)
+{
+    QString text = QStringLiteral("%1 \"%2\"").arg(QLatin1String(dialog->metaObject()->className()),
+                                                    dialog->windowTitle());
+    if (auto *box = qobject_cast<const QMessageBox *>(dialog))
+        text += QStringLiteral(": ") + box->text();
+    return text;
+}
 
 class Filter : public QObject
 {
@@ -39,7 +51,7 @@ public:
                     queue.dequeue();
                     return;
                 }
-                unexpected << QString::fromLatin1(guard->metaObject()->className());
+                unexpected << describe(guard);
                 guard->reject();
             },
             Qt::QueuedConnection);

@@ -1,6 +1,5 @@
 #include "testenvironment.h"
 
-#include "loginmanager.h"
 #include "settingsmanager.h"
 
 #include <QSignalSpy>
@@ -36,13 +35,18 @@ QString TestEnvironment::rootUrl() const
     return standIn->rootUrl();
 }
 
-bool TestEnvironment::signIn(const QString &password)
+LoginManager::Result TestEnvironment::login(const QString &password)
 {
     QSignalSpy spy(LoginManager::instance(), &LoginManager::loginCompleted);
     LoginManager::instance()->login(password);
     if (!spy.wait(10000))
-        return false;
-    return spy.first().first().value<LoginManager::Result>().success;
+        return {};
+    return spy.first().first().value<LoginManager::Result>();
+}
+
+bool TestEnvironment::signIn(const QString &password)
+{
+    return login(password).success;
 }
 
 QString TestEnvironment::adminPassword()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "loginmanager.h"
 #include "standinserver.h"
 
 #include <QJsonObject>
@@ -24,9 +25,11 @@ public:
     StandIn::Server &server() { return *standIn; }
     QString rootUrl() const;
 
-    // Signs in through the client's LoginManager and waits for the outcome.
-    // Returns true when the sign-in succeeded.
-    bool signIn(const QString &password);
+    // Signs in through the client's LoginManager and waits for the outcome
+    // (a failed result when none comes).
+    static LoginManager::Result login(const QString &password);
+    // True when the sign-in succeeded.
+    static bool signIn(const QString &password);
 
     // The demo administrator's password (every permission node at 3).
     static QString adminPassword();

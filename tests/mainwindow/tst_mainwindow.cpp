@@ -1,12 +1,10 @@
 #include "testregistry.h"
 
+#include "guitestbase.h"
 #include "loginmanager.h"
-#include "loginwrapper.h"
 #include "mainwindow.h"
-#include "messagebox.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
-#include "testenvironment.h"
 
 #include <QAction>
 #include <QLabel>
@@ -17,10 +15,6 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -42,22 +36,19 @@ public slots:
 
 }  // namespace
 
-class MainWindowTest : public QObject
+class MainWindowTest : public GuiTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
     std::unique_ptr<MainWindow> window;
 
     QMdiArea *area() const { return window->findChild<QMdiArea *>("mdiArea"); }
     QAction *action(const char *name) const { return window->findChild<QAction *>(name); }
-    QPushButton *button(const char *name) const { return window->findChild<QPushButton *>(name); }
+    QPushButton *button(const char *name) const { return GuiTestBase::button(window.get(), name); }
 
     // Sign in through the window's own sign-in window, as a user would.
     bool signInThroughTheWindow(const QString &password)
     {
-        auto *wrapper = window->findChild<LoginWrapper *>();
-        Q_UNUSED(wrapper);
         window->relogin();
         QWidget *login = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -75,13 +66,8 @@ class MainWindowTest : public QObject
 private slots:
     void initTestCase()
     {
-        env = std::make_unique<TestEnvironment>();
+        startServer();
         window = std::make_unique<MainWindow>(nullptr);
-    }
-
-    void cleanupTestCase()
-    {
-        window.reset();
     }
 
     void formAndMenus()
@@ -221,6 +207,7 @@ private slots:
         QCOMPARE(area()->subWindowList().size(), 1);
 
         // A failed sign-in changes nothing.
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         QVERIFY(!signInThroughTheWindow("wrong"));
         QCOMPARE(child->updates, 3);
     }

@@ -1,12 +1,11 @@
 #include "testregistry.h"
 
 #include "extendedreport.h"
-#include "messagebox.h"
+#include "guitestbase.h"
 #include "modalhandler.h"
 #include "reportfilterdialog.h"
 #include "reportsextendedxmlelementhandler.h"
 #include "reportshelper.h"
-#include "testenvironment.h"
 
 #include <errordetails.h>
 #include <previewdialog.h>
@@ -18,10 +17,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QVBoxLayout>
-
-#include <memory>
 
 using ReportEngine::PreviewDialog;
 
@@ -71,11 +67,10 @@ public:
 
 }  // namespace
 
-class ReportRunTest : public QObject
+class ReportRunTest : public GuiTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
     QTemporaryDir dir;
 
     QString writeTemplate(const QString &name, const QByteArray &xml)
@@ -87,18 +82,7 @@ class ReportRunTest : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        env = std::make_unique<TestEnvironment>();
-        QVERIFY(env->signIn(TestEnvironment::adminPassword()));
-    }
-
-    void init()
-    {
-        PreviewDialog::reset();
-        MessageBox::reset();
-        ModalHandler::reset();
-    }
+    void initTestCase() { QVERIFY(startServer().signIn(TestEnvironment::adminPassword())); }
 
     void withoutFilterOnePreviewWhateverItsResult()
     {
@@ -121,7 +105,6 @@ private slots:
         QCOMPARE(filter.resets, 1);
         QCOMPARE(report.builds.size(), 0);
         QCOMPARE(PreviewDialog::history().size(), 0);
-        QVERIFY(ModalHandler::unexpectedDialogs().isEmpty());
     }
 
     void closingThePreviewReturnsToTheFilterWithTheLastValues()
@@ -181,13 +164,13 @@ private slots:
         PreviewDialog::setNextResult(0);
         report.exec();
         const QString text = PreviewDialog::history().first().text;
-        const QString name = env->server().global("OrganizationInfo").toObject()["name"].toString();
+        const QString name = server().global("OrganizationInfo").toObject()["name"].toString();
         QVERIFY2(text.contains(name), qPrintable(text));
         QVERIFY(text.contains(QDate::currentDate().toString("dd.MM.yyyy")));
         QVERIFY(!text.contains("OrganizationName"));
         QVERIFY(!text.contains("00.00.00 00:00"));
         // The organisation document was read with the bearer header only.
-        const auto sent = env->server().requestsTo("GET", "globals/OrganizationInfo");
+        const auto sent = server().requestsTo("GET", "globals/OrganizationInfo");
         QVERIFY(!sent.isEmpty());
         QVERIFY(!sent.last().hasHeader("Content-Type"));
     }
@@ -228,6 +211,7 @@ private slots:
     void missingTemplate()
     {
         ReportEngine::Report report;
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         QVERIFY(!ReportsHelper::loadReport(":/reports/NoSuch.xml", &report));
         const auto boxes = MessageBox::history();
         QCOMPARE(boxes.size(), 1);
@@ -242,6 +226,7 @@ private slots:
         const QString path = writeTemplate("broken.xml", "<report>\n<text>open\n</report>\n");
         ReportEngine::Report report;
         ReportEngine::ErrorDetails details;
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         QVERIFY(!ReportsHelper::loadReport(path, &report, &details));
         QVERIFY(details.hasError());
         QVERIFY(details.line() > 0);
@@ -254,6 +239,7 @@ private slots:
 
         // Without details the failure is still reported.
         MessageBox::reset();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         QVERIFY(!ReportsHelper::loadReport(path, &report));
         QCOMPARE(MessageBox::history().size(), 1);
     }
@@ -261,19 +247,19 @@ private slots:
     void checkoutHour()
     {
         QCOMPARE(ReportsHelper::getCheckoutHour(), QTime(12, 0, 0));
-        env->server().setGlobal("CheckoutHour", "14:30:00");
+        server().setGlobal("CheckoutHour", "14:30:00");
         QCOMPARE(ReportsHelper::getCheckoutHour(), QTime(14, 30, 0));
-        env->server().setGlobal("CheckoutHour", "2 pm");
+        server().setGlobal("CheckoutHour", "2 pm");
         QVERIFY(!ReportsHelper::getCheckoutHour().isValid());
-        const auto sent = env->server().requestsTo("GET", "globals/CheckoutHour");
+        const auto sent = server().requestsTo("GET", "globals/CheckoutHour");
         QCOMPARE(sent.last().header("Content-Type"), QByteArray("application/json"));
-        env->server().setGlobal("CheckoutHour", "12:00:00");
+        server().setGlobal("CheckoutHour", "12:00:00");
     }
 
     void organizationInfo()
     {
         const auto info = ReportsHelper::getOrganizationInfo();
-        const QJsonObject stored = env->server().global("OrganizationInfo").toObject();
+        const QJsonObject stored = server().global("OrganizationInfo").toObject();
         QCOMPARE(info.first, stored["name"].toString());
         QCOMPARE(info.second, stored["address"].toString());
     }

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTest>
 
@@ -22,14 +21,9 @@
 // Reaching into a selector's form the way a user would see it.
 namespace SelectorTesting {
 
-inline QTableView *table(CommonSelectorDialog *dialog)
-{
-    return dialog->findChild<QTableView *>("tableView");
-}
-
 inline QAbstractItemModel *rows(CommonSelectorDialog *dialog)
 {
-    return table(dialog)->model();
+    return dialog->findChild<QTableView *>("tableView")->model();
 }
 
 inline QPushButton *okButton(CommonSelectorDialog *dialog)
@@ -40,20 +34,6 @@ inline QPushButton *okButton(CommonSelectorDialog *dialog)
 inline QLineEdit *searchLine(CommonSelectorDialog *dialog)
 {
     return dialog->findChild<QLineEdit *>("searchLineEdit");
-}
-
-// The ids of the shown rows, top to bottom.
-inline QList<int> shownIds(CommonSelectorDialog *dialog)
-{
-    QList<int> ids;
-    for (int row = 0; row < rows(dialog)->rowCount(); ++row)
-        ids << rows(dialog)->index(row, 0).data().toInt();
-    return ids;
-}
-
-inline int rowOf(CommonSelectorDialog *dialog, int id)
-{
-    return shownIds(dialog).indexOf(id);
 }
 
 // The demo users (to sign in) with lists of this area's own, whose dates do
@@ -115,39 +95,12 @@ inline QJsonObject fixture()
     return data;
 }
 
-// Types text key by key (QTest::keyClicks knows Latin letters only).
-inline void type(QWidget *widget, const QString &text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
-
 // Loads the selector's list and waits for the load to end.
 inline bool load(CommonSelectorDialog *dialog)
 {
     QSignalSpy finished(dialog, &SelectorDialog::refreshFinished);
     dialog->refresh();
     return finished.wait(10000);
-}
-
-// The text a cell shows through its column's delegate.
-struct OptionAccess : QStyledItemDelegate
-{
-    static QString text(const QAbstractItemDelegate *delegate, const QModelIndex &index)
-    {
-        auto *styled = qobject_cast<const QStyledItemDelegate *>(delegate);
-        if (!styled)
-            return QStringLiteral("<no styled delegate>");
-        QStyleOptionViewItem option;
-        (styled->*(&OptionAccess::initStyleOption))(&option, index);
-        return option.text;
-    }
-};
-
-inline QString shownText(CommonSelectorDialog *dialog, int row, int column)
-{
-    return OptionAccess::text(table(dialog)->itemDelegateForColumn(column),
-                              rows(dialog)->index(row, column));
 }
 
 // Acts inside the next selector's modal run. Whatever the body leaves

@@ -3,6 +3,7 @@
 #include "attributeitemdelegate.h"
 #include "booleanitemdelegate.h"
 #include "datetimeitemdelegate.h"
+#include "guitestbase.h"
 #include "jsontablemodel.h"
 #include "moneyitemdelegate.h"
 #include "payeritemdelegate.h"
@@ -16,7 +17,6 @@
 #include <QJsonDocument>
 #include <QPainter>
 #include <QStandardItemModel>
-#include <QTest>
 
 #include <memory>
 
@@ -45,16 +45,6 @@ std::unique_ptr<QStyledItemDelegate> makeDelegate(const QString &kind)
     return nullptr;
 }
 
-// Runs a delegate's option set-up through the base class's (protected) entry.
-struct OptionAccess : QStyledItemDelegate
-{
-    static void init(const QStyledItemDelegate *delegate, QStyleOptionViewItem *option,
-                     const QModelIndex &index)
-    {
-        (delegate->*(&OptionAccess::initStyleOption))(option, index);
-    }
-};
-
 QJsonObject object(const char *json)
 {
     return QJsonDocument::fromJson(json).object();
@@ -73,7 +63,7 @@ QRect paintedArea(const QImage &image, QRgb background)
 
 }  // namespace
 
-class DelegatesTest : public QObject
+class DelegatesTest : public GuiTestBase
 {
     Q_OBJECT
 
@@ -148,8 +138,7 @@ private slots:
         const QModelIndex index = model.index(0, 0);
 
         auto delegate = makeDelegate(kind);
-        QStyleOptionViewItem option;
-        OptionAccess::init(delegate.get(), &option, index);
+        QStyleOptionViewItem option = styleOption(delegate.get(), index);
         QCOMPARE(option.text, expected);
 
         // The size follows the shown text, not the raw value.
@@ -177,10 +166,8 @@ private slots:
         model.setData(index, int(Qt::AlignRight), Qt::TextAlignmentRole);
         model.setData(index, Qt::Checked, Qt::CheckStateRole);
 
-        auto delegate = makeDelegate(kind);
-        QStyleOptionViewItem option;
+        const QStyleOptionViewItem option = styleOption(makeDelegate(kind).get(), index);
         const QStyleOptionViewItem untouched;
-        OptionAccess::init(delegate.get(), &option, index);
         QCOMPARE(option.backgroundBrush, untouched.backgroundBrush);
         QCOMPARE(option.palette.color(QPalette::Text), untouched.palette.color(QPalette::Text));
         QCOMPARE(option.displayAlignment, untouched.displayAlignment);

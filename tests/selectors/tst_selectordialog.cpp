@@ -2,15 +2,11 @@
 
 #include "commonselectoraddhandler.h"
 #include "commonselectordialog.h"
-#include "messagebox.h"
+#include "guitestbase.h"
 #include "selectorfactory.h"
 #include "selectortesting.h"
-#include "testenvironment.h"
 
 #include <QPointer>
-#include <QTest>
-
-#include <memory>
 
 using namespace SelectorTesting;
 
@@ -42,28 +38,12 @@ class AddHandler : public CommonSelectorAddHandler
 
 }  // namespace
 
-class SelectorDialogTest : public QObject
+class SelectorDialogTest : public GuiTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
-
-    StandIn::Server &server() { return env->server(); }
-
 private slots:
-    void initTestCase()
-    {
-        env = std::make_unique<TestEnvironment>(fixture());
-        QVERIFY(env->signIn(TestEnvironment::adminPassword()));
-    }
-
-    void init()
-    {
-        server().clearRequests();
-        MessageBox::clearHistory();
-    }
-
-    void cleanupTestCase() { env.reset(); }
+    void initTestCase() { QVERIFY(startServer(fixture()).signIn(TestEnvironment::adminPassword())); }
 
     // The list request is a plain signed GET: path and query as the server
     // expects them, the bearer header, no body and no content type.
@@ -131,8 +111,8 @@ private slots:
         std::unique_ptr<CommonSelectorDialog> first(SelectorFactory::createStreamSelector());
         std::unique_ptr<CommonSelectorDialog> second(SelectorFactory::createStreamSelector());
         QVERIFY(first.get() != second.get());
-        QVERIFY(table(first.get())->itemDelegateForColumn(2)
-                != table(second.get())->itemDelegateForColumn(2));
+        QVERIFY(tableOf(first.get())->itemDelegateForColumn(2)
+                != tableOf(second.get())->itemDelegateForColumn(2));
     }
 
     void cellsShowThroughTheirDelegates_data()
@@ -171,7 +151,8 @@ private slots:
         QVERIFY(load(dialog.get()));
         const int row = rowOf(dialog.get(), id);
         QVERIFY(row >= 0);
-        QCOMPARE(shownText(dialog.get(), row, column), expected);
+        QCOMPARE(styleOption(tableOf(dialog.get())->itemDelegateForColumn(column),
+                             rows(dialog.get())->index(row, column)).text, expected);
     }
 
     void nestedKeysReachTheTable()
@@ -214,7 +195,7 @@ private slots:
         QCOMPARE(shownIds(dialog.get()), ids);
 
         // A sort the user chose by the header lasts until the next load.
-        table(dialog.get())->sortByColumn(0, Qt::DescendingOrder);
+        tableOf(dialog.get())->sortByColumn(0, Qt::DescendingOrder);
         QVERIFY(shownIds(dialog.get()) != ids);
         QVERIFY(load(dialog.get()));
         QCOMPARE(shownIds(dialog.get()), ids);
@@ -228,7 +209,7 @@ private slots:
         QVERIFY(load(dialog.get()));
         QCOMPARE(shownIds(dialog.get()), (QList<int>{1, 2, 3}));
 
-        type(searchLine(dialog.get()), "инженер");
+        typeInto(searchLine(dialog.get()), "инженер");
         QCOMPARE(searchLine(dialog.get())->text(), QString("инженер"));
         QCOMPARE(shownIds(dialog.get()), (QList<int>{1, 2}));
 
@@ -236,7 +217,7 @@ private slots:
         dialog->setSelectedId(3);
         QCOMPARE(dialog->getSelectedId(), 3);
         QCOMPARE(selected.count(), 0);
-        QVERIFY(!table(dialog.get())->selectionModel()->hasSelection());
+        QVERIFY(!tableOf(dialog.get())->selectionModel()->hasSelection());
         QCOMPARE(dialog->getDisplayValueForId(3), QString());
         QVERIFY(dialog->getSelectedObject().isEmpty());
         QCOMPARE(dialog->getDisplayValueForId(2), QString("Главный ИНЖЕНЕР"));
@@ -250,7 +231,7 @@ private slots:
         const QModelIndex index = selected.first().first().value<QModelIndex>();
         QCOMPARE(index.data().toInt(), 3);
         QCOMPARE(dialog->getSelectedRow(), index);
-        QVERIFY(table(dialog.get())->selectionModel()->isRowSelected(index.row(), {}));
+        QVERIFY(tableOf(dialog.get())->selectionModel()->isRowSelected(index.row(), {}));
         QCOMPARE(dialog->getSelectedObject().value("name").toString(), QString("Бухгалтер"));
         // Finding the id selects the row but leaves the dialog as it was.
         QVERIFY(!dialog->isVisible());
@@ -266,11 +247,11 @@ private slots:
             QTRY_COMPARE(shownIds(d), (QList<int>{1, 2, 3}));
             const QModelIndex cell = rows(d)->index(rowOf(d, 3), 3);
             QCOMPARE(cell.data().toString(), QString("Москва"));
-            table(d)->scrollTo(cell);
-            const QPoint at = table(d)->visualRect(cell).center();
+            tableOf(d)->scrollTo(cell);
+            const QPoint at = tableOf(d)->visualRect(cell).center();
             // The widget form of mouseDClick sends the second press only.
-            QTest::mouseClick(table(d)->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseDClick(table(d)->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseClick(tableOf(d)->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(tableOf(d)->viewport(), Qt::LeftButton, {}, at);
         });
         QCOMPARE(dialog->select(), int(QDialog::Accepted));
         QCOMPARE(dialog->getSelectedId(), 3);
@@ -297,7 +278,7 @@ private slots:
             QTest::keyClick(d, Qt::Key_Return);
             QVERIFY(d->isVisible());
 
-            table(d)->selectRow(rowOf(d, 1));
+            tableOf(d)->selectRow(rowOf(d, 1));
             QVERIFY(ok->isEnabled());
             // A search that hides every row leaves nothing to take.
             searchLine(d)->setText("нет такой");
@@ -307,12 +288,13 @@ private slots:
             QVERIFY(!ok->isEnabled());
 
             // A reload clears the selection without telling the selection model's users.
-            table(d)->selectRow(rowOf(d, 1));
+            tableOf(d)->selectRow(rowOf(d, 1));
             QVERIFY(ok->isEnabled());
             QVERIFY(load(d));
             QVERIFY(!ok->isEnabled());
 
             // Should the button box report Ok anyway, the dialog says so and stays open.
+            MessageBox::setNextAnswer(QMessageBox::Ok);
             emit d->findChild<QDialogButtonBox *>("buttonBox")->accepted();
             QVERIFY(d->isVisible());
             const auto boxes = MessageBox::history();
@@ -322,7 +304,7 @@ private slots:
                      QString("Client/widgets/selectors/commonselectordialog:29: "
                              "ui->tableView->selectionModel()->hasSelection()"));
 
-            table(d)->selectRow(rowOf(d, 2));
+            tableOf(d)->selectRow(rowOf(d, 2));
             QTest::mouseClick(ok, Qt::LeftButton);
         });
         QCOMPARE(dialog->select(), int(QDialog::Accepted));
@@ -337,7 +319,7 @@ private slots:
         dialog->setSelectedId(1);
         inNextSelector([](CommonSelectorDialog *d) {
             QTRY_COMPARE(rows(d)->rowCount(), 3);
-            table(d)->selectRow(rowOf(d, 3));
+            tableOf(d)->selectRow(rowOf(d, 3));
             d->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Cancel)->click();
         });
         QCOMPARE(dialog->select(), int(QDialog::Rejected));
@@ -377,7 +359,7 @@ private slots:
 
     void givenRequestIsSignedAndSent()
     {
-        QNetworkRequest request(QUrl(env->rootUrl() + "positions?from=request"));
+        QNetworkRequest request(QUrl(environment().rootUrl() + "positions?from=request"));
         std::unique_ptr<CommonSelectorDialog> dialog(
             CommonSelectorDialog::Builder::create()
                 ->withRequest(request)
@@ -396,6 +378,7 @@ private slots:
     void addButtonNeedsAHandler()
     {
         std::unique_ptr<CommonSelectorDialog> dialog(SelectorFactory::createPositionSelector());
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         dialog->addItem();
         auto boxes = MessageBox::history();
         QCOMPARE(boxes.size(), 1);
@@ -409,8 +392,6 @@ private slots:
 
         ModalHandler::acceptNext<AddHandler>();
         add->click();
-        QCOMPARE(ModalHandler::pending(), 0);
-        QVERIFY(ModalHandler::unexpectedDialogs().isEmpty());
 
         // A record added from inside the selector shows up in its list.
         QSignalSpy finished(dialog.get(), &SelectorDialog::refreshFinished);

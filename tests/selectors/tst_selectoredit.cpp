@@ -1,24 +1,18 @@
 #include "testregistry.h"
 
 #include "commonselectordialog.h"
+#include "guitestbase.h"
 #include "selectoredit.h"
 #include "selectorfactory.h"
 #include "selectortesting.h"
-#include "testenvironment.h"
 
-#include <QLabel>
 #include <QPointer>
-#include <QTest>
-
-#include <memory>
 
 using namespace SelectorTesting;
 
-class SelectorEditTest : public QObject
+class SelectorEditTest : public GuiTestBase
 {
     Q_OBJECT
-
-    std::unique_ptr<TestEnvironment> env;
 
     // A field over the organisation selector, which names a record by column 2.
     struct Field
@@ -39,19 +33,10 @@ class SelectorEditTest : public QObject
         QPushButton *button(const char *name) { return edit.findChild<QPushButton *>(name); }
     };
 
-    QString organization(int id) const
-    {
-        return env->server().record("organizations", id).value("name").toString();
-    }
+    QString organization(int id) { return server().record("organizations", id).value("name").toString(); }
 
 private slots:
-    void initTestCase()
-    {
-        env = std::make_unique<TestEnvironment>(fixture());
-        QVERIFY(env->signIn(TestEnvironment::adminPassword()));
-    }
-
-    void cleanupTestCase() { env.reset(); }
+    void initTestCase() { QVERIFY(startServer(fixture()).signIn(TestEnvironment::adminPassword())); }
 
     void newFieldIsEmpty()
     {
@@ -92,7 +77,7 @@ private slots:
         Field field;
         inNextSelector([](CommonSelectorDialog *d) {
             QTRY_COMPARE(rows(d)->rowCount(), 3);
-            table(d)->selectRow(rowOf(d, 3));
+            tableOf(d)->selectRow(rowOf(d, 3));
             okButton(d)->click();
         });
         field.button("selectButton")->click();
@@ -102,14 +87,12 @@ private slots:
         // Cancelling changes nothing.
         inNextSelector([](CommonSelectorDialog *d) {
             QTRY_COMPARE(rows(d)->rowCount(), 3);
-            table(d)->selectRow(rowOf(d, 1));
+            tableOf(d)->selectRow(rowOf(d, 1));
             d->reject();
         });
         field.button("selectButton")->click();
         QCOMPARE(field.edit.getSelectedId(), 3);
         QCOMPARE(field.edit.getDisplayValue(), QString("ГБУ «Центр услуг»"));
-        QCOMPARE(ModalHandler::pending(), 0);
-        QVERIFY(ModalHandler::unexpectedDialogs().isEmpty());
     }
 
     void resetButtonClearsTheChoiceAndTheSearch()

@@ -1,29 +1,27 @@
 #include "testregistry.h"
 
 #include "connectionsettingsdialog.h"
+#include "guitestbase.h"
 #include "modalhandler.h"
 #include "settingsmanager.h"
 
-#include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSettings>
-#include <QTest>
 
-class ConnectionSettingsTest : public QObject
+class ConnectionSettingsTest : public GuiTestBase
 {
     Q_OBJECT
 
     static QVariant stored() { return SettingsManager::instance()->getValue("connection/root_url"); }
 
-private slots:
-    void init() { SettingsManager::instance()->remove("connection/root_url"); }
+    void initTest() override { SettingsManager::instance()->remove("connection/root_url"); }
 
+private slots:
     void noRootStoredReadsAsInvalid()
     {
         QVERIFY(!stored().isValid());
         ConnectionSettingsDialog dialog;
-        QCOMPARE(dialog.findChild<QLineEdit *>("rootUrlLineEdit")->text(), QString());
+        QCOMPARE(fieldText(&dialog, "rootUrlLineEdit"), QString());
         QCOMPARE(dialog.windowTitle(), QString("Настройки соединения"));
     }
 
@@ -31,8 +29,8 @@ private slots:
     {
         ConnectionSettingsDialog dialog;
         ModalHandler::onNextDialog<ConnectionSettingsDialog>([](ConnectionSettingsDialog *d) {
-            d->findChild<QLineEdit *>("rootUrlLineEdit")->setText(" http://server:8080/api ");
-            d->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+            fillIn(d, "rootUrlLineEdit", " http://server:8080/api ");
+            press(d, QDialogButtonBox::Ok);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(stored().toString(), QString(" http://server:8080/api "));
@@ -43,8 +41,7 @@ private slots:
 
         // A new dialog shows the stored root.
         ConnectionSettingsDialog again;
-        QCOMPARE(again.findChild<QLineEdit *>("rootUrlLineEdit")->text(),
-                 QString(" http://server:8080/api "));
+        QCOMPARE(fieldText(&again, "rootUrlLineEdit"), QString(" http://server:8080/api "));
     }
 
     void okWithAnEmptyFieldStoresAnEmptyString()
@@ -52,7 +49,7 @@ private slots:
         SettingsManager::instance()->setValue("connection/root_url", "http://old/");
         ConnectionSettingsDialog dialog;
         dialog.findChild<QLineEdit *>("rootUrlLineEdit")->clear();
-        dialog.findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+        press(&dialog, QDialogButtonBox::Ok);
         QVERIFY(stored().isValid());
         QCOMPARE(stored().toString(), QString());
     }
@@ -62,18 +59,17 @@ private slots:
         SettingsManager::instance()->setValue("connection/root_url", "http://old/");
         ConnectionSettingsDialog dialog;
         ModalHandler::onNextDialog<ConnectionSettingsDialog>([](ConnectionSettingsDialog *d) {
-            d->findChild<QLineEdit *>("rootUrlLineEdit")->setText("http://typed/");
-            d->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Cancel)->click();
+            fillIn(d, "rootUrlLineEdit", "http://typed/");
+            press(d, QDialogButtonBox::Cancel);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QCOMPARE(stored().toString(), QString("http://old/"));
         // Shown again, the same dialog still holds what was typed.
         ModalHandler::onNextDialog<ConnectionSettingsDialog>([](ConnectionSettingsDialog *d) {
-            QCOMPARE(d->findChild<QLineEdit *>("rootUrlLineEdit")->text(), QString("http://typed/"));
+            QCOMPARE(fieldText(d, "rootUrlLineEdit"), QString("http://typed/"));
             d->reject();
         });
         dialog.exec();
-        QCOMPARE(ModalHandler::pending(), 0);
     }
 };
 

@@ -1,26 +1,24 @@
 #include "testregistry.h"
 
 #include "global.h"
-#include "messagebox.h"
+#include "guitestbase.h"
+#include "preloaderwidget.h"
 #include "settingsmanager.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTest>
+#include <QTemporaryDir>
 
-class GlobalTest : public QObject
+class GlobalTest : public GuiTestBase
 {
     Q_OBJECT
 
-private slots:
-    void cleanup()
-    {
-        MessageBox::reset();
-        SettingsManager::instance()->remove("connection/root_url");
-    }
+    void cleanupTest() override { SettingsManager::instance()->remove("connection/root_url"); }
 
+private slots:
     void endpointResolution_data()
     {
         QTest::addColumn<QString>("root");
@@ -70,6 +68,7 @@ private slots:
         MessageBox::setNextAnswer(QMessageBox::No);
         QVERIFY(!Global::confirm("Удалить запись?"));
         // Escape or the close button: the seam's unqueued answer is the escape one.
+        MessageBox::setAnswerUnqueued(true);
         QVERIFY(!Global::confirm("Удалить запись?"));
 
         const auto shown = MessageBox::history();
@@ -81,6 +80,7 @@ private slots:
 
     void assertionBoxText()
     {
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         Global::warningAssertionFailed("dialog != nullptr", "Client/widgets/simpleviewwidget", 138);
         const auto shown = MessageBox::history();
         QCOMPARE(shown.size(), 1);
@@ -156,28 +156,39 @@ private slots:
         QCOMPARE(Global::toShort(fullName), expected);
     }
 
-    void preferencesRoundTrip()
+    void preferencesLiveInTheUsersStore()
     {
         QVERIFY(QStandardPaths::isTestModeEnabled());
+        // Opened by its registry path off Windows, the store would be a file
+        // of that name in the working directory.
+        QTemporaryDir workingDir;
+        const QString started = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(workingDir.path()));
         Global::setPreference("csvExportPath", "/tmp/exports");
+        QCoreApplication::sendPostedEvents();  // QSettings writes at its next event
+        QDir::setCurrent(started);
+        QCOMPARE(QDir(workingDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, "LOMI");
+        QCOMPARE(store.value("csvExportPath").toString(), QString("/tmp/exports"));
         QCOMPARE(Global::getPreference("csvExportPath", "x").toString(), QString("/tmp/exports"));
         QCOMPARE(Global::getPreference("absentKey", 42).toInt(), 42);
-        // The preference store is the user's own, not a file in the working directory.
-        QVERIFY(!QFile::exists("HKEY_CURRENT_USER\\Software\\LOMI"));
     }
 
     void preloaderHasNoCount()
     {
         Global::showPreloader(nullptr);
         Global::showPreloader(nullptr);
-        Global::hidePreloader();
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget *w : windows) {
-            if (w->objectName() == "PreloaderWidget") {
-                QVERIFY(!w->isVisible());
-                QCOMPARE(w->windowModality(), Qt::ApplicationModal);
-            }
+        QList<QWidget *> preloaders;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<PreloaderWidget *>(window))
+                preloaders << window;
         }
+        QCOMPARE(preloaders.size(), 1);
+        QVERIFY(preloaders.first()->isVisible());
+        QCOMPARE(preloaders.first()->windowModality(), Qt::ApplicationModal);
+        Global::hidePreloader();
+        QVERIFY(!preloaders.first()->isVisible());
         QCOMPARE(MessageBox::history().size(), 0);
     }
 };

@@ -1,63 +1,35 @@
 #include "testregistry.h"
 
 #include "global.h"
+#include "guitestbase.h"
 #include "loginmanager.h"
 #include "loginwidget.h"
 #include "loginwrapper.h"
-#include "messagebox.h"
+#include "modalhandler.h"
 #include "permissionmanager.h"
 #include "settingsmanager.h"
-#include "testenvironment.h"
 #include "verificationdialog.h"
-
-#include "modalhandler.h"
 
 #include <QLineEdit>
 #include <QNetworkReply>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-
-#include <memory>
 
 using StandIn::Failure;
 using StandIn::FailureKind;
 
 // Sign-in keeps process-wide state, so the order of these functions matters:
 // the first ones run before anybody has signed in.
-class SignInTest : public QObject
+class SignInTest : public GuiTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
-
-    LoginManager::Result signInAndWait(const QString &password)
+    void initTest() override
     {
-        QSignalSpy spy(LoginManager::instance(), &LoginManager::loginCompleted);
-        LoginManager::instance()->login(password);
-        if (!spy.wait(10000))
-            return {};
-        return spy.first().first().value<LoginManager::Result>();
-    }
-
-    QByteArray lastAuthorization()
-    {
-        return env->server().requests().last().header("Authorization");
+        SettingsManager::instance()->setValue("connection/root_url", environment().rootUrl());
     }
 
 private slots:
-    void initTestCase()
-    {
-        env = std::make_unique<TestEnvironment>();
-    }
-
-    void init()
-    {
-        env->server().clearRequests();
-        env->server().clearFailures();
-        MessageBox::reset();
-        SettingsManager::instance()->setValue("connection/root_url", env->rootUrl());
-    }
+    void initTestCase() { startServer(); }
 
     void beforeSignInTheBearerIsEmpty()
     {
@@ -70,12 +42,12 @@ private slots:
 
     void wrongPasswordBeforeAnySignIn()
     {
-        const auto result = signInAndWait("definitely wrong");
+        const auto result = TestEnvironment::login("definitely wrong");
         QVERIFY(!result.success);
         QCOMPARE(result.message, QString("Неверный пароль"));
         QVERIFY(LoginManager::instance()->getToken().isEmpty());
         // The sign-in request carries the JSON type and no authorisation.
-        const auto login = env->server().requestsTo("POST", "login");
+        const auto login = server().requestsTo("POST", "login");
         QCOMPARE(login.size(), 1);
         QVERIFY(!login.first().hasHeader("Authorization"));
         QCOMPARE(login.first().json().object().value("password").toString(),
@@ -88,10 +60,10 @@ private slots:
     {
         QSignalSpy permissionsUpdated(PermissionManager::instance(),
                                       &PermissionManager::permissionsUpdated);
-        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
         QVERIFY(result.success);
         QVERIFY(!result.token.isEmpty());
-        QCOMPARE(result.token, env->server().lastToken());
+        QCOMPARE(result.token, server().lastToken());
         QVERIFY(!result.name.isEmpty());
         QVERIFY(result.userId > 0);
         QVERIFY(!result.permissions.contains("id"));
@@ -121,7 +93,7 @@ private slots:
         const auto permissions = PermissionManager::instance()->getPermissions();
         QSignalSpy permissionsUpdated(PermissionManager::instance(),
                                       &PermissionManager::permissionsUpdated);
-        const auto result = signInAndWait("wrong again");
+        const auto result = TestEnvironment::login("wrong again");
         QVERIFY(!result.success);
         QCOMPARE(LoginManager::instance()->getToken(), token);
         QCOMPARE(PermissionManager::instance()->getPermissions(), permissions);
@@ -134,8 +106,8 @@ private slots:
         const QString token = LoginManager::instance()->getToken();
         Failure f;
         f.kind = FailureKind::NotJson;
-        env->server().injectFailure("POST", "login", f);
-        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        server().injectFailure("POST", "login", f);
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
         QVERIFY(!result.success);
         QVERIFY(!result.message.isEmpty());
         QCOMPARE(LoginManager::instance()->getToken(), token);
@@ -143,8 +115,8 @@ private slots:
 
     void otherHttpErrorShowsQtsText()
     {
-        env->server().injectFailure("POST", "login", Failure{FailureKind::Status, 500});
-        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        server().injectFailure("POST", "login", Failure{FailureKind::Status, 500});
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
         QVERIFY(!result.success);
         QVERIFY(result.message != QString("Неверный пароль"));
         QVERIFY(!result.message.isEmpty());
@@ -153,7 +125,7 @@ private slots:
     void refusedConnection()
     {
         SettingsManager::instance()->setValue("connection/root_url", "http://127.0.0.1:1/");
-        const auto result = signInAndWait(TestEnvironment::adminPassword());
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
         QVERIFY(!result.success);
         QVERIFY2(result.message.contains("refused", Qt::CaseInsensitive), qPrintable(result.message));
     }
@@ -173,6 +145,7 @@ private slots:
 
         // A wrong password keeps the window open with the typed text.
         password->setText("nope");
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         QSignalSpy attempts(LoginManager::instance(), &LoginManager::loginCompleted);
         QTest::keyClick(password, Qt::Key_Return);
         QVERIFY(attempts.wait(10000));
@@ -210,10 +183,10 @@ private slots:
         });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(dialog.findChild<QLineEdit *>("passwordLineEdit")->echoMode(), QLineEdit::Password);
-        env->server().clearRequests();
+        server().clearRequests();
         QVERIFY(LoginManager::instance()->verify(dialog.getPassword()));
         QVERIFY(!LoginManager::instance()->verify(dialog.getPassword() + " "));
-        QCOMPARE(env->server().requests().size(), 0);
+        QCOMPARE(server().requests().size(), 0);
     }
 };
 

@@ -2,34 +2,17 @@
 
 #include "districteditdialog.h"
 #include "editdialog.h"
+#include "guitestbase.h"
 #include "jsontablemodel.h"
-#include "messagebox.h"
 #include "modalhandler.h"
 #include "positioneditdialog.h"
 
-#include <QDialogButtonBox>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTest>
 
 namespace {
-
-void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
-{
-    auto *box = dialog->findChild<QDialogButtonBox *>("buttonBox");
-    QVERIFY(box);
-    box->button(which)->click();
-}
-
-void typeName(QDialog *dialog, const QString &text)
-{
-    auto *edit = dialog->findChild<QLineEdit *>("nameLineEdit");
-    QVERIFY(edit);
-    edit->setText(text);
-}
 
 // An editor without validator that remembers what fromData received.
 class RecordingEditor : public EditDialog
@@ -52,31 +35,13 @@ public:
     QMap<QString, QVariant> received;
 };
 
-QList<MessageBox::Record> errorBoxes()
-{
-    QList<MessageBox::Record> boxes;
-    for (const MessageBox::Record &record : MessageBox::history()) {
-        if (record.title == QStringLiteral("Ошибка"))
-            boxes << record;
-    }
-    return boxes;
-}
-
 }  // namespace
 
-class EditDialogTest : public QObject
+class EditDialogTest : public GuiTestBase
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        MessageBox::reset();
-        ModalHandler::reset();
-    }
-
-    void cleanup() { QVERIFY(ModalHandler::unexpectedDialogs().isEmpty()); }
-
     void execStaysOpenUntilValid_data()
     {
         QTest::addColumn<QString>("editor");
@@ -96,18 +61,19 @@ private slots:
             dialog = std::make_unique<PositionEditDialog>();
         dialog->reset();
 
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         ModalHandler::onNextDialog<EditDialog>(
             [](EditDialog *d) { press(d, QDialogButtonBox::Ok); });
         bool shownAgain = false;
         ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
             shownAgain = true;
-            typeName(d, "  Центральный ");
+            fillIn(d, "nameLineEdit", "  Центральный ");
             press(d, QDialogButtonBox::Ok);
         });
 
         QCOMPARE(dialog->exec(), int(QDialog::Accepted));
         QVERIFY(shownAgain);
-        const auto boxes = errorBoxes();
+        const auto boxes = boxesTitled("Ошибка");
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes.first().icon, QMessageBox::Critical);
         QCOMPARE(boxes.first().text, message);
@@ -120,12 +86,13 @@ private slots:
     {
         DistrictEditDialog dialog;
         dialog.reset();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         ModalHandler::onNextDialog<EditDialog>(
             [](EditDialog *d) { press(d, QDialogButtonBox::Ok); });
         ModalHandler::onNextDialog<EditDialog>(
             [](EditDialog *d) { press(d, QDialogButtonBox::Cancel); });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-        QCOMPARE(errorBoxes().size(), 1);
+        QCOMPARE(boxesTitled("Ошибка").size(), 1);
         QCOMPARE(ModalHandler::pending(), 0);
     }
 
@@ -135,7 +102,7 @@ private slots:
         dialog.reset();
         ModalHandler::rejectNext<EditDialog>();
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-        QVERIFY(errorBoxes().isEmpty());
+        QVERIFY(boxesTitled("Ошибка").isEmpty());
     }
 
     void withoutValidatorFirstOkAccepts()
@@ -145,7 +112,7 @@ private slots:
         ModalHandler::onNextDialog<EditDialog>(
             [](EditDialog *d) { press(d, QDialogButtonBox::Ok); });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-        QVERIFY(errorBoxes().isEmpty());
+        QVERIFY(boxesTitled("Ошибка").isEmpty());
     }
 
     void fromModelGivesExactlyTheColumnKeys()

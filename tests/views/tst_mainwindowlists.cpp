@@ -1,17 +1,14 @@
 #include "testregistry.h"
 
+#include "guitestbase.h"
 #include "mainwindow.h"
 #include "permissionmanager.h"
 #include "simpleviewwidget.h"
-#include "testenvironment.h"
-#include "viewstesthelpers.h"
 
 #include <QAction>
 #include <QHeaderView>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-
-using namespace ViewsTest;
+#include <QPushButton>
+#include <QTableView>
 
 namespace {
 
@@ -40,11 +37,10 @@ const QList<DirectoryList> directoryLists = {
 
 }  // namespace
 
-class MainWindowListsTest : public QObject
+class MainWindowListsTest : public GuiTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
     std::unique_ptr<MainWindow> window;
 
     QAction *action(const char *name) { return window->findChild<QAction *>(name); }
@@ -52,15 +48,9 @@ class MainWindowListsTest : public QObject
 private slots:
     void initTestCase()
     {
-        env = std::make_unique<TestEnvironment>();  // the demo data: every list has rows
+        startServer();  // the demo data: every list has rows
         window = std::make_unique<MainWindow>();
-        QVERIFY(env->signIn(TestEnvironment::adminPassword()));
-    }
-
-    void cleanupTestCase()
-    {
-        window.reset();
-        env.reset();
+        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
     }
 
     void eachListIsFiledUnderItsNode_data()
@@ -92,21 +82,15 @@ private slots:
         for (const DirectoryList &each : directoryLists)
             everything.insert(each.node, 3);
         PermissionManager::instance()->setPermissions(everything);
-        env->server().clearRequests();
 
         QVERIFY(action(list.action)->isEnabled());
-        action(list.action)->trigger();
-        QMdiSubWindow *frame = window->findChild<QMdiArea *>("mdiArea")->activeSubWindow();
-        QVERIFY(frame);
-        auto *widget = qobject_cast<SimpleViewWidget *>(frame->widget());
+        auto *widget = qobject_cast<SimpleViewWidget *>(openList(window.get(), list.action));
         QVERIFY(widget);
         QCOMPARE(widget->windowTitle(), QString(list.title));
         QCOMPARE(widget->getPermissionNode(), QString(list.node));
 
-        auto *view = widget->findChild<QTableView *>("tableView");
-        QSignalSpy loaded(sourceModel(view), &RequestTableModel::selectFinished);
-        QVERIFY(loaded.wait(5000));
-        const auto requests = env->server().requests();
+        QTableView *view = tableOf(widget);
+        const auto requests = server().requests();
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().method, QByteArray("GET"));
         QCOMPARE(requests.first().path, QString(list.path));
@@ -114,7 +98,7 @@ private slots:
         QVERIFY(view->model()->rowCount() > 0);
         QCOMPARE(view->model()->columnCount(), list.columns);
         QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QString("ID"));
-        QCOMPARE(widget->findChild<QPushButton *>("addButton")->isEnabled(), list.hasEditor);
+        QCOMPARE(button(widget, "addButton")->isEnabled(), list.hasEditor);
 
         const int sortSection = QString(list.node) == "property" ? 1 : 0;
         QCOMPARE(view->horizontalHeader()->sortIndicatorSection(), sortSection);

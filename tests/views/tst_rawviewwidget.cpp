@@ -1,12 +1,11 @@
 #include "testregistry.h"
 
-#include "loginmanager.h"
-#include "messagebox.h"
+#include "guitestbase.h"
 #include "rawviewwidget.h"
-#include "testenvironment.h"
-#include "viewstesthelpers.h"
+#include "viewsfixture.h"
 
 #include <QNetworkReply>
+#include <QSignalSpy>
 
 using namespace ViewsTest;
 
@@ -29,18 +28,9 @@ public:
 
 }  // namespace
 
-class RawViewWidgetTest : public QObject
+class RawViewWidgetTest : public GuiTestBase
 {
     Q_OBJECT
-
-    std::unique_ptr<TestEnvironment> env;
-
-    StandIn::Server &server() { return env->server(); }
-
-    QByteArray bearer() const
-    {
-        return QStringLiteral("Bearer %1").arg(LoginManager::instance()->getToken()).toUtf8();
-    }
 
     static bool finishes(DocumentView &view, const std::function<void()> &action)
     {
@@ -49,21 +39,10 @@ class RawViewWidgetTest : public QObject
         return finished.wait(5000);
     }
 
+    void initTest() override { server().setGlobal("CheckoutHour", "12:00:00"); }
+
 private slots:
-    void initTestCase()
-    {
-        env = std::make_unique<TestEnvironment>(fixture());
-        QVERIFY(env->signIn("admin"));
-    }
-
-    void cleanupTestCase() { env.reset(); }
-
-    void init()
-    {
-        server().setGlobal("CheckoutHour", "12:00:00");
-        server().clearRequests();
-        MessageBox::reset();
-    }
+    void initTestCase() { QVERIFY(startServer(fixture()).signIn("admin")); }
 
     void loadSendsBearerOnlyAndNoQuery()
     {
@@ -120,7 +99,7 @@ private slots:
     void emptyEndpointSendsTheGivenRequestWithBearer()
     {
         DocumentView view;
-        QNetworkRequest request(QUrl(env->rootUrl() + "globals/CheckoutHour?full=1"));
+        QNetworkRequest request(QUrl(environment().rootUrl() + "globals/CheckoutHour?full=1"));
         request.setRawHeader("X-Probe", "yes");
         view.setRequest(request);
         QVERIFY(finishes(view, [&] { view.handleUpdate(); }));
@@ -139,7 +118,6 @@ private slots:
         failure.kind = StandIn::FailureKind::NotJson;
         server().injectFailure("GET", "globals/CheckoutHour", failure);
         QVERIFY(finishes(view, [&] { view.handleUpdate(); }));
-        server().clearFailures();
         QCOMPARE(view.shown.size(), 1);
         QVERIFY(view.shown.first().isNull());
     }

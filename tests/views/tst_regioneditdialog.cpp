@@ -1,14 +1,16 @@
 #include "testregistry.h"
 
-#include "messagebox.h"
+#include "guitestbase.h"
 #include "modalhandler.h"
 #include "regioneditdialog.h"
+#include "requesttablemodel.h"
 #include "selectoredit.h"
 #include "simpleviewwidget.h"
-#include "testenvironment.h"
-#include "viewstesthelpers.h"
+#include "viewsfixture.h"
 
+#include <QJsonArray>
 #include <QLabel>
+#include <QPushButton>
 
 using namespace ViewsTest;
 
@@ -27,50 +29,21 @@ QString districtLabel(QWidget *editor)
     return districtField(editor)->findChild<QLabel *>("displayValueLabel")->text();
 }
 
-QStringList errorTexts()
-{
-    QStringList texts;
-    for (const MessageBox::Record &record : MessageBox::history()) {
-        if (record.title == QStringLiteral("Ошибка"))
-            texts << record.text;
-    }
-    return texts;
-}
-
 }  // namespace
 
-class RegionEditDialogTest : public QObject
+class RegionEditDialogTest : public GuiTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
     std::unique_ptr<RegionEditDialog> editor;
     std::unique_ptr<SimpleViewWidget> list;
 
-    StandIn::Server &server() { return env->server(); }
-
-    QTableView *view() { return list->findChild<QTableView *>("tableView"); }
-
-    bool loadsAfter(const std::function<void()> &action)
-    {
-        QSignalSpy loaded(sourceModel(view()), &RequestTableModel::selectFinished);
-        action();
-        return loaded.wait(5000);
-    }
-
-    bool selectId(int id)
-    {
-        const int row = viewIds(view()).indexOf(id);
-        if (row < 0)
-            return false;
-        view()->selectRow(row);
-        return true;
-    }
+    bool reloads() { return reloadsAfter(list.get(), [this] { list->handleUpdate(); }); }
 
     // The source row of the region with this id.
     QModelIndex sourceRow(int id)
     {
-        RequestTableModel *model = sourceModel(view());
+        RequestTableModel *model = sourceModel(list.get());
         for (int row = 0; row < model->rowCount(); ++row) {
             if (model->index(row, 0).data().toInt() == id)
                 return model->index(row, 0);
@@ -78,11 +51,16 @@ class RegionEditDialogTest : public QObject
         return {};
     }
 
+    void initTest() override
+    {
+        server().setCollection("regions", fixture().value("regions").toArray());
+        QVERIFY(reloads());
+    }
+
 private slots:
     void initTestCase()
     {
-        env = std::make_unique<TestEnvironment>(fixture());
-        QVERIFY(env->signIn("admin"));
+        QVERIFY(startServer(fixture()).signIn("admin"));
         editor = std::make_unique<RegionEditDialog>();
         list.reset(SimpleViewWidget::Builder::create()
                        ->withTitle("Регионы")
@@ -91,28 +69,6 @@ private slots:
                        ->withEditDialog(editor.get())
                        ->requires("regions")
                        ->build());
-    }
-
-    void cleanupTestCase()
-    {
-        list.reset();
-        editor.reset();
-        env.reset();
-    }
-
-    void init()
-    {
-        server().setCollection("regions", fixture().value("regions").toArray());
-        MessageBox::reset();
-        ModalHandler::reset();
-        QVERIFY(loadsAfter([this] { list->handleUpdate(); }));
-        server().clearRequests();
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(ModalHandler::unexpectedDialogs(), QStringList());
-        QCOMPARE(ModalHandler::pending(), 0);
     }
 
     void bodyListsItsKeysAlphabetically()
@@ -130,10 +86,12 @@ private slots:
     void requiredFieldsAreNamedCodeThenDistrictThenName()
     {
         editor->reset();
+        for (int box = 0; box < 3; ++box)
+            MessageBox::setNextAnswer(QMessageBox::Ok);
         ModalHandler::onNextDialog<RegionEditDialog>(
             [](RegionEditDialog *d) { press(d, QDialogButtonBox::Ok); });
         ModalHandler::onNextDialog<RegionEditDialog>([](RegionEditDialog *d) {
-            setText(d, "codeLineEdit", "77");
+            fillIn(d, "codeLineEdit", "77");
             press(d, QDialogButtonBox::Ok);
         });
         ModalHandler::onNextDialog<RegionEditDialog>([](RegionEditDialog *d) {
@@ -142,12 +100,12 @@ private slots:
         });
         QString keptCode;
         ModalHandler::onNextDialog<RegionEditDialog>([&](RegionEditDialog *d) {
-            keptCode = text(d, "codeLineEdit");
-            setText(d, "nameLineEdit", "Москва");
+            keptCode = fieldText(d, "codeLineEdit");
+            fillIn(d, "nameLineEdit", "Москва");
             press(d, QDialogButtonBox::Ok);
         });
         QCOMPARE(editor->exec(), int(QDialog::Accepted));
-        QCOMPARE(errorTexts(), QStringList({"Код: Требуется значение", "Округ: Требуется значение",
+        QCOMPARE(boxTexts("Ошибка"), QStringList({"Код: Требуется значение", "Округ: Требуется значение",
                                             "Название: Требуется значение"}));
         QCOMPARE(keptCode, QString("77"));
         QCOMPARE(editor->getJson().object(),
@@ -158,8 +116,8 @@ private slots:
     {
         editor->reset();
         editor->fromModel(sourceRow(3));
-        QCOMPARE(text(editor.get(), "nameLineEdit"), QString("Москва"));
-        QCOMPARE(text(editor.get(), "codeLineEdit"), QString("77"));
+        QCOMPARE(fieldText(editor.get(), "nameLineEdit"), QString("Москва"));
+        QCOMPARE(fieldText(editor.get(), "codeLineEdit"), QString("77"));
         QCOMPARE(districtField(editor.get())->getSelectedId(), 1);
         QTRY_COMPARE(districtLabel(editor.get()), QString("Центральный"));
         // The selector reads the plain list.
@@ -184,7 +142,7 @@ private slots:
         QJsonArray rows = fixture().value("regions").toArray();
         rows.append(region);
         server().setCollection("regions", rows);
-        QVERIFY(loadsAfter([this] { list->handleUpdate(); }));
+        QVERIFY(reloads());
 
         // The previous record's district must not linger either.
         editor->fromModel(sourceRow(3));
@@ -197,13 +155,14 @@ private slots:
 
     void editingARegionWithoutDistrictNeverSavesDistrictZero()
     {
-        QVERIFY(selectId(5));
+        QVERIFY(selectId(list.get(), 5));
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         ModalHandler::onNextDialog<RegionEditDialog>(
             [](RegionEditDialog *d) { press(d, QDialogButtonBox::Ok); });
         ModalHandler::rejectNext<RegionEditDialog>();
-        list->findChild<QPushButton *>("editButton")->click();
-        QCOMPARE(errorTexts(), QStringList({"Округ: Требуется значение"}));
-        QVERIFY(loadsAfter([this] { list->handleUpdate(); }));
+        button(list.get(), "editButton")->click();
+        QCOMPARE(boxTexts("Ошибка"), QStringList({"Округ: Требуется значение"}));
+        QVERIFY(reloads());
         QCOMPARE(server().requestsTo("PUT", "regions/5").size(), 0);
     }
 
@@ -216,10 +175,10 @@ private slots:
 
     void copyPostsTheSameRegionWithoutId()
     {
-        QVERIFY(selectId(3));
+        QVERIFY(selectId(list.get(), 3));
         ModalHandler::onNextDialog<RegionEditDialog>(
             [](RegionEditDialog *d) { press(d, QDialogButtonBox::Ok); });
-        QVERIFY(loadsAfter([this] { list->findChild<QPushButton *>("copyButton")->click(); }));
+        QVERIFY(reloadsAfter(list.get(), [this] { button(list.get(), "copyButton")->click(); }));
         const auto posts = server().requestsTo("POST", "regions");
         QCOMPARE(posts.size(), 1);
         QCOMPARE(posts.first().body, indented({{"code", "77"}, {"districtId", 1}, {"name", "Москва"}}));
@@ -227,12 +186,12 @@ private slots:
 
     void editPutsTheRegionWithItsId()
     {
-        QVERIFY(selectId(3));
+        QVERIFY(selectId(list.get(), 3));
         ModalHandler::onNextDialog<RegionEditDialog>([](RegionEditDialog *d) {
-            setText(d, "nameLineEdit", "г. Москва");
+            fillIn(d, "nameLineEdit", "г. Москва");
             press(d, QDialogButtonBox::Ok);
         });
-        QVERIFY(loadsAfter([this] { list->findChild<QPushButton *>("editButton")->click(); }));
+        QVERIFY(reloadsAfter(list.get(), [this] { button(list.get(), "editButton")->click(); }));
         const auto puts = server().requestsTo("PUT", "regions/3");
         QCOMPARE(puts.size(), 1);
         QCOMPARE(puts.first().body, indented({{"code", "77"}, {"districtId", 1}, {"id", 3},
@@ -244,6 +203,7 @@ private slots:
         editor->fromData({{"name", "Москва"}, {"code", "77"}, {"districtId", 2}});
         JsonTableModel plain;
         plain.setHeaders(regionHeaders);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         plain.setJson(QJsonDocument::fromJson(
             R"([{"id": 3, "code": "78", "name": "Петербург", "district": {"id": 1, "name": "x"}}])"));
         editor->fromModel(plain.index(0, 0));
@@ -256,8 +216,8 @@ private slots:
         QVERIFY(history.first().text.endsWith(
             ": req = dynamic_cast<const RequestTableModel*>(row.model())"));
         // Fields read before the check keep their new values, the district its old one.
-        QCOMPARE(text(editor.get(), "nameLineEdit"), QString("Петербург"));
-        QCOMPARE(text(editor.get(), "codeLineEdit"), QString("78"));
+        QCOMPARE(fieldText(editor.get(), "nameLineEdit"), QString("Петербург"));
+        QCOMPARE(fieldText(editor.get(), "codeLineEdit"), QString("78"));
         QCOMPARE(districtField(editor.get())->getSelectedId(), 2);
     }
 };

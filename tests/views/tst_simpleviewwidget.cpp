@@ -1,58 +1,30 @@
 #include "testregistry.h"
 
 #include "districteditdialog.h"
+#include "guitestbase.h"
 #include "loginmanager.h"
-#include "messagebox.h"
 #include "modalhandler.h"
-#include "permissionmanager.h"
+#include "requesttablemodel.h"
 #include "simpleviewwidget.h"
-#include "testenvironment.h"
-#include "viewstesthelpers.h"
+#include "viewsfixture.h"
 
 #include <previewdialog.h>
 
-#include <QDateTime>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
-#include <QItemSelectionModel>
-#include <QJsonArray>
 
 using namespace ViewsTest;
 
 namespace {
 
 const JsonTableModel::Headers districtHeaders = {{"ID", "id"}, {"Название", "name"}};
-
-QPushButton *button(SimpleViewWidget *widget, const char *name)
-{
-    return widget->findChild<QPushButton *>(name);
-}
-
-QTableView *table(SimpleViewWidget *widget)
-{
-    return widget->findChild<QTableView *>("tableView");
-}
-
-bool selectId(SimpleViewWidget *widget, int id)
-{
-    QTableView *view = table(widget);
-    const QList<int> ids = viewIds(view);
-    const int row = ids.indexOf(id);
-    if (row < 0)
-        return false;
-    view->selectRow(row);
-    return true;
-}
-
-// Typed key by key, as the user does (keyClicks takes ASCII only).
-void typeInto(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 // Every table of a built report, in document order, as rows of cell texts.
 QList<QList<QStringList>> tablesOf(const QTextDocument *document)
@@ -79,26 +51,13 @@ QList<QList<QStringList>> tablesOf(const QTextDocument *document)
     return tables;
 }
 
-QList<MessageBox::Record> boxesTitled(const QString &title)
-{
-    QList<MessageBox::Record> boxes;
-    for (const MessageBox::Record &record : MessageBox::history()) {
-        if (record.title == title)
-            boxes << record;
-    }
-    return boxes;
-}
-
 }  // namespace
 
-class SimpleViewWidgetTest : public QObject
+class SimpleViewWidgetTest : public GuiTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
-    DistrictEditDialog *editor = nullptr;
-
-    StandIn::Server &server() { return env->server(); }
+    std::unique_ptr<DistrictEditDialog> editor;
 
     // A list built as the main window builds the districts list.
     std::unique_ptr<SimpleViewWidget> districts(EditDialog *dialog)
@@ -112,51 +71,22 @@ class SimpleViewWidgetTest : public QObject
                                                      ->build());
     }
 
-    // Runs `action` and waits for the reload that follows it.
-    bool loadsAfter(SimpleViewWidget *widget, const std::function<void()> &action)
+    static bool load(SimpleViewWidget *widget)
     {
-        QSignalSpy loaded(sourceModel(table(widget)), &RequestTableModel::selectFinished);
-        action();
-        return loaded.wait(5000);
+        return reloadsAfter(widget, [widget] { widget->handleUpdate(); });
     }
 
-    bool load(SimpleViewWidget *widget)
+    void initTest() override
     {
-        return loadsAfter(widget, [widget] { widget->handleUpdate(); });
-    }
-
-    QString bearer() const
-    {
-        return QStringLiteral("Bearer %1").arg(LoginManager::instance()->getToken());
+        QVERIFY(environment().signIn("admin"));
+        server().setCollection("districts", fixture().value("districts").toArray());
     }
 
 private slots:
     void initTestCase()
     {
-        env = std::make_unique<TestEnvironment>(fixture());
-        QVERIFY(env->signIn("admin"));
-        editor = new DistrictEditDialog;
-    }
-
-    void cleanupTestCase()
-    {
-        delete editor;
-        env.reset();
-    }
-
-    void init()
-    {
-        QVERIFY(env->signIn("admin"));
-        server().setCollection("districts", fixture().value("districts").toArray());
-        server().clearRequests();
-        MessageBox::reset();
-        ModalHandler::reset();
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(ModalHandler::unexpectedDialogs(), QStringList());
-        QCOMPARE(ModalHandler::pending(), 0);
+        QVERIFY(startServer(fixture()).signIn("admin"));
+        editor = std::make_unique<DistrictEditDialog>();
     }
 
     void loadRequestsThePrettyListWithBearerOnly_data()
@@ -174,7 +104,7 @@ private slots:
         QFETCH(QString, endpoint);
         QFETCH(QString, path);
         QFETCH(QString, query);
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         widget->setEndpoint(endpoint);
         QVERIFY(load(widget.get()));
 
@@ -183,13 +113,13 @@ private slots:
         QCOMPARE(requests.first().method, QByteArray("GET"));
         QCOMPARE(requests.first().path, path);
         QCOMPARE(requests.first().query, query);
-        QCOMPARE(requests.first().header("Authorization"), bearer().toUtf8());
+        QCOMPARE(requests.first().header("Authorization"), bearer());
         QCOMPARE(server().lastToken(), LoginManager::instance()->getToken());
         QVERIFY(!requests.first().hasHeader("Content-Type"));
 
         // Shown as received, sorted by the id column.
-        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2, 12}));
-        QCOMPARE(table(widget.get())->model()->headerData(1, Qt::Horizontal).toString(),
+        QCOMPARE(shownIds(widget.get()), QList<int>({1, 2, 12}));
+        QCOMPARE(tableOf(widget.get())->model()->headerData(1, Qt::Horizontal).toString(),
                  QString("Название"));
     }
 
@@ -197,7 +127,7 @@ private slots:
     {
         auto widget = std::unique_ptr<SimpleViewWidget>(
             SimpleViewWidget::Builder::create()
-                ->withRequest(QNetworkRequest(QUrl(env->rootUrl() + "districts?x=1")))
+                ->withRequest(QNetworkRequest(QUrl(environment().rootUrl() + "districts?x=1")))
                 ->withHeaders(districtHeaders)
                 ->build());
         QVERIFY(load(widget.get()));
@@ -205,69 +135,69 @@ private slots:
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().path, QString("/districts"));
         QCOMPARE(requests.first().query, QString("x=1"));
-        QCOMPARE(requests.first().header("Authorization"), bearer().toUtf8());
-        QCOMPARE(viewIds(table(widget.get())).size(), 3);
+        QCOMPARE(requests.first().header("Authorization"), bearer());
+        QCOMPARE(shownIds(widget.get()).size(), 3);
     }
 
     void searchFiltersEveryColumnIgnoringCase()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         auto *search = widget->findChild<QLineEdit *>("searchLineEdit");
         typeInto(search, "СЕВЕРО");
-        QCOMPARE(viewIds(table(widget.get())), QList<int>({2}));
+        QCOMPARE(shownIds(widget.get()), QList<int>({2}));
         search->clear();
         QTest::keyClicks(search, "12");  // the id column counts too
-        QCOMPARE(viewIds(table(widget.get())), QList<int>({12}));
+        QCOMPARE(shownIds(widget.get()), QList<int>({12}));
         QTest::keyClick(search, Qt::Key_Backspace);
         QTest::keyClick(search, Qt::Key_Backspace);
-        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2, 12}));
+        QCOMPARE(shownIds(widget.get()), QList<int>({1, 2, 12}));
     }
 
     void sortByIsReappliedAfterEveryReload()
     {
-        auto widget = districts(editor);
-        QTableView *view = table(widget.get());
+        auto widget = districts(editor.get());
+        QTableView *view = tableOf(widget.get());
         widget->sort(1, Qt::AscendingOrder);
         QVERIFY(load(widget.get()));
         // "Центральный" < "Южный" < "северо-западный" in code-unit order.
-        const QList<int> byName = viewIds(view);
+        const QList<int> byName = shownIds(view);
         QCOMPARE(byName.size(), 3);
         QCOMPARE(byName.first(), 1);
 
         view->sortByColumn(0, Qt::DescendingOrder);  // the user clicks the id header
-        QCOMPARE(viewIds(view), QList<int>({12, 2, 1}));
-        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "refreshButton")->click(); }));
-        QCOMPARE(viewIds(view), byName);
+        QCOMPARE(shownIds(view), QList<int>({12, 2, 1}));
+        QVERIFY(reloadsAfter(widget.get(), [&] { button(widget.get(), "refreshButton")->click(); }));
+        QCOMPARE(shownIds(view), byName);
         QCOMPARE(view->horizontalHeader()->sortIndicatorSection(), 1);
         QCOMPARE(view->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
     }
 
     void refreshReloadsFromTheServer()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         QJsonArray rows = fixture().value("districts").toArray();
         rows.append(QJsonObject{{"id", 20}, {"name", "Новый"}});
         server().setCollection("districts", rows);
-        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "refreshButton")->click(); }));
-        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2, 12, 20}));
+        QVERIFY(reloadsAfter(widget.get(), [&] { button(widget.get(), "refreshButton")->click(); }));
+        QCOMPARE(shownIds(widget.get()), QList<int>({1, 2, 12, 20}));
         QCOMPARE(server().requestsTo("GET", "districts").size(), 2);
     }
 
     void addPostsTheEditorsRecord()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         editor->fromData({{"name", "left over"}});
         QString shownName;
         ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
-            shownName = text(d, "nameLineEdit");
-            setText(d, "nameLineEdit", "Приволжский");
+            shownName = fieldText(d, "nameLineEdit");
+            fillIn(d, "nameLineEdit", "Приволжский");
             press(d, QDialogButtonBox::Ok);
         });
         server().clearRequests();
-        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "addButton")->click(); }));
+        QVERIFY(reloadsAfter(widget.get(), [&] { button(widget.get(), "addButton")->click(); }));
         QCOMPARE(shownName, QString());  // reset before the dialog
 
         const auto requests = server().requests();
@@ -277,30 +207,30 @@ private slots:
         QCOMPARE(post.path, QString("/districts"));
         QCOMPARE(post.query, QString());
         QCOMPARE(post.header("Content-Type"), QByteArray("application/json"));
-        QCOMPARE(post.header("Authorization"), bearer().toUtf8());
+        QCOMPARE(post.header("Authorization"), bearer());
         QCOMPARE(post.body, indented({{"name", "Приволжский"}}));
         QCOMPARE(requests.at(1).method, QByteArray("GET"));
-        QCOMPARE(viewIds(table(widget.get())).size(), 4);
+        QCOMPARE(shownIds(widget.get()).size(), 4);
     }
 
     void copyPostsANewRecordFilledFromTheRow()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         QVERIFY(selectId(widget.get(), 12));
         QString shownName;
         ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
-            shownName = text(d, "nameLineEdit");
+            shownName = fieldText(d, "nameLineEdit");
             press(d, QDialogButtonBox::Ok);
         });
         server().clearRequests();
-        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "copyButton")->click(); }));
+        QVERIFY(reloadsAfter(widget.get(), [&] { button(widget.get(), "copyButton")->click(); }));
         QCOMPARE(shownName, QString("Южный"));
         const auto posts = server().requestsTo("POST", "districts");
         QCOMPARE(posts.size(), 1);
         QCOMPARE(posts.first().body, indented({{"name", "Южный"}}));
         QCOMPARE(posts.first().header("Content-Type"), QByteArray("application/json"));
-        QCOMPARE(viewIds(table(widget.get())).size(), 4);
+        QCOMPARE(shownIds(widget.get()).size(), 4);
     }
 
     void editPutsToTheRecordWithItsId_data()
@@ -313,21 +243,21 @@ private slots:
     void editPutsToTheRecordWithItsId()
     {
         QFETCH(bool, byDoubleClick);
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
-        QTableView *view = table(widget.get());
+        QTableView *view = tableOf(widget.get());
         view->sortByColumn(0, Qt::DescendingOrder);  // view rows differ from model rows
         QVERIFY(selectId(widget.get(), 12));
         QString shownName;
         ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
-            shownName = text(d, "nameLineEdit");
-            setText(d, "nameLineEdit", "Южный федеральный");
+            shownName = fieldText(d, "nameLineEdit");
+            fillIn(d, "nameLineEdit", "Южный федеральный");
             press(d, QDialogButtonBox::Ok);
         });
         server().clearRequests();
-        QVERIFY(loadsAfter(widget.get(), [&] {
+        QVERIFY(reloadsAfter(widget.get(), [&] {
             if (byDoubleClick)
-                emit view->doubleClicked(view->model()->index(viewIds(view).indexOf(12), 1));
+                emit view->doubleClicked(view->model()->index(shownIds(view).indexOf(12), 1));
             else
                 button(widget.get(), "editButton")->click();
         }));
@@ -337,7 +267,7 @@ private slots:
         QCOMPARE(puts.size(), 1);
         QCOMPARE(puts.first().query, QString());
         QCOMPARE(puts.first().header("Content-Type"), QByteArray("application/json"));
-        QCOMPARE(puts.first().header("Authorization"), bearer().toUtf8());
+        QCOMPARE(puts.first().header("Authorization"), bearer());
         QCOMPARE(puts.first().body, indented({{"id", 12}, {"name", "Южный федеральный"}}));
         QCOMPARE(server().record("districts", 12).value("name").toString(),
                  QString("Южный федеральный"));
@@ -345,7 +275,7 @@ private slots:
 
     void editTargetsTheRowChosenEvenIfTheListReloadsMeanwhile()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         QVERIFY(selectId(widget.get(), 12));
         ModalHandler::onNextDialog<DistrictEditDialog>([&](DistrictEditDialog *d) {
@@ -355,18 +285,18 @@ private slots:
             rows.insert(2, QJsonObject{{"id", 5}, {"name", "Вставленный"}});
             server().setCollection("districts", rows);
             QVERIFY(load(widget.get()));
-            setText(d, "nameLineEdit", "Изменён");
+            fillIn(d, "nameLineEdit", "Изменён");
             press(d, QDialogButtonBox::Ok);
         });
         server().clearRequests();
-        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "editButton")->click(); }));
+        QVERIFY(reloadsAfter(widget.get(), [&] { button(widget.get(), "editButton")->click(); }));
         QCOMPARE(server().requestsTo("PUT", "districts/12").size(), 1);
         QCOMPARE(server().requestsTo("PUT", "districts/5").size(), 0);
     }
 
     void cancelledEditorSendsNothing()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         QVERIFY(selectId(widget.get(), 2));
         server().clearRequests();
@@ -384,7 +314,7 @@ private slots:
 
     void deleteAsksFirst()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         QVERIFY(selectId(widget.get(), 12));
         server().clearRequests();
@@ -396,21 +326,21 @@ private slots:
         QCOMPARE(MessageBox::history().first().icon, QMessageBox::Question);
 
         MessageBox::setNextAnswer(QMessageBox::Yes);
-        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "removeButton")->click(); }));
+        QVERIFY(reloadsAfter(widget.get(), [&] { button(widget.get(), "removeButton")->click(); }));
         const auto requests = server().requests();
         QCOMPARE(requests.size(), 2);  // nothing after "No"; the DELETE, then the reload
         QCOMPARE(requests.at(0).method, QByteArray("DELETE"));
         QCOMPARE(requests.at(0).path, QString("/districts/12"));
         QVERIFY(requests.at(0).body.isEmpty());
-        QCOMPARE(requests.at(0).header("Authorization"), bearer().toUtf8());
-        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2}));
+        QCOMPARE(requests.at(0).header("Authorization"), bearer());
+        QCOMPARE(shownIds(widget.get()), QList<int>({1, 2}));
     }
 
     void buttonsWithoutSelectionDoNothing()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
-        table(widget.get())->clearSelection();
+        tableOf(widget.get())->clearSelection();
         server().clearRequests();
         button(widget.get(), "editButton")->click();
         button(widget.get(), "copyButton")->click();
@@ -422,17 +352,17 @@ private slots:
 
     void failedWriteIsReportedAndTheListReloads()
     {
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         server().injectFailure("POST", "districts", StandIn::Failure());
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         ModalHandler::onNextDialog<DistrictEditDialog>([](DistrictEditDialog *d) {
-            setText(d, "nameLineEdit", "Не сохранится");
+            fillIn(d, "nameLineEdit", "Не сохранится");
             press(d, QDialogButtonBox::Ok);
         });
-        QVERIFY(loadsAfter(widget.get(), [&] { button(widget.get(), "addButton")->click(); }));
-        server().clearFailures();
+        QVERIFY(reloadsAfter(widget.get(), [&] { button(widget.get(), "addButton")->click(); }));
         QCOMPARE(boxesTitled("Request failed").size(), 1);
-        QCOMPARE(viewIds(table(widget.get())), QList<int>({1, 2, 12}));
+        QCOMPARE(shownIds(widget.get()), QList<int>({1, 2, 12}));
     }
 
     void writeButtonsFollowTheUsersRights_data()
@@ -451,9 +381,9 @@ private slots:
         QFETCH(QString, password);
         QFETCH(bool, writes);
         QFETCH(bool, prints);
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         // A later sign-in changes the buttons of a window built earlier.
-        QVERIFY(env->signIn(password));
+        QVERIFY(environment().signIn(password));
         for (const char *name : {"addButton", "editButton", "removeButton", "copyButton"})
             QCOMPARE(button(widget.get(), name)->isHidden(), !writes);
         QCOMPARE(button(widget.get(), "printButton")->isHidden(), !prints);
@@ -463,11 +393,11 @@ private slots:
 
     void nodeGivenByRequiresAppliesAtOnce()
     {
-        QVERIFY(env->signIn("reader"));
+        QVERIFY(environment().signIn("reader"));
         std::unique_ptr<SimpleViewWidget> unguarded(
-            SimpleViewWidget::Builder::create()->withEditDialog(editor)->build());
+            SimpleViewWidget::Builder::create()->withEditDialog(editor.get())->build());
         QVERIFY(!button(unguarded.get(), "addButton")->isHidden());  // the empty node passes
-        auto guarded = districts(editor);
+        auto guarded = districts(editor.get());
         QVERIFY(button(guarded.get(), "addButton")->isHidden());
         QVERIFY(!button(guarded.get(), "printButton")->isHidden());
     }
@@ -494,20 +424,18 @@ private slots:
     void printListsEveryLoadedRowUnderThePageHeader()
     {
         using ReportEngine::PreviewDialog;
-        auto widget = districts(editor);
+        auto widget = districts(editor.get());
         QVERIFY(load(widget.get()));
         // Neither the search nor the view's order reaches the print.
         typeInto(widget->findChild<QLineEdit *>("searchLineEdit"), "юж");
-        table(widget.get())->sortByColumn(1, Qt::DescendingOrder);
-        QCOMPARE(viewIds(table(widget.get())), QList<int>({12}));
+        tableOf(widget.get())->sortByColumn(1, Qt::DescendingOrder);
+        QCOMPARE(shownIds(widget.get()), QList<int>({12}));
 
-        PreviewDialog::reset();
         PreviewDialog::setNextResult(0);
         const QDate today = QDate::currentDate();
         button(widget.get(), "printButton")->click();
         QCOMPARE(PreviewDialog::history().size(), 1);
         const PreviewDialog::Shown shown = PreviewDialog::history().first();
-        PreviewDialog::reset();
 
         const auto tables = tablesOf(shown.document.get());
         QVERIFY(tables.size() >= 2);
@@ -542,7 +470,9 @@ private slots:
         QVERIFY(button(widget.get(), "refreshButton")->isEnabled());
 
         server().clearRequests();
-        QTableView *view = table(widget.get());
+        for (int box = 0; box < 4; ++box)
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTableView *view = tableOf(widget.get());
         emit view->doubleClicked(view->model()->index(0, 1));
         widget->handleAdd();
         QVERIFY(selectId(widget.get(), 2));
@@ -564,7 +494,7 @@ private slots:
         QCOMPARE(server().requests().size(), 1);
 
         // An editor given later enables the buttons at the next reload.
-        widget->setEditDialog(editor);
+        widget->setEditDialog(editor.get());
         QVERIFY(load(widget.get()));
         QVERIFY(button(widget.get(), "addButton")->isEnabled());
     }

@@ -1,0 +1,15 @@
+# Runs a test executable with "-o" and checks that each class wrote a file
+# of its own: -DEXE=<executable> -DDIR=<scratch directory> -DCLASSES=<A,B>
+file(REMOVE_RECURSE "${DIR}")
+file(MAKE_DIRECTORY "${DIR}")
+execute_process(COMMAND "${EXE}" -o "${DIR}/result.txt,txt" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${EXE} failed: ${result}")
+endif()
+string(REPLACE "," ";" CLASSES "${CLASSES}")
+foreach(class IN LISTS CLASSES)
+    file(READ "${DIR}/result-${class}.txt" text)
+    if(NOT text MATCHES "Start testing of ${class}")
+        message(FATAL_ERROR "result-${class}.txt holds no results of ${class}")
+    endif()
+endforeach()

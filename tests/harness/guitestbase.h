@@ -1,0 +1,130 @@
+#pragma once
+
+#include "messagebox.h"
+#include "testenvironment.h"
+
+#include <QByteArray>
+#include <QDialogButtonBox>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QPushButton>
+#include <QStringList>
+#include <QSignalSpy>
+#include <QStyleOptionViewItem>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+class QAbstractItemDelegate;
+class QDialog;
+class QTableView;
+class RequestTableModel;
+
+// The base of every test class that drives the client's windows or its
+// requests.
+//
+// Before each test it empties the seams (message boxes, file dialogs,
+// previews, modal handlers) and the stand-in server's failures and request
+// record. After each test it fails the test on a dialog the test did not
+// answer: a message box or file dialog without a queued answer, a modal
+// dialog without a handler, a preview without a result. An answer queued and
+// never used fails it too. Set-up of a class's own goes into initTestCase()
+// and initTest(), never into slots named init() or cleanup(), which would
+// hide the base's (the harness refuses such a class).
+//
+// A whole test against the stand-in server:
+//
+//     #include "guitestbase.h"
+//     #include "mainwindow.h"
+//     #include "testregistry.h"
+//
+//     class PositionsListTest : public GuiTestBase
+//     {
+//         Q_OBJECT
+//
+//     private slots:
+//         void initTestCase() { startServer(); }
+//
+//         void deleteAsksFirst()
+//         {
+//             const int id = server().addRecord("positions", {{"name", "Кастелянша"}});
+//             MainWindow window;  // before the sign-in, as the program starts
+//             QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
+//             QWidget *list = openList(&window, "positionsAction");
+//             QVERIFY(list && selectId(list, id));
+//             MessageBox::setNextAnswer(QMessageBox::Yes);
+//             QVERIFY(reloadsAfter(list, [&] { button(list, "removeButton")->click(); }));
+//             QCOMPARE(boxTexts("Вы уверены?"), QStringList{"Удалить запись?"});
+//             QCOMPARE(server().requestsTo("DELETE", QString("positions/%1").arg(id)).size(), 1);
+//             QVERIFY(!shownIds(list).contains(id));
+//         }
+//     };
+//
+//     LOMI_TEST_CLASS(PositionsListTest)
+//
+//     #include "tst_positionslist.moc"
+//
+// The helpers are protected and not slots, so QtTest does not run them as tests.
+class GuiTestBase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    // Per-test set-up and tear-down of the derived class: initTest() after
+    // the seams and failures are reset and before the request record is,
+    // cleanupTest() before the checks.
+    virtual void initTest() {}
+    virtual void cleanupTest() {}
+
+    // The stand-in server with a fixture of the test's own; without one, the demo data.
+    TestEnvironment &startServer(const QJsonObject &fixture = QJsonObject());
+    TestEnvironment &environment() { return *env; }
+    StandIn::Server &server() { return env->server(); }
+    // "Bearer <token>" of the signed-in user.
+    static QByteArray bearer();
+
+    // Lists: the windows holding a "tableView", or the view itself.
+    static QTableView *tableOf(QWidget *list);
+    static RequestTableModel *sourceModel(QWidget *list);
+    // The ids (column 0) of the rows shown, top to bottom.
+    static QList<int> shownIds(QWidget *list);
+    static int rowOf(QWidget *list, int id);
+    static bool selectId(QWidget *list, int id);
+    // A cell as its delegate draws it (the option's text is the text shown).
+    static QStyleOptionViewItem styleOption(const QAbstractItemDelegate *delegate,
+                                            const QModelIndex &index);
+    // Runs `action` and waits for the list's next load to end.
+    static bool reloadsAfter(QWidget *list, const std::function<void()> &action);
+    // Triggers a main window's entry and waits for the list it opens to load;
+    // null when it does not. The main window enables its entries when a user
+    // signs in after it was built.
+    static QWidget *openList(QWidget *mainWindow, const char *action);
+
+    // Forms.
+    static QPushButton *button(QWidget *parent, const char *name);
+    static void press(QDialog *dialog, QDialogButtonBox::StandardButton which);
+    static void fillIn(QWidget *form, const char *lineEdit, const QString &text);
+    static QString fieldText(QWidget *form, const char *lineEdit);
+    // Typed key by key, as a user does (QTest::keyClicks knows Latin letters only).
+    static void typeInto(QWidget *widget, const QString &text);
+
+    // Message boxes answered so far.
+    static QList<MessageBox::Record> boxesTitled(const QString &title);
+    static QStringList boxTexts(const QString &title);
+
+    // A body as the client sends it.
+    static QByteArray indented(const QJsonObject &object);
+
+    // Answers queued and not used, as the check after each test finds them
+    // (the dialogs shown without one are ModalHandler::unexpectedDialogs()).
+    static QStringList unusedAnswers();
+
+private slots:
+    void init();
+    void cleanup();
+
+private:
+    std::unique_ptr<TestEnvironment> env;
+};
