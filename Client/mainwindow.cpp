@@ -1,10 +1,7 @@
 #include "mainwindow.h"
 
-#include "attributeitemdelegate.h"
-#include "booleanitemdelegate.h"
-#include "datetimeitemdelegate.h"
+#include "directorycolumns.h"
 #include "districteditdialog.h"
-#include "moneyitemdelegate.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "positioneditdialog.h"
@@ -17,28 +14,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
-
-namespace {
-
-// Item delegates are made per column, without parent, and live for the run.
-QAbstractItemDelegate *yesNo()
-{
-    return new BooleanItemDelegate(nullptr, {QStringLiteral("Да"), QStringLiteral("Нет")});
-}
-
-QAbstractItemDelegate *dateOnly()
-{
-    return new DateTimeItemDelegate(nullptr, true);
-}
-
-QMap<int, QString> payAttributes()
-{
-    return {{0, QStringLiteral("Ожидает оплаты")},
-            {1, QStringLiteral("Оплата")},
-            {-1, QStringLiteral("Возврат")}};
-}
-
-}  // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -66,6 +41,11 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // The sub-window area reports a change of active window while the base
+    // destructor takes it apart, when this object is no longer a MainWindow.
+    disconnect(ui->mdiArea, nullptr, this, nullptr);
+    for (const QPointer<QWidget> &widget : std::as_const(ownedWidgets))
+        delete widget.data();
     delete ui;
 }
 
@@ -77,9 +57,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Округа"))
                           ->withEndpoint(QStringLiteral("districts"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Название"), QStringLiteral("name")}})
-                          ->withEditDialog(new DistrictEditDialog)
+                          ->withHeaders(DirectoryColumns::districts().headers())
+                          ->withEditDialog(owned(new DistrictEditDialog))
                           ->requires(QStringLiteral("districts"))
                           ->build(),
                       ui->districtsAction);
@@ -87,11 +66,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Регионы"))
                           ->withEndpoint(QStringLiteral("regions"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Шифр"), QStringLiteral("code")},
-                                         {QStringLiteral("Название"), QStringLiteral("name")},
-                                         {QStringLiteral("Округ"), QStringLiteral("district.name")}})
-                          ->withEditDialog(new RegionEditDialog)
+                          ->withHeaders(DirectoryColumns::regions().headers())
+                          ->withEditDialog(owned(new RegionEditDialog))
                           ->requires(QStringLiteral("regions"))
                           ->build(),
                       ui->regionsAction);
@@ -99,9 +75,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Должности"))
                           ->withEndpoint(QStringLiteral("positions"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Название"), QStringLiteral("name")}})
-                          ->withEditDialog(new PositionEditDialog)
+                          ->withHeaders(DirectoryColumns::positions().headers())
+                          ->withEditDialog(owned(new PositionEditDialog))
                           ->requires(QStringLiteral("positions"))
                           ->build(),
                       ui->positionsAction);
@@ -109,13 +84,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Организации"))
                           ->withEndpoint(QStringLiteral("organizations"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Название"), QStringLiteral("name")},
-                                         {QStringLiteral("Регион"), QStringLiteral("region.name")},
-                                         {QStringLiteral("Код"), QStringLiteral("code")},
-                                         {QStringLiteral("ИНН"), QStringLiteral("inn")},
-                                         {QStringLiteral("Архив"), QStringLiteral("archived")}})
-                          ->withItemDelegates({{5, yesNo()}})
+                          ->withHeaders(DirectoryColumns::organizations().headers())
+                          ->withItemDelegates(DirectoryColumns::organizations().delegates())
                           ->requires(QStringLiteral("organizations"))
                           ->build(),
                       ui->organizationAction);
@@ -123,15 +93,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Программы обучения"))
                           ->withEndpoint(QStringLiteral("curriculums"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Наименование"), QStringLiteral("name")},
-                                         {QStringLiteral("Объем"), QStringLiteral("value")},
-                                         {QStringLiteral("Платная"), QStringLiteral("paid")},
-                                         {QStringLiteral("Цена"), QStringLiteral("cost")},
-                                         {QStringLiteral("Архив"), QStringLiteral("archived")},
-                                         {QStringLiteral("ID АИС"), QStringLiteral("externalId")},
-                                         {QStringLiteral("Основание"), QStringLiteral("base")}})
-                          ->withItemDelegates({{3, yesNo()}, {5, yesNo()}})
+                          ->withHeaders(DirectoryColumns::curriculums().headers())
+                          ->withItemDelegates(DirectoryColumns::curriculums().delegates())
                           ->requires(QStringLiteral("curriculums"))
                           ->build(),
                       ui->registerCurriculumAction);
@@ -139,13 +102,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Потоки"))
                           ->withEndpoint(QStringLiteral("streams"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Наименование"), QStringLiteral("name")},
-                                         {QStringLiteral("Начало"), QStringLiteral("startDate")},
-                                         {QStringLiteral("Конец"), QStringLiteral("endDate")},
-                                         {QStringLiteral("Программа"), QStringLiteral("curriculum.name")},
-                                         {QStringLiteral("Внешний ID"), QStringLiteral("externalId")}})
-                          ->withItemDelegates({{2, dateOnly()}, {3, dateOnly()}})
+                          ->withHeaders(DirectoryColumns::streams().headers())
+                          ->withItemDelegates(DirectoryColumns::streams().delegates())
                           ->requires(QStringLiteral("streams"))
                           ->build(),
                       ui->registerStreamAction);
@@ -153,23 +111,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Тарифы"))
                           ->withEndpoint(QStringLiteral("rates"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Тип"), QStringLiteral("type")},
-                                         {QStringLiteral("Название"), QStringLiteral("name")},
-                                         {QStringLiteral("Стоимость"), QStringLiteral("cost")},
-                                         {QStringLiteral("Стоимость часа"), QStringLiteral("hourCost")},
-                                         {QStringLiteral("Начало действия"), QStringLiteral("startDate")},
-                                         {QStringLiteral("Конец действия"), QStringLiteral("endDate")},
-                                         {QStringLiteral("Кол-во мест"), QStringLiteral("size")},
-                                         {QStringLiteral("Основной"), QStringLiteral("primary")},
-                                         {QStringLiteral("Основание"), QStringLiteral("base")},
-                                         {QStringLiteral("Комментарий"), QStringLiteral("comments")},
-                                         {QStringLiteral("Заметки"), QStringLiteral("notes")}})
-                          ->withItemDelegates({{3, new MoneyItemDelegate(nullptr)},
-                                              {4, new MoneyItemDelegate(nullptr)},
-                                              {5, dateOnly()},
-                                              {6, dateOnly()},
-                                              {8, yesNo()}})
+                          ->withHeaders(DirectoryColumns::rates().headers())
+                          ->withItemDelegates(DirectoryColumns::rates().delegates())
                           ->requires(QStringLiteral("rates"))
                           ->build(),
                       ui->ratesAction);
@@ -178,16 +121,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Способ оплаты"))
                           ->withEndpoint(QStringLiteral("pay_type"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Название"), QStringLiteral("name")},
-                                         {QStringLiteral("Оплата"), QStringLiteral("attribute")},
-                                         {QStringLiteral("Плательщик"), QStringLiteral("payer.name")},
-                                         {QStringLiteral("Дата начала"), QStringLiteral("startDate")},
-                                         {QStringLiteral("Дата окончания"), QStringLiteral("endDate")},
-                                         {QStringLiteral("Цена контракта"), QStringLiteral("contractCost")}})
-                          ->withItemDelegates({{2, new AttributeItemDelegate(nullptr, payAttributes())},
-                                              {4, dateOnly()},
-                                              {5, dateOnly()}})
+                          ->withHeaders(DirectoryColumns::payTypes().headers())
+                          ->withItemDelegates(DirectoryColumns::payTypes().delegates())
                           ->requires(QStringLiteral("payTypes"))
                           ->build(),
                       ui->payTypeAction);
@@ -199,12 +134,8 @@ void MainWindow::registerWindows()
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Имущество"))
                           ->withEndpoint(QStringLiteral("properties"))
-                          ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                         {QStringLiteral("Название"), QStringLiteral("name")},
-                                         {QStringLiteral("Идентификационный номер"), QStringLiteral("number")},
-                                         {QStringLiteral("Стоимость"), QStringLiteral("cost")},
-                                         {QStringLiteral("Архив"), QStringLiteral("archived")}})
-                          ->withItemDelegates({{3, new MoneyItemDelegate(nullptr)}, {4, yesNo()}})
+                          ->withHeaders(DirectoryColumns::properties().headers())
+                          ->withItemDelegates(DirectoryColumns::properties().delegates())
                           ->sortBy(1, Qt::AscendingOrder)
                           ->requires(QStringLiteral("property"))
                           ->build(),
@@ -213,6 +144,7 @@ void MainWindow::registerWindows()
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
 {
+    owned(widget);
     widget->setAttribute(Qt::WA_DeleteOnClose, false);
     widget->installEventFilter(this);
 

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 
 class QAction;
@@ -25,8 +26,8 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Makes `widget` a child opened by `action`. The widget lives for the
-    // whole run; closing its tab only hides it.
+    // Makes `widget` a child opened by `action`. The main window owns it;
+    // closing its tab only hides it.
     void registerSubwidget(QWidget *widget, QAction *action);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -46,9 +47,19 @@ private:
     QMdiSubWindow *topmostMaximized() const;
     QMdiSubWindow *subWindowOf(QWidget *widget) const;
     void registerWindows();
+    // Deleted with the main window, before its own widgets come apart.
+    template <typename T>
+    T *owned(T *widget)
+    {
+        ownedWidgets.append(widget);
+        return widget;
+    }
 
     Ui::MainWindow *ui;
     LoginWrapper loginWrapper;
     ConnectionChecker connectionChecker;
     QMap<QString, QList<QAction *>> actionMap;
+    // Children and editors: none has a parent, and an open child sits in a
+    // frame that may be gone by the time the main window is.
+    QList<QPointer<QWidget>> ownedWidgets;
 };

@@ -1,8 +1,8 @@
 #include "requesttablemodel.h"
 
+#include "networklog.h"
 #include "networkmanagerwrapper.h"
 
-#include <QDebug>
 #include <QEventLoop>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -48,7 +48,7 @@ void RequestTableModel::selectSync()
 void RequestTableModel::dataFetched(QNetworkReply *reply)
 {
     const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
-    qDebug() << reply->url() << document;
+    qCDebug(lomiNetwork) << reply->url() << document;
 
     bool failed = document.isEmpty() || reply->error() != QNetworkReply::NoError;
     if (!failed) {

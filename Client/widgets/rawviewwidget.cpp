@@ -2,8 +2,8 @@
 
 #include "global.h"
 #include "loginmanager.h"
+#include "networklog.h"
 
-#include <QDebug>
 #include <QNetworkReply>
 #include <QUrl>
 
@@ -41,8 +41,8 @@ void RawViewWidget::update(QNetworkReply *reply)
         return;
     }
     const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
+    qCDebug(lomiNetwork) << reply->url() << document;
     reply->deleteLater();
-    qDebug() << document;
     fromJson(document);
 }
 

@@ -319,8 +319,10 @@ SimpleViewWidget::Builder *SimpleViewWidget::Builder::withEditDialog(EditDialog 
 SimpleViewWidget::Builder *SimpleViewWidget::Builder::withItemDelegates(
     const QMap<int, QAbstractItemDelegate *> &delegates)
 {
-    for (auto it = delegates.cbegin(); it != delegates.cend(); ++it)
+    for (auto it = delegates.cbegin(); it != delegates.cend(); ++it) {
         widget->setDelegateForColumn(it.key(), it.value());
+        it.value()->setParent(widget->ui->tableView);
+    }
     return this;
 }
 

@@ -111,6 +111,7 @@ public:
     Builder *withRequest(const QNetworkRequest &request);
     Builder *withHeaders(const JsonTableModel::Headers &headers);
     Builder *withEditDialog(EditDialog *dialog);
+    // The list's table takes ownership of the delegates.
     Builder *withItemDelegates(const QMap<int, QAbstractItemDelegate *> &delegates);
     Builder *withFeatures(SimpleViewWidget::Features features);
     Builder *sortBy(int column, Qt::SortOrder order);

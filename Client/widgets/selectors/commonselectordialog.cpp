@@ -253,6 +253,8 @@ CommonSelectorDialog::Builder *
 CommonSelectorDialog::Builder::withItemDelegates(const QMap<int, QAbstractItemDelegate *> &delegates)
 {
     dialog->setItemDelegates(delegates);
+    for (QAbstractItemDelegate *delegate : delegates)
+        delegate->setParent(dialog->ui->tableView);
     return this;
 }
 

@@ -95,6 +95,7 @@ public:
     Builder *withDisplayColumn(int column);
     Builder *sortBy(int column, Qt::SortOrder order);
     Builder *withHeaders(const JsonTableModel::Headers &headers);
+    // The dialog's table takes ownership of the delegates.
     Builder *withItemDelegates(const QMap<int, QAbstractItemDelegate *> &delegates);
 
     CommonSelectorDialog *build();

@@ -1,49 +1,35 @@
 #include "selectorfactory.h"
 
-#include "attributeitemdelegate.h"
-#include "booleanitemdelegate.h"
 #include "commonselectordialog.h"
-#include "datetimeitemdelegate.h"
-#include "moneyitemdelegate.h"
-#include "simplejsonobjectitemdelegate.h"
+#include "directorycolumns.h"
 
 #include <QUrlQuery>
 
 namespace {
 
-using Delegates = QMap<int, QAbstractItemDelegate *>;
-
-// The delegates live as long as the selector that shows them.
-CommonSelectorDialog *adoptDelegates(CommonSelectorDialog *dialog, const Delegates &delegates)
+CommonSelectorDialog *selector(const QString &endpoint, const DirectoryColumns &columns,
+                               int displayColumn)
 {
-    for (QAbstractItemDelegate *delegate : delegates)
-        delegate->setParent(dialog);
-    return dialog;
+    return CommonSelectorDialog::Builder::create()
+        ->withEndpoint(endpoint)
+        ->withHeaders(columns.headers())
+        ->withItemDelegates(columns.delegates())
+        ->withDisplayColumn(displayColumn)
+        ->build();
 }
-
-const std::pair<QString, QString> yesNo{QStringLiteral("Да"), QStringLiteral("Нет")};
 
 }  // namespace
 
 CommonSelectorDialog *SelectorFactory::createOrganizationsSelector()
 {
-    return CommonSelectorDialog::Builder::create()
-        ->withEndpoint("organizations?excludeArchive=true")
-        ->withHeaders({{"ID", "id"},
-                       {"Код", "code"},
-                       {"Название", "name"},
-                       {"Регион", "region.name"}})
-        ->withDisplayColumn(2)
-        ->build();
+    return selector(QStringLiteral("organizations?excludeArchive=true"),
+                    DirectoryColumns::organizations().only({"id", "code", "name", "region.name"}),
+                    2);
 }
 
 CommonSelectorDialog *SelectorFactory::createPositionSelector()
 {
-    return CommonSelectorDialog::Builder::create()
-        ->withEndpoint("positions")
-        ->withHeaders({{"ID", "id"}, {"Название", "name"}})
-        ->withDisplayColumn(1)
-        ->build();
+    return selector(QStringLiteral("positions"), DirectoryColumns::positions(), 1);
 }
 
 CommonSelectorDialog *SelectorFactory::createExtraServiceSelector()
@@ -62,72 +48,33 @@ CommonSelectorDialog *SelectorFactory::createExtraServiceSelector()
 
 CommonSelectorDialog *SelectorFactory::createStreamSelector()
 {
-    const Delegates delegates{{2, new DateTimeItemDelegate(nullptr, true)},
-                              {3, new DateTimeItemDelegate(nullptr, true)},
-                              {4, new SimpleJsonObjectItemDelegate(nullptr, "name")}};
-    return adoptDelegates(CommonSelectorDialog::Builder::create()
-                              ->withEndpoint("streams")
-                              ->withHeaders({{"ID", "id"},
-                                             {"Наименование", "name"},
-                                             {"Начало", "startDate"},
-                                             {"Конец", "endDate"},
-                                             {"Программа", "curriculum"}})
-                              ->withItemDelegates(delegates)
-                              ->withDisplayColumn(1)
-                              ->build(),
-                          delegates);
+    // The person card reads the whole curriculum object (its hours too) from
+    // the chosen row, so this column holds the object, not its name.
+    return selector(QStringLiteral("streams"),
+                    DirectoryColumns::streams()
+                        .only({"id", "name", "startDate", "endDate", "curriculum.name"})
+                        .rekeyed("curriculum.name", "curriculum")
+                        .drawnWith("curriculum", DirectoryColumns::nestedName),
+                    1);
 }
 
 CommonSelectorDialog *SelectorFactory::createCurriculumSelector(bool paidOnly)
 {
     if (paidOnly) {
-        const Delegates delegates{{3, new MoneyItemDelegate(nullptr)}};
-        return adoptDelegates(CommonSelectorDialog::Builder::create()
-                                  ->withEndpoint("curriculums?paidOnly=true")
-                                  ->withHeaders({{"ID", "id"},
-                                                 {"Наименование", "name"},
-                                                 {"Объем", "value"},
-                                                 {"Цена", "cost"},
-                                                 {"ID АИС", "externalId"},
-                                                 {"Основание", "base"}})
-                                  ->withItemDelegates(delegates)
-                                  ->withDisplayColumn(1)
-                                  ->build(),
-                              delegates);
+        return selector(QStringLiteral("curriculums?paidOnly=true"),
+                        DirectoryColumns::curriculums()
+                            .only({"id", "name", "value", "cost", "externalId", "base"})
+                            .drawnWith("cost", DirectoryColumns::money),
+                        1);
     }
-
-    const Delegates delegates{{3, new BooleanItemDelegate(nullptr, yesNo)},
-                              {4, new MoneyItemDelegate(nullptr)},
-                              {5, new BooleanItemDelegate(nullptr, yesNo)}};
-    return adoptDelegates(CommonSelectorDialog::Builder::create()
-                              ->withEndpoint("curriculums")
-                              ->withHeaders({{"ID", "id"},
-                                             {"Наименование", "name"},
-                                             {"Объем", "value"},
-                                             {"Платная", "paid"},
-                                             {"Цена", "cost"},
-                                             {"Архив", "archived"},
-                                             {"ID АИС", "externalId"},
-                                             {"Основание", "base"}})
-                              ->withItemDelegates(delegates)
-                              ->withDisplayColumn(1)
-                              ->build(),
-                          delegates);
+    return selector(QStringLiteral("curriculums"),
+                    DirectoryColumns::curriculums().drawnWith("cost", DirectoryColumns::money), 1);
 }
 
 CommonSelectorDialog *SelectorFactory::createPropertyDialog()
 {
-    const Delegates delegates{{3, new MoneyItemDelegate(nullptr)}};
-    return adoptDelegates(CommonSelectorDialog::Builder::create()
-                              ->withEndpoint("property?actualOnly=true")
-                              ->withHeaders({{"ID", "id"},
-                                             {"Название", "name"},
-                                             {"Идентификационный номер", "number"},
-                                             {"Стоимость", "cost"}})
-                              ->withItemDelegates(delegates)
-                              ->withDisplayColumn(1)
-                              ->build(),
-                          delegates);
+    return selector(QStringLiteral("property?actualOnly=true"),
+                    DirectoryColumns::properties().only({"id", "name", "number", "cost"}), 1);
 }
 
 CommonSelectorDialog *SelectorFactory::createPayTypeSelector(bool payerOnly, bool actualOnly)
@@ -136,24 +83,9 @@ CommonSelectorDialog *SelectorFactory::createPayTypeSelector(bool payerOnly, boo
     query.addQueryItem("payerOnly", payerOnly ? "true" : "false");
     query.addQueryItem("actualOnly", actualOnly ? "true" : "false");
 
-    const Delegates delegates{
-        {2, new AttributeItemDelegate(nullptr, {{0, QStringLiteral("Ожидает оплаты")},
-                                                {1, QStringLiteral("Оплата")},
-                                                {-1, QStringLiteral("Возврат")}})},
-        {4, new DateTimeItemDelegate(nullptr, true)},
-        {5, new DateTimeItemDelegate(nullptr, true)},
-        {6, new MoneyItemDelegate(nullptr)}};
-    return adoptDelegates(CommonSelectorDialog::Builder::create()
-                              ->withEndpoint(QStringLiteral("pay_type?") + query.toString())
-                              ->withHeaders({{"ID", "id"},
-                                             {"Название", "name"},
-                                             {"Атрибут", "attribute"},
-                                             {"Плательщик", "payer.name"},
-                                             {"Дата начала", "startDate"},
-                                             {"Дата окончания", "endDate"},
-                                             {"Цена контракта", "contractCost"}})
-                              ->withItemDelegates(delegates)
-                              ->withDisplayColumn(1)
-                              ->build(),
-                          delegates);
+    return selector(QStringLiteral("pay_type?") + query.toString(),
+                    DirectoryColumns::payTypes()
+                        .relabelled("attribute", QStringLiteral("Атрибут"))
+                        .drawnWith("contractCost", DirectoryColumns::money),
+                    1);
 }

@@ -1,0 +1,110 @@
+#include "testregistry.h"
+
+#include "global.h"
+#include "loginmanager.h"
+#include "rawviewwidget.h"
+#include "requesttablemodel.h"
+#include "testenvironment.h"
+
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QStringList logged;
+
+void keepMessage(QtMsgType, const QMessageLogContext &context, const QString &text)
+{
+    logged << QStringLiteral("%1: %2").arg(QString::fromUtf8(context.category), text);
+}
+
+class DocumentView : public RawViewWidget
+{
+    Q_OBJECT
+
+public:
+    void fromJson(const QJsonDocument &) override {}
+    QJsonDocument toJson() override { return {}; }
+    NetworkManagerWrapper &network() { return manager; }
+};
+
+}  // namespace
+
+class NetworkLogTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+
+    QJsonObject organization() const
+    {
+        return env->server().collection("organizations").first().toObject();
+    }
+
+    // Loads the organizations, or the first one as a document; returns what
+    // was logged meanwhile.
+    QStringList logOfLoading(bool asDocument)
+    {
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+        if (asDocument) {
+            DocumentView view;
+            view.setEndpoint(QStringLiteral("organizations/%1").arg(organization()["id"].toInt()));
+            QSignalSpy finished(&view.network(), &QNetworkAccessManager::finished);
+            view.handleUpdate();
+            finished.wait(5000);
+        } else {
+            QNetworkRequest request(QUrl(Global::endpoint(QStringLiteral("organizations"))));
+            LoginManager::instance()->authorizeRequest(request);
+            RequestTableModel model;
+            model.setRequest(request);
+            model.selectSync();
+        }
+        qInstallMessageHandler(previous);
+        return logged;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+            QSKIP("QT_LOGGING_RULES is set: the default rules can not be tested");
+        env = std::make_unique<TestEnvironment>();
+        QVERIFY(env->signIn(TestEnvironment::adminPassword()));
+    }
+
+    void cleanupTestCase() { env.reset(); }
+
+    // Replies name persons and give tax numbers: they reach the log only
+    // when its category is turned on.
+    void repliesAreLoggedOnlyWhenAsked_data()
+    {
+        QTest::addColumn<bool>("asDocument");
+        QTest::newRow("list") << false;
+        QTest::newRow("document") << true;
+    }
+
+    void repliesAreLoggedOnlyWhenAsked()
+    {
+        QFETCH(bool, asDocument);
+        const QString inn = organization()["inn"].toString();
+        QVERIFY(!inn.isEmpty());
+
+        QVERIFY(!logOfLoading(asDocument).join('\n').contains(inn));
+
+        QLoggingCategory::setFilterRules(QStringLiteral("lomi.network.debug=true"));
+        const QStringList turnedOn = logOfLoading(asDocument);
+        QLoggingCategory::setFilterRules(QString());
+        QCOMPARE(turnedOn.filter(inn), turnedOn.filter(QRegularExpression("^lomi.network: ")));
+        QCOMPARE(turnedOn.filter(inn).size(), 1);
+    }
+};
+
+LOMI_TEST_CLASS(NetworkLogTest)
+
+#include "tst_networklog.moc"
