@@ -19,6 +19,14 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
     , connectionChecker(nullptr)
+    , personReport(nullptr)
+    , roomsReport(nullptr)
+    , paymentsReport(nullptr)
+    , contractPaymentsReport(nullptr)
+    , paidEducationPaymentsReport(nullptr)
+    , cassReport(nullptr)
+    , summaryCassReport(nullptr)
+    , nightsReport(nullptr)
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("ЛОМИ II v.1.1.0.0"));
@@ -140,6 +148,18 @@ void MainWindow::registerWindows()
                           ->requires(QStringLiteral("property"))
                           ->build(),
                       ui->propertyAction);
+
+    // The reports run from their entries; they are not child windows.
+    connect(ui->personReportAction, &QAction::triggered, &personReport, &ExtendedReport::exec);
+    connect(ui->roomsReportAction, &QAction::triggered, &roomsReport, &ExtendedReport::exec);
+    connect(ui->paymentsReportAction, &QAction::triggered, &paymentsReport, &ExtendedReport::exec);
+    connect(ui->contractPaymentsReportAction, &QAction::triggered, &contractPaymentsReport,
+            &ExtendedReport::exec);
+    connect(ui->paidEducationPaymentsReportAction, &QAction::triggered,
+            &paidEducationPaymentsReport, &ExtendedReport::exec);
+    connect(ui->cassReportAction, &QAction::triggered, &cassReport, &ExtendedReport::exec);
+    connect(ui->svodCassReportAction, &QAction::triggered, &summaryCassReport, &ExtendedReport::exec);
+    connect(ui->nightsReportAction, &QAction::triggered, &nightsReport, &ExtendedReport::exec);
 }
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)

@@ -1,7 +1,15 @@
 #pragma once
 
+#include "cassreport.h"
 #include "connectionchecker.h"
+#include "contractpaymentsreport.h"
 #include "loginwrapper.h"
+#include "nightsreport.h"
+#include "paideducationpaymentsreport.h"
+#include "paymentsreport.h"
+#include "personreport.h"
+#include "roomsreport.h"
+#include "summarycassreport.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -62,4 +70,14 @@ private:
     // Children and editors: none has a parent, and an open child sits in a
     // frame that may be gone by the time the main window is.
     QList<QPointer<QWidget>> ownedWidgets;
+
+    // The reports, in the order of the menu "Отчеты".
+    PersonReport personReport;
+    RoomsReport roomsReport;
+    PaymentsReport paymentsReport;
+    ContractPaymentsReport contractPaymentsReport;
+    PaidEducationPaymentsReport paidEducationPaymentsReport;
+    CassReport cassReport;
+    SummaryCassReport summaryCassReport;
+    NightsReport nightsReport;
 };
