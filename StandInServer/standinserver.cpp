@@ -177,6 +177,7 @@ Server::Server(QObject *parent)
     addPersonRoutes(*this, d->store);
     addGlobalsRoutes(*this, d->store);
     addAuditRoutes(*this, d->store);
+    addReportRoutes(*this, d->store);
 }
 
 Server::~Server()

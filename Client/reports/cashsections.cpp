@@ -45,6 +45,7 @@ ReportEngine::TableElement payTypeBlock(const QJsonObject &section)
     block.setColumnConstraints({60, 20, 20});
     put(block, 0, 0, QStringLiteral("Всего по услуге:"), Qt::AlignLeft, 1);
     put(block, 0, 1, QStringLiteral("Способ оплаты:"), Qt::AlignLeft, 1);
+    block.cell(0, 2);  // three columns, pay types or none
     put(block, 1, 0,
         QStringLiteral("Оплачено: %1 руб.").arg(Money::format(number(section, "total"))));
     const QJsonArray byTypes = array(section, "byTypes");
