@@ -3,6 +3,8 @@
 
 #include "cassreport.h"
 #include "contractpaymentsreport.h"
+#include "mainwindow.h"
+#include "modalhandler.h"
 #include "nightsreport.h"
 #include "paideducationpaymentsreport.h"
 #include "paymentsreport.h"
@@ -11,6 +13,7 @@
 #include "selectoredit.h"
 #include "summarycassreport.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QRadioButton>
 
@@ -88,6 +91,30 @@ private slots:
         QCOMPARE(dialog->windowTitle(), QString("Фильтр"));
         dialog->reset();
         QCOMPARE(dialog->getValues(), values);
+    }
+
+    void menuEntriesRunTheirReports()
+    {
+        MainWindow window;
+        const QList<QPair<const char *, const char *>> entries{
+            {"personReportAction", "PersonReportFilterDialog"},
+            {"roomsReportAction", "RoomsReportFilterDialog"},
+            {"paymentsReportAction", "PaymentsReportFilterDialog"},
+            {"contractPaymentsReportAction", "ContractPaymentsReportFilterDialog"},
+            {"paidEducationPaymentsReportAction", "PaidEducationPaymentsReportFilterDialog"},
+            {"cassReportAction", "CassReportFilterDialog"},
+            {"svodCassReportAction", "SummaryCassReportFilterDialog"},
+            {"nightsReportAction", "NightsReportFilterDialog"}};
+        for (const auto &entry : entries) {
+            QString shown;
+            ModalHandler::enqueue(entry.second, [&shown](QDialog *dialog) {
+                shown = dialog->metaObject()->className();
+                dialog->reject();
+                return true;
+            });
+            window.findChild<QAction *>(entry.first)->trigger();
+            QCOMPARE(shown, QString(entry.second));
+        }
     }
 
     void someChoicesOutliveAReset()
