@@ -39,7 +39,8 @@ namespace {
 
 constexpr int Rows = 5000;
 const QStringList PayTypes{QStringLiteral("Наличные"), QStringLiteral("Банковская карта"),
-                           QStringLiteral("Контракт № 45-К/2026"), QStringLiteral("Безналичный расчёт")};
+                           QStringLiteral("Контракт № 45-К/2026"),
+                           QStringLiteral("Безналичный расчёт")};
 
 // The statement as the server sends it, and the cell texts the report
 // prints for it, paragraphs joined by "\n".
@@ -47,7 +48,7 @@ struct Statement
 {
     QByteArray reply;
     QList<QStringList> cells;  // per row, 12 cells
-    QStringList total;         // the total row's amounts
+    QStringList total;  // the total row's amounts
 };
 
 QString isoDate(int day, int hour)
@@ -75,8 +76,11 @@ const Statement &statement()
                 const QString in = isoDate(i % 300 + 4 * k, 12);
                 const QString out = isoDate(i % 300 + 4 * k + 4, 12);
                 const QString number = QString::number(100 + (i + k) % 60);
-                stays.append(QJsonObject{{"number", number}, {"inDate", in}, {"outDate", out},
-                                         {"rateCost", 2500}, {"rateHourCost", 110}});
+                stays.append(QJsonObject{{"number", number},
+                                         {"inDate", in},
+                                         {"outDate", out},
+                                         {"rateCost", 2500},
+                                         {"rateHourCost", 110}});
                 numbers << number;
                 periods << shown(in, "dd.MM.yyyy HH:mm") + " - " + shown(out, "dd.MM.yyyy HH:mm");
                 rates << QStringLiteral("2500.00/110.00");
@@ -92,13 +96,18 @@ const Statement &statement()
             }
             const QString fullname = QStringLiteral("Фамилия%1 Имя Отчество").arg(i);
             const QString payer = i % 3 == 0 ? QStringLiteral("ООО «Технопром»") : QString();
-            rows.append(QJsonObject{{"billNum", i + 1}, {"fullname", fullname}, {"payer", payer},
-                                    {"total", 20000}, {"paid", 3001.5}, {"accommodation", stays},
+            rows.append(QJsonObject{{"billNum", i + 1},
+                                    {"fullname", fullname},
+                                    {"payer", payer},
+                                    {"total", 20000},
+                                    {"paid", 3001.5},
+                                    {"accommodation", stays},
                                     {"payments", payments}});
-            s.cells.append({QString::number(i + 1), QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0')),
-                            fullname, payer, numbers.join('\n'), periods.join('\n'), rates.join('\n'),
-                            QStringLiteral("20000.00"), summs.join('\n'), QStringLiteral("16998.50"),
-                            dates.join('\n'), names.join('\n')});
+            s.cells.append({QString::number(i + 1),
+                            QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0')), fullname,
+                            payer, numbers.join('\n'), periods.join('\n'), rates.join('\n'),
+                            QStringLiteral("20000.00"), summs.join('\n'),
+                            QStringLiteral("16998.50"), dates.join('\n'), names.join('\n')});
             charged += 20000;
             paid += 3001.5;
         }
@@ -126,11 +135,13 @@ public:
 
         server.loadFixture(QJsonObject{
             {"users", QJsonArray{QJsonObject{{"id", 1}, {"name", "Админ"}, {"password", "admin"}}}},
-            {"globals", QJsonObject{{"OrganizationInfo", QJsonObject{{"name", "Учебный центр"}}}}}});
+            {"globals",
+             QJsonObject{{"OrganizationInfo", QJsonObject{{"name", "Учебный центр"}}}}}});
         server.start();
         SettingsManager::instance()->setValue("connection/root_url", server.rootUrl());
         QEventLoop loop;
-        QObject::connect(LoginManager::instance(), &LoginManager::loginCompleted, &loop, &QEventLoop::quit);
+        QObject::connect(LoginManager::instance(), &LoginManager::loginCompleted, &loop,
+                         &QEventLoop::quit);
         LoginManager::instance()->login(QStringLiteral("admin"));
         loop.exec();
 
@@ -150,8 +161,9 @@ Server &server()
     return instance;
 }
 
-const QMap<QString, QVariant> Values{{"streamId", -1}, {"start", "01.01.2026"}, {"end", "31.12.2026"},
-                                     {"listeners", true}, {"guests", true}, {"debtOnly", false}};
+const QMap<QString, QVariant> Values{{"streamId", -1},      {"start", "01.01.2026"},
+                                     {"end", "31.12.2026"}, {"listeners", true},
+                                     {"guests", true},      {"debtOnly", false}};
 
 void BM_PaymentsReport(benchmark::State &state)
 {
@@ -177,11 +189,13 @@ void BM_GetAndTablesBaseline(benchmark::State &state)
 {
     server();
     const Statement &s = statement();
-    const Qt::Alignment aligns[] = {Qt::AlignHCenter, Qt::AlignLeft,  Qt::AlignLeft,    Qt::AlignLeft,
-                                    Qt::AlignHCenter, Qt::AlignLeft,  Qt::AlignLeft,    Qt::AlignRight,
-                                    Qt::AlignRight,   Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
-    const QStringList headers{"№ п/п", "Счет", "Ф И О", "Плательщик", "Номер", "Период проживания", "Тариф",
-                              "Начислено", "Оплачено", "Остаток", "Дата оплаты", "Способ оплаты / Контракт"};
+    const Qt::Alignment aligns[]
+        = {Qt::AlignHCenter, Qt::AlignLeft,  Qt::AlignLeft,    Qt::AlignLeft,
+           Qt::AlignHCenter, Qt::AlignLeft,  Qt::AlignLeft,    Qt::AlignRight,
+           Qt::AlignRight,   Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
+    const QStringList headers{
+        "№ п/п", "Счет",      "Ф И О",    "Плательщик", "Номер",       "Период проживания",
+        "Тариф", "Начислено", "Оплачено", "Остаток",    "Дата оплаты", "Способ оплаты / Контракт"};
     NetworkManagerWrapper network;
     int pages = 0;
     for (auto _ : state) {

@@ -16,10 +16,11 @@ namespace CashSections {
 ReportEngine::TableElement servicesTable(const QJsonObject &section)
 {
     ReportEngine::TableElement table;
-    ReportLayout::setUpTable(table, {{QStringLiteral("Наименование услуги"), 55, Qt::AlignLeft},
-                                     {QStringLiteral("Ед. изм."), 15, Qt::AlignLeft},
-                                     {QStringLiteral("Кол-во"), 15, Qt::AlignRight},
-                                     {QStringLiteral("Оплачено"), 15, Qt::AlignRight}});
+    ReportLayout::setUpTable(table,
+                             {{QStringLiteral("Наименование услуги"), 55, Qt::AlignLeft},
+                              {QStringLiteral("Ед. изм."), 15, Qt::AlignLeft},
+                              {QStringLiteral("Кол-во"), 15, Qt::AlignRight},
+                              {QStringLiteral("Оплачено"), 15, Qt::AlignRight}});
     for (const QJsonValue &value : array(section, "entries")) {
         const QJsonObject entry = object(value);
         const int row = table.rowCount();
@@ -74,10 +75,10 @@ void addSection(ReportEngine::Report &report, const QString &heading,
 void addSignature(ReportEngine::Report &report)
 {
     report.addVerticalSpacing(10);
-    report.addElement(ReportLayout::text(QStringLiteral("Кассир\t\t\t%1 /%2 /")
-                                             .arg(QString(35, QLatin1Char('_')),
-                                                  QString(19, QLatin1Char('_')))),
-                      Qt::AlignLeft);
+    report.addElement(
+        ReportLayout::text(QStringLiteral("Кассир\t\t\t%1 /%2 /")
+                               .arg(QString(35, QLatin1Char('_')), QString(19, QLatin1Char('_')))),
+        Qt::AlignLeft);
 }
 
 }  // namespace CashSections

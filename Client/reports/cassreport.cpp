@@ -24,25 +24,27 @@ void CassReport::build(ReportEngine::Report &report, QMap<QString, QVariant> val
     ReportLayout::BusyIndicator busy;
     loadDefault(report);
     const QString date = values.value(QStringLiteral("date")).toString();
-    const QJsonObject reply =
-        fetch(network, QStringLiteral("reports/cass?payDate=%1").arg(date)).object();
+    const QJsonObject reply
+        = fetch(network, QStringLiteral("reports/cass?payDate=%1").arg(date)).object();
     ReportLayout::setUpPage(report, QPageLayout::Portrait, 10, 8, 10, 8);
 
     const QJsonObject accommodation = object(reply, "accommodation");
     ReportEngine::TableElement payments;
-    ReportLayout::setUpTable(payments, {{QStringLiteral("№ п/п"), 3.9, Qt::AlignHCenter},
-                                        {QStringLiteral("Счет"), 5.2, Qt::AlignHCenter},
-                                        {QStringLiteral("ФИО"), 28.6, Qt::AlignLeft},
-                                        {QStringLiteral("Поток"), 26.8, Qt::AlignLeft},
-                                        {QStringLiteral("Оплачено"), 9.5, Qt::AlignRight},
-                                        {QStringLiteral("Способ оплаты"), 10.4, Qt::AlignLeft},
-                                        {QStringLiteral("Кассир"), 15.6, Qt::AlignLeft}});
+    ReportLayout::setUpTable(payments,
+                             {{QStringLiteral("№ п/п"), 3.9, Qt::AlignHCenter},
+                              {QStringLiteral("Счет"), 5.2, Qt::AlignHCenter},
+                              {QStringLiteral("ФИО"), 28.6, Qt::AlignLeft},
+                              {QStringLiteral("Поток"), 26.8, Qt::AlignLeft},
+                              {QStringLiteral("Оплачено"), 9.5, Qt::AlignRight},
+                              {QStringLiteral("Способ оплаты"), 10.4, Qt::AlignLeft},
+                              {QStringLiteral("Кассир"), 15.6, Qt::AlignLeft}});
     for (const QJsonValue &value : array(accommodation, "entries")) {
         const QJsonObject entry = object(value);
         const QJsonObject stream = object(entry, "stream");
         const int row = payments.rowCount();
         put(payments, row, 0, QString::number(row), Qt::AlignHCenter);
-        put(payments, row, 1, QStringLiteral("%1").arg(integer(entry, "bill"), 4, 10, QLatin1Char('0')),
+        put(payments, row, 1,
+            QStringLiteral("%1").arg(integer(entry, "bill"), 4, 10, QLatin1Char('0')),
             Qt::AlignHCenter);
         put(payments, row, 2, text(entry, "fullname"));
         // The stream's dates are printed as the server sends them.

@@ -43,11 +43,12 @@ void ContractPaymentsReport::build(ReportEngine::Report &report, QMap<QString, Q
     loadDefault(report);
     ReportLayout::setUpPage(report, QPageLayout::Landscape, 10, 10, 10, 10);
 
-    const QJsonDocument reply = fetch(
-        network, QStringLiteral("reports/payments/contract?start=%1&end=%2&payerId=%3")
-                     .arg(values.value(QStringLiteral("startDate")).toString(),
-                          values.value(QStringLiteral("endDate")).toString(),
-                          QString::number(values.value(QStringLiteral("payerId")).toInt())));
+    const QJsonDocument reply
+        = fetch(network,
+                QStringLiteral("reports/payments/contract?start=%1&end=%2&payerId=%3")
+                    .arg(values.value(QStringLiteral("startDate")).toString(),
+                         values.value(QStringLiteral("endDate")).toString(),
+                         QString::number(values.value(QStringLiteral("payerId")).toInt())));
 
     ReportEngine::TableElement table;
     ReportLayout::setUpTable(table,
@@ -106,14 +107,17 @@ void ContractPaymentsReport::build(ReportEngine::Report &report, QMap<QString, Q
                 put(table, row, 9, Global::formatDate(text(payment, "payDate")), Qt::AlignHCenter);
                 put(table, row, 10, text(payment, "name"));
             }
-            put(table, row, 8, ReportLayout::moneyDifference(number(entry, "totalCost"), number(entry, "totalPaid")),
+            put(table, row, 8,
+                ReportLayout::moneyDifference(number(entry, "totalCost"),
+                                              number(entry, "totalPaid")),
                 Qt::AlignRight);
         }
         addTotals(table, QString(), cost, paid);
     }
     addTotals(table, QStringLiteral("ИТОГО:"), allCost, allPaid);
 
-    report.addElement(ReportLayout::text(QStringLiteral("РАСЧЕТНАЯ ВЕДОМОСТЬ"), 1), Qt::AlignCenter);
+    report.addElement(ReportLayout::text(QStringLiteral("РАСЧЕТНАЯ ВЕДОМОСТЬ"), 1),
+                      Qt::AlignCenter);
     report.addElement(ReportLayout::text(QStringLiteral("(контракт)")), Qt::AlignCenter);
     report.addVerticalSpacing(10);
     report.addElement(table, Qt::AlignLeft);

@@ -28,10 +28,11 @@ void NightsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> v
         ReportLayout::text(
             QStringLiteral("Сведения о количестве ночевок, численности размещенных лиц"), 0, true),
         Qt::AlignCenter);
-    report.addElement(ReportLayout::text(QStringLiteral("(%1 - %2)").arg(start, end)), Qt::AlignCenter);
+    report.addElement(ReportLayout::text(QStringLiteral("(%1 - %2)").arg(start, end)),
+                      Qt::AlignCenter);
 
-    const QJsonObject reply =
-        fetch(network, QStringLiteral("reports/nights?start=%1&end=%2").arg(start, end)).object();
+    const QJsonObject reply
+        = fetch(network, QStringLiteral("reports/nights?start=%1&end=%2").arg(start, end)).object();
 
     ReportEngine::TableElement indicators;
     indicators.setHeaderRowCount(1);

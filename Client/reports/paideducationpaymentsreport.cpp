@@ -19,17 +19,19 @@ PaidEducationPaymentsReport::PaidEducationPaymentsReport(QObject *parent)
     setFilterDialog(&dialog);
 }
 
-void PaidEducationPaymentsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> values)
+void PaidEducationPaymentsReport::build(ReportEngine::Report &report,
+                                        QMap<QString, QVariant> values)
 {
     ReportLayout::BusyIndicator busy;
     loadDefault(report);
     ReportLayout::setUpPage(report, QPageLayout::Landscape, 10, 8, 10, 8);
 
-    const QJsonDocument reply = fetch(
-        network, QStringLiteral("reports/payments/paid_education?start=%1&end=%2&curriculumId=%3")
-                     .arg(values.value(QStringLiteral("startDate")).toString(),
-                          values.value(QStringLiteral("endDate")).toString(),
-                          QString::number(values.value(QStringLiteral("curriculumId")).toInt())));
+    const QJsonDocument reply
+        = fetch(network,
+                QStringLiteral("reports/payments/paid_education?start=%1&end=%2&curriculumId=%3")
+                    .arg(values.value(QStringLiteral("startDate")).toString(),
+                         values.value(QStringLiteral("endDate")).toString(),
+                         QString::number(values.value(QStringLiteral("curriculumId")).toInt())));
 
     ReportEngine::TableElement table;
     ReportLayout::setUpTable(table,
@@ -86,8 +88,10 @@ void PaidEducationPaymentsReport::build(ReportEngine::Report &report, QMap<QStri
     }
     summary.cell(0, 1).addElement(signatures, Qt::AlignLeft);
 
-    report.addElement(ReportLayout::text(QStringLiteral("РАСЧЕТНАЯ ВЕДОМОСТЬ"), 1), Qt::AlignCenter);
-    report.addElement(ReportLayout::text(QStringLiteral("(образовательные услуги)")), Qt::AlignCenter);
+    report.addElement(ReportLayout::text(QStringLiteral("РАСЧЕТНАЯ ВЕДОМОСТЬ"), 1),
+                      Qt::AlignCenter);
+    report.addElement(ReportLayout::text(QStringLiteral("(образовательные услуги)")),
+                      Qt::AlignCenter);
     report.addVerticalSpacing(10);
     report.addElement(table, Qt::AlignLeft);
     report.addVerticalSpacing(5);

@@ -33,11 +33,13 @@ void PaymentsReport::build(ReportEngine::Report &report, QMap<QString, QVariant>
     ReportLayout::BusyIndicator busy;
     loadDefault(report);
     ReportLayout::setUpPage(report, QPageLayout::Landscape, 10, 10, 10, 10);
-    report.addElement(ReportLayout::text(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ"), 0, true), Qt::AlignCenter);
+    report.addElement(ReportLayout::text(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ"), 0, true),
+                      Qt::AlignCenter);
 
     const QJsonDocument reply = fetch(
         network,
-        QStringLiteral("reports/payments?streamId=%1&start=%2&end=%3&listeners=%4&guests=%5&debtOnly=%6")
+        QStringLiteral(
+            "reports/payments?streamId=%1&start=%2&end=%3&listeners=%4&guests=%5&debtOnly=%6")
             .arg(QString::number(values.value(QStringLiteral("streamId")).toInt()),
                  values.value(QStringLiteral("start")).toString(),
                  values.value(QStringLiteral("end")).toString(),
@@ -48,18 +50,19 @@ void PaymentsReport::build(ReportEngine::Report &report, QMap<QString, QVariant>
         return;
 
     ReportEngine::TableElement table;
-    ReportLayout::setUpTable(table, {{QStringLiteral("№ п/п"), 2.5, Qt::AlignHCenter},
-                                     {QStringLiteral("Счет"), 3.5, Qt::AlignHCenter},
-                                     {QStringLiteral("Ф И О"), 12.8, Qt::AlignLeft},
-                                     {QStringLiteral("Плательщик"), 17, Qt::AlignLeft},
-                                     {QStringLiteral("Номер"), 3.8, Qt::AlignHCenter},
-                                     {QStringLiteral("Период проживания"), 18.5, Qt::AlignLeft},
-                                     {QStringLiteral("Тариф"), 7.9, Qt::AlignLeft},
-                                     {QStringLiteral("Начислено"), 6.2, Qt::AlignRight},
-                                     {QStringLiteral("Оплачено"), 6.2, Qt::AlignRight},
-                                     {QStringLiteral("Остаток"), 6.2, Qt::AlignRight},
-                                     {QStringLiteral("Дата оплаты"), 6.5, Qt::AlignHCenter},
-                                     {QStringLiteral("Способ оплаты / Контракт"), 9, Qt::AlignLeft}});
+    ReportLayout::setUpTable(table,
+                             {{QStringLiteral("№ п/п"), 2.5, Qt::AlignHCenter},
+                              {QStringLiteral("Счет"), 3.5, Qt::AlignHCenter},
+                              {QStringLiteral("Ф И О"), 12.8, Qt::AlignLeft},
+                              {QStringLiteral("Плательщик"), 17, Qt::AlignLeft},
+                              {QStringLiteral("Номер"), 3.8, Qt::AlignHCenter},
+                              {QStringLiteral("Период проживания"), 18.5, Qt::AlignLeft},
+                              {QStringLiteral("Тариф"), 7.9, Qt::AlignLeft},
+                              {QStringLiteral("Начислено"), 6.2, Qt::AlignRight},
+                              {QStringLiteral("Оплачено"), 6.2, Qt::AlignRight},
+                              {QStringLiteral("Остаток"), 6.2, Qt::AlignRight},
+                              {QStringLiteral("Дата оплаты"), 6.5, Qt::AlignHCenter},
+                              {QStringLiteral("Способ оплаты / Контракт"), 9, Qt::AlignLeft}});
 
     double charged = 0;
     double paid = 0;
@@ -76,7 +79,8 @@ void PaymentsReport::build(ReportEngine::Report &report, QMap<QString, QVariant>
         const double total = number(row, "total");
 
         put(table, r, 0, QString::number(i + 1), Qt::AlignHCenter);
-        put(table, r, 1, QStringLiteral("%1").arg(integer(row, "billNum"), 4, 10, QLatin1Char('0')));
+        put(table, r, 1,
+            QStringLiteral("%1").arg(integer(row, "billNum"), 4, 10, QLatin1Char('0')));
         put(table, r, 2, text(row, "fullname"));
         put(table, r, 3, payer);
         if (!payer.isEmpty())
@@ -148,7 +152,8 @@ void PaymentsReport::build(ReportEngine::Report &report, QMap<QString, QVariant>
          ReportLayout::moneyDifference(charged, contractCharged)},
         {QStringLiteral("Оплачено: "), Money::format(paid), Money::format(contractPaid),
          ReportLayout::moneyDifference(paid, contractPaid)},
-        {QStringLiteral("Остаток: "), ReportLayout::moneyDifference(charged, paid), ReportLayout::moneyDifference(contractCharged, contractPaid),
+        {QStringLiteral("Остаток: "), ReportLayout::moneyDifference(charged, paid),
+         ReportLayout::moneyDifference(contractCharged, contractPaid),
          Money::format(Money::toKopecks(charged) - Money::toKopecks(paid)
                        - (Money::toKopecks(contractCharged) - Money::toKopecks(contractPaid)))},
     };

@@ -85,8 +85,9 @@ QString csvField(const QString &value)
     for (const QChar c : value) {
         if (c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\r')
             || c == QLatin1Char('\n')) {
-            return QLatin1Char('"') + QString(value).replace(QLatin1Char('"'), QLatin1String("\"\""))
-                   + QLatin1Char('"');
+            return QLatin1Char('"')
+                + QString(value).replace(QLatin1Char('"'), QLatin1String("\"\""))
+                + QLatin1Char('"');
         }
     }
     return value;
@@ -108,7 +109,8 @@ void PersonReport::build(ReportEngine::Report &report, QMap<QString, QVariant> v
     ReportLayout::BusyIndicator busy;
     loadDefault(report);
     ReportLayout::setUpPage(report, QPageLayout::Landscape, 10, 8, 10, 8);
-    report.addElement(ReportLayout::text(QStringLiteral("СПИСОК СЛУШАТЕЛЕЙ"), 0, true), Qt::AlignCenter);
+    report.addElement(ReportLayout::text(QStringLiteral("СПИСОК СЛУШАТЕЛЕЙ"), 0, true),
+                      Qt::AlignCenter);
 
     const QJsonDocument reply = fetch(network, requestPath(values));
     const QList<ReportLayout::Column> columns{
@@ -140,9 +142,9 @@ void PersonReport::build(ReportEngine::Report &report, QMap<QString, QVariant> v
         }
 
         report.addVerticalSpacing(5);
-        report.addElement(ReportLayout::text(QStringLiteral("Программа: %1 (%2)")
-                                                 .arg(text(curriculum, "name"),
-                                                      QString::number(integer(curriculum, "value")))));
+        report.addElement(ReportLayout::text(
+            QStringLiteral("Программа: %1 (%2)")
+                .arg(text(curriculum, "name"), QString::number(integer(curriculum, "value")))));
         report.addElement(ReportLayout::text(
             QStringLiteral("Поток: %1 (%2 - %3)")
                 .arg(text(stream, "name"), Global::formatDate(text(stream, "startDate")),
@@ -162,10 +164,10 @@ void PersonReport::exportCsv()
     if (failed)
         return;
 
-    const QString proposed =
-        QStringLiteral("%1/%2.csv")
-            .arg(Global::getPreference(QStringLiteral("csvExportPath"), QString()).toString(),
-                 Clock::today().toString(QStringLiteral("dd-MM-yyyy")));
+    const QString proposed
+        = QStringLiteral("%1/%2.csv")
+              .arg(Global::getPreference(QStringLiteral("csvExportPath"), QString()).toString(),
+                   Clock::today().toString(QStringLiteral("dd-MM-yyyy")));
     const QString fileName = FileDialog::getSaveFileName(parent, QStringLiteral("Экспорт в CSV"),
                                                          proposed, QStringLiteral("*.csv"));
     if (fileName.isEmpty())
@@ -202,10 +204,12 @@ void PersonReport::exportCsv()
         if (out.status() == QTextStream::Ok && file.flush()) {
             file.close();
             MessageBox::information(parent, QStringLiteral("Успех"),
-                                    QStringLiteral("Данные успешно экспортированы!"), QMessageBox::Ok);
+                                    QStringLiteral("Данные успешно экспортированы!"),
+                                    QMessageBox::Ok);
             return;
         }
     }
     MessageBox::critical(parent, QStringLiteral("Ошибка"),
-                         QStringLiteral("Не удалось записать файл %1").arg(fileName), QMessageBox::Ok);
+                         QStringLiteral("Не удалось записать файл %1").arg(fileName),
+                         QMessageBox::Ok);
 }

@@ -44,8 +44,8 @@ void put(ReportEngine::TableElement &table, int row, int column, const QString &
     table.cell(row, column).addElement(text(content, argument), alignment);
 }
 
-void setUpTable(ReportEngine::TableElement &table, const QList<Column> &columns,
-                qreal widthPercent, int headerColumns)
+void setUpTable(ReportEngine::TableElement &table, const QList<Column> &columns, qreal widthPercent,
+                int headerColumns)
 {
     table.setHeaderRowCount(1);
     table.setHeaderColumnCount(headerColumns < 0 ? int(columns.size()) : headerColumns);

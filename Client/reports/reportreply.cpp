@@ -46,7 +46,8 @@ QJsonDocument fetch(NetworkManagerWrapper &network, const QString &path, bool *f
 {
     // Tolerant parsing percent-encodes what the query leaves raw (blanks,
     // Cyrillic) instead of refusing the URL.
-    QNetworkReply *reply = network.getUrl(QUrl(Global::endpoint(path), QUrl::TolerantMode), true, true);
+    QNetworkReply *reply
+        = network.getUrl(QUrl(Global::endpoint(path), QUrl::TolerantMode), true, true);
     if (failed)
         *failed = reply->error() != QNetworkReply::NoError;
     const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());

@@ -26,11 +26,26 @@ QJsonObject object(const QJsonValue &value);
 // A missing or non-array value as an empty array.
 QJsonArray array(const QJsonValue &value);
 
-inline QString text(const QJsonObject &o, const char *key) { return text(o.value(QLatin1String(key))); }
-inline double number(const QJsonObject &o, const char *key) { return number(o.value(QLatin1String(key))); }
-inline int integer(const QJsonObject &o, const char *key) { return integer(o.value(QLatin1String(key))); }
-inline QJsonObject object(const QJsonObject &o, const char *key) { return object(o.value(QLatin1String(key))); }
-inline QJsonArray array(const QJsonObject &o, const char *key) { return array(o.value(QLatin1String(key))); }
+inline QString text(const QJsonObject &o, const char *key)
+{
+    return text(o.value(QLatin1String(key)));
+}
+inline double number(const QJsonObject &o, const char *key)
+{
+    return number(o.value(QLatin1String(key)));
+}
+inline int integer(const QJsonObject &o, const char *key)
+{
+    return integer(o.value(QLatin1String(key)));
+}
+inline QJsonObject object(const QJsonObject &o, const char *key)
+{
+    return object(o.value(QLatin1String(key)));
+}
+inline QJsonArray array(const QJsonObject &o, const char *key)
+{
+    return array(o.value(QLatin1String(key)));
+}
 
 // A filter switch as the report queries write it.
 inline QString queryFlag(const QVariant &value)

@@ -32,26 +32,27 @@ void RoomsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> va
 
     // A room type may hold "&", "#" or "+", which would cut or change the
     // query; its blanks and Cyrillic go out as tolerant parsing would send them.
-    const QString type = values.contains(QStringLiteral("type"))
-        ? QStringLiteral("&type=")
-              + QString::fromLatin1(QUrl::toPercentEncoding(values.value(QStringLiteral("type")).toString()))
-        : QString();
-    const QJsonDocument reply = fetch(
-        network, QStringLiteral("reports/rooms?floor=%1&date=%2&free=%3&occupied=%4%5")
-                     .arg(QString::number(values.value(QStringLiteral("floor")).toInt()), date,
-                          queryFlag(values.value(QStringLiteral("free"))),
-                          queryFlag(values.value(QStringLiteral("occupied"))),
-                          type));
+    const QString type = values.contains(QStringLiteral("type")) ? QStringLiteral("&type=")
+            + QString::fromLatin1(QUrl::toPercentEncoding(
+                values.value(QStringLiteral("type")).toString()))
+                                                                 : QString();
+    const QJsonDocument reply
+        = fetch(network,
+                QStringLiteral("reports/rooms?floor=%1&date=%2&free=%3&occupied=%4%5")
+                    .arg(QString::number(values.value(QStringLiteral("floor")).toInt()), date,
+                         queryFlag(values.value(QStringLiteral("free"))),
+                         queryFlag(values.value(QStringLiteral("occupied"))), type));
     if (!reply.isArray())
         return;
 
     ReportEngine::TableElement table;
-    ReportLayout::setUpTable(table, {{QStringLiteral("Номер"), 5.3, Qt::AlignHCenter},
-                                     {QStringLiteral("Вид номера"), 30.4, Qt::AlignLeft},
-                                     {QStringLiteral("Мест"), 4.4, Qt::AlignHCenter},
-                                     {QStringLiteral("Состояние"), 9.4, Qt::AlignLeft},
-                                     {QStringLiteral("Период проживания"), 21.9, Qt::AlignHCenter},
-                                     {QStringLiteral("Ф И О"), 28.6, Qt::AlignLeft}});
+    ReportLayout::setUpTable(table,
+                             {{QStringLiteral("Номер"), 5.3, Qt::AlignHCenter},
+                              {QStringLiteral("Вид номера"), 30.4, Qt::AlignLeft},
+                              {QStringLiteral("Мест"), 4.4, Qt::AlignHCenter},
+                              {QStringLiteral("Состояние"), 9.4, Qt::AlignLeft},
+                              {QStringLiteral("Период проживания"), 21.9, Qt::AlignHCenter},
+                              {QStringLiteral("Ф И О"), 28.6, Qt::AlignLeft}});
 
     int places = 0;
     int occupied = 0;
@@ -79,8 +80,9 @@ void RoomsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> va
                 const QJsonObject occupant = object(occupantValue);
                 put(table, row, 3, QStringLiteral("1 - занято"));
                 put(table, row, 4,
-                    QStringLiteral("%1 - %2").arg(Global::formatDate(text(occupant, "inDate")),
-                                                  Global::formatDateTime(text(occupant, "outDate"))),
+                    QStringLiteral("%1 - %2").arg(
+                        Global::formatDate(text(occupant, "inDate")),
+                        Global::formatDateTime(text(occupant, "outDate"))),
                     Qt::AlignHCenter);
                 put(table, row, 5, text(occupant, "fullname"));
             }
@@ -91,12 +93,13 @@ void RoomsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> va
 
         const int floor = rooms.isEmpty() ? 0 : integer(object(rooms.first()), "floor");
         floorLine.addElement(
-            ReportLayout::text(QStringLiteral("%1 этаж (мест - %2, из них занято - %3, свободно - %4)")
-                                   .arg(floor)
-                                   .arg(floorPlaces)
-                                   .arg(floorOccupied)
-                                   .arg(floorPlaces - floorOccupied),
-                               0, true),
+            ReportLayout::text(
+                QStringLiteral("%1 этаж (мест - %2, из них занято - %3, свободно - %4)")
+                    .arg(floor)
+                    .arg(floorPlaces)
+                    .arg(floorOccupied)
+                    .arg(floorPlaces - floorOccupied),
+                0, true),
             Qt::AlignLeft);
         places += floorPlaces;
         occupied += floorOccupied;
@@ -104,12 +107,13 @@ void RoomsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> va
 
     ReportEngine::Cell &total = table.cell(table.rowCount(), 0);
     total.setColumnSpan(6);
-    total.addElement(ReportLayout::text(QStringLiteral("Мест всего - %1, в т.ч. свободно - %2, занято - %3")
-                                            .arg(places)
-                                            .arg(places - occupied)
-                                            .arg(occupied),
-                                        0, true),
-                     Qt::AlignLeft);
+    total.addElement(
+        ReportLayout::text(QStringLiteral("Мест всего - %1, в т.ч. свободно - %2, занято - %3")
+                               .arg(places)
+                               .arg(places - occupied)
+                               .arg(occupied),
+                           0, true),
+        Qt::AlignLeft);
 
     report.addVerticalSpacing(5);
     report.addElement(table, Qt::AlignLeft);

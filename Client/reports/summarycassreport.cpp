@@ -51,14 +51,16 @@ void SummaryCassReport::build(ReportEngine::Report &report, QMap<QString, QVaria
     loadDefault(report);
     const QString start = values.value(QStringLiteral("startDate")).toString();
     const QString end = values.value(QStringLiteral("endDate")).toString();
-    const QJsonObject reply =
-        fetch(network, QStringLiteral("reports/cass/summary?start=%1&end=%2").arg(start, end)).object();
+    const QJsonObject reply
+        = fetch(network, QStringLiteral("reports/cass/summary?start=%1&end=%2").arg(start, end))
+              .object();
     ReportLayout::setUpPage(report, QPageLayout::Portrait, 10, 8, 10, 8);
 
     const QJsonObject accommodation = object(reply, "accommodation");
     ReportEngine::TableElement categories;
-    ReportLayout::setUpTable(categories, {{QStringLiteral("Категория проживающих"), 60, Qt::AlignLeft},
-                                          {QStringLiteral("Оплачено"), 40, Qt::AlignRight}});
+    ReportLayout::setUpTable(categories,
+                             {{QStringLiteral("Категория проживающих"), 60, Qt::AlignLeft},
+                              {QStringLiteral("Оплачено"), 40, Qt::AlignRight}});
     for (const QJsonValue &value : completedCategories(array(accommodation, "entries"))) {
         const QJsonObject entry = object(value);
         const int row = categories.rowCount();
@@ -72,8 +74,10 @@ void SummaryCassReport::build(ReportEngine::Report &report, QMap<QString, QVaria
     const QJsonObject extra = object(reply, "extraServices");
     const QJsonObject education = object(reply, "paidEducation");
 
-    report.addElement(ReportLayout::text(QStringLiteral("КАССОВЫЙ ОТЧЁТ (СВОД)"), 1), Qt::AlignCenter);
-    report.addElement(ReportLayout::text(QStringLiteral("(%1 - %2)").arg(start, end)), Qt::AlignCenter);
+    report.addElement(ReportLayout::text(QStringLiteral("КАССОВЫЙ ОТЧЁТ (СВОД)"), 1),
+                      Qt::AlignCenter);
+    report.addElement(ReportLayout::text(QStringLiteral("(%1 - %2)").arg(start, end)),
+                      Qt::AlignCenter);
     report.addVerticalSpacing(5);
     CashSections::addSection(report, QStringLiteral("Услуги по проживанию"), categories,
                              CashSections::payTypeBlock(accommodation), false);

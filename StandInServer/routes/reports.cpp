@@ -90,8 +90,9 @@ public:
             if (row.value("personId").toInt() == personId)
                 result.append(row);
         }
-        std::sort(result.begin(), result.end(),
-                  [key](const QJsonObject &a, const QJsonObject &b) { return byIdAndMoment(a, b, key); });
+        std::sort(result.begin(), result.end(), [key](const QJsonObject &a, const QJsonObject &b) {
+            return byIdAndMoment(a, b, key);
+        });
         return result;
     }
 
@@ -129,7 +130,7 @@ public:
     double educationPaid(const QJsonObject &receipt) const
     {
         return find("curriculums", receipt.value("curriculumId")).value("cost").toDouble()
-               * find("pay_type", receipt.value("payTypeId")).value("attribute").toInt();
+            * find("pay_type", receipt.value("payTypeId")).value("attribute").toInt();
     }
 
 private:
@@ -147,10 +148,12 @@ QJsonObject listener(const Records &records, const QJsonObject &person,
                        {"fullname", records.fullname(person)},
                        {"birthDate", dayText(person.value("birthDate"))}};
     if (!organization.isEmpty()) {
-        result.insert("organization",
-                      QJsonObject{{"name", organization.value("name")},
-                                  {"region", QJsonObject{{"name", records.name("regions",
-                                                                               organization.value("regionId"))}}}});
+        result.insert(
+            "organization",
+            QJsonObject{
+                {"name", organization.value("name")},
+                {"region",
+                 QJsonObject{{"name", records.name("regions", organization.value("regionId"))}}}});
     }
     const QJsonObject position = records.find("positions", person.value("positionId"));
     if (!position.isEmpty())
@@ -177,9 +180,10 @@ Reply personsReport(const Records &records, const Request &request)
             && within(storedDate(stream.value("startDate")), start, end))
             streams.append(stream);
     }
-    std::stable_sort(streams.begin(), streams.end(), [](const QJsonObject &a, const QJsonObject &b) {
-        return byIdAndMoment(a, b, "startDate");
-    });
+    std::stable_sort(streams.begin(), streams.end(),
+                     [](const QJsonObject &a, const QJsonObject &b) {
+                         return byIdAndMoment(a, b, "startDate");
+                     });
 
     QJsonArray groups;
     for (const QJsonObject &stream : streams) {
@@ -187,21 +191,23 @@ Reply personsReport(const Records &records, const Request &request)
         for (const QJsonObject &person : records.all("persons")) {
             if (person.value("streamId").toInt() != stream.value("id").toInt())
                 continue;
-            const QList<QJsonObject> stays =
-                records.of("accommodation", person.value("id").toInt(), "inDate");
+            const QList<QJsonObject> stays
+                = records.of("accommodation", person.value("id").toInt(), "inDate");
             if (fact && stays.isEmpty())
                 continue;
             persons.append(listener(records, person, stays));
         }
         const QJsonObject curriculum = records.find("curriculums", stream.value("curriculumId"));
-        groups.append(QJsonObject{
-            {"stream", QJsonObject{{"id", stream.value("id")},
-                                   {"name", stream.value("name")},
-                                   {"startDate", stream.value("startDate")},
-                                   {"endDate", stream.value("endDate")},
-                                   {"curriculum", QJsonObject{{"name", curriculum.value("name")},
-                                                              {"value", curriculum.value("value")}}}}},
-            {"persons", persons}});
+        groups.append(
+            QJsonObject{{"stream",
+                         QJsonObject{{"id", stream.value("id")},
+                                     {"name", stream.value("name")},
+                                     {"startDate", stream.value("startDate")},
+                                     {"endDate", stream.value("endDate")},
+                                     {"curriculum",
+                                      QJsonObject{{"name", curriculum.value("name")},
+                                                  {"value", curriculum.value("value")}}}}},
+                        {"persons", persons}});
     }
     return Reply::json(groups);
 }
@@ -233,8 +239,9 @@ Reply roomsReport(const Server &server, const Records &records, const Request &r
     });
 
     QList<QJsonObject> stays = records.all("accommodation");
-    std::sort(stays.begin(), stays.end(),
-              [](const QJsonObject &a, const QJsonObject &b) { return byIdAndMoment(a, b, "inDate"); });
+    std::sort(stays.begin(), stays.end(), [](const QJsonObject &a, const QJsonObject &b) {
+        return byIdAndMoment(a, b, "inDate");
+    });
 
     QJsonArray floors;
     QJsonArray group;
@@ -253,7 +260,7 @@ Reply roomsReport(const Server &server, const Records &records, const Request &r
                 {"fullname", records.fullname(records.find("persons", stay.value("personId")))}});
         }
         const bool keep = (free && occupied) || (free && occupants.size() < rateSize)
-                          || (occupied && !occupants.isEmpty());
+            || (occupied && !occupants.isEmpty());
         if (!keep)
             continue;
         if (!group.isEmpty() && group.first().toObject().value("floor") != room.value("floor")) {
@@ -346,12 +353,12 @@ Reply paymentsReport(const Records &records, const Request &request)
             if (!within(storedDate(stay.value("outDate")), start, end))
                 continue;
             const QJsonObject rate = records.find("rates", stay.value("rateId"));
-            accommodation.append(QJsonObject{
-                {"number", records.find("rooms", stay.value("roomId")).value("number")},
-                {"inDate", stay.value("inDate")},
-                {"outDate", stay.value("outDate")},
-                {"rateCost", rate.value("cost").toDouble()},
-                {"rateHourCost", rate.value("hourCost").toDouble()}});
+            accommodation.append(
+                QJsonObject{{"number", records.find("rooms", stay.value("roomId")).value("number")},
+                            {"inDate", stay.value("inDate")},
+                            {"outDate", stay.value("outDate")},
+                            {"rateCost", rate.value("cost").toDouble()},
+                            {"rateHourCost", rate.value("hourCost").toDouble()}});
             total += stay.value("cost").toDouble();
         }
         if (accommodation.isEmpty())
@@ -361,9 +368,10 @@ Reply paymentsReport(const Records &records, const Request &request)
         double paid = 0;
         QString payer;
         for (const QJsonObject &payment : records.of("payments", id, "payDate")) {
-            payments.append(QJsonObject{{"summ", payment.value("summ").toDouble()},
-                                        {"name", records.name("pay_type", payment.value("payTypeId"))},
-                                        {"payDate", payment.value("payDate")}});
+            payments.append(
+                QJsonObject{{"summ", payment.value("summ").toDouble()},
+                            {"name", records.name("pay_type", payment.value("payTypeId"))},
+                            {"payDate", payment.value("payDate")}});
             paid += payment.value("summ").toDouble();
             if (payer.isEmpty())
                 payer = records.payerOf(payment.value("payTypeId")).value("name").toString();
@@ -415,9 +423,12 @@ Reply contractReport(const Records &records, const Request &request)
                     continue;
                 const QJsonObject rate = records.find("rates", stay.value("rateId"));
                 accommodation.append(QJsonObject{
-                    {"room", QJsonObject{{"number", records.find("rooms", stay.value("roomId")).value("number")}}},
-                    {"rate", QJsonObject{{"cost", rate.value("cost").toDouble()},
-                                         {"hourCost", rate.value("hourCost").toDouble()}}},
+                    {"room",
+                     QJsonObject{
+                         {"number", records.find("rooms", stay.value("roomId")).value("number")}}},
+                    {"rate",
+                     QJsonObject{{"cost", rate.value("cost").toDouble()},
+                                 {"hourCost", rate.value("hourCost").toDouble()}}},
                     {"inDate", stay.value("inDate")},
                     {"outDate", stay.value("outDate")},
                     {"cost", stay.value("cost").toDouble()}});
@@ -460,8 +471,9 @@ Reply paidEducationReport(const Records &records, const Request &request)
             && (curriculumId == 0 || receipt.value("curriculumId").toInt() == curriculumId))
             receipts.append(receipt);
     }
-    std::sort(receipts.begin(), receipts.end(),
-              [](const QJsonObject &a, const QJsonObject &b) { return byIdAndMoment(a, b, "payDate"); });
+    std::sort(receipts.begin(), receipts.end(), [](const QJsonObject &a, const QJsonObject &b) {
+        return byIdAndMoment(a, b, "payDate");
+    });
 
     QJsonArray rows;
     for (const QJsonObject &receipt : receipts) {
@@ -476,9 +488,10 @@ Reply paidEducationReport(const Records &records, const Request &request)
                         {"payDate", receipt.value("payDate")},
                         {"cassir", records.name("users", receipt.value("cassirId"))}};
         if (!stream.isEmpty()) {
-            row.insert("stream", QJsonObject{{"name", stream.value("name")},
-                                             {"startDate", stream.value("startDate")},
-                                             {"endDate", stream.value("endDate")}});
+            row.insert("stream",
+                       QJsonObject{{"name", stream.value("name")},
+                                   {"startDate", stream.value("startDate")},
+                                   {"endDate", stream.value("endDate")}});
         }
         rows.append(row);
     }
@@ -530,8 +543,8 @@ private:
 };
 
 // The extra-services and education sections of the pay days in [start, end].
-void addReceipts(const Records &records, const QDate &start, const QDate &end,
-                 CashSection &extra, CashSection &education)
+void addReceipts(const Records &records, const QDate &start, const QDate &end, CashSection &extra,
+                 CashSection &education)
 {
     for (const QJsonObject &receipt : records.all("receipts")) {
         if (!numbered(receipt) || !within(storedDate(receipt.value("payDate")), start, end))
@@ -570,8 +583,9 @@ QList<QJsonObject> paymentsOfDays(const Records &records, const QDate &start, co
         if (within(storedDate(payment.value("payDate")), start, end))
             payments.append(payment);
     }
-    std::sort(payments.begin(), payments.end(),
-              [](const QJsonObject &a, const QJsonObject &b) { return byIdAndMoment(a, b, "payDate"); });
+    std::sort(payments.begin(), payments.end(), [](const QJsonObject &a, const QJsonObject &b) {
+        return byIdAndMoment(a, b, "payDate");
+    });
     return payments;
 }
 
@@ -629,7 +643,8 @@ Reply cassSummary(const Records &records, const Request &request)
         accommodation.add(records.name("pay_type", payment.value("payTypeId")), paid);
     }
     if (anyListener)
-        accommodation.append(QJsonObject{{"name", QStringLiteral("Слушатели")}, {"paid", listeners}});
+        accommodation.append(
+            QJsonObject{{"name", QStringLiteral("Слушатели")}, {"paid", listeners}});
     if (anyGuest)
         accommodation.append(QJsonObject{{"name", QStringLiteral("Гости")}, {"paid", guests}});
 
@@ -648,7 +663,8 @@ Reply signers(const Records &records)
     for (const QJsonObject &user : records.all("users")) {
         const QJsonValue rv0 = user.value("rv0");
         if (!rv0.isNull() && !rv0.isUndefined())
-            rows.append(QJsonObject{{"position", user.value("position")}, {"name", user.value("name")}});
+            rows.append(
+                QJsonObject{{"position", user.value("position")}, {"name", user.value("name")}});
     }
     return Reply::json(rows);
 }
@@ -657,12 +673,14 @@ Reply signers(const Records &records)
 
 void addReportRoutes(Server &server, DataStore &store)
 {
-    const auto add = [&server, &store](const QString &path,
-                                       std::function<Reply(const Records &, const Request &)> report) {
-        server.route("GET", path, [&server, &store, report](const Request &request, const QStringList &) {
-            return report(Records(server, store), request);
-        });
-    };
+    const auto add
+        = [&server, &store](const QString &path,
+                            std::function<Reply(const Records &, const Request &)> report) {
+              server.route("GET", path,
+                           [&server, &store, report](const Request &request, const QStringList &) {
+                               return report(Records(server, store), request);
+                           });
+          };
     add("reports/persons", personsReport);
     add("reports/rooms", [&server](const Records &records, const Request &request) {
         return roomsReport(server, records, request);

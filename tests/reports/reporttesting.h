@@ -106,7 +106,8 @@ protected:
         for (int column = 0; column < table->columns(); ++column) {
             if (table->cellAt(row, column).column() != column)
                 continue;
-            const Qt::Alignment a = ReportTestUtil::cellBlock(table, row, column).blockFormat().alignment();
+            const Qt::Alignment a
+                = ReportTestUtil::cellBlock(table, row, column).blockFormat().alignment();
             result += a & Qt::AlignHCenter ? '^' : a & Qt::AlignRight ? '>' : '<';
         }
         return result;

@@ -58,18 +58,21 @@ private slots:
         QCOMPARE(shown.pageLayout.margins(QPageLayout::Millimeter), QMarginsF(8, 10, 8, 10));
         QVERIFY(isBold(built, "СПИСОК СЛУШАТЕЛЕЙ"));
         // Streams by start date; 2025's is outside this year.
-        QCOMPARE(paragraphs(built),
-                 QStringList({"СПИСОК СЛУШАТЕЛЕЙ", "Программа: Пожарная безопасность (72)",
-                              "Поток: ПБ-2 (02.02.2026 - 13.02.2026)", "Программа: Охрана труда (40)",
-                              "Поток: ОТ-1 (02.03.2026 - 13.03.2026)"}));
+        QCOMPARE(
+            paragraphs(built),
+            QStringList({"СПИСОК СЛУШАТЕЛЕЙ", "Программа: Пожарная безопасность (72)",
+                         "Поток: ПБ-2 (02.02.2026 - 13.02.2026)", "Программа: Охрана труда (40)",
+                         "Поток: ОТ-1 (02.03.2026 - 13.03.2026)"}));
         const QList<QTextTable *> groups = tables(built);
         QCOMPARE(groups.size(), 2);
-        const QString header = "№ п/п | Ф И О | Дата рождения | Регион | Организация | Должность | Номер";
+        const QString header
+            = "№ п/п | Ф И О | Дата рождения | Регион | Организация | Должность | Номер";
         QCOMPARE(rows(groups.at(0)), QStringList({header, "1 | Волков Виктор |  |  |  |  | "}));
         // The numbering starts again in every group.
-        QCOMPARE(rows(groups.at(1)),
-                 QStringList({header, "1 | Борисов Борис | 02.01.1980 | Москва | Альфа | Инженер | ",
-                              "2 | Андреев Андрей | 06.05.1990 |  |  |  | "}));
+        QCOMPARE(
+            rows(groups.at(1)),
+            QStringList({header, "1 | Борисов Борис | 02.01.1980 | Москва | Альфа | Инженер | ",
+                         "2 | Андреев Андрей | 06.05.1990 |  |  |  | "}));
         QCOMPARE(alignments(groups.at(1), 1), QString("^<^<<<^"));
     }
 
@@ -83,27 +86,34 @@ private slots:
              {"floor": 2, "number": "202", "description": "Одноместный", "size": 1, "rateSize": 1}],
             []])");
         RoomsReport report;
-        build(report, {{"date", "2026-06-15T09:00:00.000"}, {"floor", 2}, {"free", false},
-                       {"occupied", true}, {"type", "Люкс & душ #1"}});
+        build(report,
+              {{"date", "2026-06-15T09:00:00.000"},
+               {"floor", 2},
+               {"free", false},
+               {"occupied", true},
+               {"type", "Люкс & душ #1"}});
 
         // The type reaches the server whole, "&" and "#" included.
         const StandIn::Request sent = server().requestsTo("GET", "reports/rooms").last();
         QCOMPARE(sent.queryValue("type"), QString("Люкс & душ #1"));
-        QVERIFY(sent.query.startsWith("floor=2&date=2026-06-15T09:00:00.000&free=false&occupied=true&type="));
+        QVERIFY(sent.query.startsWith(
+            "floor=2&date=2026-06-15T09:00:00.000&free=false&occupied=true&type="));
         QVERIFY(isBold(document->document(), "КАРТА ЗАГРУЗКИ НОМЕРОВ на 2026-06-15T09:00:00.000"));
         QCOMPARE(document->pageOrientation(), QPageLayout::Portrait);
 
         QTextTable *table = tables().first();
-        QCOMPARE(rows(table),
-                 QStringList({"Номер | Вид номера | Мест | Состояние | Период проживания | Ф И О",
-                              // Three occupants of two places: one place too few, so the floor has none free.
-                              "2 этаж (мест - 3, из них занято - 3, свободно - 0)",
-                              "201 | Двухместный | 2 | 1 - занято\n1 - занято\n1 - занято\n-1 - свободно"
-                              " | 01.06.2026 - 20.06.2026 12:00\n02.06.2026 - 21.06.2026 12:00\n"
-                              "03.06.2026 - 22.06.2026 14:00 | А\nБ\nВ",
-                              "202 | Одноместный | 1 | 1 - свободно |  | ",
-                              "0 этаж (мест - 0, из них занято - 0, свободно - 0)",
-                              "Мест всего - 3, в т.ч. свободно - 0, занято - 3"}));
+        QCOMPARE(
+            rows(table),
+            QStringList(
+                {"Номер | Вид номера | Мест | Состояние | Период проживания | Ф И О",
+                 // Three occupants of two places: one place too few, so the floor has none free.
+                 "2 этаж (мест - 3, из них занято - 3, свободно - 0)",
+                 "201 | Двухместный | 2 | 1 - занято\n1 - занято\n1 - занято\n-1 - свободно"
+                 " | 01.06.2026 - 20.06.2026 12:00\n02.06.2026 - 21.06.2026 12:00\n"
+                 "03.06.2026 - 22.06.2026 14:00 | А\nБ\nВ",
+                 "202 | Одноместный | 1 | 1 - свободно |  | ",
+                 "0 этаж (мест - 0, из них занято - 0, свободно - 0)",
+                 "Мест всего - 3, в т.ч. свободно - 0, занято - 3"}));
         QCOMPARE(table->cellAt(1, 0).columnSpan(), 6);
         QCOMPARE(table->cellAt(5, 0).columnSpan(), 6);
         QVERIFY(isBold(document->document(), "2 этаж (мест - 3, из них занято - 3, свободно - 0)"));
@@ -135,22 +145,25 @@ private slots:
         button(filter, "csvExportButton")->click();
 
         // By code unit: Ё before А, every capital before ё; numbered over all streams.
-        QCOMPARE(readFile(dir.filePath("first.csv")),
-                 QString("№ п/п;Ф И О;Дата рождения;Регион;Организация;Должность;Номер;Поток;Начало;Конец;\n"
-                         "1;Ёлкин Ефим;03.04.1985;;;;;Поток А;02.03.2026;13.03.2026;\n"
-                         "2;Андреев Антон;;;;\"строка1\nстрока2\";;Свой;01.06.2026;05.06.2026;\n"
-                         "3;Борисов Борис;;;;;;Поток Б;05.05.2026;;\n"
-                         "4;Яковлев Ян;01.02.1990;Москва;\"ООО \"\"Ромашка\"\"\";\"Инженер; техник\";101;"
-                         "Поток А;02.03.2026;13.03.2026;\n"
-                         "5;ёжиков;;;;;;Массив;01.07.2026;;\n")
-                     .toUtf8());
+        QCOMPARE(
+            readFile(dir.filePath("first.csv")),
+            QString(
+                "№ п/п;Ф И О;Дата рождения;Регион;Организация;Должность;Номер;Поток;Начало;Конец;\n"
+                "1;Ёлкин Ефим;03.04.1985;;;;;Поток А;02.03.2026;13.03.2026;\n"
+                "2;Андреев Антон;;;;\"строка1\nстрока2\";;Свой;01.06.2026;05.06.2026;\n"
+                "3;Борисов Борис;;;;;;Поток Б;05.05.2026;;\n"
+                "4;Яковлев Ян;01.02.1990;Москва;\"ООО \"\"Ромашка\"\"\";\"Инженер; техник\";101;"
+                "Поток А;02.03.2026;13.03.2026;\n"
+                "5;ёжиков;;;;;;Массив;01.07.2026;;\n")
+                .toUtf8());
         QCOMPARE(boxTexts("Успех"), QStringList{"Данные успешно экспортированы!"});
 
         // The next export proposes the directory of the last one.
         FileDialog::setNextFileName(dir.filePath("second.csv"));
         MessageBox::setNextAnswer(QMessageBox::Ok);
         report.exportCsv();
-        QCOMPARE(FileDialog::proposedPaths(), QStringList({"/15-06-2026.csv", dir.path() + "/15-06-2026.csv"}));
+        QCOMPARE(FileDialog::proposedPaths(),
+                 QStringList({"/15-06-2026.csv", dir.path() + "/15-06-2026.csv"}));
         QCOMPARE(FileDialog::history(), QStringList({"Экспорт в CSV", "Экспорт в CSV"}));
         QCOMPARE(server().requestsTo("GET", "reports/persons").size(), 2);
     }

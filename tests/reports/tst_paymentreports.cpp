@@ -41,11 +41,17 @@ private slots:
             {"total": 150, "payments": [{"summ": 145}, {"summ": 5, "name": "наличные"}]}
         ])");
         PaymentsReport report;
-        build(report, {{"streamId", 3}, {"start", "01.06.2026"}, {"end", "30.06.2026"},
-                       {"listeners", true}, {"guests", false}, {"debtOnly", true}});
+        build(report,
+              {{"streamId", 3},
+               {"start", "01.06.2026"},
+               {"end", "30.06.2026"},
+               {"listeners", true},
+               {"guests", false},
+               {"debtOnly", true}});
 
         QCOMPARE(lastQuery("reports/payments"),
-                 QString("streamId=3&start=01.06.2026&end=30.06.2026&listeners=true&guests=false&debtOnly=true"));
+                 QString("streamId=3&start=01.06.2026&end=30.06.2026&listeners=true&guests=false&"
+                         "debtOnly=true"));
         QVERIFY(isBold(document->document(), "РАСЧЁТНАЯ ВЕДОМОСТЬ"));
         QCOMPARE(document->pageOrientation(), QPageLayout::Landscape);
         QCOMPARE(document->margins(), QMarginsF(10, 10, 10, 10));
@@ -53,28 +59,36 @@ private slots:
         const QList<QTextTable *> built = tables();
         QCOMPARE(built.size(), 2);
         QCOMPARE(rows(built.at(0)),
-                 QStringList({"№ п/п | Счет | Ф И О | Плательщик | Номер | Период проживания | Тариф | "
-                              "Начислено | Оплачено | Остаток | Дата оплаты | Способ оплаты / Контракт",
-                              "1 | 0007 | Иванов |  | 101\n102 | 01.06.2026 12:00 - 03.06.2026 12:00\n"
-                              "03.06.2026 12:00 -  | 50.00/2.50\n0.05/0.00 | 0.30 | 0.10\n0.20 | 0.00 | "
-                              "01.06.2026\n02.06.2026 | Наличные\nКарта",
-                              "2 | 1234567 | Петров | ООО Альфа |  |  |  | 2000.00 | 2000.00 | 1500.00 | "
-                              "10.06.2026 | Контракт",
-                              "3 | 0000 |  |  |  |  |  | 150.00 | 145.00\n5.00 | 150.00 | \n | \nналичные",
-                              "ИТОГО: | 2150.30 | 2150.30 | 0.00 | "}));
+                 QStringList(
+                     {"№ п/п | Счет | Ф И О | Плательщик | Номер | Период проживания | Тариф | "
+                      "Начислено | Оплачено | Остаток | Дата оплаты | Способ оплаты / Контракт",
+                      "1 | 0007 | Иванов |  | 101\n102 | 01.06.2026 12:00 - 03.06.2026 12:00\n"
+                      "03.06.2026 12:00 -  | 50.00/2.50\n0.05/0.00 | 0.30 | 0.10\n0.20 | 0.00 | "
+                      "01.06.2026\n02.06.2026 | Наличные\nКарта",
+                      "2 | 1234567 | Петров | ООО Альфа |  |  |  | 2000.00 | 2000.00 | 1500.00 | "
+                      "10.06.2026 | Контракт",
+                      "3 | 0000 |  |  |  |  |  | 150.00 | 145.00\n5.00 | 150.00 | \n | \nналичные",
+                      "ИТОГО: | 2150.30 | 2150.30 | 0.00 | "}));
         QCOMPARE(alignments(built.at(0), 0), QString("^^<<^<<>>>^<"));
         QCOMPARE(alignments(built.at(0), 1), QString("^<<<^<<>>>^<"));
 
         // Names by code unit, the nameless first; lines past the third stand
         // below the signatures.
-        const QString signature = " | Старший администратор | _____________________ | А.А.Администратор";
-        QCOMPARE(rows(built.at(1)),
-                 QStringList({"Всего по ведомости, в т.ч. |  | по контракту | иные платежи |  | Способ оплаты |  |  | ",
-                              "Начислено:  | 2150.30 руб. |  | 2000.00 руб. | 150.30 руб. |  | : | 145.00 руб." + signature,
-                              "Оплачено:  | 2150.30 руб. |  | 2000.00 руб. | 150.30 руб. |  | Карта: | 0.20 руб." + signature,
-                              "Остаток:  | 0.00 руб. |  | 0.00 руб. | 0.00 руб. |  | Контракт: | 2000.00 руб." + signature,
-                              " |  |  |  |  |  | Наличные: | 0.10 руб. |  |  | ",
-                              " |  |  |  |  |  | наличные: | 5.00 руб. |  |  | "}));
+        const QString signature
+            = " | Старший администратор | _____________________ | А.А.Администратор";
+        QCOMPARE(
+            rows(built.at(1)),
+            QStringList(
+                {"Всего по ведомости, в т.ч. |  | по контракту | иные платежи |  | Способ оплаты | "
+                 " |  | ",
+                 "Начислено:  | 2150.30 руб. |  | 2000.00 руб. | 150.30 руб. |  | : | 145.00 руб."
+                     + signature,
+                 "Оплачено:  | 2150.30 руб. |  | 2000.00 руб. | 150.30 руб. |  | Карта: | 0.20 руб."
+                     + signature,
+                 "Остаток:  | 0.00 руб. |  | 0.00 руб. | 0.00 руб. |  | Контракт: | 2000.00 руб."
+                     + signature,
+                 " |  |  |  |  |  | Наличные: | 0.10 руб. |  |  | ",
+                 " |  |  |  |  |  | наличные: | 5.00 руб. |  |  | "}));
         QCOMPARE(alignments(built.at(1), 1), QString("<><<<<<<<<<"));
     }
 
@@ -95,24 +109,25 @@ private slots:
         ContractPaymentsReport report;
         build(report, {{"startDate", "01.06.2026"}, {"endDate", "30.06.2026"}, {"payerId", -1}});
 
-        QCOMPARE(lastQuery("reports/payments/contract"), QString("start=01.06.2026&end=30.06.2026&payerId=-1"));
-        QCOMPARE(paragraphs(document->document()), QStringList({"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(контракт)"}));
+        QCOMPARE(lastQuery("reports/payments/contract"),
+                 QString("start=01.06.2026&end=30.06.2026&payerId=-1"));
+        QCOMPARE(paragraphs(document->document()),
+                 QStringList({"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(контракт)"}));
         QTextTable *table = tables().first();
         // Numbered across payers; subtotals are the server's, "ИТОГО:" adds them.
-        QCOMPARE(rows(table),
-                 QStringList({"№ п/п | Счёт | Ф И О | Номер | Период проживания | Тариф | Начислено | "
-                              "Оплачено | Остаток | Дата оплаты | Способ оплаты",
-                              "Контракт А",
-                              "1 | 12 | Иванов | 101 | 01.06.2026 12:00 - 03.06.2026 12:00 | 500.00/20.00 | "
-                              "1000.00 | 1000.00\n150.00 | -150.00 | 01.06.2026\n02.06.2026 | Контракт А\nКонтракт А",
-                              "2 | 13 | Петров |  |  |  |  |  | 0.00 |  | ",
-                              " | 3000.00 | 3150.00 | -150.00 | ",
-                              "Контракт Б",
-                              " | 0.00 | 0.00 | 0.00 | ",
-                              "Контракт В",
-                              "3 | 14 | Сидоров |  |  |  |  |  | 500.00 |  | ",
-                              " | 500.00 | 0.00 | 500.00 | ",
-                              "ИТОГО: | 3500.00 | 3150.00 | 350.00 | "}));
+        QCOMPARE(
+            rows(table),
+            QStringList(
+                {"№ п/п | Счёт | Ф И О | Номер | Период проживания | Тариф | Начислено | "
+                 "Оплачено | Остаток | Дата оплаты | Способ оплаты",
+                 "Контракт А",
+                 "1 | 12 | Иванов | 101 | 01.06.2026 12:00 - 03.06.2026 12:00 | 500.00/20.00 | "
+                 "1000.00 | 1000.00\n150.00 | -150.00 | 01.06.2026\n02.06.2026 | Контракт "
+                 "А\nКонтракт А",
+                 "2 | 13 | Петров |  |  |  |  |  | 0.00 |  | ", " | 3000.00 | 3150.00 | -150.00 | ",
+                 "Контракт Б", " | 0.00 | 0.00 | 0.00 | ", "Контракт В",
+                 "3 | 14 | Сидоров |  |  |  |  |  | 500.00 |  | ", " | 500.00 | 0.00 | 500.00 | ",
+                 "ИТОГО: | 3500.00 | 3150.00 | 350.00 | "}));
         QCOMPARE(alignments(table, 0), QString("^^<<^>>>>^<"));
         QCOMPARE(alignments(table, 2), QString("^^<^^^>>>^<"));
         QCOMPARE(table->cellAt(4, 0).columnSpan(), 6);
@@ -131,18 +146,20 @@ private slots:
         ])");
         server().addRecord("users", {{"name", "Белова"}, {"position", "Бухгалтер"}, {"rv0", "2"}});
         PaidEducationPaymentsReport report;
-        build(report, {{"startDate", "15.06.2026"}, {"endDate", "31.12.2026"}, {"curriculumId", 2}});
+        build(report,
+              {{"startDate", "15.06.2026"}, {"endDate", "31.12.2026"}, {"curriculumId", 2}});
 
         QCOMPARE(lastQuery("reports/payments/paid_education"),
                  QString("start=15.06.2026&end=31.12.2026&curriculumId=2"));
         QCOMPARE(paragraphs(document->document()).mid(0, 2),
                  QStringList({"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(образовательные услуги)"}));
         const QList<QTextTable *> built = tables();
-        QCOMPARE(rows(built.at(0)).mid(1),
-                 QStringList({"1 | 118 | Иванов | А | 01.09.2025 - 30.06.2026 | Пожарная безопасность | "
-                              "01.06.2026 - 30.06.2026 | 100.00 | 01.06.2026 | Козлова",
-                              "2 | 5 | Петров |  |  -  |  |  -  | 250.50 |  | ",
-                              "3 | 0 | Сидоров |  |  -  |  |  -  | 0.00 |  | "}));
+        QCOMPARE(
+            rows(built.at(0)).mid(1),
+            QStringList({"1 | 118 | Иванов | А | 01.09.2025 - 30.06.2026 | Пожарная безопасность | "
+                         "01.06.2026 - 30.06.2026 | 100.00 | 01.06.2026 | Козлова",
+                         "2 | 5 | Петров |  |  -  |  |  -  | 250.50 |  | ",
+                         "3 | 0 | Сидоров |  |  -  |  |  -  | 0.00 |  | "}));
         QCOMPARE(alignments(built.at(0), 1), QString("^^<<<^>^<"));
 
         QTextTable *summary = built.at(1);

@@ -62,19 +62,28 @@ private slots:
 
         const QVariantMap year{{"startDate", "01.01.2026"}, {"endDate", "31.12.2026"}};
         QTest::newRow("listeners") << "PersonReport"
-                                   << QVariantMap{{"curriculumId", -1}, {"streamId", -1}, {"startDate", "01.01.2026"},
-                                                  {"endDate", "31.12.2026"}, {"fact", false}};
+                                   << QVariantMap{{"curriculumId", -1},
+                                                  {"streamId", -1},
+                                                  {"startDate", "01.01.2026"},
+                                                  {"endDate", "31.12.2026"},
+                                                  {"fact", false}};
         QTest::newRow("occupancy") << "RoomsReport"
-                                   << QVariantMap{{"date", "2026-06-15T09:00:00.000"}, {"free", true},
-                                                  {"occupied", true}, {"floor", -1}};
+                                   << QVariantMap{{"date", "2026-06-15T09:00:00.000"},
+                                                  {"free", true},
+                                                  {"occupied", true},
+                                                  {"floor", -1}};
         QTest::newRow("payments") << "PaymentsReport"
-                                  << QVariantMap{{"streamId", -1}, {"start", "01.01.2026"}, {"end", "31.12.2026"},
-                                                 {"listeners", true}, {"guests", false}, {"debtOnly", false}};
+                                  << QVariantMap{{"streamId", -1},      {"start", "01.01.2026"},
+                                                 {"end", "31.12.2026"}, {"listeners", true},
+                                                 {"guests", false},     {"debtOnly", false}};
         QTest::newRow("contract") << "ContractPaymentsReport"
-                                  << QVariantMap{{"startDate", "01.01.2026"}, {"endDate", "31.12.2026"}, {"payerId", -1}};
-        QTest::newRow("paid education") << "PaidEducationPaymentsReport"
-                                        << QVariantMap{{"startDate", "15.06.2026"}, {"endDate", "31.12.2026"},
-                                                       {"curriculumId", -1}};
+                                  << QVariantMap{{"startDate", "01.01.2026"},
+                                                 {"endDate", "31.12.2026"},
+                                                 {"payerId", -1}};
+        QTest::newRow("paid education")
+            << "PaidEducationPaymentsReport"
+            << QVariantMap{
+                   {"startDate", "15.06.2026"}, {"endDate", "31.12.2026"}, {"curriculumId", -1}};
         QTest::newRow("cash") << "CassReport" << QVariantMap{{"date", "15.06.2026"}};
         QTest::newRow("cash summary") << "SummaryCassReport" << year;
         QTest::newRow("nights") << "NightsReport" << year;
@@ -138,11 +147,15 @@ private slots:
 
     void occupancyFloorsAndTypes()
     {
-        server().setCollection("rooms", QJsonArray{
-            QJsonObject{{"id", 1}, {"number", "201"}, {"floor", 2}, {"description", "Люкс"}},
-            QJsonObject{{"id", 2}, {"number", "202"}, {"floor", 2}, {"description", "Двухместный"}},
-            QJsonObject{{"id", 3}, {"number", "101"}, {"floor", 1}, {"description", "Одноместный"}},
-            QJsonObject{{"id", 4}, {"number", "203"}, {"floor", 2}, {"description", "Люкс"}}});
+        server().setCollection(
+            "rooms",
+            QJsonArray{
+                QJsonObject{{"id", 1}, {"number", "201"}, {"floor", 2}, {"description", "Люкс"}},
+                QJsonObject{
+                    {"id", 2}, {"number", "202"}, {"floor", 2}, {"description", "Двухместный"}},
+                QJsonObject{
+                    {"id", 3}, {"number", "101"}, {"floor", 1}, {"description", "Одноместный"}},
+                QJsonObject{{"id", 4}, {"number", "203"}, {"floor", 2}, {"description", "Люкс"}}});
         RoomsReport report;
         ReportFilterDialog *filter = report.filterDialog();
         filter->reset();
@@ -184,47 +197,61 @@ private slots:
         QTest::addColumn<QStringList>("paragraphs");
         QTest::addColumn<QStringList>("tables");
 
-        const QString signature = "Кассир\t\t\t___________________________________ /___________________ /";
+        const QString signature
+            = "Кассир\t\t\t___________________________________ /___________________ /";
         const QString noTypes = "Всего по услуге: | Способ оплаты: |  / Оплачено: 0.00 руб. |  | ";
-        const QString services = "Наименование услуги | Ед. изм. | Кол-во | Оплачено / ИТОГО | 0.00";
-        QTest::newRow("listeners") << "PersonReport" << "reports/persons"
-                                   << QStringList{"СПИСОК СЛУШАТЕЛЕЙ"} << QStringList();
-        QTest::newRow("occupancy") << "RoomsReport" << "reports/rooms"
-                                   << QStringList{"КАРТА ЗАГРУЗКИ НОМЕРОВ на "} << QStringList();
-        QTest::newRow("payments") << "PaymentsReport" << "reports/payments"
-                                  << QStringList{"РАСЧЁТНАЯ ВЕДОМОСТЬ"} << QStringList();
-        QTest::newRow("contract") << "ContractPaymentsReport" << "reports/payments/contract"
-                                  << QStringList({"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(контракт)"})
-                                  << QStringList{"№ п/п | Счёт | Ф И О | Номер | Период проживания | Тариф | Начислено"
-                                                 " | Оплачено | Остаток | Дата оплаты | Способ оплаты"
-                                                 " / ИТОГО: | 0.00 | 0.00 | 0.00 | "};
-        QTest::newRow("paid education") << "PaidEducationPaymentsReport" << "reports/payments/paid_education"
-                                        << QStringList({"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(образовательные услуги)",
-                                                        "Всего по ведомости:"})
-                                        << QStringList({"№ п/п | Кв-ция | Ф И О | Поток | Образовательная услуга"
-                                                        " | Период оказания услуги | Оплачено | Дата оплаты | Кассир",
-                                                        "Оплачено: 0.00 руб. | <table>"});
-        QTest::newRow("cash") << "CassReport" << "reports/cass"
-                              << QStringList({"КАССОВЫЙ ОТЧЕТ на ", "Услуги по проживанию", "Дополнительные услуги",
-                                              "Образовательные услуги", signature})
-                              << QStringList({"№ п/п | Счет | ФИО | Поток | Оплачено | Способ оплаты | Кассир"
-                                              " / ИТОГО: | 0.00 | ",
-                                              noTypes, services, noTypes, services, noTypes});
-        QTest::newRow("cash summary") << "SummaryCassReport" << "reports/cass/summary"
-                                      << QStringList({"КАССОВЫЙ ОТЧЁТ (СВОД)", "( - )", "Услуги по проживанию",
-                                                      "Дополнительные услуги", "Образовательные услуги", signature})
-                                      << QStringList({"Категория проживающих | Оплачено / Слушатели | 0.00 / "
-                                                      "Гости | 0.00 / ИТОГО: | 0.00",
-                                                      noTypes, services, noTypes, services, noTypes});
-        QTest::newRow("nights") << "NightsReport" << "reports/nights"
-                                << QStringList({"Сведения о количестве ночевок, численности размещенных лиц",
-                                                "( - )", "Число ночевок с разбивкой по этажам"})
-                                << QStringList({"Наименование показателя | За отчетный период / Число ночевок, единиц"
-                                                " | 0 / Численность размещенных лиц, всего | 0 / Численность "
-                                                "размещенных лиц, дата заезда которых приходится на отчетный месяц"
-                                                " (за исключением лиц, размещенных в предыдущие месяцы), всего | 0",
-                                                "Этаж | Количество ночевок, единиц / 1 | 0 / 2 | 0 / 3 | 0 / 4 | 0"
-                                                " / 5 | 0 / 6 | 0 / 7 | 0 / 8 | 0 / 9 | 0"});
+        const QString services
+            = "Наименование услуги | Ед. изм. | Кол-во | Оплачено / ИТОГО | 0.00";
+        QTest::newRow("listeners")
+            << "PersonReport"
+            << "reports/persons" << QStringList{"СПИСОК СЛУШАТЕЛЕЙ"} << QStringList();
+        QTest::newRow("occupancy")
+            << "RoomsReport"
+            << "reports/rooms" << QStringList{"КАРТА ЗАГРУЗКИ НОМЕРОВ на "} << QStringList();
+        QTest::newRow("payments") << "PaymentsReport"
+                                  << "reports/payments" << QStringList{"РАСЧЁТНАЯ ВЕДОМОСТЬ"}
+                                  << QStringList();
+        QTest::newRow("contract")
+            << "ContractPaymentsReport"
+            << "reports/payments/contract" << QStringList({"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(контракт)"})
+            << QStringList{"№ п/п | Счёт | Ф И О | Номер | Период проживания | Тариф | Начислено"
+                           " | Оплачено | Остаток | Дата оплаты | Способ оплаты"
+                           " / ИТОГО: | 0.00 | 0.00 | 0.00 | "};
+        QTest::newRow("paid education")
+            << "PaidEducationPaymentsReport"
+            << "reports/payments/paid_education"
+            << QStringList(
+                   {"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(образовательные услуги)", "Всего по ведомости:"})
+            << QStringList({"№ п/п | Кв-ция | Ф И О | Поток | Образовательная услуга"
+                            " | Период оказания услуги | Оплачено | Дата оплаты | Кассир",
+                            "Оплачено: 0.00 руб. | <table>"});
+        QTest::newRow("cash")
+            << "CassReport"
+            << "reports/cass"
+            << QStringList({"КАССОВЫЙ ОТЧЕТ на ", "Услуги по проживанию", "Дополнительные услуги",
+                            "Образовательные услуги", signature})
+            << QStringList({"№ п/п | Счет | ФИО | Поток | Оплачено | Способ оплаты | Кассир"
+                            " / ИТОГО: | 0.00 | ",
+                            noTypes, services, noTypes, services, noTypes});
+        QTest::newRow("cash summary")
+            << "SummaryCassReport"
+            << "reports/cass/summary"
+            << QStringList({"КАССОВЫЙ ОТЧЁТ (СВОД)", "( - )", "Услуги по проживанию",
+                            "Дополнительные услуги", "Образовательные услуги", signature})
+            << QStringList({"Категория проживающих | Оплачено / Слушатели | 0.00 / "
+                            "Гости | 0.00 / ИТОГО: | 0.00",
+                            noTypes, services, noTypes, services, noTypes});
+        QTest::newRow("nights")
+            << "NightsReport"
+            << "reports/nights"
+            << QStringList({"Сведения о количестве ночевок, численности размещенных лиц", "( - )",
+                            "Число ночевок с разбивкой по этажам"})
+            << QStringList({"Наименование показателя | За отчетный период / Число ночевок, единиц"
+                            " | 0 / Численность размещенных лиц, всего | 0 / Численность "
+                            "размещенных лиц, дата заезда которых приходится на отчетный месяц"
+                            " (за исключением лиц, размещенных в предыдущие месяцы), всего | 0",
+                            "Этаж | Количество ночевок, единиц / 1 | 0 / 2 | 0 / 3 | 0 / 4 | 0"
+                            " / 5 | 0 / 6 | 0 / 7 | 0 / 8 | 0 / 9 | 0"});
     }
 
     // The wrapper's box, and then the layout the report promises for an

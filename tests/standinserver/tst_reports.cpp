@@ -40,8 +40,9 @@ private slots:
     {
         server = std::make_unique<StandIn::Server>();
         QString error;
-        QVERIFY2(server->loadFixture(QStringLiteral(LOMI_TEST_DATA_DIR "/reports/fixture.json"), &error),
-                 qPrintable(error));
+        QVERIFY2(
+            server->loadFixture(QStringLiteral(LOMI_TEST_DATA_DIR "/reports/fixture.json"), &error),
+            qPrintable(error));
         QVERIFY(server->start() != 0);
         client = std::make_unique<HttpClient>(server->rootUrl());
         QVERIFY(!client->signIn("secret").isEmpty());
@@ -54,7 +55,8 @@ private slots:
 
     void listeners()
     {
-        const QString query = "reports/persons?streamId=%1&curriculumId=%2&fact=%3&start=%4&end=31.12.2026";
+        const QString query
+            = "reports/persons?streamId=%1&curriculumId=%2&fact=%3&start=%4&end=31.12.2026";
         const QJsonValue groups = get(query.arg(-1).arg(-1).arg("false").arg("01.01.2026"));
         QCOMPARE(groups, json(R"([
             {"stream": {"id": 2, "name": "С2", "startDate": "2026-02-02T00:00:00.000", "endDate": "2026-02-13T00:00:00.000",
@@ -66,9 +68,11 @@ private slots:
                           "organization": {"name": "Альфа", "region": {"name": "Москва"}},
                           "position": {"name": "Инженер"}, "room": {"number": "201"}},
                          {"id": 2, "fullname": "Борин Борис", "birthDate": ""}]}])"));
-        // "fact" keeps those with a stay; the stream, the curriculum and the dates narrow the groups.
+        // "fact" keeps those with a stay; the stream, the curriculum and the dates narrow the
+        // groups.
         const QJsonValue fact = get(query.arg(-1).arg(-1).arg("true").arg("01.01.2026"));
-        QCOMPARE(column(fact.toArray().at(1).toObject().value("persons"), "fullname"), QStringList{"Аверин Антон"});
+        QCOMPARE(column(fact.toArray().at(1).toObject().value("persons"), "fullname"),
+                 QStringList{"Аверин Антон"});
         QCOMPARE(get(query.arg(1).arg(-1).arg("false").arg("01.01.2026")).toArray().size(), 1);
         QCOMPARE(get(query.arg(-1).arg(2).arg("false").arg("01.01.2026")).toArray().size(), 1);
         QCOMPARE(get(query.arg(-1).arg(-1).arg("false").arg("02.03.2026")).toArray().size(), 1);
@@ -79,11 +83,16 @@ private slots:
         QTest::addColumn<QString>("query");
         QTest::addColumn<QString>("rooms");
 
-        QTest::newRow("all") << "floor=-1&free=true&occupied=true" << "101:1/1 102:2/2; 201:0/2";
-        QTest::newRow("free") << "floor=-1&free=true&occupied=false" << "201:0/2";
-        QTest::newRow("occupied") << "floor=-1&free=false&occupied=true" << "101:1/1 102:2/2";
-        QTest::newRow("floor") << "floor=2&free=true&occupied=true" << "201:0/2";
-        QTest::newRow("type") << "floor=-1&free=true&occupied=true&type=%D0%94%D0%B2%D1%83%D1%85%D0%BC%D0%B5%D1%81%D1%82%D0%BD%D1%8B%D0%B9"
+        QTest::newRow("all") << "floor=-1&free=true&occupied=true"
+                             << "101:1/1 102:2/2; 201:0/2";
+        QTest::newRow("free") << "floor=-1&free=true&occupied=false"
+                              << "201:0/2";
+        QTest::newRow("occupied") << "floor=-1&free=false&occupied=true"
+                                  << "101:1/1 102:2/2";
+        QTest::newRow("floor") << "floor=2&free=true&occupied=true"
+                               << "201:0/2";
+        QTest::newRow("type") << "floor=-1&free=true&occupied=true&type=%D0%94%D0%B2%D1%83%D1%85%"
+                                 "D0%BC%D0%B5%D1%81%D1%82%D0%BD%D1%8B%D0%B9"
                               << "102:2/2; 201:0/2";
     }
 
@@ -93,13 +102,16 @@ private slots:
         QFETCH(QString, query);
         QFETCH(QString, rooms);
 
-        const QJsonArray floors = get("reports/rooms?date=2026-03-02T15:00:00.000&" + query).toArray();
+        const QJsonArray floors
+            = get("reports/rooms?date=2026-03-02T15:00:00.000&" + query).toArray();
         QStringList shown;
         for (const QJsonValue &floor : floors) {
             QStringList line;
             for (const QJsonValue &room : floor.toArray()) {
                 const QJsonObject r = room.toObject();
-                line << QStringLiteral("%1:%2/%3").arg(r["number"].toString()).arg(r["accm"].toArray().size())
+                line << QStringLiteral("%1:%2/%3")
+                            .arg(r["number"].toString())
+                            .arg(r["accm"].toArray().size())
                             .arg(r["rateSize"].toInt());
             }
             shown << line.join(' ');
@@ -111,8 +123,12 @@ private slots:
     {
         // The places are the first occupant's rate's; with no date, now.
         server->setNow(QDateTime(QDate(2026, 3, 2), QTime(15, 0)));
-        const QJsonObject room = get("reports/rooms?floor=1&free=true&occupied=true").toArray()
-                                     .at(0).toArray().at(1).toObject();
+        const QJsonObject room = get("reports/rooms?floor=1&free=true&occupied=true")
+                                     .toArray()
+                                     .at(0)
+                                     .toArray()
+                                     .at(1)
+                                     .toObject();
         QCOMPARE(room.value("accm"), json(R"([
             {"inDate": "2026-02-28T12:00:00.000", "outDate": "2026-03-03T12:00:00.000", "fullname": "Гусев Глеб"},
             {"inDate": "2026-03-02T14:00:00.000", "outDate": "2026-03-04T12:00:00.000", "fullname": "Дёмин Денис"}])"));
@@ -124,15 +140,21 @@ private slots:
         QCOMPARE(get("reports/nights?start=01.03.2026&end=31.03.2026"),
                  json(R"({"nights": 9, "persons": 3, "persons2": 2,
                           "floors": [{"floor": 1, "nights": 7}, {"floor": 2, "nights": 2}]})"));
-        QCOMPARE(get("reports/nights?start=06.03.2026&end=06.03.2026"),
-                 json(R"({"nights": 1, "persons": 1, "persons2": 0, "floors": [{"floor": 2, "nights": 1}]})"));
+        QCOMPARE(
+            get("reports/nights?start=06.03.2026&end=06.03.2026"),
+            json(
+                R"({"nights": 1, "persons": 1, "persons2": 0, "floors": [{"floor": 2, "nights": 1}]})"));
     }
 
     void payments()
     {
-        const QString query = "reports/payments?streamId=%1&start=%2&end=31.03.2026&listeners=%3&guests=%4&debtOnly=%5";
-        const QJsonArray rows = get(query.arg(-1).arg("01.03.2026").arg("true").arg("true").arg("false")).toArray();
-        QCOMPARE(column(rows, "fullname"), QStringList({"Аверин Антон", "Гусев Глеб", "Дёмин Денис"}));
+        const QString query
+            = "reports/"
+              "payments?streamId=%1&start=%2&end=31.03.2026&listeners=%3&guests=%4&debtOnly=%5";
+        const QJsonArray rows
+            = get(query.arg(-1).arg("01.03.2026").arg("true").arg("true").arg("false")).toArray();
+        QCOMPARE(column(rows, "fullname"),
+                 QStringList({"Аверин Антон", "Гусев Глеб", "Дёмин Денис"}));
         QCOMPARE(column(rows, "payer"), QStringList({"Альфа", "Альфа", ""}));
         QCOMPARE(column(rows, "total"), QStringList({"400", "150", "200"}));
         QCOMPARE(column(rows, "paid"), QStringList({"400", "150", "100"}));
@@ -144,26 +166,32 @@ private slots:
             {"summ": 150, "name": "Контракт", "payDate": "2026-03-05T13:00:00.000"}])"));
         QCOMPARE(rows.at(0).toObject().value("billNum"), QJsonValue(7));
 
-        QCOMPARE(column(get(query.arg(-1).arg("01.03.2026").arg("false").arg("true").arg("false")), "fullname"),
+        QCOMPARE(column(get(query.arg(-1).arg("01.03.2026").arg("false").arg("true").arg("false")),
+                        "fullname"),
                  QStringList{"Дёмин Денис"});
-        QCOMPARE(column(get(query.arg(-1).arg("01.03.2026").arg("true").arg("true").arg("true")), "fullname"),
+        QCOMPARE(column(get(query.arg(-1).arg("01.03.2026").arg("true").arg("true").arg("true")),
+                        "fullname"),
                  QStringList{"Дёмин Денис"});
-        QCOMPARE(column(get(query.arg(2).arg("01.03.2026").arg("true").arg("true").arg("false")), "fullname"),
+        QCOMPARE(column(get(query.arg(2).arg("01.03.2026").arg("true").arg("true").arg("false")),
+                        "fullname"),
                  QStringList{"Гусев Глеб"});
         // A stay counts by the day it ends.
-        QCOMPARE(column(get(query.arg(-1).arg("06.03.2026").arg("true").arg("true").arg("false")), "fullname"),
+        QCOMPARE(column(get(query.arg(-1).arg("06.03.2026").arg("true").arg("true").arg("false")),
+                        "fullname"),
                  QStringList{"Аверин Антон"});
     }
 
     void contracts()
     {
-        const QJsonArray groups = get("reports/payments/contract?start=01.03.2026&end=31.03.2026&payerId=-1").toArray();
+        const QJsonArray groups
+            = get("reports/payments/contract?start=01.03.2026&end=31.03.2026&payerId=-1").toArray();
         QCOMPARE(groups.size(), 1);
         const QJsonObject group = groups.first().toObject();
         QCOMPARE(group.value("name"), QJsonValue("Контракт"));
         QCOMPARE(group.value("totalCost").toDouble(), 550.0);
         QCOMPARE(group.value("totalPaid").toDouble(), 300.0);
-        QCOMPARE(column(group.value("entries"), "fullname"), QStringList({"Аверин Антон", "Гусев Глеб"}));
+        QCOMPARE(column(group.value("entries"), "fullname"),
+                 QStringList({"Аверин Антон", "Гусев Глеб"}));
         QCOMPARE(group.value("entries").toArray().at(0), json(R"({
             "bill": 7, "fullname": "Аверин Антон", "totalCost": 400, "totalPaid": 150,
             "accommodation": [
@@ -176,21 +204,28 @@ private slots:
         // A payer without entries in the period is kept; a pay type without a payer is none.
         QCOMPARE(get("reports/payments/contract?start=01.01.2025&end=31.12.2025&payerId=2"),
                  json(R"([{"name": "Контракт", "totalCost": 0, "totalPaid": 0, "entries": []}])"));
-        QCOMPARE(get("reports/payments/contract?start=01.03.2026&end=31.03.2026&payerId=1"), json("[]"));
+        QCOMPARE(get("reports/payments/contract?start=01.03.2026&end=31.03.2026&payerId=1"),
+                 json("[]"));
     }
 
     void paidEducationAndSigners()
     {
-        QCOMPARE(get("reports/payments/paid_education?start=01.03.2026&end=31.03.2026&curriculumId=-1"), json(R"([
+        QCOMPARE(
+            get("reports/payments/paid_education?start=01.03.2026&end=31.03.2026&curriculumId=-1"),
+            json(R"([
             {"number": 22, "fullname": "Аверин Антон", "curriculum": "Платная", "paid": -1000, "cassir": "Кассир",
              "startDate": "2026-03-03T00:00:00.000", "endDate": "2026-03-13T00:00:00.000", "payDate": "2026-03-01T00:00:00.000",
              "stream": {"name": "С1", "startDate": "2026-03-02T00:00:00.000", "endDate": "2026-03-13T00:00:00.000"}},
             {"number": 21, "fullname": "Гусев Глеб", "curriculum": "Платная", "paid": 1000, "cassir": "Кассир",
              "startDate": "2026-03-02T00:00:00.000", "endDate": "2026-03-13T00:00:00.000", "payDate": "2026-03-02T00:00:00.000",
              "stream": {"name": "С2", "startDate": "2026-02-02T00:00:00.000", "endDate": "2026-02-13T00:00:00.000"}}])"));
-        QCOMPARE(column(get("reports/payments/paid_education?start=03.03.2026&end=31.03.2026&curriculumId=2"), "number"),
+        QCOMPARE(column(get("reports/payments/"
+                            "paid_education?start=03.03.2026&end=31.03.2026&curriculumId=2"),
+                        "number"),
                  QStringList{"22"});
-        QCOMPARE(get("reports/payments/paid_education?start=01.03.2026&end=31.03.2026&curriculumId=1"), json("[]"));
+        QCOMPARE(
+            get("reports/payments/paid_education?start=01.03.2026&end=31.03.2026&curriculumId=1"),
+            json("[]"));
         QCOMPARE(get("users/rv0"), json(R"([{"position": "Директор", "name": "Админ"}])"));
     }
 
@@ -212,7 +247,8 @@ private slots:
 
     void cashSummary()
     {
-        const QJsonObject month = get("reports/cass/summary?start=01.03.2026&end=31.03.2026").toObject();
+        const QJsonObject month
+            = get("reports/cass/summary?start=01.03.2026&end=31.03.2026").toObject();
         QCOMPARE(month.value("accommodation"), json(R"({"total": 650,
             "entries": [{"name": "Слушатели", "paid": 550}, {"name": "Гости", "paid": 100}],
             "byTypes": [{"name": "Контракт", "paid": 300}, {"name": "Наличные", "paid": 350}]})"));
@@ -221,8 +257,11 @@ private slots:
             "byTypes": [{"name": "Наличные", "paid": 1000}, {"name": "Возврат", "paid": -1000}]})"));
         QCOMPARE(month.value("extraServices").toObject().value("total").toDouble(), 50.0);
         // A category without a payment is left out.
-        QCOMPARE(get("reports/cass/summary?start=05.03.2026&end=05.03.2026").toObject()
-                     .value("accommodation").toObject().value("entries"),
+        QCOMPARE(get("reports/cass/summary?start=05.03.2026&end=05.03.2026")
+                     .toObject()
+                     .value("accommodation")
+                     .toObject()
+                     .value("entries"),
                  json(R"([{"name": "Слушатели", "paid": 150}])"));
     }
 };
