@@ -183,7 +183,8 @@ void PersonReport::exportCsv()
     QFile file(fileName);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
         QTextStream out(&file);
-        out << "№ п/п;Ф И О;Дата рождения;Регион;Организация;Должность;Номер;Поток;Начало;Конец;\n";
+        out << QStringLiteral(
+            "№ п/п;Ф И О;Дата рождения;Регион;Организация;Должность;Номер;Поток;Начало;Конец;\n");
         int number = 0;
         for (const Listener &row : rows) {
             const QStringList fields{QString::number(++number),
