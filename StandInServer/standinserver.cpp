@@ -178,6 +178,7 @@ Server::Server(QObject *parent)
     addGlobalsRoutes(*this, d->store);
     addAuditRoutes(*this, d->store);
     addReportRoutes(*this, d->store);
+    addPaymentReportRoutes(*this, d->store);
 }
 
 Server::~Server()

@@ -33,5 +33,6 @@ void addPersonRoutes(Server &server, DataStore &store);
 void addGlobalsRoutes(Server &server, DataStore &store);
 void addAuditRoutes(Server &server, DataStore &store);
 void addReportRoutes(Server &server, DataStore &store);
+void addPaymentReportRoutes(Server &server, DataStore &store);
 
 }  // namespace StandIn

@@ -8,9 +8,9 @@
 
 #include <memory>
 
-// The report endpoints over a small fixture (data/reports) worked out by
-// hand: four persons, four stays around early March 2026, their payments and
-// receipts.
+// The report endpoints of reports.cpp and paymentreports.cpp over a small
+// fixture (data/reports) worked out by hand: four persons, four stays around
+// early March 2026, their payments and receipts.
 class StandInReportsTest : public QObject
 {
     Q_OBJECT
