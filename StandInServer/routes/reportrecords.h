@@ -62,7 +62,7 @@ inline QList<QJsonObject> objects(const QJsonArray &rows)
     return result;
 }
 
-// The stored records the reports join, read once per request.
+// The stored records the reports join.
 class Records
 {
 public:
