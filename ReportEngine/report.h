@@ -59,7 +59,8 @@ class XmlElementHandler;
 // The built document (document()): the first-page header, then the body in
 // the order added. A text is one paragraph per line; a table is a
 // QTextTable (header rows in QTextTableFormat::headerRowCount, column spans
-// as merged cells); a rule is a one-cell table marked with
+// as merged cells, separated borders of which each cell draws half of every
+// grid line, vertical alignment in the cells' formats); a rule is a one-cell table marked with
 // HLineElement::RuleProperty; vertical space is an empty block whose format
 // carries VerticalSpacingProperty (the height in millimetres).
 class Report : public QObject

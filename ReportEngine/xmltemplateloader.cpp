@@ -101,7 +101,7 @@ bool XmlTemplateLoader::readNumber(QLatin1String name, qreal limit, std::optiona
 bool XmlTemplateLoader::readAlignment(Qt::Alignment *alignment)
 {
     const QStringView value = m_reader.attributes().value(QLatin1String("alignment"));
-    if (value.isNull() || value == QLatin1String("left"))
+    if (value.isEmpty() || value == QLatin1String("left"))
         *alignment = Qt::AlignLeft;
     else if (value == QLatin1String("right"))
         *alignment = Qt::AlignRight;

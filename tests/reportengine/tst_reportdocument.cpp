@@ -161,8 +161,10 @@ private slots:
         const qreal top = box(0).top();
         const qreal free = 2 * box(0).height();  // what two more lines take
         QCOMPARE(box(1).top(), top);
-        QVERIFY2(qAbs(box(2).top() - (top + free / 2)) < 1, qPrintable(QString::number(box(2).top() - top)));
-        QVERIFY2(qAbs(box(3).top() - (top + free)) < 1, qPrintable(QString::number(box(3).top() - top)));
+        QVERIFY2(qAbs(box(2).top() - (top + free / 2)) < 1,
+                 qPrintable(QString::number(box(2).top() - top)));
+        QVERIFY2(qAbs(box(3).top() - (top + free)) < 1,
+                 qPrintable(QString::number(box(3).top() - top)));
     }
 
     void columnSpansCoverTheCellsToTheRight()

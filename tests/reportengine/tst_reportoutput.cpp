@@ -15,8 +15,8 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QScreen>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -238,8 +238,10 @@ private slots:
             size = dialog->size();
             auto *toolBar = dialog->findChild<QToolBar *>();
             hiddenButtons = 0;
-            for (QAction *action : toolBar->actions())
-                hiddenButtons += !action->isSeparator() && !toolBar->widgetForAction(action)->isVisible();
+            for (QAction *action : toolBar->actions()) {
+                if (!action->isSeparator() && !toolBar->widgetForAction(action)->isVisible())
+                    ++hiddenButtons;
+            }
             dialog->reject();
         });
         PreviewDialog preview(report.get());  // nobody sizes it, as the list's print
