@@ -14,28 +14,6 @@
 #include <QNetworkReply>
 #include <QSignalBlocker>
 
-namespace {
-
-// A stored payment may name pay type 0; that is no pay type either.
-class PayTypeValidator : public DefaultJsonValidator
-{
-public:
-    explicit PayTypeValidator(QObject *parent)
-        : DefaultJsonValidator(parent)
-    {
-        addRequiredProperty(QStringLiteral("payTypeId"), QStringLiteral("Способ оплаты"), true);
-    }
-
-    Result validate(const QJsonDocument &document) override
-    {
-        if (document.object().value(QStringLiteral("payTypeId")).toInt(-1) <= 0)
-            return {false, QStringLiteral("Способ оплаты: Требуется значение")};
-        return DefaultJsonValidator::validate(document);
-    }
-};
-
-}  // namespace
-
 PaymentEditDialog::PaymentEditDialog(QWidget *parent)
     : EditDialog(parent)
     , ui(new Ui::PaymentEditDialog)
@@ -47,7 +25,9 @@ PaymentEditDialog::PaymentEditDialog(QWidget *parent)
     connect(payTypeSelector, &SelectorDialog::itemSelected, this, &PaymentEditDialog::payTypeChosen);
     connect(ui->autoDetectPayerCheckBox, &QCheckBox::stateChanged, this,
             &PaymentEditDialog::updatePayerSelector);
-    setJsonValidator(new PayTypeValidator(this));
+    auto *validator = new DefaultJsonValidator(this);
+    validator->addRequiredProperty(QStringLiteral("payTypeId"), QStringLiteral("Способ оплаты"), true);
+    setJsonValidator(validator);
     updatePayerLabel();
     updateSummInput(true);
 }
@@ -117,6 +97,7 @@ void PaymentEditDialog::fromModel(const QModelIndex &index)
     }
     const QJsonObject payment = req->objectAt(index.row());
     const QJsonObject payType = payment.value(QStringLiteral("payType")).toObject();
+    // A stored pay type of id 0 is none: OK must not let it through.
     const int payTypeId = payType.value(QStringLiteral("id")).toInt(-1);
     if (payTypeId > 0)
         ui->payTypeSelectorWidget->setSelectedId(payTypeId);
