@@ -31,6 +31,7 @@ ReceiptEditDialog::ReceiptEditDialog(QWidget *parent)
         ui->gridLayout->removeWidget(field);
         field->hide();
     }
+    ui->propertySelectorWidget->setSelectEnabled(false);
 
     connect(serviceSelector, &SelectorDialog::itemSelected, this,
             &ReceiptEditDialog::updatePropertySelector);
