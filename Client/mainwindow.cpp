@@ -1,10 +1,13 @@
 #include "mainwindow.h"
 
+#include "contractsjournalwidget.h"
 #include "directorycolumns.h"
 #include "districteditdialog.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "positioneditdialog.h"
+#include "propertyjournalwidget.h"
+#include "receiptsjournalwidget.h"
 #include "regioneditdialog.h"
 #include "simpleviewwidget.h"
 #include "subwindowsawarewidget.h"
@@ -140,6 +143,10 @@ void MainWindow::registerWindows()
                           ->requires(QStringLiteral("property"))
                           ->build(),
                       ui->propertyAction);
+
+    registerSubwidget(new ReceiptsJournalWidget, ui->receiptsJournalAction);
+    registerSubwidget(new PropertyJournalWidget, ui->propertyJournalAction);
+    registerSubwidget(new ContractsJournalWidget, ui->contractJournalAction);
 }
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
