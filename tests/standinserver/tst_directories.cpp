@@ -28,19 +28,10 @@ private slots:
         QTest::newRow("organization") << "organizations"
             << QJsonObject{{"archived", false}, {"code", "Г-3"}, {"inn", ""}, {"name", "Гамма"}, {"regionId", 1}}
             << "region" << QJsonValue("Москва");
-        QTest::newRow("curriculum") << "curriculums"
-            << QJsonObject{{"archived", false}, {"base", "Договор"}, {"cost", 1500.5}, {"externalId", 0},
-                           {"name", "Сварка"}, {"paid", true}, {"value", 0}}
-            << "" << QJsonValue();
         QTest::newRow("stream") << "streams"
             << QJsonObject{{"curriculumId", 2}, {"endDate", "2024-03-15T00:00:00.000"}, {"externalId", 77},
                            {"name", "ПБ-1"}, {"startDate", "2024-03-01T00:00:00.000"}}
             << "curriculum" << QJsonValue("Платная");
-        QTest::newRow("rate") << "rates"
-            << QJsonObject{{"base", ""}, {"comments", ""}, {"cost", 2500.5}, {"endDate", "9999-12-30T00:00:00.000"},
-                           {"hourCost", 104.25}, {"name", "Корпус"}, {"notes", ""}, {"primary", false},
-                           {"size", 120}, {"startDate", "2000-01-01T00:00:00.000"}, {"type", "Групповой"}}
-            << "" << QJsonValue();
         QTest::newRow("pay type with payer") << "pay_type"
             << QJsonObject{{"attribute", -1}, {"contractCost", 1000.5}, {"endDate", "2024-12-31T00:00:00.000"},
                            {"name", "Контракт"}, {"payerId", 2}, {"startDate", "2024-01-01T00:00:00.000"}}
