@@ -1,15 +1,21 @@
 #include "mainwindow.h"
 
 #include "contractsjournalwidget.h"
+#include "curriculumeditdialog.h"
 #include "directorycolumns.h"
 #include "districteditdialog.h"
+#include "organizationseditdialog.h"
+#include "paytypeeditdialog.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "positioneditdialog.h"
+#include "propertyeditdialog.h"
 #include "propertyjournalwidget.h"
+#include "rateeditdialog.h"
 #include "receiptsjournalwidget.h"
 #include "regioneditdialog.h"
 #include "simpleviewwidget.h"
+#include "streameditdialog.h"
 #include "subwindowsawarewidget.h"
 #include "ui_mainwindow.h"
 
@@ -55,8 +61,6 @@ MainWindow::~MainWindow()
 void MainWindow::registerWindows()
 {
     // Windows are registered here, in menu order, as they become available.
-    // A directory whose editor does not exist yet gets a list without one
-    // (its add, edit and copy buttons stay disabled until it is passed in).
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Округа"))
                           ->withEndpoint(QStringLiteral("districts"))
@@ -88,6 +92,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Организации"))
                           ->withEndpoint(QStringLiteral("organizations"))
                           ->withHeaders(DirectoryColumns::organizations().headers())
+                          ->withEditDialog(owned(new OrganizationsEditDialog))
                           ->withItemDelegates(DirectoryColumns::organizations().delegates())
                           ->requires(QStringLiteral("organizations"))
                           ->build(),
@@ -97,6 +102,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Программы обучения"))
                           ->withEndpoint(QStringLiteral("curriculums"))
                           ->withHeaders(DirectoryColumns::curriculums().headers())
+                          ->withEditDialog(owned(new CurriculumEditDialog))
                           ->withItemDelegates(DirectoryColumns::curriculums().delegates())
                           ->requires(QStringLiteral("curriculums"))
                           ->build(),
@@ -106,6 +112,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Потоки"))
                           ->withEndpoint(QStringLiteral("streams"))
                           ->withHeaders(DirectoryColumns::streams().headers())
+                          ->withEditDialog(owned(new StreamEditDialog))
                           ->withItemDelegates(DirectoryColumns::streams().delegates())
                           ->requires(QStringLiteral("streams"))
                           ->build(),
@@ -115,6 +122,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Тарифы"))
                           ->withEndpoint(QStringLiteral("rates"))
                           ->withHeaders(DirectoryColumns::rates().headers())
+                          ->withEditDialog(owned(new RateEditDialog))
                           ->withItemDelegates(DirectoryColumns::rates().delegates())
                           ->requires(QStringLiteral("rates"))
                           ->build(),
@@ -125,6 +133,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Способ оплаты"))
                           ->withEndpoint(QStringLiteral("pay_type"))
                           ->withHeaders(DirectoryColumns::payTypes().headers())
+                          ->withEditDialog(owned(new PayTypeEditDialog))
                           ->withItemDelegates(DirectoryColumns::payTypes().delegates())
                           ->requires(QStringLiteral("payTypes"))
                           ->build(),
@@ -138,6 +147,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Имущество"))
                           ->withEndpoint(QStringLiteral("properties"))
                           ->withHeaders(DirectoryColumns::properties().headers())
+                          ->withEditDialog(owned(new PropertyEditDialog))
                           ->withItemDelegates(DirectoryColumns::properties().delegates())
                           ->sortBy(1, Qt::AscendingOrder)
                           ->requires(QStringLiteral("property"))
