@@ -62,7 +62,7 @@ private slots:
             QCOMPARE(record.contains(nested), !nestedName.isUndefined());
             QCOMPARE(record.value(nested).toObject().value("name"), nestedName);
         }
-        for (const QString &query : {"", "?pretty=true"}) {
+        for (const char *query : {"", "?pretty=true"}) {
             const QJsonArray list = f.client->get(collection + query).json().array();
             QCOMPARE(list.at(StandInFixture::ids(list).indexOf(id)).toObject(), record);
         }
