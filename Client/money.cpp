@@ -1,5 +1,7 @@
 #include "money.h"
 
+#include "global.h"
+
 #include <cmath>
 
 namespace Money {
@@ -25,6 +27,21 @@ QString format(qint64 kopecks)
 QString format(double amount)
 {
     return format(toKopecks(amount));
+}
+
+Spelled spell(qint64 kopecks)
+{
+    const qint64 roubles = kopecks / 100;  // toward zero, as the figures read
+    const qint64 magnitude = kopecks < 0 ? -kopecks : kopecks;
+    QString words = Global::doubleToString(static_cast<double>(roubles), false);
+    if (kopecks < 0 && roubles == 0)
+        words.prepend(QStringLiteral("минус "));
+    return {format(kopecks), words, QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'))};
+}
+
+Spelled spell(double amount)
+{
+    return spell(toKopecks(amount));
 }
 
 }  // namespace Money
