@@ -31,12 +31,12 @@ QString format(double amount)
 
 Spelled spell(qint64 kopecks)
 {
+    const QString figures = format(kopecks);
     const qint64 roubles = kopecks / 100;  // toward zero, as the figures read
-    const qint64 magnitude = kopecks < 0 ? -kopecks : kopecks;
     QString words = Global::doubleToString(static_cast<double>(roubles), false);
     if (kopecks < 0 && roubles == 0)
         words.prepend(QStringLiteral("минус "));
-    return {format(kopecks), words, QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'))};
+    return {figures, words, figures.right(2)};
 }
 
 Spelled spell(double amount)

@@ -40,7 +40,8 @@ void Form1Act::buildFromTemplate(ReportEngine::Report &report, const QString &te
     const QString person = DocumentParts::textAt(receipt, QStringLiteral("person.fullname"));
     const QDateTime now = Clock::now();
     const QList<QPair<QString, QString>> values{
-        {QStringLiteral("number"), QString::number(receipt.value(QStringLiteral("number")).toInt())},
+        {QStringLiteral("number"),
+         QString::number(receipt.value(QStringLiteral("number")).toInt())},
         {QStringLiteral("currentDate"), now.date().toString(QStringLiteral("dd.MM.yyyy"))},
         {QStringLiteral("currentDateTime"), now.toString(QStringLiteral("dd.MM.yyyy HH:mm"))},
         {QStringLiteral("cassir"), LoginManager::instance()->getName()},
@@ -54,9 +55,9 @@ void Form1Act::buildFromTemplate(ReportEngine::Report &report, const QString &te
         report.associateTextValue(value.first, value.second);
 
     ReportsHelper::loadReport(templatePath, &report);
-    report.addElement(
-        ReportEngine::TextElement(QStringLiteral("Экземпляр акта получил (Заказчик) ___________________"), 0),
-        Qt::AlignLeft);
+    const QString tearOff = QStringLiteral("Экземпляр акта получил (Заказчик) ")
+                            + QString(19, QLatin1Char('_'));
+    report.addElement(ReportEngine::TextElement(tearOff, 0), Qt::AlignLeft);
     ReportEngine::HLineElement line;
     line.setDashed(true);
     report.addElement(line, Qt::AlignLeft);

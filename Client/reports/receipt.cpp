@@ -76,7 +76,8 @@ void Receipt::build(ReportEngine::Report &report, QMap<QString, QVariant>)
                                    Money::format(numberAt(object, "extraService.rate")),
                                    object.value(QStringLiteral("amount")).toVariant().toString()};
     } else {
-        amount = numberAt(object, "summ") * Global::traverseJson(object, "payType.attribute").toInt();
+        amount = numberAt(object, "summ")
+                 * Global::traverseJson(object, "payType.attribute").toInt();
         serviceCells = QStringList{textAt(object, "curriculum.name"), QStringLiteral("услуга"),
                                    Money::format(numberAt(object, "curriculum.cost")),
                                    QStringLiteral("1")};

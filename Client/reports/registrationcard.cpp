@@ -68,7 +68,8 @@ void RegistrationCard::build(ReportEngine::Report &report, QMap<QString, QVarian
 
     RequestTableModel staysSource;
     staysSource.setHeaders(stayColumns);
-    request.setUrl(QUrl(Global::endpoint(QStringLiteral("persons/%1/accommodation").arg(personId))));
+    request.setUrl(
+        QUrl(Global::endpoint(QStringLiteral("persons/%1/accommodation").arg(personId))));
     staysSource.setRequest(request);
     staysSource.selectSync();
     // The five columns stand from the start, so that a person without stays

@@ -71,7 +71,8 @@ private slots:
             QCOMPARE(cellText(signatures, 0, 0), leftHeading);
             QCOMPARE(cellText(signatures, 2, 0),
                      "___________________ " + cassir + "\n10.12.2026 09:05");
-            QVERIFY(cellText(signatures, 2, 1).startsWith("___________________ И.П. Актов\n«____»"));
+            QVERIFY(cellText(signatures, 2, 1)
+                        .startsWith("___________________ И.П. Актов\n«____»"));
         }
 
         // First copy, tear-off line, dashed line, second copy; nothing after it.
@@ -103,9 +104,9 @@ private slots:
         QFETCH(QStringList, printed);
 
         Form1Act act;
-        act.setTarget(addRentalReceipt(property.isEmpty() ? QJsonValue(-1)
-                                                          : server().addRecord("properties", property)),
-                      0);
+        const QJsonValue propertyId =
+            property.isEmpty() ? QJsonValue(-1) : server().addRecord("properties", property);
+        act.setTarget(addRentalReceipt(propertyId), 0);
         QTextTable *table = tables(built(act)).at(1);
         QCOMPARE((QStringList{cellText(table, 1, 1), cellText(table, 1, 3), cellText(table, 1, 4)}),
                  printed);

@@ -133,7 +133,8 @@ private slots:
 
         const QStringList paragraphs = bodyParagraphs(document);
         QCOMPARE(paragraphs.count("СЧЕТ №7\tот 10.12.2026"), 2);
-        const QString comment = server().global("OrganizationInfo").toObject()["comment"].toString();
+        const QString comment =
+            server().global("OrganizationInfo").toObject()["comment"].toString();
         QCOMPARE(paragraphs.count(comment), 2);
 
         const QList<QTextTable *> all = tables(document);
@@ -150,7 +151,8 @@ private slots:
                               "1515.12 р."};
         for (int column = 0; column < row.size(); ++column) {
             QCOMPARE(cellText(services, 1, column), row.at(column));
-            QCOMPARE(cellBlock(services, 1, column).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+            QCOMPARE(cellBlock(services, 1, column).blockFormat().alignment()
+                         & Qt::AlignHorizontal_Mask,
                      column == 7 ? Qt::AlignRight : Qt::AlignHCenter);
         }
         QCOMPARE(services->cellAt(2, 0).columnSpan(), 7);

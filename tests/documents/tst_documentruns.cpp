@@ -76,7 +76,9 @@ private slots:
         QFETCH(QString, printed);
 
         const auto run = document(kind, &path);
-        server().injectFailure("GET", path, StandIn::Failure());
+        StandIn::Failure failure;
+        failure.body.clear();
+        server().injectFailure("GET", path, failure);
         if (box)
             MessageBox::setNextAnswer(QMessageBox::Ok);
         PreviewDialog::setNextResult(0);

@@ -21,7 +21,8 @@ private slots:
             << QJsonObject{{"extraService", QJsonObject{{"name", "Прокат утюга"},
                                                         {"measurement", "сутки"}, {"rate", 150},
                                                         {"base", "Приказ № 7"}}},
-                           {"amount", 1.5}, {"summ", 1234.05}, {"payType", QJsonObject{{"attribute", -1}}}}
+                           {"amount", 1.5}, {"summ", 1234.05},
+                           {"payType", QJsonObject{{"attribute", -1}}}}
             << QStringList{"Прокат утюга", "сутки", "150.00", "1.5", "1234.05", "Приказ № 7"}
             << "одна тысяча двести тридцать четыре рублей 05 копеек";
         QTest::newRow("extra service that is no object")

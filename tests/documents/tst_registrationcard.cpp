@@ -34,9 +34,10 @@ private slots:
         const int id = addCardPerson();
         const int rate = server().addRecord("rates", {{"cost", 1500}, {"size", 1}});
         for (const auto &[room, rateId] : {std::pair{3, rate}, {1, 1}, {2, 2}})
-            server().addRecord("accommodation", {{"personId", id}, {"roomId", room}, {"rateId", rateId},
-                                                 {"inDate", "2026-12-01T12:00:00.000"},
-                                                 {"outDate", "2026-12-05T12:00:00.000"}});
+            server().addRecord("accommodation",
+                               {{"personId", id}, {"roomId", room}, {"rateId", rateId},
+                                {"inDate", "2026-12-01T12:00:00.000"},
+                                {"outDate", "2026-12-05T12:00:00.000"}});
         RegistrationCard card;
         card.setTargetId(id);
         QTextDocument *document = built(card);
@@ -49,7 +50,8 @@ private slots:
             QVERIFY(!request.hasHeader("Content-Type"));
         }
         const QString person = QString("/persons/%1").arg(id);
-        QCOMPARE(paths, (QStringList{person + "/accommodation", person, "/globals/OrganizationInfo"}));
+        QCOMPARE(paths,
+                 (QStringList{person + "/accommodation", person, "/globals/OrganizationInfo"}));
 
         const QList<QTextTable *> all = tables(document);
         QCOMPARE(all.size(), 4);
