@@ -1,12 +1,21 @@
 #include "mainwindow.h"
 
+#include "contractsjournalwidget.h"
+#include "curriculumeditdialog.h"
 #include "directorycolumns.h"
 #include "districteditdialog.h"
+#include "organizationseditdialog.h"
+#include "paytypeeditdialog.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "positioneditdialog.h"
+#include "propertyeditdialog.h"
+#include "propertyjournalwidget.h"
+#include "rateeditdialog.h"
+#include "receiptsjournalwidget.h"
 #include "regioneditdialog.h"
 #include "simpleviewwidget.h"
+#include "streameditdialog.h"
 #include "subwindowsawarewidget.h"
 #include "ui_mainwindow.h"
 
@@ -60,8 +69,6 @@ MainWindow::~MainWindow()
 void MainWindow::registerWindows()
 {
     // Windows are registered here, in menu order, as they become available.
-    // A directory whose editor does not exist yet gets a list without one
-    // (its add, edit and copy buttons stay disabled until it is passed in).
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Округа"))
                           ->withEndpoint(QStringLiteral("districts"))
@@ -93,6 +100,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Организации"))
                           ->withEndpoint(QStringLiteral("organizations"))
                           ->withHeaders(DirectoryColumns::organizations().headers())
+                          ->withEditDialog(owned(new OrganizationsEditDialog))
                           ->withItemDelegates(DirectoryColumns::organizations().delegates())
                           ->requires(QStringLiteral("organizations"))
                           ->build(),
@@ -102,6 +110,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Программы обучения"))
                           ->withEndpoint(QStringLiteral("curriculums"))
                           ->withHeaders(DirectoryColumns::curriculums().headers())
+                          ->withEditDialog(owned(new CurriculumEditDialog))
                           ->withItemDelegates(DirectoryColumns::curriculums().delegates())
                           ->requires(QStringLiteral("curriculums"))
                           ->build(),
@@ -111,6 +120,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Потоки"))
                           ->withEndpoint(QStringLiteral("streams"))
                           ->withHeaders(DirectoryColumns::streams().headers())
+                          ->withEditDialog(owned(new StreamEditDialog))
                           ->withItemDelegates(DirectoryColumns::streams().delegates())
                           ->requires(QStringLiteral("streams"))
                           ->build(),
@@ -120,6 +130,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Тарифы"))
                           ->withEndpoint(QStringLiteral("rates"))
                           ->withHeaders(DirectoryColumns::rates().headers())
+                          ->withEditDialog(owned(new RateEditDialog))
                           ->withItemDelegates(DirectoryColumns::rates().delegates())
                           ->requires(QStringLiteral("rates"))
                           ->build(),
@@ -130,6 +141,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Способ оплаты"))
                           ->withEndpoint(QStringLiteral("pay_type"))
                           ->withHeaders(DirectoryColumns::payTypes().headers())
+                          ->withEditDialog(owned(new PayTypeEditDialog))
                           ->withItemDelegates(DirectoryColumns::payTypes().delegates())
                           ->requires(QStringLiteral("payTypes"))
                           ->build(),
@@ -143,12 +155,16 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Имущество"))
                           ->withEndpoint(QStringLiteral("properties"))
                           ->withHeaders(DirectoryColumns::properties().headers())
+                          ->withEditDialog(owned(new PropertyEditDialog))
                           ->withItemDelegates(DirectoryColumns::properties().delegates())
                           ->sortBy(1, Qt::AscendingOrder)
                           ->requires(QStringLiteral("property"))
                           ->build(),
                       ui->propertyAction);
 
+    registerSubwidget(new ReceiptsJournalWidget, ui->receiptsJournalAction);
+    registerSubwidget(new PropertyJournalWidget, ui->propertyJournalAction);
+    registerSubwidget(new ContractsJournalWidget, ui->contractJournalAction);
     // The reports run from their entries; they are not child windows.
     connect(ui->personReportAction, &QAction::triggered, &personReport, &ExtendedReport::exec);
     connect(ui->roomsReportAction, &QAction::triggered, &roomsReport, &ExtendedReport::exec);
