@@ -1,5 +1,6 @@
 #include "reportshelper.h"
 
+#include "clock.h"
 #include "global.h"
 #include "loginmanager.h"
 #include "messagebox.h"
@@ -84,6 +85,6 @@ bool ReportsHelper::loadPageHeader(ReportEngine::Report &report)
     report.associateModel(QStringLiteral("orgInfo"), &model);
     report.associateTextValue(
         QStringLiteral("currentDate"),
-        QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+        Clock::now().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
     return loadReport(QStringLiteral(":/reports/Default.xml"), &report);
 }
