@@ -2,6 +2,8 @@
 
 #include "connectionchecker.h"
 #include "loginwrapper.h"
+#include "networkmanagerwrapper.h"
+#include "receiptnumerationdialog.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -42,6 +44,7 @@ public slots:
     void relogin();
     void updatePermissions();
     void updateLogin();
+    void exportAudit();
 
 private:
     QMdiSubWindow *topmostMaximized() const;
@@ -59,6 +62,9 @@ private:
     LoginWrapper loginWrapper;
     ConnectionChecker connectionChecker;
     QMap<QString, QList<QAction *>> actionMap;
+    // A window of its own, never a tab.
+    ReceiptNumerationDialog receiptNumerationDialog;
+    NetworkManagerWrapper manager;
     // Children and editors: none has a parent, and an open child sits in a
     // frame that may be gone by the time the main window is.
     QList<QPointer<QWidget>> ownedWidgets;
