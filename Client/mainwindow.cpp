@@ -3,17 +3,26 @@
 #include "auditexportdialog.h"
 #include "auditviewwidget.h"
 #include "checkouthourwidget.h"
+#include "contractsjournalwidget.h"
+#include "curriculumeditdialog.h"
 #include "directorycolumns.h"
 #include "districteditdialog.h"
 #include "filedialog.h"
 #include "global.h"
 #include "messagebox.h"
 #include "organizationinfowidget.h"
+#include "organizationseditdialog.h"
+#include "paytypeeditdialog.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "positioneditdialog.h"
+#include "propertyeditdialog.h"
+#include "propertyjournalwidget.h"
+#include "rateeditdialog.h"
+#include "receiptsjournalwidget.h"
 #include "regioneditdialog.h"
 #include "simpleviewwidget.h"
+#include "streameditdialog.h"
 #include "subwindowsawarewidget.h"
 #include "ui_mainwindow.h"
 #include "userswidget.h"
@@ -66,8 +75,6 @@ MainWindow::~MainWindow()
 void MainWindow::registerWindows()
 {
     // Windows are registered here, in menu order, as they become available.
-    // A directory whose editor does not exist yet gets a list without one
-    // (its add, edit and copy buttons stay disabled until it is passed in).
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Округа"))
                           ->withEndpoint(QStringLiteral("districts"))
@@ -99,6 +106,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Организации"))
                           ->withEndpoint(QStringLiteral("organizations"))
                           ->withHeaders(DirectoryColumns::organizations().headers())
+                          ->withEditDialog(owned(new OrganizationsEditDialog))
                           ->withItemDelegates(DirectoryColumns::organizations().delegates())
                           ->requires(QStringLiteral("organizations"))
                           ->build(),
@@ -108,6 +116,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Программы обучения"))
                           ->withEndpoint(QStringLiteral("curriculums"))
                           ->withHeaders(DirectoryColumns::curriculums().headers())
+                          ->withEditDialog(owned(new CurriculumEditDialog))
                           ->withItemDelegates(DirectoryColumns::curriculums().delegates())
                           ->requires(QStringLiteral("curriculums"))
                           ->build(),
@@ -117,6 +126,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Потоки"))
                           ->withEndpoint(QStringLiteral("streams"))
                           ->withHeaders(DirectoryColumns::streams().headers())
+                          ->withEditDialog(owned(new StreamEditDialog))
                           ->withItemDelegates(DirectoryColumns::streams().delegates())
                           ->requires(QStringLiteral("streams"))
                           ->build(),
@@ -126,6 +136,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Тарифы"))
                           ->withEndpoint(QStringLiteral("rates"))
                           ->withHeaders(DirectoryColumns::rates().headers())
+                          ->withEditDialog(owned(new RateEditDialog))
                           ->withItemDelegates(DirectoryColumns::rates().delegates())
                           ->requires(QStringLiteral("rates"))
                           ->build(),
@@ -136,6 +147,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Способ оплаты"))
                           ->withEndpoint(QStringLiteral("pay_type"))
                           ->withHeaders(DirectoryColumns::payTypes().headers())
+                          ->withEditDialog(owned(new PayTypeEditDialog))
                           ->withItemDelegates(DirectoryColumns::payTypes().delegates())
                           ->requires(QStringLiteral("payTypes"))
                           ->build(),
@@ -156,11 +168,16 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Имущество"))
                           ->withEndpoint(QStringLiteral("properties"))
                           ->withHeaders(DirectoryColumns::properties().headers())
+                          ->withEditDialog(owned(new PropertyEditDialog))
                           ->withItemDelegates(DirectoryColumns::properties().delegates())
                           ->sortBy(1, Qt::AscendingOrder)
                           ->requires(QStringLiteral("property"))
                           ->build(),
                       ui->propertyAction);
+
+    registerSubwidget(new ReceiptsJournalWidget, ui->receiptsJournalAction);
+    registerSubwidget(new PropertyJournalWidget, ui->propertyJournalAction);
+    registerSubwidget(new ContractsJournalWidget, ui->contractJournalAction);
 
     registerSubwidget(new AuditViewWidget, ui->auditAction);
 

@@ -50,7 +50,7 @@ private:
     QMdiSubWindow *topmostMaximized() const;
     QMdiSubWindow *subWindowOf(QWidget *widget) const;
     void registerWindows();
-    // Deleted with the main window, before its own widgets come apart.
+    // Keeps `widget` until the main window goes.
     template <typename T>
     T *owned(T *widget)
     {
@@ -65,7 +65,8 @@ private:
     // A window of its own, never a tab.
     ReceiptNumerationDialog receiptNumerationDialog;
     NetworkManagerWrapper manager;
-    // Children and editors: none has a parent, and an open child sits in a
-    // frame that may be gone by the time the main window is.
+    // The children and their editors have no parent: an open child sits in
+    // a frame of the area, which closing its tab takes away. The destructor
+    // deletes them while this is still a whole MainWindow.
     QList<QPointer<QWidget>> ownedWidgets;
 };
