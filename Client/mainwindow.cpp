@@ -6,6 +6,7 @@
 #include "contractsjournalwidget.h"
 #include "curriculumeditdialog.h"
 #include "directorycolumns.h"
+#include "extraservicesviewwidget.h"
 #include "districteditdialog.h"
 #include "filedialog.h"
 #include "global.h"
@@ -21,6 +22,7 @@
 #include "rateeditdialog.h"
 #include "receiptsjournalwidget.h"
 #include "regioneditdialog.h"
+#include "roomsviewwidget.h"
 #include "simpleviewwidget.h"
 #include "streameditdialog.h"
 #include "subwindowsawarewidget.h"
@@ -181,6 +183,8 @@ void MainWindow::registerWindows()
 
     registerSubwidget(new AuditViewWidget, ui->auditAction);
 
+    registerSubwidget(new RoomsViewWidget, ui->roomsAction);
+    registerSubwidget(new ExtraServicesViewWidget, ui->extraServicesAction);
     registerSubwidget(new UsersWidget, ui->usersAction);
 
     connect(ui->exportAuditAction, &QAction::triggered, this, &MainWindow::exportAudit);
