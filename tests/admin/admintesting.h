@@ -3,12 +3,18 @@
 // What the administration tests share: the one-document windows are waited
 // for on their own network manager, which the windows keep to themselves.
 
+#include "commonselectordialog.h"
+#include "modalhandler.h"
 #include "rawviewwidget.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
 
 #include <functional>
 
@@ -46,6 +52,28 @@ T *openWindow(QWidget *mainWindow, const char *action)
     if (!window || !QSignalSpy(&ManagerAccess::of(window), &QNetworkAccessManager::finished).wait(5000))
         return nullptr;
     return window;
+}
+
+// In the next picker, once its list offers `id` (a list left from an earlier
+// run must not): notes its endpoint and the ids it offers, and chooses `id`.
+inline void chooseInNextPicker(int id, QString *endpoint, QList<int> *offered)
+{
+    ModalHandler::onNextDialog<CommonSelectorDialog>([=](CommonSelectorDialog *picker) {
+        auto *view = picker->findChild<QTableView *>("tableView");
+        auto idsShown = [view] {
+            QList<int> ids;
+            for (int row = 0; row < view->model()->rowCount(); ++row)
+                ids << view->model()->index(row, 0).data().toInt();
+            return ids;
+        };
+        QTRY_VERIFY(idsShown().contains(id));
+        *endpoint = picker->getEndpoint();
+        *offered = idsShown();
+        view->selectRow(int(offered->indexOf(id)));
+        picker->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        if (picker->isVisible())
+            picker->reject();
+    });
 }
 
 }  // namespace AdminTest
