@@ -1,9 +1,17 @@
 #include "mainwindow.h"
 
+#include "auditexportdialog.h"
+#include "auditviewwidget.h"
+#include "checkouthourwidget.h"
 #include "contractsjournalwidget.h"
 #include "curriculumeditdialog.h"
 #include "directorycolumns.h"
+#include "extraservicesviewwidget.h"
 #include "districteditdialog.h"
+#include "filedialog.h"
+#include "global.h"
+#include "messagebox.h"
+#include "organizationinfowidget.h"
 #include "organizationseditdialog.h"
 #include "paytypeeditdialog.h"
 #include "permissionmanager.h"
@@ -14,14 +22,22 @@
 #include "rateeditdialog.h"
 #include "receiptsjournalwidget.h"
 #include "regioneditdialog.h"
+#include "roomsviewwidget.h"
 #include "simpleviewwidget.h"
 #include "streameditdialog.h"
 #include "subwindowsawarewidget.h"
 #include "ui_mainwindow.h"
+#include "userswidget.h"
 
 #include <QEvent>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QNetworkReply>
+#include <QTextStream>
 #include <QTimer>
 
 MainWindow::MainWindow(QWidget *parent)
@@ -147,8 +163,15 @@ void MainWindow::registerWindows()
                           ->build(),
                       ui->payTypeAction);
 
-    // The checkout hour, the organisation's details, receipt numbering and
-    // the 1C export belong here, between the payment types and the property.
+    registerSubwidget(new CheckoutHourWidget, ui->payHourAction);
+    registerSubwidget(new OrganizationInfoWidget, ui->orgInfoAction);
+
+    connect(ui->receiptNumAction, &QAction::triggered, this, [this] {
+        receiptNumerationDialog.handleUpdate();
+        receiptNumerationDialog.show();
+    });
+
+    // The 1C export belongs here, between receipt numbering and the property.
 
     // Read from "properties" but guarded by "property".
     registerSubwidget(SimpleViewWidget::Builder::create()
@@ -165,6 +188,13 @@ void MainWindow::registerWindows()
     registerSubwidget(new ReceiptsJournalWidget, ui->receiptsJournalAction);
     registerSubwidget(new PropertyJournalWidget, ui->propertyJournalAction);
     registerSubwidget(new ContractsJournalWidget, ui->contractJournalAction);
+
+    registerSubwidget(new AuditViewWidget, ui->auditAction);
+
+    registerSubwidget(new RoomsViewWidget, ui->roomsAction);
+    registerSubwidget(new ExtraServicesViewWidget, ui->extraServicesAction);
+    registerSubwidget(new UsersWidget, ui->usersAction);
+
     // The reports run from their entries; they are not child windows.
     connect(ui->personReportAction, &QAction::triggered, &personReport, &ExtendedReport::exec);
     connect(ui->roomsReportAction, &QAction::triggered, &roomsReport, &ExtendedReport::exec);
@@ -176,6 +206,8 @@ void MainWindow::registerWindows()
     connect(ui->cassReportAction, &QAction::triggered, &cassReport, &ExtendedReport::exec);
     connect(ui->svodCassReportAction, &QAction::triggered, &summaryCassReport, &ExtendedReport::exec);
     connect(ui->nightsReportAction, &QAction::triggered, &nightsReport, &ExtendedReport::exec);
+
+    connect(ui->exportAuditAction, &QAction::triggered, this, &MainWindow::exportAudit);
 }
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
@@ -317,4 +349,60 @@ void MainWindow::updateLogin()
 void MainWindow::relogin()
 {
     loginWrapper.start();
+}
+
+void MainWindow::exportAudit()
+{
+    AuditExportDialog dialog;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int id = dialog.getId();
+
+    const QString fileName = FileDialog::getSaveFileName(
+        this, QStringLiteral("Экспорт журнала аудита"),
+        QStringLiteral("audit_person_%1.txt").arg(id), QStringLiteral("*.txt"));
+    if (fileName.isEmpty())
+        return;
+
+    QNetworkReply *reply = manager.getUrl(
+        QUrl(Global::endpoint(QStringLiteral("/audit?target=%1").arg(id))), true, true);
+    const QByteArray body = reply->readAll();
+    const QNetworkReply::NetworkError error = reply->error();
+    const QString errorText = reply->errorString();
+    reply->deleteLater();
+    if (error != QNetworkReply::NoError) {
+        MessageBox::critical(this, QStringLiteral("Error"),
+                             QStringLiteral("Failed to fetch audit: ") + errorText);
+        return;
+    }
+    // The server's failure envelope arrives as a success; exported, it
+    // would be an empty file reported as a success.
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    const QJsonObject envelope = document.object();
+    if (envelope.contains(QStringLiteral("Ok")) && !envelope.value(QStringLiteral("Ok")).toBool()) {
+        MessageBox::critical(this, QStringLiteral("Error"),
+                             QStringLiteral("Failed to fetch audit: ")
+                                 + envelope.value(QStringLiteral("message")).toString());
+        return;
+    }
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        MessageBox::critical(this, QStringLiteral("Ошибка"),
+                             QStringLiteral("Не удалось записать файл %1").arg(fileName));
+        return;
+    }
+    QTextStream out(&file);
+    const QJsonArray entries = document.array();
+    for (const QJsonValue &value : entries) {
+        const QJsonObject entry = value.toObject();
+        out << QStringLiteral("[%1] (%2) %3")
+                   .arg(Global::formatDateTime(entry.value(QStringLiteral("when")).toString()),
+                        entry.value(QStringLiteral("where")).toString(),
+                        entry.value(QStringLiteral("what")).toString())
+            << '\n';
+    }
+    file.close();
+    MessageBox::information(this, QStringLiteral("Успех"),
+                            QStringLiteral("Данные успешно экспортированы!"));
 }

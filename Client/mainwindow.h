@@ -4,10 +4,12 @@
 #include "connectionchecker.h"
 #include "contractpaymentsreport.h"
 #include "loginwrapper.h"
+#include "networkmanagerwrapper.h"
 #include "nightsreport.h"
 #include "paideducationpaymentsreport.h"
 #include "paymentsreport.h"
 #include "personreport.h"
+#include "receiptnumerationdialog.h"
 #include "roomsreport.h"
 #include "summarycassreport.h"
 
@@ -50,6 +52,7 @@ public slots:
     void relogin();
     void updatePermissions();
     void updateLogin();
+    void exportAudit();
 
 private:
     QMdiSubWindow *topmostMaximized() const;
@@ -67,6 +70,9 @@ private:
     LoginWrapper loginWrapper;
     ConnectionChecker connectionChecker;
     QMap<QString, QList<QAction *>> actionMap;
+    // A window of its own, never a tab.
+    ReceiptNumerationDialog receiptNumerationDialog;
+    NetworkManagerWrapper manager;
     // The children and their editors have no parent: an open child sits in
     // a frame of the area, which closing its tab takes away. The destructor
     // deletes them while this is still a whole MainWindow.

@@ -173,6 +173,7 @@ Server::Server(QObject *parent)
     // The generic routes first: every domain's own routes win over them.
     addCollectionRoutes(*this, d->store);
     addDirectoryRoutes(*this, d->store);
+    addLinkRoutes(*this, d->store);
     addUserRoutes(*this, d->store);
     addPersonRoutes(*this, d->store);
     addAccommodationRoutes(*this, d->store);

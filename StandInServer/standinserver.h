@@ -168,7 +168,7 @@ public:
     // sub-collection are id arrays: rooms[].rateIds (rates) and
     // extra_services[].propertyIds (properties). A user is {"id", "name",
     // "password", "position", "rv", "rv0", "permissions": {node: bits, "id",
-    // "userId"}}. "globals" holds {"OrganizationInfo": {...}, "CheckoutHour":
+    // "userId"}}; an older account may have no "permissions". "globals" holds {"OrganizationInfo": {...}, "CheckoutHour":
     // "HH:mm:ss", "ReceiptNumber": int, "BillNumber": {"number", "lastChange"}}.
     // Every array member of the fixture is a collection; the usual ones exist
     // (empty) even when the fixture leaves them out. Loading replaces every

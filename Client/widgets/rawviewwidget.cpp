@@ -4,6 +4,7 @@
 #include "loginmanager.h"
 #include "networklog.h"
 
+#include <QJsonObject>
 #include <QNetworkReply>
 #include <QUrl>
 
@@ -42,6 +43,9 @@ void RawViewWidget::update(QNetworkReply *reply)
     }
     const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
     qCDebug(lomiNetwork) << reply->url() << document;
+    failedReply = reply->error() != QNetworkReply::NoError
+                  || (document.isObject() && document.object().contains(QStringLiteral("Ok"))
+                      && !document.object().value(QStringLiteral("Ok")).toBool(false));
     reply->deleteLater();
     fromJson(document);
 }

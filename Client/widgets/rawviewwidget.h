@@ -37,8 +37,17 @@ public slots:
     void save();
 
 protected:
+    // Whether the reply being handed to fromJson failed: the request reported
+    // an error or the server answered its failure envelope {"Ok": false}.
+    // A window whose save would write back what it loaded checks it, so that
+    // it never saves the empty document of a failure.
+    bool replyFailed() const { return failedReply; }
+
     NetworkManagerWrapper manager;
     // One request for loads and saves: a header set once stays set.
     QNetworkRequest request;
     QString endpoint;
+
+private:
+    bool failedReply = false;
 };

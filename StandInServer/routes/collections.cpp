@@ -283,19 +283,24 @@ Reply Collections::addLinked(const Link &link, const QString &idText, const Requ
     const QJsonDocument document = QJsonDocument::fromJson(request.body);
     if (!document.isObject())
         return notJson();
+    const QJsonValue value = document.object().value(link.bodyKey);
     int target = 0;
-    if (!referenceId(document.object().value(link.bodyKey), &target) || target <= 0)
+    if (!value.isDouble() || !referenceId(value, &target) || target < 0)
         return Reply::error(422, QStringLiteral("%1: ожидается идентификатор").arg(link.bodyKey));
+    // The legacy import posts the id 0 of a record it could not match: the
+    // server takes it and links nothing.
+    if (target == 0)
+        return Reply::json(clientView(server, store, link.collection, holder));
     if (store.find(link.target, target).isEmpty())
         return Reply::error(422, QStringLiteral("%1: запись %2/%3 не найдена")
                                      .arg(link.bodyKey, link.target).arg(target));
 
     QJsonArray ids = holder.value(link.idsKey).toArray();
-    if (!containsId(ids, target)) {
-        ids.append(target);
-        holder.insert(link.idsKey, ids);
-        store.replace(link.collection, holder);
-    }
+    if (containsId(ids, target))
+        return Reply::error(409, QStringLiteral("Связь с %1/%2 уже есть").arg(link.target).arg(target));
+    ids.append(target);
+    holder.insert(link.idsKey, ids);
+    store.replace(link.collection, holder);
     return Reply::json(clientView(server, store, link.collection, store.find(link.collection, id)));
 }
 

@@ -1,5 +1,5 @@
 // The reference directories: districts to rooms, pay types, property and
-// extra services, with the rates of a room and the property of a service.
+// extra services.
 
 #include "collections.h"
 #include "domains.h"
@@ -19,10 +19,6 @@ void addDirectoryRoutes(Server &server, DataStore &store)
     // As the server sends it: a pay type without a payer has no "payer" key.
     store.addReference({"pay_type", "payerId", "payer", "organizations",
                         Reference::WhenNone::Absent});
-
-    addLink(server, store, {"rooms", "rates", "rateIds", "rateId", "rates", "rates"});
-    addLink(server, store,
-            {"extra_services", "property", "propertyIds", "propertyId", "property", "properties"});
 
     // Property has no validity period: the actual items are those not written off.
     server.rules("properties").filters.append([](const QJsonObject &item, const Request &request) {

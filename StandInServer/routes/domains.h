@@ -28,6 +28,7 @@ class DataStore;
 class Server;
 
 void addDirectoryRoutes(Server &server, DataStore &store);
+void addLinkRoutes(Server &server, DataStore &store);
 void addUserRoutes(Server &server, DataStore &store);
 void addPersonRoutes(Server &server, DataStore &store);
 void addAccommodationRoutes(Server &server, DataStore &store);

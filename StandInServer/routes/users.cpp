@@ -3,28 +3,18 @@
 #include "collections.h"
 #include "domains.h"
 
-#include <QSet>
-
 namespace StandIn {
 
 namespace {
 
-// Every permission node that some user has, so that a new user can be shown
-// all of them.
-QStringList permissionNodes(const DataStore &store)
-{
-    QSet<QString> nodes;
-    for (const QJsonValue &user : store.rows("users")) {
-        const QJsonObject permissions = user.toObject().value("permissions").toObject();
-        for (auto it = permissions.begin(); it != permissions.end(); ++it) {
-            if (it.key() != QLatin1String("id") && it.key() != QLatin1String("userId"))
-                nodes.insert(it.key());
-        }
-    }
-    QStringList sorted(nodes.begin(), nodes.end());
-    sorted.sort();
-    return sorted;
-}
+// Every permission node the client knows a label for: a new user is given
+// all of them, without rights, so that the administration can grant them.
+const QStringList permissionNodes = {
+    "accommodation", "audit",         "cassReport",       "countHour",   "curriculums",
+    "districts",     "extraServices", "organizations",    "payTypes",    "payments",
+    "paymentsReport", "persons",      "positions",        "property",    "rates",
+    "receiptNumber", "regions",       "registrationCard", "rooms",       "servicePayments",
+    "streams",       "users"};
 
 // The user with this password; -1 when none. An empty password never matches.
 int userWithPassword(const DataStore &store, const QString &password)
@@ -44,15 +34,12 @@ void addUserRoutes(Server &server, DataStore &store)
 {
     store.addCollection("users");
 
-    // A user's permission record carries its own id and the user's; a new
-    // user starts with every known node and no rights, so that the
-    // administration can grant them.
-    store.addStoreRule("users", [&store](QJsonObject &user) {
+    // A user's permission record carries its own id and the user's. A user
+    // stored without one (older accounts) keeps having none.
+    store.addStoreRule("users", [](QJsonObject &user) {
+        if (!user.value("permissions").isObject())
+            return;
         QJsonObject permissions = user.value("permissions").toObject();
-        if (!user.value("permissions").isObject()) {
-            for (const QString &node : permissionNodes(store))
-                permissions.insert(node, 0);
-        }
         permissions.insert("id", user.value("id"));
         permissions.insert("userId", user.value("id"));
         user.insert("permissions", permissions);
@@ -63,9 +50,15 @@ void addUserRoutes(Server &server, DataStore &store)
     users.keptOnPut = QStringList{"password", "position", "rv", "rv0", "permissions"};
     // A nested user never carries its password or rights.
     users.nestedKeys = QStringList{"name"};
-    users.prepare.append([](QJsonObject &user, const QJsonObject &, const Request &) -> std::optional<Reply> {
+    users.prepare.append([](QJsonObject &user, const QJsonObject &stored, const Request &) -> std::optional<Reply> {
         if (user.contains("permissions") && !user.value("permissions").isObject())
             return Reply::error(422, QStringLiteral("permissions: ожидается объект"));
+        if (stored.isEmpty() && !user.contains("permissions")) {
+            QJsonObject permissions;
+            for (const QString &node : permissionNodes)
+                permissions.insert(node, 0);
+            user.insert("permissions", permissions);
+        }
         return std::nullopt;
     });
 

@@ -3,12 +3,14 @@
 
 #include <QTest>
 
-// The audit log, whole or for one record.
+// The audit log, whole or for one person, and the entry each write adds.
 class StandInAuditTest : public QObject
 {
     Q_OBJECT
 
     StandInFixture f;
+
+    QJsonArray getArray(const QString &path) { return f.client->get(path).json().array(); }
 
 private slots:
     void init() { QVERIFY(f.setUp()); }
@@ -16,9 +18,36 @@ private slots:
 
     void entriesOfOneTarget()
     {
-        QCOMPARE(StandInFixture::ids(f.client->get("/audit?target=1").json().array()), QList<int>({1}));
-        QCOMPARE(StandInFixture::ids(f.client->get("audit?pretty=true").json().array()),
-                 QList<int>({1, 2}));
+        QCOMPARE(StandInFixture::ids(getArray("/audit?target=1")), QList<int>({1}));
+        QCOMPARE(StandInFixture::ids(getArray("audit?pretty=true")), QList<int>({1, 2}));
+    }
+
+    void everyWriteIsRecorded()
+    {
+        f.server->setNow(QDateTime(QDate(2024, 3, 1), QTime(9, 5)));
+        QCOMPARE(f.client->put("persons/1", R"({"surname": "Петров"})").status, 200);
+        f.server->setNow(QDateTime(QDate(2019, 6, 1), QTime(8, 0)));
+        QCOMPARE(f.client->post("payments", R"({"personId": 1, "amount": 10})").status, 201);
+        QCOMPARE(f.client->post("positions", R"({"name": "Техник"})").status, 201);
+        QCOMPARE(f.client->del("positions/2").status, 200);
+        // Refused and failed writes, reads and sign-ins leave no entry.
+        f.expectRefusal("PUT", "persons/999", "{}", 404);
+        HttpClient(f.server->rootUrl()).signIn("kassa");
+
+        const QJsonArray all = getArray("audit?pretty=true");
+        QCOMPARE(all.size(), 6);
+        QCOMPARE(all.at(2).toObject(), QJsonObject({{"id", 3},
+                                                    {"when", "2024-03-01T09:05:00.000"},
+                                                    {"user", "Админ"},
+                                                    {"where", "persons"},
+                                                    {"what", "Изменение"},
+                                                    {"target", 1}}));
+        QCOMPARE(all.at(3).toObject().value("what"), QJsonValue("Создание"));
+        QCOMPARE(all.at(5).toObject().value("what"), QJsonValue("Удаление"));
+        QVERIFY(!all.at(5).toObject().contains("target"));
+
+        // One person's entries in the order they happened, not as stored.
+        QCOMPARE(StandInFixture::ids(getArray("/audit?target=1")), QList<int>({4, 1, 3}));
     }
 };
 

@@ -204,31 +204,6 @@ private slots:
         QCOMPARE(StandInFixture::ids(getArray("rates?actualOnly=true")), IdList({1}));
     }
 
-    void linkSubCollections()
-    {
-        QCOMPARE(StandInFixture::ids(getArray("rooms/1/rates?availableOnly=true")), IdList({3}));
-        QCOMPARE(StandInFixture::ids(getArray("rooms/1/rates?availableOnly=false")), IdList({1, 2}));
-
-        QCOMPARE(f.client->post("rooms/1/rates", R"({"rateId": 3})").status, 200);
-        QCOMPARE(f.client->post("rooms/1/rates", R"({"rateId": 3})").status, 200);  // no second link
-        QCOMPARE(StandInFixture::ids(getArray("rooms/1/rates?availableOnly=false")), IdList({1, 2, 3}));
-        QCOMPARE(f.client->del("/rooms/1/rates/1").status, 200);
-        QCOMPARE(StandInFixture::ids(getArray("rooms").at(0).toObject().value("rates").toArray()),
-                 IdList({2, 3}));
-
-        // Archived property is never offered; the receipt dialog reads the linked, actual ones.
-        QCOMPARE(StandInFixture::ids(
-                     getArray("extra_services/1/property?availableOnly=true&actualOnly=true")),
-                 IdList({2}));
-        QCOMPARE(StandInFixture::ids(getArray("extra_services/1/property?availableOnly=false")),
-                 IdList({1}));
-        QCOMPARE(f.client->post("extra_services/1/property", R"({"propertyId": 3})").status, 200);
-        QCOMPARE(StandInFixture::ids(getArray("extra_services/1/property?actualOnly=true")),
-                 IdList({1}));
-        QCOMPARE(f.client->del("extra_services/1/property/1").status, 200);
-        QCOMPARE(f.server->record("extra_services", 1).value("propertyIds").toArray(), QJsonArray({3}));
-    }
-
     void domainRulesComputeRefuseAndHook()
     {
         QList<QPair<QString, int>> writes;  // path and user of each write the hooks saw

@@ -107,10 +107,23 @@ private slots:
         QCOMPARE(created.status, 201);
         const int id = created.json().object().value("id").toInt();
         QCOMPARE(id, 3);
-        QCOMPARE(f.server->record("users", id).value("permissions").toObject(),
-                 QJsonObject({{"districts", 0}, {"persons", 0}, {"users", 0}, {"id", 3}, {"userId", 3}}));
+        const QJsonObject permissions = f.server->record("users", id).value("permissions").toObject();
+        QCOMPARE(permissions.size(), 22 + 2);
+        for (const char *node : {"accommodation", "receiptNumber", "servicePayments", "users"})
+            QCOMPARE(permissions.value(node), QJsonValue(0));
+        QCOMPARE(permissions.value("userId"), QJsonValue(3));
         HttpClient newcomer(f.server->rootUrl());
         QVERIFY(!newcomer.signIn("new").isEmpty());
+    }
+
+    void userWithoutPermissionRecordKeepsHavingNone()
+    {
+        f.server->addRecord("users", {{"id", 9}, {"name", "Старый"}, {"password", "old"}});
+        QCOMPARE(f.client->put("users/9", R"({"name": "Старый", "password": "old2", "position": ""})").status,
+                 200);
+        QVERIFY(!f.server->record("users", 9).contains("permissions"));
+        HttpClient old(f.server->rootUrl());
+        QVERIFY(!old.signIn("old2").isEmpty());
     }
 };
 

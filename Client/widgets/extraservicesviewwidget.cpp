@@ -1,0 +1,245 @@
+#include "extraservicesviewwidget.h"
+
+#include "attributeitemdelegate.h"
+#include "commonselectordialog.h"
+#include "directorycolumns.h"
+#include "global.h"
+#include "selectorfactory.h"
+#include "ui_extraservicesviewwidget.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QNetworkReply>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+void setDelegates(QTableView *view, const QMap<int, QAbstractItemDelegate *> &delegates)
+{
+    for (auto it = delegates.cbegin(); it != delegates.cend(); ++it) {
+        it.value()->setParent(view);
+        view->setItemDelegateForColumn(it.key(), it.value());
+    }
+}
+
+// The id of a created record: an integral number above 0, else 0.
+int createdId(const QJsonObject &record)
+{
+    const QJsonValue id = record.value(QStringLiteral("id"));
+    const double number = id.toDouble();
+    if (!id.isDouble() || number < 1 || number > std::numeric_limits<int>::max()
+        || number != std::floor(number))
+        return 0;
+    return int(number);
+}
+
+}  // namespace
+
+ExtraServicesViewWidget::ExtraServicesViewWidget(QWidget *parent)
+    : RawViewWidget(parent)
+    , ui(new Ui::ExtraServicesViewWidget)
+    , picker(SelectorFactory::createPropertyDialog())
+{
+    ui->setupUi(this);
+    setEndpoint(QStringLiteral("extra_services"));
+    setPermissionNode(QStringLiteral("extraServices"));
+
+    servicesModel.setHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                              {QStringLiteral("Название"), QStringLiteral("name")},
+                              {QStringLiteral("Ед. изм."), QStringLiteral("measurement")},
+                              {QStringLiteral("Тариф"), QStringLiteral("rate")},
+                              {QStringLiteral("Дата начала"), QStringLiteral("startDate")},
+                              {QStringLiteral("Дата окончания"), QStringLiteral("endDate")},
+                              {QStringLiteral("Основание"), QStringLiteral("base")},
+                              {QStringLiteral("Параметр"), QStringLiteral("param")}});
+    servicesProxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    servicesProxy.setSourceModel(&servicesModel);
+    ui->extraServicesTableView->setModel(&servicesProxy);
+    setDelegates(ui->extraServicesTableView,
+                 {{3, DirectoryColumns::money()},
+                  {4, DirectoryColumns::dateOnly()},
+                  {5, DirectoryColumns::dateOnly()},
+                  {7, new AttributeItemDelegate(nullptr, {{0, QStringLiteral("Не предусмотрен")},
+                                                          {1, QStringLiteral("Час")},
+                                                          {2, QStringLiteral("Сутки")},
+                                                          {3, QStringLiteral("Выезд")}})}});
+
+    propertyModel.setHeaders(DirectoryColumns::properties().headers());
+    propertyProxy.setSourceModel(&propertyModel);
+    ui->propertyTableView->setModel(&propertyProxy);
+    setDelegates(ui->propertyTableView, DirectoryColumns::properties().delegates());
+
+    for (QTableView *view : {ui->extraServicesTableView, ui->propertyTableView})
+        connect(view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view,
+                &QTableView::sortByColumn);
+
+    connect(&writer, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
+        reply->deleteLater();
+        handleUpdate();
+    });
+    connect(ui->addButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::add);
+    connect(ui->editButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::edit);
+    connect(ui->removeButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::remove);
+    connect(ui->copyButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::duplicate);
+    connect(ui->refreshButton, &QPushButton::clicked, this,
+            &ExtraServicesViewWidget::handleUpdate);
+    connect(ui->extraServicesTableView, &QAbstractItemView::doubleClicked, this,
+            &ExtraServicesViewWidget::edit);
+    connect(ui->searchLineEdit, &QLineEdit::textChanged, &servicesProxy,
+            &QSortFilterProxyModel::setFilterFixedString);
+    connect(ui->addPropertyButton, &QPushButton::clicked, this,
+            &ExtraServicesViewWidget::addProperty);
+    connect(ui->removePropertyButton, &QPushButton::clicked, this,
+            &ExtraServicesViewWidget::removeProperty);
+    connect(ui->extraServicesTableView->selectionModel(), &QItemSelectionModel::selectionChanged,
+            this, &ExtraServicesViewWidget::updateProperty);
+}
+
+ExtraServicesViewWidget::~ExtraServicesViewWidget()
+{
+    // The views outlive the models held by value; detach them first.
+    ui->extraServicesTableView->setModel(nullptr);
+    ui->propertyTableView->setModel(nullptr);
+    delete ui;
+}
+
+void ExtraServicesViewWidget::fromJson(const QJsonDocument &document)
+{
+    servicesModel.setJson(document);
+    ui->extraServicesTableView->sortByColumn(1, Qt::AscendingOrder);
+    ui->extraServicesTableView->resizeColumnsToContents();
+    if (servicesProxy.rowCount() > 0)
+        ui->extraServicesTableView->selectRow(0);
+    else
+        // A reset clears the selection without a word: the panel would
+        // keep the items of a service no longer listed.
+        propertyModel.setJson(QJsonDocument());
+}
+
+void ExtraServicesViewWidget::updateProperty(const QItemSelection &selected,
+                                             const QItemSelection &)
+{
+    if (selected.isEmpty()) {
+        propertyModel.setJson(QJsonDocument());
+        return;
+    }
+    const QJsonObject service =
+        servicesModel.objectAt(servicesProxy.mapToSource(selected.indexes().first()).row());
+    propertyModel.setJson(QJsonDocument(service.value(QStringLiteral("property")).toArray()));
+    ui->propertyTableView->sortByColumn(1, Qt::AscendingOrder);
+    ui->propertyTableView->resizeColumnsToContents();
+}
+
+QModelIndex ExtraServicesViewWidget::selectedService() const
+{
+    const QModelIndexList rows = ui->extraServicesTableView->selectionModel()->selectedRows(0);
+    return rows.isEmpty() ? QModelIndex() : rows.first();
+}
+
+void ExtraServicesViewWidget::add()
+{
+    editDialog.reset();
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("extra_services"))), editDialog.getJson(),
+                   true, false);
+}
+
+void ExtraServicesViewWidget::edit()
+{
+    const QModelIndex service = selectedService();
+    if (!service.isValid())
+        return;
+    // Read before exec: a reply arriving during the dialog reloads the list.
+    const int id = service.data().toInt();
+    editDialog.fromModel(service);
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+    writer.putUrl(QUrl(Global::endpoint(QStringLiteral("extra_services/%1").arg(id))),
+                  editDialog.getJson(), true, false);
+}
+
+void ExtraServicesViewWidget::remove()
+{
+    const QModelIndex service = selectedService();
+    if (!service.isValid())
+        return;
+    const int id = service.data().toInt();
+    if (!Global::confirm(QStringLiteral("Удалить запись?")))
+        return;
+    writer.deleteUrl(QUrl(Global::endpoint(QStringLiteral("extra_services/%1").arg(id))), true,
+                     false);
+}
+
+void ExtraServicesViewWidget::duplicate()
+{
+    const QModelIndex service = selectedService();
+    if (!service.isValid())
+        return;
+    const QJsonArray property = servicesModel.objectAt(servicesProxy.mapToSource(service).row())
+                                    .value(QStringLiteral("property"))
+                                    .toArray();
+    editDialog.fromModel(service);
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+
+    // Its own wrapper, not connected to the reload: the copy and its links
+    // are sent one after another and the list is reloaded once at the end.
+    NetworkManagerWrapper copier;
+    QNetworkReply *reply = copier.postUrl(QUrl(Global::endpoint(QStringLiteral("extra_services"))),
+                                          editDialog.getJson(), true, true);
+    const bool failed = reply->error() != QNetworkReply::NoError;
+    const int id = createdId(QJsonDocument::fromJson(reply->readAll()).object());
+    delete reply;
+
+    // Without the new service's id the links would go to a service that is
+    // not the copy.
+    if (ui->inheritPropertyCheckButton->isChecked() && !failed && id > 0) {
+        const QUrl links(Global::endpoint(QStringLiteral("extra_services/%1/property").arg(id)));
+        for (const QJsonValue &item : property) {
+            const QJsonObject body{{QStringLiteral("propertyId"),
+                                    item.toObject().value(QStringLiteral("id")).toInt()}};
+            delete copier.postUrl(links, QJsonDocument(body), true, true);
+        }
+    }
+    handleUpdate();
+}
+
+int ExtraServicesViewWidget::pickProperty(const QString &endpoint)
+{
+    picker->setEndpoint(endpoint);
+    return picker->select() == QDialog::Accepted ? picker->getSelectedId() : -1;
+}
+
+void ExtraServicesViewWidget::addProperty()
+{
+    const QModelIndex service = selectedService();
+    if (!service.isValid())
+        return;
+    const int id = service.data().toInt();
+    const int itemId = pickProperty(
+        QStringLiteral("extra_services/%1/property?availableOnly=true&actualOnly=true").arg(id));
+    if (itemId < 0)
+        return;
+    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("extra_services/%1/property").arg(id))),
+                   QJsonDocument(QJsonObject{{QStringLiteral("propertyId"), itemId}}), true, false);
+}
+
+void ExtraServicesViewWidget::removeProperty()
+{
+    const QModelIndex service = selectedService();
+    if (!service.isValid())
+        return;
+    const int id = service.data().toInt();
+    const int itemId =
+        pickProperty(QStringLiteral("extra_services/%1/property?availableOnly=false").arg(id));
+    if (itemId < 0)
+        return;
+    writer.deleteUrl(
+        QUrl(Global::endpoint(QStringLiteral("extra_services/%1/property/%2").arg(id).arg(itemId))),
+        true, false);
+}

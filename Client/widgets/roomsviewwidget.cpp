@@ -1,0 +1,186 @@
+#include "roomsviewwidget.h"
+
+#include "directorycolumns.h"
+#include "global.h"
+#include "ui_roomsviewwidget.h"
+
+#include <QAbstractItemDelegate>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QNetworkReply>
+
+RoomsViewWidget::RoomsViewWidget(QWidget *parent)
+    : RawViewWidget(parent)
+    , ui(new Ui::RoomsViewWidget)
+{
+    ui->setupUi(this);
+    setEndpoint(QStringLiteral("rooms"));
+    setPermissionNode(QStringLiteral("rooms"));
+
+    roomsModel.setHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                           {QStringLiteral("Номер"), QStringLiteral("number")},
+                           {QStringLiteral("Этаж"), QStringLiteral("floor")},
+                           {QStringLiteral("Кол-во мест"), QStringLiteral("size")},
+                           {QStringLiteral("Описание"), QStringLiteral("description")}});
+    roomsProxy.setFilterKeyColumn(-1);
+    roomsProxy.setSourceModel(&roomsModel);
+    ui->roomsTableView->setModel(&roomsProxy);
+
+    // The panel shows amounts as the server sends them; only the dates and
+    // the flag are drawn.
+    const DirectoryColumns rates = DirectoryColumns::rates()
+                                       .drawnWith(QStringLiteral("cost"), nullptr)
+                                       .drawnWith(QStringLiteral("hourCost"), nullptr);
+    ratesModel.setHeaders(rates.headers());
+    ratesProxy.setSourceModel(&ratesModel);
+    ui->ratesTableView->setModel(&ratesProxy);
+    const QMap<int, QAbstractItemDelegate *> delegates = rates.delegates();
+    for (auto it = delegates.cbegin(); it != delegates.cend(); ++it) {
+        it.value()->setParent(ui->ratesTableView);
+        ui->ratesTableView->setItemDelegateForColumn(it.key(), it.value());
+    }
+
+    // The rooms come in the server's order until a header is clicked.
+    ui->roomsTableView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    for (QTableView *view : {ui->roomsTableView, ui->ratesTableView})
+        connect(view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view,
+                &QTableView::sortByColumn);
+
+    connect(&writer, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
+        reply->deleteLater();
+        handleUpdate();
+    });
+    connect(ui->addButton, &QPushButton::clicked, this, &RoomsViewWidget::add);
+    connect(ui->editButton, &QPushButton::clicked, this, &RoomsViewWidget::edit);
+    connect(ui->removeButton, &QPushButton::clicked, this, &RoomsViewWidget::remove);
+    connect(ui->copyButton, &QPushButton::clicked, this, &RoomsViewWidget::duplicate);
+    connect(ui->refreshButton, &QPushButton::clicked, this, &RoomsViewWidget::handleUpdate);
+    connect(ui->roomsTableView, &QAbstractItemView::doubleClicked, this, &RoomsViewWidget::edit);
+    connect(ui->searchLineEdit, &QLineEdit::textChanged, &roomsProxy,
+            &QSortFilterProxyModel::setFilterFixedString);
+    connect(ui->addRateButton, &QPushButton::clicked, this, &RoomsViewWidget::addRate);
+    connect(ui->removeRateButton, &QPushButton::clicked, this, &RoomsViewWidget::removeRate);
+    connect(ui->roomsTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &RoomsViewWidget::updateRates);
+}
+
+RoomsViewWidget::~RoomsViewWidget()
+{
+    // The views outlive the models held by value; detach them first.
+    ui->roomsTableView->setModel(nullptr);
+    ui->ratesTableView->setModel(nullptr);
+    delete ui;
+}
+
+void RoomsViewWidget::fromJson(const QJsonDocument &document)
+{
+    roomsModel.setJson(document);
+    ui->roomsTableView->resizeColumnsToContents();
+    if (roomsProxy.rowCount() > 0)
+        ui->roomsTableView->selectRow(0);
+    else
+        // A reset clears the selection without a word: the panel would
+        // keep the rates of a room no longer listed.
+        ratesModel.setJson(QJsonDocument());
+}
+
+void RoomsViewWidget::updateRates(const QItemSelection &selected, const QItemSelection &)
+{
+    if (selected.isEmpty()) {
+        ratesModel.setJson(QJsonDocument());
+        return;
+    }
+    const QJsonObject room =
+        roomsModel.objectAt(roomsProxy.mapToSource(selected.indexes().first()).row());
+    ratesModel.setJson(QJsonDocument(room.value(QStringLiteral("rates")).toArray()));
+    ui->ratesTableView->resizeColumnsToContents();
+}
+
+QModelIndex RoomsViewWidget::selectedRoom() const
+{
+    const QModelIndexList rows = ui->roomsTableView->selectionModel()->selectedRows(0);
+    return rows.isEmpty() ? QModelIndex() : rows.first();
+}
+
+void RoomsViewWidget::add()
+{
+    editDialog.reset();
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("rooms"))), editDialog.getJson(), true,
+                   false);
+}
+
+void RoomsViewWidget::edit()
+{
+    const QModelIndex room = selectedRoom();
+    if (!room.isValid())
+        return;
+    // Read before exec: a reply arriving during the dialog reloads the list.
+    const int id = room.data().toInt();
+    editDialog.fromModel(room);
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+    writer.putUrl(QUrl(Global::endpoint(QStringLiteral("rooms/%1").arg(id))),
+                  editDialog.getJson(), true, false);
+}
+
+void RoomsViewWidget::duplicate()
+{
+    const QModelIndex room = selectedRoom();
+    if (!room.isValid())
+        return;
+    editDialog.fromModel(room);
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("rooms"))), editDialog.getJson(), true,
+                   false);
+}
+
+void RoomsViewWidget::remove()
+{
+    const QModelIndex room = selectedRoom();
+    if (!room.isValid())
+        return;
+    const int id = room.data().toInt();
+    if (!Global::confirm(QStringLiteral("Удалить запись?")))
+        return;
+    writer.deleteUrl(QUrl(Global::endpoint(QStringLiteral("rooms/%1").arg(id))), true, false);
+}
+
+int RoomsViewWidget::pickRate(int roomId, bool available)
+{
+    picker.setEndpoint(QStringLiteral("rooms/%1/rates?availableOnly=%2")
+                           .arg(roomId)
+                           .arg(available ? QStringLiteral("true") : QStringLiteral("false")));
+    picker.setHeaders(DirectoryColumns::rates().headers());
+    return picker.select() == QDialog::Accepted ? picker.getSelectedId() : -1;
+}
+
+void RoomsViewWidget::addRate()
+{
+    const QModelIndex room = selectedRoom();
+    if (!room.isValid())
+        return;
+    const int id = room.data().toInt();
+    const int rateId = pickRate(id, true);
+    if (rateId < 0)
+        return;
+    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("rooms/%1/rates").arg(id))),
+                   QJsonDocument(QJsonObject{{QStringLiteral("rateId"), rateId}}), true, false);
+}
+
+void RoomsViewWidget::removeRate()
+{
+    const QModelIndex room = selectedRoom();
+    if (!room.isValid())
+        return;
+    const int id = room.data().toInt();
+    const int rateId = pickRate(id, false);
+    if (rateId < 0)
+        return;
+    writer.deleteUrl(QUrl(Global::endpoint(QStringLiteral("rooms/%1/rates/%2").arg(id).arg(rateId))),
+                     true, false);
+}

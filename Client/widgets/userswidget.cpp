@@ -1,0 +1,205 @@
+#include "userswidget.h"
+
+#include "global.h"
+#include "ui_userswidget.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QNetworkReply>
+#include <QRegularExpression>
+
+UsersWidget::UsersWidget(QWidget *parent)
+    : RawViewWidget(parent)
+    , ui(new Ui::UsersWidget)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Пользователи"));
+    setEndpoint(QStringLiteral("users"));
+    setPermissionNode(QStringLiteral("users"));
+
+    usersModel.setHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+                           {QStringLiteral("Ф И О"), QStringLiteral("name")},
+                           {QStringLiteral("Пароль"), QStringLiteral("password")},
+                           {QStringLiteral("Должность"), QStringLiteral("position")},
+                           {QStringLiteral("RV"), QStringLiteral("rv")},
+                           {QStringLiteral("RV0"), QStringLiteral("rv0")}});
+    proxy.setFilterKeyColumn(-1);
+    proxy.setSourceModel(&usersModel);
+    ui->usersTableView->setModel(&proxy);
+    ui->usersTableView->installEventFilter(this);
+    ui->permissionsTableView->setModel(&permissionsModel);
+
+    connect(ui->addButton, &QPushButton::clicked, this, &UsersWidget::add);
+    connect(ui->editButton, &QPushButton::clicked, this, &UsersWidget::edit);
+    connect(ui->removeButton, &QPushButton::clicked, this, &UsersWidget::remove);
+    connect(ui->copyButton, &QPushButton::clicked, this, &UsersWidget::duplicate);
+    connect(ui->refreshButton, &QPushButton::clicked, this, &UsersWidget::handleUpdate);
+    connect(ui->usersTableView, &QAbstractItemView::doubleClicked, this, &UsersWidget::edit);
+    connect(ui->searchLineEdit, &QLineEdit::textChanged, this, &UsersWidget::search);
+    connect(ui->usersTableView->horizontalHeader(), &QHeaderView::sortIndicatorChanged,
+            ui->usersTableView, &QTableView::sortByColumn);
+    connect(ui->usersTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &UsersWidget::select);
+    connect(&usersModel, &QAbstractItemModel::dataChanged, this, &UsersWidget::writeRow);
+    connect(&permissionsModel, &QAbstractItemModel::dataChanged, this,
+            &UsersWidget::writePermissions);
+    connect(&writer, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
+        if (reply->operation() != QNetworkAccessManager::GetOperation)
+            handleUpdate();
+        reply->deleteLater();
+    });
+}
+
+UsersWidget::~UsersWidget()
+{
+    // The views outlive the models held by value; detach them first.
+    ui->usersTableView->setModel(nullptr);
+    ui->permissionsTableView->setModel(nullptr);
+    delete ui;
+}
+
+bool UsersWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->usersTableView && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        // Clears "rv" or "rv0" to null; the model ignores the other columns.
+        proxy.setData(ui->usersTableView->currentIndex(), QVariant(), Qt::EditRole);
+    }
+    return RawViewWidget::eventFilter(watched, event);
+}
+
+void UsersWidget::fromJson(const QJsonDocument &document)
+{
+    usersModel.setJson(document);
+    ui->usersTableView->sortByColumn(0, Qt::AscendingOrder);
+
+    // The reload drops the selection, but the rights shown beside the list
+    // must stay those of a user who is still in it, as the server has him
+    // now: a toggle writes the whole user back, and a stale copy would
+    // restore an old name or password, or land on another user's row.
+    if (currentUser.isEmpty())
+        return;
+    const int id = currentUser.value(QStringLiteral("id")).toInt();
+    for (int row = 0; row < usersModel.rowCount(); ++row) {
+        if (usersModel.objectAt(row).value(QStringLiteral("id")).toInt() == id) {
+            showUser(row);
+            ui->usersTableView->selectRow(proxy.mapFromSource(usersModel.index(row, 0)).row());
+            return;
+        }
+    }
+    currentUser = QJsonObject();
+    currentRow = -1;
+    permissionsModel.setPermissionsObject(QJsonObject());
+}
+
+void UsersWidget::select(const QItemSelection &selected)
+{
+    if (selected.isEmpty())
+        return;
+    showUser(proxy.mapToSource(selected.indexes().first()).row());
+}
+
+void UsersWidget::showUser(int row)
+{
+    currentRow = row;
+    currentUser = usersModel.objectAt(row);
+    permissionsModel.setPermissionsObject(
+        currentUser.value(QStringLiteral("permissions")).toObject());
+    ui->permissionsTableView->resizeColumnsToContents();
+}
+
+void UsersWidget::search(const QString &text)
+{
+    // The text is a pattern, matched case-sensitively. One the user has not
+    // finished ("(") matches nothing until it is whole again.
+    QRegularExpression pattern(text);
+    if (!pattern.isValid())
+        pattern.setPattern(QStringLiteral("(?!)"));
+    proxy.setFilterRegularExpression(pattern);
+}
+
+QModelIndex UsersWidget::selectedRow() const
+{
+    const QModelIndexList rows = ui->usersTableView->selectionModel()->selectedRows(0);
+    return rows.isEmpty() ? QModelIndex() : rows.first();
+}
+
+QUrl UsersWidget::userUrl(int id) const
+{
+    return QUrl(Global::endpoint(QStringLiteral("users/%1").arg(id)));
+}
+
+void UsersWidget::add()
+{
+    editDialog.reset();
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("users"))), editDialog.getJson(), true,
+                   false);
+}
+
+void UsersWidget::duplicate()
+{
+    const QModelIndex row = selectedRow();
+    if (!row.isValid())
+        return;
+    editDialog.fromModel(row);
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("users"))), editDialog.getJson(), true,
+                   false);
+}
+
+void UsersWidget::edit()
+{
+    const QModelIndex row = selectedRow();
+    if (!row.isValid())
+        return;
+    // Read before exec: a reply arriving during the dialog reloads the list,
+    // and the row may then hold another user.
+    const int id = row.data(Qt::DisplayRole).toInt();
+    editDialog.fromModel(row);
+    if (editDialog.exec() != QDialog::Accepted)
+        return;
+    writer.putUrl(userUrl(id), editDialog.getJson(), true, false);
+}
+
+void UsersWidget::remove()
+{
+    const QModelIndex row = selectedRow();
+    if (!row.isValid())
+        return;
+    const int id = row.data(Qt::DisplayRole).toInt();
+    if (!Global::confirm(QStringLiteral("Удалить запись?")))
+        return;
+    writer.deleteUrl(userUrl(id), true, false);
+}
+
+void UsersWidget::writeRow(const QModelIndex &topLeft)
+{
+    // The permissions write below puts the user back into its row after it
+    // has sent him; that is no new change to send.
+    if (writingBack)
+        return;
+    const QJsonObject user = usersModel.objectAt(topLeft.row());
+    if (topLeft.row() == currentRow)
+        currentUser = user;
+    writer.putUrl(userUrl(user.value(QStringLiteral("id")).toInt()), QJsonDocument(user), true,
+                  false);
+}
+
+void UsersWidget::writePermissions()
+{
+    if (currentUser.isEmpty())
+        return;
+    currentUser.insert(QStringLiteral("permissions"), permissionsModel.getPermissionsObject());
+    const int id = currentUser.value(QStringLiteral("id")).toInt();
+    QNetworkReply *reply = writer.putUrl(userUrl(id), QJsonDocument(currentUser), true, true);
+    reply->deleteLater();
+
+    // Selecting the row again shows the new rights even before the reload.
+    writingBack = true;
+    usersModel.setObjectAt(currentRow, currentUser);
+    writingBack = false;
+}

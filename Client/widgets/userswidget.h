@@ -1,0 +1,62 @@
+#pragma once
+
+#include "networkmanagerwrapper.h"
+#include "permissionstablemodel.h"
+#include "rawviewwidget.h"
+#include "usereditdialog.h"
+#include "userstablemodel.h"
+
+#include <QJsonObject>
+#include <QSortFilterProxyModel>
+
+class QItemSelection;
+
+namespace Ui {
+class UsersWidget;
+}
+
+// The user accounts: a list with add, copy, edit and delete through the user
+// editor, the per-user fields "rv" and "rv0" typed or cleared in place, and
+// beside it the rights of the selected user, node by node. Every change goes
+// to the server at once and the list is reloaded after it.
+class UsersWidget : public RawViewWidget
+{
+    Q_OBJECT
+
+public:
+    explicit UsersWidget(QWidget *parent = nullptr);
+    ~UsersWidget() override;
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void fromJson(const QJsonDocument &document) override;
+    // The window writes users one by one, never the list as a whole.
+    QJsonDocument toJson() override { return QJsonDocument(); }
+
+public slots:
+    void add();
+    void edit();
+    void duplicate();
+    void remove();
+
+private:
+    void select(const QItemSelection &selected);
+    void showUser(int row);
+    void search(const QString &text);
+    void writeRow(const QModelIndex &topLeft);
+    void writePermissions();
+    // The selected row of the proxy, column 0; invalid when none.
+    QModelIndex selectedRow() const;
+    QUrl userUrl(int id) const;
+
+    UsersTableModel usersModel;
+    PermissionsTableModel permissionsModel;
+    QSortFilterProxyModel proxy;
+    // A copy of the selected user and its row in `usersModel`; the
+    // permission toggles write this copy.
+    QJsonObject currentUser;
+    int currentRow = -1;
+    Ui::UsersWidget *ui;
+    UserEditDialog editDialog;
+    NetworkManagerWrapper writer;
+    bool writingBack = false;
+};

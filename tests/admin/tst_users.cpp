@@ -1,0 +1,199 @@
+#include "testregistry.h"
+
+#include "admintesting.h"
+#include "guitestbase.h"
+#include "mainwindow.h"
+#include "modalhandler.h"
+#include "permissionstablemodel.h"
+#include "usereditdialog.h"
+#include "userswidget.h"
+
+#include <QLineEdit>
+#include <QTableView>
+
+using namespace AdminTest;
+
+class PermissionsTableModelTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void toggleFlipsOneBitAndKeepsTheRecord_data()
+    {
+        QTest::addColumn<QJsonObject>("permissions");
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<int>("column");  // toggled twice, on row 0
+        QTest::addColumn<QList<int>>("masks");  // row 0's mask after each toggle
+
+        QTest::newRow("rows in key order, labelled")
+            << QJsonObject{{"id", 7}, {"userId", 3}, {"rooms", 3}, {"audit", 1}}
+            << QStringList{"Администрирование | Журнал аудита", "Учреждение | Номера"} << 2
+            << QList<int>{3, 1};
+        QTest::newRow("null counts as none") << QJsonObject{{"rooms", QJsonValue::Null}}
+                                             << QStringList{"Учреждение | Номера"} << 1
+                                             << QList<int>{1, 0};
+        QTest::newRow("other bits kept") << QJsonObject{{"rooms", 6}}
+                                         << QStringList{"Учреждение | Номера"} << 1
+                                         << QList<int>{7, 6};
+        QTest::newRow("unknown node shows its key") << QJsonObject{{"reports", 2}}
+                                                    << QStringList{"reports"} << 2
+                                                    << QList<int>{0, 2};
+    }
+
+    void toggleFlipsOneBitAndKeepsTheRecord()
+    {
+        QFETCH(QJsonObject, permissions);
+        QFETCH(QStringList, labels);
+        QFETCH(int, column);
+        QFETCH(QList<int>, masks);
+
+        PermissionsTableModel model;
+        model.setPermissionsObject(permissions);
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown << model.index(row, 0).data().toString();
+        QCOMPARE(shown, labels);
+
+        const QString node = permissions.keys().filter(QRegularExpression("^(?!id$|userId$)")).first();
+        for (int mask : masks) {
+            QVERIFY(model.setData(model.index(0, column), Qt::Checked, Qt::CheckStateRole));
+            QCOMPARE(model.getPermissionsObject().value(node), QJsonValue(mask));
+            QCOMPARE(model.index(0, 1).data(Qt::CheckStateRole), QVariant((mask & 1) ? Qt::Checked : Qt::Unchecked));
+            QCOMPARE(model.index(0, 2).data(Qt::CheckStateRole), QVariant((mask & 2) ? Qt::Checked : Qt::Unchecked));
+        }
+        QCOMPARE(model.getPermissionsObject().value("userId"), permissions.value("userId"));
+    }
+};
+
+LOMI_TEST_CLASS(PermissionsTableModelTest)
+
+class UsersWidgetTest : public GuiTestBase
+{
+    Q_OBJECT
+
+    std::unique_ptr<MainWindow> window;
+    UsersWidget *users = nullptr;
+
+    QTableView *table(const char *name) { return users->findChild<QTableView *>(name); }
+    QAbstractItemModel *permissions() { return table("permissionsTableView")->model(); }
+
+    // Selects the user's row; the index of its `column` in the view.
+    QModelIndex selectUser(int id, int column)
+    {
+        QTableView *view = table("usersTableView");
+        for (int row = 0; row < view->model()->rowCount(); ++row) {
+            if (view->model()->index(row, 0).data().toInt() == id) {
+                view->selectRow(row);
+                view->setCurrentIndex(view->model()->index(row, column));
+                return view->currentIndex();
+            }
+        }
+        return {};
+    }
+
+    QModelIndex permissionCell(const QString &label, int column)
+    {
+        for (int row = 0; row < permissions()->rowCount(); ++row) {
+            if (permissions()->index(row, 0).data().toString() == label)
+                return permissions()->index(row, column);
+        }
+        return {};
+    }
+
+    QJsonObject lastPut(int id)
+    {
+        const auto puts = server().requestsTo("PUT", QString("users/%1").arg(id));
+        return puts.isEmpty() ? QJsonObject() : puts.last().json().object();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        startServer();
+        window = std::make_unique<MainWindow>();
+        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
+        users = openWindow<UsersWidget>(window.get(), "usersAction");
+        QVERIFY(users);
+    }
+
+    void editThenToggleSendsTheWholeFreshUserOnce()
+    {
+        QVERIFY(selectUser(3, 1).isValid());
+        ModalHandler::onNextDialog<UserEditDialog>([](UserEditDialog *editor) {
+            QCOMPARE(fieldText(editor, "fullnameLineEdit"), QString("Козлова Ирина Павловна"));
+            fillIn(editor, "fullnameLineEdit", "Смирнова Ирина Павловна");
+            press(editor, QDialogButtonBox::Ok);
+        });
+        QVERIFY(finishes(users, [&] { button(users, "editButton")->click(); }));
+        QCOMPARE(server().requestsTo("PUT", "users/3").first().body,
+                 indented({{"name", "Смирнова Ирина Павловна"}, {"password", "kassa"},
+                           {"position", "Кассир"}}));
+
+        // The reload has brought the new name into the rights' owner.
+        server().clearRequests();
+        QSignalSpy loads(&ManagerAccess::of(users), &QNetworkAccessManager::finished);
+        QVERIFY(permissions()->setData(permissionCell("Учреждение | Номера", 1), Qt::Checked,
+                                       Qt::CheckStateRole));
+        QVERIFY(loads.wait(5000));
+        // Putting the user back into the list is no second change to send.
+        QVERIFY(!loads.wait(300));
+        QCOMPARE(server().requestsTo("PUT", "users/3").size(), 1);
+        QCOMPARE(server().requestsTo("GET", "users").size(), 1);
+        QCOMPARE(lastPut(3), server().record("users", 3));
+        QCOMPARE(lastPut(3).value("name"), QJsonValue("Смирнова Ирина Павловна"));
+        QCOMPARE(lastPut(3).value("permissions").toObject().value("rooms"), QJsonValue(1));
+        QCOMPARE(permissionCell("Учреждение | Номера", 1).data(Qt::CheckStateRole),
+                 QVariant(Qt::Checked));
+    }
+
+    void typedAndClearedFieldsAreWrittenAsTextOrNull()
+    {
+        QTableView *view = table("usersTableView");
+        QVERIFY(selectUser(2, 4).isValid());
+        typeInto(view, "1");
+        auto *editor = view->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        typeInto(editor, "2");
+        QVERIFY(finishes(users, [&] { QTest::keyClick(editor, Qt::Key_Return); }));
+        QCOMPARE(lastPut(2).value("rv"), QJsonValue("12"));
+
+        QVERIFY(selectUser(2, 5).isValid());
+        QVERIFY(finishes(users, [&] { QTest::keyClick(view, Qt::Key_Delete); }));
+        QJsonObject expected = server().record("users", 2);
+        QCOMPARE(lastPut(2), expected);
+        QCOMPARE(expected.value("rv0"), QJsonValue(QJsonValue::Null));
+        QCOMPARE(expected.value("rv"), QJsonValue("12"));
+
+        const QModelIndex name = selectUser(2, 1);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(name.data().toString(), QString("Белова Наталья Ивановна"));
+
+        // The search is a pattern; an unfinished one hides every row.
+        auto *search = users->findChild<QLineEdit *>("searchLineEdit");
+        search->setText("(");
+        QCOMPARE(view->model()->rowCount(), 0);
+        search->setText("козл");
+        QCOMPARE(view->model()->rowCount(), 0);
+        search->setText("Бел");
+        QCOMPARE(view->model()->rowCount(), 1);
+        search->clear();
+    }
+
+    void aDeletedUsersRightsAreNoLongerShown()
+    {
+        const int id = server().addRecord(
+            "users", {{"name", "Временный"}, {"password", "tmp"}, {"permissions", QJsonObject{{"rooms", 1}}}});
+        QVERIFY(finishes(users, [&] { users->handleUpdate(); }));
+        QVERIFY(selectUser(id, 1).isValid());
+        QCOMPARE(permissions()->rowCount(), 1);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(finishes(users, [&] { button(users, "removeButton")->click(); }));
+        QCOMPARE(boxTexts("Вы уверены?"), QStringList{"Удалить запись?"});
+        QVERIFY(server().record("users", id).isEmpty());
+        QCOMPARE(permissions()->rowCount(), 0);
+    }
+};
+
+LOMI_TEST_CLASS(UsersWidgetTest)
+
+#include "tst_users.moc"
