@@ -4,6 +4,7 @@
 #include "districteditdialog.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
+#include "personsviewwidget.h"
 #include "positioneditdialog.h"
 #include "regioneditdialog.h"
 #include "simpleviewwidget.h"
@@ -140,6 +141,8 @@ void MainWindow::registerWindows()
                           ->requires(QStringLiteral("property"))
                           ->build(),
                       ui->propertyAction);
+
+    registerSubwidget(new PersonsViewWidget, ui->registerPersonAction);
 }
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
