@@ -9,7 +9,6 @@
 #include "ui_personsviewwidget.h"
 
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QNetworkReply>
 #include <QRegularExpression>
@@ -115,7 +114,9 @@ PersonsViewWidget::PersonsViewWidget(QWidget *parent)
     });
 
     personEditDialog.installEventFilter(this);
-    ui->tableView->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
+    // Column 0 descending is also the header's default indicator, so setting
+    // the indicator alone would not sort the rows.
+    ui->tableView->sortByColumn(0, Qt::DescendingOrder);
 }
 
 PersonsViewWidget::~PersonsViewWidget()
