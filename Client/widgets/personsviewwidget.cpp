@@ -11,30 +11,11 @@
 #include <QCloseEvent>
 #include <QItemSelectionModel>
 #include <QNetworkReply>
-#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
 
 const int firstYear = 2022;
-
-// The search text taken literally, but for е and ё, which stand for each
-// other in either case: names are written both ways.
-QString searchPattern(const QString &text)
-{
-    static const QString yo = QStringLiteral("еёЕЁ");
-    QString pattern;
-    QString literal;
-    for (const QChar c : text) {
-        if (!yo.contains(c)) {
-            literal.append(c);
-            continue;
-        }
-        pattern += QRegularExpression::escape(literal) + QStringLiteral("[её]");
-        literal.clear();
-    }
-    return pattern + QRegularExpression::escape(literal);
-}
 
 }  // namespace
 
@@ -215,8 +196,24 @@ void PersonsViewWidget::handleUpdate()
 
 void PersonsViewWidget::search(const QString &text)
 {
-    proxy.setFilterRegularExpression(
-        QRegularExpression(searchPattern(text), QRegularExpression::CaseInsensitiveOption));
+    proxy.setFilterRegularExpression(searchExpression(text));
+}
+
+QRegularExpression PersonsViewWidget::searchExpression(const QString &text)
+{
+    static const QString yo = QStringLiteral("еёЕЁ");
+    QString pattern;
+    QString literal;
+    for (const QChar c : text) {
+        if (!yo.contains(c)) {
+            literal.append(c);
+            continue;
+        }
+        pattern += QRegularExpression::escape(literal) + QStringLiteral("[её]");
+        literal.clear();
+    }
+    pattern += QRegularExpression::escape(literal);
+    return QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption);
 }
 
 int PersonsViewWidget::selectedYear() const

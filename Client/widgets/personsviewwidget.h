@@ -9,6 +9,7 @@
 #include "subwindowsawarewidget.h"
 
 #include <QModelIndex>
+#include <QRegularExpression>
 
 namespace Ui {
 class PersonsViewWidget;
@@ -26,6 +27,10 @@ public:
 
     // -1 opens a blank card for a new person.
     void openDialogForTarget(int id);
+
+    // The search text taken literally, but for е and ё, which stand for each
+    // other in either case: names are written both ways.
+    static QRegularExpression searchExpression(const QString &text);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
