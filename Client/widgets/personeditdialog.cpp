@@ -337,10 +337,15 @@ bool PersonEditDialog::write()
             networkManager.postUrl(QUrl(Global::endpoint(QStringLiteral("persons"))), body, true, true);
         const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
         const int newId = answer.value("id").toInt();
-        saved = reply->error() == QNetworkReply::NoError && newId > 0;
+        const bool transportFailed = reply->error() != QNetworkReply::NoError;
+        saved = !transportFailed && newId > 0;
         reply->deleteLater();
         if (saved)
             setupFromId(newId);
+        else if (!transportFailed)
+            MessageBox::critical(this, QStringLiteral("Ошибка"),
+                                 QStringLiteral("Сервер не сохранил физическое лицо."),
+                                 QMessageBox::Ok);
     } else {
         QNetworkReply *reply = networkManager.putUrl(
             QUrl(Global::endpoint(QStringLiteral("persons/%1").arg(id))), body, true, true);

@@ -358,22 +358,43 @@ private slots:
         QVERIFY(button(&card, "writePushButton")->isEnabled());
     }
 
+    void okClosesTheCardOnlyOnceSaved_data()
+    {
+        QTest::addColumn<int>("person");
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("a PUT refused") << 1 << QByteArray("PUT") << "persons/1"
+                                       << int(FailureKind::Status) << "Request failed";
+        QTest::newRow("a POST without id") << -1 << QByteArray("POST") << "persons"
+                                           << int(FailureKind::OkFalse) << "Ошибка";
+    }
+
     void okClosesTheCardOnlyOnceSaved()
     {
+        QFETCH(int, person);
+        QFETCH(QByteArray, method);
+        QFETCH(QString, path);
+        QFETCH(int, kind);
+        QFETCH(QString, box);
         PersonEditDialog card;
-        card.setupFromId(1);
+        card.setupFromId(person);
         card.show();
-        fillIn(&card, "phoneLineEdit", "+7 000");
-        server().injectFailure("PUT", "persons/1", Failure());
+        fillIn(&card, "fioLineEdit", "Иванов Пётр");
+        Failure failure;
+        failure.kind = FailureKind(kind);
+        server().injectFailure(method, path, failure);
         MessageBox::setNextAnswer(QMessageBox::Ok);
         press(&card, QDialogButtonBox::Ok);
+        QCOMPARE(boxesTitled(box).size(), 1);
         QVERIFY(card.isVisible());
-        QCOMPARE(fieldText(&card, "phoneLineEdit"), QString("+7 000"));
+        QCOMPARE(fieldText(&card, "fioLineEdit"), QString("Иванов Пётр"));
 
         server().clearFailures();
         press(&card, QDialogButtonBox::Ok);
         QVERIFY(!card.isVisible());
-        QCOMPARE(server().record("persons", 1).value("phone"), QJsonValue("+7 000"));
+        QCOMPARE(server().requestsTo(method, path).size(), 2);
     }
 
     void aSecondSaveWhileTheFirstIsOutSendsNothing()
