@@ -231,7 +231,8 @@ void addPersonRoutes(Server &server, DataStore &store)
 
     // The server's messages about persons, kept as {"personId", "message"}.
     store.addCollection("person_info");
-    store.addReference({"person_info", "personId", "person", "persons", null, cascade});
+    store.addReference({"person_info", "personId", "person", "persons", Reference::WhenNone::Null,
+                        Reference::OnDelete::Cascade});
     server.route("GET", "persons/info", [&server, &store](const Request &, const QStringList &) {
         QJsonArray rows;
         for (const QJsonValue &value : store.rows("person_info")) {
