@@ -9,6 +9,7 @@ struct Seam
 {
     QQueue<QString> answers;
     QList<QString> history;
+    QList<QString> proposed;
     bool answerUnqueued = false;
 };
 
@@ -19,13 +20,14 @@ Seam &seam()
 }
 
 // Returns true and sets `answer` when the seam answers instead of a window.
-bool answeredBySeam(const QString &caption, QString *answer)
+bool answeredBySeam(const QString &caption, QString *answer, const QString &dir)
 {
     Seam &s = seam();
     if (s.answers.isEmpty() && !s.answerUnqueued)
         return false;
     *answer = s.answers.isEmpty() ? QString() : s.answers.dequeue();
     s.history.append(caption);
+    s.proposed.append(dir);
     return true;
 }
 
@@ -35,7 +37,7 @@ QString FileDialog::getSaveFileName(QWidget *parent, const QString &caption, con
                                     const QString &filter)
 {
     QString answer;
-    if (answeredBySeam(caption, &answer))
+    if (answeredBySeam(caption, &answer, dir))
         return answer;
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
@@ -44,7 +46,7 @@ QString FileDialog::getOpenFileName(QWidget *parent, const QString &caption, con
                                     const QString &filter)
 {
     QString answer;
-    if (answeredBySeam(caption, &answer))
+    if (answeredBySeam(caption, &answer, dir))
         return answer;
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
@@ -53,7 +55,7 @@ QString FileDialog::getExistingDirectory(QWidget *parent, const QString &caption
                                          const QString &dir)
 {
     QString answer;
-    if (answeredBySeam(caption, &answer))
+    if (answeredBySeam(caption, &answer, dir))
         return answer;
     return QFileDialog::getExistingDirectory(parent, caption, dir);
 }
@@ -78,8 +80,14 @@ QList<QString> FileDialog::history()
     return seam().history;
 }
 
+QList<QString> FileDialog::proposedPaths()
+{
+    return seam().proposed;
+}
+
 void FileDialog::reset()
 {
     seam().answers.clear();
     seam().history.clear();
+    seam().proposed.clear();
 }

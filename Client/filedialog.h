@@ -27,5 +27,7 @@ public:
     static int pendingAnswers();
     // Captions of the dialogs answered through the seam, oldest first.
     static QList<QString> history();
+    // The paths they proposed (their dir argument), in the same order.
+    static QList<QString> proposedPaths();
     static void reset();
 };

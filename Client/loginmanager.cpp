@@ -3,6 +3,7 @@
 #include "global.h"
 #include "permissionmanager.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkReply>
@@ -19,8 +20,16 @@ LoginManager::LoginManager()
 
 LoginManager *LoginManager::instance()
 {
-    if (!_instance)
+    if (!_instance) {
         _instance = new LoginManager();
+        // Its transfers run on a thread of their own, which must stop while
+        // the application is still whole: left to the end of the process it
+        // wakes up among the exit handlers and reads what they freed.
+        qAddPostRoutine([] {
+            delete _instance;
+            _instance = nullptr;
+        });
+    }
     return _instance;
 }
 

@@ -1,13 +1,22 @@
 #include "mainwindow.h"
 
+#include "contractsjournalwidget.h"
+#include "curriculumeditdialog.h"
 #include "directorycolumns.h"
 #include "districteditdialog.h"
+#include "organizationseditdialog.h"
+#include "paytypeeditdialog.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "personsviewwidget.h"
 #include "positioneditdialog.h"
+#include "propertyeditdialog.h"
+#include "propertyjournalwidget.h"
+#include "rateeditdialog.h"
+#include "receiptsjournalwidget.h"
 #include "regioneditdialog.h"
 #include "simpleviewwidget.h"
+#include "streameditdialog.h"
 #include "subwindowsawarewidget.h"
 #include "ui_mainwindow.h"
 
@@ -20,6 +29,14 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
     , connectionChecker(nullptr)
+    , personReport(nullptr)
+    , roomsReport(nullptr)
+    , paymentsReport(nullptr)
+    , contractPaymentsReport(nullptr)
+    , paidEducationPaymentsReport(nullptr)
+    , cassReport(nullptr)
+    , summaryCassReport(nullptr)
+    , nightsReport(nullptr)
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("ЛОМИ II v.1.1.0.0"));
@@ -53,8 +70,6 @@ MainWindow::~MainWindow()
 void MainWindow::registerWindows()
 {
     // Windows are registered here, in menu order, as they become available.
-    // A directory whose editor does not exist yet gets a list without one
-    // (its add, edit and copy buttons stay disabled until it is passed in).
     registerSubwidget(SimpleViewWidget::Builder::create()
                           ->withTitle(QStringLiteral("Округа"))
                           ->withEndpoint(QStringLiteral("districts"))
@@ -86,6 +101,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Организации"))
                           ->withEndpoint(QStringLiteral("organizations"))
                           ->withHeaders(DirectoryColumns::organizations().headers())
+                          ->withEditDialog(owned(new OrganizationsEditDialog))
                           ->withItemDelegates(DirectoryColumns::organizations().delegates())
                           ->requires(QStringLiteral("organizations"))
                           ->build(),
@@ -95,6 +111,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Программы обучения"))
                           ->withEndpoint(QStringLiteral("curriculums"))
                           ->withHeaders(DirectoryColumns::curriculums().headers())
+                          ->withEditDialog(owned(new CurriculumEditDialog))
                           ->withItemDelegates(DirectoryColumns::curriculums().delegates())
                           ->requires(QStringLiteral("curriculums"))
                           ->build(),
@@ -104,6 +121,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Потоки"))
                           ->withEndpoint(QStringLiteral("streams"))
                           ->withHeaders(DirectoryColumns::streams().headers())
+                          ->withEditDialog(owned(new StreamEditDialog))
                           ->withItemDelegates(DirectoryColumns::streams().delegates())
                           ->requires(QStringLiteral("streams"))
                           ->build(),
@@ -113,6 +131,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Тарифы"))
                           ->withEndpoint(QStringLiteral("rates"))
                           ->withHeaders(DirectoryColumns::rates().headers())
+                          ->withEditDialog(owned(new RateEditDialog))
                           ->withItemDelegates(DirectoryColumns::rates().delegates())
                           ->requires(QStringLiteral("rates"))
                           ->build(),
@@ -123,6 +142,7 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Способ оплаты"))
                           ->withEndpoint(QStringLiteral("pay_type"))
                           ->withHeaders(DirectoryColumns::payTypes().headers())
+                          ->withEditDialog(owned(new PayTypeEditDialog))
                           ->withItemDelegates(DirectoryColumns::payTypes().delegates())
                           ->requires(QStringLiteral("payTypes"))
                           ->build(),
@@ -136,13 +156,28 @@ void MainWindow::registerWindows()
                           ->withTitle(QStringLiteral("Имущество"))
                           ->withEndpoint(QStringLiteral("properties"))
                           ->withHeaders(DirectoryColumns::properties().headers())
+                          ->withEditDialog(owned(new PropertyEditDialog))
                           ->withItemDelegates(DirectoryColumns::properties().delegates())
                           ->sortBy(1, Qt::AscendingOrder)
                           ->requires(QStringLiteral("property"))
                           ->build(),
                       ui->propertyAction);
 
+    registerSubwidget(new ReceiptsJournalWidget, ui->receiptsJournalAction);
+    registerSubwidget(new PropertyJournalWidget, ui->propertyJournalAction);
+    registerSubwidget(new ContractsJournalWidget, ui->contractJournalAction);
     registerSubwidget(new PersonsViewWidget, ui->registerPersonAction);
+    // The reports run from their entries; they are not child windows.
+    connect(ui->personReportAction, &QAction::triggered, &personReport, &ExtendedReport::exec);
+    connect(ui->roomsReportAction, &QAction::triggered, &roomsReport, &ExtendedReport::exec);
+    connect(ui->paymentsReportAction, &QAction::triggered, &paymentsReport, &ExtendedReport::exec);
+    connect(ui->contractPaymentsReportAction, &QAction::triggered, &contractPaymentsReport,
+            &ExtendedReport::exec);
+    connect(ui->paidEducationPaymentsReportAction, &QAction::triggered,
+            &paidEducationPaymentsReport, &ExtendedReport::exec);
+    connect(ui->cassReportAction, &QAction::triggered, &cassReport, &ExtendedReport::exec);
+    connect(ui->svodCassReportAction, &QAction::triggered, &summaryCassReport, &ExtendedReport::exec);
+    connect(ui->nightsReportAction, &QAction::triggered, &nightsReport, &ExtendedReport::exec);
 }
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)

@@ -1,7 +1,15 @@
 #pragma once
 
+#include "cassreport.h"
 #include "connectionchecker.h"
+#include "contractpaymentsreport.h"
 #include "loginwrapper.h"
+#include "nightsreport.h"
+#include "paideducationpaymentsreport.h"
+#include "paymentsreport.h"
+#include "personreport.h"
+#include "roomsreport.h"
+#include "summarycassreport.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -47,7 +55,7 @@ private:
     QMdiSubWindow *topmostMaximized() const;
     QMdiSubWindow *subWindowOf(QWidget *widget) const;
     void registerWindows();
-    // Deleted with the main window, before its own widgets come apart.
+    // Keeps `widget` until the main window goes.
     template <typename T>
     T *owned(T *widget)
     {
@@ -59,7 +67,18 @@ private:
     LoginWrapper loginWrapper;
     ConnectionChecker connectionChecker;
     QMap<QString, QList<QAction *>> actionMap;
-    // Children and editors: none has a parent, and an open child sits in a
-    // frame that may be gone by the time the main window is.
+    // The children and their editors have no parent: an open child sits in
+    // a frame of the area, which closing its tab takes away. The destructor
+    // deletes them while this is still a whole MainWindow.
     QList<QPointer<QWidget>> ownedWidgets;
+
+    // The reports, in the order of the menu "Отчеты".
+    PersonReport personReport;
+    RoomsReport roomsReport;
+    PaymentsReport paymentsReport;
+    ContractPaymentsReport contractPaymentsReport;
+    PaidEducationPaymentsReport paidEducationPaymentsReport;
+    CassReport cassReport;
+    SummaryCassReport summaryCassReport;
+    NightsReport nightsReport;
 };

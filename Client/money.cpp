@@ -1,5 +1,7 @@
 #include "money.h"
 
+#include "global.h"
+
 #include <cmath>
 
 namespace Money {
@@ -25,6 +27,21 @@ QString format(qint64 kopecks)
 QString format(double amount)
 {
     return format(toKopecks(amount));
+}
+
+Spelled spell(qint64 kopecks)
+{
+    const QString figures = format(kopecks);
+    const qint64 roubles = kopecks / 100;  // toward zero, as the figures read
+    QString words = Global::doubleToString(static_cast<double>(roubles), false);
+    if (kopecks < 0 && roubles == 0)
+        words.prepend(QStringLiteral("минус "));
+    return {figures, words, figures.right(2)};
+}
+
+Spelled spell(double amount)
+{
+    return spell(toKopecks(amount));
 }
 
 }  // namespace Money

@@ -15,4 +15,18 @@ qint64 toKopecks(double amount);
 QString format(qint64 kopecks);
 QString format(double amount);
 
+// An amount as the bill and the receipt write it: in figures, the whole
+// roubles in words and the kopecks as two digits, all three from one
+// rounding. A negative amount keeps its sign in the words even below one
+// rouble ("минус ноль"), so that "-0.50" is never read as a positive sum.
+struct Spelled
+{
+    QString figures;  // "1500.50"
+    QString words;    // "одна тысяча пятьсот"
+    QString kopecks;  // "50"
+};
+
+Spelled spell(qint64 kopecks);
+Spelled spell(double amount);
+
 }  // namespace Money

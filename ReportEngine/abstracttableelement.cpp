@@ -6,7 +6,7 @@ AbstractTableElement::AbstractTableElement() = default;
 
 void AbstractTableElement::setBorder(qreal border)
 {
-    m_border = qMax<qreal>(0, border);
+    m_border = qBound<qreal>(0, border, MaximumBorder);  // NaN gives 0
 }
 
 qreal AbstractTableElement::border() const

@@ -10,9 +10,12 @@ namespace ReportEngine {
 class AbstractTableElement : public Element
 {
 public:
+    static constexpr qreal MaximumBorder = 100;
+
     // The width of the lines around and between cells in pixels of a 96 dpi
-    // screen (1 is about a quarter of a millimetre); 0 draws no lines.
-    // Borders are collapsed: neighbouring cells share one line.
+    // screen (1 is about a quarter of a millimetre), at most MaximumBorder;
+    // 0 draws no lines, and any width above 0 at least a hairline. Every
+    // line of the grid, outer or inner, has this width.
     void setBorder(qreal border);
     qreal border() const;
 

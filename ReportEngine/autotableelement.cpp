@@ -8,12 +8,15 @@ namespace ReportEngine {
 
 namespace {
 
-Qt::Alignment horizontalAlignment(const QVariant &value, Qt::Alignment fallback)
+// The model's alignment, horizontal and vertical; the fallback stands in
+// for a horizontal part that the model leaves out.
+Qt::Alignment alignmentFrom(const QVariant &value, Qt::Alignment fallback)
 {
     if (!value.isValid())
         return fallback;
-    const Qt::Alignment alignment = Qt::Alignment(value.toInt()) & Qt::AlignHorizontal_Mask;
-    return alignment ? alignment : fallback;
+    const Qt::Alignment alignment(value.toInt());
+    const Qt::Alignment horizontal = alignment & Qt::AlignHorizontal_Mask;
+    return (horizontal ? horizontal : fallback) | (alignment & Qt::AlignVertical_Mask);
 }
 
 }  // namespace
@@ -58,7 +61,7 @@ std::shared_ptr<const AutoTableElement::Contents> AutoTableElement::contents() c
     contents->columnCount = model->columnCount();
     for (int column = 0; column < contents->columnCount; ++column) {
         contents->headerTexts << model->headerData(column, Qt::Horizontal).toString();
-        contents->headerAlignments << horizontalAlignment(
+        contents->headerAlignments << alignmentFrom(
                 model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole),
                 Qt::AlignHCenter);
     }
@@ -69,7 +72,7 @@ std::shared_ptr<const AutoTableElement::Contents> AutoTableElement::contents() c
         for (int column = 0; column < contents->columnCount; ++column) {
             const QModelIndex index = model->index(row, column);
             contents->cellTexts << model->data(index).toString();
-            contents->cellAlignments << horizontalAlignment(
+            contents->cellAlignments << alignmentFrom(
                     model->data(index, Qt::TextAlignmentRole), Qt::AlignLeft);
         }
     }

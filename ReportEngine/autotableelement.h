@@ -13,9 +13,9 @@ namespace ReportEngine {
 
 // A table made from an item model: one header row with the model's
 // horizontal header labels (repeated on every page), then one row per model
-// row with the display texts. Header and cell alignments come from the
-// model's text-alignment role; headers without one are centred, cells without
-// one are left-aligned.
+// row with the display texts. Header and cell alignments, horizontal and
+// vertical, come from the model's text-alignment role; headers without a
+// horizontal one are centred, cells without one are left-aligned.
 //
 // The model's contents are copied when the element is added to a report or a
 // cell (or loaded from a template), so the model may be destroyed right after.

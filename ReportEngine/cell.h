@@ -15,7 +15,9 @@ public:
     Cell();
 
     // Adds a copy of the element as a new paragraph (or block) of the cell,
-    // aligned horizontally as given.
+    // aligned horizontally as given. The vertical part of the alignment
+    // (Qt::AlignVCenter, Qt::AlignBottom) places the cell's contents between
+    // its top and bottom; the first element that has one decides.
     void addElement(const Element &element, Qt::Alignment alignment = Qt::AlignLeft);
     // Adds a copy of a text element at the end of the cell's last paragraph;
     // it starts a paragraph when there is none to continue.

@@ -3,11 +3,14 @@
 #include "report.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QQueue>
+#include <QScreen>
+#include <QStyle>
 #include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -32,6 +35,11 @@ QList<PreviewDialog::Shown> &shownPreviews()
 {
     static QList<PreviewDialog::Shown> shown;
     return shown;
+}
+
+QString pageInfo(int page, int pageCount)
+{
+    return QStringLiteral("Страница %1 из %2").arg(page).arg(pageCount);
 }
 
 }  // namespace
@@ -114,15 +122,22 @@ void PreviewDialog::ensureUi()
     connect(print, &QAction::triggered, this, &PreviewDialog::printReport);
     toolBar->addSeparator();
 
-    QAction *previous = toolBar->addAction(QStringLiteral("Предыдущая страница"));
+    // The page arrows show as icons, their names as tool tips, so that the
+    // bar fits a laptop's screen.
+    QAction *previous = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowBack),
+                                           QStringLiteral("Предыдущая страница"));
     connect(previous, &QAction::triggered, this, [this] {
         m_preview->setCurrentPage(m_preview->currentPage() - 1);
         updatePageInfo();
     });
     m_pageLabel = new QLabel(this);
     m_pageLabel->setContentsMargins(8, 0, 8, 0);
+    // Its text comes with the first page; the bar is measured before that.
+    m_pageLabel->setMinimumWidth(
+            m_pageLabel->fontMetrics().horizontalAdvance(pageInfo(999, 999)) + 16);
     toolBar->addWidget(m_pageLabel);
-    QAction *next = toolBar->addAction(QStringLiteral("Следующая страница"));
+    QAction *next = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowForward),
+                                       QStringLiteral("Следующая страница"));
     connect(next, &QAction::triggered, this, [this] {
         m_preview->setCurrentPage(m_preview->currentPage() + 1);
         updatePageInfo();
@@ -144,15 +159,24 @@ void PreviewDialog::ensureUi()
     QAction *close = toolBar->addAction(QStringLiteral("Закрыть"));
     connect(close, &QAction::triggered, this, &QDialog::reject);
 
+    // The whole page at once, on a window large enough to read it, whoever
+    // opens the preview: one that nobody sized starts at two thirds of the
+    // screen, as the report run sizes its own, and wide enough for the tool
+    // bar to show all its buttons where the screen allows.
+    m_preview->setZoomMode(QPrintPreviewWidget::FitInView);
+    if (!testAttribute(Qt::WA_Resized)) {
+        const QScreen *target = screen() ? screen() : QGuiApplication::primaryScreen();
+        const QRect available = target->availableGeometry();
+        const int width = qMax(available.width() * 2 / 3, toolBar->sizeHint().width());
+        resize(qMin(width, available.width()), available.height() * 2 / 3);
+    }
 }
 
 void PreviewDialog::updatePageInfo()
 {
     if (!m_preview || !m_pageLabel)
         return;
-    m_pageLabel->setText(QStringLiteral("Страница %1 из %2")
-                                 .arg(m_preview->currentPage())
-                                 .arg(m_preview->pageCount()));
+    m_pageLabel->setText(pageInfo(m_preview->currentPage(), m_preview->pageCount()));
 }
 
 void PreviewDialog::printReport()

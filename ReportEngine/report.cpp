@@ -20,13 +20,13 @@
 #include <QTextDocument>
 #include <QTextOption>
 
+#include <cmath>
+
 namespace ReportEngine {
 
 namespace {
 
-// The document is laid out for a fixed resolution rather than the screen's,
-// so that page breaks do not depend on the machine.
-constexpr qreal LayoutDpi = 300.0;
+constexpr qreal LayoutDpi = ReportBuilder::LayoutDpi;
 constexpr qreal TabStopMm = 12.5;
 // What is left of the page between the margins at the least.
 constexpr qreal MinimumPrintableMm = 20.0;
@@ -85,7 +85,12 @@ void Report::Private::build(const QSizeF &pageMillimetres)
     }
     if (document.defaultFont() != defaultFont)
         document.setDefaultFont(defaultFont);
-    const QSizeF pageSize = pageMillimetres * (LayoutDpi / 25.4);
+    // A whole number of pixels high: a table that continues on the next page
+    // draws its frame from the page's top, and Qt rounds the cells' borders
+    // below it to whole pixels; a fractional page would part the two lines.
+    // Printing stretches the page by less than a pixel to fill the paper.
+    QSizeF pageSize = pageMillimetres * (LayoutDpi / 25.4);
+    pageSize.setHeight(std::floor(pageSize.height()));
     if (document.pageSize() != pageSize)
         document.setPageSize(pageSize);
     document.setLayoutEnabled(true);

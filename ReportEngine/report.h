@@ -39,22 +39,28 @@ class XmlElementHandler;
 //       value associated with that id; the placeholder stays when there is
 //       none), or model, row and column (the model's display text at that
 //       cell; an unknown model or a cell out of range gives ""), alignment
-//       (left, right, hcenter, justify), bold, italic, pointsize ("0" keeps
-//       the size), inline="true" (continues the preceding paragraph).
-//       Character references such as &#9; work; nothing is trimmed.
+//       (left, right, hcenter or center, justify), bold, italic, pointsize
+//       ("0" keeps the size), inline="true" (continues the preceding
+//       paragraph). Character references such as &#9; work; nothing is
+//       trimmed.
 //   <table width="100%" cellpadding="mm" border="...">  with <cell row="r"
-//       column="c"> children holding texts, tables, vspace and hline.
+//       column="c"> children holding texts, tables, vspace and hline; rows
+//       from 0 to 999, columns from 0 to 99, tables at most 16 deep.
 //   <table model="name" ...>  a table from an associated model, with
 //       verticalHeaderVisible="false" and headerBackground="white" (any
 //       colour name or #rrggbb) on request.
 //   <vspace size="mm"/>, <hline/>.
 // Elements are matched by their local name; the namespace is not checked.
-// Unknown elements make the load fail.
+// Unknown elements, an unknown alignment and numbers that are not finite or
+// far beyond any page (lengths over a metre, sizes over 1000 points, borders
+// over AbstractTableElement::MaximumBorder) make the load fail; a value that
+// is no number at all is ignored.
 //
 // The built document (document()): the first-page header, then the body in
 // the order added. A text is one paragraph per line; a table is a
 // QTextTable (header rows in QTextTableFormat::headerRowCount, column spans
-// as merged cells); a rule is a one-cell table marked with
+// as merged cells, separated borders of which each cell draws half of every
+// grid line, vertical alignment in the cells' formats); a rule is a one-cell table marked with
 // HLineElement::RuleProperty; vertical space is an empty block whose format
 // carries VerticalSpacingProperty (the height in millimetres).
 class Report : public QObject
@@ -83,7 +89,9 @@ public:
     QPageLayout pageLayout() const;
 
     // Adds a copy of the element to the end of the report, aligned
-    // horizontally as given, on the background colour if that is valid.
+    // horizontally as given, on the background colour if that is valid. A
+    // vertical alignment has nothing to place the element in here, unlike in
+    // a table cell, and is ignored.
     void addElement(const Element &element, Qt::Alignment alignment = Qt::AlignLeft,
                     const QColor &background = QColor());
     void addVerticalSpacing(qreal millimetres);

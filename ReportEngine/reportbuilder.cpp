@@ -26,6 +26,29 @@ Qt::Alignment horizontal(Qt::Alignment alignment)
     return h ? h : Qt::AlignLeft;
 }
 
+// Where a cell's contents stand between its top and bottom; top unless the
+// alignment says otherwise.
+QTextCharFormat::VerticalAlignment vertical(Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignVCenter)
+        return QTextCharFormat::AlignMiddle;
+    if (alignment & Qt::AlignBottom)
+        return QTextCharFormat::AlignBottom;
+    return QTextCharFormat::AlignNormal;
+}
+
+// The cell's format, which carries its span, is replaced rather than merged:
+// set it before the contents are written.
+void formatCell(QTextTable *table, int row, int column, QTextTableCellFormat format,
+                Qt::Alignment alignment)
+{
+    const QTextCharFormat::VerticalAlignment position = vertical(alignment);
+    if (position != QTextCharFormat::AlignNormal)
+        format.setVerticalAlignment(position);
+    if (!format.properties().isEmpty())
+        table->cellAt(row, column).setFormat(format);
+}
+
 void writeCellText(QTextTable *table, int row, int column, const QString &text,
                    Qt::Alignment alignment)
 {
@@ -106,14 +129,25 @@ void ReportBuilder::writeSpacer(const SpacerElement &spacer)
 
 QTextTableFormat ReportBuilder::tableFormat(qreal border, qreal paddingMm, qreal widthPercent) const
 {
-    const qreal unitsPerMm = formatUnitsPerMillimetre();
     QTextTableFormat format;
-    format.setBorderCollapse(true);
     format.setCellSpacing(0);
     format.setMargin(0);
-    format.setCellPadding(paddingMm * unitsPerMm);
+    format.setCellPadding(paddingMm * formatUnitsPerMillimetre());
+    // Separated borders with no spacing: every cell draws its own frame and
+    // the table one around them all, so each grid line is two halves side
+    // by side. Collapsed borders would share one line, but Qt draws their
+    // inner grid one layout pixel wide whatever the width asked (nothing at
+    // all below 1) and looks up the neighbours of every cell edge, which
+    // made long tables several times slower to lay out and print.
+    //
+    // Each half is a whole number of layout pixels, since Qt rounds border
+    // rectangles to whole pixels and halves that are not would leave gaps
+    // where a table continues on a new page; at least one pixel, so that any
+    // border above 0 draws a hairline (two pixels, 0.085 mm) rather than
+    // nothing.
     if (border > 0) {
-        format.setBorder(border * 25.4 / 96.0 * unitsPerMm);
+        const int halfPixels = qMax(1, qRound(border / 2 * LayoutDpi / 96.0));
+        format.setBorder(halfPixels * qt_defaultDpiY() / LayoutDpi);
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
         format.setBorderBrush(Qt::black);
     } else {
@@ -140,6 +174,8 @@ void ReportBuilder::writeRule(const HLineElement &rule)
 {
     const qreal unitsPerMm = formatUnitsPerMillimetre();
     QTextTableFormat format = tableFormat(0, 0, 100);
+    // Only collapsed borders let a cell draw one side of its own.
+    format.setBorderCollapse(true);
     format.setBottomMargin(RuleSpaceMm * unitsPerMm);
     format.setProperty(HLineElement::RuleProperty, rule.isDashed());
     QTextTable *table = insertTable(1, 1, format);
@@ -215,6 +251,14 @@ void ReportBuilder::writeTable(const TableElement &element)
     }
 
     for (const Filled &entry : filled) {
+        // The cell stands as the first of its elements that asks for a
+        // vertical alignment.
+        for (const PlacedElement &item : entry.cell->m_items) {
+            if (item.alignment & Qt::AlignVertical_Mask) {
+                formatCell(table, entry.row, entry.column, QTextTableCellFormat(), item.alignment);
+                break;
+            }
+        }
         ReportBuilder cellBuilder(table->cellAt(entry.row, entry.column).firstCursorPosition());
         for (const PlacedElement &item : entry.cell->m_items)
             cellBuilder.add(item);
@@ -238,27 +282,25 @@ void ReportBuilder::writeAutoTable(const AutoTableElement &element)
     QTextTableCellFormat headerFormat;
     if (element.headerBackground().style() != Qt::NoBrush)
         headerFormat.setBackground(element.headerBackground());
-    const bool paintHeader = headerFormat.hasProperty(QTextFormat::BackgroundBrush);
-    if (paintHeader) {
-        for (int column = 0; column < columns; ++column)
-            table->cellAt(0, column).setFormat(headerFormat);
-        if (offset) {
-            for (int row = 1; row < rows; ++row)
-                table->cellAt(row, 0).setFormat(headerFormat);
-        }
-    }
 
-    for (int column = 0; column < contents->columnCount; ++column)
-        writeCellText(table, 0, column + offset, contents->headerTexts.at(column),
-                      contents->headerAlignments.at(column));
+    for (int column = 0; column < contents->columnCount; ++column) {
+        const Qt::Alignment alignment = contents->headerAlignments.at(column);
+        formatCell(table, 0, column + offset, headerFormat, alignment);
+        writeCellText(table, 0, column + offset, contents->headerTexts.at(column), alignment);
+    }
+    if (offset)
+        formatCell(table, 0, 0, headerFormat, Qt::AlignHCenter);
     for (int row = 0; row < contents->rowCount; ++row) {
-        if (offset)
+        if (offset) {
+            formatCell(table, row + 1, 0, headerFormat, Qt::AlignHCenter);
             writeCellText(table, row + 1, 0, contents->verticalHeaderTexts.at(row),
                           Qt::AlignHCenter);
+        }
         for (int column = 0; column < contents->columnCount; ++column) {
             const int at = row * contents->columnCount + column;
-            writeCellText(table, row + 1, column + offset, contents->cellTexts.at(at),
-                          contents->cellAlignments.at(at));
+            const Qt::Alignment alignment = contents->cellAlignments.at(at);
+            formatCell(table, row + 1, column + offset, QTextTableCellFormat(), alignment);
+            writeCellText(table, row + 1, column + offset, contents->cellTexts.at(at), alignment);
         }
     }
 }

@@ -38,6 +38,11 @@ public:
     // resolution; the layout scales them to its own device.
     static qreal formatUnitsPerMillimetre();
 
+    // The resolution the document is laid out for, whatever the machine's
+    // screen, so that page breaks do not depend on it. Qt rounds border
+    // rectangles to whole pixels of it; at 600 dpi that is at most 0.02 mm.
+    static constexpr qreal LayoutDpi = 600.0;
+
 private:
     enum class State {
         Start,       // an empty block that no table precedes

@@ -11,13 +11,22 @@
 #include <QColor>
 #include <QIODevice>
 
+#include <limits>
+
 namespace ReportEngine {
 
 namespace {
 
-// Beyond these a template is taken to be broken rather than to describe a table.
-constexpr int MaxTemplateRows = 100000;
-constexpr int MaxTemplateColumns = 1000;
+// Beyond these a template is taken to be broken rather than to describe a
+// form: a printed form has a few dozen rows and a handful of columns, and
+// each level of nesting costs the reader and the layout a level of
+// recursion.
+constexpr int MaxTemplateRows = 1000;
+constexpr int MaxTemplateColumns = 100;
+constexpr int MaxTableDepth = 16;
+constexpr qreal MaxLengthMm = 1000;
+constexpr qreal MaxPointSize = 1000;
+constexpr qreal NoLimit = std::numeric_limits<qreal>::max();
 
 bool isTrue(QStringView value)
 {
@@ -31,6 +40,8 @@ bool isFalse(QStringView value)
         || value == QLatin1String("0");
 }
 
+// A value that is no number at all is ignored, as it always was; one that
+// is not finite (or beyond its limit) is refused by readNumber().
 std::optional<qreal> number(const QXmlStreamAttributes &attributes, QLatin1String name)
 {
     if (!attributes.hasAttribute(name))
@@ -40,30 +51,11 @@ std::optional<qreal> number(const QXmlStreamAttributes &attributes, QLatin1Strin
         text.chop(1);
     bool ok = false;
     const qreal value = text.trimmed().toDouble(&ok);
-    if (!ok)
+    // toDouble() reads "inf" and "nan" and turns an overflow into an infinity
+    // it reports as a failure: all of them are numbers, and none is finite.
+    if (!ok && !qIsInf(value))
         return std::nullopt;
     return value;
-}
-
-Qt::Alignment alignmentFrom(QStringView value)
-{
-    if (value == QLatin1String("right"))
-        return Qt::AlignRight;
-    if (value == QLatin1String("hcenter"))
-        return Qt::AlignHCenter;
-    if (value == QLatin1String("justify"))
-        return Qt::AlignJustify;
-    return Qt::AlignLeft;
-}
-
-void applyTableAttributes(AbstractTableElement &table, const QXmlStreamAttributes &attributes)
-{
-    if (const auto width = number(attributes, QLatin1String("width")))
-        table.setWidth(*width);
-    if (const auto padding = number(attributes, QLatin1String("cellpadding")))
-        table.setPadding(*padding);
-    if (const auto border = number(attributes, QLatin1String("border")))
-        table.setBorder(*border);
 }
 
 }  // namespace
@@ -95,6 +87,33 @@ bool XmlTemplateLoader::failFromReader()
     return failHere(m_reader.errorString());
 }
 
+// An infinite margin or padding hangs the layout, and a huge one makes it
+// lay out millions of pages.
+bool XmlTemplateLoader::readNumber(QLatin1String name, qreal limit, std::optional<qreal> *value)
+{
+    *value = number(m_reader.attributes(), name);
+    if (*value && !(qAbs(**value) <= limit))  // NaN fails the comparison too
+        return failHere(QStringLiteral("Недопустимое значение «%1» атрибута «%2»")
+                                .arg(m_reader.attributes().value(name), name));
+    return true;
+}
+
+bool XmlTemplateLoader::readAlignment(Qt::Alignment *alignment)
+{
+    const QStringView value = m_reader.attributes().value(QLatin1String("alignment"));
+    if (value.isEmpty() || value == QLatin1String("left"))
+        *alignment = Qt::AlignLeft;
+    else if (value == QLatin1String("right"))
+        *alignment = Qt::AlignRight;
+    else if (value == QLatin1String("hcenter") || value == QLatin1String("center"))
+        *alignment = Qt::AlignHCenter;
+    else if (value == QLatin1String("justify"))
+        *alignment = Qt::AlignJustify;
+    else
+        return failHere(QStringLiteral("Неизвестное выравнивание «%1»").arg(value));
+    return true;
+}
+
 // Moves to the next child element of the current one; false at the end of
 // the current element or on an error.
 bool XmlTemplateLoader::nextChild()
@@ -116,6 +135,7 @@ bool XmlTemplateLoader::nextChild()
 bool XmlTemplateLoader::load(QIODevice *device, TemplateContent *content)
 {
     m_error = ErrorDetails();
+    m_tableDepth = 0;
     if (!device) {
         m_error = ErrorDetails(QStringLiteral("Нет источника шаблона"), 0, 0);
         return false;
@@ -143,13 +163,15 @@ bool XmlTemplateLoader::load(QIODevice *device, TemplateContent *content)
 
 bool XmlTemplateLoader::readRoot(TemplateContent *content)
 {
-    const QXmlStreamAttributes attributes = m_reader.attributes();
-    content->fontFamily = attributes.value(QLatin1String("font")).toString();
-    content->pointSize = number(attributes, QLatin1String("pointsize")).value_or(0);
-    content->marginTop = number(attributes, QLatin1String("margin-top"));
-    content->marginLeft = number(attributes, QLatin1String("margin-left"));
-    content->marginBottom = number(attributes, QLatin1String("margin-bottom"));
-    content->marginRight = number(attributes, QLatin1String("margin-right"));
+    content->fontFamily = m_reader.attributes().value(QLatin1String("font")).toString();
+    std::optional<qreal> pointSize;
+    if (!readNumber(QLatin1String("pointsize"), MaxPointSize, &pointSize)
+        || !readNumber(QLatin1String("margin-top"), MaxLengthMm, &content->marginTop)
+        || !readNumber(QLatin1String("margin-left"), MaxLengthMm, &content->marginLeft)
+        || !readNumber(QLatin1String("margin-bottom"), MaxLengthMm, &content->marginBottom)
+        || !readNumber(QLatin1String("margin-right"), MaxLengthMm, &content->marginRight))
+        return false;
+    content->pointSize = pointSize.value_or(0);
 
     QList<PlacedElement> &body = content->body;
     const Sink sink = [&body](const Element &element, Qt::Alignment alignment, bool isInline) {
@@ -239,6 +261,10 @@ QString XmlTemplateLoader::modelText(const QXmlStreamAttributes &attributes) con
 bool XmlTemplateLoader::readText(const Sink &sink, const QString &fontFamily)
 {
     const QXmlStreamAttributes attributes = m_reader.attributes();
+    Qt::Alignment alignment;
+    std::optional<qreal> size;
+    if (!readAlignment(&alignment) || !readNumber(QLatin1String("pointsize"), MaxPointSize, &size))
+        return false;
     QDomElement xml = currentAsDom();
 
     const QString written = m_reader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
@@ -273,31 +299,58 @@ bool XmlTemplateLoader::readText(const Sink &sink, const QString &fontFamily)
         text.setItalic(true);
     else if (isFalse(italic))
         text.setItalic(false);
-    if (const auto size = number(attributes, QLatin1String("pointsize")); size && *size > 0)
+    if (size && *size > 0)
         text.setPointSize(*size);
 
     if (m_handler && !m_handler->textElement(text, xml))
         return true;
-    sink(text, alignmentFrom(attributes.value(QLatin1String("alignment"))),
-         isTrue(attributes.value(QLatin1String("inline"))));
+    sink(text, alignment, isTrue(attributes.value(QLatin1String("inline"))));
+    return true;
+}
+
+bool XmlTemplateLoader::readTableAttributes(AbstractTableElement &table)
+{
+    std::optional<qreal> width;
+    std::optional<qreal> padding;
+    std::optional<qreal> border;
+    if (!readNumber(QLatin1String("width"), NoLimit, &width)
+        || !readNumber(QLatin1String("cellpadding"), MaxLengthMm, &padding)
+        || !readNumber(QLatin1String("border"), AbstractTableElement::MaximumBorder, &border))
+        return false;
+    if (width)
+        table.setWidth(*width);
+    if (padding)
+        table.setPadding(*padding);
+    if (border)
+        table.setBorder(*border);
     return true;
 }
 
 bool XmlTemplateLoader::readTable(const Sink &sink, const QString &fontFamily)
 {
+    // Cells hold flows that hold tables: the reader recurses once per level.
+    if (m_tableDepth >= MaxTableDepth)
+        return failHere(QStringLiteral("Таблицы вложены глубже %1 уровней").arg(MaxTableDepth));
+
     QDomElement xml = currentAsDom();
     const QXmlStreamAttributes attributes = m_reader.attributes();
     if (attributes.hasAttribute(QLatin1String("model")))
         return readAutoTable(sink, xml);
 
     TableElement table;
-    applyTableAttributes(table, attributes);
-    while (nextChild()) {
+    if (!readTableAttributes(table))
+        return false;
+    ++m_tableDepth;
+    bool cellsRead = true;
+    while (cellsRead && nextChild()) {
         if (m_reader.name() != QLatin1String("cell"))
-            return failHere(QStringLiteral("Неизвестный элемент «%1»").arg(m_reader.name()));
-        if (!readCell(table, fontFamily))
-            return false;
+            cellsRead = failHere(QStringLiteral("Неизвестный элемент «%1»").arg(m_reader.name()));
+        else
+            cellsRead = readCell(table, fontFamily);
     }
+    --m_tableDepth;
+    if (!cellsRead)
+        return false;
     if (m_reader.hasError())
         return failFromReader();
 
@@ -311,7 +364,8 @@ bool XmlTemplateLoader::readAutoTable(const Sink &sink, QDomElement &xml)
 {
     const QXmlStreamAttributes attributes = m_reader.attributes();
     AutoTableElement table(m_models.value(attributes.value(QLatin1String("model")).toString()));
-    applyTableAttributes(table, attributes);
+    if (!readTableAttributes(table))
+        return false;
     if (isFalse(attributes.value(QLatin1String("verticalHeaderVisible"))))
         table.setVerticalHeaderVisible(false);
     if (attributes.hasAttribute(QLatin1String("headerBackground"))) {
@@ -352,7 +406,10 @@ bool XmlTemplateLoader::readCell(TableElement &table, const QString &fontFamily)
 bool XmlTemplateLoader::readVSpace(const Sink &sink)
 {
     QDomElement xml = currentAsDom();
-    qreal size = number(m_reader.attributes(), QLatin1String("size")).value_or(0);
+    std::optional<qreal> read;
+    if (!readNumber(QLatin1String("size"), MaxLengthMm, &read))
+        return false;
+    qreal size = read.value_or(0);
     if (!expectNoChildren())
         return false;
     if (m_handler && !m_handler->vSpace(size, xml))

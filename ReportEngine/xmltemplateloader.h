@@ -17,6 +17,7 @@ class QIODevice;
 
 namespace ReportEngine {
 
+class AbstractTableElement;
 class Element;
 class TableElement;
 class XmlElementHandler;
@@ -59,6 +60,7 @@ private:
     bool readText(const Sink &sink, const QString &fontFamily);
     bool readTable(const Sink &sink, const QString &fontFamily);
     bool readAutoTable(const Sink &sink, QDomElement &xml);
+    bool readTableAttributes(AbstractTableElement &table);
     bool readCell(TableElement &table, const QString &fontFamily);
     bool readVSpace(const Sink &sink);
     bool readHLine(const Sink &sink);
@@ -67,6 +69,8 @@ private:
 
     QDomElement currentAsDom(const QString &text = QString());
     QString modelText(const QXmlStreamAttributes &attributes) const;
+    bool readNumber(QLatin1String name, qreal limit, std::optional<qreal> *value);
+    bool readAlignment(Qt::Alignment *alignment);
     bool failHere(const QString &message);
     bool failFromReader();
 
@@ -77,6 +81,7 @@ private:
     QXmlStreamReader m_reader;
     QDomDocument m_scratch;
     ErrorDetails m_error;
+    int m_tableDepth = 0;
 };
 
 }  // namespace ReportEngine

@@ -175,8 +175,14 @@ Server::Server(QObject *parent)
     addDirectoryRoutes(*this, d->store);
     addUserRoutes(*this, d->store);
     addPersonRoutes(*this, d->store);
+    addAccommodationRoutes(*this, d->store);
+    addPaymentRoutes(*this, d->store);
+    addReceiptRoutes(*this, d->store);
+    addJournalRoutes(*this, d->store);
     addGlobalsRoutes(*this, d->store);
     addAuditRoutes(*this, d->store);
+    addReportRoutes(*this, d->store);
+    addPaymentReportRoutes(*this, d->store);
 }
 
 Server::~Server()

@@ -2,8 +2,7 @@
 
 #include "commonselectordialog.h"
 #include "defaultjsonvalidator.h"
-#include "global.h"
-#include "requesttablemodel.h"
+#include "editorfields.h"
 #include "ui_regioneditdialog.h"
 
 #include <QJsonObject>
@@ -45,26 +44,16 @@ void RegionEditDialog::fromData(const QMap<QString, QVariant> &data)
 {
     ui->nameLineEdit->setText(data.value(QStringLiteral("name")).toString());
     ui->codeLineEdit->setText(data.value(QStringLiteral("code")).toString());
-    const QVariant district = data.value(QStringLiteral("districtId"));
-    selectDistrict(district.isNull() ? -1 : district.toInt());
+    EditorFields::selectReference(ui->widget,
+                                  EditorFields::referenceId(data.value(QStringLiteral("districtId"))));
 }
 
 void RegionEditDialog::fromModel(const QModelIndex &row)
 {
     ui->nameLineEdit->setText(row.siblingAtColumn(2).data().toString());
     ui->codeLineEdit->setText(row.siblingAtColumn(1).data().toString());
-
-    const RequestTableModel *req = dynamic_cast<const RequestTableModel *>(row.model());
-    if (!req) {
-        Global::warningAssertionFailed(
-            QStringLiteral("req = dynamic_cast<const RequestTableModel*>(row.model())"),
-            QStringLiteral("Client/widgets/regioneditdialog"), __LINE__ - 3);
-        return;
-    }
-    // A region without a district must not pass as district 0: the
-    // required-reference check only refuses -1.
-    const QJsonValue district = req->objectAt(row.row()).value(QStringLiteral("district"));
-    selectDistrict(district.toObject().value(QStringLiteral("id")).toInt(-1));
+    EditorFields::selectReferenceOfRow(ui->widget, row, QStringLiteral("district"),
+                                       QStringLiteral("Client/widgets/regioneditdialog"), __LINE__);
 }
 
 QJsonDocument RegionEditDialog::getJson() const
@@ -74,14 +63,4 @@ QJsonDocument RegionEditDialog::getJson() const
         {QStringLiteral("code"), ui->codeLineEdit->text()},
         {QStringLiteral("districtId"), ui->widget->getSelectedId()},
     });
-}
-
-void RegionEditDialog::selectDistrict(int id)
-{
-    // reset() also puts the label back to "Не выбрано"; setSelectedId(-1)
-    // would keep the previous record's district name on show.
-    if (id < 0)
-        ui->widget->reset();
-    else
-        ui->widget->setSelectedId(id);
 }

@@ -2,8 +2,6 @@
 
 #include "editdialog.h"
 
-class QJsonValue;
-
 namespace Ui {
 class RegionEditDialog;
 }
@@ -25,7 +23,5 @@ public:
     QJsonDocument getJson() const override;
 
 private:
-    void selectDistrict(int id);
-
     Ui::RegionEditDialog *ui;
 };

@@ -16,7 +16,9 @@ void addDirectoryRoutes(Server &server, DataStore &store)
     store.addReference({"regions", "districtId", "district", "districts"});
     store.addReference({"organizations", "regionId", "region", "regions"});
     store.addReference({"streams", "curriculumId", "curriculum", "curriculums"});
-    store.addReference({"pay_type", "payerId", "payer", "organizations"});
+    // As the server sends it: a pay type without a payer has no "payer" key.
+    store.addReference({"pay_type", "payerId", "payer", "organizations",
+                        Reference::WhenNone::Absent});
 
     addLink(server, store, {"rooms", "rates", "rateIds", "rateId", "rates", "rates"});
     addLink(server, store,

@@ -30,7 +30,13 @@ class Server;
 void addDirectoryRoutes(Server &server, DataStore &store);
 void addUserRoutes(Server &server, DataStore &store);
 void addPersonRoutes(Server &server, DataStore &store);
+void addAccommodationRoutes(Server &server, DataStore &store);
+void addPaymentRoutes(Server &server, DataStore &store);
+void addReceiptRoutes(Server &server, DataStore &store);
+void addJournalRoutes(Server &server, DataStore &store);
 void addGlobalsRoutes(Server &server, DataStore &store);
 void addAuditRoutes(Server &server, DataStore &store);
+void addReportRoutes(Server &server, DataStore &store);
+void addPaymentReportRoutes(Server &server, DataStore &store);
 
 }  // namespace StandIn

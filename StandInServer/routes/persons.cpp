@@ -1,5 +1,4 @@
-// Persons and the records that belong to a person: stays, payments, receipts
-// and paid-education receipts, which go with the person when it is deleted.
+// Persons, and the lists of a person's own records that the card reads.
 
 #include "collections.h"
 #include "domains.h"
@@ -147,36 +146,12 @@ Reply personsList(const Server &server, const DataStore &store, const Request &r
 
 void addPersonRoutes(Server &server, DataStore &store)
 {
-    for (const char *name :
-         {"persons", "accommodation", "payments", "receipts", "paid_education_receipts"})
-        store.addCollection(name);
+    store.addCollection("persons");
 
-    using R = Reference;
-    const R::WhenNone null = R::WhenNone::Null;
-    const R::OnDelete cascade = R::OnDelete::Cascade;
     store.addReference({"persons", "organizationId", "organization", "organizations"});
     store.addReference({"persons", "positionId", "position", "positions"});
     store.addReference({"persons", "streamId", "stream", "streams"});
     store.addReference({"persons", "adminId", "admin", "users"});
-    store.addReference({"accommodation", "personId", "person", "persons", null, cascade});
-    store.addReference({"accommodation", "roomId", "room", "rooms"});
-    store.addReference({"accommodation", "rateId", "rate", "rates"});
-    store.addReference({"accommodation", "adminId", "admin", "users"});
-    store.addReference({"payments", "personId", "person", "persons", null, cascade});
-    store.addReference({"payments", "payTypeId", "payType", "pay_type"});
-    // Left out when there is none: the payment dialog reads a present null as a fixed payer.
-    store.addReference({"payments", "payerId", "payer", "pay_type", R::WhenNone::Absent});
-    store.addReference({"payments", "cassirId", "cassir", "users"});
-    store.addReference({"receipts", "personId", "person", "persons", null, cascade});
-    store.addReference({"receipts", "extraServiceId", "extraService", "extra_services"});
-    store.addReference({"receipts", "payTypeId", "payType", "pay_type"});
-    store.addReference({"receipts", "cassirId", "cassir", "users"});
-    store.addReference({"receipts", "propertyId", "property", "properties"});
-    store.addReference({"receipts", "receiverId", "receiver", "users"});
-    store.addReference({"paid_education_receipts", "personId", "person", "persons", null, cascade});
-    store.addReference({"paid_education_receipts", "curriculumId", "curriculum", "curriculums"});
-    store.addReference({"paid_education_receipts", "payTypeId", "payType", "pay_type"});
-    store.addReference({"paid_education_receipts", "cassirId", "cassir", "users"});
 
     CollectionRules &persons = server.rules("persons");
     // The card writes the name in three parts and reads it back whole.

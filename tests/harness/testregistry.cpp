@@ -1,5 +1,6 @@
 #include "testregistry.h"
 
+#include "clock.h"
 #include "filedialog.h"
 #include "guitestbase.h"
 #include "loginmanager.h"
@@ -128,6 +129,7 @@ struct ProcessState
         ReportEngine::PreviewDialog::reset();
         NetworkManagerWrapper::setTransferTimeoutForTesting(transferTimeout);
         LoginManager::instance()->resetForTesting();
+        Clock::setNow({});
         PermissionManager::instance()->setPermissions(permissions);
         if (rootUrl.isValid())
             SettingsManager::instance()->setValue("connection/root_url", rootUrl);

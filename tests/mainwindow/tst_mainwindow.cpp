@@ -204,8 +204,8 @@ private slots:
     {
         window->hide();
         auto *child = new CountingWidget;
-        window->registerSubwidget(child, action("propertyJournalAction"));
-        action("propertyJournalAction")->trigger();
+        window->registerSubwidget(child, action("connectionAction"));
+        action("connectionAction")->trigger();
         QCOMPARE(child->updates, 1);
 
         QVERIFY(signInThroughTheWindow(TestEnvironment::adminPassword()));

@@ -2,6 +2,7 @@
 
 #include "hlineelement.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
@@ -87,6 +88,19 @@ inline QString pdfText(const QString &path, int page = 0)
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// One page of a PDF file as pdftoppm renders it, in grey; null when it failed.
+inline QImage pdfPage(const QString &path, int page, int dpi)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftoppm"),
+                  {QStringLiteral("-png"), QStringLiteral("-gray"), QStringLiteral("-r"),
+                   QString::number(dpi), QStringLiteral("-f"), QString::number(page),
+                   QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), path});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QImage();
+    return QImage::fromData(process.readAllStandardOutput(), "PNG");
 }
 
 }  // namespace ReportTestUtil

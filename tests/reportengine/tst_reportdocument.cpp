@@ -7,6 +7,7 @@
 #include "tableelement.h"
 #include "textelement.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTextTable>
@@ -134,6 +135,36 @@ private slots:
         QCOMPARE(cellText(built, 1, 2), QStringLiteral("___ Иванов\n05.03.2024"));
         QCOMPARE(cellBlock(built, 1, 2).next().blockFormat().alignment(), Qt::AlignRight);
         QCOMPARE(cellText(built, 0, 2), QString());
+    }
+
+    // The row is as tall as its three-line first cell; the other cells stand
+    // at its top, middle and bottom as their alignment asks.
+    void cellsAlignVertically()
+    {
+        Report report;
+        TableElement table;
+        table.cell(0, 0).addElement(TextElement(QStringLiteral("один\nдва\nтри")));
+        table.cell(0, 1).addElement(TextElement(QStringLiteral("верх")));
+        table.cell(0, 2).addElement(TextElement(QStringLiteral("середина")),
+                                    Qt::AlignRight | Qt::AlignVCenter);
+        table.cell(0, 3).addElement(TextElement(QStringLiteral("низ")), Qt::AlignBottom);
+        report.addElement(table);
+
+        QTextTable *built = tables(report.document()).value(0);
+        QVERIFY(built);
+        QCOMPARE(built->cellAt(0, 2).format().verticalAlignment(), QTextCharFormat::AlignMiddle);
+        QCOMPARE(cellBlock(built, 0, 2).blockFormat().alignment(), Qt::AlignRight);
+        const auto box = [&](int column) {
+            return report.document()->documentLayout()->blockBoundingRect(
+                    cellBlock(built, 0, column));
+        };
+        const qreal top = box(0).top();
+        const qreal free = 2 * box(0).height();  // what two more lines take
+        QCOMPARE(box(1).top(), top);
+        QVERIFY2(qAbs(box(2).top() - (top + free / 2)) < 1,
+                 qPrintable(QString::number(box(2).top() - top)));
+        QVERIFY2(qAbs(box(3).top() - (top + free)) < 1,
+                 qPrintable(QString::number(box(3).top() - top)));
     }
 
     void columnSpansCoverTheCellsToTheRight()
@@ -278,6 +309,7 @@ private slots:
         QCOMPARE(cellBlock(bare, 0, 0).blockFormat().alignment(), Qt::AlignHCenter);
         QCOMPARE(cellBlock(bare, 0, 1).blockFormat().alignment(), Qt::AlignRight);
         QCOMPARE(cellBlock(bare, 1, 1).blockFormat().alignment(), Qt::AlignRight);
+        QCOMPARE(bare->cellAt(1, 1).format().verticalAlignment(), QTextCharFormat::AlignMiddle);
         QCOMPARE(cellBlock(bare, 1, 0).blockFormat().alignment(), Qt::AlignLeft);
     }
 

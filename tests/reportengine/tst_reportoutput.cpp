@@ -11,12 +11,15 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 #include <memory>
 
@@ -129,6 +132,51 @@ private slots:
         QCOMPARE(pdfPageSize(path).toSize(), QSize(842, 595));
     }
 
+    void bordersDrawAtLeastAHairline_data()
+    {
+        QTest::addColumn<qreal>("border");
+        QTest::newRow("none") << 0.0;
+        QTest::newRow("a tenth") << 0.1;
+        QTest::newRow("the list print's half") << 0.5;
+        QTest::newRow("default") << 1.0;
+    }
+
+    // A grid line is a row of dark pixels across the table, from margin to
+    // margin, at 100 dpi.
+    void bordersDrawAtLeastAHairline()
+    {
+        QFETCH(qreal, border);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("grid.pdf"));
+        Report report;
+        report.setMargins(10, 10, 10, 10);
+        TableElement table;
+        table.setWidth(100);
+        table.setBorder(border);
+        table.setPadding(0);
+        for (int row = 0; row < 4; ++row)
+            table.cell(row, 0).addElement(TextElement(QString::number(row)));
+        table.cell(0, 2);  // an empty column to look down through
+        report.addElement(table);
+        QVERIFY(report.exportToFile(path));
+        const QImage page = pdfPage(path, 1, 100);
+        QVERIFY(!page.isNull());
+
+        const auto dark = [&page](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+        QList<int> lines;
+        for (int y = 1, x = page.width() * 4 / 5; y < page.height() / 2; ++y) {
+            if (dark(x, y) && !dark(x, y - 1))
+                lines << y;
+        }
+        QCOMPARE(lines.size(), border > 0 ? 5 : 0);
+        const int left = page.width() * 10 / 210 + 1;
+        const int right = page.width() * 200 / 210 - 1;
+        for (int y : std::as_const(lines)) {
+            for (int x = left; x <= right; ++x)
+                QVERIFY2(dark(x, y), qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+        }
+    }
+
     void exportToAnUnwritablePlaceFails()
     {
         QTemporaryDir dir;
@@ -182,14 +230,27 @@ private slots:
         auto report = longStatement(120);
         const int pages = report->numberOfPages();
         int shownPages = -1;
-        ModalHandler::onNextDialog<PreviewDialog>([&shownPages](PreviewDialog *dialog) {
+        QSize size;
+        int hiddenButtons = -1;
+        ModalHandler::onNextDialog<PreviewDialog>([&](PreviewDialog *dialog) {
             if (auto *widget = dialog->findChild<QPrintPreviewWidget *>())
                 shownPages = widget->pageCount();
+            size = dialog->size();
+            auto *toolBar = dialog->findChild<QToolBar *>();
+            hiddenButtons = 0;
+            for (QAction *action : toolBar->actions()) {
+                if (!action->isSeparator() && !toolBar->widgetForAction(action)->isVisible())
+                    ++hiddenButtons;
+            }
             dialog->reject();
         });
-        PreviewDialog preview(report.get());
+        PreviewDialog preview(report.get());  // nobody sizes it, as the list's print
         QCOMPARE(preview.exec(), 0);
         QCOMPARE(shownPages, pages);
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QVERIFY2(size.width() >= screen.width() * 2 / 3 && size.height() >= screen.height() * 2 / 3,
+                 qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+        QCOMPARE(hiddenButtons, 0);
         QVERIFY(ModalHandler::unexpectedDialogs().isEmpty());
         QVERIFY(PreviewDialog::history().isEmpty());
     }

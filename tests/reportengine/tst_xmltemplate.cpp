@@ -174,6 +174,7 @@ private slots:
                                       "<text alignment=\"hcenter\" bold=\"true\">c</text>"
                                       "<text alignment=\"justify\" italic=\"true\">j</text>"
                                       "<text alignment=\"left\" pointsize=\"12\">l</text>"
+                                      "<text alignment=\"center\">m</text>"
                                       "<text>d</text>")));
         QTextDocument *document = report.document();
         const auto format = [document](const char *text) {
@@ -186,6 +187,7 @@ private slots:
         QCOMPARE(alignment("c"), Qt::AlignHCenter);
         QCOMPARE(alignment("j"), Qt::AlignJustify);
         QCOMPARE(alignment("l"), Qt::AlignLeft);
+        QCOMPARE(alignment("m"), Qt::AlignHCenter);
         QCOMPARE(alignment("d"), Qt::AlignLeft);
         QVERIFY(!format("r").hasProperty(QTextFormat::FontPointSize));
         QCOMPARE(format("c").fontWeight(), int(QFont::Bold));
@@ -320,6 +322,26 @@ private slots:
                 << QStringLiteral("header");
         QTest::newRow("bad cell row") << QByteArray("<report><table><cell row=\"-1\"/></table></report>")
                                       << 1 << 32 << QStringLiteral("-1");
+        QTest::newRow("unknown alignment")
+                << QByteArray("<report>\n<text>a</text><text alignment=\"middle\">b</text></report>")
+                << 2 << 40 << QStringLiteral("middle");
+        QTest::newRow("tables nested too deep")
+                << QByteArray("<report>\n" + QByteArray("<table><cell>").repeated(5000)) << 2
+                << 16 * 13 + 8 << QStringLiteral("16");
+        QTest::newRow("infinite margin") << QByteArray("<report margin-top=\"inf\"/>") << 1 << 27
+                                         << QStringLiteral("margin-top");
+        QTest::newRow("padding not a number")
+                << QByteArray("<report><table cellpadding=\"nan\"/></report>") << 1 << 35
+                << QStringLiteral("cellpadding");
+        QTest::newRow("space past any page")
+                << QByteArray("<report><vspace size=\"1e999\"/></report>") << 1 << 31
+                << QStringLiteral("size");
+        QTest::newRow("point size past any page")
+                << QByteArray("<report><text pointsize=\"100000\">a</text></report>") << 1 << 34
+                << QStringLiteral("pointsize");
+        QTest::newRow("a hundred million cells")
+                << QByteArray("<report><table><cell row=\"99999\" column=\"999\"/></table></report>")
+                << 1 << 48 << QStringLiteral("99999");
         QTest::newRow("wrong root") << QByteArray("<?xml version=\"1.0\"?>\n<document/>") << 2 << 12
                                     << QStringLiteral("document");
         QTest::newRow("empty") << QByteArray() << 1 << 1 << QString();

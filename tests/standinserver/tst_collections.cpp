@@ -161,7 +161,7 @@ private slots:
     {
         // A pay type saved without a payer loses it; a room keeps its rate links.
         QCOMPARE(f.client->put("pay_type/2", R"({"name": "Контракт", "attribute": 1})").status, 200);
-        QCOMPARE(getObject("pay_type/2").value("payer"), QJsonValue(QJsonValue::Null));
+        QVERIFY(!getObject("pay_type/2").contains("payer"));
         QCOMPARE(f.client->put("rooms/1", R"({"number": "101а", "floor": 1, "size": 1})").status, 200);
         QCOMPARE(StandInFixture::ids(getObject("rooms/1").value("rates").toArray()), IdList({1, 2}));
     }

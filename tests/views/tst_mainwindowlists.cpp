@@ -27,12 +27,12 @@ const QList<DirectoryList> directoryLists = {
     {"districtsAction", "Округа", "/districts", "districts", 2, true},
     {"regionsAction", "Регионы", "/regions", "regions", 4, true},
     {"positionsAction", "Должности", "/positions", "positions", 2, true},
-    {"organizationAction", "Организации", "/organizations", "organizations", 6, false},
-    {"registerCurriculumAction", "Программы обучения", "/curriculums", "curriculums", 8, false},
-    {"registerStreamAction", "Потоки", "/streams", "streams", 6, false},
-    {"ratesAction", "Тарифы", "/rates", "rates", 12, false},
-    {"payTypeAction", "Способ оплаты", "/pay_type", "payTypes", 7, false},
-    {"propertyAction", "Имущество", "/properties", "property", 5, false},
+    {"organizationAction", "Организации", "/organizations", "organizations", 6, true},
+    {"registerCurriculumAction", "Программы обучения", "/curriculums", "curriculums", 8, true},
+    {"registerStreamAction", "Потоки", "/streams", "streams", 6, true},
+    {"ratesAction", "Тарифы", "/rates", "rates", 12, true},
+    {"payTypeAction", "Способ оплаты", "/pay_type", "payTypes", 7, true},
+    {"propertyAction", "Имущество", "/properties", "property", 5, true},
 };
 
 }  // namespace

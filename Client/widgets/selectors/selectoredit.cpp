@@ -81,6 +81,11 @@ void SelectorEdit::mapOntoGrid(QGridLayout *grid, int row, int column)
     grid->addWidget(ui->resetButton, row, column + 2);
 }
 
+void SelectorEdit::setSelectEnabled(bool enabled)
+{
+    ui->selectButton->setEnabled(enabled);
+}
+
 void SelectorEdit::selectItem(const QModelIndex &index)
 {
     selectedId = index.siblingAtColumn(0).data().toInt();

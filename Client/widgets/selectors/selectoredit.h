@@ -38,6 +38,8 @@ public:
 
     // Moves the label and both buttons into a caller's grid, side by side.
     void mapOntoGrid(QGridLayout *grid, int row, int column);
+    // Whether "Выбрать" may be pressed (a list that depends on another field).
+    void setSelectEnabled(bool enabled);
 
 public slots:
     void selectItem(const QModelIndex &index);

@@ -1,0 +1,48 @@
+#include "documentparts.h"
+
+#include "global.h"
+#include "networkmanagerwrapper.h"
+
+#include <report.h>
+#include <textelement.h>
+
+#include <QNetworkReply>
+
+namespace DocumentParts {
+
+namespace {
+const QString family = QStringLiteral("Times new roman");
+}
+
+void setUpPage(ReportEngine::Report &report)
+{
+    report.setMargins(10, 10, 10, 10);
+    report.setDefaultFont(QFont(family, 10, QFont::Normal, false));
+}
+
+ReportEngine::TextElement text(const QString &text, int unused, qreal pointSize)
+{
+    ReportEngine::TextElement element(text, unused);
+    element.setFont(QFont(family, int(pointSize)));
+    return element;
+}
+
+QJsonDocument fetch(NetworkManagerWrapper &manager, const QString &path)
+{
+    QNetworkReply *reply = manager.getUrl(QUrl(Global::endpoint(path)), true, true);
+    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
+    delete reply;
+    return document;
+}
+
+QString textAt(const QJsonObject &record, const QString &key)
+{
+    return Global::traverseJson(record, key).toString();
+}
+
+double numberAt(const QJsonObject &record, const QString &key)
+{
+    return Global::traverseJson(record, key).toDouble();
+}
+
+}  // namespace DocumentParts

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
+class NetworkManagerWrapper;
+
+namespace ReportEngine {
+class Report;
+class TextElement;
+}  // namespace ReportEngine
+
+// What the documents laid out in code share: their page, their header font
+// and the way they read a server document.
+namespace DocumentParts {
+
+// Margins of 10 mm and "Times new roman" 10 pt.
+void setUpPage(ReportEngine::Report &report);
+
+// A text in "Times new roman" at the given size.
+ReportEngine::TextElement text(const QString &text, int unused, qreal pointSize);
+
+// An authorised GET waited for; a failed read (after the wrapper's box) or
+// an unreadable body gives an empty document, so the build goes on and
+// prints empty values.
+QJsonDocument fetch(NetworkManagerWrapper &manager, const QString &path);
+
+// A record's value at a dotted key; a missing key reads as "" or 0.
+QString textAt(const QJsonObject &record, const QString &key);
+double numberAt(const QJsonObject &record, const QString &key);
+
+}  // namespace DocumentParts

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "editdialog.h"
+#include "networkmanagerwrapper.h"
+
+#include <QDateTime>
+#include <QMetaObject>
+
+class CommonSelectorDialog;
+
+namespace Ui {
+class ReceiptEditDialog;
+}
+
+// Editor of one receipt for an extra service: the service, an item lent with
+// it, the period, the quantity, the pay type, the pay date and the number.
+// The server prices it.
+class ReceiptEditDialog : public EditDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ReceiptEditDialog(QWidget *parent = nullptr);
+    ~ReceiptEditDialog() override;
+
+    void reset() override;
+    void fromData(const QMap<QString, QVariant> &data) override;
+    void fromModel(const QModelIndex &row) override;
+    QJsonDocument getJson() const override;
+
+    // A further line of an existing receipt starts with its number.
+    void withNumber(int number);
+    // The person's latest check-out: a service that lasts until check-out ends then.
+    void withOutDate(const QDateTime &outDate);
+
+public slots:
+    void updatePropertySelector(const QModelIndex &index);
+    void updateDates(const QModelIndex &index);
+    void updatePropertyAttributes(const QModelIndex &index);
+
+private:
+    void serviceReset();
+
+    Ui::ReceiptEditDialog *ui;
+    CommonSelectorDialog *serviceSelector;   // owned by its field
+    CommonSelectorDialog *propertySelector;  // owned by its field
+    NetworkManagerWrapper networkManager;
+    QDateTime outDate;
+    // The loaded receipt's item, selected once its service has been.
+    QMetaObject::Connection pendingProperty;
+};

@@ -1,0 +1,58 @@
+#include "receiptfields.h"
+
+#include "global.h"
+#include "networkmanagerwrapper.h"
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkReply>
+
+namespace ReceiptFields {
+
+void fillPayTypes(QComboBox *payTypes, NetworkManagerWrapper &manager)
+{
+    payTypes->clear();
+    QNetworkReply *reply = manager.getUrl(
+        QUrl(Global::endpoint(QStringLiteral("pay_type?pretty=true"))), true, true);
+    const QJsonArray rows = QJsonDocument::fromJson(reply->readAll()).array();
+    delete reply;
+    for (const QJsonValue &row : rows) {
+        const QJsonObject payType = row.toObject();
+        const QJsonValue payer = payType.value(QStringLiteral("payer"));
+        if (!payer.isUndefined() && !payer.isNull())
+            continue;
+        payTypes->addItem(payType.value(QStringLiteral("name")).toString(), QVariant(payType));
+        if (payType.value(QStringLiteral("attribute")).toInt() == 0)
+            payTypes->setCurrentIndex(payTypes->count() - 1);
+    }
+}
+
+void selectPayType(QComboBox *payTypes, int id)
+{
+    for (int i = 0; i < payTypes->count(); ++i) {
+        if (payTypes->itemData(i).toJsonObject().value(QStringLiteral("id")).toInt() == id) {
+            payTypes->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+QJsonObject currentPayType(const QComboBox *payTypes)
+{
+    return payTypes->currentData().toJsonObject();
+}
+
+void insertNumber(QJsonObject &receipt, const QString &typed, const QComboBox *payTypes)
+{
+    bool ok = false;
+    int number = typed.toInt(&ok);
+    if (!ok)
+        number = 0;
+    if (number != 0)
+        receipt.insert(QStringLiteral("number"), number);
+    else if (currentPayType(payTypes).value(QStringLiteral("attribute")).toInt() != 0)
+        receipt.insert(QStringLiteral("number"), 0);
+}
+
+}  // namespace ReceiptFields

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+class NetworkManagerWrapper;
+class QComboBox;
+
+// What the two receipt dialogs share: the pay types a receipt may name and
+// the rule by which a receipt gets its number.
+namespace ReceiptFields {
+
+// Fills the combo box with the pay types not bound to a payer (a contract
+// pays for stays, not for receipts), each item's data the whole record; the
+// last one awaiting payment (attribute 0) is made current.
+void fillPayTypes(QComboBox *payTypes, NetworkManagerWrapper &manager);
+// Makes current the pay type with this id, when the list has it.
+void selectPayType(QComboBox *payTypes, int id);
+QJsonObject currentPayType(const QComboBox *payTypes);
+
+// A typed number is sent as it is; without one, a paid receipt asks the
+// server for the next number ("number": 0) and one awaiting payment gets none.
+void insertNumber(QJsonObject &receipt, const QString &typed, const QComboBox *payTypes);
+
+}  // namespace ReceiptFields

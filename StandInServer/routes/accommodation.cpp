@@ -1,0 +1,63 @@
+// Stays: a person in a room under a rate, from check-in to check-out. The
+// server counts the nights, the hours and the cost; the client only shows them.
+
+#include "collections.h"
+#include "domains.h"
+
+#include <QDateTime>
+
+namespace StandIn {
+
+namespace {
+
+// Stays are counted on the wall clock: a night is 24 hours of the dates as
+// written, whatever the zone the server runs in.
+QDateTime wallClock(const QJsonValue &value)
+{
+    const QDateTime local = QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    return local.isValid() ? QDateTime(local.date(), local.time(), Qt::UTC) : QDateTime();
+}
+
+}  // namespace
+
+void addAccommodationRoutes(Server &server, DataStore &store)
+{
+    using R = Reference;
+    store.addCollection("accommodation");
+    store.addReference({"accommodation", "personId", "person", "persons", R::WhenNone::Null,
+                        R::OnDelete::Cascade});
+    store.addReference({"accommodation", "roomId", "room", "rooms"});
+    store.addReference({"accommodation", "rateId", "rate", "rates"});
+    store.addReference({"accommodation", "adminId", "admin", "users"});
+
+    CollectionRules &stays = server.rules("accommodation");
+    // Computed on every write; what the body says of them (the card's PUT
+    // sends zeros) is ignored.
+    stays.prepare.append([&store](QJsonObject &stay, const QJsonObject &,
+                                  const Request &) -> std::optional<Reply> {
+        // Unknown ids were refused before; none at all is refused here.
+        if (stay.value("roomId").toInt() <= 0)
+            return Reply::error(422, QStringLiteral("roomId: не выбран номер"));
+        const int rateId = stay.value("rateId").toInt();
+        if (rateId <= 0)
+            return Reply::error(422, QStringLiteral("rateId: не выбран тариф"));
+        const QDateTime in = wallClock(stay.value("inDate"));
+        const QDateTime out = wallClock(stay.value("outDate"));
+        if (!in.isValid() || !out.isValid())
+            return Reply::error(422, QStringLiteral("inDate, outDate: ожидаются дата и время"));
+        if (out <= in)
+            return Reply::error(422, QStringLiteral("Дата выезда должна быть позже даты заезда"));
+
+        const qint64 seconds = in.secsTo(out);
+        const qint64 days = seconds / 86400;
+        const qint64 hours = (seconds % 86400 + 3599) / 3600;
+        const QJsonObject rate = store.find("rates", rateId);
+        stay.insert("days", days);
+        stay.insert("hours", hours);
+        stay.insert("cost", double(days) * rate.value("cost").toDouble()
+                                + double(hours) * rate.value("hourCost").toDouble());
+        return std::nullopt;
+    });
+}
+
+}  // namespace StandIn

@@ -1,0 +1,166 @@
+// Receipts: extra services sold to a person (with the item lent on them) and
+// paid education. The server numbers them, prices them, records returns and
+// the hand-back of a lent item.
+
+#include "collections.h"
+#include "domains.h"
+
+#include <QDateTime>
+
+#include <cmath>
+
+namespace StandIn {
+
+namespace {
+
+// "number": absent or null stays null (a receipt awaiting payment has none),
+// 0 takes the next "globals/ReceiptNumber", any other number is kept.
+CollectionRules::Prepare numbering(DataStore &store)
+{
+    return [&store](QJsonObject &receipt, const QJsonObject &, const Request &) -> std::optional<Reply> {
+        const QJsonValue number = receipt.value("number");
+        if (number.isUndefined() || number.isNull()) {
+            receipt.insert("number", QJsonValue::Null);
+            return std::nullopt;
+        }
+        const double value = number.toDouble(-1);
+        if (!number.isDouble() || value != std::floor(value) || value < 0 || value > 999999)
+            return Reply::error(422, QStringLiteral("number: ожидается номер квитанции"));
+        if (value == 0) {
+            const int next = store.global("ReceiptNumber").toInt() + 1;
+            store.setGlobal("ReceiptNumber", next);
+            receipt.insert("number", next);
+        }
+        return std::nullopt;
+    };
+}
+
+// The pay type that marks a return: the first with attribute -1 valid today.
+int returnPayType(const Server &server, const DataStore &store)
+{
+    const QDate today = server.now().date();
+    for (const QJsonValue &row : store.rows("pay_type")) {
+        const QJsonObject payType = row.toObject();
+        const QDate start = storedDate(payType.value("startDate"));
+        const QDate end = storedDate(payType.value("endDate"));
+        if (payType.value("attribute").toInt() == -1 && (!start.isValid() || start <= today)
+            && (!end.isValid() || today <= end))
+            return payType.value("id").toInt();
+    }
+    return 0;
+}
+
+// POST "<collection>/<id>/return", with no body: a copy of the receipt under
+// the return pay type, its sum negated, dated the day of the return.
+void addReturnRoute(Server &server, DataStore &store, const QString &collection)
+{
+    server.route("POST", collection + "/*/return",
+                 [&server, &store, collection](const Request &, const QStringList &parts) {
+                     int id = 0;
+                     if (!parseId(parts.at(1), &id))
+                         return Reply::error(400, QStringLiteral("Идентификатор не число: %1")
+                                                      .arg(parts.at(1)));
+                     QJsonObject copy = store.find(collection, id);
+                     if (copy.isEmpty())
+                         return Reply::error(404, QStringLiteral("Запись %1/%2 не найдена")
+                                                      .arg(collection).arg(id));
+                     const int payType = returnPayType(server, store);
+                     if (payType <= 0)
+                         return Reply::error(422, QStringLiteral("Нет способа оплаты «Возврат»"));
+                     copy.remove("id");
+                     copy.insert("payTypeId", payType);
+                     copy.insert("summ", -copy.value("summ").toDouble());
+                     copy.insert("payDate",
+                                 QDateTime(server.now().date(), QTime(0, 0)).toString(Qt::ISODateWithMs));
+                     const int created = store.insert(collection, copy);
+                     return Reply::json(clientView(server, store, collection,
+                                                   store.find(collection, created)),
+                                        201);
+                 });
+}
+
+}  // namespace
+
+void addReceiptRoutes(Server &server, DataStore &store)
+{
+    using R = Reference;
+    const R::WhenNone null = R::WhenNone::Null;
+    const R::OnDelete cascade = R::OnDelete::Cascade;
+    store.addCollection("receipts");
+    store.addCollection("paid_education_receipts");
+    store.addReference({"receipts", "personId", "person", "persons", null, cascade});
+    store.addReference({"receipts", "extraServiceId", "extraService", "extra_services"});
+    store.addReference({"receipts", "payTypeId", "payType", "pay_type"});
+    store.addReference({"receipts", "cassirId", "cassir", "users"});
+    store.addReference({"receipts", "propertyId", "property", "properties"});
+    store.addReference({"receipts", "receiverId", "receiver", "users"});
+    store.addReference({"paid_education_receipts", "personId", "person", "persons", null, cascade});
+    store.addReference({"paid_education_receipts", "curriculumId", "curriculum", "curriculums"});
+    store.addReference({"paid_education_receipts", "payTypeId", "payType", "pay_type"});
+    store.addReference({"paid_education_receipts", "cassirId", "cassir", "users"});
+
+    CollectionRules &receipts = server.rules("receipts");
+    // The receipt dialog never sends the hand-back of the item: that is
+    // "receipts/<id>/property"'s, and an edit of the receipt keeps it.
+    receipts.keptOnPut = QStringList{"actNumber", "receiveDate", "receiverId"};
+    receipts.prepare.append([&store](QJsonObject &receipt, const QJsonObject &stored,
+                                     const Request &) -> std::optional<Reply> {
+        const QJsonObject service = store.find("extra_services",
+                                               receipt.value("extraServiceId").toInt());
+        if (service.isEmpty())
+            return Reply::error(422, QStringLiteral("extraServiceId: не выбрана услуга"));
+        receipt.insert("summ", service.value("rate").toDouble() * receipt.value("amount").toDouble());
+        receipt.insert("received", stored.isEmpty() ? receipt.value("received").toBool()
+                                                    : stored.value("received").toBool());
+        return std::nullopt;
+    });
+    receipts.prepare.append(numbering(store));
+
+    CollectionRules &education = server.rules("paid_education_receipts");
+    education.prepare.append([&store](QJsonObject &receipt, const QJsonObject &,
+                                      const Request &) -> std::optional<Reply> {
+        const QJsonObject curriculum = store.find("curriculums",
+                                                  receipt.value("curriculumId").toInt());
+        if (curriculum.isEmpty())
+            return Reply::error(422, QStringLiteral("curriculumId: не выбрана программа"));
+        receipt.insert("summ", curriculum.value("cost").toDouble());
+        return std::nullopt;
+    });
+    education.prepare.append(numbering(store));
+
+    addReturnRoute(server, store, "receipts");
+    addReturnRoute(server, store, "paid_education_receipts");
+
+    // The hand-back of the item lent on a receipt.
+    server.route("POST", "receipts/*/property", [&server, &store](const Request &request,
+                                                                  const QStringList &parts) {
+        int id = 0;
+        if (!parseId(parts.at(1), &id))
+            return Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(parts.at(1)));
+        QJsonObject receipt = store.find("receipts", id);
+        if (receipt.isEmpty())
+            return Reply::error(404, QStringLiteral("Запись receipts/%1 не найдена").arg(id));
+        const QJsonDocument document = request.json();
+        if (!document.isObject())
+            return Reply::error(400, QStringLiteral("Тело запроса не является объектом JSON"));
+        const QJsonObject body = document.object();
+        if (receipt.value("propertyId").toInt() <= 0)
+            return Reply::error(422, QStringLiteral("По квитанции не выдавалось имущество"));
+        const int receiver = body.value("receiverId").toInt();
+        if (receiver > 0 && store.find("users", receiver).isEmpty())
+            return Reply::error(422, QStringLiteral("receiverId: запись users/%1 не найдена")
+                                         .arg(receiver));
+        const QDateTime when = QDateTime::fromString(body.value("receiveDate").toString(),
+                                                     Qt::ISODateWithMs);
+        if (!when.isValid())
+            return Reply::error(422, QStringLiteral("receiveDate: ожидаются дата и время"));
+        receipt.insert("actNumber", body.value("actNumber").toInt());
+        receipt.insert("received", body.value("received").toBool());
+        receipt.insert("receiveDate", when.toString(Qt::ISODateWithMs));
+        receipt.insert("receiverId", receiver);
+        store.replace("receipts", receipt);
+        return Reply::json(clientView(server, store, "receipts", receipt));
+    });
+}
+
+}  // namespace StandIn

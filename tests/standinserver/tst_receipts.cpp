@@ -1,0 +1,120 @@
+#include "standinfixture.h"
+#include "testregistry.h"
+
+#include <QTest>
+
+// Receipts: numbering, prices, edits that keep the hand-back, returns and the
+// hand-back of a lent item.
+class StandInReceiptsTest : public QObject
+{
+    Q_OBJECT
+
+    StandInFixture f;
+
+    static QJsonObject receipt()
+    {
+        return {{"personId", 1}, {"extraServiceId", 1}, {"amount", 3}, {"payTypeId", 1},
+                {"cassirId", 1}, {"startDate", "2020-01-01T10:00:00.000"},
+                {"endDate", "2020-01-04T10:00:00.000"}, {"payDate", "2020-01-01T00:00:00.000"},
+                {"propertyId", 1}, {"received", false}};
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(f.setUp());
+        f.server->addRecord("pay_type", {{"id", 9}, {"name", "Возврат"}, {"attribute", -1}});
+    }
+    void cleanup() { f.tearDown(); }
+
+    void numberRule_data()
+    {
+        QTest::addColumn<QString>("collection");
+        QTest::addColumn<QJsonValue>("sent");
+        QTest::addColumn<QJsonValue>("stored");
+        QTest::addColumn<int>("nextGlobal");
+        const QJsonValue none = QJsonValue(QJsonValue::Undefined);
+        const QJsonValue null = QJsonValue(QJsonValue::Null);
+        for (const char *collection : {"receipts", "paid_education_receipts"}) {
+            const QByteArray name(collection);
+            QTest::newRow(name + ", absent") << collection << none << null << 10;
+            QTest::newRow(name + ", zero") << collection << QJsonValue(0) << QJsonValue(11) << 11;
+            QTest::newRow(name + ", typed") << collection << QJsonValue(15) << QJsonValue(15) << 10;
+        }
+    }
+
+    void numberRule()
+    {
+        QFETCH(QString, collection);
+        QFETCH(QJsonValue, sent);
+        QFETCH(QJsonValue, stored);
+        QFETCH(int, nextGlobal);
+        QJsonObject body = receipt();
+        body.insert("curriculumId", 2);
+        if (!sent.isUndefined())
+            body.insert("number", sent);
+        const HttpResult created = f.client->post(collection, StandInFixture::json(body));
+        QCOMPARE(created.status, 201);
+        QCOMPARE(created.json().object().value("number"), stored);
+        QCOMPARE(f.server->global("ReceiptNumber"), QJsonValue(nextGlobal));
+    }
+
+    void pricesComeFromTheServiceOrTheCurriculum()
+    {
+        QJsonObject body = receipt();
+        QCOMPARE(f.client->post("receipts", StandInFixture::json(body)).json().object()
+                     .value("summ").toDouble(), 3 * 10.0);
+        body.insert("curriculumId", 2);
+        QCOMPARE(f.client->post("paid_education_receipts", StandInFixture::json(body)).json()
+                     .object().value("summ").toDouble(), 15000.0);
+        body.remove("extraServiceId");
+        f.expectRefusal("POST", "receipts", StandInFixture::json(body), 422);
+    }
+
+    void handBackSurvivesAnEditAndReturnCopiesTheReceipt()
+    {
+        f.server->setNow(QDateTime(QDate(2020, 2, 3), QTime(15, 0)));
+        const int id = f.client->post("receipts", StandInFixture::json(receipt())).json().object()
+                           .value("id").toInt();
+        const QString path = QStringLiteral("receipts/%1").arg(id);
+
+        const HttpResult handedBack = f.client->post(
+            path + "/property", StandInFixture::json({{"actNumber", 7}, {"received", true},
+                                                      {"receiveDate", "2020-01-04T11:30:00.000"},
+                                                      {"receiverId", 2}, {"receiptId", id}}));
+        QCOMPARE(handedBack.status, 200);
+        // The receipt dialog's PUT says "received": false and nothing of the act.
+        QCOMPARE(f.client->put(path, StandInFixture::json(receipt())).status, 200);
+        const QJsonObject read = f.client->get(path).json().object();
+        QCOMPARE(read.value("received"), QJsonValue(true));
+        QCOMPARE(read.value("actNumber"), QJsonValue(7));
+        QCOMPARE(read.value("receiveDate"), QJsonValue("2020-01-04T11:30:00.000"));
+        QCOMPARE(read.value("receiver").toObject().value("name"), QJsonValue("Кассир"));
+        QCOMPARE(read.value("person").toObject().value("fullname"), QJsonValue("Иванов Иван Иванович"));
+        QCOMPARE(read.value("property").toObject().value("number"), QJsonValue("1"));
+
+        const HttpResult returned = f.client->send("POST", path + "/return");
+        QCOMPARE(returned.status, 201);
+        const QJsonArray rows = f.client->get("persons/1/receipts").json().array();
+        QCOMPARE(rows.size(), 2);
+        const QJsonObject copy = rows.at(1).toObject();
+        QCOMPARE(copy.value("payType").toObject().value("attribute"), QJsonValue(-1));
+        QCOMPARE(copy.value("summ").toDouble(), -30.0);
+        QCOMPARE(copy.value("payDate"), QJsonValue("2020-02-03T00:00:00.000"));
+        QCOMPARE(rows.at(0).toObject().value("summ").toDouble(), 30.0);
+
+        // Nothing was lent on a receipt without an item.
+        QJsonObject plain = receipt();
+        plain.remove("propertyId");
+        const int other = f.client->post("receipts", StandInFixture::json(plain)).json().object()
+                              .value("id").toInt();
+        f.expectRefusal("POST", QStringLiteral("receipts/%1/property").arg(other),
+                        StandInFixture::json({{"received", true},
+                                              {"receiveDate", "2020-01-04T11:30:00.000"}}),
+                        422);
+    }
+};
+
+LOMI_TEST_CLASS(StandInReceiptsTest)
+
+#include "tst_receipts.moc"
