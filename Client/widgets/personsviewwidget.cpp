@@ -186,7 +186,8 @@ void PersonsViewWidget::update()
 
 void PersonsViewWidget::print(int id)
 {
-    Q_UNUSED(id)
+    registrationCard.setTargetId(id);
+    registrationCard.exec();
 }
 
 void PersonsViewWidget::handleUpdate()

@@ -5,6 +5,7 @@
 #include "networkmanagerwrapper.h"
 #include "permissionsaware.h"
 #include "personeditdialog.h"
+#include "registrationcard.h"
 #include "requesttablemodel.h"
 #include "subwindowsawarewidget.h"
 
@@ -56,4 +57,5 @@ private:
     ExtendedFilterProxyModel proxy;
     PersonEditDialog personEditDialog;
     InfoWidget infoWidget;
+    RegistrationCard registrationCard;
 };

@@ -8,6 +8,8 @@
 #include "personsviewwidget.h"
 #include "requesttablemodel.h"
 
+#include <previewdialog.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -161,6 +163,12 @@ private slots:
             QCOMPARE(opened.takeLast().first().value<QWidget *>()->windowTitle(),
                      QString("ЗЕЛЕНЫЙ Иван"));
         }
+        server().clearRequests();
+        ReportEngine::PreviewDialog::setNextResult(QDialog::Accepted);
+        child<QPushButton>(view, "printButton")->click();
+        QCOMPARE(server().requestsTo("GET", "persons/3").size(), 1);
+        QCOMPARE(ReportEngine::PreviewDialog::history().size(), 1);
+        QVERIFY(ReportEngine::PreviewDialog::history().first().text.contains("ЗЕЛЕНЫЙ Иван"));
     }
 
     void removeAsksAndSendsABareDelete()
@@ -206,6 +214,12 @@ private slots:
         fillIn(card, "fioLineEdit", "Новиков Олег");
         button(card, "writePushButton")->click();
         QTRY_VERIFY(rowOf(view, 7) >= 0);
+
+        // The card's "Печать РК" prints the card's person through the list.
+        ReportEngine::PreviewDialog::setNextResult(QDialog::Accepted);
+        button(card, "printRCPushButton")->click();
+        QCOMPARE(ReportEngine::PreviewDialog::history().size(), 1);
+        QVERIFY(ReportEngine::PreviewDialog::history().first().text.contains("Новиков Олег"));
 
         press(card, QDialogButtonBox::Cancel);
         QCOMPARE(area(window)->subWindowList().size(), 1);
