@@ -16,6 +16,7 @@
 #include "paytypeeditdialog.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
+#include "personsviewwidget.h"
 #include "positioneditdialog.h"
 #include "propertyeditdialog.h"
 #include "propertyjournalwidget.h"
@@ -190,6 +191,7 @@ void MainWindow::registerWindows()
     registerSubwidget(new ContractsJournalWidget, ui->contractJournalAction);
 
     registerSubwidget(new AuditViewWidget, ui->auditAction);
+    registerSubwidget(new PersonsViewWidget, ui->registerPersonAction);
 
     registerSubwidget(new RoomsViewWidget, ui->roomsAction);
     registerSubwidget(new ExtraServicesViewWidget, ui->extraServicesAction);

@@ -3,7 +3,146 @@
 #include "collections.h"
 #include "domains.h"
 
+#include <QDateTime>
+
+#include <algorithm>
+#include <utility>
+
 namespace StandIn {
+
+namespace {
+
+QJsonArray rowsOf(const DataStore &store, const QString &collection, int personId)
+{
+    QJsonArray rows;
+    for (const QJsonValue &row : store.rows(collection)) {
+        if (row.toObject().value("personId").toInt() == personId)
+            rows.append(row);
+    }
+    return rows;
+}
+
+qint64 kopecks(double amount)
+{
+    return qRound64(amount * 100);
+}
+
+// The letter the list paints as a dot: imported, without stays, in debt, settled.
+QString markerOf(const Server &server, const DataStore &store, const QJsonObject &person,
+                 const QJsonArray &stays)
+{
+    if (person.value("imported").toBool())
+        return "E";
+    if (stays.isEmpty())
+        return "B";
+    qint64 cost = 0;
+    for (const QJsonValue &stay : stays)
+        cost += kopecks(clientView(server, store, "accommodation", stay.toObject()).value("cost").toDouble());
+    qint64 paid = 0;
+    for (const QJsonValue &payment : rowsOf(store, "payments", person.value("id").toInt()))
+        paid += kopecks(payment.toObject().value("summ").toDouble());
+    return cost > paid ? "D" : "V";
+}
+
+// A stay's first and last day; an open stay lasts its first day only.
+std::pair<QDate, QDate> daysOf(const QJsonObject &stay)
+{
+    const QDate in = storedDate(stay.value("inDate"));
+    const QDate out = storedDate(stay.value("outDate"));
+    return {in, out.isValid() ? out : in};
+}
+
+bool anyStayOverlaps(const QJsonArray &stays, const QDate &first, const QDate &last)
+{
+    return std::any_of(stays.begin(), stays.end(), [&](const QJsonValue &stay) {
+        const auto [in, out] = daysOf(stay.toObject());
+        return in.isValid() && in <= last && out >= first;
+    });
+}
+
+// The stay the person is in today, else the one that began last.
+QJsonObject currentOrLastStay(const QJsonArray &stays, const QDate &today)
+{
+    QJsonObject last;
+    QDate lastIn;
+    for (const QJsonValue &value : stays) {
+        const QJsonObject stay = value.toObject();
+        const auto [in, out] = daysOf(stay);
+        if (in.isValid() && in <= today && today <= out)
+            return stay;
+        if (last.isEmpty() || in > lastIn) {
+            last = stay;
+            lastIn = in;
+        }
+    }
+    return last;
+}
+
+QJsonValue nameOf(const DataStore &store, const QString &collection, int id)
+{
+    const QJsonObject record = id > 0 ? store.find(collection, id) : QJsonObject();
+    return record.isEmpty() ? QJsonValue(QJsonValue::Null) : record.value("name");
+}
+
+QJsonObject listRow(const Server &server, const DataStore &store, const QJsonObject &person,
+                    const QJsonArray &stays)
+{
+    const QJsonObject organization = store.find("organizations", person.value("organizationId").toInt());
+    const QJsonObject stream = store.find("streams", person.value("streamId").toInt());
+    const QJsonObject stay = currentOrLastStay(stays, server.now().date());
+    const QJsonObject room = store.find("rooms", stay.value("roomId").toInt());
+    auto orNull = [](const QJsonValue &value) {
+        return value.isUndefined() ? QJsonValue(QJsonValue::Null) : value;
+    };
+    return {
+        {"id", person.value("id")},
+        {"marker", markerOf(server, store, person, stays)},
+        {"fullname", clientView(server, store, "persons", person).value("fullname")},
+        {"birthDate", orNull(person.value("birthDate"))},
+        {"region", nameOf(store, "regions", organization.value("regionId").toInt())},
+        {"stream", stream.isEmpty() ? QJsonValue(QJsonValue::Null)
+                                    : QJsonObject{{"name", stream.value("name")},
+                                                  {"startDate", stream.value("startDate")},
+                                                  {"endDate", stream.value("endDate")}}},
+        {"in", orNull(stay.value("inDate"))},
+        {"out", orNull(stay.value("outDate"))},
+        {"room", room.isEmpty() ? QJsonValue(QJsonValue::Null) : room.value("number")},
+        {"admin", nameOf(store, "users", person.value("adminId").toInt())},
+        {"externalId", orNull(person.value("externalId"))},
+        {"comments", person.value("comments").toString()},
+    };
+}
+
+// The persons view's list: "year=Y" keeps those with a stay in that year, or
+// without stays those registered in it; "date=dd.MM.yyyy" those staying that day.
+Reply personsList(const Server &server, const DataStore &store, const Request &request)
+{
+    const bool byYear = request.hasQueryItem("year");
+    const int year = request.queryValue("year").toInt();
+    const bool byDate = request.hasQueryItem("date");
+    const QDate date = QDate::fromString(request.queryValue("date"), "dd.MM.yyyy");
+
+    QJsonArray rows;
+    for (const QJsonValue &value : store.rows("persons")) {
+        const QJsonObject person = value.toObject();
+        const QJsonArray stays = rowsOf(store, "accommodation", person.value("id").toInt());
+        if (byYear) {
+            const QDate first(year, 1, 1);
+            const QDate last(year, 12, 31);
+            const bool kept = stays.isEmpty()
+                                  ? storedDate(person.value("created")).year() == year && year != 0
+                                  : anyStayOverlaps(stays, first, last);
+            if (!kept)
+                continue;
+        }
+        if (byDate && !(date.isValid() && anyStayOverlaps(stays, date, date)))
+            continue;
+        rows.append(listRow(server, store, person, stays));
+    }
+    return Reply::json(rows);
+}
+
+}  // namespace
 
 void addPersonRoutes(Server &server, DataStore &store)
 {
@@ -24,8 +163,18 @@ void addPersonRoutes(Server &server, DataStore &store)
             .join(' ')
             .simplified();
     });
-    // A person's admin and bill number are not part of the card's body.
-    persons.keptOnPut = QStringList{"adminId", "billNum"};
+    // A person's admin and bill number are not part of the card's body, nor
+    // when and whence the person came.
+    persons.keptOnPut = QStringList{"adminId", "billNum", "created", "imported"};
+    persons.prepare.append([&server](QJsonObject &person, const QJsonObject &stored,
+                                     const Request &) -> std::optional<Reply> {
+        if (stored.isEmpty()) {
+            person.insert("billNum", 0);
+            person.insert("created", server.now().toString(Qt::ISODateWithMs));
+            person.remove("imported");
+        }
+        return std::nullopt;
+    });
 
     // The card's four lists: the person's records in stored order, as the
     // client reads them.
@@ -48,6 +197,31 @@ void addPersonRoutes(Server &server, DataStore &store)
                          return Reply::json(rows);
                      });
     }
+
+    server.route("GET", "persons", [&server, &store](const Request &request, const QStringList &) {
+        if (!isTrue(request.queryValue("pretty")))
+            return listCollection(server, store, "persons", request);
+        return personsList(server, store, request);
+    });
+
+    // The server's messages about persons, kept as {"personId", "message"}.
+    store.addCollection("person_info");
+    store.addReference({"person_info", "personId", "person", "persons", Reference::WhenNone::Null,
+                        Reference::OnDelete::Cascade});
+    server.route("GET", "persons/info", [&server, &store](const Request &, const QStringList &) {
+        QJsonArray rows;
+        for (const QJsonValue &value : store.rows("person_info")) {
+            const QJsonObject info = value.toObject();
+            const QJsonObject person = store.find("persons", info.value("personId").toInt());
+            rows.append(QJsonObject{
+                {"id", info.value("id")},
+                {"fullname", person.isEmpty()
+                                 ? QJsonValue(QJsonValue::Null)
+                                 : clientView(server, store, "persons", person).value("fullname")},
+                {"message", info.value("message")}});
+        }
+        return Reply::json(rows);
+    });
 }
 
 }  // namespace StandIn

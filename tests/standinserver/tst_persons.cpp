@@ -1,10 +1,12 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
+#include <QDateTime>
+#include <QMap>
 #include <QTest>
 
 // Persons: the full name the card reads back, the keys a card's PUT keeps,
-// and the records that go with a deleted person.
+// the records that go with a deleted person, and the persons view's list.
 class StandInPersonsTest : public QObject
 {
     Q_OBJECT
@@ -12,6 +14,35 @@ class StandInPersonsTest : public QObject
     StandInFixture f;
 
     QJsonObject getObject(const QString &path) { return f.client->get(path).json().object(); }
+
+    // Beside the fixture's person 1 (one stay in January 2020, no cost):
+    // 11 imported, 12 without stays registered in March 2024, 13 with a stay
+    // in May 2024 and one that covers "today" (10.06.2024), cost 1500.00.
+    void addListPersons()
+    {
+        f.server->setNow(QDateTime(QDate(2024, 6, 10), QTime(9, 0)));
+        f.server->addRecord("persons", {{"id", 11}, {"surname", "Импортов"}, {"imported", true}});
+        f.server->addRecord("persons", {{"id", 12}, {"surname", "Гостев"},
+                                        {"created", "2024-03-01T10:00:00.000"}});
+        f.server->addRecord("persons", {{"id", 13}, {"surname", "Должников"}, {"name", "Олег"},
+                                        {"organizationId", 1}, {"streamId", 1}, {"adminId", 1},
+                                        {"externalId", 42}, {"comments", "VIP"}});
+        f.server->addRecord("accommodation", {{"personId", 13}, {"roomId", 2}, {"rateId", 1},
+                                              {"inDate", "2024-05-01T12:00:00.000"},
+                                              {"outDate", "2024-05-05T12:00:00.000"}, {"cost", 1000}});
+        f.server->addRecord("accommodation", {{"personId", 13}, {"roomId", 1}, {"rateId", 1},
+                                              {"inDate", "2024-06-08T12:00:00.000"},
+                                              {"outDate", "2024-06-12T12:00:00.000"}, {"cost", 500}});
+        f.server->addRecord("payments", {{"personId", 13}, {"summ", 1499.99}});
+    }
+
+    QMap<int, QJsonObject> listed(const QString &query)
+    {
+        QMap<int, QJsonObject> rows;
+        for (const QJsonValue &row : f.client->get("persons?pretty=true" + query).json().array())
+            rows.insert(row.toObject().value("id").toInt(), row.toObject());
+        return rows;
+    }
 
 private slots:
     void init() { QVERIFY(f.setUp()); }
@@ -53,6 +84,81 @@ private slots:
         QCOMPARE(f.server->collection("rooms").size(), 2);
         // The log keeps what happened to the person, and records the deletion too.
         QCOMPARE(f.server->collection("audit").size(), 3);
+    }
+
+    void listRowsAndMarkers()
+    {
+        addListPersons();
+        QMap<int, QJsonObject> rows = listed("");
+        QCOMPARE(rows.keys(), (QList<int>{1, 11, 12, 13}));
+        QCOMPARE(rows[1].value("marker"), QJsonValue("V"));
+        QCOMPARE(rows[11].value("marker"), QJsonValue("E"));
+        QCOMPARE(rows[12].value("marker"), QJsonValue("B"));
+        QCOMPARE(rows[13].value("marker"), QJsonValue("D"));  // a kopeck short
+
+        const QJsonObject expected{
+            {"id", 13}, {"marker", "D"}, {"fullname", "Должников Олег"},
+            {"birthDate", QJsonValue::Null}, {"region", "Москва"},
+            {"stream", QJsonObject{{"name", "Поток"}, {"startDate", "2020-01-01T00:00:00.000"},
+                                   {"endDate", "2020-02-01T00:00:00.000"}}},
+            {"in", "2024-06-08T12:00:00.000"}, {"out", "2024-06-12T12:00:00.000"}, {"room", "101"},
+            {"admin", "Админ"}, {"externalId", 42}, {"comments", "VIP"}};
+        QCOMPARE(rows[13], expected);
+
+        // Past the last stay the list shows the one that began last.
+        f.server->setNow(QDateTime(QDate(2025, 1, 1), QTime(9, 0)));
+        QCOMPARE(listed("")[13].value("room"), QJsonValue("101"));
+
+        f.server->addRecord("payments", {{"personId", 13}, {"summ", 0.01}});
+        QCOMPARE(listed("")[13].value("marker"), QJsonValue("V"));
+    }
+
+    void listFilters_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QList<int>>("ids");
+        QTest::newRow("none") << "" << QList<int>{1, 11, 12, 13};
+        QTest::newRow("year of a stay") << "&year=2020" << QList<int>{1};
+        QTest::newRow("year of stays or of registration") << "&year=2024" << QList<int>{12, 13};
+        QTest::newRow("year of nothing") << "&year=2023" << QList<int>{};
+        QTest::newRow("a stay's last day") << "&date=03.01.2020" << QList<int>{1};
+        QTest::newRow("between two stays") << "&date=06.05.2024" << QList<int>{};
+        QTest::newRow("a stay's first day") << "&date=08.06.2024" << QList<int>{13};
+        QTest::newRow("no such date") << "&date=31.02.2024" << QList<int>{};
+    }
+
+    void listFilters()
+    {
+        QFETCH(QString, query);
+        QFETCH(QList<int>, ids);
+        addListPersons();
+        QCOMPARE(listed(query).keys(), ids);
+    }
+
+    void newPersonsAndMessages()
+    {
+        f.server->setNow(QDateTime(QDate(2024, 6, 10), QTime(9, 0)));
+        const QJsonObject created =
+            f.client->post("persons", R"({"surname": "Новиков", "billNum": 5, "imported": true})").json().object();
+        const int id = created.value("id").toInt();
+        QVERIFY(id > 0);
+        QCOMPARE(created.value("billNum"), QJsonValue(0));
+        QCOMPARE(listed("&year=2024").keys(), QList<int>{id});
+        QCOMPARE(listed("")[id].value("marker"), QJsonValue("B"));
+
+        f.server->addRecord("person_info", {{"personId", id}, {"message", "Проверьте документ"}});
+        f.server->addRecord("person_info", {{"personId", 1}, {"message", "Долг"}});
+        QJsonArray messages = f.client->get("persons/info").json().array();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages.at(0).toObject().value("fullname"), QJsonValue("Новиков"));
+        QCOMPARE(messages.at(0).toObject().value("message"), QJsonValue("Проверьте документ"));
+
+        // The card's PUT neither moves the person to another year nor forgets the import.
+        f.server->setNow(QDateTime(QDate(2025, 2, 1), QTime(9, 0)));
+        QCOMPARE(f.client->put(QStringLiteral("persons/%1").arg(id), R"({"surname": "Новиков"})").status, 200);
+        QCOMPARE(listed("&year=2024").keys(), QList<int>{id});
+        QCOMPARE(f.client->del(QStringLiteral("persons/%1").arg(id)).status, 200);
+        QCOMPARE(f.client->get("persons/info").json().array().size(), 1);
     }
 };
 

@@ -166,6 +166,7 @@ private slots:
     void mainWindowOpensTheJournals()
     {
         MainWindow window;
+        window.closeChild(nullptr);  // the persons view, opened as the first tab
         for (const auto &[action, title] : {std::pair{"receiptsJournalAction", "Журнал квитанций"},
                                             std::pair{"propertyJournalAction", "Журнал проката"},
                                             std::pair{"contractJournalAction", "Реестр контрактов"}}) {

@@ -51,6 +51,10 @@ private slots:
         startServer();  // the demo data: every list has rows
         window = std::make_unique<MainWindow>();
         QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
+        // The persons view, the first tab, loads at construction and again at
+        // the sign-in; those requests are not the lists'.
+        QTRY_VERIFY(server().requestsTo("GET", "persons").size() == 2
+                    && server().requestsTo("GET", "persons/info").size() == 2);
     }
 
     void eachListIsFiledUnderItsNode_data()

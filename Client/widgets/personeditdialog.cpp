@@ -1,0 +1,525 @@
+#include "personeditdialog.h"
+
+#include "commonselectordialog.h"
+#include "datetimeitemdelegate.h"
+#include "global.h"
+#include "loginmanager.h"
+#include "messagebox.h"
+#include "money.h"
+#include "networklog.h"
+#include "moneyitemdelegate.h"
+#include "payeritemdelegate.h"
+#include "selectorfactory.h"
+#include "ui_personeditdialog.h"
+#include "verificationdialog.h"
+
+#include <QIntValidator>
+#include <QItemSelectionModel>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QUrl>
+
+#include <climits>
+
+namespace {
+
+enum class Delegate { None, DateTime, DateOnly, Money, Payer };
+
+struct Column
+{
+    const char *label;
+    const char *key;
+    Delegate delegate = Delegate::None;
+};
+
+void setColumns(RequestTableModel &model, QTableView *view, std::initializer_list<Column> columns)
+{
+    JsonTableModel::Headers headers;
+    int column = 0;
+    for (const Column &c : columns) {
+        headers.append({QString::fromUtf8(c.label), QString::fromUtf8(c.key)});
+        QAbstractItemDelegate *delegate = nullptr;
+        switch (c.delegate) {
+        case Delegate::DateTime: delegate = new DateTimeItemDelegate(view, false); break;
+        case Delegate::DateOnly: delegate = new DateTimeItemDelegate(view, true); break;
+        case Delegate::Money: delegate = new MoneyItemDelegate(view); break;
+        case Delegate::Payer: delegate = new PayerItemDelegate(view); break;
+        case Delegate::None: break;
+        }
+        if (delegate)
+            view->setItemDelegateForColumn(column, delegate);
+        ++column;
+    }
+    model.setHeaders(headers);
+}
+
+bool hasSelection(const QTableView *view)
+{
+    return view->selectionModel() && view->selectionModel()->hasSelection();
+}
+
+QString isoMidnight(const QDate &date)
+{
+    return QDateTime(date, QTime(0, 0)).toString(Qt::ISODateWithMs);
+}
+
+}  // namespace
+
+PersonEditDialog::PersonEditDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::PersonEditDialog)
+{
+    ui->setupUi(this);
+
+    ui->splitter->setSizes({INT_MAX, INT_MAX});
+    ui->aisIDLineEdit->setValidator(new QIntValidator(ui->aisIDLineEdit));
+    ui->genderComboBox->addItems({QStringLiteral("Мужской"), QStringLiteral("Женский")});
+
+    ui->accommodationTableView->setModel(&accommodationModel);
+    ui->paymentsTableView->setModel(&paymentsModel);
+    ui->extraServicesTableView->setModel(&receiptsModel);
+    ui->propertyTableView->setModel(&propertyModel);
+    ui->paidEducationTableView->setModel(&paidEducationReceiptsModel);
+    using D = Delegate;
+    setColumns(accommodationModel, ui->accommodationTableView,
+               {{"ID", "id"}, {"Номер", "room.number"}, {"Мест", "rate.size"},
+                {"Заезд", "inDate", D::DateTime}, {"Выезд", "outDate", D::DateTime},
+                {"Тариф", "rate.type"}, {"₽/сутки", "rate.cost", D::Money},
+                {"₽/час", "rate.hourCost", D::Money}, {"Сутки", "days"}, {"Часы", "hours"},
+                {"Начислено", "cost", D::Money}, {"Администратор", "admin.name"}});
+    setColumns(paymentsModel, ui->paymentsTableView,
+               {{"ID", "id"}, {"Сумма оплаты", "summ", D::Money},
+                {"Дата оплаты", "payDate", D::DateOnly}, {"Способ оплаты", "payType.name"},
+                {"Плательщик", "payer", D::Payer}, {"Кассир", "cassir.name"}});
+    setColumns(receiptsModel, ui->extraServicesTableView,
+               {{"ID", "id"}, {"№ кв-ции", "number"}, {"Услуга", "extraService.name"},
+                {"Начало", "startDate", D::DateTime}, {"Конец", "endDate", D::DateTime},
+                {"Ед. изм.", "extraService.measurement"}, {"Кол-во", "amount"},
+                {"Тариф", "extraService.rate", D::Money}, {"Сумма", "summ", D::Money},
+                {"Способ оплаты", "payType.name"}, {"Кассир", "cassir.name"},
+                {"Имущество", "property.name"}, {"Инд. №", "property.number"}});
+    setColumns(paidEducationReceiptsModel, ui->paidEducationTableView,
+               {{"ID", "id"}, {"№ кв-ции", "number"}, {"Начало", "startDate", D::DateOnly},
+                {"Конец", "endDate", D::DateOnly}, {"Программа", "curriculum.name"},
+                {"Цена", "curriculum.cost", D::Money}, {"Дата оплаты", "payDate", D::DateOnly},
+                {"Способ оплаты", "payType.name"}, {"Кассир", "cassir.name"}});
+
+    organizationsSelector = SelectorFactory::createOrganizationsSelector();
+    streamSelector = SelectorFactory::createStreamSelector();
+    ui->orgSelectorEdit->setSelector(organizationsSelector);
+    ui->positionSelectorEdit->setSelector(SelectorFactory::createPositionSelector());
+    ui->streamSelectorEdit->setSelector(streamSelector);
+
+    connect(&networkManager, &QNetworkAccessManager::finished, this, &PersonEditDialog::fetch);
+    connect(ui->writePushButton, &QPushButton::clicked, this, &PersonEditDialog::write);
+    connect(ui->printRCPushButton, &QPushButton::clicked, this, [this] {
+        // An unsaved person has no registration card to print.
+        if (id != -1)
+            emit printRequested(id);
+    });
+    // OK closes the card only once the record is saved; otherwise what was
+    // typed stays on the card.
+    connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &PersonEditDialog::saveAndClose);
+    connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(this, &QDialog::accepted, this, &QWidget::close);
+    connect(this, &QDialog::rejected, this, &QWidget::close);
+    connect(ui->refreshPushButton, &QPushButton::clicked, this, [this] { setupFromId(id); });
+    connect(ui->toggleSensitiveButton, &QPushButton::clicked, this,
+            &PersonEditDialog::toggleSensitiveInfo);
+    connect(organizationsSelector, &SelectorDialog::itemSelected, this,
+            &PersonEditDialog::updateOrganizationCode);
+    connect(streamSelector, &SelectorDialog::itemSelected, this, &PersonEditDialog::updateStreamInfo);
+    connect(ui->orgCodeLineEdit, &QLineEdit::editingFinished, this,
+            [this] { updateOrganizationByCode(ui->orgCodeLineEdit->text()); });
+    connect(ui->orgSelectorEdit, &SelectorEdit::reseted, ui->orgCodeLineEdit, &QLineEdit::clear);
+    connect(ui->streamSelectorEdit, &SelectorEdit::reseted, ui->curriculumLabel, &QLabel::clear);
+    connect(ui->registerWithoutAccommodationButton, &QPushButton::clicked, this,
+            &PersonEditDialog::registerWithoutAccommodation);
+    connect(ui->accommodationCancelButton, &QPushButton::clicked, this,
+            &PersonEditDialog::cancelRegistration);
+
+    // A reload drops the selection without selectionChanged.
+    for (QTableView *view : {ui->extraServicesTableView, ui->paidEducationTableView}) {
+        connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                &PersonEditDialog::updateButtonStates);
+        connect(view->model(), &QAbstractItemModel::modelReset, this,
+                &PersonEditDialog::updateButtonStates);
+    }
+    auto updateActButtons = [this] {
+        const bool selected = hasSelection(ui->propertyTableView);
+        ui->propertyAct1Button->setEnabled(selected);
+        ui->propertyAct2Button->setEnabled(selected);
+    };
+    connect(ui->propertyTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            updateActButtons);
+    connect(&propertyModel, &QAbstractItemModel::modelReset, this, updateActButtons);
+
+    connect(ui->fioLineEdit, &QLineEdit::editingFinished, this, &PersonEditDialog::fixFullname);
+    connect(ui->fioLineEdit, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (id == -1)
+            ui->accommodationAddButton->setEnabled(!text.isEmpty());
+    });
+
+    hideSensitiveInfo();
+}
+
+PersonEditDialog::~PersonEditDialog()
+{
+    // Nothing may call back into the form while the members come apart, and
+    // the views outlive the models held by value.
+    disconnect(&networkManager, nullptr, this, nullptr);
+    for (QTableView *view : {ui->accommodationTableView, ui->paymentsTableView,
+                             ui->extraServicesTableView, ui->propertyTableView,
+                             ui->paidEducationTableView}) {
+        disconnect(view->selectionModel(), nullptr, this, nullptr);
+        view->setModel(nullptr);
+    }
+    delete ui;
+}
+
+void PersonEditDialog::setupFromId(int newId)
+{
+    reset();
+    id = newId;
+    loaded = true;
+    updateSaveButtons();
+
+    if (id == -1) {
+        ui->registerWithoutAccommodationButton->setEnabled(true);
+        ui->accommodationCancelButton->setEnabled(false);
+        setWindowTitle(QStringLiteral("Регистрационная карта"));
+        return;
+    }
+
+    Global::showPreloader();
+    QNetworkReply *reply = networkManager.getUrl(
+        QUrl(Global::endpoint(QStringLiteral("persons/%1").arg(id))), true, true);
+    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
+    const bool transportFailed = reply->error() != QNetworkReply::NoError;
+    reply->deleteLater();
+    const QJsonObject person = document.object();
+    qCDebug(lomiNetwork) << person;
+
+    // A failed load leaves a blank form that a save would write over the
+    // person: the card stays unsaveable until "Обновить" loads it.
+    loaded = !transportFailed && document.isObject() && person.contains(QStringLiteral("id"));
+    fill(loaded ? person : QJsonObject());
+    updateSaveButtons();
+
+    loadSubList(accommodationModel, QStringLiteral("accommodation"), ui->accommodationTableView);
+    loadSubList(paymentsModel, QStringLiteral("payments"), ui->paymentsTableView);
+    loadSubList(receiptsModel, QStringLiteral("receipts"), ui->extraServicesTableView);
+    loadSubList(paidEducationReceiptsModel, QStringLiteral("paid_education_receipts"),
+                ui->paidEducationTableView);
+    Global::hidePreloader();
+
+    // The transport has already reported its own failures.
+    if (!loaded && !transportFailed)
+        MessageBox::critical(this, QStringLiteral("Ошибка"),
+                             QStringLiteral("Не удалось загрузить данные физического лица."),
+                             QMessageBox::Ok);
+}
+
+void PersonEditDialog::fill(const QJsonObject &person)
+{
+    ui->aisIDLineEdit->setText(QString::number(person.value("externalId").toInt()));
+    ui->fioLineEdit->setText(person.value("fullname").toString());
+    setWindowTitle(ui->fioLineEdit->text());
+    ui->genderComboBox->setCurrentIndex(person.value("gender").toInt());
+    // A date edit keeps its date when given an invalid one.
+    ui->birthDateLineEdit->setDate(Global::toDate(person.value("birthDate").toString()));
+    ui->phoneLineEdit->setText(person.value("phone").toString());
+
+    const int billNumber = person.value("billNum").toInt();
+    ui->billNumberWrapper->setVisible(billNumber != 0);
+    ui->billNumberLabel->setText(QStringLiteral("%1").arg(billNumber, 4, 10, QLatin1Char('0')));
+
+    ui->notesLineEdit->setText(person.value("comments").toString());
+
+    const QJsonObject sensitive = person.value("sensitive").toObject();
+    ui->docTypeLineEdit->setText(sensitive.value("type").toString());
+    ui->docSeriesLineEdit->setText(sensitive.value("series").toString());
+    ui->docNumberLineEdit->setText(sensitive.value("number").toString());
+    ui->docGiveDateEdit->setDate(Global::toDate(sensitive.value("date").toString()));
+    ui->docWhoGiveEdit->setText(sensitive.value("whom").toString());
+    ui->docAddressLineEdit->setText(person.value("address").toString());
+
+    const std::pair<const char *, SelectorEdit *> references[] = {
+        {"organizationId", ui->orgSelectorEdit},
+        {"positionId", ui->positionSelectorEdit},
+        {"streamId", ui->streamSelectorEdit}};
+    for (const auto &[key, field] : references) {
+        const QJsonValue value = person.value(QLatin1String(key));
+        if (!value.isNull())
+            field->setSelectedId(value.toInt());
+    }
+
+    const QJsonValue admin = person.value("admin");
+    ui->registerWithoutAccommodationButton->setEnabled(admin.isNull());
+    ui->accommodationCancelButton->setEnabled(admin.toObject().value("id").toInt()
+                                              == LoginManager::instance()->getUserId());
+}
+
+void PersonEditDialog::loadSubList(RequestTableModel &model, const QString &list, QTableView *view)
+{
+    const QUrl url(Global::endpoint(QStringLiteral("persons/%1/%2").arg(id).arg(list)));
+    model.setRequest(networkManager.prepareRequest(url, true));
+    model.selectSync();
+    view->resizeColumnsToContents();
+}
+
+void PersonEditDialog::updateSaveButtons()
+{
+    const bool saved = id != -1 && loaded;
+    for (QPushButton *add : {ui->accommodationAddButton, ui->paymentAddButton,
+                             ui->extraServiceAddButton, ui->paidEduReceiptAddButton})
+        add->setEnabled(saved);
+    ui->writePushButton->setEnabled(loaded);
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(loaded);
+}
+
+QJsonObject PersonEditDialog::record() const
+{
+    QStringList parts = ui->fioLineEdit->text().split(QLatin1Char(' '));
+    while (parts.size() < 3)
+        parts.append(QString());
+    // Names of more than three words ("Мамедов Ахмед Али оглы") keep the
+    // rest in the last part.
+    QStringList rest = parts.mid(2);
+    if (rest.size() > 1)
+        rest.removeAll(QString());
+
+    QJsonObject object{
+        {"name", parts.at(1)},
+        {"surname", parts.at(0)},
+        {"lastname", rest.join(QLatin1Char(' '))},
+        {"phone", ui->phoneLineEdit->text()},
+        {"birthDate", isoMidnight(ui->birthDateLineEdit->date())},
+        {"gender", ui->genderComboBox->currentIndex()},
+        {"address", ui->docAddressLineEdit->text()},
+        {"sensitive", QJsonObject{{"type", ui->docTypeLineEdit->text()},
+                                  {"series", ui->docSeriesLineEdit->text()},
+                                  {"number", ui->docNumberLineEdit->text()},
+                                  {"date", isoMidnight(ui->docGiveDateEdit->date())},
+                                  {"whom", ui->docWhoGiveEdit->text()}}},
+        {"comments", ui->notesLineEdit->text()},
+    };
+    const int externalId = ui->aisIDLineEdit->text().toInt();
+    if (externalId != 0)
+        object.insert("externalId", externalId);
+    const std::pair<const char *, const SelectorEdit *> references[] = {
+        {"organizationId", ui->orgSelectorEdit},
+        {"positionId", ui->positionSelectorEdit},
+        {"streamId", ui->streamSelectorEdit}};
+    for (const auto &[key, field] : references) {
+        if (field->getSelectedId() > 0)
+            object.insert(QLatin1String(key), field->getSelectedId());
+    }
+    if (registrationMarkSet)
+        object.insert("adminId", registrationMark ? LoginManager::instance()->getUserId() : -1);
+    return object;
+}
+
+bool PersonEditDialog::write()
+{
+    // The save waits in a nested event loop that takes input: a second click
+    // meanwhile would post the new person twice.
+    if (!loaded || saving)
+        return false;
+    saving = true;
+
+    const QJsonDocument body(record());
+    bool saved = false;
+    if (id == -1) {
+        QNetworkReply *reply =
+            networkManager.postUrl(QUrl(Global::endpoint(QStringLiteral("persons"))), body, true, true);
+        const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
+        const int newId = answer.value("id").toInt();
+        const bool transportFailed = reply->error() != QNetworkReply::NoError;
+        saved = !transportFailed && newId > 0;
+        reply->deleteLater();
+        if (saved)
+            setupFromId(newId);
+        else if (!transportFailed)
+            MessageBox::critical(this, QStringLiteral("Ошибка"),
+                                 QStringLiteral("Сервер не сохранил физическое лицо."),
+                                 QMessageBox::Ok);
+    } else {
+        QNetworkReply *reply = networkManager.putUrl(
+            QUrl(Global::endpoint(QStringLiteral("persons/%1").arg(id))), body, true, true);
+        saved = reply->error() == QNetworkReply::NoError;
+        reply->deleteLater();
+    }
+    saving = false;
+    return saved;
+}
+
+void PersonEditDialog::saveAndClose()
+{
+    if (write())
+        accept();
+}
+
+void PersonEditDialog::fixFullname()
+{
+    const QString text = ui->fioLineEdit->text().simplified();
+    if (text.isEmpty()) {
+        ui->fioLineEdit->setText(QString());
+        return;
+    }
+    QStringList words = text.split(QLatin1Char(' '));
+    for (QString &word : words)
+        word[0] = word.at(0).toUpper();
+    ui->fioLineEdit->setText(words.join(QLatin1Char(' ')));
+}
+
+void PersonEditDialog::updateStreamInfo(const QModelIndex &index)
+{
+    const QString name = index.siblingAtColumn(1).data().toString();
+    const QString start = Global::formatDate(index.siblingAtColumn(2).data().toString());
+    const QString end = Global::formatDate(index.siblingAtColumn(3).data().toString());
+    const QJsonObject curriculum =
+        QJsonObject::fromVariantMap(index.siblingAtColumn(4).data().toMap());
+    ui->streamSelectorEdit->setDisplayValue(QStringLiteral("%1 (%2 - %3)").arg(name, start, end));
+    ui->curriculumLabel->setText(
+        QStringLiteral("%1 (%2 ч.)")
+            .arg(curriculum.value("name").toString(),
+                 QString::number(curriculum.value("value").toInt())));
+}
+
+void PersonEditDialog::updateOrganizationCode(const QModelIndex &index)
+{
+    ui->orgCodeLineEdit->setText(index.siblingAtColumn(1).data().toString());
+}
+
+void PersonEditDialog::updateOrganizationByCode(const QString &code)
+{
+    // Encoded, so that "&", "#" or "+" in a code cannot change the request.
+    const QString path =
+        QStringLiteral("organizations?code=") + QString::fromLatin1(QUrl::toPercentEncoding(code));
+    QNetworkReply *reply = networkManager.getUrl(QUrl(Global::endpoint(path)), true, true);
+    const int found = QJsonDocument::fromJson(reply->readAll()).object().value("id").toInt();
+    reply->deleteLater();
+    // An unknown code (an empty answer, or one without an id) brings the
+    // current organization and its code back, so that the field never holds
+    // an id that its label does not name.
+    ui->orgSelectorEdit->setSelectedId(found > 0 ? found : ui->orgSelectorEdit->getSelectedId());
+}
+
+void PersonEditDialog::reset()
+{
+    ui->billNumberWrapper->hide();
+
+    ui->fioLineEdit->clear();
+    ui->birthDateLineEdit->setDate(QDate(1900, 1, 1));
+    ui->phoneLineEdit->clear();
+    ui->notesLineEdit->clear();
+    ui->aisIDLineEdit->clear();
+    ui->genderComboBox->setCurrentIndex(0);
+
+    ui->docAddressLineEdit->clear();
+    ui->docNumberLineEdit->clear();
+    ui->docSeriesLineEdit->clear();
+    ui->docTypeLineEdit->setText(QStringLiteral("Паспорт гражданина РФ"));
+    ui->docWhoGiveEdit->clear();
+
+    accommodationModel.setJson(QJsonDocument());
+    paymentsModel.setJson(QJsonDocument());
+    receiptsModel.setJson(QJsonDocument());
+    propertyModel.clear();
+    paidEducationReceiptsModel.setJson(QJsonDocument());
+
+    ui->orgSelectorEdit->reset();
+    ui->streamSelectorEdit->reset();
+    ui->positionSelectorEdit->reset();
+
+    ui->totalLabel->setText(Money::format(0.0));
+    ui->leftLabel->setText(Money::format(0.0));
+
+    registrationMark = false;
+    registrationMarkSet = false;
+    updateButtonStates();
+}
+
+void PersonEditDialog::updateButtonStates()
+{
+    const bool receipt = hasSelection(ui->extraServicesTableView);
+    ui->extraServiceReturnButton->setEnabled(receipt);
+    ui->extraServiceReceiptButton->setEnabled(receipt);
+    const bool paidEducation = hasSelection(ui->paidEducationTableView);
+    ui->paidEduReceiptReturnButton->setEnabled(paidEducation);
+    ui->paidEduReceiptPrintButton->setEnabled(paidEducation);
+}
+
+void PersonEditDialog::registerWithoutAccommodation()
+{
+    registrationMark = true;
+    registrationMarkSet = true;
+}
+
+void PersonEditDialog::cancelRegistration()
+{
+    registrationMark = false;
+    registrationMarkSet = true;
+}
+
+void PersonEditDialog::hideSensitiveInfo()
+{
+    setSensitiveShown(false);
+}
+
+void PersonEditDialog::showSensitiveInfo()
+{
+    setSensitiveShown(true);
+}
+
+// The lock acts on the display only: locked fields are still loaded and saved.
+void PersonEditDialog::setSensitiveShown(bool shown)
+{
+    for (QWidget *field : {static_cast<QWidget *>(ui->docTypeLineEdit),
+                           static_cast<QWidget *>(ui->docSeriesLineEdit),
+                           static_cast<QWidget *>(ui->docNumberLineEdit),
+                           static_cast<QWidget *>(ui->docGiveDateEdit),
+                           static_cast<QWidget *>(ui->docWhoGiveEdit),
+                           static_cast<QWidget *>(ui->docAddressLineEdit)})
+        field->setEnabled(shown);
+    for (QLineEdit *field : {ui->docAddressLineEdit, ui->docNumberLineEdit, ui->docSeriesLineEdit,
+                             ui->docWhoGiveEdit})
+        field->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    sensitiveHidden = !shown;
+}
+
+void PersonEditDialog::toggleSensitiveInfo()
+{
+    if (!sensitiveHidden) {
+        hideSensitiveInfo();
+        return;
+    }
+    VerificationDialog dialog;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (LoginManager::instance()->verify(dialog.getPassword()))
+        showSensitiveInfo();
+    else
+        MessageBox::critical(this, QStringLiteral("Ошибка"), QStringLiteral("Авторизация не удалась."),
+                             QMessageBox::Ok);
+}
+
+void PersonEditDialog::fetch(QNetworkReply *reply)
+{
+    if (reply->operation() != QNetworkAccessManager::GetOperation)
+        emit dataUpdated();
+}
+
+void PersonEditDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Enter moves on to the next field, as in a paper form; it must not save
+    // or close the card through a default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        focusNextPrevChild(true);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
