@@ -177,6 +177,8 @@ Server::Server(QObject *parent)
     addPersonRoutes(*this, d->store);
     addGlobalsRoutes(*this, d->store);
     addAuditRoutes(*this, d->store);
+    // Last: its rules complete what the domains of the collections it fills decide.
+    addExchangeRoutes(*this, d->store);
 }
 
 Server::~Server()

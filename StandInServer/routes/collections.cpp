@@ -283,8 +283,13 @@ Reply Collections::addLinked(const Link &link, const QString &idText, const Requ
     const QJsonDocument document = QJsonDocument::fromJson(request.body);
     if (!document.isObject())
         return notJson();
+    const QJsonValue given = document.object().value(link.bodyKey);
+    // A reference 0 is none: the link is accepted and links nothing (the
+    // legacy import posts 0 for a rate or item it could not translate).
+    if (given.isDouble() && given.toDouble() == 0)
+        return Reply::json(clientView(server, store, link.collection, holder));
     int target = 0;
-    if (!referenceId(document.object().value(link.bodyKey), &target) || target <= 0)
+    if (!referenceId(given, &target) || target <= 0)
         return Reply::error(422, QStringLiteral("%1: ожидается идентификатор").arg(link.bodyKey));
     if (store.find(link.target, target).isEmpty())
         return Reply::error(422, QStringLiteral("%1: запись %2/%3 не найдена")

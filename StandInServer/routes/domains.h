@@ -32,5 +32,6 @@ void addUserRoutes(Server &server, DataStore &store);
 void addPersonRoutes(Server &server, DataStore &store);
 void addGlobalsRoutes(Server &server, DataStore &store);
 void addAuditRoutes(Server &server, DataStore &store);
+void addExchangeRoutes(Server &server, DataStore &store);
 
 }  // namespace StandIn
