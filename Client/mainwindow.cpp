@@ -2,6 +2,12 @@
 
 #include "directorycolumns.h"
 #include "districteditdialog.h"
+#include "export1cdialog.h"
+#include "filedialog.h"
+#include "global.h"
+#include "importmanagerwidget.h"
+#include "messagebox.h"
+#include "networkmanagerwrapper.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "positioneditdialog.h"
@@ -11,9 +17,16 @@
 #include "ui_mainwindow.h"
 
 #include <QEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QNetworkReply>
+#include <QSaveFile>
 #include <QTimer>
+
+#include <memory>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -127,8 +140,10 @@ void MainWindow::registerWindows()
                           ->build(),
                       ui->payTypeAction);
 
-    // The checkout hour, the organisation's details, receipt numbering and
-    // the 1C export belong here, between the payment types and the property.
+    // The checkout hour, the organisation's details and receipt numbering
+    // belong here, between the payment types and the 1C export.
+
+    connect(ui->export1CAction, &QAction::triggered, this, &MainWindow::export1C);
 
     // Read from "properties" but guarded by "property".
     registerSubwidget(SimpleViewWidget::Builder::create()
@@ -140,6 +155,11 @@ void MainWindow::registerWindows()
                           ->requires(QStringLiteral("property"))
                           ->build(),
                       ui->propertyAction);
+
+    // The journals, the audit, the persons, rooms, extra services and users
+    // windows belong here, before the import page.
+
+    registerSubwidget(new ImportManagerWidget, ui->importAction);
 }
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
@@ -281,4 +301,57 @@ void MainWindow::updateLogin()
 void MainWindow::relogin()
 {
     loginWrapper.start();
+}
+
+namespace {
+
+// The rosters of `streams` written to `fileName`; the error text, or empty.
+QString writeRosters(NetworkManagerWrapper &network, const QList<QPair<int, QString>> &streams,
+                     const QString &fileName)
+{
+    // Written whole or not at all: a failed export leaves no partial file,
+    // and an earlier file of that name as it was.
+    QSaveFile file(fileName);
+    const QString unwritable = QStringLiteral("Не удалось записать файл %1").arg(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return unwritable;
+    for (const auto &[id, label] : streams) {
+        // CR LF whatever the system: the file is read on the 1C side.
+        QByteArray lines = (label + QStringLiteral(";\r\n")).toUtf8();
+        const QUrl url(Global::endpoint(QStringLiteral("/streams/%1/persons").arg(id)));
+        const std::unique_ptr<QNetworkReply> reply(network.getUrl(url, true, true));
+        if (reply->error() != QNetworkReply::NoError)
+            return QStringLiteral("Не удалось получить список слушателей потока %1").arg(label);
+        const QJsonArray persons = QJsonDocument::fromJson(reply->readAll()).array();
+        for (const QJsonValue &person : persons)
+            lines += (person.toObject().value("fullname").toString() + QStringLiteral("\r\n")).toUtf8();
+        if (file.write(lines) != lines.size())
+            return unwritable;
+    }
+    return file.commit() ? QString() : unwritable;
+}
+
+}  // namespace
+
+void MainWindow::export1C()
+{
+    Export1CDialog dialog;
+    NetworkManagerWrapper network;
+    while (dialog.exec() == QDialog::Accepted) {
+        const QString fileName = FileDialog::getSaveFileName(
+            this, QStringLiteral("Экспорт в 1C"),
+            dialog.getDateFilter().toString(QStringLiteral("dd-MM-yyyy")) + QStringLiteral(".txt"),
+            QStringLiteral("*.txt"));
+        if (fileName.isEmpty())
+            continue;
+        // Without a parent: the one busy indicator must outlive the dialog.
+        Global::showPreloader();
+        const QString error = writeRosters(network, dialog.getSelectedStreams(), fileName);
+        Global::hidePreloader();
+        if (!error.isEmpty())
+            MessageBox::critical(this, QStringLiteral("Ошибка"), error, QMessageBox::Ok);
+        else
+            MessageBox::information(this, QStringLiteral("Успех"),
+                                    QStringLiteral("Данные успешно экспортированы!"), QMessageBox::Ok);
+    }
 }

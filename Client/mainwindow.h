@@ -42,6 +42,7 @@ public slots:
     void relogin();
     void updatePermissions();
     void updateLogin();
+    void export1C();
 
 private:
     QMdiSubWindow *topmostMaximized() const;
