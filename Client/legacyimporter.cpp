@@ -14,13 +14,19 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <QVariant>
 
 #include <cmath>
+#include <condition_variable>
+#include <deque>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -28,31 +34,42 @@ using Stage = LegacyImporter::Stage;
 // Legacy id -> the id the server gave the record.
 using IdMap = QMap<int, int>;
 
+// A row copied out of its query; NULL columns are invalid values.
+using Values = QList<QVariant>;
+
 // A legacy row, read by position with the conversions every stage shares.
 class Row
 {
 public:
     explicit Row(const QSqlQuery &query)
-        : query(query)
+        : query(&query)
+    {
+    }
+    explicit Row(const Values &values)
+        : values(&values)
     {
     }
 
-    bool isNull(int column) const { return query.isNull(column); }
-    QVariant value(int column) const { return query.value(column); }
-    QString text(int column) const { return query.value(column).toString(); }
-    int integer(int column) const { return query.value(column).toInt(); }
-    double number(int column) const { return query.value(column).toDouble(); }
-    bool flag(int column) const { return query.value(column).toBool(); }
+    bool isNull(int column) const
+    {
+        return query ? query->isNull(column) : !values->value(column).isValid();
+    }
+    QVariant value(int column) const { return query ? query->value(column) : values->value(column); }
+    QString text(int column) const { return value(column).toString(); }
+    int integer(int column) const { return value(column).toInt(); }
+    double number(int column) const { return value(column).toDouble(); }
+    bool flag(int column) const { return value(column).toBool(); }
     // "2020-09-01"; "" for NULL.
-    QString date(int column) const { return query.value(column).toDate().toString(Qt::ISODateWithMs); }
+    QString date(int column) const { return value(column).toDate().toString(Qt::ISODateWithMs); }
     // "2024-03-01T14:00:00.000"; "" for NULL.
     QString dateTime(int column) const
     {
-        return query.value(column).toDateTime().toString(Qt::ISODateWithMs);
+        return value(column).toDateTime().toString(Qt::ISODateWithMs);
     }
 
 private:
-    const QSqlQuery &query;
+    const QSqlQuery *query = nullptr;
+    const Values *values = nullptr;
 };
 
 // A stage that copies one legacy table: each row posted, or, with the
@@ -78,11 +95,115 @@ struct TableStage
 // The records of one person, each kind from its own legacy table.
 struct RecordKind
 {
-    QString table;
     QString statement;
     QString endpoint;
     std::function<bool(const Row &)> passOver;
     std::function<QJsonObject(const Row &, int personId)> body;
+};
+
+// One person's records, kind by kind, as the reader found them.
+struct PersonRecords
+{
+    QList<QList<Values>> kinds;
+    // Why the statement of the next kind (kinds.size()) failed.
+    QString error;
+};
+
+// Runs the record statements for each person, in the persons' order, on a
+// connection of its own in a thread of its own, a little ahead of the
+// posting: a round trip to the legacy server then overlaps the wait for the
+// server's reply instead of adding to it. The statements are the same, one
+// set per person; only the moment they run changes.
+class RecordReader
+{
+public:
+    RecordReader(const QStringList &statements, const QList<int> &personIds)
+        : statements(statements)
+        , personIds(personIds)
+        , thread([this] { read(); })
+    {
+    }
+
+    ~RecordReader()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            cancelled = true;
+        }
+        changed.notify_all();
+        thread.join();
+    }
+
+    // The next person's records; waits while the reader is behind.
+    PersonRecords next()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return !ready.empty(); });
+        PersonRecords records = std::move(ready.front());
+        ready.pop_front();
+        changed.notify_all();
+        return records;
+    }
+
+private:
+    static constexpr size_t readAhead = 64;
+
+    void read()
+    {
+        const QString name = QStringLiteral("lomi-legacy-records");
+        {
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(QSqlDatabase::defaultConnection, name);
+            const QString openError = db.open() ? QString() : db.lastError().text();
+            std::vector<QSqlQuery> queries;
+            for (const QString &statement : statements) {
+                queries.emplace_back(db);
+                queries.back().prepare(statement);
+            }
+            for (int personId : personIds) {
+                PersonRecords records;
+                records.error = openError;
+                for (size_t k = 0; k < queries.size() && records.error.isEmpty(); ++k)
+                    readKind(queries[k], personId, &records);
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [this] { return cancelled || ready.size() < readAhead; });
+                if (cancelled)
+                    break;
+                const bool failed = !records.error.isEmpty();
+                ready.push_back(std::move(records));
+                changed.notify_all();
+                if (failed)
+                    break;  // the run ends at this person
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    static void readKind(QSqlQuery &query, int personId, PersonRecords *records)
+    {
+        query.bindValue(QStringLiteral(":whom"), personId);
+        if (!query.exec()) {
+            records->error = query.lastError().text();
+            return;
+        }
+        const int columns = query.record().count();
+        QList<Values> rows;
+        while (query.next()) {
+            Values values;
+            values.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                values.append(query.isNull(c) ? QVariant() : query.value(c));
+            rows.append(values);
+        }
+        records->kinds.append(rows);
+    }
+
+    const QStringList statements;
+    const QList<int> personIds;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<PersonRecords> ready;
+    bool cancelled = false;
+    std::thread thread;  // last: starts once the rest is built
 };
 
 QString serverName(const QJsonObject &record)
@@ -115,7 +236,7 @@ private:
     bool globalsStage();
     bool linkRates(const Row &room, int roomId);
     bool linkProperty(const Row &service, int serviceId);
-    bool postRecords(const Row &person, int personId);
+    bool postRecords(int personId);
     QList<TableStage> tableStages();
     QList<RecordKind> recordKinds();
 
@@ -132,9 +253,8 @@ private:
     NetworkManagerWrapper network;
     QSqlDatabase legacy;
     std::optional<QSqlQuery> shared;
-    // The four record statements, prepared once for every person.
     QList<RecordKind> kinds;
-    QList<std::shared_ptr<QSqlQuery>> recordQueries;
+    std::unique_ptr<RecordReader> reader;
 
     IdMap districts, regions, positions, organizations, curriculums, streams, rates, rooms,
         payTypes, properties, extraServices, users, persons;
@@ -300,26 +420,32 @@ bool Run::linkProperty(const Row &service, int serviceId)
     return true;
 }
 
-bool Run::postRecords(const Row &person, int personId)
+bool Run::postRecords(int personId)
 {
-    if (recordQueries.isEmpty()) {
+    // Started at the first person, for this one and those after it.
+    if (!reader) {
+        QSqlQuery &persons = *shared;
+        const int here = persons.at();
+        QList<int> ids;
+        do
+            ids.append(persons.value(0).toInt());
+        while (persons.next());
+        persons.seek(here);
         kinds = recordKinds();
-        for (const RecordKind &kind : std::as_const(kinds)) {
-            auto query = std::make_shared<QSqlQuery>(legacy);
-            query->prepare(kind.statement);
-            recordQueries.append(query);
-        }
+        QStringList statements;
+        for (const RecordKind &kind : std::as_const(kinds))
+            statements.append(kind.statement);
+        reader = std::make_unique<RecordReader>(statements, ids);
     }
+    const PersonRecords records = reader->next();
     for (qsizetype k = 0; k < kinds.size(); ++k) {
+        if (k == records.kinds.size())
+            return fail(records.error);
         const RecordKind &kind = kinds.at(k);
-        QSqlQuery &query = *recordQueries.at(k);
-        query.bindValue(QStringLiteral(":whom"), person.integer(0));
-        if (!query.exec())
-            return fail(query.lastError().text());
-        while (query.next()) {
+        for (const Values &values : records.kinds.at(k)) {
             if (interrupted())
                 return false;
-            const Row row(query);
+            const Row row(values);
             if (kind.passOver && kind.passOver(row))
                 continue;
             if (!send("POST", kind.endpoint, kind.body(row, personId)))
@@ -566,14 +692,14 @@ QList<TableStage> Run::tableStages()
                    [](const QJsonObject &person) {
                        return QString::number(person.value("billNum").toInt());
                    },
-                   legacyName(10), {}, [this](const Row &r, int id) { return postRecords(r, id); }});
+                   legacyName(10), {}, [this](const Row &, int id) { return postRecords(id); }});
     return stages;
 }
 
 QList<RecordKind> Run::recordKinds()
 {
     QList<RecordKind> list;
-    list.append({"accommodation", "select * from accommodation where whom = :whom", "accommodation",
+    list.append({"select * from accommodation where whom = :whom", "accommodation",
                  {},
                  [this](const Row &r, int personId) {
                      QJsonObject stay{{"personId", personId},
@@ -585,7 +711,7 @@ QList<RecordKind> Run::recordKinds()
                          stay.insert("adminId", lookup(users, "accommodation", 6, r.integer(6)));
                      return stay;
                  }});
-    list.append({"payments", "select * from payments where whom = :whom", "payments", {},
+    list.append({"select * from payments where whom = :whom", "payments", {},
                  [this](const Row &r, int personId) {
                      QJsonObject payment{
                          {"personId", personId},
@@ -598,7 +724,7 @@ QList<RecordKind> Run::recordKinds()
                          payment.insert("payerId", lookup(payTypes, "payments", 6, r.integer(6)));
                      return payment;
                  }});
-    list.append({"receipts", "select * from receipts where ph = :whom", "receipts", {},
+    list.append({"select * from receipts where ph = :whom", "receipts", {},
                  [this](const Row &r, int personId) {
                      QJsonObject receipt{
                          {"personId", personId},
@@ -621,8 +747,7 @@ QList<RecordKind> Run::recordKinds()
                          receipt.insert("receiveDate", r.date(13));
                      return receipt;
                  }});
-    list.append({"paid_education_receipts",
-                 "select * from paid_education_receipts where whom = :whom",
+    list.append({"select * from paid_education_receipts where whom = :whom",
                  "paid_education_receipts",
                  // Without a number, a pay date or a cashier it is no receipt.
                  [](const Row &r) { return r.isNull(1) || r.isNull(3) || r.isNull(5); },

@@ -231,17 +231,29 @@ private slots:
         QCOMPARE(server().collection("regions").at(1).toObject().value("districtId"), QJsonValue(0));
     }
 
+    void aFailedPostEndsTheRunWhereItStands_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("call");
+        QTest::addColumn<QString>("startLine");
+        QTest::newRow("third district") << "districts" << 3 << "Начало импорта округов";
+        QTest::newRow("second payment") << "payments" << 2 << "Начало импорта физ. лиц";
+    }
+
     void aFailedPostEndsTheRunWhereItStands()
     {
+        QFETCH(QString, path);
+        QFETCH(int, call);
+        QFETCH(QString, startLine);
         StandIn::Failure failure;
-        failure.onlyCall = 3;
-        server().injectFailure("POST", "districts", failure);
+        failure.onlyCall = call;
+        server().injectFailure("POST", path, failure);
         runImport(3);
         QCOMPARE(boxes(), QStringList({"Request failed", "Ошибка импорта", "Внимание"}));
         QCOMPARE(boxTexts("Внимание"),
                  QStringList{"Во время импорта возникли ошибки. Результат неопределен."});
-        QCOMPARE(server().collection("districts").size(), 2);
-        QCOMPARE(log(), QStringList{"Начало импорта округов"});
+        QCOMPARE(server().collection(path).size(), call - 1);
+        QCOMPARE(log().constLast(), startLine);
         QCOMPARE(button(page.get(), "importPushButton")->text(), QString("Импорт"));
     }
 
@@ -257,6 +269,8 @@ private slots:
                                                 << "regions" << 2 << "-- Этап пропущен.";
         QTest::newRow("missing link table") << "DROP TABLE property_usl_mapping;" << "" << ""
                                             << "extra_services" << 1 << "Начало импорта доп. услуг";
+        QTest::newRow("missing record table") << "DROP TABLE receipts;" << "" << ""
+                                              << "payments" << 2 << "Начало импорта физ. лиц";
         QTest::newRow("refused connection") << "" << "" << "127.0.0.1:1" << "districts" << 0 << "";
     }
 
