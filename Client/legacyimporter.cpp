@@ -141,12 +141,15 @@ public:
         changed.wait(lock, [this] { return !ready.empty(); });
         PersonRecords records = std::move(ready.front());
         ready.pop_front();
-        changed.notify_all();
+        if (ready.size() == readAhead / 2)
+            changed.notify_all();
         return records;
     }
 
 private:
-    static constexpr size_t readAhead = 64;
+    // Read in long runs, resumed at half: a reader woken for every person
+    // costs the posting more than the round trips it hides.
+    static constexpr size_t readAhead = 1024;
 
     void read()
     {
@@ -155,6 +158,7 @@ private:
             QSqlDatabase db = QSqlDatabase::cloneDatabase(QSqlDatabase::defaultConnection, name);
             const QString openError = db.open() ? QString() : db.lastError().text();
             std::vector<QSqlQuery> queries;
+            queries.reserve(size_t(statements.size()));
             for (const QString &statement : statements) {
                 queries.emplace_back(db);
                 queries.back().prepare(statement);
@@ -165,7 +169,8 @@ private:
                 for (size_t k = 0; k < queries.size() && records.error.isEmpty(); ++k)
                     readKind(queries[k], personId, &records);
                 std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [this] { return cancelled || ready.size() < readAhead; });
+                if (ready.size() >= readAhead)
+                    changed.wait(lock, [this] { return cancelled || ready.size() <= readAhead / 2; });
                 if (cancelled)
                     break;
                 const bool failed = !records.error.isEmpty();
