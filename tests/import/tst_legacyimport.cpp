@@ -234,26 +234,36 @@ private slots:
     void aFailedPostEndsTheRunWhereItStands_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("call");
-        QTest::addColumn<QString>("startLine");
-        QTest::newRow("third district") << "districts" << 3 << "Начало импорта округов";
-        QTest::newRow("second payment") << "payments" << 2 << "Начало импорта физ. лиц";
+        QTest::addColumn<int>("failingCall");  // 0: none injected
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("lastLog");
+        QTest::newRow("third district") << "districts" << 3 << "" << 2 << "Начало импорта округов";
+        QTest::newRow("second payment") << "payments" << 2 << "" << 1 << "Начало импорта физ. лиц";
+        // The stand-in refuses a stay without a room; the updated row now comes last.
+        QTest::newRow("stay of no room") << "accommodation" << 0
+                                         << "UPDATE accommodation SET room = 99 WHERE id = 1;" << 1
+                                         << "-- Нет соответствия: accommodation, колонка 2, id 99";
     }
 
     void aFailedPostEndsTheRunWhereItStands()
     {
         QFETCH(QString, path);
-        QFETCH(int, call);
-        QFETCH(QString, startLine);
-        StandIn::Failure failure;
-        failure.onlyCall = call;
-        server().injectFailure("POST", path, failure);
+        QFETCH(int, failingCall);
+        QFETCH(QString, sql);
+        QFETCH(int, records);
+        QVERIFY2(legacy->run(sql), qPrintable(legacy->error()));
+        if (failingCall > 0) {
+            StandIn::Failure failure;
+            failure.onlyCall = failingCall;
+            server().injectFailure("POST", path, failure);
+        }
         runImport(3);
         QCOMPARE(boxes(), QStringList({"Request failed", "Ошибка импорта", "Внимание"}));
         QCOMPARE(boxTexts("Внимание"),
                  QStringList{"Во время импорта возникли ошибки. Результат неопределен."});
-        QCOMPARE(server().collection(path).size(), call - 1);
-        QCOMPARE(log().constLast(), startLine);
+        QCOMPARE(server().collection(path).size(), records);
+        QTEST(log().constLast(), "lastLog");
         QCOMPARE(button(page.get(), "importPushButton")->text(), QString("Импорт"));
     }
 
