@@ -4,6 +4,7 @@
 #include "filedialog.h"
 #include "global.h"
 #include "guitestbase.h"
+#include "importmanagerwidget.h"
 #include "mainwindow.h"
 #include "modalhandler.h"
 #include "preloaderwidget.h"
@@ -11,6 +12,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QJsonArray>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -32,7 +35,8 @@ const char *const firstLabel = "01.03.2024 - 15.03.2024 | Поток А";
 
 }  // namespace
 
-// The rosters of chosen streams written for 1C, through the main window's entry.
+// The main window's data exchange entries: the import page, and the rosters
+// of chosen streams written for 1C.
 class Export1CTest : public GuiTestBase
 {
     Q_OBJECT
@@ -78,6 +82,17 @@ private slots:
     }
 
     void cleanupTestCase() { window.reset(); }
+
+    void importEntryOpensTheImportPage()
+    {
+        window->findChild<QAction *>("importAction")->trigger();
+        const QList<QMdiSubWindow *> frames = window->findChild<QMdiArea *>()->subWindowList();
+        const auto page = std::find_if(frames.begin(), frames.end(), [](QMdiSubWindow *frame) {
+            return qobject_cast<ImportManagerWidget *>(frame->widget());
+        });
+        QVERIFY(page != frames.end());
+        QCOMPARE((*page)->widget()->windowTitle(), QString("Помощник импорта"));
+    }
 
     void exportWritesTheCheckedRostersExactly()
     {
