@@ -8,9 +8,12 @@
 #include "directorycolumns.h"
 #include "extraservicesviewwidget.h"
 #include "districteditdialog.h"
+#include "export1cdialog.h"
 #include "filedialog.h"
 #include "global.h"
+#include "importmanagerwidget.h"
 #include "messagebox.h"
+#include "networkmanagerwrapper.h"
 #include "organizationinfowidget.h"
 #include "organizationseditdialog.h"
 #include "paytypeeditdialog.h"
@@ -39,7 +42,10 @@
 #include <QMdiSubWindow>
 #include <QNetworkReply>
 #include <QTextStream>
+#include <QSaveFile>
 #include <QTimer>
+
+#include <memory>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -172,7 +178,7 @@ void MainWindow::registerWindows()
         receiptNumerationDialog.show();
     });
 
-    // The 1C export belongs here, between receipt numbering and the property.
+    connect(ui->export1CAction, &QAction::triggered, this, &MainWindow::export1C);
 
     // Read from "properties" but guarded by "property".
     registerSubwidget(SimpleViewWidget::Builder::create()
@@ -196,6 +202,7 @@ void MainWindow::registerWindows()
     registerSubwidget(new RoomsViewWidget, ui->roomsAction);
     registerSubwidget(new ExtraServicesViewWidget, ui->extraServicesAction);
     registerSubwidget(new UsersWidget, ui->usersAction);
+    registerSubwidget(new ImportManagerWidget, ui->importAction);
 
     // The reports run from their entries; they are not child windows.
     connect(ui->personReportAction, &QAction::triggered, &personReport, &ExtendedReport::exec);
@@ -407,4 +414,56 @@ void MainWindow::exportAudit()
     file.close();
     MessageBox::information(this, QStringLiteral("Успех"),
                             QStringLiteral("Данные успешно экспортированы!"));
+
+namespace {
+
+// The rosters of `streams` written to `fileName`; the error text, or empty.
+QString writeRosters(NetworkManagerWrapper &network, const QList<QPair<int, QString>> &streams,
+                     const QString &fileName)
+{
+    // Written whole or not at all: a failed export leaves no partial file,
+    // and an earlier file of that name as it was.
+    QSaveFile file(fileName);
+    const QString unwritable = QStringLiteral("Не удалось записать файл %1").arg(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return unwritable;
+    for (const auto &[id, label] : streams) {
+        // CR LF whatever the system: the file is read on the 1C side.
+        QByteArray lines = (label + QStringLiteral(";\r\n")).toUtf8();
+        const QUrl url(Global::endpoint(QStringLiteral("/streams/%1/persons").arg(id)));
+        const std::unique_ptr<QNetworkReply> reply(network.getUrl(url, true, true));
+        if (reply->error() != QNetworkReply::NoError)
+            return QStringLiteral("Не удалось получить список слушателей потока %1").arg(label);
+        const QJsonArray persons = QJsonDocument::fromJson(reply->readAll()).array();
+        for (const QJsonValue &person : persons)
+            lines += (person.toObject().value("fullname").toString() + QStringLiteral("\r\n")).toUtf8();
+        if (file.write(lines) != lines.size())
+            return unwritable;
+    }
+    return file.commit() ? QString() : unwritable;
+}
+
+}  // namespace
+
+void MainWindow::export1C()
+{
+    Export1CDialog dialog;
+    NetworkManagerWrapper network;
+    while (dialog.exec() == QDialog::Accepted) {
+        const QString fileName = FileDialog::getSaveFileName(
+            this, QStringLiteral("Экспорт в 1C"),
+            dialog.getDateFilter().toString(QStringLiteral("dd-MM-yyyy")) + QStringLiteral(".txt"),
+            QStringLiteral("*.txt"));
+        if (fileName.isEmpty())
+            continue;
+        // Without a parent: the one busy indicator must outlive the dialog.
+        Global::showPreloader();
+        const QString error = writeRosters(network, dialog.getSelectedStreams(), fileName);
+        Global::hidePreloader();
+        if (!error.isEmpty())
+            MessageBox::critical(this, QStringLiteral("Ошибка"), error, QMessageBox::Ok);
+        else
+            MessageBox::information(this, QStringLiteral("Успех"),
+                                    QStringLiteral("Данные успешно экспортированы!"), QMessageBox::Ok);
+    }
 }

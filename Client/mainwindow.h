@@ -53,6 +53,7 @@ public slots:
     void updatePermissions();
     void updateLogin();
     void exportAudit();
+    void export1C();
 
 private:
     QMdiSubWindow *topmostMaximized() const;

@@ -184,6 +184,8 @@ Server::Server(QObject *parent)
     addAuditRoutes(*this, d->store);
     addReportRoutes(*this, d->store);
     addPaymentReportRoutes(*this, d->store);
+    // Last: its rules complete what the domains of the collections it fills decide.
+    addExchangeRoutes(*this, d->store);
 }
 
 Server::~Server()

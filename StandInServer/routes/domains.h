@@ -39,5 +39,6 @@ void addGlobalsRoutes(Server &server, DataStore &store);
 void addAuditRoutes(Server &server, DataStore &store);
 void addReportRoutes(Server &server, DataStore &store);
 void addPaymentReportRoutes(Server &server, DataStore &store);
+void addExchangeRoutes(Server &server, DataStore &store);
 
 }  // namespace StandIn

@@ -1,6 +1,10 @@
 #include "testpostgres.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace TestPostgres {
 
@@ -40,6 +44,73 @@ QSqlDatabase open(const QString &connectionName, const QString &database)
     db.setDatabaseName(database);
     db.open();
     return db;
+}
+
+namespace {
+
+// Runs `statement` on the server's own database.
+QString administer(const QString &statement)
+{
+    const QString connection = QStringLiteral("lomi-pg-admin");
+    QString error;
+    {
+        QSqlDatabase admin = open(connection);
+        QSqlQuery query(admin);
+        if (!admin.isOpen())
+            error = admin.lastError().text();
+        else if (!query.exec(statement))
+            error = query.lastError().text();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return error;
+}
+
+}  // namespace
+
+ScratchDatabase::ScratchDatabase(const QString &prefix)
+{
+    static int count = 0;
+    databaseName = QStringLiteral("%1_%2_%3").arg(prefix).arg(QCoreApplication::applicationPid()).arg(++count);
+    connectionName = QStringLiteral("lomi-scratch-") + databaseName;
+    lastError = administer(QStringLiteral("CREATE DATABASE ") + databaseName);
+}
+
+ScratchDatabase::~ScratchDatabase()
+{
+    QSqlDatabase::removeDatabase(connectionName);
+    administer(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(databaseName));
+}
+
+bool ScratchDatabase::run(const QString &script)
+{
+    static const QRegularExpression end(QStringLiteral(";\\s*\\n"));
+    QSqlDatabase db = QSqlDatabase::contains(connectionName) ? QSqlDatabase::database(connectionName)
+                                                             : open(connectionName, databaseName);
+    if (!db.isOpen()) {
+        lastError = db.lastError().text();
+        return false;
+    }
+    QSqlQuery query(db);
+    const QStringList statements = (script + QLatin1Char('\n')).split(end);
+    for (const QString &statement : statements) {
+        if (statement.trimmed().isEmpty())
+            continue;
+        if (!query.exec(statement)) {
+            lastError = query.lastError().text() + QStringLiteral(" in: ") + statement.left(200);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ScratchDatabase::runFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        lastError = path + QStringLiteral(": ") + file.errorString();
+        return false;
+    }
+    return run(QString::fromUtf8(file.readAll()));
 }
 
 }  // namespace TestPostgres

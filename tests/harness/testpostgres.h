@@ -20,6 +20,31 @@ bool required();
 // every handle to it is gone.
 QSqlDatabase open(const QString &connectionName, const QString &database = "postgres");
 
+// A database of its own on that server, so that tests may run in parallel:
+// created empty, and dropped, whoever is still connected to it, when this
+// object goes.
+class ScratchDatabase
+{
+public:
+    explicit ScratchDatabase(const QString &prefix);
+    ~ScratchDatabase();
+    ScratchDatabase(const ScratchDatabase &) = delete;
+    ScratchDatabase &operator=(const ScratchDatabase &) = delete;
+
+    QString name() const { return databaseName; }
+    // Why the last step failed; empty when none did.
+    QString error() const { return lastError; }
+    // Runs the statements of `script`, each ending with ";" at the end of a
+    // line; stops at the first that fails.
+    bool run(const QString &script);
+    bool runFile(const QString &path);
+
+private:
+    QString databaseName;
+    QString connectionName;
+    QString lastError;
+};
+
 }  // namespace TestPostgres
 
 // First statement of a test that needs the server: skips without it, or

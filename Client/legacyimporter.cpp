@@ -1,0 +1,788 @@
+#include "legacyimporter.h"
+
+#include "global.h"
+#include "messagebox.h"
+#include "networkmanagerwrapper.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <QVariant>
+
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Stage = LegacyImporter::Stage;
+// Legacy id -> the id the server gave the record.
+using IdMap = QMap<int, int>;
+
+// A row copied out of its query; NULL columns are invalid values.
+using Values = QList<QVariant>;
+
+// A legacy row, read by position with the conversions every stage shares.
+class Row
+{
+public:
+    explicit Row(const QSqlQuery &query)
+        : query(&query)
+    {
+    }
+    explicit Row(const Values &values)
+        : values(&values)
+    {
+    }
+
+    bool isNull(int column) const
+    {
+        return query ? query->isNull(column) : !values->value(column).isValid();
+    }
+    QVariant value(int column) const { return query ? query->value(column) : values->value(column); }
+    QString text(int column) const { return value(column).toString(); }
+    int integer(int column) const { return value(column).toInt(); }
+    double number(int column) const { return value(column).toDouble(); }
+    bool flag(int column) const { return value(column).toBool(); }
+    // "2020-09-01"; "" for NULL.
+    QString date(int column) const { return value(column).toDate().toString(Qt::ISODateWithMs); }
+    // "2024-03-01T14:00:00.000"; "" for NULL.
+    QString dateTime(int column) const
+    {
+        return value(column).toDateTime().toString(Qt::ISODateWithMs);
+    }
+
+private:
+    const QSqlQuery *query = nullptr;
+    const Values *values = nullptr;
+};
+
+// A stage that copies one legacy table: each row posted, or, with the
+// stage's box off, its id map rebuilt from the server's list by match key.
+struct TableStage
+{
+    Stage stage;
+    QString statement;
+    QString endpoint;
+    QString startLine;
+    QString endLine;
+    QString label;
+    IdMap *map;
+    std::function<QJsonObject(const Row &)> body;
+    std::function<QString(const QJsonObject &)> serverKey;
+    std::function<QString(const Row &)> legacyKey;
+    // Rows the post path passes over without counting them.
+    std::function<bool(const Row &)> passOver;
+    // Links and records after a row is posted; false ends the run.
+    std::function<bool(const Row &, int newId)> afterPost;
+};
+
+// The records of one person, each kind from its own legacy table.
+struct RecordKind
+{
+    QString statement;
+    QString endpoint;
+    std::function<bool(const Row &)> passOver;
+    std::function<QJsonObject(const Row &, int personId)> body;
+};
+
+// One person's records, kind by kind, as the reader found them.
+struct PersonRecords
+{
+    QList<QList<Values>> kinds;
+    // Why the statement of the next kind (kinds.size()) failed.
+    QString error;
+};
+
+// Runs the record statements for each person, in the persons' order, on a
+// connection of its own in a thread of its own, a little ahead of the
+// posting: a round trip to the legacy server then overlaps the wait for the
+// server's reply instead of adding to it. The statements are the same, one
+// set per person; only the moment they run changes.
+class RecordReader
+{
+public:
+    RecordReader(const QStringList &statements, const QList<int> &personIds)
+        : statements(statements)
+        , personIds(personIds)
+        , thread([this] { read(); })
+    {
+    }
+
+    ~RecordReader()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            cancelled = true;
+        }
+        changed.notify_all();
+        thread.join();
+    }
+
+    // The next person's records; waits while the reader is behind.
+    PersonRecords next()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return !ready.empty(); });
+        PersonRecords records = std::move(ready.front());
+        ready.pop_front();
+        if (ready.size() == readAhead / 2)
+            changed.notify_all();
+        return records;
+    }
+
+private:
+    // Read in long runs, resumed at half: a reader woken for every person
+    // costs the posting more than the round trips it hides.
+    static constexpr size_t readAhead = 1024;
+
+    void read()
+    {
+        const QString name = QStringLiteral("lomi-legacy-records");
+        {
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(QSqlDatabase::defaultConnection, name);
+            const QString openError = db.open() ? QString() : db.lastError().text();
+            std::vector<QSqlQuery> queries;
+            queries.reserve(size_t(statements.size()));
+            for (const QString &statement : statements) {
+                queries.emplace_back(db);
+                queries.back().prepare(statement);
+            }
+            for (int personId : personIds) {
+                PersonRecords records;
+                records.error = openError;
+                for (size_t k = 0; k < queries.size() && records.error.isEmpty(); ++k)
+                    readKind(queries[k], personId, &records);
+                std::unique_lock<std::mutex> lock(mutex);
+                if (ready.size() >= readAhead)
+                    changed.wait(lock, [this] { return cancelled || ready.size() <= readAhead / 2; });
+                if (cancelled)
+                    break;
+                const bool failed = !records.error.isEmpty();
+                ready.push_back(std::move(records));
+                changed.notify_all();
+                if (failed)
+                    break;  // the run ends at this person
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    static void readKind(QSqlQuery &query, int personId, PersonRecords *records)
+    {
+        query.bindValue(QStringLiteral(":whom"), personId);
+        if (!query.exec()) {
+            records->error = query.lastError().text();
+            return;
+        }
+        const int columns = query.record().count();
+        QList<Values> rows;
+        while (query.next()) {
+            Values values;
+            values.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                values.append(query.isNull(c) ? QVariant() : query.value(c));
+            rows.append(values);
+        }
+        records->kinds.append(rows);
+    }
+
+    const QStringList statements;
+    const QList<int> personIds;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<PersonRecords> ready;
+    bool cancelled = false;
+    std::thread thread;  // last: starts once the rest is built
+};
+
+QString serverName(const QJsonObject &record)
+{
+    return record.value("name").toString();
+}
+
+// An id of a reply: a whole number above 0, or 0.
+int recordId(const QJsonValue &value)
+{
+    const double id = value.toDouble();
+    if (!value.isDouble() || id < 1 || id > std::numeric_limits<int>::max() || id != std::floor(id))
+        return 0;
+    return static_cast<int>(id);
+}
+
+class Run
+{
+public:
+    explicit Run(const LegacyImporter::Page &page)
+        : page(page)
+    {
+    }
+
+    bool exec();
+
+private:
+    bool connectLegacy();
+    bool tableStage(const TableStage &stage);
+    bool globalsStage();
+    bool linkRates(const Row &room, int roomId);
+    bool linkProperty(const Row &service, int serviceId);
+    bool postRecords(int personId);
+    QList<TableStage> tableStages();
+    QList<RecordKind> recordKinds();
+
+    // The new record's id; 0 once the failure box has been shown.
+    int create(const QString &path, const QJsonObject &body);
+    // A request whose reply is not read; false once the failure box has been shown.
+    bool send(const QByteArray &verb, const QString &path, const QJsonObject &body);
+    // The server id of a legacy reference; 0, logged, when there is none.
+    int lookup(const IdMap &map, const QString &table, int column, int legacyId);
+    bool fail(const QString &text);
+    bool interrupted() const { return page.stopRequested && page.stopRequested(); }
+
+    const LegacyImporter::Page &page;
+    NetworkManagerWrapper network;
+    QSqlDatabase legacy;
+    std::optional<QSqlQuery> shared;
+    QList<RecordKind> kinds;
+    std::unique_ptr<RecordReader> reader;
+
+    IdMap districts, regions, positions, organizations, curriculums, streams, rates, rooms,
+        payTypes, properties, extraServices, users, persons;
+};
+
+bool Run::fail(const QString &text)
+{
+    MessageBox::critical(page.boxParent, QStringLiteral("Ошибка импорта"), text, QMessageBox::Ok);
+    return false;
+}
+
+int Run::create(const QString &path, const QJsonObject &body)
+{
+    const std::unique_ptr<QNetworkReply> reply(
+        network.postUrl(QUrl(Global::endpoint(path)), QJsonDocument(body), true, true));
+    if (reply->error() != QNetworkReply::NoError) {
+        fail(reply->errorString());
+        return 0;
+    }
+    // Without an id the later stages would link to and file records under 0.
+    const int id = recordId(QJsonDocument::fromJson(reply->readAll()).object().value("id"));
+    if (id == 0)
+        fail(QStringLiteral("Сервер не вернул id записи: %1").arg(path));
+    return id;
+}
+
+bool Run::send(const QByteArray &verb, const QString &path, const QJsonObject &body)
+{
+    const QUrl url(Global::endpoint(path));
+    const std::unique_ptr<QNetworkReply> reply(
+        verb == "PUT" ? network.putUrl(url, QJsonDocument(body), true, true)
+                      : network.postUrl(url, QJsonDocument(body), true, true));
+    return reply->error() == QNetworkReply::NoError || fail(reply->errorString());
+}
+
+int Run::lookup(const IdMap &map, const QString &table, int column, int legacyId)
+{
+    const int id = map.value(legacyId, 0);
+    if (id == 0)
+        page.log(QStringLiteral("-- Нет соответствия: %1, колонка %2, id %3")
+                     .arg(table).arg(column).arg(legacyId));
+    return id;
+}
+
+bool Run::connectLegacy()
+{
+    legacy = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"));
+    const LegacyImporter::Address address = LegacyImporter::parseAddress(page.address);
+    legacy.setHostName(address.host);
+    legacy.setPort(address.port);
+    legacy.setDatabaseName(page.database);
+    legacy.setUserName(page.user);
+    legacy.setPassword(page.password);
+    if (!legacy.open())
+        return fail(legacy.lastError().text());
+    shared.emplace(legacy);
+    return true;
+}
+
+bool Run::exec()
+{
+    if (!connectLegacy())
+        return false;
+    const QList<TableStage> stages = tableStages();
+    for (const TableStage &stage : stages) {
+        // The globals, which replace documents instead of posting rows, come
+        // between the users and the persons.
+        if (stage.stage == Stage::Persons && !globalsStage())
+            return false;
+        if (!tableStage(stage))
+            return false;
+    }
+    return true;
+}
+
+bool Run::tableStage(const TableStage &stage)
+{
+    if (interrupted())
+        return false;
+    page.log(stage.startLine);
+    const bool checked = page.isChecked(stage.stage);
+    if (!checked)
+        page.log(QStringLiteral("-- Этап пропущен."));
+
+    QSqlQuery &query = *shared;
+    if (!query.exec(stage.statement))
+        return fail(query.lastError().text());
+    page.setupProgress(query.size(), stage.label);
+    int counter = 0;
+
+    if (checked) {
+        while (query.next()) {
+            if (interrupted())
+                return false;
+            const Row row(query);
+            if (stage.passOver && stage.passOver(row))
+                continue;
+            const int id = create(stage.endpoint, stage.body(row));
+            if (id == 0)
+                return false;
+            stage.map->insert(row.integer(0), id);
+            if (stage.afterPost && !stage.afterPost(row, id))
+                return false;
+            page.setProgress(++counter);
+        }
+    } else {
+        const std::unique_ptr<QNetworkReply> reply(
+            network.getUrl(QUrl(Global::endpoint(stage.endpoint)), true, true));
+        if (reply->error() != QNetworkReply::NoError)
+            return fail(reply->errorString());
+        QMap<QString, int> index;  // a later record with the same key wins
+        const QJsonArray records = QJsonDocument::fromJson(reply->readAll()).array();
+        for (const QJsonValue &record : records)
+            index.insert(stage.serverKey(record.toObject()), record.toObject().value("id").toInt());
+        while (query.next()) {
+            if (interrupted())
+                return false;
+            const Row row(query);
+            stage.map->insert(row.integer(0), index.value(stage.legacyKey(row), 0));
+            page.setProgress(++counter);
+        }
+    }
+    page.log(stage.endLine);
+    return true;
+}
+
+bool Run::linkRates(const Row &room, int roomId)
+{
+    static const QRegularExpression marks(QStringLiteral("[se]"));
+    QSet<int> linked;
+    const QStringList pieces = room.text(6).split(QLatin1Char(','));
+    for (const QString &piece : pieces) {
+        if (piece.isEmpty())
+            continue;
+        const int legacyRate = QString(piece).remove(marks).toInt();
+        if (linked.contains(legacyRate))
+            continue;
+        linked.insert(legacyRate);
+        const int rateId = lookup(rates, QStringLiteral("rooms"), 6, legacyRate);
+        if (!send("POST", QStringLiteral("rooms/%1/rates").arg(roomId), {{"rateId", rateId}}))
+            return false;
+    }
+    return true;
+}
+
+bool Run::linkProperty(const Row &service, int serviceId)
+{
+    QSqlQuery links(legacy);
+    links.prepare(QStringLiteral("select property from property_usl_mapping where usl = :usl"));
+    links.bindValue(QStringLiteral(":usl"), service.integer(0));
+    if (!links.exec())
+        return fail(links.lastError().text());
+    // Unlike a room's rates, an item listed twice is linked twice.
+    while (links.next()) {
+        if (interrupted())
+            return false;
+        const int propertyId = lookup(properties, QStringLiteral("property_usl_mapping"), 0,
+                                      links.value(0).toInt());
+        if (!send("POST", QStringLiteral("extra_services/%1/property").arg(serviceId),
+                  {{"propertyId", propertyId}}))
+            return false;
+    }
+    return true;
+}
+
+bool Run::postRecords(int personId)
+{
+    // Started at the first person, for this one and those after it.
+    if (!reader) {
+        QSqlQuery &persons = *shared;
+        const int here = persons.at();
+        QList<int> ids;
+        do
+            ids.append(persons.value(0).toInt());
+        while (persons.next());
+        persons.seek(here);
+        kinds = recordKinds();
+        QStringList statements;
+        for (const RecordKind &kind : std::as_const(kinds))
+            statements.append(kind.statement);
+        reader = std::make_unique<RecordReader>(statements, ids);
+    }
+    const PersonRecords records = reader->next();
+    for (qsizetype k = 0; k < kinds.size(); ++k) {
+        if (k == records.kinds.size())
+            return fail(records.error);
+        const RecordKind &kind = kinds.at(k);
+        for (const Values &values : records.kinds.at(k)) {
+            if (interrupted())
+                return false;
+            const Row row(values);
+            if (kind.passOver && kind.passOver(row))
+                continue;
+            if (!send("POST", kind.endpoint, kind.body(row, personId)))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool Run::globalsStage()
+{
+    if (interrupted())
+        return false;
+    page.log(QStringLiteral("Начало импорта глобальных параметров"));
+    const bool checked = page.isChecked(Stage::Globals);
+    if (!checked)
+        page.log(QStringLiteral("-- Этап пропущен."));
+    // The bar shows 0 of 1 for the whole stage.
+    page.setupProgress(1, QStringLiteral("глобальных параметров"));
+
+    struct Document
+    {
+        QString table;
+        QString path;
+        std::function<QJsonValue(const Row &)> value;
+    };
+    const QList<Document> documents = {
+        // "HH:mm:ss" as the checkout hour's own form writes and reads it.
+        {"count_hour", "globals/CheckoutHour",
+         [](const Row &r) -> QJsonValue {
+             return r.value(1).toTime().toString(QStringLiteral("HH:mm:ss"));
+         }},
+        {"org_info", "globals/OrganizationInfo",
+         [](const Row &r) -> QJsonValue {
+             return QJsonObject{{"name", r.text(1)}, {"address", r.text(2)},
+                                {"extraAddress", r.text(3)}, {"inn", r.text(4)},
+                                {"kpp", r.text(5)}, {"comment", r.text(6)}};
+         }},
+        {"receipt_num", "globals/ReceiptNumber",
+         [](const Row &r) -> QJsonValue { return r.integer(0); }},
+        {"bill_num", "globals/BillNumber",
+         [](const Row &r) -> QJsonValue {
+             return QJsonObject{{"number", r.integer(0)}, {"lastChange", r.date(1)}};
+         }},
+    };
+
+    QSqlQuery &query = *shared;
+    for (const Document &document : documents) {
+        if (interrupted())
+            return false;
+        if (!query.exec(QStringLiteral("select * from ") + document.table))
+            return fail(query.lastError().text());
+        const bool hasRow = query.next();
+        if (!checked)
+            continue;
+        // An empty table must not wipe the organization's details or
+        // restart the numbering.
+        if (!hasRow) {
+            page.log(QStringLiteral("-- Таблица %1 пуста, документ не изменён.").arg(document.table));
+            continue;
+        }
+        if (!send("PUT", document.path, {{"value", document.value(Row(query))}}))
+            return false;
+    }
+    page.log(QStringLiteral("Конец импорта глобальных параметров."));
+    return true;
+}
+
+QList<TableStage> Run::tableStages()
+{
+    const auto all = [](const QString &table) { return QStringLiteral("select * from ") + table; };
+    const auto legacyName = [](int column) {
+        return [column](const Row &row) { return row.text(column); };
+    };
+    const auto pair = [](const char *first, const char *second) {
+        return [first, second](const QJsonObject &record) {
+            return record.value(first).toString() + QLatin1Char(' ') + record.value(second).toString();
+        };
+    };
+
+    QList<TableStage> stages;
+    stages.append({Stage::Districts, all("districts"), "districts", "Начало импорта округов",
+                   "Конец импорта округов", "округов", &districts,
+                   [](const Row &r) { return QJsonObject{{"name", r.text(1)}}; }, serverName,
+                   legacyName(1), {}, {}});
+    stages.append({Stage::Regions, all("regions"), "regions", "Начало импорта регионов",
+                   "Конец импорта регионов", "регионов", &regions,
+                   [this](const Row &r) {
+                       return QJsonObject{{"districtId", lookup(districts, "regions", 1, r.integer(1))},
+                                          {"name", r.text(2)},
+                                          {"code", r.integer(3)}};
+                   },
+                   serverName, legacyName(2), {}, {}});
+    stages.append({Stage::Positions, all("positions"), "positions", "Начало импорта должностей",
+                   "Конец импорта должностей.", "должностей", &positions,
+                   [](const Row &r) { return QJsonObject{{"name", r.text(1)}}; }, serverName,
+                   legacyName(1), {}, {}});
+    stages.append({Stage::Organizations, all("orgs"), "organizations",
+                   "Начало импорта организаций", "Конец импорта организаций.", "организаций",
+                   &organizations,
+                   [this](const Row &r) {
+                       return QJsonObject{{"name", r.text(1)},
+                                          {"code", r.text(2)},
+                                          {"regionId", lookup(regions, "orgs", 3, r.integer(3))},
+                                          {"inn", r.text(7)},
+                                          {"archived", r.flag(8)}};
+                   },
+                   serverName, legacyName(1), {}, {}});
+    stages.append({Stage::Curriculums, all("learning_progs"), "curriculums",
+                   "Начало импорта программ обучения", "Конец импорта программ обучения.",
+                   "программ обучения", &curriculums,
+                   [](const Row &r) {
+                       return QJsonObject{{"name", r.text(1)},     {"value", r.text(2)},
+                                          {"externalId", r.integer(3)}, {"paid", r.flag(4)},
+                                          {"cost", r.number(5)},   {"archived", r.flag(6)},
+                                          {"base", r.text(7)}};
+                   },
+                   serverName, legacyName(1), {}, {}});
+    stages.append({Stage::Streams, all("streams"), "streams", "Начало импорта потоков",
+                   "Конец импорта потоков.", "потоков", &streams,
+                   [this](const Row &r) {
+                       return QJsonObject{
+                           {"name", r.text(1)},
+                           {"startDate", r.date(2)},
+                           {"endDate", r.date(3)},
+                           {"curriculumId", lookup(curriculums, "streams", 4, r.integer(4))},
+                           {"externalId", r.integer(5)}};
+                   },
+                   serverName, legacyName(1), {}, {}});
+    stages.append({Stage::Rates, all("rates"), "rates", "Начало импорта тарифов",
+                   "Конец импорта тарифов.", "тарифов", &rates,
+                   [](const Row &r) {
+                       return QJsonObject{{"type", r.text(1)},       {"name", r.text(2)},
+                                          {"cost", r.number(3)},     {"hourCost", r.number(4)},
+                                          {"startDate", r.date(5)},  {"endDate", r.date(6)},
+                                          {"size", r.integer(7)},    {"primary", r.flag(8)},
+                                          {"base", r.text(9)},       {"comments", r.text(10)},
+                                          {"notes", r.text(11)}};
+                   },
+                   [](const QJsonObject &rate) {
+                       return rate.value("name").toString() + '_' + rate.value("type").toString()
+                              + '_' + Global::formatDate(rate.value("startDate").toString());
+                   },
+                   [](const Row &r) {
+                       return r.text(2) + '_' + r.text(1) + '_'
+                              + r.value(5).toDate().toString(QStringLiteral("dd.MM.yyyy"));
+                   },
+                   {}, {}});
+    stages.append({Stage::Rooms, all("rooms"), "rooms", "Начало импорта комнат",
+                   "Конец импорта комнат.", "комнат", &rooms,
+                   [](const Row &r) {
+                       return QJsonObject{{"number", r.text(1)},
+                                          {"floor", r.integer(2)},
+                                          {"size", r.integer(3)},
+                                          {"description", r.text(4)}};
+                   },
+                   [](const QJsonObject &room) { return room.value("number").toString(); },
+                   legacyName(1), {}, [this](const Row &r, int id) { return linkRates(r, id); }});
+    stages.append({Stage::PayTypes, all("pay_type"), "pay_type", "Начало импорта способов оплаты",
+                   "Конец импорта способов оплаты.", "способов оплаты", &payTypes,
+                   [this](const Row &r) {
+                       QJsonObject payType{{"name", r.text(1)},      {"attribute", r.integer(2)},
+                                           {"startDate", r.date(4)}, {"endDate", r.date(5)},
+                                           {"contractCost", r.number(6)}};
+                       if (!r.isNull(3))
+                           payType.insert("payerId", lookup(organizations, "pay_type", 3, r.integer(3)));
+                       return payType;
+                   },
+                   serverName, legacyName(1), {}, {}});
+    stages.append({Stage::Property, all("property"), "properties", "Начало импорта имущества",
+                   "Конец импорта имущества.", "имущества", &properties,
+                   [](const Row &r) {
+                       return QJsonObject{{"name", r.text(1)},
+                                          {"number", r.text(2)},
+                                          {"cost", r.number(3)},
+                                          {"archived", r.flag(4)}};
+                   },
+                   pair("name", "number"),
+                   [](const Row &r) { return r.text(1) + QLatin1Char(' ') + r.text(2); }, {}, {}});
+    stages.append({Stage::ExtraServices, all("extra_usl"), "extra_services",
+                   "Начало импорта доп. услуг", "Конец импорта доп. услуг.", "доп. услуги",
+                   &extraServices,
+                   [](const Row &r) {
+                       return QJsonObject{{"name", r.text(1)},    {"measurement", r.text(2)},
+                                          {"rate", r.number(3)},  {"endDate", r.date(4)},
+                                          {"base", r.text(5)},    {"startDate", r.date(6)},
+                                          {"param", r.integer(7)}};
+                   },
+                   pair("name", "measurement"),
+                   [](const Row &r) { return r.text(1) + QLatin1Char(' ') + r.text(2); }, {},
+                   [this](const Row &r, int id) { return linkProperty(r, id); }});
+    stages.append({Stage::Users, all("users"), "users", "Начало импорта пользователи",
+                   "Конец импорта пользователей.", "пользователей", &users,
+                   [](const Row &r) {
+                       QJsonObject user{{"name", r.text(1)},
+                                        {"password", r.text(2)},
+                                        {"position", r.text(3)}};
+                       if (!r.isNull(4))
+                           user.insert("rv", r.integer(4));
+                       if (!r.isNull(5))
+                           user.insert("rv0", r.integer(5));
+                       return user;
+                   },
+                   [](const QJsonObject &user) { return user.value("password").toString(); },
+                   legacyName(2), [](const Row &r) { return r.integer(0) == 0; }, {}});
+    stages.append({Stage::Persons,
+                   "select * from ph_person pp"
+                   " left join ph_person_passport ppp on ppp.id = pp.id"
+                   " left join ph_person_learn ppl on ppl.id = pp.id"
+                   " left join ph_person_work ppw on ppw.id = pp.id",
+                   "persons", "Начало импорта физ. лиц", "Конец импорта физ. лиц.", "физ. лиц",
+                   &persons,
+                   [this](const Row &r) {
+                       QJsonObject person{
+                           {"surname", r.text(1)},
+                           {"name", r.text(2)},
+                           {"lastname", r.text(3)},
+                           {"birthDate", r.date(4)},
+                           {"gender", r.flag(5) ? 0 : 1},
+                           {"address", r.text(7)},
+                           {"comments", r.text(8)},
+                           {"billNum", r.integer(10)},
+                           {"sensitive", QJsonObject{{"type", r.text(14)},
+                                                     {"series", r.text(15)},
+                                                     {"number", r.text(16)},
+                                                     {"date", r.date(17)},
+                                                     {"whom", r.text(18)}}}};
+                       if (r.integer(9) != 0)
+                           person.insert("adminId", lookup(users, "ph_person", 9, r.integer(9)));
+                       if (!r.isNull(11))
+                           person.insert("externalId", r.integer(11));
+                       if (!r.isNull(12))
+                           person.insert("phone", r.text(12));
+                       // The joined tables' own positions name them in the log.
+                       if (!r.isNull(21))
+                           person.insert("streamId", lookup(streams, "ph_person_learn", 2, r.integer(21)));
+                       if (!r.isNull(23))
+                           person.insert("organizationId",
+                                         lookup(organizations, "ph_person_work", 1, r.integer(23)));
+                       if (!r.isNull(24))
+                           person.insert("positionId", lookup(positions, "ph_person_work", 2, r.integer(24)));
+                       return person;
+                   },
+                   [](const QJsonObject &person) {
+                       return QString::number(person.value("billNum").toInt());
+                   },
+                   legacyName(10), {}, [this](const Row &, int id) { return postRecords(id); }});
+    return stages;
+}
+
+QList<RecordKind> Run::recordKinds()
+{
+    QList<RecordKind> list;
+    list.append({"select * from accommodation where whom = :whom", "accommodation",
+                 {},
+                 [this](const Row &r, int personId) {
+                     QJsonObject stay{{"personId", personId},
+                                      {"roomId", lookup(rooms, "accommodation", 2, r.integer(2))},
+                                      {"inDate", r.dateTime(3)},
+                                      {"outDate", r.dateTime(4)},
+                                      {"rateId", lookup(rates, "accommodation", 5, r.integer(5))}};
+                     if (r.integer(6) != 0)
+                         stay.insert("adminId", lookup(users, "accommodation", 6, r.integer(6)));
+                     return stay;
+                 }});
+    list.append({"select * from payments where whom = :whom", "payments", {},
+                 [this](const Row &r, int personId) {
+                     QJsonObject payment{
+                         {"personId", personId},
+                         {"summ", r.number(2)},
+                         {"payDate", r.dateTime(3)},
+                         {"payTypeId", lookup(payTypes, "payments", 4, r.integer(4))},
+                         {"cassirId", lookup(users, "payments", 5, r.integer(5))}};
+                     // The payer of a payment is a pay type.
+                     if (!r.isNull(6))
+                         payment.insert("payerId", lookup(payTypes, "payments", 6, r.integer(6)));
+                     return payment;
+                 }});
+    list.append({"select * from receipts where ph = :whom", "receipts", {},
+                 [this](const Row &r, int personId) {
+                     QJsonObject receipt{
+                         {"personId", personId},
+                         {"extraServiceId", lookup(extraServices, "receipts", 2, r.integer(2))},
+                         {"number", r.integer(3)},
+                         {"cassirId", lookup(users, "receipts", 4, r.integer(4))},
+                         {"startDate", r.dateTime(5)},
+                         {"endDate", r.dateTime(6)},
+                         {"amount", r.integer(7)},
+                         {"payDate", r.date(8)}};
+                     if (!r.isNull(9))
+                         receipt.insert("payTypeId", lookup(payTypes, "receipts", 9, r.integer(9)));
+                     if (!r.isNull(10))
+                         receipt.insert("propertyId", lookup(properties, "receipts", 10, r.integer(10)));
+                     if (!r.isNull(11))
+                         receipt.insert("received", r.flag(11));
+                     if (!r.isNull(12))
+                         receipt.insert("receiverId", lookup(users, "receipts", 12, r.integer(12)));
+                     if (!r.isNull(13))
+                         receipt.insert("receiveDate", r.date(13));
+                     return receipt;
+                 }});
+    list.append({"select * from paid_education_receipts where whom = :whom",
+                 "paid_education_receipts",
+                 // Without a number, a pay date or a cashier it is no receipt.
+                 [](const Row &r) { return r.isNull(1) || r.isNull(3) || r.isNull(5); },
+                 [this](const Row &r, int personId) {
+                     return QJsonObject{
+                         {"personId", personId},
+                         {"curriculumId",
+                          lookup(curriculums, "paid_education_receipts", 2, r.integer(2))},
+                         {"number", r.integer(1)},
+                         {"payDate", r.date(3)},
+                         {"payTypeId", lookup(payTypes, "paid_education_receipts", 4, r.integer(4))},
+                         {"cassirId", lookup(users, "paid_education_receipts", 5, r.integer(5))},
+                         {"startDate", r.date(7)},
+                         {"endDate", r.date(8)}};
+                 }});
+    return list;
+}
+
+}  // namespace
+
+LegacyImporter::Address LegacyImporter::parseAddress(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    Address address;
+    address.host = parts.value(0);
+    address.port = parts.size() >= 2 ? parts.at(1).toInt(nullptr, 10) : 5432;
+    return address;
+}
+
+bool LegacyImporter::run(const Page &page)
+{
+    return Run(page).exec();
+}

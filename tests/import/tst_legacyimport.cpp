@@ -1,0 +1,422 @@
+#include "testregistry.h"
+
+#include "guitestbase.h"
+#include "importmanagerwidget.h"
+#include "legacyimporter.h"
+#include "testpostgres.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTextBrowser>
+
+#include <memory>
+
+namespace {
+
+QStringList linesOf(const QString &fileName)
+{
+    QFile file(QStringLiteral(LOMI_TEST_DATA_DIR "/") + fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("<cannot read %1>").arg(fileName)};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+const char *const boxNames[] = {
+    "districtsCheckBox", "regionsCheckBox",   "positionsCheckBox",     "organizationsCheckBox",
+    "curriculumsCheckBox", "streamsCheckBox", "ratesCheckBox",         "roomsCheckBox",
+    "payTypesCheckBox",  "propertyCheckBox",  "extraServicesCheckBox", "usersCheckBox",
+    "globalsCheckBox",   "personsCheckBox"};
+
+}  // namespace
+
+// The import run end to end: a throwaway legacy database in PostgreSQL,
+// read by the real page and engine, written into the in-process stand-in.
+class LegacyImportTest : public GuiTestBase
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestPostgres::ScratchDatabase> legacy;
+    std::unique_ptr<ImportManagerWidget> page;
+    // Runs inside the stand-in while it handles a write, the client waiting.
+    std::function<void(const StandIn::Write &)> onWrite;
+
+    static QJsonObject fixture(const QJsonObject &records = {})
+    {
+        QJsonObject data = records;
+        QJsonArray users = data.value("users").toArray();
+        users.prepend(QJsonObject{{"id", 1}, {"name", "Администратор"}, {"password", "admin"},
+                                  {"position", ""}, {"permissions", QJsonObject()}});
+        data.insert("users", users);
+        data.insert("globals", QJsonObject{{"OrganizationInfo", QJsonObject{{"name", "Центр"}, {"inn", "1"}}},
+                                           {"CheckoutHour", "14:00:00"},
+                                           {"ReceiptNumber", 10},
+                                           {"BillNumber", QJsonObject{{"number", 5}}}});
+        return data;
+    }
+
+    void initTest() override
+    {
+        server().loadFixture(fixture());
+        legacy = std::make_unique<TestPostgres::ScratchDatabase>("lomi_import");
+        QVERIFY2(legacy->error().isEmpty() && legacy->runFile(LOMI_TEST_DATA_DIR "/legacy.sql"),
+                 qPrintable(legacy->error()));
+        page = std::make_unique<ImportManagerWidget>();
+        fillIn(page.get(), "addressLineEdit",
+               qEnvironmentVariable("LOMI_PG_HOST") + ':' + qEnvironmentVariable("LOMI_PG_PORT"));
+        fillIn(page.get(), "databaseLineEdit", legacy->name());
+        fillIn(page.get(), "userLineEdit", qEnvironmentVariable("LOMI_PG_USER"));
+        fillIn(page.get(), "passwordLineEdit", qEnvironmentVariable("LOMI_PG_PASSWORD"));
+    }
+
+    void cleanupTest() override
+    {
+        onWrite = nullptr;
+        page.reset();
+        // The run leaves its connection open, as the program does.
+        QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
+        legacy.reset();
+    }
+
+    // "Импорт", Yes, and Ok to each of the boxes that follow.
+    void runImport(int boxes)
+    {
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        for (int i = 0; i < boxes; ++i)
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        button(page.get(), "importPushButton")->click();
+    }
+
+    void checkOnly(const QStringList &checked)
+    {
+        for (const char *name : boxNames)
+            page->findChild<QCheckBox *>(name)->setChecked(checked.contains(QLatin1String(name)));
+    }
+
+    // The log without its times.
+    QStringList log() const
+    {
+        QStringList lines = page->findChild<QTextBrowser *>()->toPlainText().split('\n', Qt::SkipEmptyParts);
+        for (QString &line : lines)
+            line = line.mid(line.indexOf("] ") + 2);
+        return lines;
+    }
+
+    // The boxes shown, the confirmations left out.
+    static QStringList boxes()
+    {
+        QStringList titles;
+        for (const MessageBox::Record &box : MessageBox::history()) {
+            if (box.title != "Вы уверены?")
+                titles << box.title;
+        }
+        return titles;
+    }
+
+    QStringList wire()
+    {
+        QStringList lines;
+        for (const StandIn::Request &r : server().requests()) {
+            QString line = QString::fromLatin1(r.method) + ' ' + r.path;
+            if (!r.body.isEmpty())
+                line += ' ' + QString::fromUtf8(r.json().toJson(QJsonDocument::Compact));
+            lines << line;
+        }
+        return lines;
+    }
+
+    QStringList postedPaths()
+    {
+        QStringList paths;
+        for (const StandIn::Request &r : server().requests()) {
+            if (r.method != "GET")
+                paths << r.path;
+        }
+        return paths;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        LOMI_REQUIRE_POSTGRES();
+        QVERIFY(startServer(fixture()).signIn("admin"));
+        server().afterWrite([this](const StandIn::Write &write) {
+            if (const auto hook = onWrite)
+                hook(write);
+        });
+    }
+
+    void fullRunCopiesEveryStage()
+    {
+        runImport(1);
+        QCOMPARE(boxTexts("Успех"), QStringList{"Импорт завершен без ошибок."});
+        QCOMPARE(wire(), linesOf("full_run.txt"));
+        QCOMPARE(log(), linesOf("full_run_log.txt"));
+        const auto *bar = page->findChild<QProgressBar *>();
+        QCOMPARE(bar->text(), QString("Импорт физ. лиц: 3/3"));
+        QCOMPARE(button(page.get(), "importPushButton")->text(), QString("Импорт"));
+
+        const QJsonObject stay = server().expandedRecord("accommodation", 1);
+        QCOMPARE(stay.value("person").toObject().value("fullname"), QJsonValue("Иванов Иван Иванович"));
+        QCOMPARE(stay.value("room").toObject().value("number"), QJsonValue("101"));
+        QCOMPARE(stay.value("rate").toObject().value("name"), QJsonValue("Одноместный"));
+        // The item linked twice is linked once.
+        QCOMPARE(server().record("extra_services", 1).value("propertyIds").toArray(), QJsonArray({1, 2}));
+        QCOMPARE(server().record("rooms", 1).value("rateIds").toArray(), QJsonArray({1, 2, 3}));
+        QCOMPARE(server().collection("users").size(), 3);
+    }
+
+    void skipPathsRebuildTheMapsByMatchKey()
+    {
+        const QJsonObject records{
+            {"users", QJsonArray{QJsonObject{{"id", 2}, {"name", "А"}, {"password", "adm1"}},
+                                 QJsonObject{{"id", 3}, {"name", "Б"}, {"password", "kas2"}},
+                                 QJsonObject{{"id", 4}, {"name", "В"}, {"password", "kas2"}}}},
+            {"positions", QJsonArray{QJsonObject{{"id", 1}, {"name", "Инженер"}},
+                                     QJsonObject{{"id", 2}, {"name", "Инженер"}}}},
+            {"organizations", QJsonArray{QJsonObject{{"id", 1}, {"name", "ООО Лютик"}}}},
+            {"streams", QJsonArray{QJsonObject{{"id", 1}, {"name", "Поток 1"}}}},
+            {"curriculums", QJsonArray{QJsonObject{{"id", 1}, {"name", "Охрана труда"}}}},
+            {"rates", QJsonArray{QJsonObject{{"id", 1}, {"name", "Одноместный"}, {"type", "Стандарт"},
+                                             {"startDate", "2023-09-01T00:00:00.000"}},
+                                 QJsonObject{{"id", 2}, {"name", "Двухместный"}, {"type", "Стандарт"},
+                                             {"startDate", "2023-09-01"}}}},
+            {"rooms", QJsonArray{QJsonObject{{"id", 1}, {"number", "101"}},
+                                 QJsonObject{{"id", 2}, {"number", "102"}}}},
+            {"pay_type", QJsonArray{QJsonObject{{"id", 1}, {"name", "Наличные"}},
+                                    QJsonObject{{"id", 2}, {"name", "Контракт"}}}},
+            {"properties", QJsonArray{QJsonObject{{"id", 1}, {"name", "Лыжи"}, {"number", "L-1"}},
+                                      QJsonObject{{"id", 2}, {"name", "Самокат"}, {"number", ""}}}},
+            {"extra_services", QJsonArray{QJsonObject{{"id", 1}, {"name", "Прокат лыж"}, {"measurement", "сутки"}},
+                                          QJsonObject{{"id", 2}, {"name", "Стирка"}, {"measurement", "кг"}}}}};
+        server().loadFixture(fixture(records));
+        server().clearRequests();
+        checkOnly({"personsCheckBox"});
+        runImport(1);
+        QCOMPARE(boxes(), QStringList{"Успех"});
+        for (const QString &path : postedPaths())
+            QVERIFY2(QStringList({"/persons", "/accommodation", "/payments", "/receipts",
+                                  "/paid_education_receipts"}).contains(path), qPrintable(path));
+
+        // collection, row, key, the server id it must hold (0: none)
+        const QList<std::tuple<const char *, int, const char *, int>> expected = {
+            {"persons", 0, "adminId", 2},       {"persons", 0, "positionId", 2},
+            {"persons", 0, "streamId", 1},      {"persons", 0, "organizationId", 0},
+            {"accommodation", 0, "roomId", 1},  {"accommodation", 0, "rateId", 1},
+            {"accommodation", 1, "roomId", 2},  {"accommodation", 1, "rateId", 2},
+            {"payments", 1, "cassirId", 4},     {"payments", 1, "payerId", 2},
+            {"receipts", 0, "extraServiceId", 1}, {"receipts", 0, "propertyId", 1},
+            {"receipts", 2, "propertyId", 2},   {"paid_education_receipts", 0, "curriculumId", 1}};
+        for (const auto &[collection, row, key, id] : expected) {
+            const QJsonObject record = server().collection(collection).at(row).toObject();
+            QVERIFY2(record.value(key).toInt() == id,
+                     qPrintable(QString("%1[%2].%3 = %4").arg(collection).arg(row).arg(key)
+                                    .arg(record.value(key).toInt())));
+        }
+        QVERIFY(log().contains("-- Нет соответствия: ph_person_work, колонка 1, id 1"));
+    }
+
+    void anUncheckedPersonsBoxPostsNoRecords()
+    {
+        server().loadFixture(fixture({{"districts", QJsonArray{QJsonObject{{"id", 1}, {"name", "Центральный"}},
+                                                               QJsonObject{{"id", 2}, {"name", "Центральный"}}}}}));
+        server().clearRequests();
+        checkOnly({"regionsCheckBox"});
+        runImport(1);
+        QCOMPARE(postedPaths(), QStringList({"/regions", "/regions"}));
+        QCOMPARE(server().requestsTo("GET", "persons").size(), 1);
+        QCOMPARE(server().collection("regions").at(0).toObject().value("districtId"), QJsonValue(2));
+        QCOMPARE(server().collection("regions").at(1).toObject().value("districtId"), QJsonValue(0));
+    }
+
+    void aFailedPostEndsTheRunWhereItStands_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("failingCall");  // 0: none injected
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("lastLog");
+        QTest::newRow("third district") << "districts" << 3 << "" << 2 << "Начало импорта округов";
+        QTest::newRow("second payment") << "payments" << 2 << "" << 1 << "Начало импорта физ. лиц";
+        // The stand-in refuses a stay without a room; the updated row now comes last.
+        QTest::newRow("stay of no room") << "accommodation" << 0
+                                         << "UPDATE accommodation SET room = 99 WHERE id = 1;" << 1
+                                         << "-- Нет соответствия: accommodation, колонка 2, id 99";
+    }
+
+    void aFailedPostEndsTheRunWhereItStands()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, failingCall);
+        QFETCH(QString, sql);
+        QFETCH(int, records);
+        QVERIFY2(legacy->run(sql), qPrintable(legacy->error()));
+        if (failingCall > 0) {
+            StandIn::Failure failure;
+            failure.onlyCall = failingCall;
+            server().injectFailure("POST", path, failure);
+        }
+        runImport(3);
+        QCOMPARE(boxes(), QStringList({"Request failed", "Ошибка импорта", "Внимание"}));
+        QCOMPARE(boxTexts("Внимание"),
+                 QStringList{"Во время импорта возникли ошибки. Результат неопределен."});
+        QCOMPARE(server().collection(path).size(), records);
+        QTEST(log().constLast(), "lastLog");
+        QCOMPARE(button(page.get(), "importPushButton")->text(), QString("Импорт"));
+    }
+
+    void legacyFailuresEndTheRun_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("uncheck");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("collection");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("lastLog");
+        QTest::newRow("missing table, box off") << "DROP TABLE positions;" << "positionsCheckBox" << ""
+                                                << "regions" << 2 << "-- Этап пропущен.";
+        QTest::newRow("missing link table") << "DROP TABLE property_usl_mapping;" << "" << ""
+                                            << "extra_services" << 1 << "Начало импорта доп. услуг";
+        QTest::newRow("missing record table") << "DROP TABLE receipts;" << "" << ""
+                                              << "payments" << 2 << "Начало импорта физ. лиц";
+        QTest::newRow("refused connection") << "" << "" << "127.0.0.1:1" << "districts" << 0 << "";
+    }
+
+    void legacyFailuresEndTheRun()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, uncheck);
+        QFETCH(QString, address);
+        QFETCH(QString, collection);
+        QFETCH(int, records);
+        QVERIFY2(legacy->run(sql), qPrintable(legacy->error()));
+        if (!uncheck.isEmpty())
+            page->findChild<QCheckBox *>(uncheck)->setChecked(false);
+        if (!address.isEmpty())
+            fillIn(page.get(), "addressLineEdit", address);
+        runImport(2);
+        QCOMPARE(boxes(), QStringList({"Ошибка импорта", "Внимание"}));
+        QVERIFY(!boxTexts("Ошибка импорта").constFirst().isEmpty());
+        QCOMPARE(server().collection(collection).size(), records);
+        QTEST(log().value(log().size() - 1), "lastLog");
+    }
+
+    // Links and records under 0 would belong to no record.
+    void aReplyWithoutIdEndsTheRun_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("room, empty body") << "rooms" << QByteArray();
+        QTest::newRow("person, no id") << "persons" << QByteArray("{}");
+    }
+
+    void aReplyWithoutIdEndsTheRun()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        StandIn::Failure failure;
+        failure.status = 200;
+        failure.body = body;
+        failure.onlyCall = 1;
+        server().injectFailure("POST", path, failure);
+        runImport(2);
+        QCOMPARE(boxes(), QStringList({"Ошибка импорта", "Внимание"}));
+        QCOMPARE(boxTexts("Ошибка импорта"), QStringList{"Сервер не вернул id записи: " + path});
+        for (const StandIn::Request &request : server().requests()) {
+            QVERIFY2(!request.path.contains("/0/"), qPrintable(request.path));
+            QVERIFY2(!request.json().object().contains("personId"), request.body.constData());
+        }
+        QCOMPARE(log().constLast(), "Начало импорта " + QString(path == "rooms" ? "комнат" : "физ. лиц"));
+    }
+
+    void anEmptyGlobalsTableChangesNoDocument()
+    {
+        QVERIFY(legacy->run("DELETE FROM org_info;"));
+        checkOnly({"globalsCheckBox"});
+        runImport(1);
+        QCOMPARE(boxes(), QStringList{"Успех"});
+        QCOMPARE(postedPaths(), QStringList({"/globals/CheckoutHour", "/globals/ReceiptNumber",
+                                             "/globals/BillNumber"}));
+        QCOMPARE(server().global("OrganizationInfo"), fixture().value("globals")["OrganizationInfo"]);
+        QCOMPARE(server().global("ReceiptNumber"), QJsonValue(41));
+        QVERIFY(log().contains("-- Таблица org_info пуста, документ не изменён."));
+    }
+
+    // "Стоп" pressed while the first district is being posted.
+    void stopEndsTheRunAtTheNextRow_data()
+    {
+        QTest::addColumn<bool>("confirmed");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+
+    void stopEndsTheRunAtTheNextRow()
+    {
+        QFETCH(bool, confirmed);
+        bool pressed = false;
+        QString textAfterStop;
+        onWrite = [&](const StandIn::Write &) {
+            if (std::exchange(pressed, true))
+                return;
+            QPushButton *stop = button(page.get(), "importPushButton");
+            MessageBox::setNextAnswer(confirmed ? QMessageBox::Yes : QMessageBox::No);
+            stop->click();
+            textAfterStop = stop->text();
+            // Neither asks again nor starts a second run over the first.
+            if (confirmed)
+                stop->click();
+            page->startImport();
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        };
+        runImport(0);
+        QCOMPARE(textAfterStop, QString("Стоп"));
+        QCOMPARE(button(page.get(), "importPushButton")->text(), QString("Импорт"));
+        if (confirmed) {
+            QCOMPARE(boxTexts("Вы уверены?"),
+                     QStringList({"Все данные в текущей БД будут удалены.",
+                                  "Отменить импорт? БД может остаться в неопределенном состоянии."}));
+            QCOMPARE(boxes(), QStringList{"Внимание"});
+            QCOMPARE(boxTexts("Внимание"), QStringList{"Импорт прерван."});
+            QCOMPARE(server().collection("districts").size(), 1);
+            QCOMPARE(log(), QStringList{"Начало импорта округов"});
+        } else {
+            QCOMPARE(boxes(), QStringList{"Успех"});
+            QCOMPARE(server().collection("persons").size(), 3);
+        }
+    }
+};
+
+// The legacy server's address, taken apart.
+class LegacyAddressTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addressGivesHostAndPort_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::newRow("host alone") << "db.local" << "db.local" << 5432;
+        QTest::newRow("with port") << "db.local:6543" << "db.local" << 6543;
+        QTest::newRow("colon alone") << "db.local:" << "db.local" << 0;
+        QTest::newRow("letters") << "db.local:abc" << "db.local" << 0;
+        QTest::newRow("third part ignored") << "db.local:6543:x" << "db.local" << 6543;
+        QTest::newRow("too large") << "db.local:99999999999" << "db.local" << 0;
+    }
+
+    void addressGivesHostAndPort()
+    {
+        QFETCH(QString, address);
+        const LegacyImporter::Address parsed = LegacyImporter::parseAddress(address);
+        QTEST(parsed.host, "host");
+        QTEST(parsed.port, "port");
+    }
+};
+
+LOMI_TEST_CLASS(LegacyImportTest)
+LOMI_TEST_CLASS(LegacyAddressTest)
+
+#include "tst_legacyimport.moc"
