@@ -414,6 +414,7 @@ void MainWindow::exportAudit()
     file.close();
     MessageBox::information(this, QStringLiteral("Успех"),
                             QStringLiteral("Данные успешно экспортированы!"));
+}
 
 namespace {
 

@@ -46,6 +46,9 @@ struct Link
     QString bodyKey;    // key of the linking POST's body
     QString nestedKey;  // array of target records as the client reads them
     QString target;
+    // A second link of the same pair: refused with 409, or taken as
+    // already done (200, nothing linked again).
+    bool refuseRepeat = true;
 };
 
 class DataStore

@@ -42,6 +42,14 @@ void addAccommodationRoutes(Server &server, DataStore &store)
         if (rateId <= 0)
             return Reply::error(422, QStringLiteral("rateId: не выбран тариф"));
         const QDateTime in = wallClock(stay.value("inDate"));
+        // An open stay (the legacy import brings them) has no check-out yet,
+        // and nothing to count.
+        if (in.isValid() && stay.value("outDate").toString().isEmpty()) {
+            stay.insert("days", 0);
+            stay.insert("hours", 0);
+            stay.insert("cost", 0);
+            return std::nullopt;
+        }
         const QDateTime out = wallClock(stay.value("outDate"));
         if (!in.isValid() || !out.isValid())
             return Reply::error(422, QStringLiteral("inDate, outDate: ожидаются дата и время"));

@@ -296,6 +296,8 @@ Reply Collections::addLinked(const Link &link, const QString &idText, const Requ
                                      .arg(link.bodyKey, link.target).arg(target));
 
     QJsonArray ids = holder.value(link.idsKey).toArray();
+    if (containsId(ids, target) && !link.refuseRepeat)
+        return Reply::json(clientView(server, store, link.collection, holder));
     if (containsId(ids, target))
         return Reply::error(409, QStringLiteral("Связь с %1/%2 уже есть").arg(link.target).arg(target));
     ids.append(target);

@@ -1,5 +1,5 @@
-// The data exchange: what the legacy import needs of the collections it
-// fills, and the stream rosters that the 1C export reads.
+// The data exchange: the stream rosters that the 1C export reads. (What the
+// legacy import needs of the collections it fills is their own domains'.)
 
 #include "collections.h"
 #include "domains.h"
@@ -8,29 +8,6 @@ namespace StandIn {
 
 void addExchangeRoutes(Server &server, DataStore &store)
 {
-    // A person copied from the older system brings the bill number its
-    // printed bills already carry; a new person of the card brings none.
-    server.rules("persons").prepare.append(
-        [](QJsonObject &person, const QJsonObject &stored, const Request &request)
-            -> std::optional<Reply> {
-            const QJsonValue billNum = request.json().object().value("billNum");
-            if (stored.isEmpty() && billNum.isDouble())
-                person.insert("billNum", billNum.toInt());
-            return std::nullopt;
-        });
-
-    // A stay needs a room and a rate: an import that could not translate
-    // them must fail rather than store a stay of nowhere. An empty "outDate"
-    // is an open stay.
-    server.rules("accommodation").prepare.append(
-        [](QJsonObject &stay, const QJsonObject &, const Request &) -> std::optional<Reply> {
-            for (const char *key : {"roomId", "rateId"}) {
-                if (stay.value(key).toInt() <= 0)
-                    return Reply::error(422, QStringLiteral("%1: требуется запись").arg(key));
-            }
-            return std::nullopt;
-        });
-
     // The roster of a stream, in id order.
     server.route("GET", "streams/*/persons",
                  [&server, &store](const Request &, const QStringList &parts) {

@@ -9,8 +9,10 @@ namespace StandIn {
 void addLinkRoutes(Server &server, DataStore &store)
 {
     addLink(server, store, {"rooms", "rates", "rateIds", "rateId", "rates", "rates"});
-    addLink(server, store,
-            {"extra_services", "property", "propertyIds", "propertyId", "property", "properties"});
+    // Legacy data may attach one item to a service twice, and the import
+    // posts every such row: the repeat is taken as already done.
+    addLink(server, store, {"extra_services", "property", "propertyIds", "propertyId", "property",
+                            "properties", false});
 }
 
 }  // namespace StandIn

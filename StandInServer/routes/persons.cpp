@@ -169,7 +169,10 @@ void addPersonRoutes(Server &server, DataStore &store)
     persons.prepare.append([&server](QJsonObject &person, const QJsonObject &stored,
                                      const Request &) -> std::optional<Reply> {
         if (stored.isEmpty()) {
-            person.insert("billNum", 0);
+            // The card sends none; a person copied from the older system
+            // brings the number its printed bills already carry.
+            if (!person.value("billNum").isDouble())
+                person.insert("billNum", 0);
             person.insert("created", server.now().toString(Qt::ISODateWithMs));
             person.remove("imported");
         }

@@ -39,6 +39,10 @@ private slots:
         QCOMPARE(StandInFixture::ids(getArray("extra_services/1/property?availableOnly=false")),
                  IdList({1}));
         QCOMPARE(f.client->post("extra_services/1/property", R"({"propertyId": 3})").status, 200);
+        // A repeated item is taken as linked already, not refused and not linked twice.
+        QCOMPARE(f.client->post("extra_services/1/property", R"({"propertyId": 3})").status, 200);
+        QCOMPARE(f.server->record("extra_services", 1).value("propertyIds").toArray(),
+                 QJsonArray({1, 3}));
         QCOMPARE(StandInFixture::ids(getArray("extra_services/1/property?actualOnly=true")),
                  IdList({1}));
         QCOMPARE(f.client->del("extra_services/1/property/1").status, 200);
