@@ -1,0 +1,352 @@
+#include "clock.h"
+#include "modalhandler.h"
+#include "personeditdialog.h"
+#include "previewdialog.h"
+#include "receiptfields.h"
+#include "selectoredit.h"
+#include "staysfixture.h"
+#include "testregistry.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+using namespace StaysTest;
+using ReportEngine::PreviewDialog;
+using StandIn::Failure;
+using StandIn::FailureKind;
+
+// The stays, payments, receipts and rented items of the person card, worked
+// through its buttons against the stand-in server.
+class CardFlowsTest : public GuiTestBase
+{
+    Q_OBJECT
+
+    std::unique_ptr<PersonEditDialog> card;
+
+    template<class T = QWidget>
+    static T *child(QWidget *parent, const char *name)
+    {
+        return parent->findChild<T *>(QString::fromLatin1(name));
+    }
+    QTableView *table(const char *name) { return child<QTableView>(card.get(), name); }
+    QString label(const char *name) { return child<QLabel>(card.get(), name)->text(); }
+    int idAt(const char *list, int row) { return table(list)->model()->index(row, 0).data().toInt(); }
+    void click(const char *name) { button(card.get(), name)->click(); }
+    bool clickAndReload(const char *name, const char *list)
+    {
+        return reloadsAfter(table(list), [&] { click(name); });
+    }
+    bool doubleClickAndReload(const char *list, int row, const char *reloaded = nullptr)
+    {
+        QTableView *view = table(list);
+        return reloadsAfter(table(reloaded ? reloaded : list),
+                            [&] { emit view->doubleClicked(view->model()->index(row, 3)); });
+    }
+    // A selector field of a dialog, set and waited for until it shows the name.
+    void choose(QWidget *dialog, const char *field, const QString &collection, int id)
+    {
+        auto *edit = child<SelectorEdit>(dialog, field);
+        edit->setSelectedId(id);
+        QTRY_COMPARE(edit->getDisplayValue(), server().record(collection, id).value("name").toString());
+    }
+    QJsonObject lastBody(const QByteArray &method, const QString &path)
+    {
+        const auto requests = server().requestsTo(method, path);
+        return requests.isEmpty() ? QJsonObject() : requests.last().json().object();
+    }
+    static QString printed()
+    {
+        return PreviewDialog::history().isEmpty() ? QString() : PreviewDialog::history().last().text;
+    }
+
+    void initTest() override
+    {
+        server().loadFixture(fixture());
+        QVERIFY(environment().signIn("admin"));
+        Clock::setNow(testDay(QTime(13, 10)));
+        server().setNow(testDay(QTime(13, 10)));
+        card = std::make_unique<PersonEditDialog>();
+    }
+    void cleanupTest() override { card.reset(); }
+
+private slots:
+    void initTestCase() { startServer(fixture()); }
+    void cleanupTestCase() { Clock::setNow({}); }
+
+    void registerStayPayAndBill()
+    {
+        card->setupFromId(-1);
+        typeInto(child(card.get(), "fioLineEdit"), "Новиков Илья");
+        ModalHandler::acceptNext<AccommodationEditDialog>();
+        QVERIFY(clickAndReload("accommodationAddButton", "accommodationTableView"));
+        const QJsonObject stay = lastBody("POST", "accommodation");
+        const int person = stay.value("personId").toInt();
+        QCOMPARE(server().record("persons", person).value("surname"), QJsonValue("Новиков"));
+        QCOMPARE(stay, (QJsonObject{{"roomId", 1}, {"rateId", 1}, {"inDate", "2026-06-10T13:00:00.000"},
+                                    {"outDate", "2026-06-11T12:00:00.000"}, {"adminId", 1},
+                                    {"personId", person}}));
+        QCOMPARE(label("totalLabel"), QString("2541.50"));  // 23 hours at 110.50
+        QCOMPARE(label("leftLabel"), QString("2541.50"));
+
+        double preset = 0;
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            preset = child<QDoubleSpinBox>(d, "paidSpinBox")->value();
+            choose(d, "payTypeSelectorWidget", "pay_type", 1);
+            child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(1000);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(clickAndReload("paymentAddButton", "paymentsTableView"));
+        QCOMPARE(preset, 2541.5);
+        for (const StandIn::Request &request : server().requestsTo("GET", "pay_type"))
+            QVERIFY2(request.query.endsWith(QString("&person=%1").arg(person)), qPrintable(request.query));
+        QCOMPARE(lastBody("POST", "payments").value("personId"), QJsonValue(person));
+        QCOMPARE(label("billNumberLabel"), QString("0301"));
+        QVERIFY(!child(card.get(), "billNumberWrapper")->isHidden());
+        QCOMPARE(label("leftLabel"), QString("1541.50"));
+
+        PreviewDialog::setNextResult(0);
+        click("paymentBillButton");
+        QVERIFY(printed().contains("СЧЕТ №301"));
+        QVERIFY(printed().contains("Сумма счёта: 2541.50") && printed().contains("К оплате: 1541.50"));
+
+        // An edited payment keeps its own amount, not the balance.
+        const int payment = idAt("paymentsTableView", 0);
+        ModalHandler::acceptNext<PaymentEditDialog>();
+        QVERIFY(doubleClickAndReload("paymentsTableView", 0));
+        QCOMPARE(lastBody("PUT", QString("payments/%1").arg(payment)).value("summ"), QJsonValue(1000));
+
+        const int stayId = idAt("accommodationTableView", 0);
+        ModalHandler::acceptNext<AccommodationEditDialog>();
+        QVERIFY(doubleClickAndReload("accommodationTableView", 0));
+        const QJsonObject put = lastBody("PUT", QString("accommodation/%1").arg(stayId));
+        QCOMPARE((QList<QJsonValue>{put["roomId"], put["rateId"], put["days"], put["hours"], put["cost"]}),
+                 (QList<QJsonValue>{1, 1, 0, 0, 0}));
+        QCOMPARE(label("totalLabel"), QString("2541.50"));
+
+        table("accommodationTableView")->selectRow(0);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(clickAndReload("accommodationRemoveButton", "accommodationTableView"));
+        QCOMPARE(boxTexts("Вы уверены?"), QStringList{"Удалить запись?"});
+        QCOMPARE(server().requestsTo("DELETE", QString("accommodation/%1").arg(stayId)).size(), 1);
+        QCOMPARE(label("totalLabel"), QString("0.00"));
+        QCOMPARE(label("leftLabel"), QString("-1000.00"));
+    }
+
+    void receiptWithAnItemAndItsActs()
+    {
+        card->setupFromId(700);
+        ModalHandler::onNextDialog<ReceiptEditDialog>([&](ReceiptEditDialog *d) {
+            choose(d, "serviceSelectorWidget", "extra_services", 3);
+            choose(d, "propertySelectorWidget", "properties", 1);
+            ReceiptFields::selectPayType(child<QComboBox>(d, "pay_type"), 1);  // cash: numbered
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(clickAndReload("extraServiceAddButton", "extraServicesTableView"));
+        QCOMPARE(lastBody("POST", "receipts").value("personId"), QJsonValue(700));
+        const int receipt = idAt("extraServicesTableView", 0);
+        QTableView *property = table("propertyTableView");
+        QCOMPARE(property->model()->rowCount(), 1);
+        QCOMPARE(property->model()->index(0, 2).data().toString(), QString("41"));
+        QCOMPARE(property->model()->index(0, 4).data().toString(), QString("Утюг"));
+
+        ModalHandler::onNextDialog<PropertyReceiveDialog>([](PropertyReceiveDialog *d) {
+            child<QCheckBox>(d, "receivedCheckBox")->setChecked(true);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(doubleClickAndReload("propertyTableView", 0, "extraServicesTableView"));
+        QCOMPARE(lastBody("POST", QString("receipts/%1/property").arg(receipt)).value("receiptId"),
+                 QJsonValue(receipt));
+        QCOMPARE(property->model()->index(0, 6).data().toString(), QString("Админ"));
+
+        // The acts read the receipt, not the item.
+        property->selectRow(0);
+        server().clearRequests();
+        PreviewDialog::setNextResult(0);
+        PreviewDialog::setNextResult(0);
+        click("propertyAct1Button");
+        click("propertyAct2Button");
+        QStringList read;
+        for (const StandIn::Request &request : server().requests())
+            read << request.path;
+        QCOMPARE(read, QStringList(2, QString("/receipts/%1").arg(receipt)));
+
+        fillIn(card.get(), "fioLineEdit", "Орлов Пётр Ильич (не сохранено)");
+        table("extraServicesTableView")->selectRow(0);
+        PreviewDialog::setNextResult(0);
+        click("extraServiceReceiptButton");
+        QVERIFY(printed().contains("Орлов Пётр Ильич (не сохранено)"));
+
+        table("extraServicesTableView")->clearSelection();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        click("extraServiceAddServiceButton");
+        QCOMPARE(boxTexts("Внимание"), QStringList{"Выделите услугу."});
+        table("extraServicesTableView")->selectRow(0);
+        ModalHandler::onNextDialog<ReceiptEditDialog>([&](ReceiptEditDialog *d) {
+            choose(d, "serviceSelectorWidget", "extra_services", 1);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(clickAndReload("extraServiceAddServiceButton", "extraServicesTableView"));
+        QCOMPARE(lastBody("POST", "receipts").value("number"), QJsonValue(41));
+
+        // The return's copy lends nothing: the item keeps its one row.
+        table("extraServicesTableView")->selectRow(0);
+        QVERIFY(clickAndReload("extraServiceReturnButton", "extraServicesTableView"));
+        const auto returns = server().requestsTo("POST", QString("receipts/%1/return").arg(receipt));
+        QVERIFY(returns.size() == 1 && returns.first().body.isEmpty());
+        QCOMPARE(table("extraServicesTableView")->model()->rowCount(), 3);
+        QCOMPARE(property->model()->rowCount(), 1);
+    }
+
+    void paidEducation()
+    {
+        card->setupFromId(700);
+        ModalHandler::onNextDialog<PaidEducationReceiptEditDialog>([&](PaidEducationReceiptEditDialog *d) {
+            choose(d, "curriculumSelectorWidget", "curriculums", 2);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(clickAndReload("paidEduReceiptAddButton", "paidEducationTableView"));
+        QCOMPARE(lastBody("POST", "paid_education_receipts").value("personId"), QJsonValue(700));
+        const int receipt = idAt("paidEducationTableView", 0);
+
+        ModalHandler::acceptNext<PaidEducationReceiptEditDialog>();
+        QVERIFY(doubleClickAndReload("paidEducationTableView", 0));
+        QCOMPARE(lastBody("PUT", QString("paid_education_receipts/%1").arg(receipt)).value("curriculumId"),
+                 QJsonValue(2));
+
+        table("paidEducationTableView")->selectRow(0);
+        QVERIFY(clickAndReload("paidEduReceiptReturnButton", "paidEducationTableView"));
+        QVERIFY(server().requestsTo("POST", QString("paid_education_receipts/%1/return").arg(receipt))
+                    .first().body.isEmpty());
+        QCOMPARE(table("paidEducationTableView")->model()->rowCount(), 2);
+
+        table("paidEducationTableView")->selectRow(0);
+        PreviewDialog::setNextResult(0);
+        click("paidEduReceiptPrintButton");
+        QVERIFY(printed().contains("Пожарная безопасность"));
+
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(clickAndReload("paidEduReceiptRemoveButton", "paidEducationTableView"));
+        QCOMPARE(server().requestsTo("DELETE", QString("paid_education_receipts/%1").arg(receipt)).size(), 1);
+        QCOMPARE(table("paidEducationTableView")->model()->rowCount(), 1);
+    }
+
+    void propertyRowsComeFromLendingReceipts()
+    {
+        const QJsonObject iron{{"id", 1}, {"name", "Утюг"}, {"number", "ИН-1"}};
+        auto lending = [&](int id, const QJsonValue &property, const QJsonValue &payType) {
+            QJsonObject receipt{{"id", id}, {"number", id}};
+            if (!property.isUndefined())
+                receipt.insert("property", property);
+            if (!payType.isUndefined())
+                receipt.insert("payType", payType);
+            return receipt;
+        };
+        const QJsonObject cash{{"id", 1}, {"attribute", 1}};
+        const QJsonArray receipts{
+            lending(1, QJsonValue::Undefined, cash), lending(2, QJsonValue::Null, cash),
+            lending(3, QJsonObject(), cash),
+            lending(4, iron, QJsonObject{{"id", 4}, {"attribute", -1}}),
+            lending(5, iron, QJsonValue::Undefined), lending(6, iron, cash)};
+        server().injectFailure("GET", "persons/700/receipts",
+                               Failure{FailureKind::Status, 200, QJsonDocument(receipts).toJson()});
+        card->setupFromId(700);
+        QTableView *property = table("propertyTableView");
+        QCOMPARE(shownIds(property), (QList<int>{5, 6}));
+        QVERIFY(property->isColumnHidden(0));
+
+        property->selectRow(0);
+        QVERIFY(button(card.get(), "propertyAct1Button")->isEnabled());
+        click("refreshPushButton");
+        QVERIFY(!button(card.get(), "propertyAct1Button")->isEnabled());
+        QVERIFY(!button(card.get(), "propertyAct2Button")->isEnabled());
+    }
+
+    // Nothing may be added to a person the server has not taken.
+    void anUnsavedCardAddsNothing()
+    {
+        card->setupFromId(-1);
+        typeInto(child(card.get(), "fioLineEdit"), "Новиков Илья");
+        server().injectFailure("POST", "persons", Failure{});
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        click("accommodationAddButton");
+        QCOMPARE(boxesTitled("Request failed").size(), 1);
+        card->addPayment();
+        card->addReceipt();
+        card->addReceiptTo(QModelIndex());
+        card->addPaidEducationReceipt();
+        card->createBill();
+        QCOMPARE(server().requests().size(), 1);  // the person's POST alone
+        QCOMPARE(child<QLineEdit>(card.get(), "fioLineEdit")->text(), QString("Новиков Илья"));
+    }
+
+    // A refused record comes back in its dialog as typed, until saved or cancelled.
+    void aRefusedStayComesBackAsTyped()
+    {
+        card->setupFromId(700);
+        server().injectFailure("GET", "rooms", Failure{FailureKind::OkFalse, 200, {}, 1});
+        server().injectFailure("POST", "accommodation", Failure{FailureKind::Status, 500, {}, 2});
+        QList<QJsonObject> shown;
+        auto attempt = [&](std::function<void(AccommodationEditDialog *)> change) {
+            ModalHandler::onNextDialog<AccommodationEditDialog>([&, change](AccommodationEditDialog *d) {
+                if (change)
+                    change(d);
+                shown << d->getJson().object();
+                press(d, QDialogButtonBox::Ok);
+            });
+        };
+        attempt([](AccommodationEditDialog *d) { child<QDateEdit>(d, "dateOutEdit")->setDate({2026, 6, 15}); });
+        attempt([](AccommodationEditDialog *d) {
+            child<QComboBox>(d, "numComboBox")->setCurrentIndex(1);
+            child<QComboBox>(d, "rateComboBox")->setCurrentIndex(1);
+        });
+        attempt({});
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        click("accommodationAddButton");
+        QCOMPARE(boxesTitled("Request failed").size(), 2);  // the 422 of room 0, then the 500
+        const auto posts = server().requestsTo("POST", "accommodation");
+        QCOMPARE(posts.size(), 3);
+        QCOMPARE(posts.first().json()["roomId"], QJsonValue(0));
+        QCOMPARE(posts.first().json()["rateId"], QJsonValue(0));
+        QCOMPARE(posts.at(1).json().object(), posts.at(2).json().object());
+        QCOMPARE(shown.at(2).value("roomId"), QJsonValue(2));
+        QCOMPARE(shown.at(2).value("rateId"), QJsonValue(5));
+        QCOMPARE(shown.at(2).value("outDate"), QJsonValue("2026-06-15T12:00:00.000"));
+        QTRY_COMPARE(table("accommodationTableView")->model()->rowCount(), 1);
+    }
+
+    void aRefusedPaymentKeepsItsAmountAndTheBillNumber()
+    {
+        card->setupFromId(700);
+        server().injectFailure("POST", "payments", Failure{FailureKind::Status, 500, {}, 1});
+        QString numberWhileRefused;
+        double amountShownAgain = 0;
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            QTRY_COMPARE(child<SelectorEdit>(d, "payTypeSelectorWidget")->getDisplayValue(),
+                         QString("Контракт Альфы"));
+            child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(700);
+            press(d, QDialogButtonBox::Ok);
+        });
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            numberWhileRefused = child<QLabel>(card.get(), "billNumberLabel")->text();
+            amountShownAgain = child<QDoubleSpinBox>(d, "paidSpinBox")->value();
+            press(d, QDialogButtonBox::Ok);
+        });
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(clickAndReload("paymentAddButton", "paymentsTableView"));
+        QCOMPARE(boxesTitled("Request failed").size(), 1);
+        QCOMPARE(numberWhileRefused, QString("0000"));
+        QCOMPARE(amountShownAgain, 700.0);
+        QCOMPARE(label("billNumberLabel"), QString("0301"));
+        QCOMPARE(server().requestsTo("POST", "payments").size(), 2);
+    }
+};
+
+LOMI_TEST_CLASS(CardFlowsTest)
+
+#include "tst_cardflows.moc"
