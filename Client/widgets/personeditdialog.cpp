@@ -60,7 +60,6 @@ bool hasSelection(const QTableView *view)
     return view->selectionModel() && view->selectionModel()->hasSelection();
 }
 
-// The record id of a row is in column 0.
 int idAt(const QModelIndex &index)
 {
     return index.siblingAtColumn(0).data().toInt();
@@ -244,6 +243,9 @@ PersonEditDialog::~PersonEditDialog()
     // Nothing may call back into the form while the members come apart, and
     // the views outlive the models held by value.
     disconnect(&networkManager, nullptr, this, nullptr);
+    for (RequestTableModel *model :
+         {&accommodationModel, &paymentsModel, &receiptsModel, &paidEducationReceiptsModel})
+        disconnect(model, nullptr, this, nullptr);
     for (QTableView *view : {ui->accommodationTableView, ui->paymentsTableView,
                              ui->extraServicesTableView, ui->propertyTableView,
                              ui->paidEducationTableView}) {

@@ -320,10 +320,20 @@ private slots:
         QTRY_COMPARE(table("accommodationTableView")->model()->rowCount(), 1);
     }
 
+    void aRefusedPaymentKeepsItsAmountAndTheBillNumber_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("an error status") << int(FailureKind::Status) << "Request failed";
+        QTest::newRow("a refusal sent as a success") << int(FailureKind::OkFalse) << "Ошибка";
+    }
+
     void aRefusedPaymentKeepsItsAmountAndTheBillNumber()
     {
+        QFETCH(int, kind);
+        QFETCH(QString, box);
         card->setupFromId(700);
-        server().injectFailure("POST", "payments", Failure{FailureKind::Status, 500, {}, 1});
+        server().injectFailure("POST", "payments", Failure{FailureKind(kind), 500, {}, 1});
         QString numberWhileRefused;
         double amountShownAgain = 0;
         ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
@@ -339,7 +349,7 @@ private slots:
         });
         MessageBox::setNextAnswer(QMessageBox::Ok);
         QVERIFY(clickAndReload("paymentAddButton", "paymentsTableView"));
-        QCOMPARE(boxesTitled("Request failed").size(), 1);
+        QCOMPARE(boxesTitled(box).size(), 1);
         QCOMPARE(numberWhileRefused, QString("0000"));
         QCOMPARE(amountShownAgain, 700.0);
         QCOMPARE(label("billNumberLabel"), QString("0301"));
