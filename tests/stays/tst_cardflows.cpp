@@ -12,7 +12,6 @@
 #include <QDateEdit>
 #include <QDoubleSpinBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTableView>
 
 using namespace StaysTest;
@@ -29,10 +28,7 @@ class CardFlowsTest : public GuiTestBase
     std::unique_ptr<PersonEditDialog> card;
 
     template<class T = QWidget>
-    static T *child(QWidget *parent, const char *name)
-    {
-        return parent->findChild<T *>(QString::fromLatin1(name));
-    }
+    static T *child(QWidget *parent, const char *name) { return parent->findChild<T *>(name); }
     QTableView *table(const char *name) { return child<QTableView>(card.get(), name); }
     QString label(const char *name) { return child<QLabel>(card.get(), name)->text(); }
     int idAt(const char *list, int row) { return table(list)->model()->index(row, 0).data().toInt(); }
@@ -41,13 +37,13 @@ class CardFlowsTest : public GuiTestBase
     {
         return reloadsAfter(table(list), [&] { click(name); });
     }
-    bool doubleClickAndReload(const char *list, int row, const char *reloaded = nullptr)
+    bool doubleClickAndReload(const char *list, const char *reloaded = nullptr)
     {
         QTableView *view = table(list);
         return reloadsAfter(table(reloaded ? reloaded : list),
-                            [&] { emit view->doubleClicked(view->model()->index(row, 3)); });
+                            [&] { emit view->doubleClicked(view->model()->index(0, 3)); });
     }
-    // A selector field of a dialog, set and waited for until it shows the name.
+    // Sets a selector field of a dialog and waits until it shows the name.
     void choose(QWidget *dialog, const char *field, const QString &collection, int id)
     {
         auto *edit = child<SelectorEdit>(dialog, field);
@@ -58,6 +54,16 @@ class CardFlowsTest : public GuiTestBase
     {
         const auto requests = server().requestsTo(method, path);
         return requests.isEmpty() ? QJsonObject() : requests.last().json().object();
+    }
+    // Every request but the reads, as "VERB path[ (no body)]".
+    QStringList writes()
+    {
+        QStringList sent;
+        for (const StandIn::Request &request : server().requests()) {
+            if (request.method != "GET")
+                sent << request.method + ' ' + request.path + (request.body.isEmpty() ? " (no body)" : "");
+        }
+        return sent;
     }
     static QString printed()
     {
@@ -102,8 +108,7 @@ private slots:
         });
         QVERIFY(clickAndReload("paymentAddButton", "paymentsTableView"));
         QCOMPARE(preset, 2541.5);
-        for (const StandIn::Request &request : server().requestsTo("GET", "pay_type"))
-            QVERIFY2(request.query.endsWith(QString("&person=%1").arg(person)), qPrintable(request.query));
+        QVERIFY(server().requestsTo("GET", "pay_type").last().query.endsWith(QString("&person=%1").arg(person)));
         QCOMPARE(lastBody("POST", "payments").value("personId"), QJsonValue(person));
         QCOMPARE(label("billNumberLabel"), QString("0301"));
         QVERIFY(!child(card.get(), "billNumberWrapper")->isHidden());
@@ -117,12 +122,12 @@ private slots:
         // An edited payment keeps its own amount, not the balance.
         const int payment = idAt("paymentsTableView", 0);
         ModalHandler::acceptNext<PaymentEditDialog>();
-        QVERIFY(doubleClickAndReload("paymentsTableView", 0));
+        QVERIFY(doubleClickAndReload("paymentsTableView"));
         QCOMPARE(lastBody("PUT", QString("payments/%1").arg(payment)).value("summ"), QJsonValue(1000));
 
         const int stayId = idAt("accommodationTableView", 0);
         ModalHandler::acceptNext<AccommodationEditDialog>();
-        QVERIFY(doubleClickAndReload("accommodationTableView", 0));
+        QVERIFY(doubleClickAndReload("accommodationTableView"));
         const QJsonObject put = lastBody("PUT", QString("accommodation/%1").arg(stayId));
         QCOMPARE((QList<QJsonValue>{put["roomId"], put["rateId"], put["days"], put["hours"], put["cost"]}),
                  (QList<QJsonValue>{1, 1, 0, 0, 0}));
@@ -132,7 +137,7 @@ private slots:
         MessageBox::setNextAnswer(QMessageBox::Yes);
         QVERIFY(clickAndReload("accommodationRemoveButton", "accommodationTableView"));
         QCOMPARE(boxTexts("Вы уверены?"), QStringList{"Удалить запись?"});
-        QCOMPARE(server().requestsTo("DELETE", QString("accommodation/%1").arg(stayId)).size(), 1);
+        QCOMPARE(writes().last(), QString("DELETE /accommodation/%1 (no body)").arg(stayId));
         QCOMPARE(label("totalLabel"), QString("0.00"));
         QCOMPARE(label("leftLabel"), QString("-1000.00"));
     }
@@ -142,29 +147,29 @@ private slots:
         card->setupFromId(700);
         ModalHandler::onNextDialog<ReceiptEditDialog>([&](ReceiptEditDialog *d) {
             choose(d, "serviceSelectorWidget", "extra_services", 3);
-            choose(d, "propertySelectorWidget", "properties", 1);
+            choose(d, "propertySelectorWidget", "properties", 2);
             ReceiptFields::selectPayType(child<QComboBox>(d, "pay_type"), 1);  // cash: numbered
             press(d, QDialogButtonBox::Ok);
         });
         QVERIFY(clickAndReload("extraServiceAddButton", "extraServicesTableView"));
         QCOMPARE(lastBody("POST", "receipts").value("personId"), QJsonValue(700));
         const int receipt = idAt("extraServicesTableView", 0);
-        QTableView *property = table("propertyTableView");
-        QCOMPARE(property->model()->rowCount(), 1);
-        QCOMPARE(property->model()->index(0, 2).data().toString(), QString("41"));
-        QCOMPARE(property->model()->index(0, 4).data().toString(), QString("Утюг"));
+        QAbstractItemModel *property = table("propertyTableView")->model();
+        QCOMPARE(property->rowCount(), 1);
+        QCOMPARE(property->index(0, 2).data().toString() + property->index(0, 4).data().toString(),
+                 QString("41Чайник"));
 
         ModalHandler::onNextDialog<PropertyReceiveDialog>([](PropertyReceiveDialog *d) {
             child<QCheckBox>(d, "receivedCheckBox")->setChecked(true);
             press(d, QDialogButtonBox::Ok);
         });
-        QVERIFY(doubleClickAndReload("propertyTableView", 0, "extraServicesTableView"));
+        QVERIFY(doubleClickAndReload("propertyTableView", "extraServicesTableView"));
         QCOMPARE(lastBody("POST", QString("receipts/%1/property").arg(receipt)).value("receiptId"),
                  QJsonValue(receipt));
-        QCOMPARE(property->model()->index(0, 6).data().toString(), QString("Админ"));
+        QCOMPARE(property->index(0, 6).data().toString(), QString("Админ"));
 
         // The acts read the receipt, not the item.
-        property->selectRow(0);
+        table("propertyTableView")->selectRow(0);
         server().clearRequests();
         PreviewDialog::setNextResult(0);
         PreviewDialog::setNextResult(0);
@@ -196,10 +201,9 @@ private slots:
         // The return's copy lends nothing: the item keeps its one row.
         table("extraServicesTableView")->selectRow(0);
         QVERIFY(clickAndReload("extraServiceReturnButton", "extraServicesTableView"));
-        const auto returns = server().requestsTo("POST", QString("receipts/%1/return").arg(receipt));
-        QVERIFY(returns.size() == 1 && returns.first().body.isEmpty());
+        QCOMPARE(writes().last(), QString("POST /receipts/%1/return (no body)").arg(receipt));
         QCOMPARE(table("extraServicesTableView")->model()->rowCount(), 3);
-        QCOMPARE(property->model()->rowCount(), 1);
+        QCOMPARE(property->rowCount(), 1);
     }
 
     void paidEducation()
@@ -212,46 +216,33 @@ private slots:
         QVERIFY(clickAndReload("paidEduReceiptAddButton", "paidEducationTableView"));
         QCOMPARE(lastBody("POST", "paid_education_receipts").value("personId"), QJsonValue(700));
         const int receipt = idAt("paidEducationTableView", 0);
-
         ModalHandler::acceptNext<PaidEducationReceiptEditDialog>();
-        QVERIFY(doubleClickAndReload("paidEducationTableView", 0));
-        QCOMPARE(lastBody("PUT", QString("paid_education_receipts/%1").arg(receipt)).value("curriculumId"),
-                 QJsonValue(2));
-
+        QVERIFY(doubleClickAndReload("paidEducationTableView"));
         table("paidEducationTableView")->selectRow(0);
         QVERIFY(clickAndReload("paidEduReceiptReturnButton", "paidEducationTableView"));
-        QVERIFY(server().requestsTo("POST", QString("paid_education_receipts/%1/return").arg(receipt))
-                    .first().body.isEmpty());
-        QCOMPARE(table("paidEducationTableView")->model()->rowCount(), 2);
-
         table("paidEducationTableView")->selectRow(0);
         PreviewDialog::setNextResult(0);
         click("paidEduReceiptPrintButton");
         QVERIFY(printed().contains("Пожарная безопасность"));
-
         MessageBox::setNextAnswer(QMessageBox::Yes);
         QVERIFY(clickAndReload("paidEduReceiptRemoveButton", "paidEducationTableView"));
-        QCOMPARE(server().requestsTo("DELETE", QString("paid_education_receipts/%1").arg(receipt)).size(), 1);
-        QCOMPARE(table("paidEducationTableView")->model()->rowCount(), 1);
+
+        const QString path = QString("/paid_education_receipts/%1").arg(receipt);
+        QCOMPARE(writes(), (QStringList{"POST /paid_education_receipts", "PUT " + path,
+                                        "POST " + path + "/return (no body)", "DELETE " + path + " (no body)"}));
+        QCOMPARE(shownIds(table("paidEducationTableView")), QList<int>{receipt + 1});  // the return's copy
     }
 
     void propertyRowsComeFromLendingReceipts()
     {
-        const QJsonObject iron{{"id", 1}, {"name", "Утюг"}, {"number", "ИН-1"}};
-        auto lending = [&](int id, const QJsonValue &property, const QJsonValue &payType) {
-            QJsonObject receipt{{"id", id}, {"number", id}};
-            if (!property.isUndefined())
-                receipt.insert("property", property);
-            if (!payType.isUndefined())
-                receipt.insert("payType", payType);
-            return receipt;
-        };
-        const QJsonObject cash{{"id", 1}, {"attribute", 1}};
+        const QJsonObject iron{{"id", 1}, {"name", "Утюг"}}, cash{{"id", 1}, {"attribute", 1}};
         const QJsonArray receipts{
-            lending(1, QJsonValue::Undefined, cash), lending(2, QJsonValue::Null, cash),
-            lending(3, QJsonObject(), cash),
-            lending(4, iron, QJsonObject{{"id", 4}, {"attribute", -1}}),
-            lending(5, iron, QJsonValue::Undefined), lending(6, iron, cash)};
+            QJsonObject{{"id", 1}, {"payType", cash}},
+            QJsonObject{{"id", 2}, {"payType", cash}, {"property", QJsonValue::Null}},
+            QJsonObject{{"id", 3}, {"payType", cash}, {"property", QJsonObject()}},
+            QJsonObject{{"id", 4}, {"payType", QJsonObject{{"attribute", -1}}}, {"property", iron}},
+            QJsonObject{{"id", 5}, {"property", iron}},
+            QJsonObject{{"id", 6}, {"payType", cash}, {"property", iron}}};
         server().injectFailure("GET", "persons/700/receipts",
                                Failure{FailureKind::Status, 200, QJsonDocument(receipts).toJson()});
         card->setupFromId(700);
@@ -274,14 +265,13 @@ private slots:
         server().injectFailure("POST", "persons", Failure{});
         MessageBox::setNextAnswer(QMessageBox::Ok);
         click("accommodationAddButton");
-        QCOMPARE(boxesTitled("Request failed").size(), 1);
         card->addPayment();
         card->addReceipt();
         card->addReceiptTo(QModelIndex());
         card->addPaidEducationReceipt();
         card->createBill();
-        QCOMPARE(server().requests().size(), 1);  // the person's POST alone
-        QCOMPARE(child<QLineEdit>(card.get(), "fioLineEdit")->text(), QString("Новиков Илья"));
+        QCOMPARE(writes(), QStringList{"POST /persons"});
+        QCOMPARE(fieldText(card.get(), "fioLineEdit"), QString("Новиков Илья"));
     }
 
     // A refused record comes back in its dialog as typed, until saved or cancelled.
@@ -293,8 +283,7 @@ private slots:
         QList<QJsonObject> shown;
         auto attempt = [&](std::function<void(AccommodationEditDialog *)> change) {
             ModalHandler::onNextDialog<AccommodationEditDialog>([&, change](AccommodationEditDialog *d) {
-                if (change)
-                    change(d);
+                change(d);
                 shown << d->getJson().object();
                 press(d, QDialogButtonBox::Ok);
             });
@@ -304,7 +293,7 @@ private slots:
             child<QComboBox>(d, "numComboBox")->setCurrentIndex(1);
             child<QComboBox>(d, "rateComboBox")->setCurrentIndex(1);
         });
-        attempt({});
+        attempt([](AccommodationEditDialog *) {});
         MessageBox::setNextAnswer(QMessageBox::Ok);
         MessageBox::setNextAnswer(QMessageBox::Ok);
         click("accommodationAddButton");
@@ -314,9 +303,8 @@ private slots:
         QCOMPARE(posts.first().json()["roomId"], QJsonValue(0));
         QCOMPARE(posts.first().json()["rateId"], QJsonValue(0));
         QCOMPARE(posts.at(1).json().object(), posts.at(2).json().object());
-        QCOMPARE(shown.at(2).value("roomId"), QJsonValue(2));
-        QCOMPARE(shown.at(2).value("rateId"), QJsonValue(5));
-        QCOMPARE(shown.at(2).value("outDate"), QJsonValue("2026-06-15T12:00:00.000"));
+        QCOMPARE((QList<QJsonValue>{shown.at(2)["roomId"], shown.at(2)["rateId"], shown.at(2)["outDate"]}),
+                 (QList<QJsonValue>{2, 5, "2026-06-15T12:00:00.000"}));
         QTRY_COMPARE(table("accommodationTableView")->model()->rowCount(), 1);
     }
 
@@ -343,7 +331,7 @@ private slots:
             press(d, QDialogButtonBox::Ok);
         });
         ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
-            numberWhileRefused = child<QLabel>(card.get(), "billNumberLabel")->text();
+            numberWhileRefused = label("billNumberLabel");
             amountShownAgain = child<QDoubleSpinBox>(d, "paidSpinBox")->value();
             press(d, QDialogButtonBox::Ok);
         });
@@ -353,7 +341,7 @@ private slots:
         QCOMPARE(numberWhileRefused, QString("0000"));
         QCOMPARE(amountShownAgain, 700.0);
         QCOMPARE(label("billNumberLabel"), QString("0301"));
-        QCOMPARE(server().requestsTo("POST", "payments").size(), 2);
+        QCOMPARE(writes(), QStringList(2, "POST /payments"));
     }
 };
 
