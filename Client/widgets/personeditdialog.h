@@ -116,8 +116,8 @@ private:
     // Sub-records are added only to a person the server has taken.
     bool personSaved() const { return id != -1 && loaded; }
     // One synchronous write of the card; false when the server did not take
-    // it (the transport has reported a failed reply; a refusal envelope is
-    // reported here).
+    // it. The transport shows its own box for a failed reply; a refusal that
+    // arrives as a success gets one here.
     bool send(QNetworkAccessManager::Operation verb, const QString &path,
               const QJsonDocument &body = QJsonDocument(), QJsonObject *answer = nullptr);
     // Runs the dialog and saves what it gives until the server takes it or
