@@ -89,6 +89,17 @@ void AccommodationEditDialog::populateRates(int room)
         rateId = ui->rateComboBox->currentData().toInt();
 }
 
+void AccommodationEditDialog::done(int result)
+{
+    if (result == QDialog::Accepted) {
+        if (ui->numComboBox->currentIndex() >= 0)
+            roomId = ui->numComboBox->currentData().toInt();
+        if (ui->rateComboBox->currentIndex() >= 0)
+            rateId = ui->rateComboBox->currentData().toInt();
+    }
+    EditDialog::done(result);
+}
+
 void AccommodationEditDialog::appendRate(const QJsonObject &rate)
 {
     ui->rateComboBox->addItem(QStringLiteral("%1 %2/%3")

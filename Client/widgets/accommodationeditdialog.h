@@ -34,6 +34,9 @@ public:
 
 public slots:
     void populateRates(int roomId);
+    // An accepted room and rate are kept: run again without reset or
+    // fromModel (after a save the server refused), the dialog shows them.
+    void done(int result) override;
 
 private:
     void appendRate(const QJsonObject &rate);

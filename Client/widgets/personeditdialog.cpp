@@ -60,6 +60,19 @@ bool hasSelection(const QTableView *view)
     return view->selectionModel() && view->selectionModel()->hasSelection();
 }
 
+int idAt(const QModelIndex &index)
+{
+    return index.siblingAtColumn(0).data().toInt();
+}
+
+qint64 columnSum(const QAbstractItemModel &model, int column)
+{
+    qint64 sum = 0;
+    for (int row = 0; row < model.rowCount(); ++row)
+        sum += Money::toKopecks(model.index(row, column).data().toDouble());
+    return sum;
+}
+
 QString isoMidnight(const QDate &date)
 {
     return QDateTime(date, QTime(0, 0)).toString(Qt::ISODateWithMs);
@@ -100,6 +113,8 @@ PersonEditDialog::PersonEditDialog(QWidget *parent)
                 {"Тариф", "extraService.rate", D::Money}, {"Сумма", "summ", D::Money},
                 {"Способ оплаты", "payType.name"}, {"Кассир", "cassir.name"},
                 {"Имущество", "property.name"}, {"Инд. №", "property.number"}});
+    ui->propertyTableView->setItemDelegateForColumn(
+        7, new DateTimeItemDelegate(ui->propertyTableView, false));
     setColumns(paidEducationReceiptsModel, ui->paidEducationTableView,
                {{"ID", "id"}, {"№ кв-ции", "number"}, {"Начало", "startDate", D::DateOnly},
                 {"Конец", "endDate", D::DateOnly}, {"Программа", "curriculum.name"},
@@ -135,10 +150,68 @@ PersonEditDialog::PersonEditDialog(QWidget *parent)
             [this] { updateOrganizationByCode(ui->orgCodeLineEdit->text()); });
     connect(ui->orgSelectorEdit, &SelectorEdit::reseted, ui->orgCodeLineEdit, &QLineEdit::clear);
     connect(ui->streamSelectorEdit, &SelectorEdit::reseted, ui->curriculumLabel, &QLabel::clear);
+    // Row buttons act on the first selected row, and do nothing without one.
+    using RowOperation = void (PersonEditDialog::*)(const QModelIndex &);
+    auto onFirstSelected = [this](QPushButton *button, QTableView *view, RowOperation operation) {
+        connect(button, &QPushButton::clicked, this, [this, view, operation] {
+            const QModelIndexList rows = view->selectionModel()->selectedRows(0);
+            if (!rows.isEmpty())
+                (this->*operation)(rows.first());
+        });
+    };
+    connect(ui->accommodationAddButton, &QPushButton::clicked, this,
+            &PersonEditDialog::addAccommodation);
+    onFirstSelected(ui->accommodationRemoveButton, ui->accommodationTableView,
+                    &PersonEditDialog::removeAccommodation);
     connect(ui->registerWithoutAccommodationButton, &QPushButton::clicked, this,
             &PersonEditDialog::registerWithoutAccommodation);
     connect(ui->accommodationCancelButton, &QPushButton::clicked, this,
             &PersonEditDialog::cancelRegistration);
+    connect(ui->accommodationTableView, &QTableView::doubleClicked, this,
+            &PersonEditDialog::editAccommodation);
+    connect(ui->paymentAddButton, &QPushButton::clicked, this, &PersonEditDialog::addPayment);
+    onFirstSelected(ui->paymentRemoveButton, ui->paymentsTableView, &PersonEditDialog::removePayment);
+    connect(ui->paymentBillButton, &QPushButton::clicked, this, &PersonEditDialog::createBill);
+    connect(ui->paymentsTableView, &QTableView::doubleClicked, this, &PersonEditDialog::editPayment);
+    connect(&receiptsModel, &RequestTableModel::selectFinished, this,
+            &PersonEditDialog::updatePropertyList);
+    connect(ui->extraServiceAddButton, &QPushButton::clicked, this, &PersonEditDialog::addReceipt);
+    connect(ui->extraServiceAddServiceButton, &QPushButton::clicked, this, [this] {
+        const QModelIndexList rows = ui->extraServicesTableView->selectionModel()->selectedRows(0);
+        if (rows.isEmpty())
+            MessageBox::warning(this, QStringLiteral("Внимание"), QStringLiteral("Выделите услугу."),
+                                QMessageBox::Ok);
+        else
+            addReceiptTo(rows.first());
+    });
+    onFirstSelected(ui->extraServiceRemoveButton, ui->extraServicesTableView,
+                    &PersonEditDialog::removeReceipt);
+    onFirstSelected(ui->extraServiceReceiptButton, ui->extraServicesTableView,
+                    &PersonEditDialog::createReceipt);
+    onFirstSelected(ui->extraServiceReturnButton, ui->extraServicesTableView,
+                    &PersonEditDialog::returnReceipt);
+    connect(ui->extraServicesTableView, &QTableView::doubleClicked, this,
+            &PersonEditDialog::editReceipt);
+    connect(ui->paidEduReceiptAddButton, &QPushButton::clicked, this,
+            &PersonEditDialog::addPaidEducationReceipt);
+    onFirstSelected(ui->paidEduReceiptRemoveButton, ui->paidEducationTableView,
+                    &PersonEditDialog::removePaidEducationReceipt);
+    onFirstSelected(ui->paidEduReceiptPrintButton, ui->paidEducationTableView,
+                    &PersonEditDialog::createPaidEducationReceipt);
+    onFirstSelected(ui->paidEduReceiptReturnButton, ui->paidEducationTableView,
+                    &PersonEditDialog::returnPaidEducationReceipt);
+    connect(ui->paidEducationTableView, &QTableView::doubleClicked, this,
+            &PersonEditDialog::editPaidEducationReceipt);
+    connect(&accommodationModel, &RequestTableModel::selectFinished, this,
+            &PersonEditDialog::recalculateTotal);
+    connect(&accommodationModel, &RequestTableModel::selectFinished, this,
+            &PersonEditDialog::recalculateLeft);
+    connect(&paymentsModel, &RequestTableModel::selectFinished, this,
+            &PersonEditDialog::recalculateLeft);
+    connect(ui->propertyTableView, &QTableView::doubleClicked, this,
+            &PersonEditDialog::receiveProperty);
+    onFirstSelected(ui->propertyAct1Button, ui->propertyTableView, &PersonEditDialog::createForm1Act);
+    onFirstSelected(ui->propertyAct2Button, ui->propertyTableView, &PersonEditDialog::createForm2Act);
 
     // A reload drops the selection without selectionChanged.
     for (QTableView *view : {ui->extraServicesTableView, ui->paidEducationTableView}) {
@@ -170,6 +243,9 @@ PersonEditDialog::~PersonEditDialog()
     // Nothing may call back into the form while the members come apart, and
     // the views outlive the models held by value.
     disconnect(&networkManager, nullptr, this, nullptr);
+    for (RequestTableModel *model :
+         {&accommodationModel, &paymentsModel, &receiptsModel, &paidEducationReceiptsModel})
+        disconnect(model, nullptr, this, nullptr);
     for (QTableView *view : {ui->accommodationTableView, ui->paymentsTableView,
                              ui->extraServicesTableView, ui->propertyTableView,
                              ui->paidEducationTableView}) {
@@ -232,9 +308,7 @@ void PersonEditDialog::fill(const QJsonObject &person)
     ui->birthDateLineEdit->setDate(Global::toDate(person.value("birthDate").toString()));
     ui->phoneLineEdit->setText(person.value("phone").toString());
 
-    const int billNumber = person.value("billNum").toInt();
-    ui->billNumberWrapper->setVisible(billNumber != 0);
-    ui->billNumberLabel->setText(QStringLiteral("%1").arg(billNumber, 4, 10, QLatin1Char('0')));
+    showBillNumber(person.value("billNum").toInt());
 
     ui->notesLineEdit->setText(person.value("comments").toString());
 
@@ -268,6 +342,12 @@ void PersonEditDialog::loadSubList(RequestTableModel &model, const QString &list
     model.setRequest(networkManager.prepareRequest(url, true));
     model.selectSync();
     view->resizeColumnsToContents();
+}
+
+void PersonEditDialog::showBillNumber(int number)
+{
+    ui->billNumberWrapper->setVisible(number != 0);
+    ui->billNumberLabel->setText(QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0')));
 }
 
 void PersonEditDialog::updateSaveButtons()
@@ -522,4 +602,331 @@ void PersonEditDialog::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool PersonEditDialog::send(QNetworkAccessManager::Operation verb, const QString &path,
+                            const QJsonDocument &body, QJsonObject *answer)
+{
+    const QUrl url(Global::endpoint(path));
+    QNetworkReply *reply = nullptr;
+    switch (verb) {
+    case QNetworkAccessManager::PostOperation:
+        reply = networkManager.postUrl(url, body, true, true);
+        break;
+    case QNetworkAccessManager::PutOperation:
+        reply = networkManager.putUrl(url, body, true, true);
+        break;
+    case QNetworkAccessManager::DeleteOperation:
+        reply = networkManager.deleteUrl(url, true, true);
+        break;
+    default:
+        return false;
+    }
+    const QJsonObject object = QJsonDocument::fromJson(reply->readAll()).object();
+    const bool transportFailed = reply->error() != QNetworkReply::NoError;
+    reply->deleteLater();
+    if (answer)
+        *answer = object;
+    if (transportFailed)
+        return false;
+    // A refusal that arrives as a success would otherwise pass unnoticed.
+    if (object.contains(QStringLiteral("Ok")) && !object.value(QStringLiteral("Ok")).toBool()) {
+        const QString message = object.value(QStringLiteral("message")).toString();
+        MessageBox::critical(this, QStringLiteral("Ошибка"),
+                             message.isEmpty() ? QStringLiteral("Сервер не сохранил запись.")
+                                               : QStringLiteral("Сервер не сохранил запись: %1")
+                                                     .arg(message),
+                             QMessageBox::Ok);
+        return false;
+    }
+    return true;
+}
+
+void PersonEditDialog::runUntilSaved(EditDialog &dialog, RequestTableModel &list,
+                                     const std::function<bool(QJsonObject record)> &save)
+{
+    // A record the server did not take comes back in its dialog as typed,
+    // rather than being lost with the closed window.
+    while (dialog.exec() == QDialog::Accepted) {
+        const bool saved = save(dialog.getJson().object());
+        list.select();
+        if (saved)
+            return;
+    }
+}
+
+void PersonEditDialog::removeRow(const QModelIndex &index, const QString &collection,
+                                 RequestTableModel &list)
+{
+    const int recordId = idAt(index);
+    if (!Global::confirm(QStringLiteral("Удалить запись?")))
+        return;
+    send(QNetworkAccessManager::DeleteOperation, QStringLiteral("%1/%2").arg(collection).arg(recordId));
+    list.select();
+}
+
+void PersonEditDialog::addAccommodation()
+{
+    write();
+    // A new person that the server did not take has no id yet: a stay now
+    // would belong to no one.
+    if (!personSaved())
+        return;
+    accommodationDialog.setTargetId(id);
+    accommodationDialog.reset();
+    runUntilSaved(accommodationDialog, accommodationModel, [this](QJsonObject stay) {
+        stay.insert(QStringLiteral("personId"), id);
+        return send(QNetworkAccessManager::PostOperation, QStringLiteral("accommodation"),
+                    QJsonDocument(stay));
+    });
+}
+
+void PersonEditDialog::editAccommodation(const QModelIndex &index)
+{
+    // Read before the dialog runs: a reload meanwhile may put another stay in the row.
+    const int stayId = idAt(index);
+    accommodationDialog.setTargetId(id);
+    accommodationDialog.fromModel(index);
+    runUntilSaved(accommodationDialog, accommodationModel, [this, stayId](QJsonObject stay) {
+        stay.insert(QStringLiteral("personId"), id);
+        // The server counts these anew.
+        stay.insert(QStringLiteral("days"), 0);
+        stay.insert(QStringLiteral("hours"), 0);
+        stay.insert(QStringLiteral("cost"), 0);
+        return send(QNetworkAccessManager::PutOperation,
+                    QStringLiteral("accommodation/%1").arg(stayId), QJsonDocument(stay));
+    });
+}
+
+void PersonEditDialog::removeAccommodation(const QModelIndex &index)
+{
+    removeRow(index, QStringLiteral("accommodation"), accommodationModel);
+}
+
+void PersonEditDialog::addPayment()
+{
+    if (!personSaved())
+        return;
+    paymentDialog.setTargetPerson(id);
+    paymentDialog.reset();
+    paymentDialog.setPaid(left / 100.0);
+    runUntilSaved(paymentDialog, paymentsModel, [this](QJsonObject payment) {
+        payment.insert(QStringLiteral("personId"), id);
+        QJsonObject answer;
+        const bool saved = send(QNetworkAccessManager::PostOperation, QStringLiteral("payments"),
+                                QJsonDocument(payment), &answer);
+        if (answer.contains(QStringLiteral("billNumber")))
+            showBillNumber(answer.value(QStringLiteral("billNumber")).toInt());
+        return saved;
+    });
+}
+
+void PersonEditDialog::editPayment(const QModelIndex &index)
+{
+    const int paymentId = idAt(index);
+    paymentDialog.fromModel(index);
+    paymentDialog.setTargetPerson(id);
+    // No balance preset here: it would replace the amount the payment was made for.
+    runUntilSaved(paymentDialog, paymentsModel, [this, paymentId](QJsonObject payment) {
+        payment.insert(QStringLiteral("personId"), id);
+        return send(QNetworkAccessManager::PutOperation, QStringLiteral("payments/%1").arg(paymentId),
+                    QJsonDocument(payment));
+    });
+}
+
+void PersonEditDialog::removePayment(const QModelIndex &index)
+{
+    removeRow(index, QStringLiteral("payments"), paymentsModel);
+}
+
+void PersonEditDialog::createBill()
+{
+    // An unsaved person has no bill.
+    if (!personSaved())
+        return;
+    bill.setTargetId(id);
+    bill.exec();
+}
+
+void PersonEditDialog::recalculateTotal()
+{
+    ui->accommodationTableView->resizeColumnsToContents();
+    total = columnSum(accommodationModel, 10);
+    ui->totalLabel->setText(Money::format(total));
+}
+
+void PersonEditDialog::recalculateLeft()
+{
+    ui->paymentsTableView->resizeColumnsToContents();
+    left = total - columnSum(paymentsModel, 1);
+    ui->leftLabel->setText(Money::format(left));
+}
+
+QDateTime PersonEditDialog::getOutDateTime() const
+{
+    QDateTime latest;
+    for (int row = 0; row < accommodationModel.rowCount(); ++row) {
+        const QDateTime out =
+            Global::toDateTime(accommodationModel.index(row, 4).data().toString());
+        if (row == 0 || out > latest)
+            latest = out;
+    }
+    return latest;
+}
+
+void PersonEditDialog::addReceipt()
+{
+    if (!personSaved())
+        return;
+    receiptDialog.withOutDate(getOutDateTime());
+    receiptDialog.reset();
+    runUntilSaved(receiptDialog, receiptsModel, [this](QJsonObject receipt) {
+        receipt.insert(QStringLiteral("personId"), id);
+        return send(QNetworkAccessManager::PostOperation, QStringLiteral("receipts"),
+                    QJsonDocument(receipt));
+    });
+}
+
+void PersonEditDialog::addReceiptTo(const QModelIndex &index)
+{
+    if (!personSaved())
+        return;
+    receiptDialog.withOutDate(getOutDateTime());
+    receiptDialog.reset();
+    receiptDialog.withNumber(index.siblingAtColumn(1).data().toInt());
+    runUntilSaved(receiptDialog, receiptsModel, [this](QJsonObject receipt) {
+        receipt.insert(QStringLiteral("personId"), id);
+        return send(QNetworkAccessManager::PostOperation, QStringLiteral("receipts"),
+                    QJsonDocument(receipt));
+    });
+}
+
+void PersonEditDialog::editReceipt(const QModelIndex &index)
+{
+    const int receiptId = idAt(index);
+    receiptDialog.withOutDate(getOutDateTime());
+    receiptDialog.fromModel(index);
+    runUntilSaved(receiptDialog, receiptsModel, [this, receiptId](QJsonObject receipt) {
+        receipt.insert(QStringLiteral("personId"), id);
+        return send(QNetworkAccessManager::PutOperation, QStringLiteral("receipts/%1").arg(receiptId),
+                    QJsonDocument(receipt));
+    });
+}
+
+void PersonEditDialog::removeReceipt(const QModelIndex &index)
+{
+    removeRow(index, QStringLiteral("receipts"), receiptsModel);
+}
+
+void PersonEditDialog::returnReceipt(const QModelIndex &index)
+{
+    // A null document: the request goes with no body at all.
+    send(QNetworkAccessManager::PostOperation, QStringLiteral("receipts/%1/return").arg(idAt(index)));
+    receiptsModel.select();
+}
+
+void PersonEditDialog::createReceipt(const QModelIndex &index)
+{
+    receipt.setPerson(ui->fioLineEdit->text());
+    receipt.setObject(receiptsModel.objectAt(index.row()));
+    receipt.exec();
+}
+
+void PersonEditDialog::addPaidEducationReceipt()
+{
+    if (!personSaved())
+        return;
+    paidEducationReceiptDialog.reset();
+    runUntilSaved(paidEducationReceiptDialog, paidEducationReceiptsModel, [this](QJsonObject receipt) {
+        receipt.insert(QStringLiteral("personId"), id);
+        return send(QNetworkAccessManager::PostOperation, QStringLiteral("paid_education_receipts"),
+                    QJsonDocument(receipt));
+    });
+}
+
+void PersonEditDialog::editPaidEducationReceipt(const QModelIndex &index)
+{
+    const int receiptId = idAt(index);
+    paidEducationReceiptDialog.fromModel(index);
+    runUntilSaved(paidEducationReceiptDialog, paidEducationReceiptsModel,
+                  [this, receiptId](QJsonObject receipt) {
+                      receipt.insert(QStringLiteral("personId"), id);
+                      return send(QNetworkAccessManager::PutOperation,
+                                  QStringLiteral("paid_education_receipts/%1").arg(receiptId),
+                                  QJsonDocument(receipt));
+                  });
+}
+
+void PersonEditDialog::removePaidEducationReceipt(const QModelIndex &index)
+{
+    removeRow(index, QStringLiteral("paid_education_receipts"), paidEducationReceiptsModel);
+}
+
+void PersonEditDialog::returnPaidEducationReceipt(const QModelIndex &index)
+{
+    send(QNetworkAccessManager::PostOperation,
+         QStringLiteral("paid_education_receipts/%1/return").arg(idAt(index)));
+    paidEducationReceiptsModel.select();
+}
+
+void PersonEditDialog::createPaidEducationReceipt(const QModelIndex &index)
+{
+    receipt.setPerson(ui->fioLineEdit->text());
+    receipt.setObject(paidEducationReceiptsModel.objectAt(index.row()));
+    receipt.exec();
+}
+
+void PersonEditDialog::updatePropertyList()
+{
+    propertyModel.clear();
+    propertyModel.setHorizontalHeaderLabels(
+        {QStringLiteral(" "), QStringLiteral("ID"), QStringLiteral("№ кв-ции"),
+         QStringLiteral("№ акта"), QStringLiteral("Имущество"), QStringLiteral("Инд. №"),
+         QStringLiteral("Принял"), QStringLiteral("Дата приема")});
+    auto text = [](const QJsonValue &value) { return value.toVariant().toString(); };
+    for (int row = 0; row < receiptsModel.rowCount(); ++row) {
+        const QJsonObject receipt = receiptsModel.objectAt(row);
+        const QJsonObject property = receipt.value(QStringLiteral("property")).toObject();
+        if (property.isEmpty())
+            continue;
+        // A return's copy of a receipt lends nothing.
+        if (Global::traverseJson(receipt, QStringLiteral("payType.attribute")).toInt() == -1)
+            continue;
+        QList<QStandardItem *> items;
+        for (const QString &cell :
+             {text(receipt.value(QStringLiteral("id"))), text(property.value(QStringLiteral("id"))),
+              text(receipt.value(QStringLiteral("number"))),
+              text(receipt.value(QStringLiteral("actNumber"))),
+              property.value(QStringLiteral("name")).toString(),
+              property.value(QStringLiteral("number")).toString(),
+              Global::traverseJson(receipt, QStringLiteral("receiver.name")).toString(),
+              receipt.value(QStringLiteral("receiveDate")).toString()})
+            items.append(new QStandardItem(cell));
+        propertyModel.appendRow(items);
+    }
+    ui->propertyTableView->hideColumn(0);
+    ui->propertyTableView->resizeColumnsToContents();
+}
+
+void PersonEditDialog::receiveProperty(const QModelIndex &index)
+{
+    const int receiptId = idAt(index);
+    propertyReceiveDialog.fromModel(index);
+    runUntilSaved(propertyReceiveDialog, receiptsModel, [this, receiptId](QJsonObject handBack) {
+        handBack.insert(QStringLiteral("receiptId"), receiptId);
+        return send(QNetworkAccessManager::PostOperation,
+                    QStringLiteral("receipts/%1/property").arg(receiptId), QJsonDocument(handBack));
+    });
+}
+
+void PersonEditDialog::createForm1Act(const QModelIndex &index)
+{
+    form1Act.setTarget(idAt(index), index.siblingAtColumn(1).data().toInt());
+    form1Act.exec();
+}
+
+void PersonEditDialog::createForm2Act(const QModelIndex &index)
+{
+    form2Act.setTarget(idAt(index), index.siblingAtColumn(1).data().toInt());
+    form2Act.exec();
 }

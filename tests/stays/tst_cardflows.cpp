@@ -1,0 +1,350 @@
+#include "clock.h"
+#include "modalhandler.h"
+#include "personeditdialog.h"
+#include "previewdialog.h"
+#include "receiptfields.h"
+#include "selectoredit.h"
+#include "staysfixture.h"
+#include "testregistry.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QTableView>
+
+using namespace StaysTest;
+using ReportEngine::PreviewDialog;
+using StandIn::Failure;
+using StandIn::FailureKind;
+
+// The stays, payments, receipts and rented items of the person card, worked
+// through its buttons against the stand-in server.
+class CardFlowsTest : public GuiTestBase
+{
+    Q_OBJECT
+
+    std::unique_ptr<PersonEditDialog> card;
+
+    template<class T = QWidget>
+    static T *child(QWidget *parent, const char *name) { return parent->findChild<T *>(name); }
+    QTableView *table(const char *name) { return child<QTableView>(card.get(), name); }
+    QString label(const char *name) { return child<QLabel>(card.get(), name)->text(); }
+    int idAt(const char *list, int row) { return table(list)->model()->index(row, 0).data().toInt(); }
+    void click(const char *name) { button(card.get(), name)->click(); }
+    bool clickAndReload(const char *name, const char *list)
+    {
+        return reloadsAfter(table(list), [&] { click(name); });
+    }
+    bool doubleClickAndReload(const char *list, const char *reloaded = nullptr)
+    {
+        QTableView *view = table(list);
+        return reloadsAfter(table(reloaded ? reloaded : list),
+                            [&] { emit view->doubleClicked(view->model()->index(0, 3)); });
+    }
+    // Sets a selector field of a dialog and waits until it shows the name.
+    void choose(QWidget *dialog, const char *field, const QString &collection, int id)
+    {
+        auto *edit = child<SelectorEdit>(dialog, field);
+        edit->setSelectedId(id);
+        QTRY_COMPARE(edit->getDisplayValue(), server().record(collection, id).value("name").toString());
+    }
+    QJsonObject lastBody(const QByteArray &method, const QString &path)
+    {
+        const auto requests = server().requestsTo(method, path);
+        return requests.isEmpty() ? QJsonObject() : requests.last().json().object();
+    }
+    // Every request but the reads, as "VERB path[ (no body)]".
+    QStringList writes()
+    {
+        QStringList sent;
+        for (const StandIn::Request &request : server().requests()) {
+            if (request.method != "GET")
+                sent << request.method + ' ' + request.path + (request.body.isEmpty() ? " (no body)" : "");
+        }
+        return sent;
+    }
+    static QString printed()
+    {
+        return PreviewDialog::history().isEmpty() ? QString() : PreviewDialog::history().last().text;
+    }
+
+    void initTest() override
+    {
+        server().loadFixture(fixture());
+        QVERIFY(environment().signIn("admin"));
+        Clock::setNow(testDay(QTime(13, 10)));
+        server().setNow(testDay(QTime(13, 10)));
+        card = std::make_unique<PersonEditDialog>();
+    }
+    void cleanupTest() override { card.reset(); }
+
+private slots:
+    void initTestCase() { startServer(fixture()); }
+    void cleanupTestCase() { Clock::setNow({}); }
+
+    void registerStayPayAndBill()
+    {
+        card->setupFromId(-1);
+        typeInto(child(card.get(), "fioLineEdit"), "Новиков Илья");
+        ModalHandler::acceptNext<AccommodationEditDialog>();
+        QVERIFY(clickAndReload("accommodationAddButton", "accommodationTableView"));
+        const QJsonObject stay = lastBody("POST", "accommodation");
+        const int person = stay.value("personId").toInt();
+        QCOMPARE(server().record("persons", person).value("surname"), QJsonValue("Новиков"));
+        QCOMPARE(stay, (QJsonObject{{"roomId", 1}, {"rateId", 1}, {"inDate", "2026-06-10T13:00:00.000"},
+                                    {"outDate", "2026-06-11T12:00:00.000"}, {"adminId", 1},
+                                    {"personId", person}}));
+        QCOMPARE(label("totalLabel"), QString("2541.50"));  // 23 hours at 110.50
+        QCOMPARE(label("leftLabel"), QString("2541.50"));
+
+        double preset = 0;
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            preset = child<QDoubleSpinBox>(d, "paidSpinBox")->value();
+            choose(d, "payTypeSelectorWidget", "pay_type", 1);
+            child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(1000);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(clickAndReload("paymentAddButton", "paymentsTableView"));
+        QCOMPARE(preset, 2541.5);
+        QVERIFY(server().requestsTo("GET", "pay_type").last().query.endsWith(QString("&person=%1").arg(person)));
+        QCOMPARE(lastBody("POST", "payments").value("personId"), QJsonValue(person));
+        QCOMPARE(label("billNumberLabel"), QString("0301"));
+        QVERIFY(!child(card.get(), "billNumberWrapper")->isHidden());
+        QCOMPARE(label("leftLabel"), QString("1541.50"));
+
+        PreviewDialog::setNextResult(0);
+        click("paymentBillButton");
+        QVERIFY(printed().contains("СЧЕТ №301"));
+        QVERIFY(printed().contains("Сумма счёта: 2541.50") && printed().contains("К оплате: 1541.50"));
+
+        // An edited payment keeps its own amount, not the balance.
+        const int payment = idAt("paymentsTableView", 0);
+        ModalHandler::acceptNext<PaymentEditDialog>();
+        QVERIFY(doubleClickAndReload("paymentsTableView"));
+        QCOMPARE(lastBody("PUT", QString("payments/%1").arg(payment)).value("summ"), QJsonValue(1000));
+
+        const int stayId = idAt("accommodationTableView", 0);
+        ModalHandler::acceptNext<AccommodationEditDialog>();
+        QVERIFY(doubleClickAndReload("accommodationTableView"));
+        const QJsonObject put = lastBody("PUT", QString("accommodation/%1").arg(stayId));
+        QCOMPARE((QList<QJsonValue>{put["roomId"], put["rateId"], put["days"], put["hours"], put["cost"]}),
+                 (QList<QJsonValue>{1, 1, 0, 0, 0}));
+        QCOMPARE(label("totalLabel"), QString("2541.50"));
+
+        table("accommodationTableView")->selectRow(0);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(clickAndReload("accommodationRemoveButton", "accommodationTableView"));
+        QCOMPARE(boxTexts("Вы уверены?"), QStringList{"Удалить запись?"});
+        QCOMPARE(writes().last(), QString("DELETE /accommodation/%1 (no body)").arg(stayId));
+        QCOMPARE(label("totalLabel"), QString("0.00"));
+        QCOMPARE(label("leftLabel"), QString("-1000.00"));
+    }
+
+    void receiptWithAnItemAndItsActs()
+    {
+        card->setupFromId(700);
+        ModalHandler::onNextDialog<ReceiptEditDialog>([&](ReceiptEditDialog *d) {
+            choose(d, "serviceSelectorWidget", "extra_services", 3);
+            choose(d, "propertySelectorWidget", "properties", 2);
+            ReceiptFields::selectPayType(child<QComboBox>(d, "pay_type"), 1);  // cash: numbered
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(clickAndReload("extraServiceAddButton", "extraServicesTableView"));
+        QCOMPARE(lastBody("POST", "receipts").value("personId"), QJsonValue(700));
+        const int receipt = idAt("extraServicesTableView", 0);
+        QAbstractItemModel *property = table("propertyTableView")->model();
+        QCOMPARE(property->rowCount(), 1);
+        QCOMPARE(property->index(0, 2).data().toString() + property->index(0, 4).data().toString(),
+                 QString("41Чайник"));
+
+        ModalHandler::onNextDialog<PropertyReceiveDialog>([](PropertyReceiveDialog *d) {
+            child<QCheckBox>(d, "receivedCheckBox")->setChecked(true);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(doubleClickAndReload("propertyTableView", "extraServicesTableView"));
+        QCOMPARE(lastBody("POST", QString("receipts/%1/property").arg(receipt)).value("receiptId"),
+                 QJsonValue(receipt));
+        QCOMPARE(property->index(0, 6).data().toString(), QString("Админ"));
+
+        // The acts read the receipt, not the item.
+        table("propertyTableView")->selectRow(0);
+        server().clearRequests();
+        PreviewDialog::setNextResult(0);
+        PreviewDialog::setNextResult(0);
+        click("propertyAct1Button");
+        click("propertyAct2Button");
+        QStringList read;
+        for (const StandIn::Request &request : server().requests())
+            read << request.path;
+        QCOMPARE(read, QStringList(2, QString("/receipts/%1").arg(receipt)));
+
+        fillIn(card.get(), "fioLineEdit", "Орлов Пётр Ильич (не сохранено)");
+        table("extraServicesTableView")->selectRow(0);
+        PreviewDialog::setNextResult(0);
+        click("extraServiceReceiptButton");
+        QVERIFY(printed().contains("Орлов Пётр Ильич (не сохранено)"));
+
+        table("extraServicesTableView")->clearSelection();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        click("extraServiceAddServiceButton");
+        QCOMPARE(boxTexts("Внимание"), QStringList{"Выделите услугу."});
+        table("extraServicesTableView")->selectRow(0);
+        ModalHandler::onNextDialog<ReceiptEditDialog>([&](ReceiptEditDialog *d) {
+            choose(d, "serviceSelectorWidget", "extra_services", 1);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(clickAndReload("extraServiceAddServiceButton", "extraServicesTableView"));
+        QCOMPARE(lastBody("POST", "receipts").value("number"), QJsonValue(41));
+
+        // The return's copy lends nothing: the item keeps its one row.
+        table("extraServicesTableView")->selectRow(0);
+        QVERIFY(clickAndReload("extraServiceReturnButton", "extraServicesTableView"));
+        QCOMPARE(writes().last(), QString("POST /receipts/%1/return (no body)").arg(receipt));
+        QCOMPARE(table("extraServicesTableView")->model()->rowCount(), 3);
+        QCOMPARE(property->rowCount(), 1);
+    }
+
+    void paidEducation()
+    {
+        card->setupFromId(700);
+        ModalHandler::onNextDialog<PaidEducationReceiptEditDialog>([&](PaidEducationReceiptEditDialog *d) {
+            choose(d, "curriculumSelectorWidget", "curriculums", 2);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(clickAndReload("paidEduReceiptAddButton", "paidEducationTableView"));
+        QCOMPARE(lastBody("POST", "paid_education_receipts").value("personId"), QJsonValue(700));
+        const int receipt = idAt("paidEducationTableView", 0);
+        ModalHandler::acceptNext<PaidEducationReceiptEditDialog>();
+        QVERIFY(doubleClickAndReload("paidEducationTableView"));
+        table("paidEducationTableView")->selectRow(0);
+        QVERIFY(clickAndReload("paidEduReceiptReturnButton", "paidEducationTableView"));
+        table("paidEducationTableView")->selectRow(0);
+        PreviewDialog::setNextResult(0);
+        click("paidEduReceiptPrintButton");
+        QVERIFY(printed().contains("Пожарная безопасность"));
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(clickAndReload("paidEduReceiptRemoveButton", "paidEducationTableView"));
+
+        const QString path = QString("/paid_education_receipts/%1").arg(receipt);
+        QCOMPARE(writes(), (QStringList{"POST /paid_education_receipts", "PUT " + path,
+                                        "POST " + path + "/return (no body)", "DELETE " + path + " (no body)"}));
+        QCOMPARE(shownIds(table("paidEducationTableView")), QList<int>{receipt + 1});  // the return's copy
+    }
+
+    void propertyRowsComeFromLendingReceipts()
+    {
+        const QJsonObject iron{{"id", 1}, {"name", "Утюг"}}, cash{{"id", 1}, {"attribute", 1}};
+        const QJsonArray receipts{
+            QJsonObject{{"id", 1}, {"payType", cash}},
+            QJsonObject{{"id", 2}, {"payType", cash}, {"property", QJsonValue::Null}},
+            QJsonObject{{"id", 3}, {"payType", cash}, {"property", QJsonObject()}},
+            QJsonObject{{"id", 4}, {"payType", QJsonObject{{"attribute", -1}}}, {"property", iron}},
+            QJsonObject{{"id", 5}, {"property", iron}},
+            QJsonObject{{"id", 6}, {"payType", cash}, {"property", iron}}};
+        server().injectFailure("GET", "persons/700/receipts",
+                               Failure{FailureKind::Status, 200, QJsonDocument(receipts).toJson()});
+        card->setupFromId(700);
+        QTableView *property = table("propertyTableView");
+        QCOMPARE(shownIds(property), (QList<int>{5, 6}));
+        QVERIFY(property->isColumnHidden(0));
+
+        property->selectRow(0);
+        QVERIFY(button(card.get(), "propertyAct1Button")->isEnabled());
+        click("refreshPushButton");
+        QVERIFY(!button(card.get(), "propertyAct1Button")->isEnabled());
+        QVERIFY(!button(card.get(), "propertyAct2Button")->isEnabled());
+    }
+
+    // Nothing may be added to a person the server has not taken.
+    void anUnsavedCardAddsNothing()
+    {
+        card->setupFromId(-1);
+        typeInto(child(card.get(), "fioLineEdit"), "Новиков Илья");
+        server().injectFailure("POST", "persons", Failure{});
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        click("accommodationAddButton");
+        card->addPayment();
+        card->addReceipt();
+        card->addReceiptTo(QModelIndex());
+        card->addPaidEducationReceipt();
+        card->createBill();
+        QCOMPARE(writes(), QStringList{"POST /persons"});
+        QCOMPARE(fieldText(card.get(), "fioLineEdit"), QString("Новиков Илья"));
+    }
+
+    // A refused record comes back in its dialog as typed, until saved or cancelled.
+    void aRefusedStayComesBackAsTyped()
+    {
+        card->setupFromId(700);
+        server().injectFailure("GET", "rooms", Failure{FailureKind::OkFalse, 200, {}, 1});
+        server().injectFailure("POST", "accommodation", Failure{FailureKind::Status, 500, {}, 2});
+        QList<QJsonObject> shown;
+        auto attempt = [&](std::function<void(AccommodationEditDialog *)> change) {
+            ModalHandler::onNextDialog<AccommodationEditDialog>([&, change](AccommodationEditDialog *d) {
+                change(d);
+                shown << d->getJson().object();
+                press(d, QDialogButtonBox::Ok);
+            });
+        };
+        attempt([](AccommodationEditDialog *d) { child<QDateEdit>(d, "dateOutEdit")->setDate({2026, 6, 15}); });
+        attempt([](AccommodationEditDialog *d) {
+            child<QComboBox>(d, "numComboBox")->setCurrentIndex(1);
+            child<QComboBox>(d, "rateComboBox")->setCurrentIndex(1);
+        });
+        attempt([](AccommodationEditDialog *) {});
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        click("accommodationAddButton");
+        QCOMPARE(boxesTitled("Request failed").size(), 2);  // the 422 of room 0, then the 500
+        const auto posts = server().requestsTo("POST", "accommodation");
+        QCOMPARE(posts.size(), 3);
+        QCOMPARE(posts.first().json()["roomId"], QJsonValue(0));
+        QCOMPARE(posts.first().json()["rateId"], QJsonValue(0));
+        QCOMPARE(posts.at(1).json().object(), posts.at(2).json().object());
+        QCOMPARE((QList<QJsonValue>{shown.at(2)["roomId"], shown.at(2)["rateId"], shown.at(2)["outDate"]}),
+                 (QList<QJsonValue>{2, 5, "2026-06-15T12:00:00.000"}));
+        QTRY_COMPARE(table("accommodationTableView")->model()->rowCount(), 1);
+    }
+
+    void aRefusedPaymentKeepsItsAmountAndTheBillNumber_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("an error status") << int(FailureKind::Status) << "Request failed";
+        QTest::newRow("a refusal sent as a success") << int(FailureKind::OkFalse) << "Ошибка";
+    }
+
+    void aRefusedPaymentKeepsItsAmountAndTheBillNumber()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, box);
+        card->setupFromId(700);
+        server().injectFailure("POST", "payments", Failure{FailureKind(kind), 500, {}, 1});
+        QString numberWhileRefused;
+        double amountShownAgain = 0;
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            QTRY_COMPARE(child<SelectorEdit>(d, "payTypeSelectorWidget")->getDisplayValue(),
+                         QString("Контракт Альфы"));
+            child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(700);
+            press(d, QDialogButtonBox::Ok);
+        });
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            numberWhileRefused = label("billNumberLabel");
+            amountShownAgain = child<QDoubleSpinBox>(d, "paidSpinBox")->value();
+            press(d, QDialogButtonBox::Ok);
+        });
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(clickAndReload("paymentAddButton", "paymentsTableView"));
+        QCOMPARE(boxesTitled(box).size(), 1);
+        QCOMPARE(numberWhileRefused, QString("0000"));
+        QCOMPARE(amountShownAgain, 700.0);
+        QCOMPARE(label("billNumberLabel"), QString("0301"));
+        QCOMPARE(writes(), QStringList(2, "POST /payments"));
+    }
+};
+
+LOMI_TEST_CLASS(CardFlowsTest)
+
+#include "tst_cardflows.moc"
