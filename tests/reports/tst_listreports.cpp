@@ -26,7 +26,6 @@ class ListReportsTest : public ReportTestBase
     void initTest() override
     {
         ReportTestBase::initTest();
-        server().loadFixture(fixture());
         Global::setPreference(QStringLiteral("csvExportPath"), QString());
     }
 
@@ -37,12 +36,6 @@ class ListReportsTest : public ReportTestBase
     }
 
 private slots:
-    void initTestCase()
-    {
-        startServer(fixture());
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
-    }
-
     void listenersListFromTheDefaultFilter()
     {
         PersonReport report;
