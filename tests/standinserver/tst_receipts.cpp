@@ -104,6 +104,9 @@ private slots:
         const int other = client->post("receipts", json(plain)).json().object().value("id").toInt();
         expectRefusal("POST", QStringLiteral("receipts/%1/property").arg(other),
                       json({{"received", true}, {"receiveDate", "2020-01-04T11:30:00.000"}}), 422);
+        // The path must name a receipt of its own collection.
+        expectRefusal("POST", "receipts/99/property", json({{"received", true}}), 404);
+        expectRefusal("POST", "paid_education_receipts/x/return", {}, 400);
     }
 };
 
