@@ -51,6 +51,7 @@ ExtraServicesViewWidget::ExtraServicesViewWidget(QWidget *parent)
     servicesProxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
     servicesProxy.setSourceModel(&servicesModel);
     ui->extraServicesTableView->setModel(&servicesProxy);
+    setRecords(ui->extraServicesTableView, &editDialog);
     setDelegates(ui->extraServicesTableView,
                  {{3, DirectoryColumns::money()},
                   {4, DirectoryColumns::dateOnly()},
@@ -122,29 +123,9 @@ void ExtraServicesViewWidget::updateProperty(const QItemSelection &selected,
     ui->propertyTableView->resizeColumnsToContents();
 }
 
-QModelIndex ExtraServicesViewWidget::selectedService() const
-{
-    return selectedRow(ui->extraServicesTableView);
-}
-
-void ExtraServicesViewWidget::add()
-{
-    addRecord(editDialog);
-}
-
-void ExtraServicesViewWidget::edit()
-{
-    editRecord(editDialog, selectedService());
-}
-
-void ExtraServicesViewWidget::remove()
-{
-    removeRecord(selectedService());
-}
-
 void ExtraServicesViewWidget::duplicate()
 {
-    const QModelIndex service = selectedService();
+    const QModelIndex service = selectedRow();
     if (!service.isValid())
         return;
     const QJsonArray property = servicesModel.objectAt(servicesProxy.mapToSource(service).row())
@@ -183,7 +164,7 @@ int ExtraServicesViewWidget::pickProperty(const QString &endpoint)
 
 void ExtraServicesViewWidget::addProperty()
 {
-    const QModelIndex service = selectedService();
+    const QModelIndex service = selectedRow();
     if (!service.isValid())
         return;
     const int id = service.data().toInt();
@@ -195,7 +176,7 @@ void ExtraServicesViewWidget::addProperty()
 
 void ExtraServicesViewWidget::removeProperty()
 {
-    const QModelIndex service = selectedService();
+    const QModelIndex service = selectedRow();
     if (!service.isValid())
         return;
     const int id = service.data().toInt();

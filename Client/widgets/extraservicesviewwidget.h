@@ -28,16 +28,12 @@ public:
     void fromJson(const QJsonDocument &document) override;
 
 public slots:
-    void add();
-    void edit();
-    void remove();
-    void duplicate();
+    void duplicate() override;
     void addProperty();
     void removeProperty();
     void updateProperty(const QItemSelection &selected, const QItemSelection &deselected);
 
 private:
-    QModelIndex selectedService() const;
     // Runs the picker at `endpoint`; the chosen item's id, or -1.
     int pickProperty(const QString &endpoint);
 

@@ -18,9 +18,15 @@ RecordListWidget::RecordListWidget(QWidget *parent)
     });
 }
 
-QModelIndex RecordListWidget::selectedRow(const QTableView *view)
+void RecordListWidget::setRecords(QTableView *view, EditDialog *editor)
 {
-    const QModelIndexList rows = view->selectionModel()->selectedRows(0);
+    recordsView = view;
+    recordEditor = editor;
+}
+
+QModelIndex RecordListWidget::selectedRow() const
+{
+    const QModelIndexList rows = recordsView->selectionModel()->selectedRows(0);
     return rows.isEmpty() ? QModelIndex() : rows.first();
 }
 
@@ -43,39 +49,42 @@ QUrl RecordListWidget::recordUrl(int id) const
     return QUrl(Global::endpoint(QStringLiteral("%1/%2").arg(endpoint).arg(id)));
 }
 
-void RecordListWidget::addRecord(EditDialog &editor)
+void RecordListWidget::add()
 {
-    editor.reset();
-    if (editor.exec() != QDialog::Accepted)
+    recordEditor->reset();
+    if (recordEditor->exec() != QDialog::Accepted)
         return;
-    writer.postUrl(collectionUrl(), editor.getJson(), true, false);
+    writer.postUrl(collectionUrl(), recordEditor->getJson(), true, false);
 }
 
-void RecordListWidget::copyRecord(EditDialog &editor, const QModelIndex &row)
+void RecordListWidget::duplicate()
 {
+    const QModelIndex row = selectedRow();
     if (!row.isValid())
         return;
-    editor.fromModel(row);
-    if (editor.exec() != QDialog::Accepted)
+    recordEditor->fromModel(row);
+    if (recordEditor->exec() != QDialog::Accepted)
         return;
-    writer.postUrl(collectionUrl(), editor.getJson(), true, false);
+    writer.postUrl(collectionUrl(), recordEditor->getJson(), true, false);
 }
 
-void RecordListWidget::editRecord(EditDialog &editor, const QModelIndex &row)
+void RecordListWidget::edit()
 {
+    const QModelIndex row = selectedRow();
     if (!row.isValid())
         return;
     // Read before exec: a reply arriving during the dialog reloads the list,
     // and the row may then hold another record.
     const int id = row.data().toInt();
-    editor.fromModel(row);
-    if (editor.exec() != QDialog::Accepted)
+    recordEditor->fromModel(row);
+    if (recordEditor->exec() != QDialog::Accepted)
         return;
-    writer.putUrl(recordUrl(id), editor.getJson(), true, false);
+    writer.putUrl(recordUrl(id), recordEditor->getJson(), true, false);
 }
 
-void RecordListWidget::removeRecord(const QModelIndex &row)
+void RecordListWidget::remove()
 {
+    const QModelIndex row = selectedRow();
     if (!row.isValid())
         return;
     const int id = row.data().toInt();

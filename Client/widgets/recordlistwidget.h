@@ -25,23 +25,31 @@ public:
 
     QJsonDocument toJson() override { return QJsonDocument(); }
 
+public slots:
+    // Each does nothing without a selected row or when the editor is cancelled.
+    void add();
+    void edit();
+    void remove();
+    virtual void duplicate();
+
 protected:
-    // The selected row of the view, column 0; invalid when none.
-    static QModelIndex selectedRow(const QTableView *view);
+    // The view listing the records and their editor, both the subclass's.
+    void setRecords(QTableView *view, EditDialog *editor);
+    // The selected row of the records' view, column 0; invalid when none.
+    QModelIndex selectedRow() const;
+
     // The view owns the delegates.
     static void setDelegates(QTableView *view, const QMap<int, QAbstractItemDelegate *> &delegates);
 
     QUrl collectionUrl() const;
     QUrl recordUrl(int id) const;
-
-    // Each does nothing when the row is invalid or the editor is cancelled.
-    void addRecord(EditDialog &editor);
-    void copyRecord(EditDialog &editor, const QModelIndex &row);
-    void editRecord(EditDialog &editor, const QModelIndex &row);
-    void removeRecord(const QModelIndex &row);
     // "<endpoint>/<id>/<sub>": POST {bodyKey: linkedId}, or DELETE ".../<linkedId>".
     void link(int id, const QString &sub, const QString &bodyKey, int linkedId);
     void unlink(int id, const QString &sub, int linkedId);
 
     NetworkManagerWrapper writer;
+
+private:
+    QTableView *recordsView = nullptr;
+    EditDialog *recordEditor = nullptr;
 };

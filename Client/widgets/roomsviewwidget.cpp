@@ -24,6 +24,7 @@ RoomsViewWidget::RoomsViewWidget(QWidget *parent)
     roomsProxy.setFilterKeyColumn(-1);
     roomsProxy.setSourceModel(&roomsModel);
     ui->roomsTableView->setModel(&roomsProxy);
+    setRecords(ui->roomsTableView, &editDialog);
 
     // The panel shows amounts as the server sends them; only the dates and
     // the flag are drawn.
@@ -87,31 +88,6 @@ void RoomsViewWidget::updateRates(const QItemSelection &selected, const QItemSel
     ui->ratesTableView->resizeColumnsToContents();
 }
 
-QModelIndex RoomsViewWidget::selectedRoom() const
-{
-    return selectedRow(ui->roomsTableView);
-}
-
-void RoomsViewWidget::add()
-{
-    addRecord(editDialog);
-}
-
-void RoomsViewWidget::edit()
-{
-    editRecord(editDialog, selectedRoom());
-}
-
-void RoomsViewWidget::duplicate()
-{
-    copyRecord(editDialog, selectedRoom());
-}
-
-void RoomsViewWidget::remove()
-{
-    removeRecord(selectedRoom());
-}
-
 int RoomsViewWidget::pickRate(int roomId, bool available)
 {
     picker.setEndpoint(QStringLiteral("rooms/%1/rates?availableOnly=%2")
@@ -123,7 +99,7 @@ int RoomsViewWidget::pickRate(int roomId, bool available)
 
 void RoomsViewWidget::addRate()
 {
-    const QModelIndex room = selectedRoom();
+    const QModelIndex room = selectedRow();
     if (!room.isValid())
         return;
     const int id = room.data().toInt();
@@ -134,7 +110,7 @@ void RoomsViewWidget::addRate()
 
 void RoomsViewWidget::removeRate()
 {
-    const QModelIndex room = selectedRoom();
+    const QModelIndex room = selectedRow();
     if (!room.isValid())
         return;
     const int id = room.data().toInt();

@@ -27,16 +27,11 @@ public:
     void fromJson(const QJsonDocument &document) override;
 
 public slots:
-    void add();
-    void edit();
-    void remove();
-    void duplicate();
     void addRate();
     void removeRate();
     void updateRates(const QItemSelection &selected, const QItemSelection &deselected);
 
 private:
-    QModelIndex selectedRoom() const;
     // Runs the picker over the room's rates; the chosen rate's id, or -1.
     int pickRate(int roomId, bool available);
 

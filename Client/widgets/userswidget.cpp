@@ -26,6 +26,7 @@ UsersWidget::UsersWidget(QWidget *parent)
     proxy.setFilterKeyColumn(-1);
     proxy.setSourceModel(&usersModel);
     ui->usersTableView->setModel(&proxy);
+    setRecords(ui->usersTableView, &editDialog);
     ui->usersTableView->installEventFilter(this);
     ui->permissionsTableView->setModel(&permissionsModel);
 
@@ -111,26 +112,6 @@ void UsersWidget::search(const QString &text)
     if (!pattern.isValid())
         pattern.setPattern(QStringLiteral("(?!)"));
     proxy.setFilterRegularExpression(pattern);
-}
-
-void UsersWidget::add()
-{
-    addRecord(editDialog);
-}
-
-void UsersWidget::duplicate()
-{
-    copyRecord(editDialog, selectedRow(ui->usersTableView));
-}
-
-void UsersWidget::edit()
-{
-    editRecord(editDialog, selectedRow(ui->usersTableView));
-}
-
-void UsersWidget::remove()
-{
-    removeRecord(selectedRow(ui->usersTableView));
 }
 
 void UsersWidget::writeRow(const QModelIndex &topLeft)

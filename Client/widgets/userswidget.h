@@ -29,12 +29,6 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void fromJson(const QJsonDocument &document) override;
 
-public slots:
-    void add();
-    void edit();
-    void duplicate();
-    void remove();
-
 private:
     void select(const QItemSelection &selected);
     void showUser(int row);
