@@ -113,7 +113,7 @@ private slots:
             press(editor, QDialogButtonBox::Ok);
         });
         QVERIFY(finishes(users, [&] { button(users, "editButton")->click(); }));
-        QCOMPARE(server().requestsTo("PUT", "users/3").first().body,
+        QCOMPARE(server().requestsTo("PUT", "users/3").value(0).body,
                  indented({{"name", "Смирнова Ирина Павловна"}, {"password", "kassa"},
                            {"position", "Кассир"}}));
 
