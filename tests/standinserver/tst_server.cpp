@@ -14,6 +14,12 @@ class StandInServerTest : public StandInTestBase
 {
     Q_OBJECT
 
+    // The executable, built next to the tests.
+    static QString program()
+    {
+        return QCoreApplication::applicationDirPath() + "/../StandInServer/standin-server";
+    }
+
     static void write(const QTemporaryDir &dir, const QString &name, const QByteArray &json)
     {
         QFile file(dir.filePath(name));
@@ -85,12 +91,10 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, password);
         QFETCH(int, districts);
-        const QString program = QCoreApplication::applicationDirPath()
-                                + "/../StandInServer/standin-server";
-        if (!QFileInfo::exists(program))
+        if (!QFileInfo::exists(program()))
             QSKIP("standin-server is not built next to the tests");
         QProcess process;
-        process.start(program, arguments);
+        process.start(program(), arguments);
         QVERIFY(process.waitForStarted());
         while (process.peek(4096).count('\n') < 2)
             QVERIFY2(process.waitForReadyRead(10000), "no output from standin-server");
@@ -99,21 +103,19 @@ private slots:
         QVERIFY2(root.startsWith("http://127.0.0.1:") && root.endsWith('/'), qPrintable(root));
         QVERIFY2(passwordLine.endsWith(": " + password), qPrintable(passwordLine));
 
-        HttpClient client(root);
-        QVERIFY(!client.signIn(password).isEmpty());
-        QCOMPARE(client.get("districts").json().array().size(), districts);
+        HttpClient standalone(root);
+        QVERIFY(!standalone.signIn(password).isEmpty());
+        QCOMPARE(standalone.get("districts").json().array().size(), districts);
         process.kill();
         process.waitForFinished();
     }
 
     void executableRefusesAMissingFixture()
     {
-        const QString program = QCoreApplication::applicationDirPath()
-                                + "/../StandInServer/standin-server";
-        if (!QFileInfo::exists(program))
+        if (!QFileInfo::exists(program()))
             QSKIP("standin-server is not built next to the tests");
         QProcess process;
-        process.start(program, {"--data", "/nonexistent/fixture.json"});
+        process.start(program(), {"--data", "/nonexistent/fixture.json"});
         QVERIFY(process.waitForFinished(10000));
         QVERIFY(process.exitCode() != 0);
         QVERIFY(process.readAllStandardOutput().isEmpty());
