@@ -26,7 +26,8 @@ public:
     QJsonDocument toJson() override { return QJsonDocument(); }
 
 public slots:
-    // Each does nothing without a selected row or when the editor is cancelled.
+    // None sends anything when the editor is cancelled, nor, but for add,
+    // without a selected row.
     void add();
     void edit();
     void remove();
