@@ -173,21 +173,14 @@ void Bill::build(ReportEngine::Report &report, QMap<QString, QVariant>)
     DocumentParts::setUpPage(report);
 
     const QString personPath = QStringLiteral("/persons/%1").arg(personId);
-    const QJsonObject organization =
-        DocumentParts::fetch(manager, QStringLiteral("/globals/OrganizationInfo"))
-            .object()
-            .value(QStringLiteral("value"))
-            .toObject();
+    const QJsonObject organization = DocumentParts::organization(manager);
     const QJsonObject person = DocumentParts::fetch(manager, personPath).object();
     const QJsonArray stays =
         DocumentParts::fetch(manager, personPath + QStringLiteral("/accommodation")).array();
     const QJsonArray payments =
         DocumentParts::fetch(manager, personPath + QStringLiteral("/payments")).array();
 
-    const QList<TextElement> header{
-        DocumentParts::text(textAt(organization, "name"), 1, 8),
-        DocumentParts::text(textAt(organization, "address"), 2, 8),
-        DocumentParts::text(textAt(organization, "extraAddress"), 2, 8)};
+    const QList<TextElement> header = DocumentParts::header(organization);
     const TextElement title = DocumentParts::text(
         QStringLiteral("СЧЕТ №%1\tот %2")
             .arg(integerAt(person, "billNum"),

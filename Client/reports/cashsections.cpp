@@ -13,6 +13,10 @@ using ReportLayout::put;
 
 namespace CashSections {
 
+namespace {
+
+// The extra-services or education table: a row per entry and "ИТОГО" with
+// the section's total.
 ReportEngine::TableElement servicesTable(const QJsonObject &section)
 {
     ReportEngine::TableElement table;
@@ -36,6 +40,8 @@ ReportEngine::TableElement servicesTable(const QJsonObject &section)
     return table;
 }
 
+// "Всего по услуге:" with the section's total beside the amount of each pay
+// type, in the server's order.
 ReportEngine::TableElement payTypeBlock(const QJsonObject &section)
 {
     ReportEngine::TableElement block;
@@ -58,22 +64,34 @@ ReportEngine::TableElement payTypeBlock(const QJsonObject &section)
     return block;
 }
 
+// The heading, the table, the pay-type block and, unless it is the last
+// section, a rule.
 void addSection(ReportEngine::Report &report, const QString &heading,
-                const ReportEngine::TableElement &table, const ReportEngine::TableElement &block,
-                bool last)
+                const ReportEngine::TableElement &table, const QJsonObject &section, bool last)
 {
     report.addElement(ReportLayout::text(heading, 1), Qt::AlignLeft);
     report.addElement(table, Qt::AlignLeft);
     report.addVerticalSpacing(5);
-    report.addElement(block, Qt::AlignLeft);
+    report.addElement(payTypeBlock(section), Qt::AlignLeft);
     if (last)
         return;
     report.addElement(ReportEngine::HLineElement(), Qt::AlignLeft);
     report.addVerticalSpacing(5);
 }
 
-void addSignature(ReportEngine::Report &report)
+}  // namespace
+
+void addSections(ReportEngine::Report &report, const QJsonObject &reply,
+                 const ReportEngine::TableElement &accommodationTable)
 {
+    const QJsonObject extra = object(reply, "extraServices");
+    const QJsonObject education = object(reply, "paidEducation");
+    addSection(report, QStringLiteral("Услуги по проживанию"), accommodationTable,
+               object(reply, "accommodation"), false);
+    addSection(report, QStringLiteral("Дополнительные услуги"), servicesTable(extra), extra, false);
+    addSection(report, QStringLiteral("Образовательные услуги"), servicesTable(education),
+               education, true);
+
     report.addVerticalSpacing(10);
     report.addElement(
         ReportLayout::text(QStringLiteral("Кассир\t\t\t%1 /%2 /")

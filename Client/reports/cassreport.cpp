@@ -61,19 +61,8 @@ void CassReport::build(ReportEngine::Report &report, QMap<QString, QVariant> val
     put(payments, total, 4, Money::format(number(accommodation, "total")), Qt::AlignRight);
     payments.cell(total, 5).setColumnSpan(2);
 
-    const QJsonObject extra = object(reply, "extraServices");
-    const QJsonObject education = object(reply, "paidEducation");
-
     report.addElement(ReportLayout::text(QStringLiteral("КАССОВЫЙ ОТЧЕТ на %1").arg(date), 0, true),
                       Qt::AlignCenter);
     report.addVerticalSpacing(5);
-    CashSections::addSection(report, QStringLiteral("Услуги по проживанию"), payments,
-                             CashSections::payTypeBlock(accommodation), false);
-    CashSections::addSection(report, QStringLiteral("Дополнительные услуги"),
-                             CashSections::servicesTable(extra), CashSections::payTypeBlock(extra),
-                             false);
-    CashSections::addSection(report, QStringLiteral("Образовательные услуги"),
-                             CashSections::servicesTable(education),
-                             CashSections::payTypeBlock(education), true);
-    CashSections::addSignature(report);
+    CashSections::addSections(report, reply, payments);
 }

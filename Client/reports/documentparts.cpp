@@ -35,6 +35,20 @@ QJsonDocument fetch(NetworkManagerWrapper &manager, const QString &path)
     return document;
 }
 
+QJsonObject organization(NetworkManagerWrapper &manager)
+{
+    return fetch(manager, QStringLiteral("/globals/OrganizationInfo"))
+        .object()
+        .value(QStringLiteral("value"))
+        .toObject();
+}
+
+QList<ReportEngine::TextElement> header(const QJsonObject &organization)
+{
+    return {text(textAt(organization, "name"), 1, 8), text(textAt(organization, "address"), 2, 8),
+            text(textAt(organization, "extraAddress"), 2, 8)};
+}
+
 QString textAt(const QJsonObject &record, const QString &key)
 {
     return Global::traverseJson(record, key).toString();

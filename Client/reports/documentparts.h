@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 
 class NetworkManagerWrapper;
@@ -25,6 +26,12 @@ ReportEngine::TextElement text(const QString &text, int unused, qreal pointSize)
 // an unreadable body gives an empty document, so the build goes on and
 // prints empty values.
 QJsonDocument fetch(NetworkManagerWrapper &manager, const QString &path);
+
+// The organization's details, read anew for every build.
+QJsonObject organization(NetworkManagerWrapper &manager);
+// The lines that head a document: the organization's name over its two
+// addresses.
+QList<ReportEngine::TextElement> header(const QJsonObject &organization);
 
 // A record's value at a dotted key; a missing key reads as "" or 0.
 QString textAt(const QJsonObject &record, const QString &key);

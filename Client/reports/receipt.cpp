@@ -34,19 +34,14 @@ void Receipt::setObject(const QJsonObject &receipt)
 void Receipt::build(ReportEngine::Report &report, QMap<QString, QVariant>)
 {
     DocumentParts::setUpPage(report);
-    const QJsonObject organization =
-        DocumentParts::fetch(manager, QStringLiteral("/globals/OrganizationInfo"))
-            .object()
-            .value(QStringLiteral("value"))
-            .toObject();
+    const QJsonObject organization = DocumentParts::organization(manager);
 
-    const QList<TextElement> header{
-        DocumentParts::text(textAt(organization, "name"), 1, 8),
-        DocumentParts::text(QStringLiteral("ИНН %1 КПП %2")
-                                .arg(textAt(organization, "inn"), textAt(organization, "kpp")),
-                            2, 8),
-        DocumentParts::text(textAt(organization, "address"), 2, 8),
-        DocumentParts::text(textAt(organization, "extraAddress"), 2, 8)};
+    // Only the receipt carries the taxpayer numbers, under the name.
+    QList<TextElement> header = DocumentParts::header(organization);
+    header.insert(1, DocumentParts::text(QStringLiteral("ИНН %1 КПП %2")
+                                             .arg(textAt(organization, "inn"),
+                                                  textAt(organization, "kpp")),
+                                         2, 8));
     const TextElement title = DocumentParts::text(
         QStringLiteral("Квитанция №%1").arg(object.value(QStringLiteral("number")).toInt()), 1, 12);
     const TextElement subtitle = DocumentParts::text(QStringLiteral("(на оплату услуг)"), 0, 12);

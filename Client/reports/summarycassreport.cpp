@@ -71,21 +71,10 @@ void SummaryCassReport::build(ReportEngine::Report &report, QMap<QString, QVaria
     put(categories, total, 0, QStringLiteral("ИТОГО:"));
     put(categories, total, 1, Money::format(number(accommodation, "total")), Qt::AlignRight);
 
-    const QJsonObject extra = object(reply, "extraServices");
-    const QJsonObject education = object(reply, "paidEducation");
-
     report.addElement(ReportLayout::text(QStringLiteral("КАССОВЫЙ ОТЧЁТ (СВОД)"), 1),
                       Qt::AlignCenter);
     report.addElement(ReportLayout::text(QStringLiteral("(%1 - %2)").arg(start, end)),
                       Qt::AlignCenter);
     report.addVerticalSpacing(5);
-    CashSections::addSection(report, QStringLiteral("Услуги по проживанию"), categories,
-                             CashSections::payTypeBlock(accommodation), false);
-    CashSections::addSection(report, QStringLiteral("Дополнительные услуги"),
-                             CashSections::servicesTable(extra), CashSections::payTypeBlock(extra),
-                             false);
-    CashSections::addSection(report, QStringLiteral("Образовательные услуги"),
-                             CashSections::servicesTable(education),
-                             CashSections::payTypeBlock(education), true);
-    CashSections::addSignature(report);
+    CashSections::addSections(report, reply, categories);
 }

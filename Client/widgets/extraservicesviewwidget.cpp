@@ -18,14 +18,6 @@
 
 namespace {
 
-void setDelegates(QTableView *view, const QMap<int, QAbstractItemDelegate *> &delegates)
-{
-    for (auto it = delegates.cbegin(); it != delegates.cend(); ++it) {
-        it.value()->setParent(view);
-        view->setItemDelegateForColumn(it.key(), it.value());
-    }
-}
-
 // The id of a created record: an integral number above 0, else 0.
 int createdId(const QJsonObject &record)
 {
@@ -40,7 +32,7 @@ int createdId(const QJsonObject &record)
 }  // namespace
 
 ExtraServicesViewWidget::ExtraServicesViewWidget(QWidget *parent)
-    : RawViewWidget(parent)
+    : RecordListWidget(parent)
     , ui(new Ui::ExtraServicesViewWidget)
     , picker(SelectorFactory::createPropertyDialog())
 {
@@ -59,6 +51,7 @@ ExtraServicesViewWidget::ExtraServicesViewWidget(QWidget *parent)
     servicesProxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
     servicesProxy.setSourceModel(&servicesModel);
     ui->extraServicesTableView->setModel(&servicesProxy);
+    setRecords(ui->extraServicesTableView, &editDialog);
     setDelegates(ui->extraServicesTableView,
                  {{3, DirectoryColumns::money()},
                   {4, DirectoryColumns::dateOnly()},
@@ -77,10 +70,6 @@ ExtraServicesViewWidget::ExtraServicesViewWidget(QWidget *parent)
         connect(view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view,
                 &QTableView::sortByColumn);
 
-    connect(&writer, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
-        reply->deleteLater();
-        handleUpdate();
-    });
     connect(ui->addButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::add);
     connect(ui->editButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::edit);
     connect(ui->removeButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::remove);
@@ -134,50 +123,9 @@ void ExtraServicesViewWidget::updateProperty(const QItemSelection &selected,
     ui->propertyTableView->resizeColumnsToContents();
 }
 
-QModelIndex ExtraServicesViewWidget::selectedService() const
-{
-    const QModelIndexList rows = ui->extraServicesTableView->selectionModel()->selectedRows(0);
-    return rows.isEmpty() ? QModelIndex() : rows.first();
-}
-
-void ExtraServicesViewWidget::add()
-{
-    editDialog.reset();
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("extra_services"))), editDialog.getJson(),
-                   true, false);
-}
-
-void ExtraServicesViewWidget::edit()
-{
-    const QModelIndex service = selectedService();
-    if (!service.isValid())
-        return;
-    // Read before exec: a reply arriving during the dialog reloads the list.
-    const int id = service.data().toInt();
-    editDialog.fromModel(service);
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-    writer.putUrl(QUrl(Global::endpoint(QStringLiteral("extra_services/%1").arg(id))),
-                  editDialog.getJson(), true, false);
-}
-
-void ExtraServicesViewWidget::remove()
-{
-    const QModelIndex service = selectedService();
-    if (!service.isValid())
-        return;
-    const int id = service.data().toInt();
-    if (!Global::confirm(QStringLiteral("Удалить запись?")))
-        return;
-    writer.deleteUrl(QUrl(Global::endpoint(QStringLiteral("extra_services/%1").arg(id))), true,
-                     false);
-}
-
 void ExtraServicesViewWidget::duplicate()
 {
-    const QModelIndex service = selectedService();
+    const QModelIndex service = selectedRow();
     if (!service.isValid())
         return;
     const QJsonArray property = servicesModel.objectAt(servicesProxy.mapToSource(service).row())
@@ -190,8 +138,7 @@ void ExtraServicesViewWidget::duplicate()
     // Its own wrapper, not connected to the reload: the copy and its links
     // are sent one after another and the list is reloaded once at the end.
     NetworkManagerWrapper copier;
-    QNetworkReply *reply = copier.postUrl(QUrl(Global::endpoint(QStringLiteral("extra_services"))),
-                                          editDialog.getJson(), true, true);
+    QNetworkReply *reply = copier.postUrl(collectionUrl(), editDialog.getJson(), true, true);
     const bool failed = reply->error() != QNetworkReply::NoError;
     const int id = createdId(QJsonDocument::fromJson(reply->readAll()).object());
     delete reply;
@@ -217,29 +164,24 @@ int ExtraServicesViewWidget::pickProperty(const QString &endpoint)
 
 void ExtraServicesViewWidget::addProperty()
 {
-    const QModelIndex service = selectedService();
+    const QModelIndex service = selectedRow();
     if (!service.isValid())
         return;
     const int id = service.data().toInt();
     const int itemId = pickProperty(
         QStringLiteral("extra_services/%1/property?availableOnly=true&actualOnly=true").arg(id));
-    if (itemId < 0)
-        return;
-    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("extra_services/%1/property").arg(id))),
-                   QJsonDocument(QJsonObject{{QStringLiteral("propertyId"), itemId}}), true, false);
+    if (itemId >= 0)
+        link(id, QStringLiteral("property"), QStringLiteral("propertyId"), itemId);
 }
 
 void ExtraServicesViewWidget::removeProperty()
 {
-    const QModelIndex service = selectedService();
+    const QModelIndex service = selectedRow();
     if (!service.isValid())
         return;
     const int id = service.data().toInt();
     const int itemId =
         pickProperty(QStringLiteral("extra_services/%1/property?availableOnly=false").arg(id));
-    if (itemId < 0)
-        return;
-    writer.deleteUrl(
-        QUrl(Global::endpoint(QStringLiteral("extra_services/%1/property/%2").arg(id).arg(itemId))),
-        true, false);
+    if (itemId >= 0)
+        unlink(id, QStringLiteral("property"), itemId);
 }

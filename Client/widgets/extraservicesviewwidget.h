@@ -3,8 +3,7 @@
 #include "extendedfilterproxymodel.h"
 #include "extraserviceeditdialog.h"
 #include "jsontablemodel.h"
-#include "networkmanagerwrapper.h"
-#include "rawviewwidget.h"
+#include "recordlistwidget.h"
 
 #include <memory>
 
@@ -18,7 +17,7 @@ class ExtraServicesViewWidget;
 // The extra services, and beside them the property items that may be
 // issued under the selected one. Built as the rooms window is; a copy of a
 // service can take the source's property links along.
-class ExtraServicesViewWidget : public RawViewWidget
+class ExtraServicesViewWidget : public RecordListWidget
 {
     Q_OBJECT
 
@@ -27,21 +26,14 @@ public:
     ~ExtraServicesViewWidget() override;
 
     void fromJson(const QJsonDocument &document) override;
-    // The window writes services one by one, never the list as a whole.
-    QJsonDocument toJson() override { return QJsonDocument(); }
 
 public slots:
-    void add();
-    void edit();
-    void remove();
-    void duplicate();
+    void duplicate() override;
     void addProperty();
     void removeProperty();
     void updateProperty(const QItemSelection &selected, const QItemSelection &deselected);
 
 private:
-    // The selected service's row of the proxy, column 0; invalid when none.
-    QModelIndex selectedService() const;
     // Runs the picker at `endpoint`; the chosen item's id, or -1.
     int pickProperty(const QString &endpoint);
 
@@ -52,5 +44,4 @@ private:
     Ui::ExtraServicesViewWidget *ui;
     std::unique_ptr<CommonSelectorDialog> picker;
     ExtraServiceEditDialog editDialog;
-    NetworkManagerWrapper writer;
 };

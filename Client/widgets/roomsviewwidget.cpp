@@ -1,18 +1,15 @@
 #include "roomsviewwidget.h"
 
 #include "directorycolumns.h"
-#include "global.h"
 #include "ui_roomsviewwidget.h"
 
-#include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QNetworkReply>
 
 RoomsViewWidget::RoomsViewWidget(QWidget *parent)
-    : RawViewWidget(parent)
+    : RecordListWidget(parent)
     , ui(new Ui::RoomsViewWidget)
 {
     ui->setupUi(this);
@@ -27,6 +24,7 @@ RoomsViewWidget::RoomsViewWidget(QWidget *parent)
     roomsProxy.setFilterKeyColumn(-1);
     roomsProxy.setSourceModel(&roomsModel);
     ui->roomsTableView->setModel(&roomsProxy);
+    setRecords(ui->roomsTableView, &editDialog);
 
     // The panel shows amounts as the server sends them; only the dates and
     // the flag are drawn.
@@ -36,11 +34,7 @@ RoomsViewWidget::RoomsViewWidget(QWidget *parent)
     ratesModel.setHeaders(rates.headers());
     ratesProxy.setSourceModel(&ratesModel);
     ui->ratesTableView->setModel(&ratesProxy);
-    const QMap<int, QAbstractItemDelegate *> delegates = rates.delegates();
-    for (auto it = delegates.cbegin(); it != delegates.cend(); ++it) {
-        it.value()->setParent(ui->ratesTableView);
-        ui->ratesTableView->setItemDelegateForColumn(it.key(), it.value());
-    }
+    setDelegates(ui->ratesTableView, rates.delegates());
 
     // The rooms come in the server's order until a header is clicked.
     ui->roomsTableView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -48,10 +42,6 @@ RoomsViewWidget::RoomsViewWidget(QWidget *parent)
         connect(view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view,
                 &QTableView::sortByColumn);
 
-    connect(&writer, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
-        reply->deleteLater();
-        handleUpdate();
-    });
     connect(ui->addButton, &QPushButton::clicked, this, &RoomsViewWidget::add);
     connect(ui->editButton, &QPushButton::clicked, this, &RoomsViewWidget::edit);
     connect(ui->removeButton, &QPushButton::clicked, this, &RoomsViewWidget::remove);
@@ -98,58 +88,6 @@ void RoomsViewWidget::updateRates(const QItemSelection &selected, const QItemSel
     ui->ratesTableView->resizeColumnsToContents();
 }
 
-QModelIndex RoomsViewWidget::selectedRoom() const
-{
-    const QModelIndexList rows = ui->roomsTableView->selectionModel()->selectedRows(0);
-    return rows.isEmpty() ? QModelIndex() : rows.first();
-}
-
-void RoomsViewWidget::add()
-{
-    editDialog.reset();
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("rooms"))), editDialog.getJson(), true,
-                   false);
-}
-
-void RoomsViewWidget::edit()
-{
-    const QModelIndex room = selectedRoom();
-    if (!room.isValid())
-        return;
-    // Read before exec: a reply arriving during the dialog reloads the list.
-    const int id = room.data().toInt();
-    editDialog.fromModel(room);
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-    writer.putUrl(QUrl(Global::endpoint(QStringLiteral("rooms/%1").arg(id))),
-                  editDialog.getJson(), true, false);
-}
-
-void RoomsViewWidget::duplicate()
-{
-    const QModelIndex room = selectedRoom();
-    if (!room.isValid())
-        return;
-    editDialog.fromModel(room);
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("rooms"))), editDialog.getJson(), true,
-                   false);
-}
-
-void RoomsViewWidget::remove()
-{
-    const QModelIndex room = selectedRoom();
-    if (!room.isValid())
-        return;
-    const int id = room.data().toInt();
-    if (!Global::confirm(QStringLiteral("Удалить запись?")))
-        return;
-    writer.deleteUrl(QUrl(Global::endpoint(QStringLiteral("rooms/%1").arg(id))), true, false);
-}
-
 int RoomsViewWidget::pickRate(int roomId, bool available)
 {
     picker.setEndpoint(QStringLiteral("rooms/%1/rates?availableOnly=%2")
@@ -161,26 +99,22 @@ int RoomsViewWidget::pickRate(int roomId, bool available)
 
 void RoomsViewWidget::addRate()
 {
-    const QModelIndex room = selectedRoom();
+    const QModelIndex room = selectedRow();
     if (!room.isValid())
         return;
     const int id = room.data().toInt();
     const int rateId = pickRate(id, true);
-    if (rateId < 0)
-        return;
-    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("rooms/%1/rates").arg(id))),
-                   QJsonDocument(QJsonObject{{QStringLiteral("rateId"), rateId}}), true, false);
+    if (rateId >= 0)
+        link(id, QStringLiteral("rates"), QStringLiteral("rateId"), rateId);
 }
 
 void RoomsViewWidget::removeRate()
 {
-    const QModelIndex room = selectedRoom();
+    const QModelIndex room = selectedRow();
     if (!room.isValid())
         return;
     const int id = room.data().toInt();
     const int rateId = pickRate(id, false);
-    if (rateId < 0)
-        return;
-    writer.deleteUrl(QUrl(Global::endpoint(QStringLiteral("rooms/%1/rates/%2").arg(id).arg(rateId))),
-                     true, false);
+    if (rateId >= 0)
+        unlink(id, QStringLiteral("rates"), rateId);
 }

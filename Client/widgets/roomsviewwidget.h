@@ -2,8 +2,7 @@
 
 #include "commonselectordialog.h"
 #include "jsontablemodel.h"
-#include "networkmanagerwrapper.h"
-#include "rawviewwidget.h"
+#include "recordlistwidget.h"
 #include "roomeditdialog.h"
 
 #include <QSortFilterProxyModel>
@@ -16,8 +15,8 @@ class RoomsViewWidget;
 
 // The rooms, and beside them the rates that may be charged for the selected
 // room. Rooms are written through the room editor, rates linked and
-// unlinked one at a time through a picker; every write reloads the list.
-class RoomsViewWidget : public RawViewWidget
+// unlinked one at a time through a picker.
+class RoomsViewWidget : public RecordListWidget
 {
     Q_OBJECT
 
@@ -26,21 +25,13 @@ public:
     ~RoomsViewWidget() override;
 
     void fromJson(const QJsonDocument &document) override;
-    // The window writes rooms one by one, never the list as a whole.
-    QJsonDocument toJson() override { return QJsonDocument(); }
 
 public slots:
-    void add();
-    void edit();
-    void remove();
-    void duplicate();
     void addRate();
     void removeRate();
     void updateRates(const QItemSelection &selected, const QItemSelection &deselected);
 
 private:
-    // The selected room's row of the proxy, column 0; invalid when none.
-    QModelIndex selectedRoom() const;
     // Runs the picker over the room's rates; the chosen rate's id, or -1.
     int pickRate(int roomId, bool available);
 
@@ -51,5 +42,4 @@ private:
     QSortFilterProxyModel roomsProxy;
     JsonTableModel ratesModel;
     QSortFilterProxyModel ratesProxy;
-    NetworkManagerWrapper writer;
 };

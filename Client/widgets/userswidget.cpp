@@ -1,6 +1,5 @@
 #include "userswidget.h"
 
-#include "global.h"
 #include "ui_userswidget.h"
 
 #include <QHeaderView>
@@ -10,7 +9,7 @@
 #include <QRegularExpression>
 
 UsersWidget::UsersWidget(QWidget *parent)
-    : RawViewWidget(parent)
+    : RecordListWidget(parent)
     , ui(new Ui::UsersWidget)
 {
     ui->setupUi(this);
@@ -27,6 +26,7 @@ UsersWidget::UsersWidget(QWidget *parent)
     proxy.setFilterKeyColumn(-1);
     proxy.setSourceModel(&usersModel);
     ui->usersTableView->setModel(&proxy);
+    setRecords(ui->usersTableView, &editDialog);
     ui->usersTableView->installEventFilter(this);
     ui->permissionsTableView->setModel(&permissionsModel);
 
@@ -44,11 +44,6 @@ UsersWidget::UsersWidget(QWidget *parent)
     connect(&usersModel, &QAbstractItemModel::dataChanged, this, &UsersWidget::writeRow);
     connect(&permissionsModel, &QAbstractItemModel::dataChanged, this,
             &UsersWidget::writePermissions);
-    connect(&writer, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
-        if (reply->operation() != QNetworkAccessManager::GetOperation)
-            handleUpdate();
-        reply->deleteLater();
-    });
 }
 
 UsersWidget::~UsersWidget()
@@ -119,63 +114,6 @@ void UsersWidget::search(const QString &text)
     proxy.setFilterRegularExpression(pattern);
 }
 
-QModelIndex UsersWidget::selectedRow() const
-{
-    const QModelIndexList rows = ui->usersTableView->selectionModel()->selectedRows(0);
-    return rows.isEmpty() ? QModelIndex() : rows.first();
-}
-
-QUrl UsersWidget::userUrl(int id) const
-{
-    return QUrl(Global::endpoint(QStringLiteral("users/%1").arg(id)));
-}
-
-void UsersWidget::add()
-{
-    editDialog.reset();
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("users"))), editDialog.getJson(), true,
-                   false);
-}
-
-void UsersWidget::duplicate()
-{
-    const QModelIndex row = selectedRow();
-    if (!row.isValid())
-        return;
-    editDialog.fromModel(row);
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-    writer.postUrl(QUrl(Global::endpoint(QStringLiteral("users"))), editDialog.getJson(), true,
-                   false);
-}
-
-void UsersWidget::edit()
-{
-    const QModelIndex row = selectedRow();
-    if (!row.isValid())
-        return;
-    // Read before exec: a reply arriving during the dialog reloads the list,
-    // and the row may then hold another user.
-    const int id = row.data(Qt::DisplayRole).toInt();
-    editDialog.fromModel(row);
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-    writer.putUrl(userUrl(id), editDialog.getJson(), true, false);
-}
-
-void UsersWidget::remove()
-{
-    const QModelIndex row = selectedRow();
-    if (!row.isValid())
-        return;
-    const int id = row.data(Qt::DisplayRole).toInt();
-    if (!Global::confirm(QStringLiteral("Удалить запись?")))
-        return;
-    writer.deleteUrl(userUrl(id), true, false);
-}
-
 void UsersWidget::writeRow(const QModelIndex &topLeft)
 {
     // The permissions write below puts the user back into its row after it
@@ -185,7 +123,7 @@ void UsersWidget::writeRow(const QModelIndex &topLeft)
     const QJsonObject user = usersModel.objectAt(topLeft.row());
     if (topLeft.row() == currentRow)
         currentUser = user;
-    writer.putUrl(userUrl(user.value(QStringLiteral("id")).toInt()), QJsonDocument(user), true,
+    writer.putUrl(recordUrl(user.value(QStringLiteral("id")).toInt()), QJsonDocument(user), true,
                   false);
 }
 
@@ -195,7 +133,7 @@ void UsersWidget::writePermissions()
         return;
     currentUser.insert(QStringLiteral("permissions"), permissionsModel.getPermissionsObject());
     const int id = currentUser.value(QStringLiteral("id")).toInt();
-    QNetworkReply *reply = writer.putUrl(userUrl(id), QJsonDocument(currentUser), true, true);
+    QNetworkReply *reply = writer.putUrl(recordUrl(id), QJsonDocument(currentUser), true, true);
     reply->deleteLater();
 
     // Selecting the row again shows the new rights even before the reload.

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "networkmanagerwrapper.h"
 #include "permissionstablemodel.h"
-#include "rawviewwidget.h"
+#include "recordlistwidget.h"
 #include "usereditdialog.h"
 #include "userstablemodel.h"
 
@@ -19,7 +18,7 @@ class UsersWidget;
 // editor, the per-user fields "rv" and "rv0" typed or cleared in place, and
 // beside it the rights of the selected user, node by node. Every change goes
 // to the server at once and the list is reloaded after it.
-class UsersWidget : public RawViewWidget
+class UsersWidget : public RecordListWidget
 {
     Q_OBJECT
 
@@ -29,14 +28,6 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
     void fromJson(const QJsonDocument &document) override;
-    // The window writes users one by one, never the list as a whole.
-    QJsonDocument toJson() override { return QJsonDocument(); }
-
-public slots:
-    void add();
-    void edit();
-    void duplicate();
-    void remove();
 
 private:
     void select(const QItemSelection &selected);
@@ -44,9 +35,6 @@ private:
     void search(const QString &text);
     void writeRow(const QModelIndex &topLeft);
     void writePermissions();
-    // The selected row of the proxy, column 0; invalid when none.
-    QModelIndex selectedRow() const;
-    QUrl userUrl(int id) const;
 
     UsersTableModel usersModel;
     PermissionsTableModel permissionsModel;
@@ -57,6 +45,5 @@ private:
     int currentRow = -1;
     Ui::UsersWidget *ui;
     UserEditDialog editDialog;
-    NetworkManagerWrapper writer;
     bool writingBack = false;
 };

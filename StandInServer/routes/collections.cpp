@@ -122,16 +122,9 @@ bool Collections::locate(const QString &name, const QString &collection, const Q
         *error = unknownPath(collection);
         return false;
     }
-    if (!parseId(idText, id)) {
-        *error = Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(idText));
+    if (!findRecord(store, collection, idText, record, error))
         return false;
-    }
-    *record = store.find(name, *id);
-    if (record->isEmpty()) {
-        *error = Reply::error(404,
-                              QStringLiteral("Запись %1/%2 не найдена").arg(collection).arg(*id));
-        return false;
-    }
+    *id = record->value("id").toInt();
     return true;
 }
 
@@ -423,6 +416,22 @@ Reply listCollection(const Server &server, DataStore &store, const QString &coll
                      const Request &request)
 {
     return Collections(server, store).list(collection, request);
+}
+
+bool findRecord(const DataStore &store, const QString &collection, const QString &idText,
+                QJsonObject *record, Reply *error)
+{
+    int id = 0;
+    if (!parseId(idText, &id)) {
+        *error = Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(idText));
+        return false;
+    }
+    *record = store.find(collection, id);
+    if (record->isEmpty()) {
+        *error = Reply::error(404, QStringLiteral("Запись %1/%2 не найдена").arg(collection).arg(id));
+        return false;
+    }
+    return true;
 }
 
 bool isTrue(const QString &flag)

@@ -31,6 +31,11 @@ QJsonObject clientView(const Server &server, const DataStore &store, const QStri
 Reply listCollection(const Server &server, DataStore &store, const QString &collection,
                      const Request &request);
 
+// The record that "<collection>/<idText>" names, the collection as the path
+// writes it; on failure `error` holds the 400 or 404 reply.
+bool findRecord(const DataStore &store, const QString &collection, const QString &idText,
+                QJsonObject *record, Reply *error);
+
 // A query flag: "true", "1" or "yes", in any case.
 bool isTrue(const QString &flag);
 // An id of the path: false for anything but a decimal integer.

@@ -30,9 +30,7 @@ Reply paymentsReport(const Records &records, const Request &request)
             continue;
         QJsonArray accommodation;
         double total = 0;
-        for (const QJsonObject &stay : records.of("accommodation", id, "inDate")) {
-            if (!within(storedDate(stay.value("outDate")), start, end))
-                continue;
+        for (const QJsonObject &stay : records.staysWithin(id, start, end)) {
             const QJsonObject rate = records.find("rates", stay.value("rateId"));
             accommodation.append(
                 QJsonObject{{"number", records.find("rooms", stay.value("roomId")).value("number")},
@@ -99,9 +97,7 @@ Reply contractReport(const Records &records, const Request &request)
             }
             QJsonArray accommodation;
             double cost = 0;
-            for (const QJsonObject &stay : records.of("accommodation", id, "inDate")) {
-                if (!within(storedDate(stay.value("outDate")), start, end))
-                    continue;
+            for (const QJsonObject &stay : records.staysWithin(id, start, end)) {
                 const QJsonObject rate = records.find("rates", stay.value("rateId"));
                 accommodation.append(QJsonObject{
                     {"room",
@@ -257,6 +253,14 @@ void addReceipts(const Records &records, const QDate &start, const QDate &end, C
     }
 }
 
+Reply cashReply(const CashSection &accommodation, const CashSection &extra,
+                const CashSection &education)
+{
+    return Reply::json(QJsonObject{{"accommodation", accommodation.toJson()},
+                                   {"extraServices", extra.toJson()},
+                                   {"paidEducation", education.toJson()}});
+}
+
 QList<QJsonObject> paymentsOfDays(const Records &records, const QDate &start, const QDate &end)
 {
     QList<QJsonObject> payments;
@@ -275,9 +279,7 @@ Reply cassReport(const Records &records, const Request &request)
     const QDate day = queryDay(request, "payDate");
     // An unreadable day matches nothing rather than every day.
     if (!day.isValid())
-        return Reply::json(QJsonObject{{"accommodation", CashSection().toJson()},
-                                       {"extraServices", CashSection().toJson()},
-                                       {"paidEducation", CashSection().toJson()}});
+        return cashReply({}, {}, {});
 
     CashSection accommodation;
     for (const QJsonObject &payment : paymentsOfDays(records, day, day)) {
@@ -297,9 +299,7 @@ Reply cassReport(const Records &records, const Request &request)
     CashSection extra;
     CashSection education;
     addReceipts(records, day, day, extra, education);
-    return Reply::json(QJsonObject{{"accommodation", accommodation.toJson()},
-                                   {"extraServices", extra.toJson()},
-                                   {"paidEducation", education.toJson()}});
+    return cashReply(accommodation, extra, education);
 }
 
 Reply cassSummary(const Records &records, const Request &request)
@@ -332,9 +332,7 @@ Reply cassSummary(const Records &records, const Request &request)
     CashSection extra;
     CashSection education;
     addReceipts(records, start, end, extra, education);
-    return Reply::json(QJsonObject{{"accommodation", accommodation.toJson()},
-                                   {"extraServices", extra.toJson()},
-                                   {"paidEducation", education.toJson()}});
+    return cashReply(accommodation, extra, education);
 }
 
 // The signers of the paid-education statement: users with an "rv0".

@@ -56,14 +56,10 @@ void addReturnRoute(Server &server, DataStore &store, const QString &collection)
 {
     server.route("POST", collection + "/*/return",
                  [&server, &store, collection](const Request &, const QStringList &parts) {
-                     int id = 0;
-                     if (!parseId(parts.at(1), &id))
-                         return Reply::error(400, QStringLiteral("Идентификатор не число: %1")
-                                                      .arg(parts.at(1)));
-                     QJsonObject copy = store.find(collection, id);
-                     if (copy.isEmpty())
-                         return Reply::error(404, QStringLiteral("Запись %1/%2 не найдена")
-                                                      .arg(collection).arg(id));
+                     QJsonObject copy;
+                     Reply error;
+                     if (!findRecord(store, collection, parts.at(1), &copy, &error))
+                         return error;
                      const int payType = returnPayType(server, store);
                      if (payType <= 0)
                          return Reply::error(422, QStringLiteral("Нет способа оплаты «Возврат»"));
@@ -134,12 +130,10 @@ void addReceiptRoutes(Server &server, DataStore &store)
     // The hand-back of the item lent on a receipt.
     server.route("POST", "receipts/*/property", [&server, &store](const Request &request,
                                                                   const QStringList &parts) {
-        int id = 0;
-        if (!parseId(parts.at(1), &id))
-            return Reply::error(400, QStringLiteral("Идентификатор не число: %1").arg(parts.at(1)));
-        QJsonObject receipt = store.find("receipts", id);
-        if (receipt.isEmpty())
-            return Reply::error(404, QStringLiteral("Запись receipts/%1 не найдена").arg(id));
+        QJsonObject receipt;
+        Reply error;
+        if (!findRecord(store, "receipts", parts.at(1), &receipt, &error))
+            return error;
         const QJsonDocument document = request.json();
         if (!document.isObject())
             return Reply::error(400, QStringLiteral("Тело запроса не является объектом JSON"));

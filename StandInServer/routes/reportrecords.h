@@ -93,6 +93,16 @@ public:
         });
         return result;
     }
+    // The stays of a person in the period, by check-in.
+    QList<QJsonObject> staysWithin(int personId, const QDate &start, const QDate &end) const
+    {
+        QList<QJsonObject> result;
+        for (const QJsonObject &stay : of("accommodation", personId, "inDate")) {
+            if (within(storedDate(stay.value("outDate")), start, end))
+                result.append(stay);
+        }
+        return result;
+    }
 
     QString fullname(const QJsonObject &person) const
     {

@@ -1,25 +1,20 @@
 #include "testregistry.h"
 
+#include "admintesting.h"
 #include "auditexportdialog.h"
 #include "auditviewwidget.h"
 #include "filedialog.h"
-#include "guitestbase.h"
-#include "mainwindow.h"
-#include "modalhandler.h"
 #include "permissionmanager.h"
 
-#include <QAction>
 #include <QFile>
 #include <QSpinBox>
-#include <QTableView>
 #include <QTemporaryDir>
 
 // The audit window and the export of one person's entries.
-class AuditTest : public GuiTestBase
+class AuditTest : public AdminTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
     void exportFor(int id, const QString &path)
@@ -41,9 +36,7 @@ class AuditTest : public GuiTestBase
 private slots:
     void initTestCase()
     {
-        startServer();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
+        QVERIFY(startSignedIn());
         QVERIFY(dir.isValid());
     }
 

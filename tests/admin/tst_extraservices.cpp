@@ -3,20 +3,15 @@
 #include "admintesting.h"
 #include "extraserviceeditdialog.h"
 #include "extraservicesviewwidget.h"
-#include "guitestbase.h"
-#include "mainwindow.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 
-using namespace AdminTest;
-
 // The extra services with the property items linked to each.
-class ExtraServicesViewTest : public GuiTestBase
+class ExtraServicesViewTest : public AdminTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
     ExtraServicesViewWidget *services = nullptr;
 
     QTableView *table(const char *name) { return services->findChild<QTableView *>(name); }
@@ -35,10 +30,8 @@ class ExtraServicesViewTest : public GuiTestBase
 private slots:
     void initTestCase()
     {
-        startServer();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
-        services = openWindow<ExtraServicesViewWidget>(window.get(), "extraServicesAction");
+        QVERIFY(startSignedIn());
+        services = openWindow<ExtraServicesViewWidget>("extraServicesAction");
         QVERIFY(services);
     }
 

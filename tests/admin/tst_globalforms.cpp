@@ -2,8 +2,6 @@
 
 #include "admintesting.h"
 #include "checkouthourwidget.h"
-#include "guitestbase.h"
-#include "mainwindow.h"
 #include "organizationinfowidget.h"
 #include "receiptnumerationdialog.h"
 
@@ -12,14 +10,11 @@
 #include <QSpinBox>
 #include <QTimeEdit>
 
-using namespace AdminTest;
-
 // The forms of the globals documents and the receipt numbering window.
-class GlobalFormsTest : public GuiTestBase
+class GlobalFormsTest : public AdminTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
     QMap<QString, RawViewWidget *> forms;
 
     static QPushButton *saveControl(RawViewWidget *form)
@@ -46,11 +41,9 @@ class GlobalFormsTest : public GuiTestBase
 private slots:
     void initTestCase()
     {
-        startServer();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
-        forms["OrganizationInfo"] = openWindow<OrganizationInfoWidget>(window.get(), "orgInfoAction");
-        forms["CheckoutHour"] = openWindow<CheckoutHourWidget>(window.get(), "payHourAction");
+        QVERIFY(startSignedIn());
+        forms["OrganizationInfo"] = openWindow<OrganizationInfoWidget>("orgInfoAction");
+        forms["CheckoutHour"] = openWindow<CheckoutHourWidget>("payHourAction");
         for (QWidget *top : QApplication::topLevelWidgets()) {
             if (auto *receipts = qobject_cast<ReceiptNumerationDialog *>(top))
                 forms["ReceiptNumber"] = receipts;

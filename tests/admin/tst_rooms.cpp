@@ -1,31 +1,19 @@
 #include "testregistry.h"
 
 #include "admintesting.h"
-#include "guitestbase.h"
-#include "mainwindow.h"
 #include "roomeditdialog.h"
 #include "roomsviewwidget.h"
 
 #include <QLineEdit>
 
-using namespace AdminTest;
-
 // The rooms with the rates linked to each.
-class RoomsViewTest : public GuiTestBase
+class RoomsViewTest : public AdminTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
     RoomsViewWidget *rooms = nullptr;
 
     QTableView *table(const char *name) { return rooms->findChild<QTableView *>(name); }
-    static QList<int> ids(QTableView *view)
-    {
-        QList<int> shown;
-        for (int row = 0; row < view->model()->rowCount(); ++row)
-            shown << view->model()->index(row, 0).data().toInt();
-        return shown;
-    }
     int selectedRoom()
     {
         const auto rows = table("roomsTableView")->selectionModel()->selectedRows();
@@ -39,19 +27,17 @@ class RoomsViewTest : public GuiTestBase
 private slots:
     void initTestCase()
     {
-        startServer();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
-        rooms = openWindow<RoomsViewWidget>(window.get(), "roomsAction");
+        QVERIFY(startSignedIn());
+        rooms = openWindow<RoomsViewWidget>("roomsAction");
         QVERIFY(rooms);
     }
 
     void linkAndUnlinkOnTheThirdRoom()
     {
         QCOMPARE(selectedRoom(), 1);
-        QCOMPARE(ids(table("ratesTableView")), QList<int>({1, 4}));
+        QCOMPARE(shownIds(table("ratesTableView")), QList<int>({1, 4}));
         table("roomsTableView")->selectRow(2);
-        QCOMPARE(ids(table("ratesTableView")), QList<int>({2}));
+        QCOMPARE(shownIds(table("ratesTableView")), QList<int>({2}));
 
         QString endpoint;
         QList<int> offered;
@@ -59,10 +45,10 @@ private slots:
         QVERIFY(reloadsAfter("addRateButton"));
         QCOMPARE(endpoint, QString("rooms/3/rates?availableOnly=true"));
         QCOMPARE(offered, QList<int>({1, 3, 4, 5}));
-        QCOMPARE(server().requestsTo("POST", "rooms/3/rates").first().body, indented({{"rateId", 3}}));
+        QCOMPARE(server().requestsTo("POST", "rooms/3/rates").value(0).body, indented({{"rateId", 3}}));
         // The reload selects the first room again.
         QCOMPARE(selectedRoom(), 1);
-        QCOMPARE(ids(table("ratesTableView")), QList<int>({1, 4}));
+        QCOMPARE(shownIds(table("ratesTableView")), QList<int>({1, 4}));
 
         table("roomsTableView")->selectRow(2);
         chooseInNextPicker(2, &endpoint, &offered);
@@ -96,7 +82,7 @@ private slots:
         QCOMPARE(copy.value("number"), QJsonValue("101А"));
         QCOMPARE(copy.value("rateIds").toArray(), QJsonArray());
 
-        table("roomsTableView")->selectRow(ids(table("roomsTableView")).indexOf(copy.value("id").toInt()));
+        table("roomsTableView")->selectRow(shownIds(table("roomsTableView")).indexOf(copy.value("id").toInt()));
         MessageBox::setNextAnswer(QMessageBox::Yes);
         QVERIFY(reloadsAfter("removeButton"));
         QCOMPARE(boxTexts("Вы уверены?"), QStringList{"Удалить запись?"});

@@ -1,17 +1,12 @@
 #include "testregistry.h"
 
 #include "admintesting.h"
-#include "guitestbase.h"
-#include "mainwindow.h"
-#include "modalhandler.h"
 #include "permissionstablemodel.h"
 #include "usereditdialog.h"
 #include "userswidget.h"
 
 #include <QLineEdit>
 #include <QTableView>
-
-using namespace AdminTest;
 
 class PermissionsTableModelTest : public QObject
 {
@@ -67,11 +62,10 @@ private slots:
 
 LOMI_TEST_CLASS(PermissionsTableModelTest)
 
-class UsersWidgetTest : public GuiTestBase
+class UsersWidgetTest : public AdminTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> window;
     UsersWidget *users = nullptr;
 
     QTableView *table(const char *name) { return users->findChild<QTableView *>(name); }
@@ -81,14 +75,10 @@ class UsersWidgetTest : public GuiTestBase
     QModelIndex selectUser(int id, int column)
     {
         QTableView *view = table("usersTableView");
-        for (int row = 0; row < view->model()->rowCount(); ++row) {
-            if (view->model()->index(row, 0).data().toInt() == id) {
-                view->selectRow(row);
-                view->setCurrentIndex(view->model()->index(row, column));
-                return view->currentIndex();
-            }
-        }
-        return {};
+        if (!selectId(view, id))
+            return {};
+        view->setCurrentIndex(view->model()->index(rowOf(view, id), column));
+        return view->currentIndex();
     }
 
     QModelIndex permissionCell(const QString &label, int column)
@@ -109,10 +99,8 @@ class UsersWidgetTest : public GuiTestBase
 private slots:
     void initTestCase()
     {
-        startServer();
-        window = std::make_unique<MainWindow>();
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
-        users = openWindow<UsersWidget>(window.get(), "usersAction");
+        QVERIFY(startSignedIn());
+        users = openWindow<UsersWidget>("usersAction");
         QVERIFY(users);
     }
 
@@ -125,13 +113,13 @@ private slots:
             press(editor, QDialogButtonBox::Ok);
         });
         QVERIFY(finishes(users, [&] { button(users, "editButton")->click(); }));
-        QCOMPARE(server().requestsTo("PUT", "users/3").first().body,
+        QCOMPARE(server().requestsTo("PUT", "users/3").value(0).body,
                  indented({{"name", "Смирнова Ирина Павловна"}, {"password", "kassa"},
                            {"position", "Кассир"}}));
 
         // The reload has brought the new name into the rights' owner.
         server().clearRequests();
-        QSignalSpy loads(&ManagerAccess::of(users), &QNetworkAccessManager::finished);
+        QSignalSpy loads(&managerOf(users), &QNetworkAccessManager::finished);
         QVERIFY(permissions()->setData(permissionCell("Учреждение | Номера", 1), Qt::Checked,
                                        Qt::CheckStateRole));
         QVERIFY(loads.wait(5000));

@@ -367,7 +367,7 @@ private slots:
             ok(d);
         }));
         QCOMPARE(shown, QStringList({"Оплачено", "Возврат", "Возврат"}));
-        QCOMPARE(server().requestsTo("PUT", "pay_type/3").first().json().object().value("attribute"),
+        QCOMPARE(server().requestsTo("PUT", "pay_type/3").value(0).json().object().value("attribute"),
                  QJsonValue(-1));
     }
 
@@ -402,7 +402,7 @@ private slots:
             ok(d);
         }));
         QVERIFY(!enabledWhileUnpaid);
-        const QJsonObject body = server().requestsTo("POST", "curriculums").first().json().object();
+        const QJsonObject body = server().requestsTo("POST", "curriculums").value(0).json().object();
         QCOMPARE(body.value("cost"), QJsonValue(saved));
         QCOMPARE(body.value("paid"), QJsonValue(false));
     }

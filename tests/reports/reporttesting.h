@@ -17,11 +17,14 @@
 
 #include <memory>
 
-// What the tests of the statistical reports share: a report built on a fresh
-// document, the stand-in answering a report path with prepared bytes, and
-// the built tables read back as text.
+// What the tests of the statistical reports share: the stand-in on the
+// reports' fixture, given afresh to every test, with the administrator
+// signed in; a report built on a fresh document, the stand-in answering a
+// report path with prepared bytes, and the built tables read back as text.
 class ReportTestBase : public GuiTestBase
 {
+    Q_OBJECT
+
 protected:
     // 15 June 2026, 9:30: "this year" is 2026 and the current hour 9.
     static QDateTime fixedNow() { return QDateTime(QDate(2026, 6, 15), QTime(9, 30)); }
@@ -34,7 +37,11 @@ protected:
         return QJsonDocument::fromJson(file.readAll()).object();
     }
 
-    void initTest() override { Clock::setNow(fixedNow()); }
+    void initTest() override
+    {
+        Clock::setNow(fixedNow());
+        server().loadFixture(fixture());
+    }
     void cleanupTest() override
     {
         Clock::setNow(QDateTime());
@@ -134,4 +141,11 @@ protected:
     }
 
     std::unique_ptr<ReportEngine::Report> document;
+
+private slots:
+    void initTestCase()
+    {
+        startServer(fixture());
+        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
+    }
 };

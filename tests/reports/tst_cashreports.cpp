@@ -12,12 +12,6 @@ class CashReportsTest : public ReportTestBase
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        startServer(fixture());
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
-    }
-
     void cashReport()
     {
         answer("reports/cass", R"({

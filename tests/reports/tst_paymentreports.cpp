@@ -11,19 +11,7 @@ class PaymentReportsTest : public ReportTestBase
 {
     Q_OBJECT
 
-    void initTest() override
-    {
-        ReportTestBase::initTest();
-        server().loadFixture(fixture());
-    }
-
 private slots:
-    void initTestCase()
-    {
-        startServer(fixture());
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
-    }
-
     void paymentStatementAndItsSummary()
     {
         // Row 1 is settled, though 0.1 + 0.2 is a hair above 0.3; row 2's

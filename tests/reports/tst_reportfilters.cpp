@@ -42,19 +42,7 @@ class ReportFiltersTest : public ReportTestBase
         return new NightsReport;
     }
 
-    void initTest() override
-    {
-        ReportTestBase::initTest();
-        server().loadFixture(fixture());
-    }
-
 private slots:
-    void initTestCase()
-    {
-        startServer(fixture());
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
-    }
-
     void defaults_data()
     {
         QTest::addColumn<QString>("report");

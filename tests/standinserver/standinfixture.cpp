@@ -3,11 +3,11 @@
 #include <QJsonDocument>
 #include <QTest>
 
-bool StandInFixture::setUp()
+bool StandInFixture::setUp(const QString &fixture)
 {
     server = std::make_unique<StandIn::Server>();
     QString error;
-    if (!server->loadFixture(QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json"), &error)) {
+    if (!server->loadFixture(QStringLiteral(LOMI_TEST_DATA_DIR "/") + fixture, &error)) {
         qWarning() << error;
         return false;
     }
@@ -57,4 +57,18 @@ QList<int> StandInFixture::ids(const QJsonArray &rows)
     for (const QJsonValue &row : rows)
         result.append(row.toObject().value("id").toInt());
     return result;
+}
+
+void StandInTestBase::init()
+{
+    QVERIFY(setUp(fixture));
+    initTest();
+}
+
+void StandInTestBase::compareIds(const QString &path, const IdList &expected)
+{
+    const HttpResult result = client->get(path);
+    QCOMPARE(result.status, 200);
+    QVERIFY(result.json().isArray());
+    QCOMPARE(ids(result.json().array()), expected);
 }

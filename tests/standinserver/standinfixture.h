@@ -1,7 +1,7 @@
 #pragma once
 
-// A fresh in-process stand-in server loaded with the small test fixture, and
-// a client signed in as its administrator.
+// A fresh in-process stand-in server loaded with a test fixture, and a
+// client signed in as its administrator.
 
 #include "httpclient.h"
 #include "standinserver.h"
@@ -10,15 +10,21 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
+#include <QObject>
+#include <QString>
+#include <QTest>
 
 #include <memory>
+
+using IdList = QList<int>;
 
 struct StandInFixture
 {
     std::unique_ptr<StandIn::Server> server;
     std::unique_ptr<HttpClient> client;
 
-    bool setUp();
+    // `fixture` is a file of the area's data directory.
+    bool setUp(const QString &fixture = QStringLiteral("fixture.json"));
     void tearDown();
 
     // Every collection and globals document, to prove that a request changed nothing.
@@ -31,4 +37,33 @@ struct StandInFixture
 
     static QByteArray json(const QJsonObject &object);
     static QList<int> ids(const QJsonArray &rows);
+};
+
+// The base of the stand-in's domain tests: every test gets the fixture
+// afresh. A class's own records go into initTest(), never into a slot named
+// init() or cleanup(), which would hide the base's.
+class StandInTestBase : public QObject, protected StandInFixture
+{
+    Q_OBJECT
+
+protected:
+    explicit StandInTestBase(const QString &fixture = QStringLiteral("fixture.json"))
+        : fixture(fixture)
+    {
+    }
+
+    // Runs after the server is up and the client signed in.
+    virtual void initTest() {}
+
+    QJsonObject getObject(const QString &path) { return client->get(path).json().object(); }
+    QJsonArray getArray(const QString &path) { return client->get(path).json().array(); }
+    // The list at `path` answers 200 with these ids, in this order.
+    void compareIds(const QString &path, const IdList &expected);
+
+private slots:
+    void init();
+    void cleanup() { tearDown(); }
+
+private:
+    const QString fixture;
 };

@@ -4,26 +4,22 @@
 #include <QTest>
 
 // Stays: the nights, hours and cost the server computes, and the stays it refuses.
-class StandInAccommodationTest : public QObject
+class StandInAccommodationTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
     static QByteArray stay(int roomId, int rateId, const QString &in, const QString &out)
     {
-        return StandInFixture::json({{"personId", 1}, {"roomId", roomId}, {"rateId", rateId},
-                                     {"inDate", in}, {"outDate", out}, {"adminId", 1}});
+        return json({{"personId", 1}, {"roomId", roomId}, {"rateId", rateId},
+                     {"inDate", in}, {"outDate", out}, {"adminId", 1}});
     }
 
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
 
     void costIsComputedOnEveryWrite()
     {
         // Two whole days and three and a half hours: the half hour counts as an hour.
-        HttpResult created = f.client->post(
+        HttpResult created = client->post(
             "accommodation", stay(1, 1, "2020-03-01T12:00:00.000", "2020-03-03T15:30:00.000"));
         QCOMPARE(created.status, 201);
         QJsonObject row = created.json().object();
@@ -41,8 +37,8 @@ private slots:
         edit.insert("hours", 0);
         edit.insert("cost", 0);
         const QString path = QStringLiteral("accommodation/%1").arg(row.value("id").toInt());
-        QCOMPARE(f.client->put(path, StandInFixture::json(edit)).status, 200);
-        row = f.client->get(path).json().object();
+        QCOMPARE(client->put(path, json(edit)).status, 200);
+        row = client->get(path).json().object();
         QCOMPARE(row.value("days").toInt(), 1);
         QCOMPARE(row.value("hours").toInt(), 0);
         QCOMPARE(row.value("cost").toDouble(), 2500.0);
@@ -65,8 +61,8 @@ private slots:
     void staysWithoutRoomRateOrLengthAreRefused()
     {
         QFETCH(QByteArray, body);
-        f.expectRefusal("POST", "accommodation", body, 422);
-        f.expectRefusal("PUT", "accommodation/1", body, 422);
+        expectRefusal("POST", "accommodation", body, 422);
+        expectRefusal("PUT", "accommodation/1", body, 422);
     }
 };
 

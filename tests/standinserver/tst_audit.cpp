@@ -4,35 +4,29 @@
 #include <QTest>
 
 // The audit log, whole or for one person, and the entry each write adds.
-class StandInAuditTest : public QObject
+class StandInAuditTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
-    QJsonArray getArray(const QString &path) { return f.client->get(path).json().array(); }
-
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
 
     void entriesOfOneTarget()
     {
-        QCOMPARE(StandInFixture::ids(getArray("/audit?target=1")), QList<int>({1}));
-        QCOMPARE(StandInFixture::ids(getArray("audit?pretty=true")), QList<int>({1, 2}));
+        QCOMPARE(ids(getArray("/audit?target=1")), QList<int>({1}));
+        QCOMPARE(ids(getArray("audit?pretty=true")), QList<int>({1, 2}));
     }
 
     void everyWriteIsRecorded()
     {
-        f.server->setNow(QDateTime(QDate(2024, 3, 1), QTime(9, 5)));
-        QCOMPARE(f.client->put("persons/1", R"({"surname": "Петров"})").status, 200);
-        f.server->setNow(QDateTime(QDate(2019, 6, 1), QTime(8, 0)));
-        QCOMPARE(f.client->post("payments", R"({"personId": 1, "amount": 10})").status, 201);
-        QCOMPARE(f.client->post("positions", R"({"name": "Техник"})").status, 201);
-        QCOMPARE(f.client->del("positions/2").status, 200);
+        server->setNow(QDateTime(QDate(2024, 3, 1), QTime(9, 5)));
+        QCOMPARE(client->put("persons/1", R"({"surname": "Петров"})").status, 200);
+        server->setNow(QDateTime(QDate(2019, 6, 1), QTime(8, 0)));
+        QCOMPARE(client->post("payments", R"({"personId": 1, "amount": 10})").status, 201);
+        QCOMPARE(client->post("positions", R"({"name": "Техник"})").status, 201);
+        QCOMPARE(client->del("positions/2").status, 200);
         // Refused and failed writes, reads and sign-ins leave no entry.
-        f.expectRefusal("PUT", "persons/999", "{}", 404);
-        HttpClient(f.server->rootUrl()).signIn("kassa");
+        expectRefusal("PUT", "persons/999", "{}", 404);
+        HttpClient(server->rootUrl()).signIn("kassa");
 
         const QJsonArray all = getArray("audit?pretty=true");
         QCOMPARE(all.size(), 6);
@@ -47,7 +41,7 @@ private slots:
         QVERIFY(!all.at(5).toObject().contains("target"));
 
         // One person's entries in the order they happened, not as stored.
-        QCOMPARE(StandInFixture::ids(getArray("/audit?target=1")), QList<int>({4, 1, 3}));
+        QCOMPARE(ids(getArray("/audit?target=1")), QList<int>({4, 1, 3}));
     }
 };
 

@@ -5,23 +5,14 @@
 #include <QJsonDocument>
 #include <QTest>
 
-using IdList = QList<int>;
-
 // The generic collections: CRUD with nested references, bad input, the common
 // filters and the clock they read, link sub-collections, and the rules and
 // write hooks that domains register.
-class StandInCollectionsTest : public QObject
+class StandInCollectionsTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
-    QJsonObject getObject(const QString &path) { return f.client->get(path).json().object(); }
-    QJsonArray getArray(const QString &path) { return f.client->get(path).json().array(); }
-
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
 
     void crudWithNestedReference_data()
     {
@@ -38,7 +29,7 @@ private slots:
         QFETCH(QString, collection);
         QFETCH(QString, query);
 
-        HttpResult created = f.client->post(
+        HttpResult created = client->post(
             collection, R"({"code": "69", "districtId": 2, "name": "Тверская область"})");
         QCOMPARE(created.status, 201);
         const QJsonObject region = created.json().object();
@@ -47,7 +38,7 @@ private slots:
         QCOMPARE(region.value("district").toObject(), QJsonObject({{"id", 2}, {"name", "Северный"}}));
 
         const QJsonArray list = getArray(collection + query);
-        QCOMPARE(StandInFixture::ids(list), IdList({1, 2, 3}));
+        QCOMPARE(ids(list), IdList({1, 2, 3}));
         QCOMPARE(list.at(2).toObject().value("district").toObject().value("name").toString(),
                  QStringLiteral("Северный"));
         QCOMPARE(list.at(1).toObject().value("district"), QJsonValue(QJsonValue::Null));  // id -1
@@ -56,18 +47,18 @@ private slots:
         QCOMPARE(getObject(item + query), region);
 
         // PUT replaces the record; the id comes from the path, nested objects are not stored.
-        const HttpResult updated = f.client->put(
+        const HttpResult updated = client->put(
             item, R"({"id": 99, "code": "69", "districtId": 1, "name": "Тверь", "district": {"id": 2}})");
         QCOMPARE(updated.status, 200);
-        QCOMPARE(f.server->record("regions", id),
+        QCOMPARE(server->record("regions", id),
                  QJsonObject({{"id", id}, {"code", "69"}, {"districtId", 1}, {"name", "Тверь"}}));
         QCOMPARE(getObject(item).value("district").toObject().value("name").toString(),
                  QStringLiteral("Центральный"));
 
-        QCOMPARE(f.client->del(item).status, 200);
-        QVERIFY(f.server->record("regions", id).isEmpty());
-        QCOMPARE(f.client->get(item).status, 404);
-        QCOMPARE(f.server->collection("regions").size(), 2);
+        QCOMPARE(client->del(item).status, 200);
+        QVERIFY(server->record("regions", id).isEmpty());
+        QCOMPARE(client->get(item).status, 404);
+        QCOMPARE(server->collection("regions").size(), 2);
     }
 
     void nestedObjectsFollowTheReferenceTable()
@@ -89,7 +80,7 @@ private slots:
 
         // Links become arrays of the linked records.
         const QJsonArray rooms = getArray("rooms");
-        QCOMPARE(StandInFixture::ids(rooms.at(0).toObject().value("rates").toArray()), IdList({1, 2}));
+        QCOMPARE(ids(rooms.at(0).toObject().value("rates").toArray()), IdList({1, 2}));
         QCOMPARE(rooms.at(1).toObject().value("rates").toArray(), QJsonArray());
         QCOMPARE(getArray("extra_services").at(0).toObject().value("property").toArray().at(0)
                      .toObject().value("name"),
@@ -146,24 +137,24 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QByteArray, body);
         QFETCH(int, status);
-        f.expectRefusal(method, path, body, status);
+        expectRefusal(method, path, body, status);
     }
 
     void deletingALinkedRecordUnlinksIt()
     {
-        QCOMPARE(f.client->del("rates/2").status, 200);
-        QCOMPARE(f.server->record("rooms", 1).value("rateIds").toArray(), QJsonArray({1}));
-        QCOMPARE(f.client->del("properties/1").status, 200);
-        QCOMPARE(f.server->record("extra_services", 1).value("propertyIds").toArray(), QJsonArray());
+        QCOMPARE(client->del("rates/2").status, 200);
+        QCOMPARE(server->record("rooms", 1).value("rateIds").toArray(), QJsonArray({1}));
+        QCOMPARE(client->del("properties/1").status, 200);
+        QCOMPARE(server->record("extra_services", 1).value("propertyIds").toArray(), QJsonArray());
     }
 
     void putReplacesAllButTheLinks()
     {
         // A pay type saved without a payer loses it; a room keeps its rate links.
-        QCOMPARE(f.client->put("pay_type/2", R"({"name": "Контракт", "attribute": 1})").status, 200);
+        QCOMPARE(client->put("pay_type/2", R"({"name": "Контракт", "attribute": 1})").status, 200);
         QVERIFY(!getObject("pay_type/2").contains("payer"));
-        QCOMPARE(f.client->put("rooms/1", R"({"number": "101а", "floor": 1, "size": 1})").status, 200);
-        QCOMPARE(StandInFixture::ids(getObject("rooms/1").value("rates").toArray()), IdList({1, 2}));
+        QCOMPARE(client->put("rooms/1", R"({"number": "101а", "floor": 1, "size": 1})").status, 200);
+        QCOMPARE(ids(getObject("rooms/1").value("rates").toArray()), IdList({1, 2}));
     }
 
     void listFilters_data()
@@ -185,32 +176,29 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(IdList, expected);
-        const HttpResult result = f.client->get(path);
-        QCOMPARE(result.status, 200);
-        QVERIFY(result.json().isArray());
-        QCOMPARE(StandInFixture::ids(result.json().array()), expected);
+        compareIds(path, expected);
     }
 
     void actualOnlyReadsTheServersClock()
     {
         // Rate 3 starts on 1 January 2098 and has no end.
-        QCOMPARE(StandInFixture::ids(getArray("rates?actualOnly=true")), IdList({1}));
-        f.server->setNow(QDateTime(QDate(2097, 12, 31), QTime(23, 59)));
-        QCOMPARE(StandInFixture::ids(getArray("rates?actualOnly=true")), IdList({1}));
-        f.server->setNow(QDateTime(QDate(2098, 1, 1), QTime(0, 0)));
-        QCOMPARE(f.server->now(), QDateTime(QDate(2098, 1, 1), QTime(0, 0)));
-        QCOMPARE(StandInFixture::ids(getArray("rates?actualOnly=true")), IdList({1, 3}));
-        f.server->setNow({});
-        QCOMPARE(StandInFixture::ids(getArray("rates?actualOnly=true")), IdList({1}));
+        QCOMPARE(ids(getArray("rates?actualOnly=true")), IdList({1}));
+        server->setNow(QDateTime(QDate(2097, 12, 31), QTime(23, 59)));
+        QCOMPARE(ids(getArray("rates?actualOnly=true")), IdList({1}));
+        server->setNow(QDateTime(QDate(2098, 1, 1), QTime(0, 0)));
+        QCOMPARE(server->now(), QDateTime(QDate(2098, 1, 1), QTime(0, 0)));
+        QCOMPARE(ids(getArray("rates?actualOnly=true")), IdList({1, 3}));
+        server->setNow({});
+        QCOMPARE(ids(getArray("rates?actualOnly=true")), IdList({1}));
     }
 
     void domainRulesComputeRefuseAndHook()
     {
         QList<QPair<QString, int>> writes;  // path and user of each write the hooks saw
-        f.server->afterWrite([&writes](const StandIn::Write &write) {
+        server->afterWrite([&writes](const StandIn::Write &write) {
             writes.append({write.parts.join('/'), write.userId});
         });
-        StandIn::CollectionRules &positions = f.server->rules("positions");
+        StandIn::CollectionRules &positions = server->rules("positions");
         positions.prepare.append([](QJsonObject &record, const QJsonObject &stored,
                                     const StandIn::Request &) -> std::optional<StandIn::Reply> {
             if (record.value("name").toString().isEmpty())
@@ -222,20 +210,20 @@ private slots:
             return stored.value("name").toString().toUpper();
         });
 
-        f.expectRefusal("POST", "positions", R"({"name": ""})", 422);
-        f.expectRefusal("PUT", "positions/1", R"({"name": ""})", 422);
-        const HttpResult created = f.client->post("positions", R"({"name": "Техник", "shout": "x"})");
+        expectRefusal("POST", "positions", R"({"name": ""})", 422);
+        expectRefusal("PUT", "positions/1", R"({"name": ""})", 422);
+        const HttpResult created = client->post("positions", R"({"name": "Техник", "shout": "x"})");
         QCOMPARE(created.status, 201);
         QCOMPARE(created.json().object().value("shout"), QJsonValue("ТЕХНИК"));
-        QCOMPARE(f.server->record("positions", 2),
+        QCOMPARE(server->record("positions", 2),
                  QJsonObject({{"id", 2}, {"name", "Техник"}, {"edits", 1}}));
-        QCOMPARE(f.client->put("positions/2", R"({"name": "Механик"})").status, 200);
-        QCOMPARE(f.server->record("positions", 2).value("edits"), QJsonValue(2));
+        QCOMPARE(client->put("positions/2", R"({"name": "Механик"})").status, 200);
+        QCOMPARE(server->record("positions", 2).value("edits"), QJsonValue(2));
         QCOMPARE(getObject("persons/1").value("position").toObject().value("shout"),
                  QJsonValue("ИНЖЕНЕР"));
 
         // Reads, refusals and sign-ins are no writes.
-        HttpClient cashier(f.server->rootUrl());
+        HttpClient cashier(server->rootUrl());
         QVERIFY(!cashier.signIn("kassa").isEmpty());
         QCOMPARE(cashier.del("positions/1").status, 409);
         QCOMPARE(cashier.del("positions/2").status, 200);

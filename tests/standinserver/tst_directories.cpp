@@ -3,20 +3,14 @@
 
 #include <QTest>
 
-using IdList = QList<int>;
-
 // The directories' own rules: contracts among the pay types, property that is
 // written off, the organization lookup by code, and the records of the
 // directory editors kept as they were sent.
-class StandInDirectoriesTest : public QObject
+class StandInDirectoriesTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
 
     void editorRecordsComeBackAsSent_data()
     {
@@ -53,7 +47,7 @@ private slots:
         QFETCH(QString, nested);
         QFETCH(QJsonValue, nestedName);
 
-        const HttpResult created = f.client->post(collection, StandInFixture::json(body));
+        const HttpResult created = client->post(collection, json(body));
         QCOMPARE(created.status, 201);
         QJsonObject record = created.json().object();
         const int id = record.value("id").toInt();
@@ -63,8 +57,8 @@ private slots:
             QCOMPARE(record.value(nested).toObject().value("name"), nestedName);
         }
         for (const char *query : {"", "?pretty=true"}) {
-            const QJsonArray list = f.client->get(collection + query).json().array();
-            QCOMPARE(list.at(StandInFixture::ids(list).indexOf(id)).toObject(), record);
+            const QJsonArray list = client->get(collection + query).json().array();
+            QCOMPARE(list.at(ids(list).indexOf(id)).toObject(), record);
         }
         record.remove("id");
         record.remove(nested);
@@ -72,10 +66,10 @@ private slots:
 
         body.insert("name", "Другое");
         const QString path = QStringLiteral("%1/%2").arg(collection).arg(id);
-        QCOMPARE(f.client->put(path, StandInFixture::json(body)).status, 200);
-        QCOMPARE(f.client->get(path).json().object().value("name"), QJsonValue("Другое"));
-        QCOMPARE(f.client->del(path).status, 200);
-        QCOMPARE(f.client->get(path).status, 404);
+        QCOMPARE(client->put(path, json(body)).status, 200);
+        QCOMPARE(client->get(path).json().object().value("name"), QJsonValue("Другое"));
+        QCOMPARE(client->del(path).status, 200);
+        QCOMPARE(client->get(path).status, 404);
     }
 
     void referenceToNoRecordIsRefused_data()
@@ -96,7 +90,7 @@ private slots:
         QFETCH(QByteArray, method);
         QFETCH(QString, path);
         QFETCH(QJsonObject, body);
-        f.expectRefusal(method, path, StandInFixture::json(body), 422);
+        expectRefusal(method, path, json(body), 422);
     }
 
     void listFilters_data()
@@ -113,10 +107,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(IdList, expected);
-        const HttpResult result = f.client->get(path);
-        QCOMPARE(result.status, 200);
-        QVERIFY(result.json().isArray());
-        QCOMPARE(StandInFixture::ids(result.json().array()), expected);
+        compareIds(path, expected);
     }
 
     void organizationByRawCode_data()
@@ -132,7 +123,7 @@ private slots:
     {
         QFETCH(QString, code);
         QFETCH(int, id);
-        const HttpResult result = f.client->get("organizations?code=" + code);
+        const HttpResult result = client->get("organizations?code=" + code);
         QCOMPARE(result.status, 200);
         if (id == 0) {
             QCOMPARE(result.body, QByteArray());

@@ -4,17 +4,11 @@
 #include <QTest>
 
 // The globals documents, read and replaced whole.
-class StandInGlobalsTest : public QObject
+class StandInGlobalsTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
-    QJsonObject getObject(const QString &path) { return f.client->get(path).json().object(); }
-
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
 
     void globalsDocuments()
     {
@@ -26,14 +20,13 @@ private slots:
 
         const QJsonObject info{{"name", "Н"}, {"address", "А"}, {"extraAddress", ""},
                                {"inn", "1"}, {"kpp", "2"}, {"comment", "К"}};
-        QCOMPARE(f.client->put("globals/OrganizationInfo", StandInFixture::json({{"value", info}})).status,
-                 200);
-        QCOMPARE(f.client->put("/globals/ReceiptNumber", R"({"value": 41})").status, 200);
-        QCOMPARE(f.server->global("OrganizationInfo"), QJsonValue(info));
+        QCOMPARE(client->put("globals/OrganizationInfo", json({{"value", info}})).status, 200);
+        QCOMPARE(client->put("/globals/ReceiptNumber", R"({"value": 41})").status, 200);
+        QCOMPARE(server->global("OrganizationInfo"), QJsonValue(info));
         QCOMPARE(getObject("globals/ReceiptNumber").value("value"), QJsonValue(41));
 
-        f.expectRefusal("PUT", "globals/CheckoutHour", R"({"hour": "10:00:00"})", 400);
-        f.expectRefusal("GET", "globals/Nothing", {}, 404);
+        expectRefusal("PUT", "globals/CheckoutHour", R"({"hour": "10:00:00"})", 400);
+        expectRefusal("GET", "globals/Nothing", {}, 404);
     }
 };
 

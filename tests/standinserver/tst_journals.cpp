@@ -3,22 +3,14 @@
 
 #include <QTest>
 
-using IdList = QList<int>;
-
 // The journals: receipts and rentals by year, and the register of contracts.
-class StandInJournalsTest : public QObject
+class StandInJournalsTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
-    QJsonArray getArray(const QString &path) { return f.client->get(path).json().array(); }
-
-private slots:
-    void init()
+    void initTest() override
     {
-        QVERIFY(f.setUp());
-        f.server->addRecord("pay_type", {{"id", 9}, {"name", "Возврат"}, {"attribute", -1}});
+        server->addRecord("pay_type", {{"id", 9}, {"name", "Возврат"}, {"attribute", -1}});
         const QJsonObject lent{{"personId", 1}, {"extraServiceId", 1}, {"number", 12}, {"amount", 2},
                                {"summ", 20}, {"payTypeId", 1}, {"cassirId", 2}, {"propertyId", 2},
                                {"startDate", "2021-12-31T10:00:00.000"},
@@ -29,13 +21,13 @@ private slots:
         QJsonObject plain = lent;
         plain.remove("propertyId");
         plain.insert("payDate", "2021-06-01T00:00:00.000");
-        f.server->setCollection("receipts", QJsonArray());
-        f.server->addRecord("receipts", lent);
-        f.server->addRecord("receipts", returned);
-        f.server->addRecord("receipts", plain);
+        server->setCollection("receipts", QJsonArray());
+        server->addRecord("receipts", lent);
+        server->addRecord("receipts", returned);
+        server->addRecord("receipts", plain);
     }
-    void cleanup() { f.tearDown(); }
 
+private slots:
     void byYear_data()
     {
         QTest::addColumn<QString>("path");
@@ -52,7 +44,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(IdList, expected);
-        QCOMPARE(StandInFixture::ids(getArray(path)), expected);
+        compareIds(path, expected);
     }
 
     void rowsCarryNamesNotReferences()
@@ -76,23 +68,23 @@ private slots:
         // Organization 1's contract (pay type 2, 1000): person 1 has paid 100
         // on it; person 10 has a finished stay and no payment, and a stay
         // with three nights to come; person 11's payment awaits payment.
-        f.server->setNow(QDateTime(QDate(2020, 1, 10), QTime(12, 0)));
-        f.server->addRecord("pay_type", {{"id", 5}, {"name", "Ожидает"}, {"attribute", 0}});
-        f.server->addRecord("persons", {{"id", 10}, {"surname", "Десятов"}, {"organizationId", 1}});
-        f.server->addRecord("persons", {{"id", 11}, {"surname", "Одиннадцатов"}, {"organizationId", 1}});
-        f.server->addRecord("payments", {{"personId", 11}, {"summ", 0}, {"payTypeId", 5}, {"payerId", 2}});
+        server->setNow(QDateTime(QDate(2020, 1, 10), QTime(12, 0)));
+        server->addRecord("pay_type", {{"id", 5}, {"name", "Ожидает"}, {"attribute", 0}});
+        server->addRecord("persons", {{"id", 10}, {"surname", "Десятов"}, {"organizationId", 1}});
+        server->addRecord("persons", {{"id", 11}, {"surname", "Одиннадцатов"}, {"organizationId", 1}});
+        server->addRecord("payments", {{"personId", 11}, {"summ", 0}, {"payTypeId", 5}, {"payerId", 2}});
         auto stay = [](int person, const char *in, const char *out, double cost) {
             return QJsonObject{{"personId", person}, {"roomId", 1}, {"rateId", 1},
                                {"inDate", in}, {"outDate", out}, {"cost", cost}};
         };
-        f.server->setCollection("accommodation", {
+        server->setCollection("accommodation", {
             stay(1, "2020-01-01T12:00:00.000", "2020-01-03T12:00:00.000", 300),
             stay(10, "2020-01-02T12:00:00.000", "2020-01-04T12:00:00.000", 400),
             stay(10, "2020-01-09T12:00:00.000", "2020-01-13T12:00:00.000", 0),
             stay(11, "2020-01-05T12:00:00.000", "2020-01-06T12:00:00.000", 250)});
 
         const QJsonArray rows = getArray("payments/contracts?rate=1500.5&year=2050");
-        QCOMPARE(StandInFixture::ids(rows), IdList{2});
+        QCOMPARE(ids(rows), IdList{2});
         const QJsonObject contract = rows.at(0).toObject();
         QCOMPARE(contract.value("payer"), QJsonValue("Альфа"));
         QCOMPARE(contract.value("paid").toDouble(), 100.0);

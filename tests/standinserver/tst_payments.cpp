@@ -3,43 +3,37 @@
 
 #include <QTest>
 
-using IdList = QList<int>;
-
 // Payments: the bill number a person's first payment opens, and the pay types
 // offered for a person.
-class StandInPaymentsTest : public QObject
+class StandInPaymentsTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
 
     void firstPaymentOpensTheBill()
     {
-        const int newcomer = f.server->addRecord("persons", {{"surname", "Новиков"}, {"billNum", 0}});
-        const QByteArray body = StandInFixture::json(
+        const int newcomer = server->addRecord("persons", {{"surname", "Новиков"}, {"billNum", 0}});
+        const QByteArray body = json(
             {{"personId", newcomer}, {"summ", 100}, {"payDate", "2020-01-01T12:00:00.000"},
              {"payTypeId", 1}, {"cassirId", 1}});
-        f.server->setNow(QDateTime(QDate(2020, 5, 6), QTime(9, 0)));
+        server->setNow(QDateTime(QDate(2020, 5, 6), QTime(9, 0)));
 
-        HttpResult first = f.client->post("payments", body);
+        HttpResult first = client->post("payments", body);
         QCOMPARE(first.status, 201);
         QCOMPARE(first.json().object().value("billNumber"), QJsonValue(6));
         QVERIFY(first.json().object().value("id").toInt() > 0);
-        QCOMPARE(f.server->record("persons", newcomer).value("billNum"), QJsonValue(6));
-        QCOMPARE(f.server->global("BillNumber"),
+        QCOMPARE(server->record("persons", newcomer).value("billNum"), QJsonValue(6));
+        QCOMPARE(server->global("BillNumber"),
                  QJsonValue(QJsonObject{{"number", 6}, {"lastChange", "2020-05-06"}}));
 
         // Later payments, and those of a person with a bill, are entered on it.
-        QCOMPARE(f.client->post("payments", body).json().object().value("billNumber"), QJsonValue(6));
+        QCOMPARE(client->post("payments", body).json().object().value("billNumber"), QJsonValue(6));
         QJsonObject other = QJsonDocument::fromJson(body).object();
         other.insert("personId", 1);
-        QCOMPARE(f.client->post("payments", StandInFixture::json(other)).json().object()
+        QCOMPARE(client->post("payments", json(other)).json().object()
                      .value("billNumber"), QJsonValue(7));
-        QCOMPARE(f.server->global("BillNumber").toObject().value("number"), QJsonValue(6));
+        QCOMPARE(server->global("BillNumber").toObject().value("number"), QJsonValue(6));
     }
 
     void payTypesForAPerson_data()
@@ -59,11 +53,11 @@ private slots:
     {
         QFETCH(QString, query);
         QFETCH(IdList, expected);
-        f.server->addRecord("pay_type", {{"id", 4}, {"name", "Контракт Беты"}, {"attribute", 1},
-                                         {"payerId", 2}});
-        f.server->addRecord("persons", {{"id", 2}, {"surname", "Бетов"}, {"organizationId", 2}});
-        f.server->addRecord("persons", {{"id", 3}, {"surname", "Свободный"}});
-        QCOMPARE(StandInFixture::ids(f.client->get("pay_type?" + query).json().array()), expected);
+        server->addRecord("pay_type", {{"id", 4}, {"name", "Контракт Беты"}, {"attribute", 1},
+                                       {"payerId", 2}});
+        server->addRecord("persons", {{"id", 2}, {"surname", "Бетов"}, {"organizationId", 2}});
+        server->addRecord("persons", {{"id", 3}, {"surname", "Свободный"}});
+        QCOMPARE(ids(client->get("pay_type?" + query).json().array()), expected);
     }
 };
 

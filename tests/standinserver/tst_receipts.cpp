@@ -5,11 +5,9 @@
 
 // Receipts: numbering, prices, edits that keep the hand-back, returns and the
 // hand-back of a lent item.
-class StandInReceiptsTest : public QObject
+class StandInReceiptsTest : public StandInTestBase
 {
     Q_OBJECT
-
-    StandInFixture f;
 
     static QJsonObject receipt()
     {
@@ -19,14 +17,12 @@ class StandInReceiptsTest : public QObject
                 {"propertyId", 1}, {"received", false}};
     }
 
-private slots:
-    void init()
+    void initTest() override
     {
-        QVERIFY(f.setUp());
-        f.server->addRecord("pay_type", {{"id", 9}, {"name", "Возврат"}, {"attribute", -1}});
+        server->addRecord("pay_type", {{"id", 9}, {"name", "Возврат"}, {"attribute", -1}});
     }
-    void cleanup() { f.tearDown(); }
 
+private slots:
     void numberRule_data()
     {
         QTest::addColumn<QString>("collection");
@@ -53,39 +49,38 @@ private slots:
         body.insert("curriculumId", 2);
         if (!sent.isUndefined())
             body.insert("number", sent);
-        const HttpResult created = f.client->post(collection, StandInFixture::json(body));
+        const HttpResult created = client->post(collection, json(body));
         QCOMPARE(created.status, 201);
         QCOMPARE(created.json().object().value("number"), stored);
-        QCOMPARE(f.server->global("ReceiptNumber"), QJsonValue(nextGlobal));
+        QCOMPARE(server->global("ReceiptNumber"), QJsonValue(nextGlobal));
     }
 
     void pricesComeFromTheServiceOrTheCurriculum()
     {
         QJsonObject body = receipt();
-        QCOMPARE(f.client->post("receipts", StandInFixture::json(body)).json().object()
-                     .value("summ").toDouble(), 3 * 10.0);
+        QCOMPARE(client->post("receipts", json(body)).json().object().value("summ").toDouble(),
+                 3 * 10.0);
         body.insert("curriculumId", 2);
-        QCOMPARE(f.client->post("paid_education_receipts", StandInFixture::json(body)).json()
-                     .object().value("summ").toDouble(), 15000.0);
+        QCOMPARE(client->post("paid_education_receipts", json(body)).json().object()
+                     .value("summ").toDouble(), 15000.0);
         body.remove("extraServiceId");
-        f.expectRefusal("POST", "receipts", StandInFixture::json(body), 422);
+        expectRefusal("POST", "receipts", json(body), 422);
     }
 
     void handBackSurvivesAnEditAndReturnCopiesTheReceipt()
     {
-        f.server->setNow(QDateTime(QDate(2020, 2, 3), QTime(15, 0)));
-        const int id = f.client->post("receipts", StandInFixture::json(receipt())).json().object()
-                           .value("id").toInt();
+        server->setNow(QDateTime(QDate(2020, 2, 3), QTime(15, 0)));
+        const int id = client->post("receipts", json(receipt())).json().object().value("id").toInt();
         const QString path = QStringLiteral("receipts/%1").arg(id);
 
-        const HttpResult handedBack = f.client->post(
-            path + "/property", StandInFixture::json({{"actNumber", 7}, {"received", true},
-                                                      {"receiveDate", "2020-01-04T11:30:00.000"},
-                                                      {"receiverId", 2}, {"receiptId", id}}));
+        const HttpResult handedBack = client->post(
+            path + "/property", json({{"actNumber", 7}, {"received", true},
+                                      {"receiveDate", "2020-01-04T11:30:00.000"},
+                                      {"receiverId", 2}, {"receiptId", id}}));
         QCOMPARE(handedBack.status, 200);
         // The receipt dialog's PUT says "received": false and nothing of the act.
-        QCOMPARE(f.client->put(path, StandInFixture::json(receipt())).status, 200);
-        const QJsonObject read = f.client->get(path).json().object();
+        QCOMPARE(client->put(path, json(receipt())).status, 200);
+        const QJsonObject read = client->get(path).json().object();
         QCOMPARE(read.value("received"), QJsonValue(true));
         QCOMPARE(read.value("actNumber"), QJsonValue(7));
         QCOMPARE(read.value("receiveDate"), QJsonValue("2020-01-04T11:30:00.000"));
@@ -93,9 +88,9 @@ private slots:
         QCOMPARE(read.value("person").toObject().value("fullname"), QJsonValue("Иванов Иван Иванович"));
         QCOMPARE(read.value("property").toObject().value("number"), QJsonValue("1"));
 
-        const HttpResult returned = f.client->send("POST", path + "/return");
+        const HttpResult returned = client->send("POST", path + "/return");
         QCOMPARE(returned.status, 201);
-        const QJsonArray rows = f.client->get("persons/1/receipts").json().array();
+        const QJsonArray rows = client->get("persons/1/receipts").json().array();
         QCOMPARE(rows.size(), 2);
         const QJsonObject copy = rows.at(1).toObject();
         QCOMPARE(copy.value("payType").toObject().value("attribute"), QJsonValue(-1));
@@ -106,12 +101,12 @@ private slots:
         // Nothing was lent on a receipt without an item.
         QJsonObject plain = receipt();
         plain.remove("propertyId");
-        const int other = f.client->post("receipts", StandInFixture::json(plain)).json().object()
-                              .value("id").toInt();
-        f.expectRefusal("POST", QStringLiteral("receipts/%1/property").arg(other),
-                        StandInFixture::json({{"received", true},
-                                              {"receiveDate", "2020-01-04T11:30:00.000"}}),
-                        422);
+        const int other = client->post("receipts", json(plain)).json().object().value("id").toInt();
+        expectRefusal("POST", QStringLiteral("receipts/%1/property").arg(other),
+                      json({{"received", true}, {"receiveDate", "2020-01-04T11:30:00.000"}}), 422);
+        // The path must name a receipt of its own collection.
+        expectRefusal("POST", "receipts/99/property", json({{"received", true}}), 404);
+        expectRefusal("POST", "paid_education_receipts/x/return", {}, 400);
     }
 };
 

@@ -1,23 +1,22 @@
-#include "httpclient.h"
-#include "standinserver.h"
+#include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QTest>
-
-#include <memory>
 
 // The report endpoints of reports.cpp and paymentreports.cpp over a small
 // fixture (data/reports) worked out by hand: four persons, four stays around
 // early March 2026, their payments and receipts.
-class StandInReportsTest : public QObject
+class StandInReportsTest : public StandInTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<StandIn::Server> server;
-    std::unique_ptr<HttpClient> client;
+public:
+    StandInReportsTest()
+        : StandInTestBase(QStringLiteral("reports/fixture.json"))
+    {
+    }
 
+private:
     static QJsonValue value(const QJsonDocument &document)
     {
         return document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
@@ -36,23 +35,6 @@ class StandInReportsTest : public QObject
     }
 
 private slots:
-    void init()
-    {
-        server = std::make_unique<StandIn::Server>();
-        QString error;
-        QVERIFY2(
-            server->loadFixture(QStringLiteral(LOMI_TEST_DATA_DIR "/reports/fixture.json"), &error),
-            qPrintable(error));
-        QVERIFY(server->start() != 0);
-        client = std::make_unique<HttpClient>(server->rootUrl());
-        QVERIFY(!client->signIn("secret").isEmpty());
-    }
-    void cleanup()
-    {
-        client.reset();
-        server.reset();
-    }
-
     void listeners()
     {
         const QString query

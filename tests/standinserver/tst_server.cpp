@@ -10,11 +10,15 @@
 
 // The server apart from its domains: the bearer check in front of every
 // path, fixtures and the demo data, and the executable.
-class StandInServerTest : public QObject
+class StandInServerTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
+    // The executable, built next to the tests.
+    static QString program()
+    {
+        return QCoreApplication::applicationDirPath() + "/../StandInServer/standin-server";
+    }
 
     static void write(const QTemporaryDir &dir, const QString &name, const QByteArray &json)
     {
@@ -24,8 +28,6 @@ class StandInServerTest : public QObject
     }
 
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
 
     void requestsNeedABearerToken_data()
     {
@@ -41,9 +43,9 @@ private slots:
     void requestsNeedABearerToken()
     {
         QFETCH(QByteArray, authorization);
-        authorization.replace("TOKEN", f.server->lastToken().toUtf8());
-        const QJsonObject before = f.snapshot();
-        HttpClient stranger(f.server->rootUrl());
+        authorization.replace("TOKEN", server->lastToken().toUtf8());
+        const QJsonObject before = snapshot();
+        HttpClient stranger(server->rootUrl());
         stranger.setAuthorization(authorization);
 
         for (const HttpResult &result :
@@ -56,22 +58,22 @@ private slots:
             QCOMPARE(result.header("Content-Length").toInt(), result.body.size());
             QCOMPARE(result.json().object().value("Ok"), QJsonValue(false));
         }
-        QCOMPARE(f.snapshot(), before);
+        QCOMPARE(snapshot(), before);
     }
 
     void signInsStayValidSideBySide()
     {
-        const QString adminToken = f.server->lastToken();
-        HttpClient cashier(f.server->rootUrl());
+        const QString adminToken = server->lastToken();
+        HttpClient cashier(server->rootUrl());
         QVERIFY(!cashier.signIn("kassa").isEmpty());
-        QVERIFY(f.server->lastToken() != adminToken);
+        QVERIFY(server->lastToken() != adminToken);
         QCOMPARE(cashier.get("districts").status, 200);
-        QCOMPARE(f.client->get("districts").status, 200);
+        QCOMPARE(client->get("districts").status, 200);
 
         // A user who no longer exists is signed out.
-        QVERIFY(f.server->removeRecord("users", 2));
+        QVERIFY(server->removeRecord("users", 2));
         QCOMPARE(cashier.get("districts").status, 401);
-        QCOMPARE(f.client->get("districts").status, 200);
+        QCOMPARE(client->get("districts").status, 200);
     }
 
     void executablePrintsRootAndPassword_data()
@@ -89,12 +91,10 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, password);
         QFETCH(int, districts);
-        const QString program = QCoreApplication::applicationDirPath()
-                                + "/../StandInServer/standin-server";
-        if (!QFileInfo::exists(program))
+        if (!QFileInfo::exists(program()))
             QSKIP("standin-server is not built next to the tests");
         QProcess process;
-        process.start(program, arguments);
+        process.start(program(), arguments);
         QVERIFY(process.waitForStarted());
         while (process.peek(4096).count('\n') < 2)
             QVERIFY2(process.waitForReadyRead(10000), "no output from standin-server");
@@ -103,21 +103,19 @@ private slots:
         QVERIFY2(root.startsWith("http://127.0.0.1:") && root.endsWith('/'), qPrintable(root));
         QVERIFY2(passwordLine.endsWith(": " + password), qPrintable(passwordLine));
 
-        HttpClient client(root);
-        QVERIFY(!client.signIn(password).isEmpty());
-        QCOMPARE(client.get("districts").json().array().size(), districts);
+        HttpClient standalone(root);
+        QVERIFY(!standalone.signIn(password).isEmpty());
+        QCOMPARE(standalone.get("districts").json().array().size(), districts);
         process.kill();
         process.waitForFinished();
     }
 
     void executableRefusesAMissingFixture()
     {
-        const QString program = QCoreApplication::applicationDirPath()
-                                + "/../StandInServer/standin-server";
-        if (!QFileInfo::exists(program))
+        if (!QFileInfo::exists(program()))
             QSKIP("standin-server is not built next to the tests");
         QProcess process;
-        process.start(program, {"--data", "/nonexistent/fixture.json"});
+        process.start(program(), {"--data", "/nonexistent/fixture.json"});
         QVERIFY(process.waitForFinished(10000));
         QVERIFY(process.exitCode() != 0);
         QVERIFY(process.readAllStandardOutput().isEmpty());
@@ -133,11 +131,11 @@ private slots:
                                  "properties": [{"id": 2, "name": "Чайник"}]})");
         write(dir, "notes.txt", "not a fixture");
         QString error;
-        QVERIFY2(f.server->loadFixture(dir.path(), &error), qPrintable(error));
-        QCOMPARE(StandInFixture::ids(f.server->collection("districts")), QList<int>({1, 2, 3}));
-        QCOMPARE(StandInFixture::ids(f.server->collection("properties")), QList<int>({1, 2}));
-        QCOMPARE(f.server->global("CheckoutHour"), QJsonValue("11:00:00"));
-        QCOMPARE(f.server->global("ReceiptNumber"), QJsonValue(3));
+        QVERIFY2(server->loadFixture(dir.path(), &error), qPrintable(error));
+        QCOMPARE(ids(server->collection("districts")), QList<int>({1, 2, 3}));
+        QCOMPARE(ids(server->collection("properties")), QList<int>({1, 2}));
+        QCOMPARE(server->global("CheckoutHour"), QJsonValue("11:00:00"));
+        QCOMPARE(server->global("ReceiptNumber"), QJsonValue(3));
     }
 
     void fixtureClashesAreRefused_data()
@@ -160,12 +158,12 @@ private slots:
         write(dir, "first.json", R"({"globals": {"CheckoutHour": "11:00:00"},
                                      "districts": [{"id": 1}], "property": [{"id": 5}]})");
         write(dir, "second.json", second);
-        const QJsonObject before = f.snapshot();
+        const QJsonObject before = snapshot();
         QString error;
-        QVERIFY(!f.server->loadFixture(dir.path(), &error));
+        QVERIFY(!server->loadFixture(dir.path(), &error));
         for (const QString &file : named)
             QVERIFY2(error.contains(file), qPrintable(error));
-        QCOMPARE(f.snapshot(), before);
+        QCOMPARE(snapshot(), before);
     }
 
     void demoDataIsConsistent()

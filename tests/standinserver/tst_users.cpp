@@ -6,27 +6,21 @@
 
 // Users: sign-in, their permission records, what a nested user shows and
 // what a PUT keeps.
-class StandInUsersTest : public QObject
+class StandInUsersTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
-    QJsonObject getObject(const QString &path) { return f.client->get(path).json().object(); }
-
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
 
     void signInAnswersTokenAndUser()
     {
-        HttpClient cashier(f.server->rootUrl());
+        HttpClient cashier(server->rootUrl());
         const HttpResult result =
-            cashier.post("login", StandInFixture::json({{"password", "kassa"}}));
+            cashier.post("login", json({{"password", "kassa"}}));
         QCOMPARE(result.status, 200);
         const QJsonObject reply = result.json().object();
         QVERIFY(!reply.value("token").toString().isEmpty());
-        QCOMPARE(reply.value("token").toString(), f.server->lastToken());
+        QCOMPARE(reply.value("token").toString(), server->lastToken());
         const QJsonObject user = reply.value("user").toObject();
         QCOMPARE(user.value("id").toInt(), 2);
         QCOMPARE(user.value("name").toString(), QStringLiteral("Кассир"));
@@ -53,14 +47,14 @@ private slots:
     {
         QFETCH(QByteArray, body);
         QFETCH(int, status);
-        const QString before = f.server->lastToken();
-        HttpClient anonymous(f.server->rootUrl());
+        const QString before = server->lastToken();
+        HttpClient anonymous(server->rootUrl());
         const HttpResult result = anonymous.post("login", body);
         QCOMPARE(result.status, status);
         QVERIFY(result.error != QNetworkReply::NoError);
         QVERIFY(!result.hasHeader("WWW-Authenticate"));
         QCOMPARE(result.json().object().value("Ok"), QJsonValue(false));
-        QCOMPARE(f.server->lastToken(), before);
+        QCOMPARE(server->lastToken(), before);
     }
 
     void nestedUsersCarryTheirNameOnly()
@@ -72,7 +66,7 @@ private slots:
         QVERIFY(!QJsonDocument(getObject("accommodation/1")).toJson().contains("secret"));
 
         // The users list itself is what the administration edits.
-        const QJsonObject user = f.client->get("users").json().array().at(1).toObject();
+        const QJsonObject user = client->get("users").json().array().at(1).toObject();
         for (const char *key : {"password", "position", "rv", "rv0", "permissions"})
             QVERIFY2(user.contains(key), key);
         QCOMPARE(user.value("permissions").toObject().value("id"), QJsonValue(2));
@@ -81,9 +75,9 @@ private slots:
     void putKeepsWhatTheWindowsDoNotSend()
     {
         // The user editor sends name, password and position only.
-        QCOMPARE(f.client->put("users/2", R"({"name": "Касса", "password": "k2", "position": "Старший"})").status,
+        QCOMPARE(client->put("users/2", R"({"name": "Касса", "password": "k2", "position": "Старший"})").status,
                  200);
-        QJsonObject user = f.server->record("users", 2);
+        QJsonObject user = server->record("users", 2);
         QCOMPARE(user.value("name"), QJsonValue("Касса"));
         QCOMPARE(user.value("rv"), QJsonValue("1"));
         QCOMPARE(user.value("permissions").toObject().value("persons"), QJsonValue(1));
@@ -92,37 +86,37 @@ private slots:
         user.insert("permissions", QJsonObject{{"persons", 3}, {"users", 1}, {"districts", 0},
                                                {"id", 2}, {"userId", 2}});
         user.insert("rv", QJsonValue::Null);
-        QCOMPARE(f.client->put("users/2", StandInFixture::json(user)).status, 200);
-        QCOMPARE(f.server->record("users", 2), user);
-        HttpClient cashier(f.server->rootUrl());
+        QCOMPARE(client->put("users/2", json(user)).status, 200);
+        QCOMPARE(server->record("users", 2), user);
+        HttpClient cashier(server->rootUrl());
         QCOMPARE(cashier.signIn("k2").isEmpty(), false);
 
-        f.expectRefusal("PUT", "users/2", R"({"name": "x", "permissions": 3})", 422);
+        expectRefusal("PUT", "users/2", R"({"name": "x", "permissions": 3})", 422);
     }
 
     void newUserGetsEveryNodeWithoutRights()
     {
         const HttpResult created =
-            f.client->post("users", R"({"name": "Новый", "password": "new", "position": ""})");
+            client->post("users", R"({"name": "Новый", "password": "new", "position": ""})");
         QCOMPARE(created.status, 201);
         const int id = created.json().object().value("id").toInt();
         QCOMPARE(id, 3);
-        const QJsonObject permissions = f.server->record("users", id).value("permissions").toObject();
+        const QJsonObject permissions = server->record("users", id).value("permissions").toObject();
         QCOMPARE(permissions.size(), 22 + 2);
         for (const char *node : {"accommodation", "receiptNumber", "servicePayments", "users"})
             QCOMPARE(permissions.value(node), QJsonValue(0));
         QCOMPARE(permissions.value("userId"), QJsonValue(3));
-        HttpClient newcomer(f.server->rootUrl());
+        HttpClient newcomer(server->rootUrl());
         QVERIFY(!newcomer.signIn("new").isEmpty());
     }
 
     void userWithoutPermissionRecordKeepsHavingNone()
     {
-        f.server->addRecord("users", {{"id", 9}, {"name", "Старый"}, {"password", "old"}});
-        QCOMPARE(f.client->put("users/9", R"({"name": "Старый", "password": "old2", "position": ""})").status,
+        server->addRecord("users", {{"id", 9}, {"name", "Старый"}, {"password", "old"}});
+        QCOMPARE(client->put("users/9", R"({"name": "Старый", "password": "old2", "position": ""})").status,
                  200);
-        QVERIFY(!f.server->record("users", 9).contains("permissions"));
-        HttpClient old(f.server->rootUrl());
+        QVERIFY(!server->record("users", 9).contains("permissions"));
+        HttpClient old(server->rootUrl());
         QVERIFY(!old.signIn("old2").isEmpty());
     }
 };
