@@ -53,4 +53,4 @@ fi
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$RUNTIME_DIR"
 cd "$BUILD"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 900
+ctest --output-on-failure --parallel "$(nproc)" --timeout 300
