@@ -1,5 +1,7 @@
 #pragma once
 
+#include "guitestbase.h"
+
 #include "global.h"
 #include "jsontablemodel.h"
 #include "loginmanager.h"
@@ -17,10 +19,7 @@ namespace EditorsTest {
 // archived and paid records, kopecks, times of day and sizes above 99.
 inline QJsonObject fixture()
 {
-    QFile file(QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
+    return GuiTestBase::fixtureFile(QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json"));
 }
 
 // A list of the stand-in server read as its window would read it.

@@ -94,6 +94,15 @@ TestEnvironment &GuiTestBase::startServer(const QJsonObject &fixture)
     return *env;
 }
 
+QJsonObject GuiTestBase::fixtureFile(const QString &path)
+{
+    QJsonObject data;
+    QString error;
+    if (!StandIn::Server().readFixture(path, &data, &error))
+        qFatal("%s", qPrintable(error));
+    return data;
+}
+
 QByteArray GuiTestBase::bearer()
 {
     return "Bearer " + LoginManager::instance()->getToken().toUtf8();

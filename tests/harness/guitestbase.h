@@ -71,6 +71,11 @@ class GuiTestBase : public QObject
 {
     Q_OBJECT
 
+public:
+    // A fixture file (or directory) of the area's data, e.g.
+    // fixtureFile(LOMI_TEST_DATA_DIR "/fixture.json"); the run stops when it cannot be read.
+    static QJsonObject fixtureFile(const QString &path);
+
 protected:
     // Per-test set-up and tear-down of the derived class: initTest() after
     // the seams and failures are reset and before the request record is,

@@ -30,12 +30,7 @@ protected:
     static QDateTime fixedNow() { return QDateTime(QDate(2026, 6, 15), QTime(9, 30)); }
 
     // A few records of every kind the reports read (tests/reports/data).
-    static QJsonObject fixture()
-    {
-        QFile file(QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json"));
-        file.open(QIODevice::ReadOnly);
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
+    static QJsonObject fixture() { return fixtureFile(QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json")); }
 
     void initTest() override
     {

@@ -18,10 +18,7 @@ namespace StaysTest {
 
 inline QJsonObject fixture()
 {
-    QFile file(QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("Cannot read the stays fixture");
-    return QJsonDocument::fromJson(file.readAll()).object();
+    return GuiTestBase::fixtureFile(QStringLiteral(LOMI_TEST_DATA_DIR "/fixture.json"));
 }
 
 inline QDateTime testDay(const QTime &time = QTime(9, 0))
