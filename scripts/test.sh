@@ -19,6 +19,10 @@ for arg in "$@"; do
 done
 
 CONFIGURE=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+# Under CI a new warning fails the build: the project builds warning-free.
+if [ -n "${LOMI_CI:-}" ]; then
+    CONFIGURE+=(-DLOMI_WERROR=ON)
+fi
 if [ "$SANITIZE" -eq 1 ]; then
     BUILD="${SANITIZE_BUILD_DIR:-$ROOT/build-sanitize}"
     # The benchmarks measure nothing useful under the sanitizers.
