@@ -7,6 +7,7 @@
 #include "benchmain.h"
 #include "extendedfilterproxymodel.h"
 #include "jsontablemodel.h"
+#include "personrows.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,34 +28,8 @@ const JsonTableModel::Headers personHeaders = {
 
 const QByteArray &personBytes()
 {
-    static const QByteArray bytes = [] {
-        const char *surnames[] = {"Иванов", "Петров", "Сидоров", "Кузнецов", "Смирнов"};
-        const char *names[] = {"Иван", "Пётр", "Сергей", "Алексей", "Николай"};
-        QJsonArray rows;
-        for (int i = 0; i < rowCount; ++i) {
-            QJsonObject stream{{"id", i % 40},
-                               {"name", QStringLiteral("Поток %1").arg(i % 40)},
-                               {"startDate", "2024-03-01T00:00:00.000"},
-                               {"endDate", "2024-03-15T00:00:00.000"}};
-            rows.append(QJsonObject{
-                {"id", i},
-                {"marker", QString(QStringLiteral("VDBE").at(i % 4))},
-                {"fullname", QStringLiteral("%1 %2 %3")
-                                 .arg(QString::fromUtf8(surnames[i % 5]),
-                                      QString::fromUtf8(names[(i / 5) % 5]),
-                                      QString::fromUtf8(names[(i / 25) % 5]) + "ович")},
-                {"birthDate", "1980-05-17T00:00:00.000"},
-                {"region", QStringLiteral("Регион %1").arg(i % 85)},
-                {"stream", stream},
-                {"in", "2024-03-01T14:00:00.000"},
-                {"out", "2024-03-15T12:00:00.000"},
-                {"room", QString::number(100 + i % 300)},
-                {"admin", "Администратор"},
-                {"externalId", i * 7},
-                {"comments", i % 17 == 0 ? "оплата по договору" : ""}});
-        }
-        return QJsonDocument(rows).toJson(QJsonDocument::Compact);
-    }();
+    static const QByteArray bytes =
+        QJsonDocument(personRows(rowCount)).toJson(QJsonDocument::Compact);
     return bytes;
 }
 
