@@ -207,11 +207,6 @@ QList<PreviewDialog::Shown> PreviewDialog::history()
     return shownPreviews();
 }
 
-void PreviewDialog::clearHistory()
-{
-    shownPreviews().clear();
-}
-
 void PreviewDialog::reset()
 {
     queuedAnswers().clear();

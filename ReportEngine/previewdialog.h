@@ -69,7 +69,6 @@ public:
     static int pendingResults();
     // Previews answered through the seam, oldest first.
     static QList<Shown> history();
-    static void clearHistory();
     // Forgets queued answers and history.
     static void reset();
 

@@ -193,11 +193,6 @@ void Report::setXmlElementHandler(XmlElementHandler *handler)
         d->handler.reset(handler);
 }
 
-XmlElementHandler *Report::xmlElementHandler() const
-{
-    return d->handler.get();
-}
-
 bool Report::loadFromXML(QIODevice *device, ErrorDetails *details)
 {
     XmlTemplateLoader loader(d->models, d->textValues, d->handler.get());

@@ -104,7 +104,6 @@ public:
     // The report owns the handler and deletes it with itself or when another
     // one is set.
     void setXmlElementHandler(XmlElementHandler *handler);
-    XmlElementHandler *xmlElementHandler() const;
 
     // Appends the template's contents to what the report holds and applies
     // its root attributes. On failure nothing changes, and details (when

@@ -34,19 +34,9 @@ void TextElement::setFont(const QFont &font)
     m_font = font;
 }
 
-QFont TextElement::font() const
-{
-    return m_font;
-}
-
 void TextElement::setBold(bool bold)
 {
     m_bold = bold;
-}
-
-bool TextElement::isBold() const
-{
-    return m_bold.value_or(m_font.resolveMask() & QFont::WeightResolved ? m_font.bold() : false);
 }
 
 void TextElement::setItalic(bool italic)
@@ -54,19 +44,9 @@ void TextElement::setItalic(bool italic)
     m_italic = italic;
 }
 
-bool TextElement::isItalic() const
-{
-    return m_italic.value_or(m_font.resolveMask() & QFont::StyleResolved ? m_font.italic() : false);
-}
-
 void TextElement::setPointSize(qreal pointSize)
 {
     m_pointSize = pointSize > 0 ? pointSize : 0;
-}
-
-qreal TextElement::pointSize() const
-{
-    return m_pointSize;
 }
 
 QTextCharFormat TextElement::charFormat() const

@@ -29,15 +29,11 @@ public:
     // Only the properties set on the font are applied (a font made from a
     // family name alone changes the family and keeps the report's size).
     void setFont(const QFont &font);
-    QFont font() const;
 
     void setBold(bool bold);
-    bool isBold() const;
     void setItalic(bool italic);
-    bool isItalic() const;
     // 0 keeps the size of the font or of the report.
     void setPointSize(qreal pointSize);
-    qreal pointSize() const;
 
     // The character format the text is written with.
     QTextCharFormat charFormat() const;

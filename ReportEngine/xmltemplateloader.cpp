@@ -173,12 +173,15 @@ bool XmlTemplateLoader::readRoot(TemplateContent *content)
         return false;
     content->pointSize = pointSize.value_or(0);
 
-    QList<PlacedElement> &body = content->body;
-    const Sink sink = [&body](const Element &element, Qt::Alignment alignment, bool isInline) {
-        body.append({std::shared_ptr<const Element>(element.clone()), alignment, QBrush(),
+    return readFlow(appendTo(content->body), QString(), content);
+}
+
+XmlTemplateLoader::Sink XmlTemplateLoader::appendTo(QList<PlacedElement> &list)
+{
+    return [&list](const Element &element, Qt::Alignment alignment, bool isInline) {
+        list.append({std::shared_ptr<const Element>(element.clone()), alignment, QBrush(),
                      isInline});
     };
-    return readFlow(sink, QString(), content);
 }
 
 bool XmlTemplateLoader::readFlow(const Sink &sink, const QString &fontFamily,
@@ -212,7 +215,7 @@ bool XmlTemplateLoader::expectNoChildren()
     return m_reader.hasError() ? failFromReader() : true;
 }
 
-QDomElement XmlTemplateLoader::currentAsDom(const QString &text)
+QDomElement XmlTemplateLoader::currentAsDom()
 {
     QDomElement element = m_reader.namespaceUri().isEmpty()
             ? m_scratch.createElement(m_reader.qualifiedName().toString())
@@ -221,8 +224,6 @@ QDomElement XmlTemplateLoader::currentAsDom(const QString &text)
     const QXmlStreamAttributes attributes = m_reader.attributes();
     for (const QXmlStreamAttribute &attribute : attributes)
         element.setAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
-    if (!text.isEmpty())
-        element.appendChild(m_scratch.createTextNode(text));
     return element;
 }
 
@@ -433,17 +434,11 @@ bool XmlTemplateLoader::readHLine(const Sink &sink)
 bool XmlTemplateLoader::readHeader(TemplateContent *content)
 {
     // Only the first page has a header; it is written at the top of the body.
+    // A later header replaces an earlier one; a failed load drops the whole content.
     const QString fontFamily = m_reader.attributes().value(QLatin1String("font")).toString();
-    QList<PlacedElement> header;
-    const Sink sink = [&header](const Element &element, Qt::Alignment alignment, bool isInline) {
-        header.append({std::shared_ptr<const Element>(element.clone()), alignment, QBrush(),
-                       isInline});
-    };
-    if (!readFlow(sink, fontFamily, nullptr))
-        return false;
+    content->header.clear();
     content->hasHeader = true;
-    content->header = header;
-    return true;
+    return readFlow(appendTo(content->header), fontFamily, nullptr);
 }
 
 }  // namespace ReportEngine

@@ -53,6 +53,7 @@ public:
 private:
     using Sink = std::function<void(const Element &element, Qt::Alignment alignment,
                                     bool isInline)>;
+    static Sink appendTo(QList<PlacedElement> &list);
 
     bool nextChild();
     bool readRoot(TemplateContent *content);
@@ -67,7 +68,7 @@ private:
     bool readHeader(TemplateContent *content);
     bool expectNoChildren();
 
-    QDomElement currentAsDom(const QString &text = QString());
+    QDomElement currentAsDom();
     QString modelText(const QXmlStreamAttributes &attributes) const;
     bool readNumber(QLatin1String name, qreal limit, std::optional<qreal> *value);
     bool readAlignment(Qt::Alignment *alignment);

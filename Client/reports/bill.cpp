@@ -5,6 +5,8 @@
 #include "global.h"
 #include "loginmanager.h"
 #include "money.h"
+#include "reportlayout.h"
+#include "reportreply.h"
 
 #include <hlineelement.h>
 #include <report.h>
@@ -169,16 +171,16 @@ void Bill::setTargetId(int id)
 
 void Bill::build(ReportEngine::Report &report, QMap<QString, QVariant>)
 {
-    Global::showPreloader();
+    ReportLayout::BusyIndicator busy;
     DocumentParts::setUpPage(report);
 
     const QString personPath = QStringLiteral("/persons/%1").arg(personId);
     const QJsonObject organization = DocumentParts::organization(manager);
-    const QJsonObject person = DocumentParts::fetch(manager, personPath).object();
+    const QJsonObject person = ReportReply::fetch(manager, personPath).object();
     const QJsonArray stays =
-        DocumentParts::fetch(manager, personPath + QStringLiteral("/accommodation")).array();
+        ReportReply::fetch(manager, personPath + QStringLiteral("/accommodation")).array();
     const QJsonArray payments =
-        DocumentParts::fetch(manager, personPath + QStringLiteral("/payments")).array();
+        ReportReply::fetch(manager, personPath + QStringLiteral("/payments")).array();
 
     const QList<TextElement> header = DocumentParts::header(organization);
     const TextElement title = DocumentParts::text(
@@ -224,6 +226,4 @@ void Bill::build(ReportEngine::Report &report, QMap<QString, QVariant>)
         }
         report.addElement(line, Qt::AlignLeft);
     }
-
-    Global::hidePreloader();
 }

@@ -13,8 +13,6 @@ using ReportLayout::put;
 
 CassReport::CassReport(QObject *parent)
     : ExtendedReport(parent)
-    , dialog(nullptr)
-    , network(nullptr)
 {
     setFilterDialog(&dialog);
 }

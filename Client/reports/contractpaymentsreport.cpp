@@ -31,8 +31,6 @@ void addTotals(ReportEngine::TableElement &table, const QString &label, double c
 
 ContractPaymentsReport::ContractPaymentsReport(QObject *parent)
     : ExtendedReport(parent)
-    , dialog(nullptr)
-    , network(nullptr)
 {
     setFilterDialog(&dialog);
 }

@@ -1,12 +1,10 @@
 #include "documentparts.h"
 
 #include "global.h"
-#include "networkmanagerwrapper.h"
+#include "reportreply.h"
 
 #include <report.h>
 #include <textelement.h>
-
-#include <QNetworkReply>
 
 namespace DocumentParts {
 
@@ -27,17 +25,9 @@ ReportEngine::TextElement text(const QString &text, int unused, qreal pointSize)
     return element;
 }
 
-QJsonDocument fetch(NetworkManagerWrapper &manager, const QString &path)
-{
-    QNetworkReply *reply = manager.getUrl(QUrl(Global::endpoint(path)), true, true);
-    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
-    delete reply;
-    return document;
-}
-
 QJsonObject organization(NetworkManagerWrapper &manager)
 {
-    return fetch(manager, QStringLiteral("/globals/OrganizationInfo"))
+    return ReportReply::fetch(manager, QStringLiteral("/globals/OrganizationInfo"))
         .object()
         .value(QStringLiteral("value"))
         .toObject();

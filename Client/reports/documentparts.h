@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -13,7 +12,7 @@ class TextElement;
 }  // namespace ReportEngine
 
 // What the documents laid out in code share: their page, their header font
-// and the way they read a server document.
+// and the organization's details.
 namespace DocumentParts {
 
 // Margins of 10 mm and "Times new roman" 10 pt.
@@ -21,11 +20,6 @@ void setUpPage(ReportEngine::Report &report);
 
 // A text in "Times new roman" at the given size.
 ReportEngine::TextElement text(const QString &text, int unused, qreal pointSize);
-
-// An authorised GET waited for; a failed read (after the wrapper's box) or
-// an unreadable body gives an empty document, so the build goes on and
-// prints empty values.
-QJsonDocument fetch(NetworkManagerWrapper &manager, const QString &path);
 
 // The organization's details, read anew for every build.
 QJsonObject organization(NetworkManagerWrapper &manager);

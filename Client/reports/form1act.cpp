@@ -6,6 +6,7 @@
 #include "loginmanager.h"
 #include "money.h"
 #include "networklog.h"
+#include "reportreply.h"
 #include "reportshelper.h"
 
 #include <hlineelement.h>
@@ -33,7 +34,7 @@ void Form1Act::build(ReportEngine::Report &report, QMap<QString, QVariant>)
 void Form1Act::buildFromTemplate(ReportEngine::Report &report, const QString &templatePath)
 {
     const QJsonObject receipt =
-        DocumentParts::fetch(manager, QStringLiteral("receipts/%1").arg(receiptId)).object();
+        ReportReply::fetch(manager, QStringLiteral("receipts/%1").arg(receiptId)).object();
     const QJsonObject property = receipt.value(QStringLiteral("property")).toObject();
     qCDebug(lomiNetwork) << receipt;
 

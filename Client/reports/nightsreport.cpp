@@ -11,8 +11,6 @@ using ReportLayout::put;
 
 NightsReport::NightsReport(QObject *parent)
     : ExtendedReport(parent)
-    , dialog(nullptr)
-    , network(nullptr)
 {
     setFilterDialog(&dialog);
 }

@@ -13,8 +13,6 @@ using ReportLayout::put;
 
 PaidEducationPaymentsReport::PaidEducationPaymentsReport(QObject *parent)
     : ExtendedReport(parent)
-    , network(nullptr)
-    , dialog(nullptr)
 {
     setFilterDialog(&dialog);
 }

@@ -22,8 +22,6 @@ QString roubles(const QString &amount)
 
 PaymentsReport::PaymentsReport(QObject *parent)
     : ExtendedReport(parent)
-    , dialog(nullptr)
-    , network(nullptr)
 {
     setFilterDialog(&dialog);
 }

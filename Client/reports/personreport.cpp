@@ -97,8 +97,6 @@ QString csvField(const QString &value)
 
 PersonReport::PersonReport(QObject *parent)
     : ExtendedReport(parent)
-    , dialog(nullptr)
-    , network(nullptr)
 {
     setFilterDialog(&dialog);
     connect(&dialog, &PersonReportFilterDialog::csvExportRequested, this, &PersonReport::exportCsv);

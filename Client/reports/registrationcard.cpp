@@ -4,6 +4,7 @@
 #include "global.h"
 #include "loginmanager.h"
 #include "money.h"
+#include "reportlayout.h"
 #include "reportshelper.h"
 #include "requesttablemodel.h"
 
@@ -59,7 +60,7 @@ void RegistrationCard::setTargetId(int id)
 
 void RegistrationCard::build(ReportEngine::Report &report, QMap<QString, QVariant>)
 {
-    Global::showPreloader();
+    ReportLayout::BusyIndicator busy;
 
     // One request serves the three reads: the bearer header stays on it and
     // only its URL changes.
@@ -100,6 +101,4 @@ void RegistrationCard::build(ReportEngine::Report &report, QMap<QString, QVarian
     report.associateTextValue(QStringLiteral("fioShort"),
                               Global::toShort(person.index(0, 0).data().toString()));
     ReportsHelper::loadReport(QStringLiteral(":/reports/RegistrationCard.xml"), &report);
-
-    Global::hidePreloader();
 }

@@ -5,6 +5,7 @@
 #include "loginmanager.h"
 #include "messagebox.h"
 #include "networkmanagerwrapper.h"
+#include "reportreply.h"
 #include "reportsextendedxmlelementhandler.h"
 #include "requesttablemodel.h"
 
@@ -13,9 +14,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QNetworkReply>
 
 namespace {
 
@@ -61,10 +59,8 @@ bool ReportsHelper::loadReport(const QString &fileName, ReportEngine::Report *re
 QTime ReportsHelper::getCheckoutHour()
 {
     NetworkManagerWrapper manager;
-    QNetworkReply *reply = manager.getUrl(
-        QUrl(Global::endpoint(QStringLiteral("/globals/CheckoutHour"))), true, true);
-    const QJsonObject object = QJsonDocument::fromJson(reply->readAll()).object();
-    delete reply;
+    const QJsonObject object
+        = ReportReply::fetch(manager, QStringLiteral("/globals/CheckoutHour")).object();
     return QTime::fromString(object.value(QStringLiteral("value")).toString(),
                              QStringLiteral("HH:mm:ss"));
 }

@@ -14,8 +14,6 @@ using ReportLayout::put;
 
 RoomsReport::RoomsReport(QObject *parent)
     : ExtendedReport(parent)
-    , dialog(nullptr)
-    , network(nullptr)
 {
     setFilterDialog(&dialog);
 }

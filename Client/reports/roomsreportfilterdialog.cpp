@@ -8,7 +8,6 @@
 
 RoomsReportFilterDialog::RoomsReportFilterDialog(QWidget *parent)
     : ReportFilterDialog(parent)
-    , network(nullptr)
     , ui(new Ui::RoomsReportFilterDialog)
 {
     ui->setupUi(this);

@@ -39,8 +39,6 @@ QJsonArray completedCategories(QJsonArray entries)
 
 SummaryCassReport::SummaryCassReport(QObject *parent)
     : ExtendedReport(parent)
-    , dialog(nullptr)
-    , network(nullptr)
 {
     setFilterDialog(&dialog);
 }
