@@ -4,7 +4,6 @@
 
 #include <QImage>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -14,28 +13,20 @@
 // Reading back what a report built or printed.
 namespace ReportTestUtil {
 
-// The data tables directly in the body, in order; rules are left out.
-inline QList<QTextTable *> tables(QTextDocument *document)
+// The tables directly in the body, in order: the data tables, or the rules.
+inline QList<QTextTable *> bodyTables(QTextDocument *document, bool wantRules)
 {
     QList<QTextTable *> result;
     for (QTextFrame *frame : document->rootFrame()->childFrames()) {
         auto *table = qobject_cast<QTextTable *>(frame);
-        if (table && !table->format().hasProperty(ReportEngine::HLineElement::RuleProperty))
+        if (table
+            && table->format().hasProperty(ReportEngine::HLineElement::RuleProperty) == wantRules)
             result << table;
     }
     return result;
 }
-
-inline QList<QTextTable *> rules(QTextDocument *document)
-{
-    QList<QTextTable *> result;
-    for (QTextFrame *frame : document->rootFrame()->childFrames()) {
-        auto *table = qobject_cast<QTextTable *>(frame);
-        if (table && table->format().hasProperty(ReportEngine::HLineElement::RuleProperty))
-            result << table;
-    }
-    return result;
-}
+inline QList<QTextTable *> tables(QTextDocument *document) { return bodyTables(document, false); }
+inline QList<QTextTable *> rules(QTextDocument *document) { return bodyTables(document, true); }
 
 // The text of a cell, paragraphs joined by "\n".
 inline QString cellText(QTextTable *table, int row, int column)
@@ -71,36 +62,47 @@ inline QTextBlock findBlock(QTextDocument *document, const QString &text)
     return QTextBlock();
 }
 
-// The text pdftotext reads from a PDF file (one page, or all for 0);
-// empty when it failed.
+// The character format a paragraph's text starts with, and the paragraph's alignment.
+inline QTextCharFormat textFormat(QTextDocument *document, const QString &text)
+{
+    return findBlock(document, text).begin().fragment().charFormat();
+}
+inline Qt::Alignment alignmentOf(QTextDocument *document, const QString &text)
+{
+    return findBlock(document, text).blockFormat().alignment();
+}
+
+// What a command-line tool writes to its standard output; empty when it failed.
+inline QByteArray toolOutput(const QString &tool, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QByteArray();
+    return process.readAllStandardOutput();
+}
+
+// The text pdftotext reads from a PDF file (one page, or all for 0).
 inline QString pdfText(const QString &path, int page = 0)
 {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return QString();
     QStringList arguments{QStringLiteral("-layout")};
     if (page > 0)
         arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
                   << QString::number(page);
-    arguments << path << QStringLiteral("-");
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(toolOutput(QStringLiteral("pdftotext"),
+                                        arguments << path << QStringLiteral("-")));
 }
 
 // One page of a PDF file as pdftoppm renders it, in grey; null when it failed.
 inline QImage pdfPage(const QString &path, int page, int dpi)
 {
-    QProcess process;
-    process.start(QStringLiteral("pdftoppm"),
-                  {QStringLiteral("-png"), QStringLiteral("-gray"), QStringLiteral("-r"),
-                   QString::number(dpi), QStringLiteral("-f"), QString::number(page),
-                   QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), path});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QImage();
-    return QImage::fromData(process.readAllStandardOutput(), "PNG");
+    return QImage::fromData(
+            toolOutput(QStringLiteral("pdftoppm"),
+                       {QStringLiteral("-png"), QStringLiteral("-gray"), QStringLiteral("-r"),
+                        QString::number(dpi), QStringLiteral("-f"), QString::number(page),
+                        QStringLiteral("-l"), QString::number(page),
+                        QStringLiteral("-singlefile"), path}),
+            "PNG");
 }
 
 }  // namespace ReportTestUtil

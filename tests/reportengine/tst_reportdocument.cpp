@@ -36,9 +36,8 @@ private slots:
         QCOMPARE(bodyParagraphs(document),
                  QStringList({QStringLiteral("  Сумма:\t150.00 "), QStringLiteral("вторая строка")}));
         for (const QString &line : bodyParagraphs(document)) {
-            const QTextBlock block = findBlock(document, line);
-            QCOMPARE(block.blockFormat().alignment(), Qt::AlignRight);
-            QCOMPARE(block.begin().fragment().charFormat().fontWeight(), int(QFont::Bold));
+            QCOMPARE(alignmentOf(document, line), Qt::AlignRight);
+            QCOMPARE(textFormat(document, line).fontWeight(), int(QFont::Bold));
         }
     }
 
@@ -59,16 +58,12 @@ private slots:
         report.addElement(sized);
 
         QTextDocument *document = report.document();
-        const QTextCharFormat serifFormat =
-                findBlock(document, QStringLiteral("с засечками")).begin().fragment().charFormat();
+        const QTextCharFormat serifFormat = textFormat(document, QStringLiteral("с засечками"));
         QCOMPARE(serifFormat.fontFamilies().toStringList(), QStringList{"DejaVu Serif"});
         QVERIFY(!serifFormat.hasProperty(QTextFormat::FontPointSize));
-        const QTextCharFormat bigFormat =
-                findBlock(document, QStringLiteral("крупно")).begin().fragment().charFormat();
-        QCOMPARE(bigFormat.fontPointSize(), 14.0);
-        QVERIFY(bigFormat.fontItalic());
-        QVERIFY(findBlock(document, QStringLiteral("обычный")).begin().fragment().charFormat()
-                        .properties().isEmpty());
+        QCOMPARE(textFormat(document, QStringLiteral("крупно")).fontPointSize(), 14.0);
+        QVERIFY(textFormat(document, QStringLiteral("крупно")).fontItalic());
+        QVERIFY(textFormat(document, QStringLiteral("обычный")).properties().isEmpty());
     }
 
     void elementsAreCopiedWhenAdded()

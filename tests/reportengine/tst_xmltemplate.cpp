@@ -177,23 +177,17 @@ private slots:
                                       "<text alignment=\"center\">m</text>"
                                       "<text>d</text>")));
         QTextDocument *document = report.document();
-        const auto format = [document](const char *text) {
-            return findBlock(document, QString::fromUtf8(text)).begin().fragment().charFormat();
-        };
-        const auto alignment = [document](const char *text) {
-            return findBlock(document, QString::fromUtf8(text)).blockFormat().alignment();
-        };
-        QCOMPARE(alignment("r"), Qt::AlignRight);
-        QCOMPARE(alignment("c"), Qt::AlignHCenter);
-        QCOMPARE(alignment("j"), Qt::AlignJustify);
-        QCOMPARE(alignment("l"), Qt::AlignLeft);
-        QCOMPARE(alignment("m"), Qt::AlignHCenter);
-        QCOMPARE(alignment("d"), Qt::AlignLeft);
-        QVERIFY(!format("r").hasProperty(QTextFormat::FontPointSize));
-        QCOMPARE(format("c").fontWeight(), int(QFont::Bold));
-        QVERIFY(format("j").fontItalic());
-        QCOMPARE(format("l").fontPointSize(), 12.0);
-        QVERIFY(format("d").properties().isEmpty());
+        QCOMPARE(alignmentOf(document, "r"), Qt::AlignRight);
+        QCOMPARE(alignmentOf(document, "c"), Qt::AlignHCenter);
+        QCOMPARE(alignmentOf(document, "j"), Qt::AlignJustify);
+        QCOMPARE(alignmentOf(document, "l"), Qt::AlignLeft);
+        QCOMPARE(alignmentOf(document, "m"), Qt::AlignHCenter);
+        QCOMPARE(alignmentOf(document, "d"), Qt::AlignLeft);
+        QVERIFY(!textFormat(document, "r").hasProperty(QTextFormat::FontPointSize));
+        QCOMPARE(textFormat(document, "c").fontWeight(), int(QFont::Bold));
+        QVERIFY(textFormat(document, "j").fontItalic());
+        QCOMPARE(textFormat(document, "l").fontPointSize(), 12.0);
+        QVERIFY(textFormat(document, "d").properties().isEmpty());
     }
 
     void inlineTextContinuesTheParagraph()
@@ -213,8 +207,7 @@ private slots:
                 "</table>")));
         QTextDocument *document = report.document();
         QCOMPARE(bodyParagraphs(document), QStringList{"Акт №15 Пр"});
-        QCOMPARE(findBlock(document, QStringLiteral("Акт №15 Пр")).blockFormat().alignment(),
-                 Qt::AlignHCenter);
+        QCOMPARE(alignmentOf(document, QStringLiteral("Акт №15 Пр")), Qt::AlignHCenter);
         QTextTable *table = tables(document).value(0);
         QVERIFY(table);
         QCOMPARE(table->rows(), 3);

@@ -50,7 +50,6 @@ protected:
         prepared.body = body;
         server().injectFailure("GET", path, prepared);
     }
-    void answer(const QString &path, const char *json) { answer(path, QByteArray(json)); }
 
     // The request fails; its "Request failed" box is answered.
     void fail(const QString &path)
@@ -122,8 +121,7 @@ protected:
 
     static bool isBold(QTextDocument *document, const QString &text)
     {
-        const QTextBlock block = ReportTestUtil::findBlock(document, text);
-        return block.isValid() && block.begin().fragment().charFormat().fontWeight() == QFont::Bold;
+        return ReportTestUtil::textFormat(document, text).fontWeight() == QFont::Bold;
     }
 
     static bool preloaderHidden()

@@ -17,72 +17,67 @@
 #include <QComboBox>
 #include <QRadioButton>
 
+namespace {
+
+using MakeReport = ExtendedReport *(*)();
+
+template<class T>
+ExtendedReport *make()
+{
+    return new T;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(MakeReport)
+
 // The eight reports' filters, and what each report prints when its reply
 // is missing.
 class ReportFiltersTest : public ReportTestBase
 {
     Q_OBJECT
 
-    static ExtendedReport *make(const QString &name)
-    {
-        if (name == "PersonReport")
-            return new PersonReport;
-        if (name == "RoomsReport")
-            return new RoomsReport;
-        if (name == "PaymentsReport")
-            return new PaymentsReport;
-        if (name == "ContractPaymentsReport")
-            return new ContractPaymentsReport;
-        if (name == "PaidEducationPaymentsReport")
-            return new PaidEducationPaymentsReport;
-        if (name == "CassReport")
-            return new CassReport;
-        if (name == "SummaryCassReport")
-            return new SummaryCassReport;
-        return new NightsReport;
-    }
-
 private slots:
     void defaults_data()
     {
-        QTest::addColumn<QString>("report");
+        QTest::addColumn<MakeReport>("report");
         QTest::addColumn<QVariantMap>("values");
 
         const QVariantMap year{{"startDate", "01.01.2026"}, {"endDate", "31.12.2026"}};
-        QTest::newRow("listeners") << "PersonReport"
+        QTest::newRow("listeners") << &make<PersonReport>
                                    << QVariantMap{{"curriculumId", -1},
                                                   {"streamId", -1},
                                                   {"startDate", "01.01.2026"},
                                                   {"endDate", "31.12.2026"},
                                                   {"fact", false}};
-        QTest::newRow("occupancy") << "RoomsReport"
+        QTest::newRow("occupancy") << &make<RoomsReport>
                                    << QVariantMap{{"date", "2026-06-15T09:00:00.000"},
                                                   {"free", true},
                                                   {"occupied", true},
                                                   {"floor", -1}};
-        QTest::newRow("payments") << "PaymentsReport"
+        QTest::newRow("payments") << &make<PaymentsReport>
                                   << QVariantMap{{"streamId", -1},      {"start", "01.01.2026"},
                                                  {"end", "31.12.2026"}, {"listeners", true},
                                                  {"guests", false},     {"debtOnly", false}};
-        QTest::newRow("contract") << "ContractPaymentsReport"
+        QTest::newRow("contract") << &make<ContractPaymentsReport>
                                   << QVariantMap{{"startDate", "01.01.2026"},
                                                  {"endDate", "31.12.2026"},
                                                  {"payerId", -1}};
         QTest::newRow("paid education")
-            << "PaidEducationPaymentsReport"
+            << &make<PaidEducationPaymentsReport>
             << QVariantMap{
                    {"startDate", "15.06.2026"}, {"endDate", "31.12.2026"}, {"curriculumId", -1}};
-        QTest::newRow("cash") << "CassReport" << QVariantMap{{"date", "15.06.2026"}};
-        QTest::newRow("cash summary") << "SummaryCassReport" << year;
-        QTest::newRow("nights") << "NightsReport" << year;
+        QTest::newRow("cash") << &make<CassReport> << QVariantMap{{"date", "15.06.2026"}};
+        QTest::newRow("cash summary") << &make<SummaryCassReport> << year;
+        QTest::newRow("nights") << &make<NightsReport> << year;
     }
 
     void defaults()
     {
-        QFETCH(QString, report);
+        QFETCH(MakeReport, report);
         QFETCH(QVariantMap, values);
 
-        std::unique_ptr<ExtendedReport> made(make(report));
+        std::unique_ptr<ExtendedReport> made(report());
         ReportFilterDialog *dialog = made->filterDialog();
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QString("Фильтр"));
@@ -180,7 +175,7 @@ private slots:
 
     void failedReplies_data()
     {
-        QTest::addColumn<QString>("report");
+        QTest::addColumn<MakeReport>("report");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QStringList>("paragraphs");
         QTest::addColumn<QStringList>("tables");
@@ -191,22 +186,22 @@ private slots:
         const QString services
             = "Наименование услуги | Ед. изм. | Кол-во | Оплачено / ИТОГО | 0.00";
         QTest::newRow("listeners")
-            << "PersonReport"
+            << &make<PersonReport>
             << "reports/persons" << QStringList{"СПИСОК СЛУШАТЕЛЕЙ"} << QStringList();
         QTest::newRow("occupancy")
-            << "RoomsReport"
+            << &make<RoomsReport>
             << "reports/rooms" << QStringList{"КАРТА ЗАГРУЗКИ НОМЕРОВ на "} << QStringList();
-        QTest::newRow("payments") << "PaymentsReport"
+        QTest::newRow("payments") << &make<PaymentsReport>
                                   << "reports/payments" << QStringList{"РАСЧЁТНАЯ ВЕДОМОСТЬ"}
                                   << QStringList();
         QTest::newRow("contract")
-            << "ContractPaymentsReport"
+            << &make<ContractPaymentsReport>
             << "reports/payments/contract" << QStringList({"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(контракт)"})
             << QStringList{"№ п/п | Счёт | Ф И О | Номер | Период проживания | Тариф | Начислено"
                            " | Оплачено | Остаток | Дата оплаты | Способ оплаты"
                            " / ИТОГО: | 0.00 | 0.00 | 0.00 | "};
         QTest::newRow("paid education")
-            << "PaidEducationPaymentsReport"
+            << &make<PaidEducationPaymentsReport>
             << "reports/payments/paid_education"
             << QStringList(
                    {"РАСЧЕТНАЯ ВЕДОМОСТЬ", "(образовательные услуги)", "Всего по ведомости:"})
@@ -214,7 +209,7 @@ private slots:
                             " | Период оказания услуги | Оплачено | Дата оплаты | Кассир",
                             "Оплачено: 0.00 руб. | <table>"});
         QTest::newRow("cash")
-            << "CassReport"
+            << &make<CassReport>
             << "reports/cass"
             << QStringList({"КАССОВЫЙ ОТЧЕТ на ", "Услуги по проживанию", "Дополнительные услуги",
                             "Образовательные услуги", signature})
@@ -222,7 +217,7 @@ private slots:
                             " / ИТОГО: | 0.00 | ",
                             noTypes, services, noTypes, services, noTypes});
         QTest::newRow("cash summary")
-            << "SummaryCassReport"
+            << &make<SummaryCassReport>
             << "reports/cass/summary"
             << QStringList({"КАССОВЫЙ ОТЧЁТ (СВОД)", "( - )", "Услуги по проживанию",
                             "Дополнительные услуги", "Образовательные услуги", signature})
@@ -230,7 +225,7 @@ private slots:
                             "Гости | 0.00 / ИТОГО: | 0.00",
                             noTypes, services, noTypes, services, noTypes});
         QTest::newRow("nights")
-            << "NightsReport"
+            << &make<NightsReport>
             << "reports/nights"
             << QStringList({"Сведения о количестве ночевок, численности размещенных лиц", "( - )",
                             "Число ночевок с разбивкой по этажам"})
@@ -246,13 +241,13 @@ private slots:
     // empty reply; the busy indicator goes (checked after every test).
     void failedReplies()
     {
-        QFETCH(QString, report);
+        QFETCH(MakeReport, report);
         QFETCH(QString, path);
         QFETCH(QStringList, paragraphs);
         QFETCH(QStringList, tables);
 
         fail(path);
-        std::unique_ptr<ExtendedReport> made(make(report));
+        std::unique_ptr<ExtendedReport> made(report());
         build(*made);
 
         QCOMPARE(boxTexts("Request failed").size(), 1);
