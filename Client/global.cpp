@@ -99,6 +99,12 @@ void Global::hidePreloader()
     preloader->hide();
 }
 
+bool Global::isFailureEnvelope(const QJsonDocument &document)
+{
+    const QJsonObject object = document.object();
+    return object.contains(QStringLiteral("Ok")) && !object.value(QStringLiteral("Ok")).toBool();
+}
+
 QJsonValue Global::traverseJson(const QJsonObject &object, const QString &path)
 {
     return traverseJson(object, path.split(QLatin1Char('.')));

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
@@ -33,6 +34,10 @@ public:
 
     static void showPreloader(QWidget *parent = nullptr);
     static void hidePreloader();
+
+    // The server's failure envelope: an object whose "Ok" is there and not true.
+    // It arrives as a successful reply.
+    static bool isFailureEnvelope(const QJsonDocument &document);
 
     static QJsonValue traverseJson(const QJsonObject &object, const QString &path);
     // The same walk over a path already split at its dots (hot loops split once).

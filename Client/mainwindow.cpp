@@ -13,7 +13,6 @@
 #include "global.h"
 #include "importmanagerwidget.h"
 #include "messagebox.h"
-#include "networkmanagerwrapper.h"
 #include "organizationinfowidget.h"
 #include "organizationseditdialog.h"
 #include "paytypeeditdialog.h"
@@ -92,83 +91,28 @@ MainWindow::~MainWindow()
 void MainWindow::registerWindows()
 {
     // Windows are registered here, in menu order, as they become available.
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Округа"))
-                          ->withEndpoint(QStringLiteral("districts"))
-                          ->withHeaders(DirectoryColumns::districts().headers())
-                          ->withEditDialog(owned(new DistrictEditDialog))
-                          ->requires(QStringLiteral("districts"))
-                          ->build(),
-                      ui->districtsAction);
-
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Регионы"))
-                          ->withEndpoint(QStringLiteral("regions"))
-                          ->withHeaders(DirectoryColumns::regions().headers())
-                          ->withEditDialog(owned(new RegionEditDialog))
-                          ->requires(QStringLiteral("regions"))
-                          ->build(),
-                      ui->regionsAction);
-
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Должности"))
-                          ->withEndpoint(QStringLiteral("positions"))
-                          ->withHeaders(DirectoryColumns::positions().headers())
-                          ->withEditDialog(owned(new PositionEditDialog))
-                          ->requires(QStringLiteral("positions"))
-                          ->build(),
-                      ui->positionsAction);
-
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Организации"))
-                          ->withEndpoint(QStringLiteral("organizations"))
-                          ->withHeaders(DirectoryColumns::organizations().headers())
-                          ->withEditDialog(owned(new OrganizationsEditDialog))
-                          ->withItemDelegates(DirectoryColumns::organizations().delegates())
-                          ->requires(QStringLiteral("organizations"))
-                          ->build(),
-                      ui->organizationAction);
-
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Программы обучения"))
-                          ->withEndpoint(QStringLiteral("curriculums"))
-                          ->withHeaders(DirectoryColumns::curriculums().headers())
-                          ->withEditDialog(owned(new CurriculumEditDialog))
-                          ->withItemDelegates(DirectoryColumns::curriculums().delegates())
-                          ->requires(QStringLiteral("curriculums"))
-                          ->build(),
-                      ui->registerCurriculumAction);
-
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Потоки"))
-                          ->withEndpoint(QStringLiteral("streams"))
-                          ->withHeaders(DirectoryColumns::streams().headers())
-                          ->withEditDialog(owned(new StreamEditDialog))
-                          ->withItemDelegates(DirectoryColumns::streams().delegates())
-                          ->requires(QStringLiteral("streams"))
-                          ->build(),
-                      ui->registerStreamAction);
-
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Тарифы"))
-                          ->withEndpoint(QStringLiteral("rates"))
-                          ->withHeaders(DirectoryColumns::rates().headers())
-                          ->withEditDialog(owned(new RateEditDialog))
-                          ->withItemDelegates(DirectoryColumns::rates().delegates())
-                          ->requires(QStringLiteral("rates"))
-                          ->build(),
-                      ui->ratesAction);
-
+    registerDirectory(ui->districtsAction, QStringLiteral("Округа"), QStringLiteral("districts"),
+                      DirectoryColumns::districts(), new DistrictEditDialog,
+                      QStringLiteral("districts"));
+    registerDirectory(ui->regionsAction, QStringLiteral("Регионы"), QStringLiteral("regions"),
+                      DirectoryColumns::regions(), new RegionEditDialog, QStringLiteral("regions"));
+    registerDirectory(ui->positionsAction, QStringLiteral("Должности"), QStringLiteral("positions"),
+                      DirectoryColumns::positions(), new PositionEditDialog,
+                      QStringLiteral("positions"));
+    registerDirectory(ui->organizationAction, QStringLiteral("Организации"),
+                      QStringLiteral("organizations"), DirectoryColumns::organizations(),
+                      new OrganizationsEditDialog, QStringLiteral("organizations"));
+    registerDirectory(ui->registerCurriculumAction, QStringLiteral("Программы обучения"),
+                      QStringLiteral("curriculums"), DirectoryColumns::curriculums(),
+                      new CurriculumEditDialog, QStringLiteral("curriculums"));
+    registerDirectory(ui->registerStreamAction, QStringLiteral("Потоки"), QStringLiteral("streams"),
+                      DirectoryColumns::streams(), new StreamEditDialog, QStringLiteral("streams"));
+    registerDirectory(ui->ratesAction, QStringLiteral("Тарифы"), QStringLiteral("rates"),
+                      DirectoryColumns::rates(), new RateEditDialog, QStringLiteral("rates"));
     // Read from "pay_type" but guarded by "payTypes".
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Способ оплаты"))
-                          ->withEndpoint(QStringLiteral("pay_type"))
-                          ->withHeaders(DirectoryColumns::payTypes().headers())
-                          ->withEditDialog(owned(new PayTypeEditDialog))
-                          ->withItemDelegates(DirectoryColumns::payTypes().delegates())
-                          ->requires(QStringLiteral("payTypes"))
-                          ->build(),
-                      ui->payTypeAction);
+    registerDirectory(ui->payTypeAction, QStringLiteral("Способ оплаты"), QStringLiteral("pay_type"),
+                      DirectoryColumns::payTypes(), new PayTypeEditDialog,
+                      QStringLiteral("payTypes"));
 
     registerSubwidget(new CheckoutHourWidget, ui->payHourAction);
     registerSubwidget(new OrganizationInfoWidget, ui->orgInfoAction);
@@ -180,17 +124,10 @@ void MainWindow::registerWindows()
 
     connect(ui->export1CAction, &QAction::triggered, this, &MainWindow::export1C);
 
-    // Read from "properties" but guarded by "property".
-    registerSubwidget(SimpleViewWidget::Builder::create()
-                          ->withTitle(QStringLiteral("Имущество"))
-                          ->withEndpoint(QStringLiteral("properties"))
-                          ->withHeaders(DirectoryColumns::properties().headers())
-                          ->withEditDialog(owned(new PropertyEditDialog))
-                          ->withItemDelegates(DirectoryColumns::properties().delegates())
-                          ->sortBy(1, Qt::AscendingOrder)
-                          ->requires(QStringLiteral("property"))
-                          ->build(),
-                      ui->propertyAction);
+    // Read from "properties" but guarded by "property"; sorted by name.
+    registerDirectory(ui->propertyAction, QStringLiteral("Имущество"), QStringLiteral("properties"),
+                      DirectoryColumns::properties(), new PropertyEditDialog,
+                      QStringLiteral("property"), 1);
 
     registerSubwidget(new ReceiptsJournalWidget, ui->receiptsJournalAction);
     registerSubwidget(new PropertyJournalWidget, ui->propertyJournalAction);
@@ -217,6 +154,21 @@ void MainWindow::registerWindows()
     connect(ui->nightsReportAction, &QAction::triggered, &nightsReport, &ExtendedReport::exec);
 
     connect(ui->exportAuditAction, &QAction::triggered, this, &MainWindow::exportAudit);
+}
+
+void MainWindow::registerDirectory(QAction *action, const QString &title, const QString &endpoint,
+                                   const DirectoryColumns &columns, EditDialog *editor,
+                                   const QString &node, int sortColumn)
+{
+    auto builder = SimpleViewWidget::Builder::create();
+    builder->withTitle(title)
+        ->withEndpoint(endpoint)
+        ->withHeaders(columns.headers())
+        ->withEditDialog(owned(editor))
+        ->withItemDelegates(columns.delegates());
+    if (sortColumn >= 0)
+        builder->sortBy(sortColumn, Qt::AscendingOrder);
+    registerSubwidget(builder->requires(node)->build(), action);
 }
 
 void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
@@ -387,11 +339,10 @@ void MainWindow::exportAudit()
     // The server's failure envelope arrives as a success; exported, it
     // would be an empty file reported as a success.
     const QJsonDocument document = QJsonDocument::fromJson(body);
-    const QJsonObject envelope = document.object();
-    if (envelope.contains(QStringLiteral("Ok")) && !envelope.value(QStringLiteral("Ok")).toBool()) {
+    if (Global::isFailureEnvelope(document)) {
         MessageBox::critical(this, QStringLiteral("Error"),
                              QStringLiteral("Failed to fetch audit: ")
-                                 + envelope.value(QStringLiteral("message")).toString());
+                                 + document.object().value(QStringLiteral("message")).toString());
         return;
     }
 

@@ -19,6 +19,8 @@
 #include <QPointer>
 #include <QString>
 
+class DirectoryColumns;
+class EditDialog;
 class QAction;
 class QMdiSubWindow;
 
@@ -59,6 +61,11 @@ private:
     QMdiSubWindow *topmostMaximized() const;
     QMdiSubWindow *subWindowOf(QWidget *widget) const;
     void registerWindows();
+    // A directory list: its columns and their delegates from one table, a new
+    // editor that the main window keeps, sorted by `sortColumn` when one is given.
+    void registerDirectory(QAction *action, const QString &title, const QString &endpoint,
+                           const DirectoryColumns &columns, EditDialog *editor,
+                           const QString &node, int sortColumn = -1);
     // Keeps `widget` until the main window goes.
     template <typename T>
     T *owned(T *widget)

@@ -1,10 +1,10 @@
 #include "requesttablemodel.h"
 
+#include "global.h"
 #include "networklog.h"
 #include "networkmanagerwrapper.h"
 
 #include <QEventLoop>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
@@ -50,11 +50,8 @@ void RequestTableModel::dataFetched(QNetworkReply *reply)
     const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
     qCDebug(lomiNetwork) << reply->url() << document;
 
-    bool failed = document.isEmpty() || reply->error() != QNetworkReply::NoError;
-    if (!failed) {
-        const QJsonObject object = document.object();
-        failed = object.contains("Ok") && !document["Ok"].toBool(false);
-    }
+    const bool failed = document.isEmpty() || reply->error() != QNetworkReply::NoError
+                        || Global::isFailureEnvelope(document);
     setJson(failed ? QJsonDocument() : document);
 
     lastHandledReply = reply;

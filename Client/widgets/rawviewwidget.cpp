@@ -4,7 +4,6 @@
 #include "loginmanager.h"
 #include "networklog.h"
 
-#include <QJsonObject>
 #include <QNetworkReply>
 #include <QUrl>
 
@@ -43,9 +42,7 @@ void RawViewWidget::update(QNetworkReply *reply)
     }
     const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
     qCDebug(lomiNetwork) << reply->url() << document;
-    failedReply = reply->error() != QNetworkReply::NoError
-                  || (document.isObject() && document.object().contains(QStringLiteral("Ok"))
-                      && !document.object().value(QStringLiteral("Ok")).toBool(false));
+    failedReply = reply->error() != QNetworkReply::NoError || Global::isFailureEnvelope(document);
     reply->deleteLater();
     fromJson(document);
 }

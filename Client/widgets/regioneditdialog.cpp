@@ -2,6 +2,7 @@
 
 #include "commonselectordialog.h"
 #include "defaultjsonvalidator.h"
+#include "directorycolumns.h"
 #include "editorfields.h"
 #include "ui_regioneditdialog.h"
 
@@ -17,8 +18,7 @@ RegionEditDialog::RegionEditDialog(QWidget *parent)
     ui->widget->setSelector(CommonSelectorDialog::Builder::create()
                                 ->withDisplayColumn(1)
                                 ->withEndpoint(QStringLiteral("districts"))
-                                ->withHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
-                                               {QStringLiteral("Название"), QStringLiteral("name")}})
+                                ->withHeaders(DirectoryColumns::districts().headers())
                                 ->build());
 
     auto *validator = new DefaultJsonValidator(this);

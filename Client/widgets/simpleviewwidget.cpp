@@ -29,7 +29,6 @@ SimpleViewWidget::SimpleViewWidget(QWidget *parent)
 {
     ui->setupUi(this);
     proxy.setSourceModel(&model);
-    proxy.setFilterKeyColumn(-1);
     proxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
     ui->tableView->setModel(&proxy);
 

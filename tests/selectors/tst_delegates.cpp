@@ -50,6 +50,20 @@ QJsonObject object(const char *json)
     return QJsonDocument::fromJson(json).object();
 }
 
+// A white image of `size` with `delegate` drawing a cell that holds `value`.
+QImage painted(const QStyledItemDelegate &delegate, const QString &value,
+               const QStyleOptionViewItem &option, QSize size)
+{
+    QStandardItemModel model(1, 1);
+    model.setData(model.index(0, 0), value);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    delegate.paint(&painter, option, model.index(0, 0));
+    painter.end();
+    return image;
+}
+
 // The bounding box of the pixels that differ from `background`.
 QRect paintedArea(const QImage &image, QRgb background)
 {
@@ -196,22 +210,12 @@ private slots:
         QFETCH(QColor, colour);
         QFETCH(int, radius);
 
-        QStandardItemModel model(1, 1);
-        model.setData(model.index(0, 0), marker);
-
         // The cell does not start at the image's corner: the dot is drawn
         // relative to the cell.
         const QRect cell(7, 3, 61, height);
-        QImage image(80, 40, QImage::Format_RGB32);
-        image.fill(Qt::white);
         QStyleOptionViewItem option;
         option.rect = cell;
-
-        PersonMarkerItemDelegate delegate;
-        {
-            QPainter painter(&image);
-            delegate.paint(&painter, option, model.index(0, 0));
-        }
+        const QImage image = painted(PersonMarkerItemDelegate(), marker, option, {80, 40});
 
         const QPoint centre = cell.topLeft() + QPoint(cell.width() / 2, cell.height() / 2);
         QCOMPARE(image.pixelColor(centre), colour);
@@ -227,44 +231,22 @@ private slots:
 
     void selectedMarkerCellIsHighlighted()
     {
-        QStandardItemModel model(1, 1);
-        model.setData(model.index(0, 0), "B");
-        QImage image(60, 30, QImage::Format_RGB32);
-        image.fill(Qt::white);
         QStyleOptionViewItem option;
-        option.rect = image.rect();
+        option.rect = QRect(0, 0, 60, 30);
         option.state |= QStyle::State_Selected;
         option.palette.setBrush(QPalette::Highlight, QColor(10, 20, 30));
-
-        PersonMarkerItemDelegate delegate;
-        {
-            QPainter painter(&image);
-            delegate.paint(&painter, option, model.index(0, 0));
-        }
+        const QImage image = painted(PersonMarkerItemDelegate(), "B", option, option.rect.size());
         QCOMPARE(image.pixelColor(1, 1), QColor(10, 20, 30));
         QCOMPARE(image.pixelColor(30, 15), QColor(57, 143, 244));
     }
 
     void emptyMarkerIsAnOrdinaryCell()
     {
-        QStandardItemModel model(1, 1);
-        model.setData(model.index(0, 0), QString());
         QStyleOptionViewItem option;
         option.rect = QRect(0, 0, 60, 30);
         option.state |= QStyle::State_Selected | QStyle::State_Enabled;
-
-        QImage drawn(60, 30, QImage::Format_RGB32);
-        drawn.fill(Qt::white);
-        QImage expected = drawn;
-        {
-            QPainter painter(&drawn);
-            PersonMarkerItemDelegate().paint(&painter, option, model.index(0, 0));
-        }
-        {
-            QPainter painter(&expected);
-            QStyledItemDelegate().paint(&painter, option, model.index(0, 0));
-        }
-        QCOMPARE(drawn, expected);
+        QCOMPARE(painted(PersonMarkerItemDelegate(), QString(), option, option.rect.size()),
+                 painted(QStyledItemDelegate(), QString(), option, option.rect.size()));
     }
 };
 

@@ -31,6 +31,13 @@ const QMap<QString, Factory> &factories()
     return all;
 }
 
+// A selector of ids and names built here, not by the factory.
+std::unique_ptr<CommonSelectorDialog> plainSelector(CommonSelectorDialog::Builder *builder)
+{
+    return std::unique_ptr<CommonSelectorDialog>(
+        builder->withHeaders({{"ID", "id"}, {"Название", "name"}})->build());
+}
+
 class AddHandler : public CommonSelectorAddHandler
 {
     Q_OBJECT
@@ -186,11 +193,9 @@ private slots:
                                                    QJsonObject{{"id", 2}, {"name", "Бета"}}});
         });
         std::unique_ptr<CommonSelectorDialog> dialog(
-            selector == "unsorted" ? CommonSelectorDialog::Builder::create()
-                                         ->withEndpoint("unsorted")
-                                         ->withHeaders({{"ID", "id"}, {"Название", "name"}})
-                                         ->build()
-                                   : factories().value(selector)());
+            selector == "unsorted"
+                ? plainSelector(CommonSelectorDialog::Builder::create()->withEndpoint("unsorted"))
+                : std::unique_ptr<CommonSelectorDialog>(factories().value(selector)()));
         QVERIFY(load(dialog.get()));
         QCOMPARE(shownIds(dialog.get()), ids);
 
@@ -335,12 +340,8 @@ private slots:
             return StandIn::Reply::json(QJsonArray{QJsonObject{{"id", 2}, {"name", "Второй"}},
                                                    QJsonObject{{"id", 3}, {"name", "Третий"}}});
         });
-        std::unique_ptr<CommonSelectorDialog> dialog(
-            CommonSelectorDialog::Builder::create()
-                ->withEndpoint("changing?mode=a")
-                ->withHeaders({{"ID", "id"}, {"Название", "name"}})
-                ->withDisplayColumn(1)
-                ->build());
+        const auto dialog = plainSelector(
+            CommonSelectorDialog::Builder::create()->withEndpoint("changing?mode=a")->withDisplayColumn(1));
 
         inNextSelector([](CommonSelectorDialog *d) { QTRY_COMPARE(shownIds(d), QList<int>{1}); });
         QCOMPARE(dialog->select(), int(QDialog::Rejected));
@@ -360,11 +361,7 @@ private slots:
     void givenRequestIsSignedAndSent()
     {
         QNetworkRequest request(QUrl(environment().rootUrl() + "positions?from=request"));
-        std::unique_ptr<CommonSelectorDialog> dialog(
-            CommonSelectorDialog::Builder::create()
-                ->withRequest(request)
-                ->withHeaders({{"ID", "id"}, {"Название", "name"}})
-                ->build());
+        const auto dialog = plainSelector(CommonSelectorDialog::Builder::create()->withRequest(request));
         QVERIFY(load(dialog.get()));
         const auto sent = server().requestsTo("GET", "positions");
         QCOMPARE(sent.size(), 1);

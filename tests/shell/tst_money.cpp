@@ -1,9 +1,12 @@
 #include "testregistry.h"
 
 #include "clock.h"
+#include "global.h"
 #include "money.h"
 
 #include <QTest>
+
+#include <limits>
 
 class MoneyTest : public QObject
 {
@@ -50,6 +53,73 @@ private slots:
         QCOMPARE(spelled.kopecks, kopecks);
     }
 
+    // The whole part of a value in words, as documents spell sums.
+    void words_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("feminine");
+        QTest::addColumn<QString>("expected");
+
+        auto row = [](const char *name, double v, bool f, const char *text) {
+            QTest::newRow(name) << v << f << QString::fromUtf8(text);
+        };
+        row("0.7", 0.7, false, "ноль");
+        row("-0.7", -0.7, false, "ноль");
+        row("-5.7", -5.7, false, "минус пять");
+        row("123.99", 123.99, false, "сто двадцать три");
+        row("1", 1, false, "один");
+        row("1 f", 1, true, "одна");
+        row("2 f", 2, true, "две");
+        row("10", 10, false, "десять");
+        row("19", 19, false, "девятнадцать");
+        row("40", 40, false, "сорок");
+        row("21", 21, false, "двадцать один");
+        row("21 f", 21, true, "двадцать одна");
+        row("100", 100, false, "сто");
+        row("101", 101, false, "сто один");
+        row("101 f", 101, true, "сто одна");
+        row("200", 200, false, "двести");
+        row("342", 342, false, "триста сорок два");
+        row("999", 999, false, "девятьсот девяносто девять");
+        row("1000", 1000, false, "одна тысяча");
+        row("1001", 1001, false, "одна тысяча один");
+        row("2000", 2000, false, "две тысячи");
+        row("5000", 5000, false, "пять тысяч");
+        row("11000", 11000, false, "одиннадцать тысяч");
+        row("21000", 21000, false, "двадцать одна тысяча");
+        row("22000", 22000, false, "двадцать две тысячи");
+        row("111000", 111000, false, "сто одиннадцать тысяч");
+        row("112000", 112000, false, "сто двенадцать тысяч");
+        row("121000", 121000, false, "сто двадцать одна тысяча");
+        row("201000", 201000, false, "двести одна тысяча");
+        row("999999", 999999, false,
+            "девятьсот девяносто девять тысяч девятьсот девяносто девять");
+        // Millions take the form their count asks for, as thousands do.
+        row("1e6", 1000000, false, "один миллион");
+        row("2e6", 2000000, false, "два миллиона");
+        row("4e6", 4000000, false, "четыре миллиона");
+        row("5e6", 5000000, false, "пять миллионов");
+        row("11e6", 11000000, false, "одиннадцать миллионов");
+        row("21e6", 21000000, false, "двадцать один миллион");
+        row("1001001", 1001001, false, "один миллион одна тысяча один");
+        row("2500000 f", 2500000, true, "два миллиона пятьсот тысяч");
+        row("max", 999999999, false,
+            "девятьсот девяносто девять миллионов девятьсот девяносто девять тысяч "
+            "девятьсот девяносто девять");
+        row("-3e6", -3000000, false, "минус три миллиона");
+        row("1e9", 1000000000, false, "ОШИБКА ПРЕОБРАЗОВАНИЯ");
+        row("-1e9", -1000000000, false, "ОШИБКА ПРЕОБРАЗОВАНИЯ");
+        row("huge", 1e300, false, "ОШИБКА ПРЕОБРАЗОВАНИЯ");
+        row("nan", std::numeric_limits<double>::quiet_NaN(), false, "ОШИБКА ПРЕОБРАЗОВАНИЯ");
+    }
+
+    void words()
+    {
+        QFETCH(double, value);
+        QFETCH(bool, feminine);
+        QFETCH(QString, expected);
+        QCOMPARE(Global::doubleToString(value, feminine), expected);
+    }
     void clockCanBeFixedAndReleased()
     {
         const QDateTime moment(QDate(2024, 2, 29), QTime(23, 45));

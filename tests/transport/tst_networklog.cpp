@@ -1,18 +1,12 @@
 #include "testregistry.h"
 
 #include "global.h"
-#include "loginmanager.h"
+#include "guitestbase.h"
 #include "rawviewwidget.h"
 #include "requesttablemodel.h"
-#include "testenvironment.h"
 
-#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QRegularExpression>
-#include <QSignalSpy>
-#include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -35,16 +29,11 @@ public:
 
 }  // namespace
 
-class NetworkLogTest : public QObject
+class NetworkLogTest : public GuiTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
-
-    QJsonObject organization() const
-    {
-        return env->server().collection("organizations").first().toObject();
-    }
+    QJsonObject organization() { return server().collection("organizations").first().toObject(); }
 
     // Loads the organizations, or the first one as a document; returns what
     // was logged meanwhile.
@@ -74,11 +63,8 @@ private slots:
     {
         if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
             QSKIP("QT_LOGGING_RULES is set: the default rules can not be tested");
-        env = std::make_unique<TestEnvironment>();
-        QVERIFY(env->signIn(TestEnvironment::adminPassword()));
+        QVERIFY(startServer().signIn(TestEnvironment::adminPassword()));
     }
-
-    void cleanupTestCase() { env.reset(); }
 
     // Replies name persons and give tax numbers: they reach the log only
     // when its category is turned on.

@@ -22,15 +22,6 @@ class RequestTableModelTest : public GuiTestBase
         return r;
     }
 
-    Failure body(const QByteArray &text) const
-    {
-        Failure f;
-        f.kind = FailureKind::Status;
-        f.status = 200;
-        f.body = text;
-        return f;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -120,9 +111,7 @@ private slots:
         model.selectSync();
         QVERIFY(model.rowCount() > 0);
 
-        Failure f = this->body(body);
-        f.status = status;
-        server().injectFailure("GET", "positions", f);
+        server().injectFailure("GET", "positions", Failure{FailureKind::Status, status, body});
         model.setRequest(request("positions"));
         QSignalSpy finished(&model, &RequestTableModel::selectFinished);
         model.selectSync();

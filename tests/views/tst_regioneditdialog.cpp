@@ -44,11 +44,7 @@ class RegionEditDialogTest : public GuiTestBase
     QModelIndex sourceRow(int id)
     {
         RequestTableModel *model = sourceModel(list.get());
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->index(row, 0).data().toInt() == id)
-                return model->index(row, 0);
-        }
-        return {};
+        return model->match(model->index(0, 0), Qt::DisplayRole, id, 1, Qt::MatchExactly).value(0);
     }
 
     void initTest() override
