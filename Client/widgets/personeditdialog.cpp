@@ -352,10 +352,9 @@ void PersonEditDialog::showBillNumber(int number)
 
 void PersonEditDialog::updateSaveButtons()
 {
-    const bool saved = id != -1 && loaded;
     for (QPushButton *add : {ui->accommodationAddButton, ui->paymentAddButton,
                              ui->extraServiceAddButton, ui->paidEduReceiptAddButton})
-        add->setEnabled(saved);
+        add->setEnabled(personSaved());
     ui->writePushButton->setEnabled(loaded);
     ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(loaded);
 }
@@ -558,12 +557,9 @@ void PersonEditDialog::showSensitiveInfo()
 // The lock acts on the display only: locked fields are still loaded and saved.
 void PersonEditDialog::setSensitiveShown(bool shown)
 {
-    for (QWidget *field : {static_cast<QWidget *>(ui->docTypeLineEdit),
-                           static_cast<QWidget *>(ui->docSeriesLineEdit),
-                           static_cast<QWidget *>(ui->docNumberLineEdit),
-                           static_cast<QWidget *>(ui->docGiveDateEdit),
-                           static_cast<QWidget *>(ui->docWhoGiveEdit),
-                           static_cast<QWidget *>(ui->docAddressLineEdit)})
+    for (QWidget *field : std::initializer_list<QWidget *>{
+             ui->docTypeLineEdit, ui->docSeriesLineEdit, ui->docNumberLineEdit,
+             ui->docGiveDateEdit, ui->docWhoGiveEdit, ui->docAddressLineEdit})
         field->setEnabled(shown);
     for (QLineEdit *field : {ui->docAddressLineEdit, ui->docNumberLineEdit, ui->docSeriesLineEdit,
                              ui->docWhoGiveEdit})
@@ -655,6 +651,15 @@ void PersonEditDialog::runUntilSaved(EditDialog &dialog, RequestTableModel &list
     }
 }
 
+std::function<bool(QJsonObject)> PersonEditDialog::sendForPerson(
+    QNetworkAccessManager::Operation verb, const QString &path)
+{
+    return [this, verb, path](QJsonObject record) {
+        record.insert(QStringLiteral("personId"), id);
+        return send(verb, path, QJsonDocument(record));
+    };
+}
+
 void PersonEditDialog::removeRow(const QModelIndex &index, const QString &collection,
                                  RequestTableModel &list)
 {
@@ -674,11 +679,8 @@ void PersonEditDialog::addAccommodation()
         return;
     accommodationDialog.setTargetId(id);
     accommodationDialog.reset();
-    runUntilSaved(accommodationDialog, accommodationModel, [this](QJsonObject stay) {
-        stay.insert(QStringLiteral("personId"), id);
-        return send(QNetworkAccessManager::PostOperation, QStringLiteral("accommodation"),
-                    QJsonDocument(stay));
-    });
+    runUntilSaved(accommodationDialog, accommodationModel,
+                  sendForPerson(QNetworkAccessManager::PostOperation, QStringLiteral("accommodation")));
 }
 
 void PersonEditDialog::editAccommodation(const QModelIndex &index)
@@ -687,14 +689,14 @@ void PersonEditDialog::editAccommodation(const QModelIndex &index)
     const int stayId = idAt(index);
     accommodationDialog.setTargetId(id);
     accommodationDialog.fromModel(index);
-    runUntilSaved(accommodationDialog, accommodationModel, [this, stayId](QJsonObject stay) {
-        stay.insert(QStringLiteral("personId"), id);
+    const auto save = sendForPerson(QNetworkAccessManager::PutOperation,
+                                    QStringLiteral("accommodation/%1").arg(stayId));
+    runUntilSaved(accommodationDialog, accommodationModel, [save](QJsonObject stay) {
         // The server counts these anew.
         stay.insert(QStringLiteral("days"), 0);
         stay.insert(QStringLiteral("hours"), 0);
         stay.insert(QStringLiteral("cost"), 0);
-        return send(QNetworkAccessManager::PutOperation,
-                    QStringLiteral("accommodation/%1").arg(stayId), QJsonDocument(stay));
+        return save(stay);
     });
 }
 
@@ -727,11 +729,9 @@ void PersonEditDialog::editPayment(const QModelIndex &index)
     paymentDialog.fromModel(index);
     paymentDialog.setTargetPerson(id);
     // No balance preset here: it would replace the amount the payment was made for.
-    runUntilSaved(paymentDialog, paymentsModel, [this, paymentId](QJsonObject payment) {
-        payment.insert(QStringLiteral("personId"), id);
-        return send(QNetworkAccessManager::PutOperation, QStringLiteral("payments/%1").arg(paymentId),
-                    QJsonDocument(payment));
-    });
+    runUntilSaved(paymentDialog, paymentsModel,
+                  sendForPerson(QNetworkAccessManager::PutOperation,
+                                QStringLiteral("payments/%1").arg(paymentId)));
 }
 
 void PersonEditDialog::removePayment(const QModelIndex &index)
@@ -776,29 +776,20 @@ QDateTime PersonEditDialog::getOutDateTime() const
 
 void PersonEditDialog::addReceipt()
 {
-    if (!personSaved())
-        return;
-    receiptDialog.withOutDate(getOutDateTime());
-    receiptDialog.reset();
-    runUntilSaved(receiptDialog, receiptsModel, [this](QJsonObject receipt) {
-        receipt.insert(QStringLiteral("personId"), id);
-        return send(QNetworkAccessManager::PostOperation, QStringLiteral("receipts"),
-                    QJsonDocument(receipt));
-    });
+    addReceiptTo(QModelIndex());
 }
 
+// addReceipt is this without a row: the receipt then gets a number of its own.
 void PersonEditDialog::addReceiptTo(const QModelIndex &index)
 {
     if (!personSaved())
         return;
     receiptDialog.withOutDate(getOutDateTime());
     receiptDialog.reset();
-    receiptDialog.withNumber(index.siblingAtColumn(1).data().toInt());
-    runUntilSaved(receiptDialog, receiptsModel, [this](QJsonObject receipt) {
-        receipt.insert(QStringLiteral("personId"), id);
-        return send(QNetworkAccessManager::PostOperation, QStringLiteral("receipts"),
-                    QJsonDocument(receipt));
-    });
+    if (index.isValid())
+        receiptDialog.withNumber(index.siblingAtColumn(1).data().toInt());
+    runUntilSaved(receiptDialog, receiptsModel,
+                  sendForPerson(QNetworkAccessManager::PostOperation, QStringLiteral("receipts")));
 }
 
 void PersonEditDialog::editReceipt(const QModelIndex &index)
@@ -806,11 +797,9 @@ void PersonEditDialog::editReceipt(const QModelIndex &index)
     const int receiptId = idAt(index);
     receiptDialog.withOutDate(getOutDateTime());
     receiptDialog.fromModel(index);
-    runUntilSaved(receiptDialog, receiptsModel, [this, receiptId](QJsonObject receipt) {
-        receipt.insert(QStringLiteral("personId"), id);
-        return send(QNetworkAccessManager::PutOperation, QStringLiteral("receipts/%1").arg(receiptId),
-                    QJsonDocument(receipt));
-    });
+    runUntilSaved(receiptDialog, receiptsModel,
+                  sendForPerson(QNetworkAccessManager::PutOperation,
+                                QStringLiteral("receipts/%1").arg(receiptId)));
 }
 
 void PersonEditDialog::removeReceipt(const QModelIndex &index)
@@ -837,11 +826,9 @@ void PersonEditDialog::addPaidEducationReceipt()
     if (!personSaved())
         return;
     paidEducationReceiptDialog.reset();
-    runUntilSaved(paidEducationReceiptDialog, paidEducationReceiptsModel, [this](QJsonObject receipt) {
-        receipt.insert(QStringLiteral("personId"), id);
-        return send(QNetworkAccessManager::PostOperation, QStringLiteral("paid_education_receipts"),
-                    QJsonDocument(receipt));
-    });
+    runUntilSaved(paidEducationReceiptDialog, paidEducationReceiptsModel,
+                  sendForPerson(QNetworkAccessManager::PostOperation,
+                                QStringLiteral("paid_education_receipts")));
 }
 
 void PersonEditDialog::editPaidEducationReceipt(const QModelIndex &index)
@@ -849,12 +836,8 @@ void PersonEditDialog::editPaidEducationReceipt(const QModelIndex &index)
     const int receiptId = idAt(index);
     paidEducationReceiptDialog.fromModel(index);
     runUntilSaved(paidEducationReceiptDialog, paidEducationReceiptsModel,
-                  [this, receiptId](QJsonObject receipt) {
-                      receipt.insert(QStringLiteral("personId"), id);
-                      return send(QNetworkAccessManager::PutOperation,
-                                  QStringLiteral("paid_education_receipts/%1").arg(receiptId),
-                                  QJsonDocument(receipt));
-                  });
+                  sendForPerson(QNetworkAccessManager::PutOperation,
+                                QStringLiteral("paid_education_receipts/%1").arg(receiptId)));
 }
 
 void PersonEditDialog::removePaidEducationReceipt(const QModelIndex &index)

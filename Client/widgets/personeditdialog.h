@@ -124,6 +124,9 @@ private:
     // the user cancels, reloading `list` after each attempt.
     void runUntilSaved(EditDialog &dialog, RequestTableModel &list,
                        const std::function<bool(QJsonObject record)> &save);
+    // The save of a record that belongs to the person: sent to `path` with its "personId".
+    std::function<bool(QJsonObject record)> sendForPerson(QNetworkAccessManager::Operation verb,
+                                                          const QString &path);
     void removeRow(const QModelIndex &index, const QString &collection, RequestTableModel &list);
 
     NetworkManagerWrapper networkManager;

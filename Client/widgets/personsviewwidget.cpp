@@ -8,7 +8,6 @@
 #include "streamitemdelegate.h"
 #include "ui_personsviewwidget.h"
 
-#include <QCloseEvent>
 #include <QItemSelectionModel>
 #include <QNetworkReply>
 #include <QUrl>
@@ -52,7 +51,6 @@ PersonsViewWidget::PersonsViewWidget(QWidget *parent)
     for (int year = thisYear + 1; year >= firstYear; --year)
         ui->yearFilterComboBox->addItem(QString::number(year), year);
     ui->yearFilterComboBox->setCurrentIndex(ui->yearFilterComboBox->findData(thisYear));
-    ui->yearFilterComboBox->setCurrentText(QString::number(thisYear));
     ui->dateEdit->setDate(Clock::today());
 
     connect(ui->addButton, &QPushButton::clicked, this, &PersonsViewWidget::add);

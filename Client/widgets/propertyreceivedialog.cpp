@@ -57,12 +57,8 @@ void PropertyReceiveDialog::fromModel(const QModelIndex &row)
 
 QJsonDocument PropertyReceiveDialog::getJson() const
 {
-    bool ok = false;
-    int act = ui->actLineEdit->text().toInt(&ok);
-    if (!ok)
-        act = 0;
     return QJsonDocument(QJsonObject{
-        {QStringLiteral("actNumber"), act},
+        {QStringLiteral("actNumber"), ui->actLineEdit->text().toInt()},
         {QStringLiteral("received"), ui->receivedCheckBox->isChecked()},
         {QStringLiteral("receiveDate"),
          QDateTime(ui->receiveDateEdit->date(), ui->receiveTimeEdit->time()).toString(Qt::ISODateWithMs)},

@@ -45,10 +45,7 @@ QJsonObject currentPayType(const QComboBox *payTypes)
 
 void insertNumber(QJsonObject &receipt, const QString &typed, const QComboBox *payTypes)
 {
-    bool ok = false;
-    int number = typed.toInt(&ok);
-    if (!ok)
-        number = 0;
+    const int number = typed.toInt();
     if (number != 0)
         receipt.insert(QStringLiteral("number"), number);
     else if (currentPayType(payTypes).value(QStringLiteral("attribute")).toInt() != 0)

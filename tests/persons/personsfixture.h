@@ -1,5 +1,8 @@
 #pragma once
 
+#include "clock.h"
+#include "guitestbase.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QJsonDocument>
@@ -68,3 +71,28 @@ inline QJsonObject fixture()
 }
 
 }  // namespace PersonsTest
+
+// What the list and card tests share: the fixture above, loaded anew before
+// each test, with "today" fixed on both sides.
+class PersonsTestBase : public GuiTestBase
+{
+    Q_OBJECT
+
+protected:
+    void initTest() override { server().loadFixture(PersonsTest::fixture()); }
+
+    template<class T = QWidget>
+    static T *child(QWidget &parent, const char *name)
+    {
+        return parent.findChild<T *>(QString::fromLatin1(name));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        Clock::setNow(PersonsTest::today());
+        startServer(PersonsTest::fixture()).server().setNow(PersonsTest::today());
+    }
+
+    void cleanupTestCase() { Clock::setNow(QDateTime()); }
+};

@@ -1,7 +1,5 @@
 #include "testregistry.h"
 
-#include "clock.h"
-#include "guitestbase.h"
 #include "modalhandler.h"
 #include "personeditdialog.h"
 #include "personsfixture.h"
@@ -16,15 +14,9 @@
 using StandIn::Failure;
 using StandIn::FailureKind;
 
-class PersonCardTest : public GuiTestBase
+class PersonCardTest : public PersonsTestBase
 {
     Q_OBJECT
-
-    template<class T = QWidget>
-    static T *child(QWidget &parent, const char *name)
-    {
-        return parent.findChild<T *>(QString::fromLatin1(name));
-    }
 
     static QStringList enabledAddButtons(PersonEditDialog &card)
     {
@@ -50,21 +42,13 @@ class PersonCardTest : public GuiTestBase
         emit field->editingFinished();
     }
 
-private slots:
-    void initTestCase()
-    {
-        Clock::setNow(PersonsTest::today());
-        startServer(PersonsTest::fixture()).server().setNow(PersonsTest::today());
-    }
-
-    void cleanupTestCase() { Clock::setNow(QDateTime()); }
-
     void initTest() override
     {
-        server().loadFixture(PersonsTest::fixture());
+        PersonsTestBase::initTest();
         QVERIFY(environment().signIn("admin"));
     }
 
+private slots:
     void newCardStatesAndTheEnterKey()
     {
         PersonEditDialog card;
@@ -305,13 +289,9 @@ private slots:
         PersonEditDialog card;
         card.setupFromId(2);
         QTRY_COMPARE(fieldText(&card, "orgCodeLineEdit"), QString("B-2"));
-        if (!reply.isEmpty()) {
-            Failure answer;
-            answer.status = 200;
-            answer.body = reply;
-            answer.onlyCall = 1;  // the lookup, not the selector's reload
-            server().injectFailure("GET", "organizations", answer);
-        }
+        // Only the lookup's answer, not the selector's reload.
+        if (!reply.isEmpty())
+            server().injectFailure("GET", "organizations", Failure{FailureKind::Status, 200, reply, 1});
         leaveCodeField(card, code);
         QTRY_COMPARE(fieldText(&card, "orgCodeLineEdit"), shown);
         QCOMPARE(child<SelectorEdit>(card, "orgSelectorEdit")->getSelectedId(), id);
@@ -335,9 +315,7 @@ private slots:
     {
         QFETCH(int, kind);
         QFETCH(QString, box);
-        Failure failure;
-        failure.kind = FailureKind(kind);
-        server().injectFailure("GET", "persons/1", failure);
+        server().injectFailure("GET", "persons/1", Failure{FailureKind(kind)});
         PersonEditDialog card;
         MessageBox::setNextAnswer(QMessageBox::Ok);
         card.setupFromId(1);
@@ -378,9 +356,7 @@ private slots:
         card.setupFromId(person);
         card.show();
         fillIn(&card, "fioLineEdit", "Иванов Пётр");
-        Failure failure;
-        failure.kind = FailureKind(kind);
-        server().injectFailure(method, path, failure);
+        server().injectFailure(method, path, Failure{FailureKind(kind)});
         MessageBox::setNextAnswer(QMessageBox::Ok);
         press(&card, QDialogButtonBox::Ok);
         QCOMPARE(boxesTitled(box).size(), 1);
@@ -398,8 +374,7 @@ private slots:
         PersonEditDialog card;
         card.setupFromId(-1);
         fillIn(&card, "fioLineEdit", "Новиков");
-        Failure slow;
-        slow.kind = FailureKind::Delay;
+        Failure slow{FailureKind::Delay};
         slow.delayMs = 300;
         server().injectFailure("POST", "persons", slow);
         // Runs inside the first save's wait.

@@ -1,7 +1,5 @@
 #include "testregistry.h"
 
-#include "clock.h"
-#include "guitestbase.h"
 #include "mainwindow.h"
 #include "personeditdialog.h"
 #include "personsfixture.h"
@@ -18,7 +16,7 @@
 #include <QMdiSubWindow>
 #include <QTableView>
 
-class PersonsViewTest : public GuiTestBase
+class PersonsViewTest : public PersonsTestBase
 {
     Q_OBJECT
 
@@ -35,12 +33,6 @@ class PersonsViewTest : public GuiTestBase
         return sourceModel(&view)->getRequest().url().query();
     }
 
-    template<class T>
-    static T *child(QWidget &parent, const char *name)
-    {
-        return parent.findChild<T *>(QString::fromLatin1(name));
-    }
-
     // A list signed in and loaded, outside the main window.
     bool loaded(PersonsViewWidget &view)
     {
@@ -49,16 +41,6 @@ class PersonsViewTest : public GuiTestBase
     }
 
 private slots:
-    void initTestCase()
-    {
-        Clock::setNow(PersonsTest::today());
-        startServer(PersonsTest::fixture()).server().setNow(PersonsTest::today());
-    }
-
-    void cleanupTestCase() { Clock::setNow(QDateTime()); }
-
-    void initTest() override { server().loadFixture(PersonsTest::fixture()); }
-
     void firstTabLoadsBeforeSignInAndAgainAfter()
     {
         LoginManager::instance()->resetForTesting();

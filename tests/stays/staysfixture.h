@@ -1,9 +1,11 @@
 #pragma once
 
+#include "clock.h"
 #include "guitestbase.h"
 #include "requesttablemodel.h"
+#include "selectoredit.h"
 
-#include <QFile>
+#include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -47,3 +49,46 @@ inline const JsonTableModel::Headers receiptColumns = {
     {"Программа", "curriculum.name"}, {"Цена", "curriculum.cost"}, {"Дата оплаты", "payDate"}};
 
 }  // namespace StaysTest
+
+// What the stays tests share: the data set signed in to as the
+// administrator, and the test day on both sides, at 09:00 unless a test
+// sets another time.
+class StaysTestBase : public GuiTestBase
+{
+    Q_OBJECT
+
+protected:
+    void initTest() override { setTime(QTime(9, 0)); }
+
+    void setTime(const QTime &time)
+    {
+        Clock::setNow(StaysTest::testDay(time));
+        server().setNow(StaysTest::testDay(time));
+    }
+
+    template<class T = QWidget>
+    static T *child(QWidget *parent, const char *name)
+    {
+        return parent->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    // Sets a selector field of a dialog and waits until it shows the name.
+    void choose(QWidget *dialog, const char *field, const QString &collection, int id)
+    {
+        auto *edit = child<SelectorEdit>(dialog, field);
+        edit->setSelectedId(id);
+        QTRY_COMPARE(edit->getDisplayValue(), server().record(collection, id).value("name").toString());
+    }
+
+    static QStringList itemTexts(const QComboBox *box)
+    {
+        QStringList texts;
+        for (int i = 0; i < box->count(); ++i)
+            texts << box->itemText(i);
+        return texts;
+    }
+
+protected slots:
+    void initTestCase() { QVERIFY(startServer(StaysTest::fixture()).signIn("admin")); }
+    void cleanupTestCase() { Clock::setNow({}); }
+};

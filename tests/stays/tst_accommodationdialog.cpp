@@ -1,27 +1,13 @@
 #include "accommodationeditdialog.h"
-#include "clock.h"
 #include "modalhandler.h"
 #include "staysfixture.h"
 #include "testregistry.h"
 
-#include <QComboBox>
 #include <QDateEdit>
 
 using namespace StaysTest;
 
-namespace {
-
-QStringList itemTexts(const QComboBox *box)
-{
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i)
-        texts << box->itemText(i);
-    return texts;
-}
-
-}  // namespace
-
-class AccommodationDialogTest : public GuiTestBase
+class AccommodationDialogTest : public StaysTestBase
 {
     Q_OBJECT
 
@@ -43,14 +29,10 @@ class AccommodationDialogTest : public GuiTestBase
     void initTest() override
     {
         dialog = std::make_unique<AccommodationEditDialog>();
-        Clock::setNow(testDay());
-        server().setNow(testDay());
+        StaysTestBase::initTest();
     }
 
 private slots:
-    void initTestCase() { QVERIFY(startServer(fixture()).signIn("admin")); }
-    void cleanupTestCase() { Clock::setNow({}); }
-
     void proposedTimes_data()
     {
         QTest::addColumn<QTime>("now");

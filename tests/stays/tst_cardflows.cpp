@@ -1,4 +1,3 @@
-#include "clock.h"
 #include "modalhandler.h"
 #include "personeditdialog.h"
 #include "previewdialog.h"
@@ -21,14 +20,12 @@ using StandIn::FailureKind;
 
 // The stays, payments, receipts and rented items of the person card, worked
 // through its buttons against the stand-in server.
-class CardFlowsTest : public GuiTestBase
+class CardFlowsTest : public StaysTestBase
 {
     Q_OBJECT
 
     std::unique_ptr<PersonEditDialog> card;
 
-    template<class T = QWidget>
-    static T *child(QWidget *parent, const char *name) { return parent->findChild<T *>(name); }
     QTableView *table(const char *name) { return child<QTableView>(card.get(), name); }
     QString label(const char *name) { return child<QLabel>(card.get(), name)->text(); }
     int idAt(const char *list, int row) { return table(list)->model()->index(row, 0).data().toInt(); }
@@ -42,13 +39,6 @@ class CardFlowsTest : public GuiTestBase
         QTableView *view = table(list);
         return reloadsAfter(table(reloaded ? reloaded : list),
                             [&] { emit view->doubleClicked(view->model()->index(0, 3)); });
-    }
-    // Sets a selector field of a dialog and waits until it shows the name.
-    void choose(QWidget *dialog, const char *field, const QString &collection, int id)
-    {
-        auto *edit = child<SelectorEdit>(dialog, field);
-        edit->setSelectedId(id);
-        QTRY_COMPARE(edit->getDisplayValue(), server().record(collection, id).value("name").toString());
     }
     QJsonObject lastBody(const QByteArray &method, const QString &path)
     {
@@ -74,16 +64,12 @@ class CardFlowsTest : public GuiTestBase
     {
         server().loadFixture(fixture());
         QVERIFY(environment().signIn("admin"));
-        Clock::setNow(testDay(QTime(13, 10)));
-        server().setNow(testDay(QTime(13, 10)));
+        setTime(QTime(13, 10));
         card = std::make_unique<PersonEditDialog>();
     }
     void cleanupTest() override { card.reset(); }
 
 private slots:
-    void initTestCase() { startServer(fixture()); }
-    void cleanupTestCase() { Clock::setNow({}); }
-
     void registerStayPayAndBill()
     {
         card->setupFromId(-1);

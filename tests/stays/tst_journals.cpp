@@ -1,4 +1,3 @@
-#include "clock.h"
 #include "contractsjournalwidget.h"
 #include "mainwindow.h"
 #include "propertyjournalwidget.h"
@@ -18,7 +17,7 @@
 
 using namespace StaysTest;
 
-class JournalsTest : public GuiTestBase
+class JournalsTest : public StaysTestBase
 {
     Q_OBJECT
 
@@ -29,11 +28,6 @@ class JournalsTest : public GuiTestBase
         if (kind == "property")
             return std::make_unique<PropertyJournalWidget>();
         return std::make_unique<ContractsJournalWidget>();
-    }
-    template<class T>
-    static T *control(QWidget *journal, const char *name)
-    {
-        return journal->findChild<T *>(QString::fromLatin1(name));
     }
     // Runs `action` and waits for the table to take in a reply.
     static bool loadsAfter(QWidget *journal, const std::function<void()> &action, int waitMs = 5000)
@@ -50,12 +44,10 @@ class JournalsTest : public GuiTestBase
         return urls;
     }
 
-    void initTest() override { Clock::setNow(testDay()); }
-
 private slots:
     void initTestCase()
     {
-        QVERIFY(startServer(fixture()).signIn("admin"));
+        StaysTestBase::initTestCase();
         const QJsonObject receipt{{"personId", 700}, {"extraServiceId", 3}, {"amount", 1},
                                   {"payTypeId", 1}, {"propertyId", 1},
                                   {"startDate", "2026-06-01T10:00:00.000"},
@@ -66,7 +58,6 @@ private slots:
             server().addRecord("receipts", row);
         }
     }
-    void cleanupTestCase() { Clock::setNow({}); }
 
     void requests_data()
     {
@@ -105,17 +96,14 @@ private slots:
         QFETCH(double, rate);
         QFETCH(QStringList, expected);
         const auto widget = journal(kind);
-        auto *years = control<QComboBox>(widget.get(), "yearComboBox");
-        QStringList listed;
-        for (int i = 0; i < years->count(); ++i)
-            listed << years->itemText(i);
-        QCOMPARE(listed, QStringList({"2026", "2025", "2024", "2023", "2022"}));
+        auto *years = child<QComboBox>(widget.get(), "yearComboBox");
+        QCOMPARE(itemTexts(years), QStringList({"2026", "2025", "2024", "2023", "2022"}));
 
-        if (auto *spin = control<QDoubleSpinBox>(widget.get(), "futureSpinBox"))
+        if (auto *spin = child<QDoubleSpinBox>(widget.get(), "futureSpinBox"))
             spin->setValue(rate);
         {
-            const QSignalBlocker blocker(control<QCheckBox>(widget.get(), "yearFilterCheckBox"));
-            control<QCheckBox>(widget.get(), "yearFilterCheckBox")->setChecked(byYear);
+            const QSignalBlocker blocker(child<QCheckBox>(widget.get(), "yearFilterCheckBox"));
+            child<QCheckBox>(widget.get(), "yearFilterCheckBox")->setChecked(byYear);
         }
         const bool loaded = loadsAfter(widget.get(), [&] {
             if (typedYear.isEmpty()) {
@@ -142,7 +130,7 @@ private slots:
         QCOMPARE(shownIds(&widget), QList<int>({11, 3, 2}));
 
         server().clearRequests();
-        control<QLineEdit>(&widget, "searchLineEdit")->setText("нет такого");
+        child<QLineEdit>(&widget, "searchLineEdit")->setText("нет такого");
         QCOMPARE(shownIds(&widget), QList<int>());
         QCOMPARE(server().requests().size(), 0);
     }
@@ -150,16 +138,16 @@ private slots:
     void yearChoiceReloadsButTheRentalsWaitForRefresh()
     {
         ContractsJournalWidget contracts;
-        QVERIFY(loadsAfter(&contracts, [&] { control<QComboBox>(&contracts, "yearComboBox")->setCurrentIndex(1); }));
+        QVERIFY(loadsAfter(&contracts, [&] { child<QComboBox>(&contracts, "yearComboBox")->setCurrentIndex(1); }));
         QCOMPARE(requested(), QStringList{"/payments/contracts?rate=0&year=2025"});
 
         PropertyJournalWidget rentals;
         server().clearRequests();
-        control<QComboBox>(&rentals, "yearComboBox")->setCurrentIndex(2);
-        QVERIFY(loadsAfter(&rentals, [&] { control<QCheckBox>(&rentals, "yearFilterCheckBox")->setChecked(false); }));
+        child<QComboBox>(&rentals, "yearComboBox")->setCurrentIndex(2);
+        QVERIFY(loadsAfter(&rentals, [&] { child<QCheckBox>(&rentals, "yearFilterCheckBox")->setChecked(false); }));
         QVERIFY(loadsAfter(&rentals, [&] { button(&rentals, "refreshButton")->click(); }));
         QCOMPARE(requested(), QStringList({"/properties/journal", "/properties/journal"}));
-        QVERIFY(loadsAfter(&rentals, [&] { control<QCheckBox>(&rentals, "yearFilterCheckBox")->setChecked(true); }));
+        QVERIFY(loadsAfter(&rentals, [&] { child<QCheckBox>(&rentals, "yearFilterCheckBox")->setChecked(true); }));
         QCOMPARE(requested().last(), QString("/properties/journal?year=2024"));
     }
 

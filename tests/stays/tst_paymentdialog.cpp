@@ -1,4 +1,3 @@
-#include "clock.h"
 #include "modalhandler.h"
 #include "paymenteditdialog.h"
 #include "selectoredit.h"
@@ -10,7 +9,7 @@
 
 using namespace StaysTest;
 
-class PaymentDialogTest : public GuiTestBase
+class PaymentDialogTest : public StaysTestBase
 {
     Q_OBJECT
 
@@ -21,25 +20,13 @@ class PaymentDialogTest : public GuiTestBase
     bool payerShown() { return !dialog->findChild<QLabel *>("payerLabel")->isHidden(); }
     bool amountShown() { return !dialog->findChild<QWidget *>("paidSpinBox")->isHidden(); }
 
-    // Picks the pay type as the field does and waits for its name.
-    void choose(int id)
-    {
-        payType()->setSelectedId(id);
-        QTRY_COMPARE(payType()->getDisplayValue(),
-                     server().record("pay_type", id).value("name").toString());
-    }
-
     void initTest() override
     {
         dialog = std::make_unique<PaymentEditDialog>();
-        Clock::setNow(testDay());
-        server().setNow(testDay());
+        StaysTestBase::initTest();
     }
 
 private slots:
-    void initTestCase() { QVERIFY(startServer(fixture()).signIn("admin")); }
-    void cleanupTestCase() { Clock::setNow({}); }
-
     void payers_data()
     {
         QTest::addColumn<QJsonObject>("payment");  // empty: a new payment
@@ -79,7 +66,7 @@ private slots:
             dialog->reset();
         QTRY_COMPARE(payType()->getDisplayValue(), shownFirst);
         QCOMPARE(payerShown(), payerFirst);
-        choose(chosen);
+        choose(dialog.get(), "payTypeSelectorWidget", "pay_type", chosen);
 
         QCOMPARE(sent().value("payTypeId"), QJsonValue(chosen));
         QCOMPARE(sent().value("payerId"), payerSent > 0 ? QJsonValue(payerSent) : QJsonValue(QJsonValue::Undefined));
@@ -106,7 +93,7 @@ private slots:
         // Without the detection the list is every pay type, and cash takes the amount.
         server().clearRequests();
         dialog->findChild<QCheckBox *>("autoDetectPayerCheckBox")->setChecked(false);
-        choose(1);
+        choose(dialog.get(), "payTypeSelectorWidget", "pay_type", 1);
         QCOMPARE(server().requestsTo("GET", "pay_type").last().query,
                  QString("payerOnly=false&actualOnly=true"));
         QVERIFY(amountShown());

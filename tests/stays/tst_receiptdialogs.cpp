@@ -1,4 +1,3 @@
-#include "clock.h"
 #include "paideducationreceipteditdialog.h"
 #include "propertyreceivedialog.h"
 #include "receipteditdialog.h"
@@ -16,56 +15,38 @@
 
 using namespace StaysTest;
 
-class ReceiptDialogsTest : public GuiTestBase
+class ReceiptDialogsTest : public StaysTestBase
 {
     Q_OBJECT
 
     std::unique_ptr<ReceiptEditDialog> receipt;
     std::unique_ptr<PaidEducationReceiptEditDialog> education;
 
-    template<class T = QWidget>
-    static T *field(QWidget *dialog, const char *name)
-    {
-        return dialog->findChild<T *>(QString::fromLatin1(name));
-    }
-    SelectorEdit *service() { return field<SelectorEdit>(receipt.get(), "serviceSelectorWidget"); }
-    SelectorEdit *property() { return field<SelectorEdit>(receipt.get(), "propertySelectorWidget"); }
+    SelectorEdit *property() { return child<SelectorEdit>(receipt.get(), "propertySelectorWidget"); }
 
-    void chooseService(int id)
-    {
-        service()->setSelectedId(id);
-        QTRY_COMPARE(service()->getDisplayValue(),
-                     server().record("extra_services", id).value("name").toString());
-    }
+    void chooseService(int id) { choose(receipt.get(), "serviceSelectorWidget", "extra_services", id); }
     void setStart(const QDateTime &start)
     {
-        field<QDateEdit>(receipt.get(), "dat_start")->setDate(start.date());
-        field<QTimeEdit>(receipt.get(), "time_start")->setTime(start.time());
+        child<QDateEdit>(receipt.get(), "dat_start")->setDate(start.date());
+        child<QTimeEdit>(receipt.get(), "time_start")->setTime(start.time());
     }
     QString sentEnd() const { return receipt->getJson().object().value("endDate").toString(); }
 
     void initTest() override
     {
-        Clock::setNow(testDay());
-        server().setNow(testDay());
+        StaysTestBase::initTest();
         receipt = std::make_unique<ReceiptEditDialog>();
         education = std::make_unique<PaidEducationReceiptEditDialog>();
     }
 
 private slots:
-    void initTestCase() { QVERIFY(startServer(fixture()).signIn("admin")); }
-    void cleanupTestCase() { Clock::setNow({}); }
-
     void payerBoundPayTypesAreNeverOffered()
     {
         for (EditDialog *dialog : {static_cast<EditDialog *>(receipt.get()),
                                    static_cast<EditDialog *>(education.get())}) {
             dialog->reset();
-            auto *payTypes = field<QComboBox>(dialog, "pay_type");
-            QStringList offered;
-            for (int i = 0; i < payTypes->count(); ++i)
-                offered << payTypes->itemText(i);
-            QCOMPARE(offered, QStringList({"Наличные", "Ожидает оплаты", "Возврат", "Счёт на оплату"}));
+            auto *payTypes = child<QComboBox>(dialog, "pay_type");
+            QCOMPARE(itemTexts(payTypes), QStringList({"Наличные", "Ожидает оплаты", "Возврат", "Счёт на оплату"}));
             QCOMPARE(payTypes->currentText(), QString("Счёт на оплату"));
         }
     }
@@ -97,12 +78,12 @@ private slots:
         dialog->reset();
         if (!typed.isEmpty()) {
             button(dialog, "edit_receipt_num")->click();
-            auto *edit = field<QLineEdit>(dialog, "numberLineEdit");
+            auto *edit = child<QLineEdit>(dialog, "numberLineEdit");
             edit->clear();
             typeInto(edit, typed);
         }
         if (payTypeIndex >= 0)
-            field<QComboBox>(dialog, "pay_type")->setCurrentIndex(payTypeIndex);
+            child<QComboBox>(dialog, "pay_type")->setCurrentIndex(payTypeIndex);
         QCOMPARE(dialog->getJson().object().value("number"), number);
     }
 
@@ -128,7 +109,7 @@ private slots:
         receipt->reset();
         setStart(testDay(start));
         chooseService(service);
-        field<QSpinBox>(receipt.get(), "amount")->setValue(3);
+        child<QSpinBox>(receipt.get(), "amount")->setValue(3);
         QCOMPARE(sentEnd(), end);
     }
 
@@ -138,7 +119,7 @@ private slots:
         chooseService(3);
         receipt->reset();
         setStart(testDay(QTime(14, 30)));
-        field<QSpinBox>(receipt.get(), "amount")->setValue(5);
+        child<QSpinBox>(receipt.get(), "amount")->setValue(5);
         QCOMPARE(sentEnd(), QString("2026-06-10T09:00:00.000"));
     }
 
@@ -156,7 +137,7 @@ private slots:
         };
         const auto current = cardRow(columns, row(3, 2));
         receipt->fromModel(current->index(0, 0));
-        QTRY_COMPARE(field<QLabel>(receipt.get(), "idn_num")->text(), QString("ИН-2"));
+        QTRY_COMPARE(child<QLabel>(receipt.get(), "idn_num")->text(), QString("ИН-2"));
         const QJsonObject body = receipt->getJson().object();
         QCOMPARE(body.value("propertyId"), QJsonValue(2));
         QCOMPARE(body.value("number"), QJsonValue(41));
@@ -183,8 +164,8 @@ private slots:
                                   {"payDate", "2026-08-25T00:00:00.000"},
                                   {"payType", QJsonObject{{"id", 1}}}});
         education->fromModel(row->index(0, 0));
-        QCOMPARE(field<QLineEdit>(education.get(), "numberLineEdit")->text(), QString("000000"));
-        QTRY_COMPARE(field<QLabel>(education.get(), "rate_state")->text(), QString("15000"));
+        QCOMPARE(child<QLineEdit>(education.get(), "numberLineEdit")->text(), QString("000000"));
+        QTRY_COMPARE(child<QLabel>(education.get(), "rate_state")->text(), QString("15000"));
         const QJsonObject body = education->getJson().object();
         QCOMPARE(body.value("curriculumId"), QJsonValue(2));
         QCOMPARE(body.value("startDate"), QJsonValue("2026-09-01T00:00:00.000"));
@@ -215,7 +196,7 @@ private slots:
         table.setItem(0, 7, new QStandardItem(receivedAt));
         PropertyReceiveDialog dialog;
         dialog.fromModel(table.index(0, 0));
-        QCOMPARE(field<QLabel>(&dialog, "propertyLabel")->text(), QString("Утюг"));
+        QCOMPARE(child<QLabel>(&dialog, "propertyLabel")->text(), QString("Утюг"));
         QCOMPARE(dialog.getJson().object(), body);
     }
 };
