@@ -12,10 +12,9 @@ ExtraServiceEditDialog::ExtraServiceEditDialog(QWidget *parent)
 {
     ui->setupUi(this);
 
-    ui->unitParamComboBox->addItem(QStringLiteral("Не предусмотрен"), 0);
-    ui->unitParamComboBox->addItem(QStringLiteral("Час"), 1);
-    ui->unitParamComboBox->addItem(QStringLiteral("Сутки"), 2);
-    ui->unitParamComboBox->addItem(QStringLiteral("Выезд"), 3);
+    const QMap<int, QString> all = params();
+    for (auto it = all.cbegin(); it != all.cend(); ++it)
+        ui->unitParamComboBox->addItem(it.value(), it.key());
 
     auto *validator = new DefaultJsonValidator(this);
     validator->addRequiredProperty(QStringLiteral("name"), QStringLiteral("Наименование"), false);
@@ -27,6 +26,14 @@ ExtraServiceEditDialog::ExtraServiceEditDialog(QWidget *parent)
 ExtraServiceEditDialog::~ExtraServiceEditDialog()
 {
     delete ui;
+}
+
+QMap<int, QString> ExtraServiceEditDialog::params()
+{
+    return {{0, QStringLiteral("Не предусмотрен")},
+            {1, QStringLiteral("Час")},
+            {2, QStringLiteral("Сутки")},
+            {3, QStringLiteral("Выезд")}};
 }
 
 void ExtraServiceEditDialog::reset()
@@ -57,9 +64,6 @@ void ExtraServiceEditDialog::fromModel(const QModelIndex &row)
 
 QJsonDocument ExtraServiceEditDialog::getJson() const
 {
-    const int param = ui->unitParamComboBox->currentIndex() < 0
-                          ? 0
-                          : ui->unitParamComboBox->currentData().toInt();
     return QJsonDocument(QJsonObject{
         {QStringLiteral("name"), ui->nameLineEdit->text()},
         {QStringLiteral("measurement"), ui->unitLineEdit->text()},
@@ -67,6 +71,6 @@ QJsonDocument ExtraServiceEditDialog::getJson() const
         {QStringLiteral("startDate"), EditorFields::dateText(ui->startDateEdit->date())},
         {QStringLiteral("endDate"), EditorFields::dateText(ui->endDateEdit->date())},
         {QStringLiteral("base"), ui->baseLineEdit->text()},
-        {QStringLiteral("param"), param},
+        {QStringLiteral("param"), ui->unitParamComboBox->currentData().toInt()},
     });
 }

@@ -26,6 +26,9 @@ public:
     void fromModel(const QModelIndex &row) override;
     QJsonDocument getJson() const override;
 
+    // What a service's "param" means, in the order the editor offers it.
+    static QMap<int, QString> params();
+
 private:
     Ui::ExtraServiceEditDialog *ui;
 };

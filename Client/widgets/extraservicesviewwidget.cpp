@@ -51,15 +51,13 @@ ExtraServicesViewWidget::ExtraServicesViewWidget(QWidget *parent)
     servicesProxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
     servicesProxy.setSourceModel(&servicesModel);
     ui->extraServicesTableView->setModel(&servicesProxy);
-    setRecords(ui->extraServicesTableView, &editDialog);
+    setRecords(ui->extraServicesTableView, &editDialog,
+               {ui->addButton, ui->editButton, ui->removeButton, ui->copyButton, ui->refreshButton});
     setDelegates(ui->extraServicesTableView,
                  {{3, DirectoryColumns::money()},
                   {4, DirectoryColumns::dateOnly()},
                   {5, DirectoryColumns::dateOnly()},
-                  {7, new AttributeItemDelegate(nullptr, {{0, QStringLiteral("Не предусмотрен")},
-                                                          {1, QStringLiteral("Час")},
-                                                          {2, QStringLiteral("Сутки")},
-                                                          {3, QStringLiteral("Выезд")}})}});
+                  {7, new AttributeItemDelegate(nullptr, ExtraServiceEditDialog::params())}});
 
     propertyModel.setHeaders(DirectoryColumns::properties().headers());
     propertyProxy.setSourceModel(&propertyModel);
@@ -70,14 +68,6 @@ ExtraServicesViewWidget::ExtraServicesViewWidget(QWidget *parent)
         connect(view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view,
                 &QTableView::sortByColumn);
 
-    connect(ui->addButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::add);
-    connect(ui->editButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::edit);
-    connect(ui->removeButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::remove);
-    connect(ui->copyButton, &QPushButton::clicked, this, &ExtraServicesViewWidget::duplicate);
-    connect(ui->refreshButton, &QPushButton::clicked, this,
-            &ExtraServicesViewWidget::handleUpdate);
-    connect(ui->extraServicesTableView, &QAbstractItemView::doubleClicked, this,
-            &ExtraServicesViewWidget::edit);
     connect(ui->searchLineEdit, &QLineEdit::textChanged, &servicesProxy,
             &QSortFilterProxyModel::setFilterFixedString);
     connect(ui->addPropertyButton, &QPushButton::clicked, this,

@@ -58,11 +58,8 @@ void PayTypeEditDialog::fromModel(const QModelIndex &row)
     ui->startDateEdit->setDate(EditorFields::dateOf(row.siblingAtColumn(4).data()));
     ui->endDateEdit->setDate(EditorFields::dateOf(row.siblingAtColumn(5).data()));
     ui->contractCostSpinBox->setValue(row.siblingAtColumn(6).data().toDouble());
-    // The previous use's payer must not stay on a pay type that has none.
-    if (row.siblingAtColumn(3).data().isNull()) {
-        ui->payerSelector->reset();
-        return;
-    }
+    // A row without a payer clears the field: the previous use's payer must
+    // not stay on a pay type that has none.
     EditorFields::selectReferenceOfRow(ui->payerSelector, row, QStringLiteral("payer"),
                                        QStringLiteral("Client/widgets/paytypeeditdialog"),
                                        __LINE__);

@@ -3,6 +3,7 @@
 #include "editdialog.h"
 #include "global.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemDelegate>
 #include <QItemSelectionModel>
 #include <QJsonObject>
@@ -18,10 +19,16 @@ RecordListWidget::RecordListWidget(QWidget *parent)
     });
 }
 
-void RecordListWidget::setRecords(QTableView *view, EditDialog *editor)
+void RecordListWidget::setRecords(QTableView *view, EditDialog *editor, const Buttons &buttons)
 {
     recordsView = view;
     recordEditor = editor;
+    connect(buttons.add, &QAbstractButton::clicked, this, &RecordListWidget::add);
+    connect(buttons.edit, &QAbstractButton::clicked, this, &RecordListWidget::edit);
+    connect(buttons.remove, &QAbstractButton::clicked, this, &RecordListWidget::remove);
+    connect(buttons.copy, &QAbstractButton::clicked, this, &RecordListWidget::duplicate);
+    connect(buttons.refresh, &QAbstractButton::clicked, this, &RecordListWidget::handleUpdate);
+    connect(view, &QAbstractItemView::doubleClicked, this, &RecordListWidget::edit);
 }
 
 QModelIndex RecordListWidget::selectedRow() const

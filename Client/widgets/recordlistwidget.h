@@ -8,6 +8,7 @@
 #include <QUrl>
 
 class EditDialog;
+class QAbstractButton;
 class QAbstractItemDelegate;
 class QTableView;
 
@@ -34,8 +35,13 @@ public slots:
     virtual void duplicate();
 
 protected:
-    // The view listing the records and their editor, both the subclass's.
-    void setRecords(QTableView *view, EditDialog *editor);
+    struct Buttons
+    {
+        QAbstractButton *add, *edit, *remove, *copy, *refresh;
+    };
+    // The view listing the records, their editor and the list's buttons, all
+    // the subclass's; a double click on a row edits it.
+    void setRecords(QTableView *view, EditDialog *editor, const Buttons &buttons);
     // The selected row of the records' view, column 0; invalid when none.
     QModelIndex selectedRow() const;
 

@@ -24,7 +24,8 @@ RoomsViewWidget::RoomsViewWidget(QWidget *parent)
     roomsProxy.setFilterKeyColumn(-1);
     roomsProxy.setSourceModel(&roomsModel);
     ui->roomsTableView->setModel(&roomsProxy);
-    setRecords(ui->roomsTableView, &editDialog);
+    setRecords(ui->roomsTableView, &editDialog,
+               {ui->addButton, ui->editButton, ui->removeButton, ui->copyButton, ui->refreshButton});
 
     // The panel shows amounts as the server sends them; only the dates and
     // the flag are drawn.
@@ -35,6 +36,7 @@ RoomsViewWidget::RoomsViewWidget(QWidget *parent)
     ratesProxy.setSourceModel(&ratesModel);
     ui->ratesTableView->setModel(&ratesProxy);
     setDelegates(ui->ratesTableView, rates.delegates());
+    picker.setHeaders(rates.headers());
 
     // The rooms come in the server's order until a header is clicked.
     ui->roomsTableView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -42,12 +44,6 @@ RoomsViewWidget::RoomsViewWidget(QWidget *parent)
         connect(view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view,
                 &QTableView::sortByColumn);
 
-    connect(ui->addButton, &QPushButton::clicked, this, &RoomsViewWidget::add);
-    connect(ui->editButton, &QPushButton::clicked, this, &RoomsViewWidget::edit);
-    connect(ui->removeButton, &QPushButton::clicked, this, &RoomsViewWidget::remove);
-    connect(ui->copyButton, &QPushButton::clicked, this, &RoomsViewWidget::duplicate);
-    connect(ui->refreshButton, &QPushButton::clicked, this, &RoomsViewWidget::handleUpdate);
-    connect(ui->roomsTableView, &QAbstractItemView::doubleClicked, this, &RoomsViewWidget::edit);
     connect(ui->searchLineEdit, &QLineEdit::textChanged, &roomsProxy,
             &QSortFilterProxyModel::setFilterFixedString);
     connect(ui->addRateButton, &QPushButton::clicked, this, &RoomsViewWidget::addRate);
@@ -93,7 +89,6 @@ int RoomsViewWidget::pickRate(int roomId, bool available)
     picker.setEndpoint(QStringLiteral("rooms/%1/rates?availableOnly=%2")
                            .arg(roomId)
                            .arg(available ? QStringLiteral("true") : QStringLiteral("false")));
-    picker.setHeaders(DirectoryColumns::rates().headers());
     return picker.select() == QDialog::Accepted ? picker.getSelectedId() : -1;
 }
 

@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QNetworkReply>
 #include <QRegularExpression>
 
 UsersWidget::UsersWidget(QWidget *parent)
@@ -26,16 +25,11 @@ UsersWidget::UsersWidget(QWidget *parent)
     proxy.setFilterKeyColumn(-1);
     proxy.setSourceModel(&usersModel);
     ui->usersTableView->setModel(&proxy);
-    setRecords(ui->usersTableView, &editDialog);
+    setRecords(ui->usersTableView, &editDialog,
+               {ui->addButton, ui->editButton, ui->removeButton, ui->copyButton, ui->refreshButton});
     ui->usersTableView->installEventFilter(this);
     ui->permissionsTableView->setModel(&permissionsModel);
 
-    connect(ui->addButton, &QPushButton::clicked, this, &UsersWidget::add);
-    connect(ui->editButton, &QPushButton::clicked, this, &UsersWidget::edit);
-    connect(ui->removeButton, &QPushButton::clicked, this, &UsersWidget::remove);
-    connect(ui->copyButton, &QPushButton::clicked, this, &UsersWidget::duplicate);
-    connect(ui->refreshButton, &QPushButton::clicked, this, &UsersWidget::handleUpdate);
-    connect(ui->usersTableView, &QAbstractItemView::doubleClicked, this, &UsersWidget::edit);
     connect(ui->searchLineEdit, &QLineEdit::textChanged, this, &UsersWidget::search);
     connect(ui->usersTableView->horizontalHeader(), &QHeaderView::sortIndicatorChanged,
             ui->usersTableView, &QTableView::sortByColumn);
@@ -133,8 +127,7 @@ void UsersWidget::writePermissions()
         return;
     currentUser.insert(QStringLiteral("permissions"), permissionsModel.getPermissionsObject());
     const int id = currentUser.value(QStringLiteral("id")).toInt();
-    QNetworkReply *reply = writer.putUrl(recordUrl(id), QJsonDocument(currentUser), true, true);
-    reply->deleteLater();
+    writer.putUrl(recordUrl(id), QJsonDocument(currentUser), true, true);
 
     // Selecting the row again shows the new rights even before the reload.
     writingBack = true;

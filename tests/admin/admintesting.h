@@ -37,7 +37,7 @@ protected:
 
     static NetworkManagerWrapper &managerOf(RawViewWidget *rawView)
     {
-        return ManagerAccess::of(rawView);
+        return rawView->*(&ManagerAccess::manager);
     }
 
     // Runs `action` and waits until the window has handled its next reply (a
@@ -87,11 +87,9 @@ protected:
     std::unique_ptr<MainWindow> window;
 
 private:
+    // Reaches the windows' protected network manager.
     struct ManagerAccess : RawViewWidget
     {
-        static NetworkManagerWrapper &of(RawViewWidget *rawView)
-        {
-            return rawView->*(&ManagerAccess::manager);
-        }
+        using RawViewWidget::manager;
     };
 };

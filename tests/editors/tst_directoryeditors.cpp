@@ -2,21 +2,20 @@
 
 #include "clock.h"
 #include "directorycolumns.h"
-#include "editorstesting.h"
 #include "extraserviceeditdialog.h"
 #include "guitestbase.h"
 #include "mainwindow.h"
 #include "modalhandler.h"
 #include "paytypeeditdialog.h"
+#include "requesttablemodel.h"
 #include "roomeditdialog.h"
 #include "selectoredit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
-
-using namespace EditorsTest;
 
 namespace {
 
@@ -183,7 +182,7 @@ private slots:
     void initTestCase()
     {
         Clock::setNow(QDateTime(QDate(2024, 5, 20), QTime(9, 30)));
-        QVERIFY(startServer(fixture()).signIn("admin"));
+        QVERIFY(startServer(fixtureFile(LOMI_TEST_DATA_DIR "/fixture.json")).signIn("admin"));
     }
 
     void cleanupTestCase() { Clock::setNow(QDateTime()); }
@@ -253,32 +252,28 @@ private slots:
         QCOMPARE(boxTexts("Ошибка"), expected);
     }
 
-    // The list's row has no nested record: the field must be empty, not
-    // record 0, whatever the row edited before chose.
+    // Row 2 has no nested record: the field must be empty, not record 0,
+    // whatever row 1, edited before, chose.
     void rowWithoutReferenceIsRefused_data()
     {
         QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("withReference");
-        QTest::addColumn<int>("without");
         QTest::addColumn<QString>("label");
-        QTest::newRow("organization") << "organizationAction" << 1 << 2 << "Регион";
-        QTest::newRow("stream") << "registerStreamAction" << 1 << 2 << "Образовательная программа";
+        QTest::newRow("organization") << "organizationAction" << "Регион";
+        QTest::newRow("stream") << "registerStreamAction" << "Образовательная программа";
     }
 
     void rowWithoutReferenceIsRefused()
     {
         QFETCH(QString, action);
-        QFETCH(int, withReference);
-        QFETCH(int, without);
         QFETCH(QString, label);
         MainWindow window;
         QWidget *list = openDirectory(window, action.toLatin1());
         QVERIFY(list);
 
-        QVERIFY(selectId(list, withReference));
+        QVERIFY(selectId(list, 1));
         ModalHandler::rejectNext<EditDialog>();
         button(list, "editButton")->click();
-        QVERIFY(selectId(list, without));
+        QVERIFY(selectId(list, 2));
         ModalHandler::onNextDialog<EditDialog>(ok);
         MessageBox::setNextAnswer(QMessageBox::Ok);
         ModalHandler::rejectNext<EditDialog>();

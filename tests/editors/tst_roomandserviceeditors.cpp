@@ -1,21 +1,31 @@
 #include "testregistry.h"
 
-#include "editorstesting.h"
 #include "extraserviceeditdialog.h"
 #include "guitestbase.h"
 #include "modalhandler.h"
+#include "requesttablemodel.h"
 #include "roomeditdialog.h"
 
 #include <QComboBox>
+#include <QJsonArray>
 #include <QStandardItemModel>
-
-using namespace EditorsTest;
 
 namespace {
 
-QStandardItemModel *rowModel(const QVariantList &cells)
+// The stored records as a list window's model holds them, its columns
+// named by their keys.
+void load(RequestTableModel &model, const QJsonArray &records, const QStringList &keys)
 {
-    auto *model = new QStandardItemModel(1, int(cells.size()));
+    JsonTableModel::Headers headers;
+    for (const QString &key : keys)
+        headers.append({key, key});
+    model.setHeaders(headers);
+    model.setJson(QJsonDocument(records));
+}
+
+std::unique_ptr<QStandardItemModel> rowModel(const QVariantList &cells)
+{
+    auto model = std::make_unique<QStandardItemModel>(1, int(cells.size()));
     for (int column = 0; column < cells.size(); ++column)
         model->setData(model->index(0, column), cells.at(column));
     return model;
@@ -39,19 +49,21 @@ class RoomAndServiceEditorsTest : public GuiTestBase
     }
 
 private slots:
-    void initTestCase() { QVERIFY(startServer(fixture()).signIn("admin")); }
+    void initTestCase()
+    {
+        QVERIFY(startServer(fixtureFile(LOMI_TEST_DATA_DIR "/fixture.json")).signIn("admin"));
+    }
 
     void roomKeepsFloorAndPlacesAbove99()
     {
         RoomEditDialog editor;
-        std::unique_ptr<QStandardItemModel> items(rowModel({7, "5Б", 150, 130, "Угловой"}));
+        const auto items = rowModel({7, "5Б", 150, 130, "Угловой"});
         editor.fromModel(items->index(0, 0));
         QCOMPARE(savedUnchanged(editor),
                  QJsonObject({{"description", "Угловой"}, {"floor", 150}, {"number", "5Б"}, {"size", 130}}));
 
         RequestTableModel rooms;
-        load(rooms, "rooms", {{"ID", "id"}, {"Номер", "number"}, {"Этаж", "floor"},
-                              {"Мест", "size"}, {"Описание", "description"}});
+        load(rooms, server().collection("rooms"), {"id", "number", "floor", "size", "description"});
         editor.fromModel(rooms.index(0, 0));
         QCOMPARE(savedUnchanged(editor),
                  QJsonObject({{"description", "Мансарда"}, {"floor", 120}, {"number", "12А"}, {"size", 120}}));
@@ -61,10 +73,8 @@ private slots:
     {
         ExtraServiceEditDialog editor;
         RequestTableModel services;
-        load(services, "extra_services",
-             {{"ID", "id"}, {"Название", "name"}, {"Ед. изм.", "measurement"}, {"Тариф", "rate"},
-              {"Дата начала", "startDate"}, {"Дата окончания", "endDate"}, {"Основание", "base"},
-              {"Параметр", "param"}});
+        load(services, server().collection("extra_services"),
+             {"id", "name", "measurement", "rate", "startDate", "endDate", "base", "param"});
         editor.fromModel(services.index(0, 0));
         QCOMPARE(savedUnchanged(editor),
                  QJsonObject({{"base", "Приказ № 7"}, {"endDate", "2024-12-31T00:00:00.000"},
@@ -72,8 +82,8 @@ private slots:
                               {"rate", 150.5}, {"startDate", "2024-02-01T00:00:00.000"}}));
 
         // An unknown parameter leaves no choice, not the previous service's.
-        std::unique_ptr<QStandardItemModel> items(rowModel(
-            {3, "Стирка", "кг", 99.99, "2024-05-01T09:30:00.000", "2024-06-01T00:00:00.000", "Приказ", 7}));
+        const auto items = rowModel(
+            {3, "Стирка", "кг", 99.99, "2024-05-01T09:30:00.000", "2024-06-01T00:00:00.000", "Приказ", 7});
         editor.fromModel(items->index(0, 0));
         QCOMPARE(editor.findChild<QComboBox *>("unitParamComboBox")->currentIndex(), -1);
         QCOMPARE(savedUnchanged(editor),
