@@ -626,7 +626,7 @@ bool PersonEditDialog::send(QNetworkAccessManager::Operation verb, const QString
     if (transportFailed)
         return false;
     // A refusal that arrives as a success would otherwise pass unnoticed.
-    if (object.contains(QStringLiteral("Ok")) && !object.value(QStringLiteral("Ok")).toBool()) {
+    if (Global::isFailureEnvelope(QJsonDocument(object))) {
         const QString message = object.value(QStringLiteral("message")).toString();
         MessageBox::critical(this, QStringLiteral("Ошибка"),
                              message.isEmpty() ? QStringLiteral("Сервер не сохранил запись.")
