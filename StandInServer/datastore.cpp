@@ -63,16 +63,6 @@ QList<Link> DataStore::linksOf(const QString &collection) const
     return result;
 }
 
-const Link *DataStore::link(const QString &collection, const QString &sub) const
-{
-    const QString canonical = canonicalName(collection);
-    for (const Link &l : links) {
-        if (l.collection == canonical && l.sub == sub)
-            return &l;
-    }
-    return nullptr;
-}
-
 void DataStore::clear()
 {
     collections.clear();

@@ -71,7 +71,6 @@ public:
     QStringList collectionNames() const;
     QList<Reference> referencesFrom(const QString &collection) const;
     QList<Link> linksOf(const QString &collection) const;
-    const Link *link(const QString &collection, const QString &sub) const;  // null when none
 
     // ---- records
     // Replaces every collection and the globals by those of the fixture: each

@@ -24,20 +24,17 @@ namespace StandIn {
 
 namespace {
 
-// The raw query split into items. The client does not encode its values, so a
-// value is everything after the first "=", with only percent escapes decoded
-// ("+" stays a plus sign).
-QList<QPair<QString, QString>> queryItems(const QString &query)
+// The value of the first item of the raw query named `key`. The client does
+// not encode its values, so a value is everything after the first "=", with
+// only percent escapes decoded ("+" stays a plus sign).
+std::optional<QString> queryItem(const QString &query, const QString &key)
 {
-    QList<QPair<QString, QString>> items;
     for (const QString &item : query.split('&', Qt::SkipEmptyParts)) {
         const qsizetype eq = item.indexOf('=');
-        const QString key = eq < 0 ? item : item.left(eq);
-        const QString value = eq < 0 ? QString() : item.mid(eq + 1);
-        items.append({QUrl::fromPercentEncoding(key.toUtf8()),
-                      QUrl::fromPercentEncoding(value.toUtf8())});
+        if (QUrl::fromPercentEncoding((eq < 0 ? item : item.left(eq)).toUtf8()) == key)
+            return QUrl::fromPercentEncoding(eq < 0 ? QByteArray() : item.mid(eq + 1).toUtf8());
     }
-    return items;
+    return std::nullopt;
 }
 
 // "/districts/", "districts" and "/districts" all name the same path.
@@ -67,6 +64,15 @@ QByteArray methodName(QHttpServerRequest::Method method)
     }
 }
 
+void respond(QHttpServerResponder responder, int status, const Reply &reply)
+{
+    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(status));
+    if (!reply.contentType.isEmpty())
+        responder.writeHeader("Content-Type", reply.contentType);
+    responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
+    responder.writeBody(reply.body);
+}
+
 }  // namespace
 
 QByteArray Request::header(const QByteArray &name) const
@@ -89,20 +95,12 @@ bool Request::hasHeader(const QByteArray &name) const
 
 QString Request::queryValue(const QString &key) const
 {
-    for (const auto &item : queryItems(query)) {
-        if (item.first == key)
-            return item.second;
-    }
-    return {};
+    return queryItem(query, key).value_or(QString());
 }
 
 bool Request::hasQueryItem(const QString &key) const
 {
-    for (const auto &item : queryItems(query)) {
-        if (item.first == key)
-            return true;
-    }
-    return false;
+    return queryItem(query, key).has_value();
 }
 
 QJsonDocument Request::json() const
@@ -184,7 +182,6 @@ Server::Server(QObject *parent)
     addAuditRoutes(*this, d->store);
     addReportRoutes(*this, d->store);
     addPaymentReportRoutes(*this, d->store);
-    // Last: its rules complete what the domains of the collections it fills decide.
     addExchangeRoutes(*this, d->store);
 }
 
@@ -287,12 +284,8 @@ bool Server::readFixture(const QString &path, QJsonObject *data, QString *error)
 bool Server::loadFixture(const QString &path, QString *error)
 {
     QJsonObject data;
-    QString message;
-    if (!readFixture(path, &data, &message)) {
-        if (error)
-            *error = message;
+    if (!readFixture(path, &data, error))
         return false;
-    }
     loadFixture(data);
     return true;
 }
@@ -338,11 +331,6 @@ quint16 Server::start(quint16 port)
 {
     if (d->port == 0)
         d->port = listen(QHostAddress::LocalHost, port);
-    return d->port;
-}
-
-quint16 Server::port() const
-{
     return d->port;
 }
 
@@ -508,23 +496,14 @@ bool Server::handleRequest(const QHttpServerRequest &httpRequest, QTcpSocket *so
         });
         return true;
     }
-    QHttpServerResponder responder = makeResponder(httpRequest, socket);
-    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(status));
-    if (!reply.contentType.isEmpty())
-        responder.writeHeader("Content-Type", reply.contentType);
-    responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
-    responder.writeBody(reply.body);
+    respond(makeResponder(httpRequest, socket), status, reply);
     return true;
 }
 
 void Server::missingHandler(const QHttpServerRequest &httpRequest, QTcpSocket *socket)
 {
-    const QByteArray body = Reply::error(404, QStringLiteral("Неизвестный путь")).body;
-    QHttpServerResponder responder = makeResponder(httpRequest, socket);
-    responder.writeStatusLine(QHttpServerResponder::StatusCode::NotFound);
-    responder.writeHeader("Content-Type", "application/json");
-    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
-    responder.writeBody(body);
+    respond(makeResponder(httpRequest, socket), 404,
+            Reply::error(404, QStringLiteral("Неизвестный путь")));
 }
 
 Reply Server::dispatch(const Request &request)

@@ -186,7 +186,6 @@ public:
 
     // Listens on 127.0.0.1; port 0 lets the OS choose. Returns the port, 0 on failure.
     quint16 start(quint16 port = 0);
-    quint16 port() const;
     QString rootUrl() const;  // "http://127.0.0.1:<port>/"
 
     // The record of every request, in arrival order.

@@ -4,8 +4,6 @@
 #include "collections.h"
 #include "domains.h"
 
-#include <QDateTime>
-
 namespace StandIn {
 
 namespace {
@@ -14,7 +12,7 @@ namespace {
 // written, whatever the zone the server runs in.
 QDateTime wallClock(const QJsonValue &value)
 {
-    const QDateTime local = QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    const QDateTime local = moment(value);
     return local.isValid() ? QDateTime(local.date(), local.time(), Qt::UTC) : QDateTime();
 }
 

@@ -1,6 +1,5 @@
 #include "collections.h"
 
-#include <QDateTime>
 #include <QSet>
 
 #include <algorithm>
@@ -66,7 +65,7 @@ private:
     bool passesFilters(const QString &name, const QJsonObject &stored, const Request &request) const;
     // The stored record that "<collection>/<idText>" names; on failure
     // `error` holds the 400 or 404 reply.
-    bool locate(const QString &name, const QString &collection, const QString &idText, int *id,
+    bool locate(const QString &name, const QString &collection, const QString &idText,
                 QJsonObject *record, Reply *error) const;
     // The body as a record to store: what the server derives is dropped and
     // every reference checked; on failure `error` holds the reply.
@@ -116,25 +115,21 @@ Reply Collections::list(const QString &collection, const Request &request) const
 }
 
 bool Collections::locate(const QString &name, const QString &collection, const QString &idText,
-                         int *id, QJsonObject *record, Reply *error) const
+                         QJsonObject *record, Reply *error) const
 {
     if (!store.hasCollection(name)) {
         *error = unknownPath(collection);
         return false;
     }
-    if (!findRecord(store, collection, idText, record, error))
-        return false;
-    *id = record->value("id").toInt();
-    return true;
+    return findRecord(store, collection, idText, record, error);
 }
 
 Reply Collections::get(const QString &collection, const QString &idText) const
 {
     const QString name = store.canonicalName(collection);
-    int id = 0;
     QJsonObject stored;
     Reply error;
-    if (!locate(name, collection, idText, &id, &stored, &error))
+    if (!locate(name, collection, idText, &stored, &error))
         return error;
     return Reply::json(clientView(server, store, name, stored));
 }
@@ -206,12 +201,10 @@ Reply Collections::create(const QString &collection, const Request &request)
 Reply Collections::update(const QString &collection, const QString &idText, const Request &request)
 {
     const QString name = store.canonicalName(collection);
-    int id = 0;
     QJsonObject old;
     QJsonObject body;
     Reply error;
-    if (!locate(name, collection, idText, &id, &old, &error)
-        || !readBody(name, request, &body, &error))
+    if (!locate(name, collection, idText, &old, &error) || !readBody(name, request, &body, &error))
         return error;
 
     // The body replaces the writable fields; links and the kept keys stay.
@@ -221,17 +214,17 @@ Reply Collections::update(const QString &collection, const QString &idText, cons
     }
     for (const Link &l : store.linksOf(name))
         body.insert(l.idsKey, old.value(l.idsKey));
-    return write(name, id, body, old, request, 200);
+    return write(name, old.value("id").toInt(), body, old, request, 200);
 }
 
 Reply Collections::erase(const QString &collection, const QString &idText)
 {
     const QString name = store.canonicalName(collection);
-    int id = 0;
     QJsonObject stored;
     Reply error;
-    if (!locate(name, collection, idText, &id, &stored, &error))
+    if (!locate(name, collection, idText, &stored, &error))
         return error;
+    const int id = stored.value("id").toInt();
     const QString holder = store.referencedBy(name, id);
     if (!holder.isEmpty())
         return Reply::error(409, QStringLiteral("Запись %1/%2 используется в %3")
@@ -243,10 +236,9 @@ Reply Collections::erase(const QString &collection, const QString &idText)
 Reply Collections::listLinked(const Link &link, const QString &idText,
                               const Request &request) const
 {
-    int id = 0;
     QJsonObject holder;
     Reply error;
-    if (!locate(link.collection, link.collection, idText, &id, &holder, &error))
+    if (!findRecord(store, link.collection, idText, &holder, &error))
         return error;
 
     QSet<int> linked;
@@ -267,10 +259,9 @@ Reply Collections::listLinked(const Link &link, const QString &idText,
 
 Reply Collections::addLinked(const Link &link, const QString &idText, const Request &request)
 {
-    int id = 0;
     QJsonObject holder;
     Reply error;
-    if (!locate(link.collection, link.collection, idText, &id, &holder, &error))
+    if (!findRecord(store, link.collection, idText, &holder, &error))
         return error;
 
     const QJsonDocument document = QJsonDocument::fromJson(request.body);
@@ -296,7 +287,8 @@ Reply Collections::addLinked(const Link &link, const QString &idText, const Requ
     ids.append(target);
     holder.insert(link.idsKey, ids);
     store.replace(link.collection, holder);
-    return Reply::json(clientView(server, store, link.collection, store.find(link.collection, id)));
+    return Reply::json(clientView(server, store, link.collection,
+                                  store.find(link.collection, holder.value("id").toInt())));
 }
 
 Reply Collections::removeLinked(const Link &link, const QString &idText,
@@ -412,10 +404,33 @@ QJsonObject clientView(const Server &server, const DataStore &store, const QStri
     return expand(server, store, store.canonicalName(collection), stored, 0);
 }
 
+QJsonValue derivedValue(const Server &server, const QString &collection, const QString &key,
+                        const QJsonObject &stored)
+{
+    const CollectionRules::Derive derive = server.rules(collection).derived.value(key);
+    return derive ? derive(stored) : QJsonValue(QJsonValue::Undefined);
+}
+
 Reply listCollection(const Server &server, DataStore &store, const QString &collection,
                      const Request &request)
 {
     return Collections(server, store).list(collection, request);
+}
+
+Reply listReferring(const Server &server, const DataStore &store, const QString &owner,
+                    const QString &idText, const QString &collection, const QString &key)
+{
+    QJsonObject record;
+    Reply error;
+    if (!findRecord(store, owner, idText, &record, &error))
+        return error;
+    const int id = record.value("id").toInt();
+    QJsonArray rows;
+    for (const QJsonValue &row : store.rows(collection)) {
+        if (row.toObject().value(key).toInt() == id)
+            rows.append(clientView(server, store, collection, row.toObject()));
+    }
+    return Reply::json(rows);
 }
 
 bool findRecord(const DataStore &store, const QString &collection, const QString &idText,
@@ -452,10 +467,15 @@ QDate storedDate(const QJsonValue &value)
     const QString text = value.toString();
     if (text.isEmpty())
         return {};
-    const QDateTime when = QDateTime::fromString(text, Qt::ISODateWithMs);
+    const QDateTime when = moment(value);
     if (when.isValid())
         return when.date();
     return QDate::fromString(text.left(10), Qt::ISODate);
+}
+
+QDateTime moment(const QJsonValue &stored)
+{
+    return QDateTime::fromString(stored.toString(), Qt::ISODateWithMs);
 }
 
 }  // namespace StandIn

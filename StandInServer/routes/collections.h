@@ -6,6 +6,7 @@
 #include "standinserver.h"
 
 #include <QDate>
+#include <QDateTime>
 
 namespace StandIn {
 
@@ -26,10 +27,20 @@ void addLink(Server &server, DataStore &store, const Link &link);
 // derived keys.
 QJsonObject clientView(const Server &server, const DataStore &store, const QString &collection,
                        const QJsonObject &stored);
+// One derived key of the record, as clientView computes it, without
+// expanding the rest; undefined when there is none.
+QJsonValue derivedValue(const Server &server, const QString &collection, const QString &key,
+                        const QJsonObject &stored);
 // What GET "<collection>" answers, for a domain route that serves some
 // queries itself and leaves the others to the generic list.
 Reply listCollection(const Server &server, DataStore &store, const QString &collection,
                      const Request &request);
+
+// The records of `collection` whose `key` holds the id of "<owner>/<idText>",
+// as the client reads them, in stored order; the 400 or 404 of findRecord
+// when there is no such owner.
+Reply listReferring(const Server &server, const DataStore &store, const QString &owner,
+                    const QString &idText, const QString &collection, const QString &key);
 
 // The record that "<collection>/<idText>" names, the collection as the path
 // writes it; on failure `error` holds the 400 or 404 reply.
@@ -42,5 +53,7 @@ bool isTrue(const QString &flag);
 bool parseId(const QString &text, int *id);
 // The date of a stored date or date-time text; null when there is none.
 QDate storedDate(const QJsonValue &value);
+// A stored date-time text; invalid when there is none.
+QDateTime moment(const QJsonValue &stored);
 
 }  // namespace StandIn

@@ -4,8 +4,6 @@
 #include "collections.h"
 #include "domains.h"
 
-#include <QDateTime>
-
 namespace StandIn {
 
 namespace {
@@ -36,17 +34,12 @@ QString nameOf(const DataStore &store, const QString &collection, const QJsonVal
 QJsonValue fullnameOf(const Server &server, const DataStore &store, const QJsonValue &personId)
 {
     const QJsonObject person = store.find("persons", personId.toInt());
-    return person.isEmpty() ? QJsonValue() : clientView(server, store, "persons", person).value("fullname");
+    return person.isEmpty() ? QJsonValue() : derivedValue(server, "persons", "fullname", person);
 }
 
 int attributeOf(const DataStore &store, const QJsonValue &payTypeId)
 {
     return store.find("pay_type", payTypeId.toInt()).value("attribute").toInt();
-}
-
-QDateTime dateTime(const QJsonValue &value)
-{
-    return QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
 }
 
 // One row of the register for a contract (a pay type with a payer).
@@ -85,8 +78,8 @@ QJsonObject contractRow(const Server &server, const DataStore &store, const QJso
         if (organization <= 0
             || store.find("persons", person).value("organizationId").toInt() != organization)
             continue;
-        const QDateTime in = dateTime(stay.value("inDate"));
-        const QDateTime out = dateTime(stay.value("outDate"));
+        const QDateTime in = moment(stay.value("inDate"));
+        const QDateTime out = moment(stay.value("outDate"));
         if (out.isValid() && out <= now && !paying.contains(person))
             awaitingBill += stay.value("cost").toDouble();
         if (out.isValid() && out > now) {

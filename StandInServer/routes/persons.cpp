@@ -3,8 +3,6 @@
 #include "collections.h"
 #include "domains.h"
 
-#include <QDateTime>
-
 #include <algorithm>
 #include <utility>
 
@@ -12,36 +10,31 @@ namespace StandIn {
 
 namespace {
 
-QJsonArray rowsOf(const DataStore &store, const QString &collection, int personId)
+// The records of a collection by the person they belong to.
+QHash<int, QJsonArray> byPerson(const DataStore &store, const QString &collection)
 {
-    QJsonArray rows;
-    for (const QJsonValue &row : store.rows(collection)) {
-        if (row.toObject().value("personId").toInt() == personId)
-            rows.append(row);
-    }
+    QHash<int, QJsonArray> rows;
+    for (const QJsonValue &row : store.rows(collection))
+        rows[row.toObject().value("personId").toInt()].append(row);
     return rows;
 }
 
-qint64 kopecks(double amount)
+qint64 kopecks(const QJsonArray &rows, const char *key)
 {
-    return qRound64(amount * 100);
+    qint64 sum = 0;
+    for (const QJsonValue &row : rows)
+        sum += qRound64(row.toObject().value(QLatin1String(key)).toDouble() * 100);
+    return sum;
 }
 
 // The letter the list paints as a dot: imported, without stays, in debt, settled.
-QString markerOf(const Server &server, const DataStore &store, const QJsonObject &person,
-                 const QJsonArray &stays)
+QString markerOf(const QJsonObject &person, const QJsonArray &stays, const QJsonArray &payments)
 {
     if (person.value("imported").toBool())
         return "E";
     if (stays.isEmpty())
         return "B";
-    qint64 cost = 0;
-    for (const QJsonValue &stay : stays)
-        cost += kopecks(clientView(server, store, "accommodation", stay.toObject()).value("cost").toDouble());
-    qint64 paid = 0;
-    for (const QJsonValue &payment : rowsOf(store, "payments", person.value("id").toInt()))
-        paid += kopecks(payment.toObject().value("summ").toDouble());
-    return cost > paid ? "D" : "V";
+    return kopecks(stays, "cost") > kopecks(payments, "summ") ? "D" : "V";
 }
 
 // A stay's first and last day; an open stay lasts its first day only.
@@ -85,7 +78,7 @@ QJsonValue nameOf(const DataStore &store, const QString &collection, int id)
 }
 
 QJsonObject listRow(const Server &server, const DataStore &store, const QJsonObject &person,
-                    const QJsonArray &stays)
+                    const QJsonArray &stays, const QJsonArray &payments)
 {
     const QJsonObject organization = store.find("organizations", person.value("organizationId").toInt());
     const QJsonObject stream = store.find("streams", person.value("streamId").toInt());
@@ -96,8 +89,8 @@ QJsonObject listRow(const Server &server, const DataStore &store, const QJsonObj
     };
     return {
         {"id", person.value("id")},
-        {"marker", markerOf(server, store, person, stays)},
-        {"fullname", clientView(server, store, "persons", person).value("fullname")},
+        {"marker", markerOf(person, stays, payments)},
+        {"fullname", derivedValue(server, "persons", "fullname", person)},
         {"birthDate", orNull(person.value("birthDate"))},
         {"region", nameOf(store, "regions", organization.value("regionId").toInt())},
         {"stream", stream.isEmpty() ? QJsonValue(QJsonValue::Null)
@@ -122,10 +115,13 @@ Reply personsList(const Server &server, const DataStore &store, const Request &r
     const bool byDate = request.hasQueryItem("date");
     const QDate date = QDate::fromString(request.queryValue("date"), "dd.MM.yyyy");
 
+    const QHash<int, QJsonArray> staysOf = byPerson(store, "accommodation");
+    const QHash<int, QJsonArray> paymentsOf = byPerson(store, "payments");
     QJsonArray rows;
     for (const QJsonValue &value : store.rows("persons")) {
         const QJsonObject person = value.toObject();
-        const QJsonArray stays = rowsOf(store, "accommodation", person.value("id").toInt());
+        const int id = person.value("id").toInt();
+        const QJsonArray stays = staysOf.value(id);
         if (byYear) {
             const QDate first(year, 1, 1);
             const QDate last(year, 12, 31);
@@ -137,7 +133,7 @@ Reply personsList(const Server &server, const DataStore &store, const Request &r
         }
         if (byDate && !(date.isValid() && anyStayOverlaps(stays, date, date)))
             continue;
-        rows.append(listRow(server, store, person, stays));
+        rows.append(listRow(server, store, person, stays, paymentsOf.value(id)));
     }
     return Reply::json(rows);
 }
@@ -185,19 +181,8 @@ void addPersonRoutes(Server &server, DataStore &store)
         const QString collection = QString::fromLatin1(sub);
         server.route("GET", "persons/*/" + collection,
                      [&server, &store, collection](const Request &, const QStringList &parts) {
-                         int personId = 0;
-                         if (!parseId(parts.at(1), &personId))
-                             return Reply::error(400, QStringLiteral("Идентификатор не число: %1")
-                                                          .arg(parts.at(1)));
-                         if (store.find("persons", personId).isEmpty())
-                             return Reply::error(404, QStringLiteral("Запись persons/%1 не найдена")
-                                                          .arg(personId));
-                         QJsonArray rows;
-                         for (const QJsonValue &row : store.rows(collection)) {
-                             if (row.toObject().value("personId").toInt() == personId)
-                                 rows.append(clientView(server, store, collection, row.toObject()));
-                         }
-                         return Reply::json(rows);
+                         return listReferring(server, store, "persons", parts.at(1), collection,
+                                              "personId");
                      });
     }
 
@@ -220,7 +205,7 @@ void addPersonRoutes(Server &server, DataStore &store)
                 {"id", info.value("id")},
                 {"fullname", person.isEmpty()
                                  ? QJsonValue(QJsonValue::Null)
-                                 : clientView(server, store, "persons", person).value("fullname")},
+                                 : derivedValue(server, "persons", "fullname", person)},
                 {"message", info.value("message")}});
         }
         return Reply::json(rows);

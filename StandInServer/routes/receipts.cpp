@@ -5,8 +5,6 @@
 #include "collections.h"
 #include "domains.h"
 
-#include <QDateTime>
-
 #include <cmath>
 
 namespace StandIn {
@@ -144,8 +142,7 @@ void addReceiptRoutes(Server &server, DataStore &store)
         if (receiver > 0 && store.find("users", receiver).isEmpty())
             return Reply::error(422, QStringLiteral("receiverId: запись users/%1 не найдена")
                                          .arg(receiver));
-        const QDateTime when = QDateTime::fromString(body.value("receiveDate").toString(),
-                                                     Qt::ISODateWithMs);
+        const QDateTime when = moment(body.value("receiveDate"));
         if (!when.isValid())
             return Reply::error(422, QStringLiteral("receiveDate: ожидаются дата и время"));
         receipt.insert("actNumber", body.value("actNumber").toInt());

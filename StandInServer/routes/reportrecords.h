@@ -9,8 +9,6 @@
 
 #include "collections.h"
 
-#include <QDateTime>
-
 #include <algorithm>
 #include <functional>
 
@@ -37,11 +35,6 @@ inline int queryId(const Request &request, const char *key)
 inline QString dayText(const QJsonValue &stored)
 {
     return storedDate(stored).toString(QStringLiteral("dd.MM.yyyy"));
-}
-
-inline QDateTime moment(const QJsonValue &stored)
-{
-    return QDateTime::fromString(stored.toString(), Qt::ISODateWithMs);
 }
 
 inline bool byMomentThenId(const QJsonObject &a, const QJsonObject &b, const char *key)
@@ -106,8 +99,7 @@ public:
 
     QString fullname(const QJsonObject &person) const
     {
-        const auto derive = server.rules("persons").derived.value("fullname");
-        return derive ? derive(person).toString() : QString();
+        return derivedValue(server, "persons", "fullname", person).toString();
     }
     QString name(const char *collection, const QJsonValue &id) const
     {

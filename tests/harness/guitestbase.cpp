@@ -24,14 +24,6 @@ using ReportEngine::PreviewDialog;
 
 namespace {
 
-void resetSeams()
-{
-    MessageBox::reset();
-    FileDialog::reset();
-    PreviewDialog::reset();
-    ModalHandler::reset();
-}
-
 // The option set-up of a styled delegate is protected; this reaches it.
 struct OptionAccess : QStyledItemDelegate
 {
@@ -44,13 +36,19 @@ struct OptionAccess : QStyledItemDelegate
 
 }  // namespace
 
+void GuiTestBase::resetSeams(bool answerUnqueued)
+{
+    MessageBox::reset();
+    MessageBox::setAnswerUnqueued(answerUnqueued);
+    FileDialog::reset();
+    FileDialog::setAnswerUnqueued(answerUnqueued);
+    PreviewDialog::reset();
+    ModalHandler::reset();
+}
+
 void GuiTestBase::init()
 {
-    resetSeams();
-    // Unanswered, a box or file dialog opens a real modal window, which the
-    // modal handler rejects and reports.
-    MessageBox::setAnswerUnqueued(false);
-    FileDialog::setAnswerUnqueued(false);
+    resetSeams(false);
     if (env)
         server().clearFailures();
     initTest();
@@ -64,9 +62,7 @@ void GuiTestBase::cleanup()
     cleanupTest();
     const QStringList unanswered = ModalHandler::unexpectedDialogs();
     const QStringList unused = unusedAnswers();
-    resetSeams();
-    MessageBox::setAnswerUnqueued(true);
-    FileDialog::setAnswerUnqueued(true);
+    resetSeams(true);
     QVERIFY2(unanswered.isEmpty(), qPrintable("Unanswered: " + unanswered.join("; ")));
     // A failed test leaves its answers unused; that says nothing new.
     if (!QTest::currentTestFailed())

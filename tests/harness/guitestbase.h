@@ -76,6 +76,12 @@ public:
     // fixtureFile(LOMI_TEST_DATA_DIR "/fixture.json"); the run stops when it cannot be read.
     static QJsonObject fixtureFile(const QString &path);
 
+    // Empties the seams: queued answers, handlers and results, and what they
+    // recorded. With `answerUnqueued` a box or file dialog without a queued
+    // answer gets its default one at once; without it, it opens as a modal
+    // window, which the modal handler rejects and reports.
+    static void resetSeams(bool answerUnqueued);
+
 protected:
     // Per-test set-up and tear-down of the derived class: initTest() after
     // the seams and failures are reset and before the request record is,

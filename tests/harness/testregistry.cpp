@@ -1,17 +1,13 @@
 #include "testregistry.h"
 
 #include "clock.h"
-#include "filedialog.h"
 #include "guitestbase.h"
 #include "loginmanager.h"
-#include "messagebox.h"
 #include "modalhandler.h"
 #include "networkmanagerwrapper.h"
 #include "permissionmanager.h"
 #include "resources.h"
 #include "settingsmanager.h"
-
-#include <previewdialog.h>
 
 #include <QApplication>
 #include <QLocale>
@@ -121,12 +117,7 @@ struct ProcessState
     void restore() const
     {
         // A box or file dialog a test did not expect must never block the run.
-        MessageBox::reset();
-        MessageBox::setAnswerUnqueued(true);
-        FileDialog::reset();
-        FileDialog::setAnswerUnqueued(true);
-        ModalHandler::reset();
-        ReportEngine::PreviewDialog::reset();
+        GuiTestBase::resetSeams(true);
         NetworkManagerWrapper::setTransferTimeoutForTesting(transferTimeout);
         LoginManager::instance()->resetForTesting();
         Clock::setNow({});

@@ -57,10 +57,7 @@ private slots:
         const QString seen = (ModalHandler::unexpectedDialogs() + unusedAnswers()).join("; ");
         QVERIFY2(seen.startsWith(found), qPrintable(seen));
         // Found: nothing is left for the checks after this test.
-        ModalHandler::reset();
-        MessageBox::reset();
-        FileDialog::reset();
-        PreviewDialog::reset();
+        resetSeams(false);
     }
 
     // What a class may change for the whole process; the next class checks it.

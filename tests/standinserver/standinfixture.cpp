@@ -1,29 +1,26 @@
 #include "standinfixture.h"
 
 #include <QJsonDocument>
-#include <QTest>
 
-bool StandInFixture::setUp(const QString &fixture)
+void StandInTestBase::init()
 {
     server = std::make_unique<StandIn::Server>();
     QString error;
-    if (!server->loadFixture(QStringLiteral(LOMI_TEST_DATA_DIR "/") + fixture, &error)) {
-        qWarning() << error;
-        return false;
-    }
-    if (server->start() == 0)
-        return false;
+    QVERIFY2(server->loadFixture(QStringLiteral(LOMI_TEST_DATA_DIR "/") + fixture, &error),
+             qPrintable(error));
+    QVERIFY(server->start() != 0);
     client = std::make_unique<HttpClient>(server->rootUrl());
-    return !client->signIn("secret").isEmpty();
+    QVERIFY(!client->signIn("secret").isEmpty());
+    initTest();
 }
 
-void StandInFixture::tearDown()
+void StandInTestBase::cleanup()
 {
     client.reset();
     server.reset();
 }
 
-QJsonObject StandInFixture::snapshot() const
+QJsonObject StandInTestBase::snapshot() const
 {
     QJsonObject all;
     for (const QString &name : server->collectionNames())
@@ -33,8 +30,8 @@ QJsonObject StandInFixture::snapshot() const
     return all;
 }
 
-void StandInFixture::expectRefusal(const QByteArray &method, const QString &path,
-                                   const QByteArray &body, int status)
+void StandInTestBase::expectRefusal(const QByteArray &method, const QString &path,
+                                    const QByteArray &body, int status)
 {
     const QJsonObject before = snapshot();
     const HttpResult result = client->send(method, path, body);
@@ -46,29 +43,23 @@ void StandInFixture::expectRefusal(const QByteArray &method, const QString &path
     QCOMPARE(client->get("districts").status, 200);
 }
 
-QByteArray StandInFixture::json(const QJsonObject &object)
-{
-    return QJsonDocument(object).toJson();
-}
-
-QList<int> StandInFixture::ids(const QJsonArray &rows)
-{
-    QList<int> result;
-    for (const QJsonValue &row : rows)
-        result.append(row.toObject().value("id").toInt());
-    return result;
-}
-
-void StandInTestBase::init()
-{
-    QVERIFY(setUp(fixture));
-    initTest();
-}
-
 void StandInTestBase::compareIds(const QString &path, const IdList &expected)
 {
     const HttpResult result = client->get(path);
     QCOMPARE(result.status, 200);
     QVERIFY(result.json().isArray());
     QCOMPARE(ids(result.json().array()), expected);
+}
+
+QByteArray StandInTestBase::json(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson();
+}
+
+QList<int> StandInTestBase::ids(const QJsonArray &rows)
+{
+    QList<int> result;
+    for (const QJsonValue &row : rows)
+        result.append(row.toObject().value("id").toInt());
+    return result;
 }

@@ -1,8 +1,5 @@
 #pragma once
 
-// A fresh in-process stand-in server loaded with a test fixture, and a
-// client signed in as its administrator.
-
 #include "httpclient.h"
 #include "standinserver.h"
 
@@ -18,31 +15,11 @@
 
 using IdList = QList<int>;
 
-struct StandInFixture
-{
-    std::unique_ptr<StandIn::Server> server;
-    std::unique_ptr<HttpClient> client;
-
-    // `fixture` is a file of the area's data directory.
-    bool setUp(const QString &fixture = QStringLiteral("fixture.json"));
-    void tearDown();
-
-    // Every collection and globals document, to prove that a request changed nothing.
-    QJsonObject snapshot() const;
-    // Sends the request and checks that it is refused with `status` and
-    // {"Ok": false, "message": ...}, that nothing changed and that the
-    // server still serves.
-    void expectRefusal(const QByteArray &method, const QString &path, const QByteArray &body,
-                       int status);
-
-    static QByteArray json(const QJsonObject &object);
-    static QList<int> ids(const QJsonArray &rows);
-};
-
-// The base of the stand-in's domain tests: every test gets the fixture
-// afresh. A class's own records go into initTest(), never into a slot named
-// init() or cleanup(), which would hide the base's.
-class StandInTestBase : public QObject, protected StandInFixture
+// The base of the stand-in's tests: every test gets a fresh in-process
+// server loaded with a fixture of the area's data directory, and a client
+// signed in as its administrator. A class's own records go into initTest(),
+// never into a slot named init() or cleanup(), which would hide the base's.
+class StandInTestBase : public QObject
 {
     Q_OBJECT
 
@@ -60,9 +37,23 @@ protected:
     // The list at `path` answers 200 with these ids, in this order.
     void compareIds(const QString &path, const IdList &expected);
 
+    // Every collection and globals document, to prove that a request changed nothing.
+    QJsonObject snapshot() const;
+    // Sends the request and checks that it is refused with `status` and
+    // {"Ok": false, "message": ...}, that nothing changed and that the
+    // server still serves.
+    void expectRefusal(const QByteArray &method, const QString &path, const QByteArray &body,
+                       int status);
+
+    static QByteArray json(const QJsonObject &object);
+    static QList<int> ids(const QJsonArray &rows);
+
+    std::unique_ptr<StandIn::Server> server;
+    std::unique_ptr<HttpClient> client;
+
 private slots:
     void init();
-    void cleanup() { tearDown(); }
+    void cleanup();
 
 private:
     const QString fixture;

@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // Stays: the nights, hours and cost the server computes, and the stays it refuses.
 class StandInAccommodationTest : public StandInTestBase
 {
@@ -56,6 +54,9 @@ private slots:
         QTest::newRow("check-out at check-in") << stay(1, 1, in, in);
         QTest::newRow("check-out before check-in") << stay(1, 1, out, in);
         QTest::newRow("no dates") << stay(1, 1, "", "");
+        // As the legacy import sends them.
+        QTest::newRow("import, room 0") << QByteArray(R"({"personId": 1, "roomId": 0, "rateId": 1})");
+        QTest::newRow("import, no rate") << QByteArray(R"({"personId": 1, "roomId": 1})");
     }
 
     void staysWithoutRoomRateOrLengthAreRefused()

@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // The audit log, whole or for one person, and the entry each write adds.
 class StandInAuditTest : public StandInTestBase
 {

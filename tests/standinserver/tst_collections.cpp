@@ -3,11 +3,11 @@
 
 #include <QDateTime>
 #include <QJsonDocument>
-#include <QTest>
 
-// The generic collections: CRUD with nested references, bad input, the common
-// filters and the clock they read, link sub-collections, and the rules and
-// write hooks that domains register.
+// The generic collections: CRUD with nested references, bad input, the list
+// filters (the common ones, the clock they read, and the directories' own:
+// contracts among the pay types, property written off), link sub-collections,
+// and the rules and write hooks that domains register.
 class StandInCollectionsTest : public StandInTestBase
 {
     Q_OBJECT
@@ -170,6 +170,10 @@ private slots:
         QTest::newRow("paid curricula") << "curriculums?paidOnly=true" << IdList{2};
         QTest::newRow("extra services actual") << "extra_services?actualOnly=true" << IdList{1};
         QTest::newRow("unknown query items are ignored") << "districts?foo=bar&year=2024" << IdList{1, 2};
+        QTest::newRow("pay types for payments") << "pay_type?payerOnly=false&actualOnly=true" << IdList{1, 2};
+        QTest::newRow("payer pay types") << "pay_type?payerOnly=true&actualOnly=true" << IdList{2};
+        QTest::newRow("property alias, actual") << "property?actualOnly=true" << IdList{1, 2};
+        QTest::newRow("properties") << "/properties" << IdList{1, 2, 3};
     }
 
     void listFilters()

@@ -1,11 +1,9 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
-// The directories' own rules: contracts among the pay types, property that is
-// written off, the organization lookup by code, and the records of the
-// directory editors kept as they were sent.
+// The directories' own rules: references that must name a record, the
+// organization lookup by code, and the records of the directory editors kept
+// as they were sent.
 class StandInDirectoriesTest : public StandInTestBase
 {
     Q_OBJECT
@@ -91,23 +89,6 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QJsonObject, body);
         expectRefusal(method, path, json(body), 422);
-    }
-
-    void listFilters_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<IdList>("expected");
-        QTest::newRow("pay types for payments") << "pay_type?payerOnly=false&actualOnly=true" << IdList{1, 2};
-        QTest::newRow("payer pay types") << "pay_type?payerOnly=true&actualOnly=true" << IdList{2};
-        QTest::newRow("property alias, actual") << "property?actualOnly=true" << IdList{1, 2};
-        QTest::newRow("properties") << "/properties" << IdList{1, 2, 3};
-    }
-
-    void listFilters()
-    {
-        QFETCH(QString, path);
-        QFETCH(IdList, expected);
-        compareIds(path, expected);
     }
 
     void organizationByRawCode_data()

@@ -1,26 +1,18 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // What the legacy import writes and the 1C export reads.
-class StandInExchangeTest : public QObject
+class StandInExchangeTest : public StandInTestBase
 {
     Q_OBJECT
 
-    StandInFixture f;
-
-    QJsonObject getObject(const QString &path) { return f.client->get(path).json().object(); }
     int created(const QString &path, const QJsonObject &body)
     {
-        const HttpResult result = f.client->post(path, StandInFixture::json(body));
+        const HttpResult result = client->post(path, json(body));
         return result.status == 201 ? result.json().object().value("id").toInt() : -result.status;
     }
 
 private slots:
-    void init() { QVERIFY(f.setUp()); }
-    void cleanup() { f.tearDown(); }
-
     void takesTheImportsBodies()
     {
         const int region = created("regions", {{"districtId", 0}, {"name", "Тверская"}, {"code", 69}});
@@ -40,40 +32,27 @@ private slots:
                                           {"inDate", "2024-03-05T12:00:00.000"}, {"outDate", ""}}) > 0);
 
         // A link to 0 is accepted and links nothing.
-        QCOMPARE(f.client->post("rooms/2/rates", R"({"rateId": 0})").status, 200);
-        QCOMPARE(f.server->record("rooms", 2).value("rateIds").toArray(), QJsonArray());
-        QCOMPARE(f.client->post("extra_services/1/property", R"({"propertyId": 0})").status, 200);
+        QCOMPARE(client->post("rooms/2/rates", R"({"rateId": 0})").status, 200);
+        QCOMPARE(server->record("rooms", 2).value("rateIds").toArray(), QJsonArray());
+        QCOMPARE(client->post("extra_services/1/property", R"({"propertyId": 0})").status, 200);
 
-        QCOMPARE(f.client->put("globals/BillNumber",
+        QCOMPARE(client->put("globals/BillNumber",
                                R"({"value": {"number": 100, "lastChange": "2024-03-01"}})").status, 200);
-        QCOMPARE(f.server->global("BillNumber"),
+        QCOMPARE(server->global("BillNumber"),
                  QJsonValue(QJsonObject{{"number", 100}, {"lastChange", "2024-03-01"}}));
-    }
-
-    void aStayNeedsARoomAndARate_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::newRow("room 0") << QByteArray(R"({"personId": 1, "roomId": 0, "rateId": 1})");
-        QTest::newRow("no rate") << QByteArray(R"({"personId": 1, "roomId": 1})");
-    }
-
-    void aStayNeedsARoomAndARate()
-    {
-        QFETCH(QByteArray, body);
-        f.expectRefusal("POST", "accommodation", body, 422);
     }
 
     void aStreamsRosterListsItsPersonsInIdOrder()
     {
-        f.server->addRecord("persons", {{"id", 9}, {"streamId", 1}});
-        f.server->addRecord("persons", {{"id", 5}, {"surname", "Сидоров"}, {"streamId", 1}});
-        f.server->addRecord("persons", {{"id", 6}, {"surname", "Чужой"}});
-        const QJsonArray roster = f.client->get("/streams/1/persons").json().array();
-        QCOMPARE(StandInFixture::ids(roster), QList<int>({1, 5, 9}));
+        server->addRecord("persons", {{"id", 9}, {"streamId", 1}});
+        server->addRecord("persons", {{"id", 5}, {"surname", "Сидоров"}, {"streamId", 1}});
+        server->addRecord("persons", {{"id", 6}, {"surname", "Чужой"}});
+        const QJsonArray roster = client->get("/streams/1/persons").json().array();
+        QCOMPARE(ids(roster), QList<int>({1, 5, 9}));
         QCOMPARE(roster.at(1).toObject().value("fullname"), QJsonValue("Сидоров"));
         QVERIFY(!roster.at(2).toObject().contains("fullname"));
-        QCOMPARE(f.client->get("streams/99/persons").status, 404);
-        QCOMPARE(f.client->get("streams/x/persons").status, 400);
+        QCOMPARE(client->get("streams/99/persons").status, 404);
+        QCOMPARE(client->get("streams/x/persons").status, 400);
     }
 };
 

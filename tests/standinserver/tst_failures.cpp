@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 using StandIn::Failure;
 using StandIn::FailureKind;
 

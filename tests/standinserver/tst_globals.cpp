@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // The globals documents, read and replaced whole.
 class StandInGlobalsTest : public StandInTestBase
 {

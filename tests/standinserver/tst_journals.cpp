@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // The journals: receipts and rentals by year, and the register of contracts.
 class StandInJournalsTest : public StandInTestBase
 {

@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // The rates of a room and the property items of an extra service.
 class StandInLinksTest : public StandInTestBase
 {

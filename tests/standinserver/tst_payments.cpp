@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // Payments: the bill number a person's first payment opens, and the pay types
 // offered for a person.
 class StandInPaymentsTest : public StandInTestBase

@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // Receipts: numbering, prices, edits that keep the hand-back, returns and the
 // hand-back of a lent item.
 class StandInReceiptsTest : public StandInTestBase

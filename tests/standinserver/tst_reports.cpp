@@ -1,8 +1,6 @@
 #include "standinfixture.h"
 #include "testregistry.h"
 
-#include <QTest>
-
 // The report endpoints of reports.cpp and paymentreports.cpp over a small
 // fixture (data/reports) worked out by hand: four persons, four stays around
 // early March 2026, their payments and receipts.

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 
 // The server apart from its domains: the bearer check in front of every
 // path, fixtures and the demo data, and the executable.

@@ -2,7 +2,6 @@
 #include "testregistry.h"
 
 #include <QJsonDocument>
-#include <QTest>
 
 // Users: sign-in, their permission records, what a nested user shows and
 // what a PUT keeps.
