@@ -18,10 +18,8 @@
 #include <QUrl>
 #include <QVariant>
 
-#include <cmath>
 #include <condition_variable>
 #include <deque>
-#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -216,15 +214,6 @@ QString serverName(const QJsonObject &record)
     return record.value("name").toString();
 }
 
-// An id of a reply: a whole number above 0, or 0.
-int recordId(const QJsonValue &value)
-{
-    const double id = value.toDouble();
-    if (!value.isDouble() || id < 1 || id > std::numeric_limits<int>::max() || id != std::floor(id))
-        return 0;
-    return static_cast<int>(id);
-}
-
 class Run
 {
 public:
@@ -280,10 +269,12 @@ int Run::create(const QString &path, const QJsonObject &body)
         return 0;
     }
     // Without an id the later stages would link to and file records under 0.
-    const int id = recordId(QJsonDocument::fromJson(reply->readAll()).object().value("id"));
-    if (id == 0)
-        fail(QStringLiteral("Сервер не вернул id записи: %1").arg(path));
-    return id;
+    // toInt gives 0 for anything but a whole number that fits.
+    const int id = QJsonDocument::fromJson(reply->readAll()).object().value("id").toInt();
+    if (id > 0)
+        return id;
+    fail(QStringLiteral("Сервер не вернул id записи: %1").arg(path));
+    return 0;
 }
 
 bool Run::send(const QByteArray &verb, const QString &path, const QJsonObject &body)

@@ -9,7 +9,6 @@
 #include <QNetworkReply>
 #include <QUrl>
 
-#include <cmath>
 #include <memory>
 
 Export1CTableModel::Export1CTableModel(QObject *parent)
@@ -34,10 +33,9 @@ QVariant Export1CTableModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= streams.size())
         return {};
     const QJsonObject stream = streams.at(index.row()).toObject();
-    if (role == Qt::DisplayRole && index.column() == 0) {
-        const double id = stream.value("id").toDouble();
-        return id == std::floor(id) ? stream.value("id").toInt() : 0;
-    }
+    // toInt gives 0 for an id that is missing or not a whole number.
+    if (role == Qt::DisplayRole && index.column() == 0)
+        return stream.value("id").toInt();
     if (role == Qt::DisplayRole && index.column() == 1)
         return QStringLiteral("%1 - %2 | %3")
             .arg(Global::formatDate(stream.value("startDate").toString()),
