@@ -13,20 +13,14 @@
 #include <QJsonObject>
 #include <QNetworkReply>
 
-#include <cmath>
-#include <limits>
-
 namespace {
 
-// The id of a created record: an integral number above 0, else 0.
+// The id of a created record: an integral number above 0, else 0 (toInt
+// gives 0 for a fraction or a number beyond int).
 int createdId(const QJsonObject &record)
 {
-    const QJsonValue id = record.value(QStringLiteral("id"));
-    const double number = id.toDouble();
-    if (!id.isDouble() || number < 1 || number > std::numeric_limits<int>::max()
-        || number != std::floor(number))
-        return 0;
-    return int(number);
+    const int id = record.value(QStringLiteral("id")).toInt();
+    return id > 0 ? id : 0;
 }
 
 }  // namespace
