@@ -139,9 +139,11 @@ void AccommodationEditDialog::reset()
     ui->dateInEdit->setDate(t.date());
     ui->timeInEdit->setTime(t.time());
 
-    // Check-out at the checkout hour that follows; an hour equal to the
-    // check-in is not earlier. Without an hour, midnight of the next day.
-    if (!checkoutHour.isValid() || checkoutHour < t.time())
+    // Check-out at the checkout hour that follows the check-in. An hour equal
+    // to the check-in means the next day: now that the check-in holds no
+    // seconds, "the same day" would propose a stay of no length, which the
+    // server refuses. Without an hour, midnight of the next day.
+    if (!checkoutHour.isValid() || checkoutHour <= t.time())
         t = t.addDays(1);
     t.setTime(checkoutHour.isValid() ? checkoutHour : QTime(0, 0));
     ui->dateOutEdit->setDate(t.date());

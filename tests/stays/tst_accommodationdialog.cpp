@@ -45,11 +45,14 @@ private slots:
                                          << "2026-06-10T11:00:00.000" << "2026-06-10T12:00:00.000";
         QTest::newRow("23:45 is midnight") << QTime(23, 45) << -1
                                            << "2026-06-11T00:00:00.000" << "2026-06-11T12:00:00.000";
+        // A proposal never has the check-out at the check-in itself.
         QTest::newRow("at the checkout hour") << QTime(12, 0) << -1
-                                              << "2026-06-10T12:00:00.000" << "2026-06-10T12:00:00.000";
+                                              << "2026-06-10T12:00:00.000" << "2026-06-11T12:00:00.000";
         // The seconds, which the form does not show, make no stay longer.
         QTest::newRow("a second past it") << QTime(12, 0, 1) << -1
-                                          << "2026-06-10T12:00:00.000" << "2026-06-10T12:00:00.000";
+                                          << "2026-06-10T12:00:00.000" << "2026-06-11T12:00:00.000";
+        QTest::newRow("rounded up to it") << QTime(11, 40) << -1
+                                          << "2026-06-10T12:00:00.000" << "2026-06-11T12:00:00.000";
         QTest::newRow("in the afternoon") << QTime(13, 10) << -1
                                           << "2026-06-10T13:00:00.000" << "2026-06-11T12:00:00.000";
         QTest::newRow("the stream's end wins") << QTime(13, 10) << 700
