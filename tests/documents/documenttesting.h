@@ -7,6 +7,8 @@
 
 #include <report.h>
 
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTextDocument>
 
 #include <memory>
@@ -26,6 +28,22 @@ protected:
         report = std::make_unique<ReportEngine::Report>();
         document.build(*report, {});
         return report->document();
+    }
+
+    // The text of each page of the last built report as it prints to PDF.
+    QStringList printedPages()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("document.pdf"));
+        if (!report->exportToFile(path))
+            return {};
+        const QRegularExpressionMatch pages =
+            QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                .match(QString::fromUtf8(ReportTestUtil::toolOutput(QStringLiteral("pdfinfo"), {path})));
+        QStringList texts;
+        for (int page = 1; page <= pages.captured(1).toInt(); ++page)
+            texts << ReportTestUtil::pdfText(path, page).trimmed();
+        return texts;
     }
 
     // A person of the stand-in's own, with its stays and payments given by

@@ -1,0 +1,121 @@
+#include "reporttestutil.h"
+#include "testregistry.h"
+
+#include "report.h"
+#include "tableelement.h"
+#include "textelement.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ReportEngine;
+using namespace ReportTestUtil;
+
+// Where a report's pages break: groups kept on one page, and space at the
+// end that must not start a page of its own.
+class PageBreakTest : public QObject
+{
+    Q_OBJECT
+
+    // Builds a report from steps: "text:word", "table:word" (a bordered
+    // cell), "space:mm", "begin" and "end" of a group kept together.
+    static void fill(Report &report, const QStringList &steps)
+    {
+        for (const QString &step : steps) {
+            const QString argument = step.section(QLatin1Char(':'), 1);
+            if (step.startsWith(QLatin1String("text:"))) {
+                report.addElement(TextElement(argument));
+            } else if (step.startsWith(QLatin1String("table:"))) {
+                TableElement table;
+                table.setWidth(100);
+                table.cell(0, 0).addElement(TextElement(argument));
+                report.addElement(table);
+            } else if (step.startsWith(QLatin1String("space:"))) {
+                report.addVerticalSpacing(argument.toDouble());
+            } else if (step == QLatin1String("begin")) {
+                report.beginKeepTogether();
+            } else if (step == QLatin1String("end")) {
+                report.endKeepTogether();
+            } else {
+                QFAIL(qPrintable(step));
+            }
+        }
+    }
+
+private slots:
+    void pagesStartWhereExpected_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("pages");  // the first word printed on each page
+
+        // The page holds 277 mm between its margins. Space right before a
+        // table is not drawn, hence a line under the space.
+        const QStringList before{"text:Вступление", "space:250", "text:Перед"};
+        QTest::newRow("a group that fits under what went before")
+            << QStringList{"text:Вступление", "space:100", "begin", "text:Группа", "space:50",
+                           "text:Конец", "end"}
+            << QStringList{"Вступление"};
+        QTest::newRow("a group that would cross the page's foot")
+            << before + QStringList{"begin", "text:Группа", "space:30", "text:Конец", "end"}
+            << QStringList{"Вступление", "Группа"};
+        QTest::newRow("a group right under vertical space")
+            << QStringList{"text:Вступление", "space:250", "begin", "text:Группа", "space:30",
+                           "text:Конец", "end"}
+            << QStringList{"Вступление", "Группа"};
+        QTest::newRow("a group that begins with a table")
+            << before + QStringList{"begin", "table:Таблица", "space:30", "text:Конец", "end"}
+            << QStringList{"Вступление", "Таблица"};
+        QTest::newRow("a table group right after a table")
+            << before + QStringList{"table:Первая", "begin", "table:Вторая",
+                                    "space:30", "text:Конец", "end"}
+            << QStringList{"Вступление", "Вторая"};
+        QTest::newRow("a group longer than a page")
+            << QStringList{"text:Вступление", "space:100", "begin", "text:Группа", "space:150",
+                           "space:150", "text:Конец", "end"}
+            << QStringList{"Вступление", "Группа", "Конец"};
+        QTest::newRow("a long group at the top of the first page")
+            << QStringList{"begin", "text:Группа", "space:150", "space:150", "text:Конец", "end"}
+            << QStringList{"Группа", "Конец"};
+        QTest::newRow("a group left open")
+            << before + QStringList{"begin", "text:Группа", "space:30", "text:Конец"}
+            << QStringList{"Вступление", "Группа"};
+        QTest::newRow("two groups, the second after the first's break")
+            << before
+                   + QStringList{"begin", "text:Первая", "space:200", "text:Итог", "end", "begin",
+                                 "text:Вторая", "space:100", "text:Конец", "end"}
+            << QStringList{"Вступление", "Первая", "Вторая"};
+        QTest::newRow("space at the end below the last line")
+            << QStringList{"text:Вступление", "space:267", "text:Конец", "space:3", "space:5"}
+            << QStringList{"Вступление"};
+    }
+
+    void pagesStartWhereExpected()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, pages);
+
+        Report report;
+        report.setMargins(10, 10, 10, 10);
+        report.setDefaultFont(QFont(QStringLiteral("DejaVu Serif"), 10));
+        fill(report, steps);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("pages.pdf"));
+        QVERIFY(report.exportToFile(path));
+        const QString info = QString::fromUtf8(toolOutput(QStringLiteral("pdfinfo"), {path}));
+        const int count = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                              .match(info)
+                              .captured(1)
+                              .toInt();
+        QStringList printed;
+        for (int page = 1; page <= count; ++page)
+            printed << pdfText(path, page).simplified().section(QLatin1Char(' '), 0, 0);
+        QCOMPARE(printed, pages);
+        QCOMPARE(report.numberOfPages(), count);
+    }
+};
+
+LOMI_TEST_CLASS(PageBreakTest)
+
+#include "tst_pagebreaks.moc"
