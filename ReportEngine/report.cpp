@@ -74,8 +74,8 @@ public:
     QList<PlacedElement> body;
     bool contentChanged = true;
 
-    // Body indices [first, end), end -1 while the group is open, and the
-    // document positions they begin and end at once built.
+    // Body indices [first, end), end -1 while the group is open; from and to
+    // are where the group begins and ends in the built document.
     struct KeptGroup
     {
         qsizetype first = 0;
@@ -176,8 +176,8 @@ void Report::Private::setBreakBefore(const GroupStart &start, bool breaks)
             format.clearProperty(QTextFormat::PageBreakPolicy);
         return format;
     };
-    const QTextFormat current =
-        start.table ? QTextFormat(start.table->frameFormat()) : QTextFormat(start.block.blockFormat());
+    const QTextFormat current = start.table ? QTextFormat(start.table->frameFormat())
+                                            : QTextFormat(start.block.blockFormat());
     if (current.hasProperty(QTextFormat::PageBreakPolicy) == breaks)
         return;
     if (start.table)

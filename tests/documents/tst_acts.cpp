@@ -108,9 +108,9 @@ private slots:
             while (last.text().isEmpty())
                 last = last.previous();
             const qreal end = document->documentLayout()->blockBoundingRect(last).bottom();
-            const qreal perMillimetre = document->pageSize().height()
-                                        / report->pageLayout().paintRect(QPageLayout::Millimeter).height();
-            const qreal below = (document->pageSize().height() - end) / perMillimetre;
+            const qreal page = document->pageSize().height();
+            const qreal below = (page - end) / page
+                                * report->pageLayout().paintRect(QPageLayout::Millimeter).height();
             report = std::make_unique<ReportEngine::Report>();
             report->addVerticalSpacing(below - 2);
             act.build(*report, {});
