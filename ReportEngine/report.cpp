@@ -16,7 +16,9 @@
 #include <QPdfWriter>
 #include <QPointer>
 #include <QPrinter>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFrame>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -49,6 +51,17 @@ public:
     }
 
     void build(const QSizeF &pageMillimetres);
+    void keepGroupsTogether();
+
+    // Where a kept group starts in the built document: a paragraph of the
+    // body, or a table when one comes first.
+    struct GroupStart
+    {
+        QTextBlock block;
+        QTextFrame *table = nullptr;
+    };
+    GroupStart groupStart(int position) const;
+    void setBreakBefore(const GroupStart &start, bool breaks);
 
     QImage layoutDevice;  // declared before the document, which uses it
     QTextDocument document;
@@ -61,6 +74,17 @@ public:
     QList<PlacedElement> body;
     bool contentChanged = true;
 
+    // Body indices [first, end), end -1 while the group is open; from and to
+    // are where the group begins and ends in the built document.
+    struct KeptGroup
+    {
+        qsizetype first = 0;
+        qsizetype end = -1;
+        int from = 0;
+        int to = 0;
+    };
+    QList<KeptGroup> keptGroups;
+
     QHash<QString, QPointer<QAbstractItemModel>> models;
     QHash<QString, QString> textValues;
     std::unique_ptr<XmlElementHandler> handler;
@@ -68,10 +92,18 @@ public:
 
 void Report::Private::build(const QSizeF &pageMillimetres)
 {
+    bool relayout = false;
     if (contentChanged) {
         document.setLayoutEnabled(false);
         document.clear();
         document.setDocumentMargin(0);
+        // What Qt moves to a new page starts right on the page's upper edge,
+        // and Qt draws it on the page before as well, clipped away: unseen on
+        // paper, yet there in the PDF's text. A hair of margin at the top of
+        // every page keeps it off the page before.
+        QTextFrameFormat root = document.rootFrame()->frameFormat();
+        root.setTopMargin(ReportBuilder::formatUnitsPerMillimetre() * 25.4 / LayoutDpi);
+        document.rootFrame()->setFrameFormat(root);
         QTextOption option = document.defaultTextOption();
         option.setTabStopDistance(TabStopMm * ReportBuilder::formatUnitsPerMillimetre());
         document.setDefaultTextOption(option);
@@ -79,21 +111,105 @@ void Report::Private::build(const QSizeF &pageMillimetres)
         ReportBuilder builder{QTextCursor(&document)};
         for (const PlacedElement &placed : std::as_const(header))
             builder.add(placed);
-        for (const PlacedElement &placed : std::as_const(body))
-            builder.add(placed);
+        qsizetype end = body.size();
+        while (end > 0 && dynamic_cast<const SpacerElement *>(body.at(end - 1).element.get()))
+            --end;
+        for (qsizetype i = 0; i <= end; ++i) {
+            // The builder always writes at the end of the document.
+            const int position = document.characterCount() - 1;
+            for (KeptGroup &group : keptGroups) {
+                if (qMin(group.first, end) == i)
+                    group.from = position;
+                if (qMin(group.end < 0 ? end : group.end, end) == i)
+                    group.to = position;
+            }
+            if (i < end)
+                builder.add(body.at(i));
+        }
         contentChanged = false;
+        relayout = true;
     }
-    if (document.defaultFont() != defaultFont)
+    if (document.defaultFont() != defaultFont) {
         document.setDefaultFont(defaultFont);
+        relayout = true;
+    }
     // A whole number of pixels high: a table that continues on the next page
     // draws its frame from the page's top, and Qt rounds the cells' borders
     // below it to whole pixels; a fractional page would part the two lines.
     // Printing stretches the page by less than a pixel to fill the paper.
     QSizeF pageSize = pageMillimetres * (LayoutDpi / 25.4);
     pageSize.setHeight(std::floor(pageSize.height()));
-    if (document.pageSize() != pageSize)
+    if (document.pageSize() != pageSize) {
         document.setPageSize(pageSize);
+        relayout = true;
+    }
     document.setLayoutEnabled(true);
+    if (relayout)
+        keepGroupsTogether();
+}
+
+Report::Private::GroupStart Report::Private::groupStart(int position) const
+{
+    // The outermost table a position lies in; none in the body itself.
+    const auto tableAt = [this](int at) -> QTextFrame * {
+        QTextFrame *frame = document.frameAt(at);
+        while (frame && frame->parentFrame() != document.rootFrame())
+            frame = frame->parentFrame();
+        return frame;
+    };
+    // The paragraph at the position is the group's own only when the group's
+    // first text filled it; one that went on before the group ends there, and
+    // an empty one is vertical space before the group or the paragraph Qt
+    // keeps, and does not draw, before a table.
+    QTextBlock block = document.findBlock(position);
+    if (block.position() < position || block.length() == 1)
+        block = block.next();
+    return {block, block.isValid() ? tableAt(block.position()) : nullptr};
+}
+
+void Report::Private::setBreakBefore(const GroupStart &start, bool breaks)
+{
+    const auto update = [breaks](auto format) {
+        if (breaks)
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        else
+            format.clearProperty(QTextFormat::PageBreakPolicy);
+        return format;
+    };
+    const QTextFormat current = start.table ? QTextFormat(start.table->frameFormat())
+                                            : QTextFormat(start.block.blockFormat());
+    if (current.hasProperty(QTextFormat::PageBreakPolicy) == breaks)
+        return;
+    if (start.table)
+        start.table->setFrameFormat(update(start.table->frameFormat()));
+    else
+        QTextCursor(start.block).setBlockFormat(update(start.block.blockFormat()));
+}
+
+// A group moves to a new page when it would cross a page boundary and
+// something before it shares its first page. Groups are settled in order,
+// each on the layout the breaks before it left.
+void Report::Private::keepGroupsTogether()
+{
+    QAbstractTextDocumentLayout *layout = document.documentLayout();
+    const qreal pageHeight = document.pageSize().height();
+    // A paragraph whose bottom is a page's lower edge lies on that page.
+    const auto pageOf = [pageHeight](qreal y) { return int(std::floor(y / pageHeight)); };
+    const auto bottomPage = [&](int position) {
+        return pageOf(layout->blockBoundingRect(document.findBlock(position)).bottom() - 0.5);
+    };
+    for (const KeptGroup &group : std::as_const(keptGroups)) {
+        if (group.to <= group.from)
+            continue;
+        const GroupStart start = groupStart(group.from);
+        if (!start.block.isValid())
+            continue;
+        setBreakBefore(start, false);
+        const int firstPage = pageOf(layout->blockBoundingRect(start.block).top());
+        if (group.from > 0 && bottomPage(group.from - 1) == firstPage
+            && bottomPage(group.to - 1) != firstPage)
+            setBreakBefore(start, true);
+    }
 }
 
 Report::Report(QObject *parent)
@@ -175,6 +291,23 @@ void Report::addElement(const Element &element, Qt::Alignment alignment,
 void Report::addVerticalSpacing(qreal millimetres)
 {
     append(SpacerElement(millimetres), Qt::AlignLeft, QBrush(), false);
+}
+
+void Report::beginKeepTogether()
+{
+    endKeepTogether();
+    Private::KeptGroup group;
+    group.first = d->body.size();
+    d->keptGroups.append(group);
+    d->contentChanged = true;
+}
+
+void Report::endKeepTogether()
+{
+    if (d->keptGroups.isEmpty() || d->keptGroups.last().end >= 0)
+        return;
+    d->keptGroups.last().end = d->body.size();
+    d->contentChanged = true;
 }
 
 void Report::associateModel(const QString &name, QAbstractItemModel *model)

@@ -9,7 +9,7 @@ PACKAGES=(
     qt6-httpserver-dev qt6-websockets-dev
     libqt6sql6-psql libqt6sql6-sqlite
     postgresql
-    fonts-dejavu-core poppler-utils
+    fonts-dejavu-core fonts-liberation2 poppler-utils
     xvfb xauth
     libgtest-dev libbenchmark-dev
 )
