@@ -22,7 +22,6 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
-
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -122,8 +121,9 @@ public:
     QString dateTime(int column) const
     {
         const QVariant v = value(column);
-        const QDateTime at = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC)
-                                                            : v.toDateTime();
+        const QDateTime at = v.typeId() == QMetaType::QDate
+                                 ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC)
+                                 : v.toDateTime();
         return at.isValid() ? at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) : QString();
     }
 
@@ -598,7 +598,8 @@ bool Run::linkProperty(const Row &service, int serviceId)
     QSqlQuery links(legacy);
     // A missing table or column fails here. Unchecked, the exec() that
     // follows would report a syntax error of its own instead.
-    if (!links.prepare(QStringLiteral("select property from property_usl_mapping where usl = :usl")))
+    const QString statement = QStringLiteral("select property from property_usl_mapping where usl = :usl");
+    if (!links.prepare(statement))
         return fail(links.lastError().text());
     links.bindValue(QStringLiteral(":usl"), service.integer(0));
     if (!links.exec())

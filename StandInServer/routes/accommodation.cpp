@@ -14,7 +14,8 @@ QDateTime wallClock(const QJsonValue &value)
 {
     // Text without an offset is the wall clock itself: read through the
     // server's zone, a time in that zone's spring gap would not exist.
-    const QDateTime written = QDateTime::fromString(value.toString() + QLatin1Char('Z'), Qt::ISODateWithMs);
+    const QDateTime written =
+        QDateTime::fromString(value.toString() + QLatin1Char('Z'), Qt::ISODateWithMs);
     if (written.isValid())
         return written;
     const QDateTime local = moment(value);
