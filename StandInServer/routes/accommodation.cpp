@@ -12,6 +12,12 @@ namespace {
 // written, whatever the zone the server runs in.
 QDateTime wallClock(const QJsonValue &value)
 {
+    // Text without an offset is the wall clock itself: read through the
+    // server's zone, a time in that zone's spring gap would not exist.
+    const QDateTime written =
+        QDateTime::fromString(value.toString() + QLatin1Char('Z'), Qt::ISODateWithMs);
+    if (written.isValid())
+        return written;
     const QDateTime local = moment(value);
     return local.isValid() ? QDateTime(local.date(), local.time(), Qt::UTC) : QDateTime();
 }
