@@ -33,15 +33,14 @@
 #include "userswidget.h"
 
 #include <QEvent>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QNetworkReply>
-#include <QTextStream>
 #include <QSaveFile>
+#include <QTextStream>
 #include <QTimer>
 
 #include <memory>
@@ -346,23 +345,28 @@ void MainWindow::exportAudit()
         return;
     }
 
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    // Written whole or not at all, like the other exports.
+    QSaveFile file(fileName);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Text);
+    if (written) {
+        QTextStream out(&file);
+        const QJsonArray entries = document.array();
+        for (const QJsonValue &value : entries) {
+            const QJsonObject entry = value.toObject();
+            out << QStringLiteral("[%1] (%2) %3")
+                       .arg(Global::formatDateTime(entry.value(QStringLiteral("when")).toString()),
+                            entry.value(QStringLiteral("where")).toString(),
+                            entry.value(QStringLiteral("what")).toString())
+                << '\n';
+        }
+        out.flush();
+        written = Global::commitFile(file);
+    }
+    if (!written) {
         MessageBox::critical(this, QStringLiteral("Ошибка"),
                              QStringLiteral("Не удалось записать файл %1").arg(fileName));
         return;
     }
-    QTextStream out(&file);
-    const QJsonArray entries = document.array();
-    for (const QJsonValue &value : entries) {
-        const QJsonObject entry = value.toObject();
-        out << QStringLiteral("[%1] (%2) %3")
-                   .arg(Global::formatDateTime(entry.value(QStringLiteral("when")).toString()),
-                        entry.value(QStringLiteral("where")).toString(),
-                        entry.value(QStringLiteral("what")).toString())
-            << '\n';
-    }
-    file.close();
     MessageBox::information(this, QStringLiteral("Успех"),
                             QStringLiteral("Данные успешно экспортированы!"));
 }
@@ -392,7 +396,7 @@ QString writeRosters(NetworkManagerWrapper &network, const QList<QPair<int, QStr
         if (file.write(lines) != lines.size())
             return unwritable;
     }
-    return file.commit() ? QString() : unwritable;
+    return Global::commitFile(file) ? QString() : unwritable;
 }
 
 }  // namespace

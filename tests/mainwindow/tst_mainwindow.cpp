@@ -1,12 +1,19 @@
 #include "testregistry.h"
 
+#include "auditexportdialog.h"
+#include "export1cdialog.h"
+#include "filedialog.h"
 #include "guitestbase.h"
 #include "loginmanager.h"
 #include "mainwindow.h"
+#include "modalhandler.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
+#include "personreportfilterdialog.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -15,6 +22,9 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -227,5 +237,83 @@ private slots:
 };
 
 LOMI_TEST_CLASS(MainWindowTest)
+
+// The files the program writes, on a full disk.
+class ExportsTest : public GuiTestBase
+{
+    Q_OBJECT
+
+    std::unique_ptr<MainWindow> window;
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase()
+    {
+        startServer();
+        window = std::make_unique<MainWindow>(nullptr);
+        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
+    }
+
+    void cleanupTestCase() { window.reset(); }
+
+    void fullDiskKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("audit") << "exportAuditAction";
+        QTest::newRow("1C") << "export1CAction";
+        QTest::newRow("listeners CSV") << "personReportAction";
+    }
+
+    void fullDiskKeepsTheEarlierFile()
+    {
+        QFETCH(QString, entry);
+        const QString name = QString(QTest::currentDataTag()) + ".txt";
+        const QString path = dir.filePath(name);
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier export\n");
+        earlier.close();
+
+        if (entry == "exportAuditAction") {
+            server().setCollection("audit", {QJsonObject{{"id", 1},
+                                                         {"when", "2024-03-01T09:05:00.000"},
+                                                         {"where", "Номера"},
+                                                         {"what", "Изменение"},
+                                                         {"target", 1}}});
+            ModalHandler::onNextDialog<AuditExportDialog>([](AuditExportDialog *dialog) {
+                dialog->findChild<QSpinBox *>("spinBox")->setValue(1);
+                dialog->accept();
+            });
+        } else if (entry == "export1CAction") {
+            ModalHandler::onNextDialog<Export1CDialog>([](Export1CDialog *dialog) {
+                QAbstractItemModel *streams = dialog->findChild<QTableView *>("tableView")->model();
+                streams->setData(streams->index(0, 2), Qt::Checked, Qt::CheckStateRole);
+                button(dialog, "exportPushButton")->click();
+            });
+            ModalHandler::rejectNext<Export1CDialog>();
+        } else {
+            ModalHandler::onNextDialog<PersonReportFilterDialog>([](PersonReportFilterDialog *filter) {
+                button(filter, "csvExportButton")->click();
+                filter->reject();
+            });
+        }
+        FileDialog::setNextFileName(path);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        {
+            FullDisk full;
+            window->findChild<QAction *>(entry)->trigger();
+        }
+
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier export\n"));
+        QCOMPARE(boxTexts("Ошибка"), QStringList{"Не удалось записать файл " + path});
+        QVERIFY(boxesTitled("Успех").isEmpty());
+        // Nor a temporary file left beside it.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+        QVERIFY(earlier.remove());
+    }
+};
+
+LOMI_TEST_CLASS(ExportsTest)
 
 #include "tst_mainwindow.moc"
