@@ -180,10 +180,15 @@ void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
         connect(action, &QAction::triggered, this, [this, widget] { openChild(widget); });
         if (auto *aware = dynamic_cast<PermissionsAware *>(widget))
             actionMap[aware->getPermissionNode()].append(action);
+        entries.insert(widget, action);
     }
 
     if (auto *aware = qobject_cast<SubwindowsAwareWidget *>(widget)) {
-        connect(aware, &SubwindowsAwareWidget::addingSubwindow, this, &MainWindow::openChild);
+        connect(aware, &SubwindowsAwareWidget::addingSubwindow, this, [this, action](QWidget *sub) {
+            if (action)
+                entries.insert(sub, action);
+            openChild(sub);
+        });
         connect(aware, &SubwindowsAwareWidget::closingSubwindow, this, &MainWindow::closeChild);
     }
 }
@@ -294,9 +299,27 @@ void MainWindow::updatePermissions()
     ui->exportAuditAction->setEnabled(permissions->canRead(QStringLiteral("audit")));
 }
 
+void MainWindow::closeUnreadable()
+{
+    QWidgetList unreadable;
+    const auto windows = ui->mdiArea->subWindowList();
+    for (QMdiSubWindow *window : windows) {
+        const QAction *entry = entries.value(window->widget());
+        if (entry && !entry->isEnabled())
+            unreadable << window->widget();
+    }
+    for (QWidget *widget : std::as_const(unreadable))
+        closeChild(widget);
+    if (!ui->receiptNumAction->isEnabled())
+        receiptNumerationDialog.close();
+}
+
 void MainWindow::updateLogin()
 {
     ui->currentUserLabel->setText(LoginManager::instance()->getName());
+    // Before anything reloads: a window the new user may not read would
+    // fetch its data with the new user's token and show it.
+    closeUnreadable();
     const auto windows = ui->mdiArea->subWindowList(QMdiArea::StackingOrder);
     for (QMdiSubWindow *window : windows) {
         if (window->widget())
@@ -304,6 +327,15 @@ void MainWindow::updateLogin()
     }
     if (!isVisible())
         showMaximized();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // A window of its own left open would keep the program running after
+    // its main window is gone.
+    receiptNumerationDialog.close();
+    loginWrapper.widget()->close();
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::relogin()

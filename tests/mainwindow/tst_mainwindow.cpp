@@ -10,6 +10,9 @@
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "personreportfilterdialog.h"
+#include "personsviewwidget.h"
+#include "receiptnumerationdialog.h"
+#include "receiptsjournalwidget.h"
 
 #include <QAction>
 #include <QDir>
@@ -238,20 +241,44 @@ private slots:
 
 LOMI_TEST_CLASS(MainWindowTest)
 
-// The files the program writes, on a full disk.
-class ExportsTest : public GuiTestBase
+// The main window on the demo data, the administrator signed in before each test.
+class SignedInWindowTest : public GuiTestBase
 {
     Q_OBJECT
 
     std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
 
+    void trigger(const char *entry) { window->findChild<QAction *>(entry)->trigger(); }
+
+    static QStringList visibleWindows()
+    {
+        QStringList visible;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible())
+                visible << widget->metaObject()->className();
+        }
+        return visible;
+    }
+
+    // The receipt numbering window, which the main window keeps to itself;
+    // null until its entry has shown it.
+    static ReceiptNumerationDialog *numbering()
+    {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *found = qobject_cast<ReceiptNumerationDialog *>(widget); found && found->isVisible())
+                return found;
+        }
+        return nullptr;
+    }
+
+    void initTest() override { QVERIFY(environment().signIn(TestEnvironment::adminPassword())); }
+
 private slots:
     void initTestCase()
     {
         startServer();
         window = std::make_unique<MainWindow>(nullptr);
-        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
     }
 
     void cleanupTestCase() { window.reset(); }
@@ -301,7 +328,7 @@ private slots:
         MessageBox::setNextAnswer(QMessageBox::Ok);
         {
             FullDisk full;
-            window->findChild<QAction *>(entry)->trigger();
+            trigger(qPrintable(entry));
         }
 
         QVERIFY(earlier.open(QIODevice::ReadOnly));
@@ -312,8 +339,77 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
         QVERIFY(earlier.remove());
     }
+
+    void signingInClosesWhatTheNewUserMayNotRead_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QStringList>("tabsLeft");
+        QTest::addColumn<bool>("numberingLeft");
+        // The cashier may read the persons and the receipt numbering, not the users.
+        QTest::newRow("cashier") << "kassa" << QStringList{"PersonsViewWidget", "PersonEditDialog"}
+                                 << true;
+        // No rights at all: the card opened from the persons list goes with it.
+        QTest::newRow("storekeeper") << "sklad" << QStringList() << false;
+    }
+
+    void signingInClosesWhatTheNewUserMayNotRead()
+    {
+        QFETCH(QString, password);
+        QFETCH(QStringList, tabsLeft);
+        QFETCH(bool, numberingLeft);
+        auto *area = window->findChild<QMdiArea *>();
+        trigger("registerPersonAction");
+        button(window->findChild<PersonsViewWidget *>(), "addButton")->click();  // the card, a tab of its own
+        trigger("usersAction");
+        trigger("receiptsJournalAction");  // anyone may read it
+        auto *journal = window->findChild<ReceiptsJournalWidget *>();
+        trigger("receiptNumAction");
+        ReceiptNumerationDialog *receiptNumbering = numbering();
+        QVERIFY(receiptNumbering);
+
+        QVERIFY(environment().signIn(password));
+        // The journal's reload with the new token lands after whatever the
+        // sign-in set off before it.
+        const auto journalReloaded = [this] {
+            const QList<StandIn::Request> all = server().requests();
+            return std::any_of(all.begin(), all.end(), [](const StandIn::Request &request) {
+                return request.path.startsWith("/receipts") && request.header("Authorization") == bearer();
+            });
+        };
+        QTRY_VERIFY(journalReloaded());
+        QStringList tabs;
+        for (QMdiSubWindow *frame : area->subWindowList())
+            tabs << frame->widget()->metaObject()->className();
+        QCOMPARE(tabs, tabsLeft << "ReceiptsJournalWidget");
+        QCOMPARE(receiptNumbering->isVisible(), numberingLeft);
+        for (const StandIn::Request &request : server().requestsTo("GET", "users"))
+            QVERIFY(request.header("Authorization") != bearer());
+        window->closeChild(journal);
+    }
+
+    // Last: the window closes here.
+    void closingTheWindowEndsTheProgram_data()
+    {
+        QTest::addColumn<QString>("leftOpen");
+        QTest::newRow("receipt numbering") << "receiptNumAction";
+        QTest::newRow("sign-in window") << "changeUserButton";
+    }
+
+    void closingTheWindowEndsTheProgram()
+    {
+        QFETCH(QString, leftOpen);
+        if (leftOpen == "changeUserButton")
+            button(window.get(), "changeUserButton")->click();
+        else
+            trigger("receiptNumAction");
+        QCOMPARE(visibleWindows().size(), 2);
+
+        // The program ends when its last window closes.
+        window->close();
+        QCOMPARE(visibleWindows(), QStringList());
+    }
 };
 
-LOMI_TEST_CLASS(ExportsTest)
+LOMI_TEST_CLASS(SignedInWindowTest)
 
 #include "tst_mainwindow.moc"
