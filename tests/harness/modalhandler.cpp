@@ -49,13 +49,7 @@ public:
                     return;
                 if (!queue.isEmpty() && queue.head().handler(guard.data())) {
                     queue.dequeue();
-                    // A check that fails inside a handler returns before the
-                    // dialog is answered; left open, it would hold the test
-                    // until the run's time-out.
-                    if (guard && guard->isVisible()) {
-                        unexpected << describe(guard) + QStringLiteral(" left open by its handler");
-                        guard->reject();
-                    }
+                    rejectIfLeftOpen(guard);
                     return;
                 }
                 unexpected << describe(guard);
@@ -63,6 +57,29 @@ public:
             },
             Qt::QueuedConnection);
         return false;
+    }
+
+    // A check that fails inside a handler returns before the dialog is
+    // answered; left open, the dialog would hold the test until the run's
+    // time-out. What the handler queued runs first, and a dialog that it
+    // opened in turn is answered first.
+    void rejectIfLeftOpen(const QPointer<QDialog> &dialog)
+    {
+        QMetaObject::invokeMethod(
+            this,
+            [this, dialog] {
+                if (!dialog || !dialog->isVisible())
+                    return;
+                auto *nested = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                if (nested && nested != dialog) {
+                    connect(nested, &QDialog::finished, this, [this, dialog] { rejectIfLeftOpen(dialog); },
+                            Qt::SingleShotConnection);
+                    return;
+                }
+                unexpected << describe(dialog) + QStringLiteral(" left open by its handler");
+                dialog->reject();
+            },
+            Qt::QueuedConnection);
     }
 };
 
