@@ -178,15 +178,16 @@ void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
 
     if (action) {
         connect(action, &QAction::triggered, this, [this, widget] { openChild(widget); });
-        if (auto *aware = dynamic_cast<PermissionsAware *>(widget))
+        if (auto *aware = dynamic_cast<PermissionsAware *>(widget)) {
             actionMap[aware->getPermissionNode()].append(action);
-        entries.insert(widget, action);
+            nodes.insert(widget, aware->getPermissionNode());
+        }
     }
 
     if (auto *aware = qobject_cast<SubwindowsAwareWidget *>(widget)) {
-        connect(aware, &SubwindowsAwareWidget::addingSubwindow, this, [this, action](QWidget *sub) {
-            if (action)
-                entries.insert(sub, action);
+        connect(aware, &SubwindowsAwareWidget::addingSubwindow, this, [this, widget](QWidget *sub) {
+            if (nodes.contains(widget))
+                nodes.insert(sub, nodes.value(widget));
             openChild(sub);
         });
         connect(aware, &SubwindowsAwareWidget::closingSubwindow, this, &MainWindow::closeChild);
@@ -301,16 +302,17 @@ void MainWindow::updatePermissions()
 
 void MainWindow::closeUnreadable()
 {
+    const PermissionManager *permissions = PermissionManager::instance();
     QWidgetList unreadable;
     const auto windows = ui->mdiArea->subWindowList();
     for (QMdiSubWindow *window : windows) {
-        const QAction *entry = entries.value(window->widget());
-        if (entry && !entry->isEnabled())
+        const auto node = nodes.constFind(window->widget());
+        if (node != nodes.cend() && !permissions->canRead(*node))
             unreadable << window->widget();
     }
     for (QWidget *widget : std::as_const(unreadable))
         closeChild(widget);
-    if (!ui->receiptNumAction->isEnabled())
+    if (!permissions->canRead(QStringLiteral("receiptNumber")))
         receiptNumerationDialog.close();
 }
 

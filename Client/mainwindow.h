@@ -65,7 +65,7 @@ public slots:
 private:
     QMdiSubWindow *topmostMaximized() const;
     QMdiSubWindow *subWindowOf(QWidget *widget) const;
-    // Closes the windows whose entry the signed-in user's rights leave disabled.
+    // Closes the windows whose entry the signed-in user's rights disable.
     void closeUnreadable();
     void registerWindows();
     // A directory list: its columns and their delegates from one table, a new
@@ -85,9 +85,9 @@ private:
     LoginWrapper loginWrapper;
     ConnectionChecker connectionChecker;
     QMap<QString, QList<QAction *>> actionMap;
-    // The entry that governs each window shown as a tab: its own, or that of
-    // the child that opened it.
-    QHash<QWidget *, QAction *> entries;
+    // The node whose read right a window shown as a tab needs: that of its
+    // own entry, or that of the child that opened it.
+    QHash<QWidget *, QString> nodes;
     // A window of its own, never a tab.
     ReceiptNumerationDialog receiptNumerationDialog;
     NetworkManagerWrapper manager;
