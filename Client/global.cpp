@@ -4,6 +4,7 @@
 #include "preloaderwidget.h"
 #include "settingsmanager.h"
 
+#include <QSaveFile>
 #include <QSettings>
 #include <QStringList>
 #include <QUrl>
@@ -103,6 +104,19 @@ bool Global::isFailureEnvelope(const QJsonDocument &document)
 {
     const QJsonObject object = document.object();
     return object.contains(QStringLiteral("Ok")) && !object.value(QStringLiteral("Ok")).toBool();
+}
+
+bool Global::commitFile(QSaveFile &file)
+{
+    // commit() writes out the last buffered bytes without looking at the
+    // result, so on a full disk it would put a short file in place of the
+    // earlier one.
+    if (!file.flush()) {
+        file.cancelWriting();
+        file.commit();  // takes the temporary file away
+        return false;
+    }
+    return file.commit();
 }
 
 QJsonValue Global::traverseJson(const QJsonObject &object, const QString &path)

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 class PreloaderWidget;
+class QSaveFile;
 class QSettings;
 class QWidget;
 
@@ -38,6 +39,11 @@ public:
     // The server's failure envelope: an object whose "Ok" is there and not true.
     // It arrives as a successful reply.
     static bool isFailureEnvelope(const QJsonDocument &document);
+
+    // Puts `file` in place of the earlier file of its name once every byte
+    // has reached the disk; on a failed write, false and the earlier file
+    // kept. Every file the program writes ends through here.
+    static bool commitFile(QSaveFile &file);
 
     static QJsonValue traverseJson(const QJsonObject &object, const QString &path);
     // The same walk over a path already split at its dots (hot loops split once).

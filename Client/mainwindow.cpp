@@ -33,15 +33,14 @@
 #include "userswidget.h"
 
 #include <QEvent>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QNetworkReply>
-#include <QTextStream>
 #include <QSaveFile>
+#include <QTextStream>
 #include <QTimer>
 
 #include <memory>
@@ -179,12 +178,18 @@ void MainWindow::registerSubwidget(QWidget *widget, QAction *action)
 
     if (action) {
         connect(action, &QAction::triggered, this, [this, widget] { openChild(widget); });
-        if (auto *aware = dynamic_cast<PermissionsAware *>(widget))
+        if (auto *aware = dynamic_cast<PermissionsAware *>(widget)) {
             actionMap[aware->getPermissionNode()].append(action);
+            nodes.insert(widget, aware->getPermissionNode());
+        }
     }
 
     if (auto *aware = qobject_cast<SubwindowsAwareWidget *>(widget)) {
-        connect(aware, &SubwindowsAwareWidget::addingSubwindow, this, &MainWindow::openChild);
+        connect(aware, &SubwindowsAwareWidget::addingSubwindow, this, [this, widget](QWidget *sub) {
+            if (nodes.contains(widget))
+                nodes.insert(sub, nodes.value(widget));
+            openChild(sub);
+        });
         connect(aware, &SubwindowsAwareWidget::closingSubwindow, this, &MainWindow::closeChild);
     }
 }
@@ -295,9 +300,28 @@ void MainWindow::updatePermissions()
     ui->exportAuditAction->setEnabled(permissions->canRead(QStringLiteral("audit")));
 }
 
+void MainWindow::closeUnreadable()
+{
+    const PermissionManager *permissions = PermissionManager::instance();
+    QWidgetList unreadable;
+    const auto windows = ui->mdiArea->subWindowList();
+    for (QMdiSubWindow *window : windows) {
+        const auto node = nodes.constFind(window->widget());
+        if (node != nodes.cend() && !permissions->canRead(*node))
+            unreadable << window->widget();
+    }
+    for (QWidget *widget : std::as_const(unreadable))
+        closeChild(widget);
+    if (!permissions->canRead(QStringLiteral("receiptNumber")))
+        receiptNumerationDialog.close();
+}
+
 void MainWindow::updateLogin()
 {
     ui->currentUserLabel->setText(LoginManager::instance()->getName());
+    // Before anything reloads: a window the new user may not read would
+    // fetch its data with the new user's token and show it.
+    closeUnreadable();
     const auto windows = ui->mdiArea->subWindowList(QMdiArea::StackingOrder);
     for (QMdiSubWindow *window : windows) {
         if (window->widget())
@@ -305,6 +329,15 @@ void MainWindow::updateLogin()
     }
     if (!isVisible())
         showMaximized();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // A window of its own left open would keep the program running after
+    // its main window is gone.
+    receiptNumerationDialog.close();
+    loginWrapper.widget()->close();
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::relogin()
@@ -346,23 +379,28 @@ void MainWindow::exportAudit()
         return;
     }
 
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    // Written whole or not at all, like the other exports.
+    QSaveFile file(fileName);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Text);
+    if (written) {
+        QTextStream out(&file);
+        const QJsonArray entries = document.array();
+        for (const QJsonValue &value : entries) {
+            const QJsonObject entry = value.toObject();
+            out << QStringLiteral("[%1] (%2) %3")
+                       .arg(Global::formatDateTime(entry.value(QStringLiteral("when")).toString()),
+                            entry.value(QStringLiteral("where")).toString(),
+                            entry.value(QStringLiteral("what")).toString())
+                << '\n';
+        }
+        out.flush();
+        written = Global::commitFile(file);
+    }
+    if (!written) {
         MessageBox::critical(this, QStringLiteral("Ошибка"),
                              QStringLiteral("Не удалось записать файл %1").arg(fileName));
         return;
     }
-    QTextStream out(&file);
-    const QJsonArray entries = document.array();
-    for (const QJsonValue &value : entries) {
-        const QJsonObject entry = value.toObject();
-        out << QStringLiteral("[%1] (%2) %3")
-                   .arg(Global::formatDateTime(entry.value(QStringLiteral("when")).toString()),
-                        entry.value(QStringLiteral("where")).toString(),
-                        entry.value(QStringLiteral("what")).toString())
-            << '\n';
-    }
-    file.close();
     MessageBox::information(this, QStringLiteral("Успех"),
                             QStringLiteral("Данные успешно экспортированы!"));
 }
@@ -394,7 +432,7 @@ QString writeRosters(NetworkManagerWrapper &network, const QList<QPair<int, QStr
         if (file.write(lines) != lines.size())
             return unwritable;
     }
-    return file.commit() ? QString() : unwritable;
+    return Global::commitFile(file) ? QString() : unwritable;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "roomsreport.h"
 #include "summarycassreport.h"
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
@@ -22,6 +23,7 @@
 class DirectoryColumns;
 class EditDialog;
 class QAction;
+class QCloseEvent;
 class QMdiSubWindow;
 
 namespace Ui {
@@ -44,6 +46,9 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 public slots:
     void openChild(QWidget *widget);
     void minimizeChild();
@@ -60,6 +65,8 @@ public slots:
 private:
     QMdiSubWindow *topmostMaximized() const;
     QMdiSubWindow *subWindowOf(QWidget *widget) const;
+    // Closes the windows whose entry the signed-in user's rights disable.
+    void closeUnreadable();
     void registerWindows();
     // A directory list: its columns and their delegates from one table, a new
     // editor that the main window keeps, sorted by `sortColumn` when one is given.
@@ -78,6 +85,9 @@ private:
     LoginWrapper loginWrapper;
     ConnectionChecker connectionChecker;
     QMap<QString, QList<QAction *>> actionMap;
+    // The node whose read right a window shown as a tab needs: that of its
+    // own entry, or that of the child that opened it.
+    QHash<QWidget *, QString> nodes;
     // A window of its own, never a tab.
     ReceiptNumerationDialog receiptNumerationDialog;
     NetworkManagerWrapper manager;

@@ -10,8 +10,8 @@
 #include <report.h>
 #include <tableelement.h>
 
-#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <algorithm>
@@ -178,8 +178,9 @@ void PersonReport::exportCsv()
         return text(a.person, "fullname") < text(b.person, "fullname");
     });
 
-    QFile file(fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    // Written whole or not at all: a failed export leaves the earlier file as it was.
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         QTextStream out(&file);
         out << QStringLiteral(
             "№ п/п;Ф И О;Дата рождения;Регион;Организация;Должность;Номер;Поток;Начало;Конец;\n");
@@ -200,8 +201,7 @@ void PersonReport::exportCsv()
             out << '\n';
         }
         out.flush();
-        if (out.status() == QTextStream::Ok && file.flush()) {
-            file.close();
+        if (Global::commitFile(file)) {
             MessageBox::information(parent, QStringLiteral("Успех"),
                                     QStringLiteral("Данные успешно экспортированы!"),
                                     QMessageBox::Ok);

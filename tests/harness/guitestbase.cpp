@@ -20,6 +20,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using ReportEngine::PreviewDialog;
 
 namespace {
@@ -97,6 +100,27 @@ QJsonObject GuiTestBase::fixtureFile(const QString &path)
     if (!StandIn::Server().readFixture(path, &data, &error))
         qFatal("%s", qPrintable(error));
     return data;
+}
+
+GuiTestBase::FullDisk::FullDisk(quint64 bytes)
+{
+    // A write past the limit fails with EFBIG instead of killing the run.
+    savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    savedLimit = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        qFatal("setrlimit(RLIMIT_FSIZE) failed");
+}
+
+GuiTestBase::FullDisk::~FullDisk()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = savedLimit;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, savedHandler);
 }
 
 QByteArray GuiTestBase::bearer()

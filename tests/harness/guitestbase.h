@@ -128,6 +128,22 @@ protected:
     // A body as the client sends it.
     static QByteArray indented(const QJsonObject &object);
 
+    // While it lives no file of the process grows past `bytes`, as on a full
+    // disk. Never a device path instead: run as root, a save through a
+    // temporary file would replace the device node itself.
+    class FullDisk
+    {
+    public:
+        explicit FullDisk(quint64 bytes = 0);
+        ~FullDisk();
+        FullDisk(const FullDisk &) = delete;
+        FullDisk &operator=(const FullDisk &) = delete;
+
+    private:
+        quint64 savedLimit = 0;
+        void (*savedHandler)(int) = nullptr;
+    };
+
     // Answers queued and not used, as the check after each test finds them
     // (the dialogs shown without one are ModalHandler::unexpectedDialogs()).
     static QStringList unusedAnswers();

@@ -27,6 +27,8 @@ QString describe(const QDialog *dialog)
     return text;
 }
 
+const char *const showingProperty = "modalHandlerShowing";
+
 class Filter : public QObject
 {
 public:
@@ -40,15 +42,21 @@ public:
         auto *dialog = qobject_cast<QDialog *>(watched);
         if (!dialog || !dialog->isWindow() || !dialog->isModal())
             return false;
+        // A dialog shown again (an editor that stays open until it is
+        // valid) is answered again by the next handler.
+        const int showing = dialog->property(showingProperty).toInt() + 1;
+        dialog->setProperty(showingProperty, showing);
         // Run after the show completes, inside the dialog's own exec() loop.
         QPointer<QDialog> guard(dialog);
         QMetaObject::invokeMethod(
             this,
-            [this, guard] {
+            [this, guard, showing] {
                 if (!guard || !guard->isVisible())
                     return;
                 if (!queue.isEmpty() && queue.head().handler(guard.data())) {
                     queue.dequeue();
+                    if (guard && guard->isVisible())
+                        rejectIfLeftOpen(guard, showing);
                     return;
                 }
                 unexpected << describe(guard);
@@ -56,6 +64,32 @@ public:
             },
             Qt::QueuedConnection);
         return false;
+    }
+
+    // A check that fails inside a handler returns before the dialog is
+    // answered; left open, the dialog would hold the test until the run's
+    // time-out. What the handler queued runs first, and a dialog that it
+    // opened in turn is answered first.
+    void rejectIfLeftOpen(const QPointer<QDialog> &dialog, int showing)
+    {
+        QMetaObject::invokeMethod(
+            this,
+            [this, dialog, showing] {
+                if (!dialog || !dialog->isVisible()
+                    || dialog->property(showingProperty).toInt() != showing)
+                    return;
+                auto *nested = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                if (nested && nested != dialog) {
+                    connect(
+                        nested, &QDialog::finished, this,
+                        [this, dialog, showing] { rejectIfLeftOpen(dialog, showing); },
+                        Qt::SingleShotConnection);
+                    return;
+                }
+                unexpected << describe(dialog) + QStringLiteral(" left open by its handler");
+                dialog->reject();
+            },
+            Qt::QueuedConnection);
     }
 };
 

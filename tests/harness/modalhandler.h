@@ -11,9 +11,10 @@
 //
 // A handler queued with onNextDialog<T>() runs inside the dialog's own event
 // loop as soon as the next dialog of type T is shown; it fills the form and
-// accepts or rejects. A modal dialog shown with no handler queued is rejected
-// at once and noted in unexpectedDialogs() by its class, its title and, for a
-// message box, its text, so a test never hangs on it.
+// accepts or rejects. A modal dialog shown with no handler queued, or left
+// open by its handler, is rejected at once and noted in unexpectedDialogs()
+// by its class, its title and, for a message box, its text, so a test never
+// hangs on it.
 namespace ModalHandler {
 
 using Handler = std::function<bool(QDialog *)>;  // false: the dialog was not the expected one

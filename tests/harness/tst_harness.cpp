@@ -26,6 +26,9 @@ private slots:
         QTest::newRow("file dialog") << "file dialog shown" << "QFileDialog \"Открыть\"";
         QTest::newRow("preview") << "preview shown" << "ReportEngine::PreviewDialog";
         QTest::newRow("modal dialog") << "dialog shown" << "QDialog";
+        // As when a check fails inside the handler: the test must not wait.
+        QTest::newRow("left open") << "dialog left open"
+                                   << "QDialog \"Открыт\" left open by its handler";
         QTest::newRow("box answer") << "box answer" << "1 message box answer(s)";
         QTest::newRow("file name") << "file name" << "1 file name(s)";
         QTest::newRow("preview result") << "preview result" << "1 preview result(s)";
@@ -45,6 +48,12 @@ private slots:
             PreviewDialog(&report).exec();
         else if (left == "dialog shown")
             QDialog().exec();
+        else if (left == "dialog left open") {
+            QDialog dialog;
+            dialog.setWindowTitle("Открыт");
+            ModalHandler::onNextDialog<QDialog>([](QDialog *) {});
+            QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        }
         else if (left == "box answer")
             MessageBox::setNextAnswer(QMessageBox::Ok);
         else if (left == "file name")

@@ -1,12 +1,22 @@
 #include "testregistry.h"
 
+#include "auditexportdialog.h"
+#include "export1cdialog.h"
+#include "filedialog.h"
 #include "guitestbase.h"
 #include "loginmanager.h"
 #include "mainwindow.h"
+#include "modalhandler.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
+#include "personreportfilterdialog.h"
+#include "personsviewwidget.h"
+#include "receiptnumerationdialog.h"
+#include "receiptsjournalwidget.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -15,6 +25,9 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -227,5 +240,164 @@ private slots:
 };
 
 LOMI_TEST_CLASS(MainWindowTest)
+
+// The main window on the demo data, the administrator signed in before each test.
+class SignedInWindowTest : public GuiTestBase
+{
+    Q_OBJECT
+
+    std::unique_ptr<MainWindow> window;
+    QTemporaryDir dir;
+
+    void trigger(const char *entry) { window->findChild<QAction *>(entry)->trigger(); }
+
+    // The windows on screen; the receipt numbering window, which the main
+    // window keeps to itself, is found among them.
+    static QWidgetList visibleWindows()
+    {
+        QWidgetList visible = QApplication::topLevelWidgets();
+        visible.removeIf([](QWidget *widget) { return !widget->isVisible(); });
+        return visible;
+    }
+
+    void initTest() override { QVERIFY(environment().signIn(TestEnvironment::adminPassword())); }
+
+private slots:
+    void initTestCase()
+    {
+        startServer();
+        window = std::make_unique<MainWindow>(nullptr);
+    }
+
+    void cleanupTestCase() { window.reset(); }
+
+    void fullDiskKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("audit") << "exportAuditAction";
+        QTest::newRow("1C") << "export1CAction";
+        QTest::newRow("listeners CSV") << "personReportAction";
+    }
+
+    void fullDiskKeepsTheEarlierFile()
+    {
+        QFETCH(QString, entry);
+        const QString name = QString(QTest::currentDataTag()) + ".txt";
+        const QString path = dir.filePath(name);
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier export\n");
+        earlier.close();
+
+        if (entry == "exportAuditAction") {
+            server().setCollection("audit", {QJsonObject{{"id", 1}, {"what", "Изменение"}, {"target", 1}}});
+            ModalHandler::onNextDialog<AuditExportDialog>([](AuditExportDialog *dialog) {
+                dialog->findChild<QSpinBox *>("spinBox")->setValue(1);
+                dialog->accept();
+            });
+        } else if (entry == "export1CAction") {
+            ModalHandler::onNextDialog<Export1CDialog>([](Export1CDialog *dialog) {
+                QAbstractItemModel *streams = dialog->findChild<QTableView *>("tableView")->model();
+                streams->setData(streams->index(0, 2), Qt::Checked, Qt::CheckStateRole);
+                button(dialog, "exportPushButton")->click();
+            });
+            ModalHandler::rejectNext<Export1CDialog>();
+        } else {
+            ModalHandler::onNextDialog<PersonReportFilterDialog>([](PersonReportFilterDialog *filter) {
+                button(filter, "csvExportButton")->click();
+                filter->reject();
+            });
+        }
+        FileDialog::setNextFileName(path);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        {
+            FullDisk full;
+            trigger(qPrintable(entry));
+        }
+
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier export\n"));
+        QCOMPARE(boxTexts("Ошибка"), QStringList{"Не удалось записать файл " + path});
+        QVERIFY(boxesTitled("Успех").isEmpty());
+        // Nor a temporary file left beside it.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+        QVERIFY(earlier.remove());
+    }
+
+    void signingInClosesWhatTheNewUserMayNotRead_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QStringList>("tabsLeft");
+        QTest::addColumn<bool>("numberingLeft");
+        // The cashier may read the persons and the receipt numbering, not the users.
+        QTest::newRow("cashier") << "kassa" << QStringList{"PersonsViewWidget", "PersonEditDialog"}
+                                 << true;
+        // No rights at all: the card opened from the persons list goes with it.
+        QTest::newRow("storekeeper") << "sklad" << QStringList() << false;
+    }
+
+    void signingInClosesWhatTheNewUserMayNotRead()
+    {
+        QFETCH(QString, password);
+        QFETCH(QStringList, tabsLeft);
+        QFETCH(bool, numberingLeft);
+        auto *area = window->findChild<QMdiArea *>();
+        trigger("registerPersonAction");
+        button(window->findChild<PersonsViewWidget *>(), "addButton")->click();  // the card, a tab of its own
+        trigger("usersAction");
+        trigger("receiptsJournalAction");  // anyone may read it
+        auto *journal = window->findChild<ReceiptsJournalWidget *>();
+        trigger("receiptNumAction");
+        QWidget *receiptNumbering = nullptr;
+        for (QWidget *shown : visibleWindows()) {
+            if (qobject_cast<ReceiptNumerationDialog *>(shown))
+                receiptNumbering = shown;
+        }
+        QVERIFY(receiptNumbering);
+
+        QVERIFY(environment().signIn(password));
+        // The journal's reload with the new token lands after whatever the
+        // sign-in set off before it.
+        const auto journalReloaded = [this] {
+            const QList<StandIn::Request> all = server().requests();
+            return std::any_of(all.begin(), all.end(), [](const StandIn::Request &request) {
+                return request.path.startsWith("/receipts") && request.header("Authorization") == bearer();
+            });
+        };
+        QTRY_VERIFY(journalReloaded());
+        QStringList tabs;
+        for (QMdiSubWindow *frame : area->subWindowList())
+            tabs << frame->widget()->metaObject()->className();
+        QCOMPARE(tabs, tabsLeft << "ReceiptsJournalWidget");
+        QCOMPARE(receiptNumbering->isVisible(), numberingLeft);
+        for (const StandIn::Request &request : server().requestsTo("GET", "users"))
+            QVERIFY(request.header("Authorization") != bearer());
+        window->closeChild(journal);
+    }
+
+    // Last: the window closes here.
+    void closingTheWindowEndsTheProgram_data()
+    {
+        QTest::addColumn<QString>("leftOpen");
+        QTest::newRow("receipt numbering") << "receiptNumAction";
+        QTest::newRow("sign-in window") << "changeUserButton";
+    }
+
+    void closingTheWindowEndsTheProgram()
+    {
+        QFETCH(QString, leftOpen);
+        if (leftOpen == "changeUserButton")
+            button(window.get(), "changeUserButton")->click();
+        else
+            trigger("receiptNumAction");
+        QCOMPARE(visibleWindows().size(), 2);
+
+        // The program ends when its last window closes.
+        window->close();
+        QCOMPARE(visibleWindows(), QWidgetList());
+    }
+};
+
+LOMI_TEST_CLASS(SignedInWindowTest)
 
 #include "tst_mainwindow.moc"

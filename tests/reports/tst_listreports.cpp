@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <optional>
+
 using ReportEngine::PreviewDialog;
 
 // The listeners list with its CSV export, and the room occupancy map.
@@ -167,10 +169,11 @@ private slots:
         QTest::addColumn<bool>("requestFails");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<bool>("diskFull");
 
-        QTest::newRow("request failed") << true << QString() << QStringList{"Request failed"};
-        QTest::newRow("no such directory") << false << "missing/out.csv" << QStringList{"Ошибка"};
-        QTest::newRow("device full") << false << "/dev/full" << QStringList{"Ошибка"};
+        QTest::newRow("request failed") << true << QString() << QStringList{"Request failed"} << false;
+        QTest::newRow("no such directory") << false << "missing/out.csv" << QStringList{"Ошибка"} << false;
+        QTest::newRow("disk full") << false << "full.csv" << QStringList{"Ошибка"} << true;
     }
 
     void csvExportFailures()
@@ -178,8 +181,9 @@ private slots:
         QFETCH(bool, requestFails);
         QFETCH(QString, fileName);
         QFETCH(QStringList, boxes);
+        QFETCH(bool, diskFull);
 
-        const QString path = fileName.startsWith('/') ? fileName : dir.filePath(fileName);
+        const QString path = dir.filePath(fileName);
         Global::setPreference("csvExportPath", "/kept");
         if (requestFails)
             fail("reports/persons");
@@ -188,7 +192,12 @@ private slots:
             MessageBox::setNextAnswer(QMessageBox::Ok);
         }
         PersonReport report;
-        report.exportCsv();
+        {
+            std::optional<FullDisk> full;
+            if (diskFull)
+                full.emplace();
+            report.exportCsv();
+        }
 
         QStringList titles;
         for (const MessageBox::Record &box : MessageBox::history())
