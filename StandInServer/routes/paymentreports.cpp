@@ -231,7 +231,8 @@ void addReceipts(const Records &records, const QDate &start, const QDate &end, C
                                                      {"unit", service.value("measurement")},
                                                      {"amount", 0},
                                                      {"paid", 0.0}});
-        entry.insert("amount", entry.value("amount").toInt() + receipt.value("amount").toInt());
+        entry.insert("amount", entry.value("amount").toInt()
+                                   + records.signOf(receipt) * receipt.value("amount").toInt());
         entry.insert("paid", entry.value("paid").toDouble() + paid);
         extra.add(records.name("pay_type", receipt.value("payTypeId")), paid);
     }
@@ -245,7 +246,7 @@ void addReceipts(const Records &records, const QDate &start, const QDate &end, C
                                                          {"unit", QStringLiteral("курс")},
                                                          {"amount", 0},
                                                          {"paid", 0.0}});
-        entry.insert("amount", entry.value("amount").toInt() + 1);
+        entry.insert("amount", entry.value("amount").toInt() + records.signOf(receipt));
         entry.insert("paid", entry.value("paid").toDouble() + paid);
         education.add(records.name("pay_type", receipt.value("payTypeId")), paid);
     }

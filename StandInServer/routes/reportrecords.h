@@ -150,6 +150,13 @@ public:
     {
         return find("organizations", find("pay_type", payTypeId).value("payerId"));
     }
+    // A return (its pay type's attribute is -1) counts its quantity against
+    // the sale; -1 for a return, 1 otherwise.
+    int signOf(const QJsonObject &receipt) const
+    {
+        return find("pay_type", receipt.value("payTypeId")).value("attribute").toInt() == -1 ? -1
+                                                                                                : 1;
+    }
     // What a paid-education receipt brings in: the curriculum's cost, signed
     // by the pay type (1 paid, 0 awaiting, -1 returned).
     double educationPaid(const QJsonObject &receipt) const

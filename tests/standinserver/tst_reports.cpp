@@ -284,7 +284,7 @@ private slots:
             "entries": [{"name": "Слушатели", "paid": 550}, {"name": "Гости", "paid": 100}],
             "byTypes": [{"name": "Контракт", "paid": 300}, {"name": "Наличные", "paid": 350}]})"));
         QCOMPARE(month.value("paidEducation"), json(R"({"total": 0,
-            "entries": [{"name": "Платная", "unit": "курс", "amount": 2, "paid": 0}],
+            "entries": [{"name": "Платная", "unit": "курс", "amount": 0, "paid": 0}],
             "byTypes": [{"name": "Наличные", "paid": 1000}, {"name": "Возврат", "paid": -1000}]})"));
         QCOMPARE(month.value("extraServices").toObject().value("total").toDouble(), 50.0);
         // A category without a payment is left out.
