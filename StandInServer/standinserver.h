@@ -141,6 +141,10 @@ struct Write
     const QStringList &parts;  // the path's segments
     int userId;                // the signed-in user
     const Reply &reply;
+    // The record "<collection>/<id>" at the head of the path as it was
+    // stored before the write (empty when there was none): after a DELETE
+    // only it still says whose record went.
+    const QJsonObject &previous;
 };
 
 class Server : public QAbstractHttpServer
