@@ -138,6 +138,7 @@ private slots:
 
         QJsonObject edited = sale;
         edited.insert("payTypeId", 9);
+        edited.insert("number", returned.json().object().value("number"));
         QCOMPARE(client->put(QStringLiteral("%1/%2").arg(collection).arg(copy), json(edited)).status,
                  200);
         expectRefusal("POST", path, {}, 409);
