@@ -89,6 +89,11 @@ QJsonArray DataStore::rows(const QString &name) const
     return result;
 }
 
+QList<QJsonObject> DataStore::records(const QString &name) const
+{
+    return collections.value(canonicalName(name)).values();
+}
+
 void DataStore::setRows(const QString &name, const QJsonArray &rows)
 {
     const QString canonical = canonicalName(name);

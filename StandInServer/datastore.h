@@ -78,6 +78,7 @@ public:
     void load(const QJsonObject &fixture);
 
     QJsonArray rows(const QString &name) const;
+    QList<QJsonObject> records(const QString &name) const;  // as rows(), without building an array
     void setRows(const QString &name, const QJsonArray &rows);
     QJsonObject find(const QString &name, int id) const;  // empty when absent
     int insert(const QString &name, QJsonObject record);  // id kept when positive and free, else assigned

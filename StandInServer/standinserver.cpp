@@ -549,13 +549,18 @@ Reply Server::serve(const Request &request, const QStringList &parts, const QStr
     if (!chosen)
         return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(path));
 
+    const bool write = !open && request.method != "GET";
+    int id = 0;
+    const QJsonObject previous = write && parts.size() > 1 && parseId(parts.at(1), &id)
+                                     ? d->store.find(parts.at(0), id)
+                                     : QJsonObject();
     // A copy: the handler may add routes, which moves the table.
     const Handler handler = chosen->handler;
     const Reply reply = handler(request, parts);
-    if (!open && request.method != "GET" && reply.status >= 200 && reply.status < 300) {
+    if (write && reply.status >= 200 && reply.status < 300) {
         const QList<WriteHook> hooks = d->writeHooks;
         for (const WriteHook &hook : hooks)
-            hook(Write{request, parts, userId, reply});
+            hook(Write{request, parts, userId, reply, previous});
     }
     return reply;
 }

@@ -14,8 +14,8 @@
 // path that is not an integer; 404 for an unknown path, collection, record or
 // link; 405 for a verb the path does not take; 409 for deleting a record that
 // another one still references (a person's stays, payments and receipts go
-// with the person instead); 422 for a reference to a record that does not
-// exist. Every refusal is {"Ok": false, "message": ...} and changes nothing.
+// with the person instead) and for returning a return or a receipt already
+// returned; 422 for a reference to a record that does not exist. Every refusal is {"Ok": false, "message": ...} and changes nothing.
 // Nested objects are always returned, "pretty=true" or not; a reference of
 // none reads as null, except a payment's "payer", which is then left out.
 //
@@ -141,6 +141,10 @@ struct Write
     const QStringList &parts;  // the path's segments
     int userId;                // the signed-in user
     const Reply &reply;
+    // The record "<collection>/<id>" at the head of the path as it was
+    // stored before the write (empty when there was none): after a DELETE
+    // only it still says whose record went.
+    const QJsonObject &previous;
 };
 
 class Server : public QAbstractHttpServer

@@ -10,8 +10,8 @@ namespace StandIn {
 
 namespace {
 
-// The person a write concerns: the person written, or the one its body or
-// its answer names; 0 when none.
+// The person a write concerns: the person written, or the one its body, its
+// answer or the record it deleted names; 0 when none.
 int targetOf(const Write &write, const QString &collection)
 {
     int id = 0;
@@ -25,7 +25,7 @@ int targetOf(const Write &write, const QString &collection)
         if (id > 0)
             return id;
     }
-    return 0;
+    return std::max(0, write.previous.value("personId").toInt());
 }
 
 QString actionOf(const QByteArray &method)
@@ -46,8 +46,9 @@ void addAuditRoutes(Server &server, DataStore &store)
         if (!request.hasQueryItem("target"))
             return true;
         int target = 0;
+        // An entry that concerns no person belongs to no id, 0 included.
         return parseId(request.queryValue("target").trimmed(), &target)
-               && entry.value("target").toInt() == target;
+               && entry.value("target").isDouble() && entry.value("target").toInt() == target;
     });
 
     // One person's entries come in the order they happened.

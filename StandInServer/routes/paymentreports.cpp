@@ -95,6 +95,8 @@ Reply contractReport(const Records &records, const Request &request)
                                             {"name", payType.value("name")}});
                 paid += payment.value("summ").toDouble();
             }
+            if (payments.isEmpty())
+                continue;
             QJsonArray accommodation;
             double cost = 0;
             for (const QJsonObject &stay : records.staysWithin(id, start, end)) {
@@ -111,7 +113,7 @@ Reply contractReport(const Records &records, const Request &request)
                     {"cost", stay.value("cost").toDouble()}});
                 cost += stay.value("cost").toDouble();
             }
-            if (payments.isEmpty() || accommodation.isEmpty())
+            if (accommodation.isEmpty())
                 continue;
             entries.append(QJsonObject{{"bill", person.value("billNum").toInt()},
                                        {"fullname", records.fullname(person)},
@@ -148,12 +150,8 @@ Reply paidEducationReport(const Records &records, const Request &request)
             && (curriculumId == 0 || receipt.value("curriculumId").toInt() == curriculumId))
             receipts.append(receipt);
     }
-    std::sort(receipts.begin(), receipts.end(), [](const QJsonObject &a, const QJsonObject &b) {
-        return byMomentThenId(a, b, "payDate");
-    });
-
     QJsonArray rows;
-    for (const QJsonObject &receipt : receipts) {
+    for (const QJsonObject &receipt : byMoment(receipts, "payDate")) {
         const QJsonObject person = records.find("persons", receipt.value("personId"));
         const QJsonObject stream = records.find("streams", person.value("streamId"));
         QJsonObject row{{"number", receipt.value("number")},
@@ -233,7 +231,8 @@ void addReceipts(const Records &records, const QDate &start, const QDate &end, C
                                                      {"unit", service.value("measurement")},
                                                      {"amount", 0},
                                                      {"paid", 0.0}});
-        entry.insert("amount", entry.value("amount").toInt() + receipt.value("amount").toInt());
+        entry.insert("amount", entry.value("amount").toInt()
+                                   + records.signOf(receipt) * receipt.value("amount").toInt());
         entry.insert("paid", entry.value("paid").toDouble() + paid);
         extra.add(records.name("pay_type", receipt.value("payTypeId")), paid);
     }
@@ -247,7 +246,7 @@ void addReceipts(const Records &records, const QDate &start, const QDate &end, C
                                                          {"unit", QStringLiteral("курс")},
                                                          {"amount", 0},
                                                          {"paid", 0.0}});
-        entry.insert("amount", entry.value("amount").toInt() + 1);
+        entry.insert("amount", entry.value("amount").toInt() + records.signOf(receipt));
         entry.insert("paid", entry.value("paid").toDouble() + paid);
         education.add(records.name("pay_type", receipt.value("payTypeId")), paid);
     }
@@ -268,10 +267,7 @@ QList<QJsonObject> paymentsOfDays(const Records &records, const QDate &start, co
         if (within(storedDate(payment.value("payDate")), start, end))
             payments.append(payment);
     }
-    std::sort(payments.begin(), payments.end(), [](const QJsonObject &a, const QJsonObject &b) {
-        return byMomentThenId(a, b, "payDate");
-    });
-    return payments;
+    return byMoment(payments, "payDate");
 }
 
 Reply cassReport(const Records &records, const Request &request)

@@ -48,8 +48,38 @@ int returnPayType(const Server &server, const DataStore &store)
     return 0;
 }
 
+// A return is a receipt under a pay type whose attribute is -1.
+bool isReturn(const DataStore &store, const QJsonObject &receipt)
+{
+    return store.find("pay_type", receipt.value("payTypeId").toInt()).value("attribute").toInt()
+           == -1;
+}
+
+// What the server charges: a return's sum is negative, also when the receipt
+// dialog sends a return back after an edit.
+double signedSum(const DataStore &store, const QJsonObject &receipt, double sum)
+{
+    return isReturn(store, receipt) ? -sum : sum;
+}
+
+// Why a receipt cannot be returned (a return, or one already returned);
+// empty when it can. The card's "Возврат" acts at once, so a second click
+// would otherwise refund one sale twice.
+QString returnRefused(const DataStore &store, const QString &collection, const QJsonObject &receipt)
+{
+    if (receipt.contains("returnOf") || isReturn(store, receipt))
+        return QStringLiteral("Квитанция сама является возвратом");
+    const int id = receipt.value("id").toInt();
+    for (const QJsonObject &other : store.records(collection)) {
+        if (other.value("returnOf").toInt() == id)
+            return QStringLiteral("Возврат по квитанции уже оформлен");
+    }
+    return {};
+}
+
 // POST "<collection>/<id>/return", with no body: a copy of the receipt under
-// the return pay type, its sum negated, dated the day of the return.
+// the return pay type, its sum negated, dated the day of the return; the copy
+// keeps the id of the receipt it returns under "returnOf".
 void addReturnRoute(Server &server, DataStore &store, const QString &collection)
 {
     server.route("POST", collection + "/*/return",
@@ -58,10 +88,13 @@ void addReturnRoute(Server &server, DataStore &store, const QString &collection)
                      Reply error;
                      if (!findRecord(store, collection, parts.at(1), &copy, &error))
                          return error;
+                     const QString refused = returnRefused(store, collection, copy);
+                     if (!refused.isEmpty())
+                         return Reply::error(409, refused);
                      const int payType = returnPayType(server, store);
                      if (payType <= 0)
                          return Reply::error(422, QStringLiteral("Нет способа оплаты «Возврат»"));
-                     copy.remove("id");
+                     copy.insert("returnOf", copy.take("id"));
                      copy.insert("payTypeId", payType);
                      copy.insert("summ", -copy.value("summ").toDouble());
                      copy.insert("payDate",
@@ -96,14 +129,16 @@ void addReceiptRoutes(Server &server, DataStore &store)
     CollectionRules &receipts = server.rules("receipts");
     // The receipt dialog never sends the hand-back of the item: that is
     // "receipts/<id>/property"'s, and an edit of the receipt keeps it.
-    receipts.keptOnPut = QStringList{"actNumber", "receiveDate", "receiverId"};
+    receipts.keptOnPut = QStringList{"actNumber", "receiveDate", "receiverId", "returnOf"};
     receipts.prepare.append([&store](QJsonObject &receipt, const QJsonObject &stored,
                                      const Request &) -> std::optional<Reply> {
         const QJsonObject service = store.find("extra_services",
                                                receipt.value("extraServiceId").toInt());
         if (service.isEmpty())
             return Reply::error(422, QStringLiteral("extraServiceId: не выбрана услуга"));
-        receipt.insert("summ", service.value("rate").toDouble() * receipt.value("amount").toDouble());
+        receipt.insert("summ", signedSum(store, receipt,
+                                         service.value("rate").toDouble()
+                                             * receipt.value("amount").toDouble()));
         receipt.insert("received", stored.isEmpty() ? receipt.value("received").toBool()
                                                     : stored.value("received").toBool());
         return std::nullopt;
@@ -111,13 +146,14 @@ void addReceiptRoutes(Server &server, DataStore &store)
     receipts.prepare.append(numbering(store));
 
     CollectionRules &education = server.rules("paid_education_receipts");
+    education.keptOnPut = QStringList{"returnOf"};
     education.prepare.append([&store](QJsonObject &receipt, const QJsonObject &,
                                       const Request &) -> std::optional<Reply> {
         const QJsonObject curriculum = store.find("curriculums",
                                                   receipt.value("curriculumId").toInt());
         if (curriculum.isEmpty())
             return Reply::error(422, QStringLiteral("curriculumId: не выбрана программа"));
-        receipt.insert("summ", curriculum.value("cost").toDouble());
+        receipt.insert("summ", signedSum(store, receipt, curriculum.value("cost").toDouble()));
         return std::nullopt;
     });
     education.prepare.append(numbering(store));

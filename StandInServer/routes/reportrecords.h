@@ -9,6 +9,8 @@
 
 #include "collections.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <functional>
 
@@ -37,21 +39,27 @@ inline QString dayText(const QJsonValue &stored)
     return storedDate(stored).toString(QStringLiteral("dd.MM.yyyy"));
 }
 
-inline bool byMomentThenId(const QJsonObject &a, const QJsonObject &b, const char *key)
+// The records by the moment under `key`, then by id. Each moment is read
+// once: parsing it in every comparison made the sort dominate a report.
+inline QList<QJsonObject> byMoment(const QList<QJsonObject> &rows, const char *key)
 {
-    const QDateTime x = moment(a.value(QLatin1String(key)));
-    const QDateTime y = moment(b.value(QLatin1String(key)));
-    if (x != y)
-        return x < y;
-    return a.value("id").toInt() < b.value("id").toInt();
-}
-
-inline QList<QJsonObject> objects(const QJsonArray &rows)
-{
+    struct Keyed
+    {
+        QDateTime when;
+        int id;
+        qsizetype row;
+    };
+    QList<Keyed> keys;
+    keys.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        keys.append({moment(rows.at(i).value(QLatin1String(key))), rows.at(i).value("id").toInt(), i});
+    std::sort(keys.begin(), keys.end(), [](const Keyed &a, const Keyed &b) {
+        return a.when != b.when ? a.when < b.when : a.id < b.id;
+    });
     QList<QJsonObject> result;
     result.reserve(rows.size());
-    for (const QJsonValue &row : rows)
-        result.append(row.toObject());
+    for (const Keyed &k : keys)
+        result.append(rows.at(k.row));
     return result;
 }
 
@@ -69,22 +77,39 @@ public:
     {
         return store.find(QLatin1String(collection), id.toInt());
     }
+    // A collection in stored order, read once per request.
     QList<QJsonObject> all(const char *collection) const
     {
-        return objects(store.rows(QLatin1String(collection)));
+        const QString name = QLatin1String(collection);
+        const auto cached = collections.constFind(name);
+        if (cached != collections.constEnd())
+            return *cached;
+        return *collections.insert(name, store.records(name));
+    }
+    // The records whose `idKey` holds `id`: by the moment under `orderKey`
+    // then by id, or in stored order when there is no `orderKey`. The
+    // collection is grouped once per request, so that a report over every
+    // person does not scan it for each of them.
+    QList<QJsonObject> referring(const char *collection, const char *idKey, int id,
+                                 const char *orderKey = nullptr) const
+    {
+        const QString index = QStringLiteral("%1/%2/%3")
+                                  .arg(QLatin1String(collection), QLatin1String(idKey),
+                                       QLatin1String(orderKey));
+        auto groups = indexes.constFind(index);
+        if (groups == indexes.constEnd()) {
+            QHash<int, QList<QJsonObject>> grouped;
+            const QList<QJsonObject> rows = all(collection);
+            for (const QJsonObject &row : orderKey ? byMoment(rows, orderKey) : rows)
+                grouped[row.value(QLatin1String(idKey)).toInt()].append(row);
+            groups = indexes.insert(index, grouped);
+        }
+        return groups->value(id);
     }
     // The records of a person, by the moment under `key`.
     QList<QJsonObject> of(const char *collection, int personId, const char *key) const
     {
-        QList<QJsonObject> result;
-        for (const QJsonObject &row : all(collection)) {
-            if (row.value("personId").toInt() == personId)
-                result.append(row);
-        }
-        std::sort(result.begin(), result.end(), [key](const QJsonObject &a, const QJsonObject &b) {
-            return byMomentThenId(a, b, key);
-        });
-        return result;
+        return referring(collection, "personId", personId, key);
     }
     // The stays of a person in the period, by check-in.
     QList<QJsonObject> staysWithin(int personId, const QDate &start, const QDate &end) const
@@ -125,6 +150,13 @@ public:
     {
         return find("organizations", find("pay_type", payTypeId).value("payerId"));
     }
+    // A return (its pay type's attribute is -1) counts its quantity against
+    // the sale; -1 for a return, 1 otherwise.
+    int signOf(const QJsonObject &receipt) const
+    {
+        return find("pay_type", receipt.value("payTypeId")).value("attribute").toInt() == -1 ? -1
+                                                                                                : 1;
+    }
     // What a paid-education receipt brings in: the curriculum's cost, signed
     // by the pay type (1 paid, 0 awaiting, -1 returned).
     double educationPaid(const QJsonObject &receipt) const
@@ -136,6 +168,8 @@ public:
 private:
     const Server &server;
     const DataStore &store;
+    mutable QHash<QString, QList<QJsonObject>> collections;
+    mutable QHash<QString, QHash<int, QList<QJsonObject>>> indexes;
 };
 
 // Registers a GET report computed from the records at each request.

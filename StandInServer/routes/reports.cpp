@@ -54,17 +54,12 @@ Reply personsReport(const Records &records, const Request &request)
             && within(storedDate(stream.value("startDate")), start, end))
             streams.append(stream);
     }
-    std::stable_sort(streams.begin(), streams.end(),
-                     [](const QJsonObject &a, const QJsonObject &b) {
-                         return byMomentThenId(a, b, "startDate");
-                     });
 
     QJsonArray groups;
-    for (const QJsonObject &stream : streams) {
+    for (const QJsonObject &stream : byMoment(streams, "startDate")) {
         QJsonArray persons;
-        for (const QJsonObject &person : records.all("persons")) {
-            if (person.value("streamId").toInt() != stream.value("id").toInt())
-                continue;
+        for (const QJsonObject &person :
+             records.referring("persons", "streamId", stream.value("id").toInt())) {
             const QList<QJsonObject> stays
                 = records.of("accommodation", person.value("id").toInt(), "inDate");
             if (fact && stays.isEmpty())
@@ -112,19 +107,14 @@ Reply roomsReport(const Server &server, const Records &records, const Request &r
         return x != y ? x < y : a.value("number").toString() < b.value("number").toString();
     });
 
-    QList<QJsonObject> stays = records.all("accommodation");
-    std::sort(stays.begin(), stays.end(), [](const QJsonObject &a, const QJsonObject &b) {
-        return byMomentThenId(a, b, "inDate");
-    });
-
     QJsonArray floors;
     QJsonArray group;
     for (const QJsonObject &room : rooms) {
         QJsonArray occupants;
         int rateSize = room.value("size").toInt();
-        for (const QJsonObject &stay : stays) {
-            if (stay.value("roomId").toInt() != room.value("id").toInt()
-                || !(moment(stay.value("inDate")) <= at && at < moment(stay.value("outDate"))))
+        for (const QJsonObject &stay :
+             records.referring("accommodation", "roomId", room.value("id").toInt(), "inDate")) {
+            if (!(moment(stay.value("inDate")) <= at && at < moment(stay.value("outDate"))))
                 continue;
             if (occupants.isEmpty())
                 rateSize = records.find("rates", stay.value("rateId")).value("size").toInt();

@@ -57,7 +57,7 @@ private slots:
                  server().global("OrganizationInfo").toObject()["name"].toString());
         QCOMPARE(column(all.at(0), 1).first(), QString("10.12.2026 09:05"));
         QCOMPARE(column(all.at(1), 1),
-                 (QStringList{"Карточкин Игорь Павлович", "29.02.1980", "ООО «Технопром»", "ТП-001",
+                 (QStringList{"Карточкин Игорь Павлович", "29.02.1980", "ООО «Технопром»", "ТП01",
                               "Инженер", "Охрана труда", ""}));
 
         QTextTable *stays = all.at(2);

@@ -12,6 +12,33 @@ private slots:
     {
         QCOMPARE(ids(getArray("/audit?target=1")), QList<int>({1}));
         QCOMPARE(ids(getArray("audit?pretty=true")), QList<int>({1, 2}));
+        // An entry that concerns no person is nobody's, not person 0's.
+        QCOMPARE(ids(getArray("/audit?target=0")), QList<int>());
+    }
+
+    void deletionBelongsToThePersonOfTheRecord_data()
+    {
+        QTest::addColumn<QString>("collection");
+        QTest::newRow("stay") << "accommodation";
+        QTest::newRow("payment") << "payments";
+        QTest::newRow("receipt") << "receipts";
+        QTest::newRow("paid education") << "paid_education_receipts";
+    }
+
+    // The person's audit export lists the removal of their records, though
+    // neither the DELETE nor its answer names the person.
+    void deletionBelongsToThePersonOfTheRecord()
+    {
+        QFETCH(QString, collection);
+        const int id = server->addRecord(collection, {{"personId", 1}, {"extraServiceId", 1},
+                                                      {"curriculumId", 2}, {"payTypeId", 1}});
+        QCOMPARE(client->del(QStringLiteral("%1/%2").arg(collection).arg(id)).status, 200);
+
+        const QJsonArray entries = getArray("/audit?target=1");
+        QCOMPARE(entries.size(), 2);
+        const QJsonObject removal = entries.last().toObject();
+        QCOMPARE(removal.value("where"), QJsonValue(collection));
+        QCOMPARE(removal.value("what"), QJsonValue("Удаление"));
     }
 
     void everyWriteIsRecorded()

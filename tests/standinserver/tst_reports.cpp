@@ -209,6 +209,57 @@ private slots:
         QCOMPARE(get("users/rv0"), json(R"([{"position": "Директор", "name": "Админ"}])"));
     }
 
+    // A person's records come by their moments, then by id, whatever order
+    // they were stored in: the room of the last stay, the occupants of a
+    // room, a statement's stays and payments.
+    void recordsComeInTheirMomentsOrder()
+    {
+        const auto stay = [](int id, int person, int room, const char *in, const char *out) {
+            return QJsonObject{{"id", id}, {"personId", person}, {"roomId", room}, {"rateId", 2},
+                               {"inDate", in}, {"outDate", out}, {"cost", 50}};
+        };
+        const auto payment = [](int id, double summ, const char *when) {
+            return QJsonObject{{"id", id}, {"personId", 4}, {"summ", summ}, {"payDate", when},
+                               {"payTypeId", 1}, {"cassirId", 1}};
+        };
+        server->addRecord("accommodation",
+                          stay(10, 4, 3, "2026-03-01T10:00:00.000", "2026-03-02T10:00:00.000"));
+        server->addRecord("accommodation",
+                          stay(11, 2, 3, "2026-02-27T10:00:00.000", "2026-03-03T10:00:00.000"));
+        server->addRecord("accommodation",
+                          stay(12, 1, 2, "2026-02-20T10:00:00.000", "2026-02-21T10:00:00.000"));
+        server->addRecord("payments", payment(10, 5, "2026-03-02T15:00:00.000"));
+        server->addRecord("payments", payment(11, 7, "2026-03-01T08:00:00.000"));
+
+        const QJsonValue stream = get("reports/persons?streamId=1&curriculumId=-1&fact=false"
+                                      "&start=01.01.2026&end=31.12.2026")
+                                      .toArray()
+                                      .at(0)
+                                      .toObject()
+                                      .value("persons");
+        QCOMPARE(column(stream, "fullname"), QStringList({"Аверин Антон", "Борин Борис"}));
+        QStringList rooms;
+        for (const QJsonValue &person : stream.toArray())
+            rooms << person.toObject().value("room").toObject().value("number").toString();
+        QCOMPARE(rooms, QStringList({"201", "201"}));
+
+        const QJsonArray floor
+            = get("reports/rooms?date=2026-03-02T09:00:00.000&floor=2&free=true&occupied=true")
+                  .toArray()
+                  .at(0)
+                  .toArray();
+        QCOMPARE(column(floor.at(0).toObject().value("accm"), "fullname"),
+                 QStringList({"Борин Борис", "Дёмин Денис"}));
+
+        const QJsonObject guest = get("reports/payments?streamId=-1&start=01.03.2026"
+                                      "&end=31.03.2026&listeners=false&guests=true&debtOnly=false")
+                                      .toArray()
+                                      .at(0)
+                                      .toObject();
+        QCOMPARE(column(guest.value("accommodation"), "number"), QStringList({"201", "102"}));
+        QCOMPARE(column(guest.value("payments"), "summ"), QStringList({"7", "100", "5"}));
+    }
+
     void cash()
     {
         QCOMPARE(get("reports/cass?payDate=02.03.2026"), json(R"({
@@ -233,7 +284,7 @@ private slots:
             "entries": [{"name": "Слушатели", "paid": 550}, {"name": "Гости", "paid": 100}],
             "byTypes": [{"name": "Контракт", "paid": 300}, {"name": "Наличные", "paid": 350}]})"));
         QCOMPARE(month.value("paidEducation"), json(R"({"total": 0,
-            "entries": [{"name": "Платная", "unit": "курс", "amount": 2, "paid": 0}],
+            "entries": [{"name": "Платная", "unit": "курс", "amount": 0, "paid": 0}],
             "byTypes": [{"name": "Наличные", "paid": 1000}, {"name": "Возврат", "paid": -1000}]})"));
         QCOMPARE(month.value("extraServices").toObject().value("total").toDouble(), 50.0);
         // A category without a payment is left out.

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QUrl>
 
 // The server apart from its domains: the bearer check in front of every
 // path, fixtures and the demo data, and the executable.
@@ -206,6 +208,57 @@ private slots:
         QCOMPARE(admin.get("pay_type?payerOnly=true").json().array().size(), 1);
         for (const char *global : {"OrganizationInfo", "CheckoutHour", "ReceiptNumber", "BillNumber"})
             QVERIFY2(!demo.global(global).isNull(), global);
+    }
+
+    // The demo as a clerk meets it: the card's four-character code field finds
+    // every organization, the year filter shows every person, and a person's
+    // audit export lists everything done in their card, deletions included.
+    void demoShowsEveryRecordWhereTheProgramLooks()
+    {
+        StandIn::Server demo;
+        QString error;
+        QVERIFY2(demo.loadFixture(StandIn::Server::demoFixturePath(), &error), qPrintable(error));
+        demo.start();
+        HttpClient admin(demo.rootUrl());
+        QVERIFY(!admin.signIn("admin").isEmpty());
+
+        for (const QJsonValue &row : demo.collection("organizations")) {
+            const QString code = row.toObject().value("code").toString();
+            QVERIFY2(!code.isEmpty() && code.size() <= 4, qPrintable(code));
+            const QString found = QString::fromUtf8(QUrl::toPercentEncoding(code));
+            QCOMPARE(admin.get("organizations?code=" + found).json().object().value("id"),
+                     row.toObject().value("id"));
+        }
+
+        QSet<int> persons;
+        for (const QJsonValue &row : demo.collection("persons")) {
+            const int id = row.toObject().value("id").toInt();
+            persons.insert(id);
+            const QDate created = QDateTime::fromString(row.toObject().value("created").toString(),
+                                                        Qt::ISODateWithMs)
+                                      .date();
+            QVERIFY2(created.isValid(), qPrintable(QString::number(id)));
+            const QJsonArray year = admin.get(QStringLiteral("persons?pretty=true&year=%1")
+                                                  .arg(created.year()))
+                                        .json()
+                                        .array();
+            QVERIFY2(ids(year).contains(id), qPrintable(QString::number(id)));
+        }
+
+        int deletions = 0;
+        for (const QJsonValue &row : demo.collection("audit")) {
+            const QJsonObject entry = row.toObject();
+            if (!entry.value("where").toString().contains(QStringLiteral("ФЛ")))
+                continue;
+            const int target = entry.value("target").toInt();
+            const QString what = entry.value("what").toString();
+            QVERIFY2(persons.contains(target), qPrintable(what));
+            QVERIFY2(ids(admin.get(QStringLiteral("/audit?target=%1").arg(target)).json().array())
+                         .contains(entry.value("id").toInt()),
+                     qPrintable(what));
+            deletions += what.startsWith(QStringLiteral("Удал")) ? 1 : 0;
+        }
+        QCOMPARE(deletions, 3);
     }
 };
 
