@@ -68,32 +68,39 @@ public:
 
 void Report::Private::build(const QSizeF &pageMillimetres)
 {
-    if (contentChanged) {
-        document.setLayoutEnabled(false);
-        document.clear();
-        document.setDocumentMargin(0);
-        QTextOption option = document.defaultTextOption();
-        option.setTabStopDistance(TabStopMm * ReportBuilder::formatUnitsPerMillimetre());
-        document.setDefaultTextOption(option);
-
-        ReportBuilder builder{QTextCursor(&document)};
-        for (const PlacedElement &placed : std::as_const(header))
-            builder.add(placed);
-        for (const PlacedElement &placed : std::as_const(body))
-            builder.add(placed);
-        contentChanged = false;
-    }
-    if (document.defaultFont() != defaultFont)
-        document.setDefaultFont(defaultFont);
     // A whole number of pixels high: a table that continues on the next page
     // draws its frame from the page's top, and Qt rounds the cells' borders
     // below it to whole pixels; a fractional page would part the two lines.
     // Printing stretches the page by less than a pixel to fill the paper.
     QSizeF pageSize = pageMillimetres * (LayoutDpi / 25.4);
     pageSize.setHeight(std::floor(pageSize.height()));
-    if (document.pageSize() != pageSize)
-        document.setPageSize(pageSize);
+    // Long tables are split where their pages break, so the contents are
+    // written for one page size and font.
+    if (!contentChanged && document.pageSize() == pageSize && document.defaultFont() == defaultFont)
+        return;
+
+    document.setLayoutEnabled(false);
+    document.clear();
+    document.setDocumentMargin(0);
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(TabStopMm * ReportBuilder::formatUnitsPerMillimetre());
+    document.setDefaultTextOption(option);
+    document.setDefaultFont(defaultFont);
+    document.setPageSize(pageSize);
     document.setLayoutEnabled(true);
+
+    // One edit block, so that the layout follows the whole batch once rather
+    // than each table: Qt rescans every frame of the document at the end of
+    // an edit that added one.
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    ReportBuilder builder(cursor, ReportBuilder::Flow::Body);
+    for (const PlacedElement &placed : std::as_const(header))
+        builder.add(placed);
+    for (const PlacedElement &placed : std::as_const(body))
+        builder.add(placed);
+    cursor.endEditBlock();
+    contentChanged = false;
 }
 
 Report::Report(QObject *parent)

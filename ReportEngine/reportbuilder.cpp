@@ -7,7 +7,12 @@
 #include "tableelement.h"
 #include "textelement.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QTextDocument>
 #include <QTextTable>
+
+#include <algorithm>
+#include <cmath>
 
 // The resolution that text formats' lengths are given in; exported by QtGui,
 // not declared in its public headers.
@@ -19,6 +24,11 @@ namespace {
 
 constexpr qreal RuleThicknessMm = 0.25;
 constexpr qreal RuleSpaceMm = 1.0;
+
+// Tables of the body longer than this are split at page breaks into pieces
+// of about this many rows.
+constexpr int PieceRows = 64;
+constexpr qreal PieceTopMarginMm = 0.1;
 
 Qt::Alignment horizontal(Qt::Alignment alignment)
 {
@@ -61,8 +71,9 @@ void writeCellText(QTextTable *table, int row, int column, const QString &text,
 
 }  // namespace
 
-ReportBuilder::ReportBuilder(const QTextCursor &cursor)
+ReportBuilder::ReportBuilder(const QTextCursor &cursor, Flow flow)
     : m_cursor(cursor)
+    , m_flow(flow)
 {
 }
 
@@ -205,7 +216,8 @@ void ReportBuilder::writeTable(const TableElement &element)
         return;
 
     QTextTableFormat format = tableFormat(element.border(), element.padding(), element.width());
-    format.setHeaderRowCount(qMin(element.headerRowCount(), rows));
+    const int headerRows = qMin(element.headerRowCount(), rows);
+    format.setHeaderRowCount(headerRows);
 
     const QList<qreal> &constraints = element.columnConstraints();
     if (!constraints.isEmpty()) {
@@ -225,44 +237,47 @@ void ReportBuilder::writeTable(const TableElement &element)
         format.setColumnWidthConstraints(widths);
     }
 
-    QTextTable *table = insertTable(rows, columns, format);
+    writeRows(rows, columns, headerRows, format,
+              [&element, columns](QTextTable *table, int at, int from, int count) {
+                  // All merges first: a merge invalidates the table's cell grid,
+                  // and rebuilding it between cell writes would cost a pass over
+                  // the table each time.
+                  struct Filled
+                  {
+                      int row;
+                      int column;
+                      const Cell *cell;
+                  };
+                  std::vector<Filled> filled;
+                  filled.reserve(size_t(count) * size_t(columns));
+                  for (int row = 0; row < count; ++row) {
+                      for (int column = 0; column < columns;) {
+                          const Cell *cell = element.cellAt(from + row, column);
+                          const int span = cell ? qMin(cell->columnSpan(), columns - column) : 1;
+                          if (span > 1)
+                              table->mergeCells(at + row, column, 1, span);
+                          if (cell && !cell->isEmpty())
+                              filled.push_back({at + row, column, cell});
+                          column += span;
+                      }
+                  }
 
-    // All merges first: a merge invalidates the table's cell grid, and
-    // rebuilding it between cell writes would cost a pass over the table
-    // each time.
-    struct Filled
-    {
-        int row;
-        int column;
-        const Cell *cell;
-    };
-    std::vector<Filled> filled;
-    filled.reserve(size_t(rows) * size_t(columns));
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns;) {
-            const Cell *cell = element.cellAt(row, column);
-            const int span = cell ? qMin(cell->columnSpan(), columns - column) : 1;
-            if (span > 1)
-                table->mergeCells(row, column, 1, span);
-            if (cell && !cell->isEmpty())
-                filled.push_back({row, column, cell});
-            column += span;
-        }
-    }
-
-    for (const Filled &entry : filled) {
-        // The cell stands as the first of its elements that asks for a
-        // vertical alignment.
-        for (const PlacedElement &item : entry.cell->m_items) {
-            if (item.alignment & Qt::AlignVertical_Mask) {
-                formatCell(table, entry.row, entry.column, QTextTableCellFormat(), item.alignment);
-                break;
-            }
-        }
-        ReportBuilder cellBuilder(table->cellAt(entry.row, entry.column).firstCursorPosition());
-        for (const PlacedElement &item : entry.cell->m_items)
-            cellBuilder.add(item);
-    }
+                  for (const Filled &entry : filled) {
+                      // The cell stands as the first of its elements that asks
+                      // for a vertical alignment.
+                      for (const PlacedElement &item : entry.cell->m_items) {
+                          if (item.alignment & Qt::AlignVertical_Mask) {
+                              formatCell(table, entry.row, entry.column, QTextTableCellFormat(),
+                                         item.alignment);
+                              break;
+                          }
+                      }
+                      ReportBuilder cellBuilder(
+                              table->cellAt(entry.row, entry.column).firstCursorPosition());
+                      for (const PlacedElement &item : entry.cell->m_items)
+                          cellBuilder.add(item);
+                  }
+              });
 }
 
 void ReportBuilder::writeAutoTable(const AutoTableElement &element)
@@ -277,32 +292,209 @@ void ReportBuilder::writeAutoTable(const AutoTableElement &element)
 
     QTextTableFormat format = tableFormat(element.border(), element.padding(), element.width());
     format.setHeaderRowCount(1);
-    QTextTable *table = insertTable(rows, columns, format);
 
     QTextTableCellFormat headerFormat;
     if (element.headerBackground().style() != Qt::NoBrush)
         headerFormat.setBackground(element.headerBackground());
 
-    for (int column = 0; column < contents->columnCount; ++column) {
-        const Qt::Alignment alignment = contents->headerAlignments.at(column);
-        formatCell(table, 0, column + offset, headerFormat, alignment);
-        writeCellText(table, 0, column + offset, contents->headerTexts.at(column), alignment);
+    // Source row 0 is the header, row r + 1 the model's row r.
+    writeRows(rows, columns, 1, format,
+              [contents, offset, headerFormat](QTextTable *table, int at, int from, int count) {
+                  for (int row = from; row < from + count; ++row) {
+                      const int target = at + row - from;
+                      if (row == 0) {
+                          for (int column = 0; column < contents->columnCount; ++column) {
+                              const Qt::Alignment alignment = contents->headerAlignments.at(column);
+                              formatCell(table, target, column + offset, headerFormat, alignment);
+                              writeCellText(table, target, column + offset,
+                                            contents->headerTexts.at(column), alignment);
+                          }
+                          if (offset)
+                              formatCell(table, target, 0, headerFormat, Qt::AlignHCenter);
+                          continue;
+                      }
+                      if (offset) {
+                          formatCell(table, target, 0, headerFormat, Qt::AlignHCenter);
+                          writeCellText(table, target, 0,
+                                        contents->verticalHeaderTexts.at(row - 1),
+                                        Qt::AlignHCenter);
+                      }
+                      for (int column = 0; column < contents->columnCount; ++column) {
+                          const int cellIndex = (row - 1) * contents->columnCount + column;
+                          const Qt::Alignment alignment = contents->cellAlignments.at(cellIndex);
+                          formatCell(table, target, column + offset, QTextTableCellFormat(),
+                                     alignment);
+                          writeCellText(table, target, column + offset,
+                                        contents->cellTexts.at(cellIndex), alignment);
+                      }
+                  }
+              });
+}
+
+void ReportBuilder::writeRows(int rows, int columns, int headerRows, QTextTableFormat format,
+                              const RowWriter &write)
+{
+    if (m_flow == Flow::Body && rows - headerRows > PieceRows
+        && m_cursor.document()->pageSize().height() > 0) {
+        writeSplit(rows, columns, headerRows, std::move(format), write);
+        return;
     }
-    if (offset)
-        formatCell(table, 0, 0, headerFormat, Qt::AlignHCenter);
-    for (int row = 0; row < contents->rowCount; ++row) {
-        if (offset) {
-            formatCell(table, row + 1, 0, headerFormat, Qt::AlignHCenter);
-            writeCellText(table, row + 1, 0, contents->verticalHeaderTexts.at(row),
-                          Qt::AlignHCenter);
+    QTextTable *table = insertTable(rows, columns, format);
+    write(table, 0, 0, rows);
+}
+
+namespace {
+
+// The last page that a row's contents reach.
+int lastPage(QTextTable *table, int row)
+{
+    const QTextDocument *document = table->document();
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const qreal pageHeight = document->pageSize().height();
+    int page = 0;
+    for (int column = 0; column < table->columns();) {
+        const QTextTableCell cell = table->cellAt(row, column);
+        const QRectF box = layout->blockBoundingRect(document->findBlock(cell.lastPosition()));
+        // Within a pixel of the edge, so that rounding never turns a page.
+        page = qMax(page, int(std::floor((box.bottom() - 1) / pageHeight)));
+        column += cell.columnSpan();
+    }
+    return page;
+}
+
+// Removes the table's rows from `from` on, and lays the rest out again.
+void removeRows(QTextTable *table, int from)
+{
+    QTextCursor cursor(table->document());
+    cursor.beginEditBlock();
+    table->removeRows(from, table->rows() - from);
+    cursor.endEditBlock();
+}
+
+// The page on which the table's frame ends.
+int tableEndPage(QTextTable *table)
+{
+    const QTextDocument *document = table->document();
+    const QRectF box = document->documentLayout()->frameBoundingRect(table);
+    return int(std::floor((box.bottom() - 1) / document->pageSize().height()));
+}
+
+// The first data row that ends on a later page than the first one does; the
+// header rows when the data rows all end on one page.
+int nextPageStart(QTextTable *table, int headerRows)
+{
+    const int page = lastPage(table, headerRows);
+    for (int row = headerRows + 1; row < table->rows(); ++row) {
+        if (lastPage(table, row) > page)
+            return row;
+    }
+    return headerRows;
+}
+
+}  // namespace
+
+// Qt draws a table's outer border again for every page the table covers, on
+// each page it prints, and its cost for a page grows with the table; a long
+// table therefore printed in quadratic time into a PDF of quadratic size.
+// Such a table is written as several, each with the header rows, cut where
+// a page breaks, the next one starting on a new page: the header still
+// stands at every page top and the pieces meet only at page breaks. The row
+// that the break would have divided moves to the next page whole. Every
+// piece has the column widths the whole table would have.
+//
+// The pieces are measured as they are written, so the document is laid out
+// as it grows: the caller's edit block is closed here and reopened at the
+// end.
+void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
+                               const RowWriter &write)
+{
+    const QList<QTextLength> constraints = format.columnWidthConstraints();
+    const bool widthsFixed = format.width().type() == QTextLength::PercentageLength
+            && constraints.size() == columns
+            && std::all_of(constraints.cbegin(), constraints.cend(), [](const QTextLength &l) {
+                   return l.type() != QTextLength::VariableLength;
+               });
+    if (!widthsFixed)
+        format.setColumnWidthConstraints(measuredWidths(rows, columns, format, write));
+
+    m_cursor.endEditBlock();
+    int next = headerRows;
+    while (next < rows) {
+        int count = qMin(PieceRows, rows - next);
+        m_cursor.beginEditBlock();
+        QTextTable *table = insertTable(headerRows + count, columns, format);
+        write(table, 0, 0, headerRows);
+        write(table, headerRows, next, count);
+        m_cursor.endEditBlock();
+
+        // The last page of a piece goes to the next one, unless it is the
+        // table's end; a piece that has not filled its first page grows.
+        while (next + count < rows) {
+            const int cut = nextPageStart(table, headerRows);
+            if (cut > headerRows) {
+                removeRows(table, cut);
+                // The last row needs room for the table's bottom border too;
+                // when that pushes it on, it goes with the rows after it.
+                const int page = lastPage(table, headerRows);
+                while (table->rows() > headerRows + 1 && tableEndPage(table) > page)
+                    removeRows(table, table->rows() - 1);
+                count = table->rows() - headerRows;
+                break;
+            }
+            const int more = qMin(PieceRows, rows - next - count);
+            m_cursor.beginEditBlock();
+            table->appendRows(more);
+            write(table, headerRows + count, next + count, more);
+            m_cursor.endEditBlock();
+            count += more;
         }
-        for (int column = 0; column < contents->columnCount; ++column) {
-            const int at = row * contents->columnCount + column;
-            const Qt::Alignment alignment = contents->cellAlignments.at(at);
-            formatCell(table, row + 1, column + offset, QTextTableCellFormat(), alignment);
-            writeCellText(table, row + 1, column + offset, contents->cellTexts.at(at), alignment);
+        next += count;
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        format.setTopMargin(PieceTopMarginMm * formatUnitsPerMillimetre());
+    }
+    m_cursor.beginEditBlock();
+}
+
+// The widths Qt gives the columns of the whole table, as fixed widths: laid
+// out once, unpaginated, in a document of the same page width.
+QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns,
+                                                 const QTextTableFormat &format,
+                                                 const RowWriter &write) const
+{
+    const QTextDocument *document = m_cursor.document();
+    QTextDocument scratch;
+    scratch.setUndoRedoEnabled(false);
+    scratch.documentLayout()->setPaintDevice(document->documentLayout()->paintDevice());
+    scratch.setUseDesignMetrics(true);
+    scratch.setDocumentMargin(document->documentMargin());
+    scratch.setDefaultFont(document->defaultFont());
+    scratch.setDefaultTextOption(document->defaultTextOption());
+    scratch.setPageSize(QSizeF(document->pageSize().width(), -1));
+
+    QTextCursor cursor(&scratch);
+    cursor.beginEditBlock();
+    QTextTable *table = cursor.insertTable(rows, columns, format);
+    write(table, 0, 0, rows);
+    cursor.endEditBlock();
+
+    QAbstractTextDocumentLayout *layout = scratch.documentLayout();
+    const qreal unitsPerPixel = qt_defaultDpiY() / LayoutDpi;
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    widths.resize(columns);
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < rows; ++row) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            if (cell.column() != column || cell.columnSpan() != 1)
+                continue;
+            const QTextBlock block = cell.firstCursorPosition().block();
+            layout->blockBoundingRect(block);
+            const qreal content = block.layout()->lineAt(0).width() * unitsPerPixel;
+            widths[column] = QTextLength(QTextLength::FixedLength,
+                                         content + 2 * format.cellPadding());
+            break;
         }
     }
+    return widths;
 }
 
 }  // namespace ReportEngine

@@ -5,6 +5,8 @@
 #include <QTextCursor>
 #include <QTextTableFormat>
 
+#include <functional>
+
 class QTextTable;
 
 namespace ReportEngine {
@@ -24,7 +26,11 @@ class TextElement;
 class ReportBuilder
 {
 public:
-    explicit ReportBuilder(const QTextCursor &cursor);
+    // The body of a paginated document splits its long tables at page
+    // breaks (see writeRows); a cell's flow never does.
+    enum class Flow { Cell, Body };
+
+    explicit ReportBuilder(const QTextCursor &cursor, Flow flow = Flow::Cell);
 
     void add(const PlacedElement &placed);
 
@@ -51,11 +57,22 @@ private:
         AfterTable,  // the empty block after a table, drawn with no height
     };
 
+    // Writes the source rows [from, from + count) into the table's rows from
+    // `at` on: first the merges of their spans, then their contents.
+    using RowWriter = std::function<void(QTextTable *table, int at, int from, int count)>;
+
     void startParagraph(const QTextBlockFormat &blockFormat, const QTextCharFormat &charFormat);
     QTextTableFormat tableFormat(qreal border, qreal paddingMm, qreal widthPercent) const;
     QTextTable *insertTable(int rows, int columns, QTextTableFormat format);
+    void writeRows(int rows, int columns, int headerRows, QTextTableFormat format,
+                   const RowWriter &write);
+    void writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
+                    const RowWriter &write);
+    QList<QTextLength> measuredWidths(int rows, int columns, const QTextTableFormat &format,
+                                      const RowWriter &write) const;
 
     QTextCursor m_cursor;
+    Flow m_flow;
     State m_state = State::Start;
     PlacedElement m_placement;
 };
