@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
@@ -208,7 +207,11 @@ private slots:
         QCOMPARE(shown.at(1).pageCount, pages);
         QCOMPARE(shown.at(1).pageLayout.orientation(), QPageLayout::Landscape);
         QVERIFY(shown.at(1).text.contains(QStringLiteral("Слушатель номер 120")));
-        QCOMPARE(tables(shown.at(1).document.get()).value(0)->rows(), 121);
+        // A long table is written one table a page, each with its header row.
+        int dataRows = 0;
+        for (QTextTable *table : tables(shown.at(1).document.get()))
+            dataRows += table->rows() - table->format().headerRowCount();
+        QCOMPARE(dataRows, 120);
         QCOMPARE(shown.at(1).pdfPath, printed);
         QVERIFY(pdfText(printed).contains(QStringLiteral("Слушатель номер 120")));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("other.pdf"))));
@@ -222,8 +225,7 @@ private slots:
         QSize size;
         int hiddenButtons = -1;
         ModalHandler::onNextDialog<PreviewDialog>([&](PreviewDialog *dialog) {
-            if (auto *widget = dialog->findChild<QPrintPreviewWidget *>())
-                shownPages = widget->pageCount();
+            shownPages = dialog->pageCount();
             size = dialog->size();
             auto *toolBar = dialog->findChild<QToolBar *>();
             hiddenButtons = 0;
