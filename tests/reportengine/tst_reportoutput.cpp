@@ -9,6 +9,7 @@
 #include "tableelement.h"
 #include "textelement.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -29,7 +30,7 @@ using namespace ReportTestUtil;
 namespace {
 
 // A statement long enough for several pages.
-std::unique_ptr<Report> longStatement(int rows)
+std::unique_ptr<Report> longStatement(int rows, const QList<qreal> &widths = {10, 60, 30})
 {
     auto report = std::make_unique<Report>();
     report->setMargins(10, 10, 10, 10);
@@ -40,7 +41,7 @@ std::unique_ptr<Report> longStatement(int rows)
     TableElement table;
     table.setWidth(100);
     table.setHeaderRowCount(1);
-    table.setColumnConstraints({10, 60, 30});
+    table.setColumnConstraints(widths);
     table.cell(0, 0).addElement(TextElement(QStringLiteral("№ п/п")), Qt::AlignHCenter);
     table.cell(0, 1).addElement(TextElement(QStringLiteral("Фамилия Имя Отчество")));
     table.cell(0, 2).addElement(TextElement(QStringLiteral("Оплачено")), Qt::AlignRight);
@@ -50,6 +51,10 @@ std::unique_ptr<Report> longStatement(int rows)
         table.cell(row, 2).addElement(TextElement(QStringLiteral("%1.00").arg(row * 10)),
                                       Qt::AlignRight);
     }
+    table.cell(rows + 1, 0).setColumnSpan(2);
+    table.cell(rows + 1, 0).addElement(TextElement(QStringLiteral("ИТОГО")));
+    table.cell(rows + 1, 2).addElement(TextElement(QStringLiteral("%1.00").arg(rows * (rows + 1) * 5)),
+                                       Qt::AlignRight);
     report->addElement(table);
     HLineElement line;
     line.setDashed(true);
@@ -106,6 +111,75 @@ private slots:
         QVERIFY2(firstLine.contains(QStringLiteral("Оплачено")), qPrintable(firstLine));
         QVERIFY(!second.contains(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ")));
         QVERIFY(pdfText(path, pages).contains(QStringLiteral("/Ёлкина Ж.Щ./")));
+    }
+
+    // A table long enough to be written one table a page: every row once,
+    // in order, the total after the last, the header at the top of every
+    // page and nowhere else, each page's rows filling it as one table would,
+    // no page left without rows, and every piece with the same columns.
+    void longTablePrintsLikeOneTable_data()
+    {
+        QTest::addColumn<QList<qreal>>("widths");  // none: the columns take what they need
+        QTest::newRow("stated widths") << QList<qreal>{10, 60, 30};
+        QTest::newRow("widths from the contents") << QList<qreal>();
+    }
+
+    void longTablePrintsLikeOneTable()
+    {
+        QFETCH(QList<qreal>, widths);
+        constexpr int rows = 700;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.pdf"));
+        auto report = longStatement(rows, widths);
+        const int pages = report->numberOfPages();
+        QVERIFY(report->exportToFile(path));
+
+        QStringList lines;
+        int pagesWithRows = 0;
+        for (int page = 1; page <= pages; ++page) {
+            const QStringList onPage = pdfText(path, page).split(QLatin1Char('\n'),
+                                                                  Qt::SkipEmptyParts);
+            int header = 0;
+            while (header < onPage.size()
+                   && !onPage.at(header).contains(QStringLiteral("Фамилия Имя Отчество")))
+                ++header;
+            const bool hasRows = !onPage.filter(QStringLiteral("Слушатель номер")).isEmpty();
+            // Only what follows the table may stand on a page of its own.
+            QVERIFY2(hasRows || page == pages, qPrintable(QString::number(page)));
+            if (hasRows) {
+                QVERIFY2(header < onPage.size(), qPrintable(onPage.join(QLatin1Char('\n'))));
+                if (page > 1)
+                    QCOMPARE(header, 0);
+                ++pagesWithRows;
+            }
+            lines << onPage;
+        }
+        QCOMPARE(lines.filter(QStringLiteral("Фамилия Имя Отчество")).size(), pagesWithRows);
+        const QStringList listed = lines.filter(QStringLiteral("Слушатель номер"));
+        QCOMPARE(listed.size(), rows);
+        for (int row = 0; row < rows; ++row) {
+            QVERIFY2(listed.at(row).contains(QStringLiteral("Слушатель номер %1 ").arg(row + 1)),
+                     qPrintable(listed.at(row)));
+        }
+        QVERIFY(lines.filter(QStringLiteral("ИТОГО")).value(0).contains(
+                QStringLiteral("%1.00").arg(rows * (rows + 1) * 5)));
+        QVERIFY(pdfText(path, pages).contains(QStringLiteral("/Ёлкина Ж.Щ./")));
+
+        // Written as several tables, all with the header row and the same
+        // column edges.
+        const QList<QTextTable *> pieces = tables(report->document());
+        QVERIFY2(pieces.size() >= pages - 1, qPrintable(QString::number(pieces.size())));
+        QAbstractTextDocumentLayout *layout = report->document()->documentLayout();
+        const auto edges = [layout](QTextTable *table) {
+            QList<int> result;
+            for (int column = 0; column < 3; ++column)
+                result << qRound(layout->blockBoundingRect(cellBlock(table, 0, column)).left());
+            return result;
+        };
+        for (QTextTable *piece : pieces) {
+            QCOMPARE(cellText(piece, 0, 1), QStringLiteral("Фамилия Имя Отчество"));
+            QCOMPARE(edges(piece), edges(pieces.first()));
+        }
     }
 
     void landscapeTurnsThePage()
@@ -211,7 +285,7 @@ private slots:
         int dataRows = 0;
         for (QTextTable *table : tables(shown.at(1).document.get()))
             dataRows += table->rows() - table->format().headerRowCount();
-        QCOMPARE(dataRows, 120);
+        QCOMPARE(dataRows, 121);  // and the total
         QCOMPARE(shown.at(1).pdfPath, printed);
         QVERIFY(pdfText(printed).contains(QStringLiteral("Слушатель номер 120")));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("other.pdf"))));
@@ -222,10 +296,15 @@ private slots:
         auto report = longStatement(120);
         const int pages = report->numberOfPages();
         int shownPages = -1;
+        PreviewDialog::Zoom zoom = PreviewDialog::Zoom::Custom;
+        int rendered = -1;
         QSize size;
         int hiddenButtons = -1;
         ModalHandler::onNextDialog<PreviewDialog>([&](PreviewDialog *dialog) {
             shownPages = dialog->pageCount();
+            zoom = dialog->zoom();
+            dialog->grab();
+            rendered = dialog->renderedPages();
             size = dialog->size();
             auto *toolBar = dialog->findChild<QToolBar *>();
             hiddenButtons = 0;
@@ -238,6 +317,8 @@ private slots:
         PreviewDialog preview(report.get());  // nobody sizes it, as the list's print
         QCOMPARE(preview.exec(), 0);
         QCOMPARE(shownPages, pages);
+        QCOMPARE(zoom, PreviewDialog::Zoom::FitWidth);
+        QVERIFY2(rendered >= 1 && rendered < pages, qPrintable(QString::number(rendered)));
         const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
         QVERIFY2(size.width() >= screen.width() * 2 / 3 && size.height() >= screen.height() * 2 / 3,
                  qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
