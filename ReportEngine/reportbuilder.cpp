@@ -27,7 +27,7 @@ constexpr qreal RuleSpaceMm = 1.0;
 
 // Tables of the body longer than this are split at page breaks into pieces
 // of about this many rows.
-constexpr int PieceRows = 64;
+constexpr int PieceRows = 300;
 constexpr qreal PieceTopMarginMm = 0.1;
 
 Qt::Alignment horizontal(Qt::Alignment alignment)
@@ -379,16 +379,15 @@ int tableEndPage(QTextTable *table)
     return int(std::floor((box.bottom() - 1) / document->pageSize().height()));
 }
 
-// The first data row that ends on a later page than the first one does; the
-// header rows when the data rows all end on one page.
-int nextPageStart(QTextTable *table, int headerRows)
+// The first data row that ends on the table's last page; the header rows
+// when the data rows all end on one page.
+int lastPageStart(QTextTable *table, int headerRows)
 {
-    const int page = lastPage(table, headerRows);
-    for (int row = headerRows + 1; row < table->rows(); ++row) {
-        if (lastPage(table, row) > page)
-            return row;
-    }
-    return headerRows;
+    int row = table->rows() - 1;
+    const int page = lastPage(table, row);
+    while (row > headerRows && lastPage(table, row - 1) == page)
+        --row;
+    return row;
 }
 
 }  // namespace
@@ -430,12 +429,12 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
         // The last page of a piece goes to the next one, unless it is the
         // table's end; a piece that has not filled its first page grows.
         while (next + count < rows) {
-            const int cut = nextPageStart(table, headerRows);
+            const int cut = lastPageStart(table, headerRows);
             if (cut > headerRows) {
+                const int page = lastPage(table, cut - 1);
                 removeRows(table, cut);
                 // The last row needs room for the table's bottom border too;
                 // when that pushes it on, it goes with the rows after it.
-                const int page = lastPage(table, headerRows);
                 while (table->rows() > headerRows + 1 && tableEndPage(table) > page)
                     removeRows(table, table->rows() - 1);
                 count = table->rows() - headerRows;
