@@ -15,9 +15,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QUrl>
 #include <QVariant>
 
+#include <libpq-fe.h>
+
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -34,6 +38,57 @@ using IdMap = QMap<int, int>;
 
 // A row copied out of its query; NULL columns are invalid values.
 using Values = QList<QVariant>;
+
+// A timestamp as PostgreSQL writes it ("2010-03-28 02:15:00", with
+// fractions and an offset when it has them), as the wall clock it shows. It
+// is held in UTC only so that nothing later converts it: in a local zone
+// with a spring gap, 02:15 of that night does not exist. The offset of a
+// timestamp with time zone is dropped: the text is already in the session's
+// zone, as the legacy database shows it. Infinity and dates before Christ
+// give an invalid value.
+QDateTime wallClock(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(' '));
+    if (parts.size() != 2)
+        return {};
+    static const QRegularExpression offset(QStringLiteral("[+-].*$"));
+    const QDate date = QDate::fromString(parts.at(0), Qt::ISODate);
+    const QTime time = QTime::fromString(QString(parts.at(1)).remove(offset), Qt::ISODateWithMs);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, Qt::UTC);
+}
+
+// A column of the current row; NULL is an invalid value. The driver reads a
+// timestamp through the local time zone, so its text is taken from the
+// driver's own result instead.
+QVariant legacyValue(const QSqlQuery &query, int column)
+{
+    if (query.isNull(column))
+        return {};
+    const QVariant value = query.value(column);
+    if (value.typeId() != QMetaType::QDateTime)
+        return value;
+    const QVariant handle = query.result()->handle();
+    if (qstrcmp(handle.typeName(), "pg_result*") != 0)
+        return value;
+    const PGresult *result = *static_cast<const PGresult *const *>(handle.constData());
+    // A forward-only query holds the current row alone.
+    const int row = query.isForwardOnly() ? 0 : query.at();
+    return wallClock(QString::fromUtf8(PQgetvalue(result, row, column)));
+}
+
+// The import only reads the legacy database; a read-only session makes sure
+// that no statement of it could write. The driver's error, or empty.
+QString openReadOnly(QSqlDatabase &db)
+{
+    if (!db.open())
+        return db.lastError().text();
+    QSqlQuery session(db);
+    if (!session.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")))
+        return session.lastError().text();
+    return {};
+}
 
 // A legacy row, read by position with the conversions every stage shares.
 class Row
@@ -52,17 +107,24 @@ public:
     {
         return query ? query->isNull(column) : !values->value(column).isValid();
     }
-    QVariant value(int column) const { return query ? query->value(column) : values->value(column); }
+    QVariant value(int column) const
+    {
+        return query ? legacyValue(*query, column) : values->value(column);
+    }
     QString text(int column) const { return value(column).toString(); }
     int integer(int column) const { return value(column).toInt(); }
     double number(int column) const { return value(column).toDouble(); }
     bool flag(int column) const { return value(column).toBool(); }
     // "2020-09-01"; "" for NULL.
     QString date(int column) const { return value(column).toDate().toString(Qt::ISODateWithMs); }
-    // "2024-03-01T14:00:00.000"; "" for NULL.
+    // "2024-03-01T14:00:00.000", the legacy wall clock unchanged; "" for NULL.
     QString dateTime(int column) const
     {
-        return value(column).toDateTime().toString(Qt::ISODateWithMs);
+        const QVariant v = value(column);
+        const QDateTime at = v.typeId() == QMetaType::QDate
+                                 ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC)
+                                 : v.toDateTime();
+        return at.isValid() ? at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) : QString();
     }
 
 private:
@@ -75,7 +137,8 @@ private:
 struct TableStage
 {
     Stage stage;
-    QString statement;
+    // Read whole, "select * from" it; the persons' with their joined tables.
+    QString table;
     QString endpoint;
     QString startLine;
     QString endLine;
@@ -93,10 +156,16 @@ struct TableStage
 // The records of one person, each kind from its own legacy table.
 struct RecordKind
 {
-    QString statement;
+    QString table;
+    QString personColumn;
     QString endpoint;
     std::function<bool(const Row &)> passOver;
     std::function<QJsonObject(const Row &, int personId)> body;
+
+    QString statement() const
+    {
+        return QStringLiteral("select * from %1 where %2 = :whom").arg(table, personColumn);
+    }
 };
 
 // One person's records, kind by kind, as the reader found them.
@@ -107,6 +176,59 @@ struct PersonRecords
     QString error;
 };
 
+// The record statements on one connection, prepared once and run for one
+// person at a time.
+class RecordStatements
+{
+public:
+    RecordStatements(const QSqlDatabase &db, const QList<RecordKind> &kinds)
+    {
+        queries.reserve(size_t(kinds.size()));
+        for (const RecordKind &kind : kinds) {
+            queries.emplace_back(db);
+            // A missing table or column fails here. Unchecked, the exec()
+            // that follows would report a syntax error of its own instead.
+            prepareErrors.append(queries.back().prepare(kind.statement())
+                                     ? QString()
+                                     : queries.back().lastError().text());
+        }
+    }
+
+    PersonRecords read(int personId)
+    {
+        PersonRecords records;
+        for (size_t k = 0; k < queries.size() && records.error.isEmpty(); ++k) {
+            records.error = prepareErrors.at(qsizetype(k));
+            if (records.error.isEmpty())
+                readKind(queries[k], personId, &records);
+        }
+        return records;
+    }
+
+private:
+    static void readKind(QSqlQuery &query, int personId, PersonRecords *records)
+    {
+        query.bindValue(QStringLiteral(":whom"), personId);
+        if (!query.exec()) {
+            records->error = query.lastError().text();
+            return;
+        }
+        const int columns = query.record().count();
+        QList<Values> rows;
+        while (query.next()) {
+            Values values;
+            values.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                values.append(legacyValue(query, c));
+            rows.append(values);
+        }
+        records->kinds.append(rows);
+    }
+
+    std::vector<QSqlQuery> queries;
+    QStringList prepareErrors;
+};
+
 // Runs the record statements for each person, in the persons' order, on a
 // connection of its own in a thread of its own, a little ahead of the
 // posting: a round trip to the legacy server then overlaps the wait for the
@@ -115,9 +237,9 @@ struct PersonRecords
 class RecordReader
 {
 public:
-    RecordReader(const QStringList &statements, const QList<int> &personIds)
-        : statements(statements)
-        , personIds(personIds)
+    // Opens the reader's connection at once; see openError().
+    explicit RecordReader(const QList<RecordKind> &kinds)
+        : kinds(kinds)
         , thread([this] { read(); })
     {
     }
@@ -130,6 +252,27 @@ public:
         }
         changed.notify_all();
         thread.join();
+    }
+
+    // Why the reader's connection did not open, or empty; waits until it knows.
+    QString openError()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return opened; });
+        return connectionError;
+    }
+
+    bool isStarted() const { return started; }
+
+    // Reads the records of these persons, in this order.
+    void start(const QList<int> &ids)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            personIds = ids;
+            started = true;
+        }
+        changed.notify_all();
     }
 
     // The next person's records; waits while the reader is behind.
@@ -154,56 +297,50 @@ private:
         const QString name = QStringLiteral("lomi-legacy-records");
         {
             QSqlDatabase db = QSqlDatabase::cloneDatabase(QSqlDatabase::defaultConnection, name);
-            const QString openError = db.open() ? QString() : db.lastError().text();
-            std::vector<QSqlQuery> queries;
-            queries.reserve(size_t(statements.size()));
-            for (const QString &statement : statements) {
-                queries.emplace_back(db);
-                queries.back().prepare(statement);
+            const QString error = openReadOnly(db);
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                connectionError = error;
+                opened = true;
             }
-            for (int personId : personIds) {
-                PersonRecords records;
-                records.error = openError;
-                for (size_t k = 0; k < queries.size() && records.error.isEmpty(); ++k)
-                    readKind(queries[k], personId, &records);
-                std::unique_lock<std::mutex> lock(mutex);
-                if (ready.size() >= readAhead)
-                    changed.wait(lock, [this] { return cancelled || ready.size() <= readAhead / 2; });
-                if (cancelled)
-                    break;
-                const bool failed = !records.error.isEmpty();
-                ready.push_back(std::move(records));
-                changed.notify_all();
-                if (failed)
-                    break;  // the run ends at this person
-            }
+            changed.notify_all();
+            if (error.isEmpty())
+                readAll(db);
         }
         QSqlDatabase::removeDatabase(name);
     }
 
-    static void readKind(QSqlQuery &query, int personId, PersonRecords *records)
+    void readAll(const QSqlDatabase &db)
     {
-        query.bindValue(QStringLiteral(":whom"), personId);
-        if (!query.exec()) {
-            records->error = query.lastError().text();
-            return;
+        RecordStatements statements(db, kinds);
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [this] { return cancelled || started; });
+            if (cancelled)
+                return;
         }
-        const int columns = query.record().count();
-        QList<Values> rows;
-        while (query.next()) {
-            Values values;
-            values.reserve(columns);
-            for (int c = 0; c < columns; ++c)
-                values.append(query.isNull(c) ? QVariant() : query.value(c));
-            rows.append(values);
+        for (int personId : std::as_const(personIds)) {
+            PersonRecords records = statements.read(personId);
+            std::unique_lock<std::mutex> lock(mutex);
+            if (ready.size() >= readAhead)
+                changed.wait(lock, [this] { return cancelled || ready.size() <= readAhead / 2; });
+            if (cancelled)
+                break;
+            const bool failed = !records.error.isEmpty();
+            ready.push_back(std::move(records));
+            changed.notify_all();
+            if (failed)
+                break;  // the run ends at this person
         }
-        records->kinds.append(rows);
     }
 
-    const QStringList statements;
-    const QList<int> personIds;
+    const QList<RecordKind> kinds;
     std::mutex mutex;
     std::condition_variable changed;
+    bool opened = false;
+    QString connectionError;
+    bool started = false;
+    QList<int> personIds;  // set once, before `started`
     std::deque<PersonRecords> ready;
     bool cancelled = false;
     std::thread thread;  // last: starts once the rest is built
@@ -230,7 +367,7 @@ private:
     bool globalsStage();
     bool linkRates(const Row &room, int roomId);
     bool linkProperty(const Row &service, int serviceId);
-    bool postRecords(int personId);
+    bool postRecords(const Row &person, int personId);
     QList<TableStage> tableStages();
     QList<RecordKind> recordKinds();
 
@@ -238,6 +375,9 @@ private:
     int create(const QString &path, const QJsonObject &body);
     // A request whose reply is not read; false once the failure box has been shown.
     bool send(const QByteArray &verb, const QString &path, const QJsonObject &body);
+    // Logs where the run stands and the server's message; false, once the
+    // failure box has been shown.
+    bool requestFailed(QNetworkReply *reply);
     // The server id of a legacy reference; 0, logged, when there is none.
     int lookup(const IdMap &map, const QString &table, int column, int legacyId);
     bool fail(const QString &text);
@@ -248,7 +388,20 @@ private:
     QSqlDatabase legacy;
     std::optional<QSqlQuery> shared;
     QList<RecordKind> kinds;
+    // Null when the legacy role may hold one connection only; the records
+    // are then read on the first connection, one person at a time.
     std::unique_ptr<RecordReader> reader;
+    std::optional<RecordStatements> direct;
+
+    // Where the run stands, for the log line of a failed request.
+    struct Place
+    {
+        QString stage;  // the stage's progress label
+        QString table;
+        QString rowId;  // empty for a whole table
+        QString person;  // "id 1 (Иванов Иван Иванович)" in the persons stage
+        bool personPosted = false;
+    } place;
 
     IdMap districts, regions, positions, organizations, curriculums, streams, rates, rooms,
         payTypes, properties, extraServices, users, persons;
@@ -265,7 +418,7 @@ int Run::create(const QString &path, const QJsonObject &body)
     const std::unique_ptr<QNetworkReply> reply(
         network.postUrl(QUrl(Global::endpoint(path)), QJsonDocument(body), true, true));
     if (reply->error() != QNetworkReply::NoError) {
-        fail(reply->errorString());
+        requestFailed(reply.get());
         return 0;
     }
     // Without an id the later stages would link to and file records under 0.
@@ -283,7 +436,25 @@ bool Run::send(const QByteArray &verb, const QString &path, const QJsonObject &b
     const std::unique_ptr<QNetworkReply> reply(
         verb == "PUT" ? network.putUrl(url, QJsonDocument(body), true, true)
                       : network.postUrl(url, QJsonDocument(body), true, true));
-    return reply->error() == QNetworkReply::NoError || fail(reply->errorString());
+    return reply->error() == QNetworkReply::NoError || requestFailed(reply.get());
+}
+
+bool Run::requestFailed(QNetworkReply *reply)
+{
+    QString line = QStringLiteral("-- Ошибка запроса: импорт %1, таблица %2").arg(place.stage, place.table);
+    if (!place.rowId.isEmpty())
+        line += QStringLiteral(", id ") + place.rowId;
+    // Nothing is rolled back: the user must know which person to look at.
+    if (!place.person.isEmpty())
+        line += QStringLiteral("; физ. лицо %1 %2")
+                    .arg(place.person, place.personPosted ? QStringLiteral("импортировано не полностью")
+                                                          : QStringLiteral("не импортировано"));
+    const QString message =
+        QJsonDocument::fromJson(reply->readAll()).object().value("message").toString();
+    if (!message.isEmpty())
+        line += QStringLiteral("; сервер: ") + message;
+    page.log(line);
+    return fail(reply->errorString());
 }
 
 int Run::lookup(const IdMap &map, const QString &table, int column, int legacyId)
@@ -304,9 +475,23 @@ bool Run::connectLegacy()
     legacy.setDatabaseName(page.database);
     legacy.setUserName(page.user);
     legacy.setPassword(page.password);
-    if (!legacy.open())
-        return fail(legacy.lastError().text());
+    const QString error = openReadOnly(legacy);
+    if (!error.isEmpty())
+        return fail(error);
     shared.emplace(legacy);
+
+    // Opened before the first stage: a role that may hold one connection
+    // only would otherwise fail at the first person, with every other stage
+    // already posted.
+    kinds = recordKinds();
+    reader = std::make_unique<RecordReader>(kinds);
+    const QString readerError = reader->openError();
+    if (!readerError.isEmpty()) {
+        reader.reset();
+        page.log(QStringLiteral("-- Второе соединение с БД не открылось (%1): записи физ. лиц "
+                                "читаются через первое, по одному лицу.")
+                     .arg(readerError.simplified()));
+    }
     return true;
 }
 
@@ -336,18 +521,32 @@ bool Run::tableStage(const TableStage &stage)
         page.log(QStringLiteral("-- Этап пропущен."));
 
     QSqlQuery &query = *shared;
-    if (!query.exec(stage.statement))
+    const bool persons = stage.stage == Stage::Persons;
+    const QString joins = QStringLiteral(" pp left join ph_person_passport ppp on ppp.id = pp.id"
+                                         " left join ph_person_learn ppl on ppl.id = pp.id"
+                                         " left join ph_person_work ppw on ppw.id = pp.id");
+    if (!query.exec(QStringLiteral("select * from ") + stage.table + (persons ? joins : QString())))
         return fail(query.lastError().text());
     page.setupProgress(query.size(), stage.label);
+    place = {stage.label, stage.table, {}, {}, false};
     int counter = 0;
 
     if (checked) {
         while (query.next()) {
-            if (interrupted())
+            // A stop waits for the person's records: a person is imported
+            // whole or not at all.
+            if (persons && interrupted())
                 return false;
             const Row row(query);
             if (stage.passOver && stage.passOver(row))
                 continue;
+            place.table = stage.table;
+            place.rowId = row.text(0);
+            if (persons) {
+                const QString name = QStringList{row.text(1), row.text(2), row.text(3)}.join(' ');
+                place.person = QStringLiteral("id %1 (%2)").arg(row.text(0), name.simplified());
+                place.personPosted = false;
+            }
             const int id = create(stage.endpoint, stage.body(row));
             if (id == 0)
                 return false;
@@ -360,14 +559,12 @@ bool Run::tableStage(const TableStage &stage)
         const std::unique_ptr<QNetworkReply> reply(
             network.getUrl(QUrl(Global::endpoint(stage.endpoint)), true, true));
         if (reply->error() != QNetworkReply::NoError)
-            return fail(reply->errorString());
+            return requestFailed(reply.get());
         QMap<QString, int> index;  // a later record with the same key wins
         const QJsonArray records = QJsonDocument::fromJson(reply->readAll()).array();
         for (const QJsonValue &record : records)
             index.insert(stage.serverKey(record.toObject()), record.toObject().value("id").toInt());
         while (query.next()) {
-            if (interrupted())
-                return false;
             const Row row(query);
             stage.map->insert(row.integer(0), index.value(stage.legacyKey(row), 0));
             page.setProgress(++counter);
@@ -399,14 +596,16 @@ bool Run::linkRates(const Row &room, int roomId)
 bool Run::linkProperty(const Row &service, int serviceId)
 {
     QSqlQuery links(legacy);
-    links.prepare(QStringLiteral("select property from property_usl_mapping where usl = :usl"));
+    // A missing table or column fails here. Unchecked, the exec() that
+    // follows would report a syntax error of its own instead.
+    const QString statement = QStringLiteral("select property from property_usl_mapping where usl = :usl");
+    if (!links.prepare(statement))
+        return fail(links.lastError().text());
     links.bindValue(QStringLiteral(":usl"), service.integer(0));
     if (!links.exec())
         return fail(links.lastError().text());
     // Unlike a room's rates, an item listed twice is linked twice.
     while (links.next()) {
-        if (interrupted())
-            return false;
         const int propertyId = lookup(properties, QStringLiteral("property_usl_mapping"), 0,
                                       links.value(0).toInt());
         if (!send("POST", QStringLiteral("extra_services/%1/property").arg(serviceId),
@@ -416,34 +615,38 @@ bool Run::linkProperty(const Row &service, int serviceId)
     return true;
 }
 
-bool Run::postRecords(int personId)
+bool Run::postRecords(const Row &person, int personId)
 {
-    // Started at the first person, for this one and those after it.
-    if (!reader) {
-        QSqlQuery &persons = *shared;
-        const int here = persons.at();
-        QList<int> ids;
-        do
-            ids.append(persons.value(0).toInt());
-        while (persons.next());
-        persons.seek(here);
-        kinds = recordKinds();
-        QStringList statements;
-        for (const RecordKind &kind : std::as_const(kinds))
-            statements.append(kind.statement);
-        reader = std::make_unique<RecordReader>(statements, ids);
+    PersonRecords records;
+    if (reader) {
+        // Started at the first person, for this one and those after it.
+        if (!reader->isStarted()) {
+            QSqlQuery &persons = *shared;
+            const int here = persons.at();
+            QList<int> ids;
+            do
+                ids.append(persons.value(0).toInt());
+            while (persons.next());
+            persons.seek(here);
+            reader->start(ids);
+        }
+        records = reader->next();
+    } else {
+        if (!direct)
+            direct.emplace(legacy, kinds);
+        records = direct->read(person.integer(0));
     }
-    const PersonRecords records = reader->next();
+    place.personPosted = true;
     for (qsizetype k = 0; k < kinds.size(); ++k) {
         if (k == records.kinds.size())
             return fail(records.error);
         const RecordKind &kind = kinds.at(k);
         for (const Values &values : records.kinds.at(k)) {
-            if (interrupted())
-                return false;
             const Row row(values);
             if (kind.passOver && kind.passOver(row))
                 continue;
+            place.table = kind.table;
+            place.rowId = row.text(0);
             if (!send("POST", kind.endpoint, kind.body(row, personId)))
                 return false;
         }
@@ -466,23 +669,24 @@ bool Run::globalsStage()
     {
         QString table;
         QString path;
+        QList<int> columns;  // the ones the document is made of
         std::function<QJsonValue(const Row &)> value;
     };
     const QList<Document> documents = {
         // "HH:mm:ss" as the checkout hour's own form writes and reads it.
-        {"count_hour", "globals/CheckoutHour",
+        {"count_hour", "globals/CheckoutHour", {1},
          [](const Row &r) -> QJsonValue {
              return r.value(1).toTime().toString(QStringLiteral("HH:mm:ss"));
          }},
-        {"org_info", "globals/OrganizationInfo",
+        {"org_info", "globals/OrganizationInfo", {1, 2, 3, 4, 5, 6},
          [](const Row &r) -> QJsonValue {
              return QJsonObject{{"name", r.text(1)}, {"address", r.text(2)},
                                 {"extraAddress", r.text(3)}, {"inn", r.text(4)},
                                 {"kpp", r.text(5)}, {"comment", r.text(6)}};
          }},
-        {"receipt_num", "globals/ReceiptNumber",
+        {"receipt_num", "globals/ReceiptNumber", {0},
          [](const Row &r) -> QJsonValue { return r.integer(0); }},
-        {"bill_num", "globals/BillNumber",
+        {"bill_num", "globals/BillNumber", {0, 1},
          [](const Row &r) -> QJsonValue {
              return QJsonObject{{"number", r.integer(0)}, {"lastChange", r.date(1)}};
          }},
@@ -490,19 +694,23 @@ bool Run::globalsStage()
 
     QSqlQuery &query = *shared;
     for (const Document &document : documents) {
-        if (interrupted())
-            return false;
         if (!query.exec(QStringLiteral("select * from ") + document.table))
             return fail(query.lastError().text());
         const bool hasRow = query.next();
         if (!checked)
             continue;
-        // An empty table must not wipe the organization's details or
-        // restart the numbering.
+        // An empty table, or a row of NULLs, must not wipe the organization's
+        // details or restart the numbering.
         if (!hasRow) {
             page.log(QStringLiteral("-- Таблица %1 пуста, документ не изменён.").arg(document.table));
             continue;
         }
+        if (std::all_of(document.columns.begin(), document.columns.end(),
+                        [&query](int column) { return query.isNull(column); })) {
+            page.log(QStringLiteral("-- В таблице %1 только NULL, документ не изменён.").arg(document.table));
+            continue;
+        }
+        place = {QStringLiteral("глобальных параметров"), document.table, {}, {}, false};
         if (!send("PUT", document.path, {{"value", document.value(Row(query))}}))
             return false;
     }
@@ -512,7 +720,6 @@ bool Run::globalsStage()
 
 QList<TableStage> Run::tableStages()
 {
-    const auto all = [](const QString &table) { return QStringLiteral("select * from ") + table; };
     const auto legacyName = [](int column) {
         return [column](const Row &row) { return row.text(column); };
     };
@@ -523,11 +730,11 @@ QList<TableStage> Run::tableStages()
     };
 
     QList<TableStage> stages;
-    stages.append({Stage::Districts, all("districts"), "districts", "Начало импорта округов",
+    stages.append({Stage::Districts, "districts", "districts", "Начало импорта округов",
                    "Конец импорта округов", "округов", &districts,
                    [](const Row &r) { return QJsonObject{{"name", r.text(1)}}; }, serverName,
                    legacyName(1), {}, {}});
-    stages.append({Stage::Regions, all("regions"), "regions", "Начало импорта регионов",
+    stages.append({Stage::Regions, "regions", "regions", "Начало импорта регионов",
                    "Конец импорта регионов", "регионов", &regions,
                    [this](const Row &r) {
                        return QJsonObject{{"districtId", lookup(districts, "regions", 1, r.integer(1))},
@@ -535,11 +742,11 @@ QList<TableStage> Run::tableStages()
                                           {"code", r.integer(3)}};
                    },
                    serverName, legacyName(2), {}, {}});
-    stages.append({Stage::Positions, all("positions"), "positions", "Начало импорта должностей",
+    stages.append({Stage::Positions, "positions", "positions", "Начало импорта должностей",
                    "Конец импорта должностей.", "должностей", &positions,
                    [](const Row &r) { return QJsonObject{{"name", r.text(1)}}; }, serverName,
                    legacyName(1), {}, {}});
-    stages.append({Stage::Organizations, all("orgs"), "organizations",
+    stages.append({Stage::Organizations, "orgs", "organizations",
                    "Начало импорта организаций", "Конец импорта организаций.", "организаций",
                    &organizations,
                    [this](const Row &r) {
@@ -550,7 +757,7 @@ QList<TableStage> Run::tableStages()
                                           {"archived", r.flag(8)}};
                    },
                    serverName, legacyName(1), {}, {}});
-    stages.append({Stage::Curriculums, all("learning_progs"), "curriculums",
+    stages.append({Stage::Curriculums, "learning_progs", "curriculums",
                    "Начало импорта программ обучения", "Конец импорта программ обучения.",
                    "программ обучения", &curriculums,
                    [](const Row &r) {
@@ -560,7 +767,7 @@ QList<TableStage> Run::tableStages()
                                           {"base", r.text(7)}};
                    },
                    serverName, legacyName(1), {}, {}});
-    stages.append({Stage::Streams, all("streams"), "streams", "Начало импорта потоков",
+    stages.append({Stage::Streams, "streams", "streams", "Начало импорта потоков",
                    "Конец импорта потоков.", "потоков", &streams,
                    [this](const Row &r) {
                        return QJsonObject{
@@ -571,7 +778,7 @@ QList<TableStage> Run::tableStages()
                            {"externalId", r.integer(5)}};
                    },
                    serverName, legacyName(1), {}, {}});
-    stages.append({Stage::Rates, all("rates"), "rates", "Начало импорта тарифов",
+    stages.append({Stage::Rates, "rates", "rates", "Начало импорта тарифов",
                    "Конец импорта тарифов.", "тарифов", &rates,
                    [](const Row &r) {
                        return QJsonObject{{"type", r.text(1)},       {"name", r.text(2)},
@@ -590,7 +797,7 @@ QList<TableStage> Run::tableStages()
                               + r.value(5).toDate().toString(QStringLiteral("dd.MM.yyyy"));
                    },
                    {}, {}});
-    stages.append({Stage::Rooms, all("rooms"), "rooms", "Начало импорта комнат",
+    stages.append({Stage::Rooms, "rooms", "rooms", "Начало импорта комнат",
                    "Конец импорта комнат.", "комнат", &rooms,
                    [](const Row &r) {
                        return QJsonObject{{"number", r.text(1)},
@@ -600,7 +807,7 @@ QList<TableStage> Run::tableStages()
                    },
                    [](const QJsonObject &room) { return room.value("number").toString(); },
                    legacyName(1), {}, [this](const Row &r, int id) { return linkRates(r, id); }});
-    stages.append({Stage::PayTypes, all("pay_type"), "pay_type", "Начало импорта способов оплаты",
+    stages.append({Stage::PayTypes, "pay_type", "pay_type", "Начало импорта способов оплаты",
                    "Конец импорта способов оплаты.", "способов оплаты", &payTypes,
                    [this](const Row &r) {
                        QJsonObject payType{{"name", r.text(1)},      {"attribute", r.integer(2)},
@@ -611,7 +818,7 @@ QList<TableStage> Run::tableStages()
                        return payType;
                    },
                    serverName, legacyName(1), {}, {}});
-    stages.append({Stage::Property, all("property"), "properties", "Начало импорта имущества",
+    stages.append({Stage::Property, "property", "properties", "Начало импорта имущества",
                    "Конец импорта имущества.", "имущества", &properties,
                    [](const Row &r) {
                        return QJsonObject{{"name", r.text(1)},
@@ -621,7 +828,7 @@ QList<TableStage> Run::tableStages()
                    },
                    pair("name", "number"),
                    [](const Row &r) { return r.text(1) + QLatin1Char(' ') + r.text(2); }, {}, {}});
-    stages.append({Stage::ExtraServices, all("extra_usl"), "extra_services",
+    stages.append({Stage::ExtraServices, "extra_usl", "extra_services",
                    "Начало импорта доп. услуг", "Конец импорта доп. услуг.", "доп. услуги",
                    &extraServices,
                    [](const Row &r) {
@@ -633,7 +840,7 @@ QList<TableStage> Run::tableStages()
                    pair("name", "measurement"),
                    [](const Row &r) { return r.text(1) + QLatin1Char(' ') + r.text(2); }, {},
                    [this](const Row &r, int id) { return linkProperty(r, id); }});
-    stages.append({Stage::Users, all("users"), "users", "Начало импорта пользователи",
+    stages.append({Stage::Users, "users", "users", "Начало импорта пользователи",
                    "Конец импорта пользователей.", "пользователей", &users,
                    [](const Row &r) {
                        QJsonObject user{{"name", r.text(1)},
@@ -647,13 +854,8 @@ QList<TableStage> Run::tableStages()
                    },
                    [](const QJsonObject &user) { return user.value("password").toString(); },
                    legacyName(2), [](const Row &r) { return r.integer(0) == 0; }, {}});
-    stages.append({Stage::Persons,
-                   "select * from ph_person pp"
-                   " left join ph_person_passport ppp on ppp.id = pp.id"
-                   " left join ph_person_learn ppl on ppl.id = pp.id"
-                   " left join ph_person_work ppw on ppw.id = pp.id",
-                   "persons", "Начало импорта физ. лиц", "Конец импорта физ. лиц.", "физ. лиц",
-                   &persons,
+    stages.append({Stage::Persons, "ph_person", "persons", "Начало импорта физ. лиц",
+                   "Конец импорта физ. лиц.", "физ. лиц", &persons,
                    [this](const Row &r) {
                        QJsonObject person{
                            {"surname", r.text(1)},
@@ -688,15 +890,14 @@ QList<TableStage> Run::tableStages()
                    [](const QJsonObject &person) {
                        return QString::number(person.value("billNum").toInt());
                    },
-                   legacyName(10), {}, [this](const Row &, int id) { return postRecords(id); }});
+                   legacyName(10), {}, [this](const Row &r, int id) { return postRecords(r, id); }});
     return stages;
 }
 
 QList<RecordKind> Run::recordKinds()
 {
     QList<RecordKind> list;
-    list.append({"select * from accommodation where whom = :whom", "accommodation",
-                 {},
+    list.append({"accommodation", "whom", "accommodation", {},
                  [this](const Row &r, int personId) {
                      QJsonObject stay{{"personId", personId},
                                       {"roomId", lookup(rooms, "accommodation", 2, r.integer(2))},
@@ -707,7 +908,7 @@ QList<RecordKind> Run::recordKinds()
                          stay.insert("adminId", lookup(users, "accommodation", 6, r.integer(6)));
                      return stay;
                  }});
-    list.append({"select * from payments where whom = :whom", "payments", {},
+    list.append({"payments", "whom", "payments", {},
                  [this](const Row &r, int personId) {
                      QJsonObject payment{
                          {"personId", personId},
@@ -720,7 +921,7 @@ QList<RecordKind> Run::recordKinds()
                          payment.insert("payerId", lookup(payTypes, "payments", 6, r.integer(6)));
                      return payment;
                  }});
-    list.append({"select * from receipts where ph = :whom", "receipts", {},
+    list.append({"receipts", "ph", "receipts", {},
                  [this](const Row &r, int personId) {
                      QJsonObject receipt{
                          {"personId", personId},
@@ -743,8 +944,7 @@ QList<RecordKind> Run::recordKinds()
                          receipt.insert("receiveDate", r.date(13));
                      return receipt;
                  }});
-    list.append({"select * from paid_education_receipts where whom = :whom",
-                 "paid_education_receipts",
+    list.append({"paid_education_receipts", "whom", "paid_education_receipts",
                  // Without a number, a pay date or a cashier it is no receipt.
                  [](const Row &r) { return r.isNull(1) || r.isNull(3) || r.isNull(5); },
                  [this](const Row &r, int personId) {

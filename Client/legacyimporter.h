@@ -13,7 +13,8 @@ class QWidget;
 //
 // A run waits for every request in a local event loop, so the page that
 // started it keeps handling events; it reads each stage's check box when the
-// stage starts and its stop request before every stage and legacy row.
+// stage starts and its stop request before every stage and every person, so
+// that a stop never leaves a person with part of the records.
 class LegacyImporter
 {
 public:

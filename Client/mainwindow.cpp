@@ -388,7 +388,9 @@ QString writeRosters(NetworkManagerWrapper &network, const QList<QPair<int, QStr
             return QStringLiteral("Не удалось получить список слушателей потока %1").arg(label);
         const QJsonArray persons = QJsonDocument::fromJson(reply->readAll()).array();
         for (const QJsonValue &person : persons)
-            lines += (person.toObject().value("fullname").toString() + QStringLiteral("\r\n")).toUtf8();
+            lines += (Export1CTableModel::oneLine(person.toObject().value("fullname").toString())
+                      + QStringLiteral("\r\n"))
+                         .toUtf8();
         if (file.write(lines) != lines.size())
             return unwritable;
     }

@@ -16,7 +16,9 @@
 #include <QPdfWriter>
 #include <QPointer>
 #include <QPrinter>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFrame>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -50,6 +52,27 @@ public:
 
     void build(const QSizeF &pageMillimetres);
 
+    // Body indices [first, end), end -1 while the group is open; from and to
+    // are where the group begins and ends in the built document.
+    struct KeptGroup
+    {
+        qsizetype first = 0;
+        qsizetype end = -1;
+        int from = 0;
+        int to = 0;
+    };
+    void keepTogether(const KeptGroup &group);
+
+    // Where a kept group starts in the built document: a paragraph of the
+    // body, or a table when one comes first.
+    struct GroupStart
+    {
+        QTextBlock block;
+        QTextFrame *table = nullptr;
+    };
+    GroupStart groupStart(int position) const;
+    void setBreakBefore(const GroupStart &start);
+
     QImage layoutDevice;  // declared before the document, which uses it
     QTextDocument document;
 
@@ -60,6 +83,7 @@ public:
     QList<PlacedElement> header;
     QList<PlacedElement> body;
     bool contentChanged = true;
+    QList<KeptGroup> keptGroups;
 
     QHash<QString, QPointer<QAbstractItemModel>> models;
     QHash<QString, QString> textValues;
@@ -74,14 +98,21 @@ void Report::Private::build(const QSizeF &pageMillimetres)
     // Printing stretches the page by less than a pixel to fill the paper.
     QSizeF pageSize = pageMillimetres * (LayoutDpi / 25.4);
     pageSize.setHeight(std::floor(pageSize.height()));
-    // Long tables are split where their pages break, so the contents are
-    // written for one page size and font.
+    // Long tables are split and kept groups moved where their pages break,
+    // so the contents are written for one page size and font.
     if (!contentChanged && document.pageSize() == pageSize && document.defaultFont() == defaultFont)
         return;
 
     document.setLayoutEnabled(false);
     document.clear();
     document.setDocumentMargin(0);
+    // What Qt moves to a new page starts right on the page's upper edge,
+    // and Qt draws it on the page before as well, clipped away: unseen on
+    // paper, yet there in the PDF's text. A hair of margin at the top of
+    // every page keeps it off the page before.
+    QTextFrameFormat root = document.rootFrame()->frameFormat();
+    root.setTopMargin(ReportBuilder::formatUnitsPerMillimetre() * 25.4 / LayoutDpi);
+    document.rootFrame()->setFrameFormat(root);
     QTextOption option = document.defaultTextOption();
     option.setTabStopDistance(TabStopMm * ReportBuilder::formatUnitsPerMillimetre());
     document.setDefaultTextOption(option);
@@ -97,10 +128,84 @@ void Report::Private::build(const QSizeF &pageMillimetres)
     ReportBuilder builder(cursor, ReportBuilder::Flow::Body);
     for (const PlacedElement &placed : std::as_const(header))
         builder.add(placed);
-    for (const PlacedElement &placed : std::as_const(body))
-        builder.add(placed);
+    qsizetype end = body.size();
+    while (end > 0 && dynamic_cast<const SpacerElement *>(body.at(end - 1).element.get()))
+        --end;
+    for (qsizetype i = 0; i <= end; ++i) {
+        // The builder always writes at the end of the document.
+        const int position = document.characterCount() - 1;
+        for (KeptGroup &group : keptGroups) {
+            if (qMin(group.first, end) == i)
+                group.from = position;
+            if (qMin(group.end < 0 ? end : group.end, end) == i) {
+                group.to = position;
+                // Settled before what follows is written, so that a long
+                // table after it is split where its pages will break.
+                cursor.endEditBlock();
+                keepTogether(group);
+                cursor.beginEditBlock();
+            }
+        }
+        if (i < end)
+            builder.add(body.at(i));
+    }
     cursor.endEditBlock();
     contentChanged = false;
+}
+
+Report::Private::GroupStart Report::Private::groupStart(int position) const
+{
+    // The outermost table a position lies in; none in the body itself.
+    const auto tableAt = [this](int at) -> QTextFrame * {
+        QTextFrame *frame = document.frameAt(at);
+        while (frame && frame->parentFrame() != document.rootFrame())
+            frame = frame->parentFrame();
+        return frame;
+    };
+    // The paragraph at the position is the group's own only when the group's
+    // first text filled it; one that went on before the group ends there, and
+    // an empty one is vertical space before the group or the paragraph Qt
+    // keeps, and does not draw, before a table.
+    QTextBlock block = document.findBlock(position);
+    if (block.position() < position || block.length() == 1)
+        block = block.next();
+    return {block, block.isValid() ? tableAt(block.position()) : nullptr};
+}
+
+void Report::Private::setBreakBefore(const GroupStart &start)
+{
+    if (start.table) {
+        QTextFrameFormat format = start.table->frameFormat();
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        start.table->setFrameFormat(format);
+    } else {
+        QTextBlockFormat format = start.block.blockFormat();
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(start.block).setBlockFormat(format);
+    }
+}
+
+// A group moves to a new page when it would cross a page boundary and
+// something before it shares its first page. Groups are settled in order,
+// each on the layout the breaks before it left.
+void Report::Private::keepTogether(const KeptGroup &group)
+{
+    if (group.to <= group.from)
+        return;
+    const GroupStart start = groupStart(group.from);
+    if (!start.block.isValid())
+        return;
+    QAbstractTextDocumentLayout *layout = document.documentLayout();
+    const qreal pageHeight = document.pageSize().height();
+    // A paragraph whose bottom is a page's lower edge lies on that page.
+    const auto pageOf = [pageHeight](qreal y) { return int(std::floor(y / pageHeight)); };
+    const auto bottomPage = [&](int position) {
+        return pageOf(layout->blockBoundingRect(document.findBlock(position)).bottom() - 0.5);
+    };
+    const int firstPage = pageOf(layout->blockBoundingRect(start.block).top());
+    if (group.from > 0 && bottomPage(group.from - 1) == firstPage
+        && bottomPage(group.to - 1) != firstPage)
+        setBreakBefore(start);
 }
 
 Report::Report(QObject *parent)
@@ -182,6 +287,23 @@ void Report::addElement(const Element &element, Qt::Alignment alignment,
 void Report::addVerticalSpacing(qreal millimetres)
 {
     append(SpacerElement(millimetres), Qt::AlignLeft, QBrush(), false);
+}
+
+void Report::beginKeepTogether()
+{
+    endKeepTogether();
+    Private::KeptGroup group;
+    group.first = d->body.size();
+    d->keptGroups.append(group);
+    d->contentChanged = true;
+}
+
+void Report::endKeepTogether()
+{
+    if (d->keptGroups.isEmpty() || d->keptGroups.last().end >= 0)
+        return;
+    d->keptGroups.last().end = d->body.size();
+    d->contentChanged = true;
 }
 
 void Report::associateModel(const QString &name, QAbstractItemModel *model)

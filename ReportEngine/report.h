@@ -94,7 +94,17 @@ public:
     // a table cell, and is ignored.
     void addElement(const Element &element, Qt::Alignment alignment = Qt::AlignLeft,
                     const QColor &background = QColor());
+    // Vertical space at the very end of the report is left out: it would show
+    // nothing and could only start a blank page.
     void addVerticalSpacing(qreal millimetres);
+
+    // The elements added between the two calls stay on one page where they
+    // fit: when they would cross a page boundary, they start on a new page
+    // instead, and a group longer than a page starts at the top of one. A
+    // group still open at the end of the report ends there; beginning a group
+    // ends the one before.
+    void beginKeepTogether();
+    void endKeepTogether();
 
     // Values for the templates loaded afterwards. The model is read only
     // while a template is loaded.

@@ -7,9 +7,9 @@ PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     qt6-httpserver-dev qt6-websockets-dev
-    libqt6sql6-psql libqt6sql6-sqlite
+    libqt6sql6-psql libqt6sql6-sqlite libpq-dev
     postgresql
-    fonts-dejavu-core poppler-utils
+    fonts-dejavu-core fonts-liberation2 poppler-utils
     xvfb xauth
     libgtest-dev libbenchmark-dev
 )

@@ -3,7 +3,7 @@
 # Starts a throwaway PostgreSQL 15 cluster in a temporary directory, on a
 # free loopback port, and exports its connection for the tests:
 #   LOMI_PG_HOST, LOMI_PG_PORT, LOMI_PG_USER, LOMI_PG_PASSWORD
-# The role may create databases. PG_CLEANUP holds the command that stops the
+# The role may create databases and roles. PG_CLEANUP holds the command that stops the
 # server and removes the directory; test.sh runs it at exit. When no server
 # can be started the variables stay unset and the database tests skip (or,
 # under CI, fail).
@@ -63,7 +63,7 @@ lomi_start_postgres() {
     PG_CLEANUP+=">/dev/null 2>&1; rm -rf $(printf '%q' "$dir")"
 
     if ! "${run[@]}" "$bin/psql" -X -q -h "$dir" -p "$port" -U postgres -d postgres \
-            -c "CREATE ROLE lomi LOGIN CREATEDB PASSWORD '$password'" >/dev/null; then
+            -c "CREATE ROLE lomi LOGIN CREATEDB CREATEROLE PASSWORD '$password'" >/dev/null; then
         echo "Could not create the test role." >&2
         eval "$PG_CLEANUP"
         PG_CLEANUP=""

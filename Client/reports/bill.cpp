@@ -205,7 +205,10 @@ void Bill::build(ReportEngine::Report &report, QMap<QString, QVariant>)
     ReportEngine::HLineElement line;
     line.setDashed(true);
 
+    // A copy that does not fit under the one before starts on a page of its
+    // own, so that no page holds only the tail of a copy.
     for (int copy = 0; copy < 2; ++copy) {
+        report.beginKeepTogether();
         for (const TextElement &element : header)
             report.addElement(element, Qt::AlignLeft);
         report.addVerticalSpacing(5);
@@ -225,5 +228,6 @@ void Bill::build(ReportEngine::Report &report, QMap<QString, QVariant>)
             report.addElement(TextElement(comment), Qt::AlignLeft);
         }
         report.addElement(line, Qt::AlignLeft);
+        report.endKeepTogether();
     }
 }

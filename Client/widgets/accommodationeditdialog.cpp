@@ -11,6 +11,17 @@
 #include <QNetworkReply>
 #include <QSignalBlocker>
 
+namespace {
+
+// The moment as the form shows it, to the minute: the time edits can hold
+// seconds they do not show (a stay stored with them, or a time set in code).
+QDateTime shownMoment(const QDateEdit *date, const QTimeEdit *time)
+{
+    return QDateTime(date->date(), QTime(time->time().hour(), time->time().minute()));
+}
+
+}  // namespace
+
 AccommodationEditDialog::AccommodationEditDialog(QWidget *parent)
     : EditDialog(parent)
     , ui(new Ui::AccommodationEditDialog)
@@ -117,18 +128,22 @@ void AccommodationEditDialog::reset()
 
     const QTime checkoutHour = ReportsHelper::getCheckoutHour();
 
-    // Check-in at the nearest whole hour; the seconds stay in the value.
+    // Check-in at the nearest whole hour. Seconds left in the value, which
+    // the form does not show, made a week's stay seconds short of seven days
+    // and charged it an hour more.
     QDateTime t = Clock::now();
     const int minute = t.time().minute();
-    t = t.addSecs(-60 * minute);
+    t.setTime(QTime(t.time().hour(), 0));
     if (minute > 29)
         t = t.addSecs(3600);
     ui->dateInEdit->setDate(t.date());
     ui->timeInEdit->setTime(t.time());
 
-    // Check-out at the checkout hour that follows; an hour equal to the
-    // check-in is not earlier. Without an hour, midnight of the next day.
-    if (!checkoutHour.isValid() || checkoutHour < t.time())
+    // Check-out at the checkout hour that follows the check-in. An hour equal
+    // to the check-in means the next day: now that the check-in holds no
+    // seconds, "the same day" would propose a stay of no length, which the
+    // server refuses. Without an hour, midnight of the next day.
+    if (!checkoutHour.isValid() || checkoutHour <= t.time())
         t = t.addDays(1);
     t.setTime(checkoutHour.isValid() ? checkoutHour : QTime(0, 0));
     ui->dateOutEdit->setDate(t.date());
@@ -183,8 +198,8 @@ void AccommodationEditDialog::fromModel(const QModelIndex &index)
 
 QJsonDocument AccommodationEditDialog::getJson() const
 {
-    const QDateTime in(ui->dateInEdit->date(), ui->timeInEdit->time());
-    const QDateTime out(ui->dateOutEdit->date(), ui->timeOutEdit->time());
+    const QDateTime in = shownMoment(ui->dateInEdit, ui->timeInEdit);
+    const QDateTime out = shownMoment(ui->dateOutEdit, ui->timeOutEdit);
     return QJsonDocument(QJsonObject{
         {QStringLiteral("roomId"), ui->numComboBox->currentData().toInt()},
         {QStringLiteral("rateId"), ui->rateComboBox->currentData().toInt()},

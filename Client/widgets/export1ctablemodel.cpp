@@ -36,11 +36,12 @@ QVariant Export1CTableModel::data(const QModelIndex &index, int role) const
     // toInt gives 0 for an id that is missing or not a whole number.
     if (role == Qt::DisplayRole && index.column() == 0)
         return stream.value("id").toInt();
+    // The label is the stream's line of the 1C file as well.
     if (role == Qt::DisplayRole && index.column() == 1)
         return QStringLiteral("%1 - %2 | %3")
             .arg(Global::formatDate(stream.value("startDate").toString()),
                  Global::formatDate(stream.value("endDate").toString()),
-                 stream.value("name").toString());
+                 oneLine(stream.value("name").toString()));
     if (role == Qt::CheckStateRole && index.column() == 2)
         return checkedRows.contains(index.row()) ? Qt::Checked : Qt::Unchecked;
     return {};
@@ -87,4 +88,9 @@ void Export1CTableModel::select(const QVariant &date)
     const std::unique_ptr<QNetworkReply> reply(network.getUrl(QUrl(Global::endpoint(path)), true, true));
     streams = QJsonDocument::fromJson(reply->readAll()).array();
     endResetModel();
+}
+
+QString Export1CTableModel::oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }

@@ -27,6 +27,10 @@ public:
     // Every stream for a null date, else the streams of that date.
     void select(const QVariant &date);
 
+    // A name as one line of the 1C file, each CR and LF a blank: a line
+    // break would split a roster entry in two.
+    static QString oneLine(QString text);
+
 private:
     QJsonArray streams;
     QSet<int> checkedRows;

@@ -94,9 +94,14 @@ void ImportManagerWidget::stopImport(bool cancelled)
             || !Global::confirm(
                 QStringLiteral("Отменить импорт? БД может остаться в неопределенном состоянии.")))
             return;
-        // The run ends at its next legacy row; its end says so and resets the page.
+        // The run ends before its next stage or person, which may be a while
+        // when a request is waiting: the page says at once that it is stopping.
+        // The run's end says it has stopped and resets the page.
         if (running) {
             stopRequested = true;
+            ui->importPushButton->setEnabled(false);
+            ui->importPushButton->setText(QStringLiteral("Остановка..."));
+            addLog(QStringLiteral("-- Импорт будет прерван после текущего этапа или физ. лица."));
             return;
         }
         MessageBox::warning(this, QStringLiteral("Внимание"), QStringLiteral("Импорт прерван."),
@@ -104,6 +109,7 @@ void ImportManagerWidget::stopImport(bool cancelled)
     }
     busy = false;
     ui->tabWidget->setEnabled(true);
+    ui->importPushButton->setEnabled(true);
     ui->importPushButton->setText(QStringLiteral("Импорт"));
 }
 

@@ -27,7 +27,7 @@ public:
 
 public slots:
     void startImport();
-    // With `cancelled`, asks first and stops a run at its next legacy row.
+    // With `cancelled`, asks first and stops a run before its next stage or person.
     void stopImport(bool cancelled = false);
     bool importLegacy();
 

@@ -83,9 +83,9 @@ void PaymentEditDialog::fromData(const QMap<QString, QVariant> &data)
 
 void PaymentEditDialog::fromModel(const QModelIndex &index)
 {
-    const double summ = index.siblingAtColumn(1).data().toDouble();
-    if (summ > 0)
-        ui->paidSpinBox->setValue(summ);
+    // Whatever its sign: a refund loaded only when positive kept the amount
+    // of the payment shown before, and an unchanged OK saved that one.
+    ui->paidSpinBox->setValue(index.siblingAtColumn(1).data().toDouble());
     ui->payDateEdit->setDateTime(Global::toDateTime(index.siblingAtColumn(2).data().toString()));
 
     const RequestTableModel *req = dynamic_cast<const RequestTableModel *>(index.model());

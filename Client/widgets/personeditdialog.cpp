@@ -503,6 +503,8 @@ void PersonEditDialog::reset()
     ui->docSeriesLineEdit->clear();
     ui->docTypeLineEdit->setText(QStringLiteral("Паспорт гражданина РФ"));
     ui->docWhoGiveEdit->clear();
+    // Kept, it went with the next person's save, unseen behind the lock.
+    ui->docGiveDateEdit->setDate(QDate(1900, 1, 1));
 
     accommodationModel.setJson(QJsonDocument());
     paymentsModel.setJson(QJsonDocument());

@@ -12,6 +12,12 @@ namespace {
 // written, whatever the zone the server runs in.
 QDateTime wallClock(const QJsonValue &value)
 {
+    // Text without an offset is the wall clock itself: read through the
+    // server's zone, a time in that zone's spring gap would not exist.
+    const QDateTime written =
+        QDateTime::fromString(value.toString() + QLatin1Char('Z'), Qt::ISODateWithMs);
+    if (written.isValid())
+        return written;
     const QDateTime local = moment(value);
     return local.isValid() ? QDateTime(local.date(), local.time(), Qt::UTC) : QDateTime();
 }
@@ -54,9 +60,15 @@ void addAccommodationRoutes(Server &server, DataStore &store)
         if (out <= in)
             return Reply::error(422, QStringLiteral("Дата выезда должна быть позже даты заезда"));
 
+        // A begun hour counts whole; a remainder that rounds up to a whole
+        // day is that day, not 24 hours charged at the hourly rate.
         const qint64 seconds = in.secsTo(out);
-        const qint64 days = seconds / 86400;
-        const qint64 hours = (seconds % 86400 + 3599) / 3600;
+        qint64 days = seconds / 86400;
+        qint64 hours = (seconds % 86400 + 3599) / 3600;
+        if (hours == 24) {
+            ++days;
+            hours = 0;
+        }
         const QJsonObject rate = store.find("rates", rateId);
         stay.insert("days", days);
         stay.insert("hours", hours);

@@ -7,6 +7,7 @@
 
 #include <report.h>
 
+#include <QTemporaryDir>
 #include <QTextDocument>
 
 #include <memory>
@@ -26,6 +27,19 @@ protected:
         report = std::make_unique<ReportEngine::Report>();
         document.build(*report, {});
         return report->document();
+    }
+
+    // The text of each page of the last built report as it prints to PDF.
+    QStringList printedPages()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("document.pdf"));
+        QStringList pages;
+        if (report->exportToFile(path)) {
+            for (const QString &page : ReportTestUtil::pdfPages(path))
+                pages << page.trimmed();
+        }
+        return pages;
     }
 
     // A person of the stand-in's own, with its stays and payments given by

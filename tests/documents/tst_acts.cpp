@@ -3,6 +3,8 @@
 
 #include "form2act.h"
 
+#include <QAbstractTextDocumentLayout>
+
 using namespace ReportTestUtil;
 
 class ActsTest : public DocumentTestBase
@@ -80,6 +82,42 @@ private slots:
         QVERIFY(tearOffAt < lines.first()->firstPosition());
         QVERIFY(lines.first()->lastPosition()
                 < built->find(QString("Форма №%1").arg(form), tearOffAt).position());
+    }
+
+    void noBlankPage_data()
+    {
+        QTest::addColumn<bool>("nearTheFoot");
+
+        QTest::newRow("as printed") << false;
+        QTest::newRow("ending near the page's foot") << true;
+    }
+
+    // The template ends in vertical space; after the second copy that space
+    // must not start a page of its own, however near the foot the act ends.
+    void noBlankPage()
+    {
+        QFETCH(bool, nearTheFoot);
+
+        Form1Act act;
+        act.setTarget(addRentalReceipt(1), 0);
+        QTextDocument *document = built(act);
+        if (nearTheFoot) {
+            // Space ahead of the act stands for a longer one: its last line
+            // then ends 2 mm above the foot of the page.
+            QTextBlock last = document->lastBlock();
+            while (last.text().isEmpty())
+                last = last.previous();
+            const qreal end = document->documentLayout()->blockBoundingRect(last).bottom();
+            const qreal page = document->pageSize().height();
+            const qreal below = (page - end) / page
+                                * report->pageLayout().paintRect(QPageLayout::Millimeter).height();
+            report = std::make_unique<ReportEngine::Report>();
+            report->addVerticalSpacing(below - 2);
+            act.build(*report, {});
+        }
+        const QStringList printed = printedPages();
+        QCOMPARE(printed.size(), 1);
+        QCOMPARE(printed.first().count("Форма №1"), 2);
     }
 
     void propertyValuesTheReceiptLacks_data()

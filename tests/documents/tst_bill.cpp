@@ -90,6 +90,57 @@ private slots:
                      "Плательщик" + payer);
     }
 
+    void copiesOnPages_data()
+    {
+        QTest::addColumn<int>("stays");
+        QTest::addColumn<int>("paidUnder");
+        QTest::addColumn<int>("pages");  // 0: as many as the copies take
+
+        QTest::newRow("one stay and one payment") << 1 << -1 << 1;
+        QTest::newRow("paid under a contract") << 1 << 0 << 1;
+        QTest::newRow("copies a page each") << 6 << -1 << 2;
+        QTest::newRow("copies longer than a page") << 30 << -1 << 0;
+    }
+
+    // Both copies share a page where they fit; otherwise the second starts
+    // at the top of a page, under the first one's comment and cut line.
+    void copiesOnPages()
+    {
+        QFETCH(int, stays);
+        QFETCH(int, paidUnder);
+        QFETCH(int, pages);
+
+        Bill bill;
+        bill.setTargetId(addPerson("Страничкин", QList<double>(stays, 1515.12), {100}, paidUnder));
+        built(bill);
+        const QStringList printed = printedPages();
+        const QJsonObject details = server().global("OrganizationInfo").toObject();
+        const QString organization = details["name"].toString();
+        const QString comment = details["comment"].toString();
+        // What fits hangs on the metrics of the face that stands in for the font.
+        if (pages > 0)
+            QVERIFY2(printed.size() == pages,
+                     qPrintable(QString("%1 pages printed in %2")
+                                    .arg(printed.size())
+                                    .arg(QFontInfo(QFont("Times new roman")).family())));
+
+        QList<int> starts;  // the page each copy starts on
+        for (int page = 0; page < printed.size(); ++page) {
+            QCOMPARE(printed.at(page).count("СЧЕТ №7"), printed.at(page).count(organization));
+            for (int copy = 0; copy < printed.at(page).count("СЧЕТ №7"); ++copy)
+                starts << page;
+        }
+        QCOMPARE(starts.size(), 2);
+        if (starts.first() == starts.last()) {
+            QCOMPARE(printed.size(), 1);
+            return;
+        }
+        const int second = starts.last();
+        QVERIFY2(printed.at(second).startsWith(organization), qPrintable(printed.at(second)));
+        QVERIFY2(printed.at(second - 1).endsWith(comment), qPrintable(printed.at(second - 1)));
+        QCOMPARE(printed.at(second).count(comment), second + 1 == printed.size() ? 1 : 0);
+    }
+
     void layout()
     {
         const int id = addPerson("Счетов", {1515.12}, {100});

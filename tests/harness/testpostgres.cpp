@@ -113,4 +113,19 @@ bool ScratchDatabase::runFile(const QString &path)
     return run(QString::fromUtf8(file.readAll()));
 }
 
+ScratchRole::ScratchRole(ScratchDatabase &database, int connections)
+    : roleName(database.name() + QStringLiteral("_reader"))
+{
+    if (!database.run(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2' CONNECTION LIMIT %3;\n"
+                                     "GRANT SELECT ON ALL TABLES IN SCHEMA public TO %1;")
+                          .arg(roleName, password())
+                          .arg(connections)))
+        lastError = database.error();
+}
+
+ScratchRole::~ScratchRole()
+{
+    administer(QStringLiteral("DROP ROLE IF EXISTS ") + roleName);
+}
+
 }  // namespace TestPostgres

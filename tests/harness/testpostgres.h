@@ -6,7 +6,7 @@
 
 // The throwaway PostgreSQL server that scripts/start-postgres.sh starts for
 // a test run and names in LOMI_PG_HOST, LOMI_PG_PORT, LOMI_PG_USER and
-// LOMI_PG_PASSWORD; its role may create databases.
+// LOMI_PG_PASSWORD; its role may create databases and roles.
 namespace TestPostgres {
 
 // Why the server can not be used, or empty when it can.
@@ -42,6 +42,27 @@ public:
 private:
     QString databaseName;
     QString connectionName;
+    QString lastError;
+};
+
+// A login role of its own on that server that may read every table of
+// `database` and hold at most `connections` connections at once; dropped
+// when this object goes, which must be after `database` is.
+class ScratchRole
+{
+public:
+    ScratchRole(ScratchDatabase &database, int connections);
+    ~ScratchRole();
+    ScratchRole(const ScratchRole &) = delete;
+    ScratchRole &operator=(const ScratchRole &) = delete;
+
+    QString name() const { return roleName; }
+    QString password() const { return QStringLiteral("scratch"); }
+    // Why it could not be made; empty when it was.
+    QString error() const { return lastError; }
+
+private:
+    QString roleName;
     QString lastError;
 };
 

@@ -54,7 +54,8 @@ class Export1CTest : public GuiTestBase
         };
         return {{"users", QJsonArray{QJsonObject{{"id", 1}, {"name", "Администратор"}, {"password", "admin"}}}},
                 {"streams", QJsonArray{stream(1, "Поток А", "2024-03-01T00:00:00.000"),
-                                       stream(2, "Поток Б", nullptr), stream(3, "Поток В", "2024-03-02")}},
+                                       stream(2, "Поток Б", nullptr), stream(3, "Поток В", "2024-03-02"),
+                                       stream(4, "Поток\r\nГ\n", "2024-03-01T00:00:00.000")}},
                 {"persons", QJsonArray{QJsonObject{{"id", 1}, {"surname", "Иванов"}, {"name", "Иван"},
                                                    {"lastname", "Иванович"}, {"streamId", 1}},
                                        QJsonObject{{"id", 2}, {"streamId", 1}},
@@ -148,6 +149,22 @@ private slots:
         QCOMPARE(selected, (QList<QPair<int, QString>>{{2, " - 15.03.2024 | Поток Б"}}));
         QCOMPARE(afterReload, (QList<QPair<int, QString>>()));
         QCOMPARE(server().requestsTo("GET", "streams").size(), 2);
+    }
+
+    // The 1C side reads one entry per line.
+    void aLineBreakInANameIsWrittenAsABlank()
+    {
+        StandIn::Failure roster;  // a reply as a server that keeps line breaks in names gives it
+        roster.status = 200;
+        roster.body = R"([{"fullname": "Сидоров\r\nСидор"}, {"fullname": "Петров\nПётр\r"}])";
+        server().injectFailure("GET", "streams/4/persons", roster);
+        const QString fileName = dir.filePath("breaks.txt");
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        exportRows({3}, fileName);
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QString("01.03.2024 - 15.03.2024 | Поток  Г ;\r\nСидоров  Сидор\r\n"
+                                         "Петров Пётр \r\n").toUtf8());
     }
 
     void aFailedExportWritesNothing_data()

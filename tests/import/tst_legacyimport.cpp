@@ -10,9 +10,14 @@
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScopeGuard>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTextBrowser>
 
 #include <memory>
+
+#include <time.h>
 
 namespace {
 
@@ -33,6 +38,7 @@ class LegacyImportTest : public GuiTestBase
     Q_OBJECT
 
     std::unique_ptr<TestPostgres::ScratchDatabase> legacy;
+    std::unique_ptr<TestPostgres::ScratchRole> role;  // dropped after its database
     std::unique_ptr<ImportManagerWidget> page;
     // Runs inside the stand-in while it handles a write, the client waiting.
     std::function<void(const StandIn::Write &)> onWrite;
@@ -72,6 +78,7 @@ class LegacyImportTest : public GuiTestBase
         // The run leaves its connection open, as the program does.
         QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
         legacy.reset();
+        role.reset();
     }
 
     // "Импорт", Yes, and Ok to each of the boxes that follow.
@@ -122,6 +129,15 @@ class LegacyImportTest : public GuiTestBase
         return lines;
     }
 
+    // The bodies posted to `path`, in order.
+    QList<QJsonObject> posted(const QString &path)
+    {
+        QList<QJsonObject> bodies;
+        for (const StandIn::Request &r : server().requestsTo("POST", path))
+            bodies << r.json().object();
+        return bodies;
+    }
+
     QStringList postedPaths()
     {
         QStringList paths;
@@ -161,6 +177,62 @@ private slots:
         QCOMPARE(server().record("extra_services", 1).value("propertyIds").toArray(), QJsonArray({1, 2}));
         QCOMPARE(server().record("rooms", 1).value("rateIds").toArray(), QJsonArray({1, 2, 3}));
         QCOMPARE(server().collection("users").size(), 3);
+    }
+
+    // In this zone 02:00 to 03:00 of that night does not exist: read through
+    // the local zone, those times would be lost.
+    void aDateTimeInASpringGapKeepsItsWallClock()
+    {
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/Moscow");
+        tzset();
+        const auto restore = qScopeGuard([&] {
+            hadZone ? qputenv("TZ", zone) : qunsetenv("TZ");
+            tzset();
+        });
+        QVERIFY2(legacy->run("UPDATE payments SET pay_date = '2010-03-28 02:15' WHERE id = 1;\n"
+                             "UPDATE accommodation SET in_date = '2010-03-28 02:30',"
+                             " out_date = '2010-03-29 12:00' WHERE id = 1;\n"
+                             "UPDATE receipts SET start_date = '2024-03-01 10:00:00.25' WHERE id = 1;"),
+                 qPrintable(legacy->error()));
+        runImport(1);
+        QCOMPARE(boxes(), QStringList{"Успех"});
+        // path, key, the value one of its bodies holds (an updated row comes last)
+        const QList<std::tuple<const char *, const char *, const char *>> expected = {
+            {"payments", "payDate", "2010-03-28T02:15:00.000"},
+            {"accommodation", "inDate", "2010-03-28T02:30:00.000"},
+            {"accommodation", "outDate", "2010-03-29T12:00:00.000"},
+            {"receipts", "startDate", "2024-03-01T10:00:00.250"}};
+        for (const auto &[path, key, value] : expected) {
+            QStringList sent;
+            for (const QJsonObject &body : posted(path))
+                sent << body.value(key).toString();
+            QVERIFY2(sent.contains(value), qPrintable(path + (": " + sent.join(", "))));
+        }
+    }
+
+    // The records of each person are then read on the connection the stages
+    // use, with the same result.
+    void aRoleOfOneConnectionImportsAllTheSame()
+    {
+        role = std::make_unique<TestPostgres::ScratchRole>(*legacy, 1);
+        QVERIFY2(role->error().isEmpty(), qPrintable(role->error()));
+        fillIn(page.get(), "userLineEdit", role->name());
+        fillIn(page.get(), "passwordLineEdit", role->password());
+        runImport(1);
+        QCOMPARE(boxes(), QStringList{"Успех"});
+        QCOMPARE(wire(), linesOf("full_run.txt"));
+        const QStringList lines = log();
+        QVERIFY2(lines.value(0).startsWith("-- Второе соединение с БД не открылось")
+                     && lines.value(0).contains("too many connections for role"),
+                 qPrintable(lines.value(0)));
+        QCOMPARE(lines.mid(1), linesOf("full_run_log.txt"));
+        // The import only reads: the session the run leaves open refuses a write.
+        QSqlQuery write(QSqlDatabase::database());
+        QVERIFY(!write.exec("CREATE TABLE written (id integer)"));
+        QVERIFY2(write.lastError().text().contains("read-only transaction"),
+                 qPrintable(write.lastError().text()));
     }
 
     void skipPathsRebuildTheMapsByMatchKey()
@@ -227,7 +299,9 @@ private slots:
     }
 
     // A failed request (its box, then the engine's) or a failure of the
-    // legacy database (the engine's box alone) leaves what was posted before it.
+    // legacy database (the engine's box alone) leaves what was posted before
+    // it. The box gives the reply's or the driver's own error; the log says
+    // where the run stood and what the server said.
     void aFailureEndsTheRunWhereItStands_data()
     {
         QTest::addColumn<QString>("sql");
@@ -235,26 +309,49 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("failingCall");  // 0: none injected
+        QTest::addColumn<QString>("message");  // of the injected failure; none when empty
         QTest::addColumn<bool>("requestFails");
         QTest::addColumn<int>("records");  // left at `path`
+        QTest::addColumn<QString>("box");  // a part of the "Ошибка импорта" box's text
         QTest::addColumn<QString>("lastLog");
-        QTest::newRow("third district") << "" << "" << "" << "districts" << 3 << true << 2
-                                        << "Начало импорта округов";
-        QTest::newRow("second payment") << "" << "" << "" << "payments" << 2 << true << 1
-                                        << "Начало импорта физ. лиц";
+        QTest::newRow("third district")
+            << "" << "" << "" << "districts" << 3 << "Injected failure" << true << 2
+            << "server replied: Internal Server Error"
+            << "-- Ошибка запроса: импорт округов, таблица districts, id 3; сервер: Injected failure";
+        QTest::newRow("second person, no message")
+            << "" << "" << "" << "persons" << 2 << "" << true << 1
+            << "server replied: Internal Server Error"
+            << "-- Ошибка запроса: импорт физ. лиц, таблица ph_person, id 3; физ. лицо id 3 (Сидоров "
+               "Пётр Петрович) не импортировано";
+        QTest::newRow("second payment")
+            << "" << "" << "" << "payments" << 2 << "Касса закрыта" << true << 1
+            << "server replied: Internal Server Error"
+            << "-- Ошибка запроса: импорт физ. лиц, таблица payments, id 2; физ. лицо id 1 (Иванов "
+               "Иван Иванович) импортировано не полностью; сервер: Касса закрыта";
         // The stand-in refuses a stay without a room; the updated row now comes last.
-        QTest::newRow("stay of no room") << "UPDATE accommodation SET room = 99 WHERE id = 1;" << ""
-                                         << "" << "accommodation" << 0 << true << 1
-                                         << "-- Нет соответствия: accommodation, колонка 2, id 99";
-        QTest::newRow("missing table, box off") << "DROP TABLE positions;" << "positionsCheckBox" << ""
-                                                << "regions" << 0 << false << 2 << "-- Этап пропущен.";
-        QTest::newRow("missing link table") << "DROP TABLE property_usl_mapping;" << "" << ""
-                                            << "extra_services" << 0 << false << 1
-                                            << "Начало импорта доп. услуг";
-        QTest::newRow("missing record table") << "DROP TABLE receipts;" << "" << "" << "payments" << 0
-                                              << false << 2 << "Начало импорта физ. лиц";
-        QTest::newRow("refused connection") << "" << "" << "127.0.0.1:1" << "districts" << 0 << false
-                                            << 0 << "";
+        QTest::newRow("stay of no room")
+            << "UPDATE accommodation SET room = 99 WHERE id = 1;" << "" << "" << "accommodation" << 0
+            << "" << true << 1 << "server replied: Unprocessable Entity"
+            << "-- Ошибка запроса: импорт физ. лиц, таблица accommodation, id 1; физ. лицо id 1 "
+               "(Иванов Иван Иванович) импортировано не полностью; сервер: roomId: не выбран номер";
+        QTest::newRow("missing table, box off")
+            << "DROP TABLE positions;" << "positionsCheckBox" << "" << "regions" << 0 << "" << false
+            << 2 << "relation \"positions\" does not exist" << "-- Этап пропущен.";
+        QTest::newRow("missing link table")
+            << "DROP TABLE property_usl_mapping;" << "" << "" << "extra_services" << 0 << "" << false
+            << 1 << "relation \"property_usl_mapping\" does not exist" << "Начало импорта доп. услуг";
+        QTest::newRow("missing link column")
+            << "ALTER TABLE property_usl_mapping RENAME COLUMN usl TO service;" << "" << ""
+            << "extra_services" << 0 << "" << false << 1 << "column \"usl\" does not exist"
+            << "Начало импорта доп. услуг";
+        QTest::newRow("missing record table")
+            << "DROP TABLE receipts;" << "" << "" << "payments" << 0 << "" << false << 2
+            << "relation \"receipts\" does not exist" << "Начало импорта физ. лиц";
+        QTest::newRow("missing record column")
+            << "ALTER TABLE payments RENAME COLUMN whom TO person;" << "" << "" << "accommodation" << 0
+            << "" << false << 2 << "column \"whom\" does not exist" << "Начало импорта физ. лиц";
+        QTest::newRow("refused connection") << "" << "" << "127.0.0.1:1" << "districts" << 0 << ""
+                                            << false << 0 << "Connection refused" << "";
     }
 
     void aFailureEndsTheRunWhereItStands()
@@ -264,7 +361,9 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, path);
         QFETCH(int, failingCall);
+        QFETCH(QString, message);
         QFETCH(bool, requestFails);
+        QFETCH(QString, box);
         QVERIFY2(legacy->run(sql), qPrintable(legacy->error()));
         if (!uncheck.isEmpty())
             page->findChild<QCheckBox *>(uncheck)->setChecked(false);
@@ -273,6 +372,9 @@ private slots:
         if (failingCall > 0) {
             StandIn::Failure failure;
             failure.onlyCall = failingCall;
+            failure.body = message.isEmpty() ? QByteArray()
+                                             : QJsonDocument(QJsonObject{{"Ok", false}, {"message", message}})
+                                                   .toJson();
             server().injectFailure("POST", path, failure);
         }
         QStringList expected{"Ошибка импорта", "Внимание"};
@@ -280,7 +382,8 @@ private slots:
             expected.prepend("Request failed");
         runImport(int(expected.size()));
         QCOMPARE(boxes(), expected);
-        QVERIFY(!boxTexts("Ошибка импорта").constFirst().isEmpty());
+        QVERIFY2(boxTexts("Ошибка импорта").constFirst().contains(box),
+                 qPrintable(boxTexts("Ошибка импорта").constFirst()));
         QCOMPARE(boxTexts("Внимание"),
                  QStringList{"Во время импорта возникли ошибки. Результат неопределен."});
         QTEST(int(server().collection(path).size()), "records");
@@ -316,39 +419,83 @@ private slots:
         QCOMPARE(log().constLast(), "Начало импорта " + QString(path == "rooms" ? "комнат" : "физ. лиц"));
     }
 
+    // Neither an empty table nor a row of NULLs is a value: the details must
+    // not be blanked, nor a numbering restarted.
+    void anEmptyGlobalsTableChangesNoDocument_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("document");  // not changed; none when empty
+        QTest::addColumn<QString>("logLine");  // the last of the stage before its end line
+        const QString nulls = "-- В таблице %1 только NULL, документ не изменён.";
+        QTest::newRow("no org_info") << "DELETE FROM org_info;" << "OrganizationInfo"
+                                     << "-- Таблица org_info пуста, документ не изменён.";
+        QTest::newRow("NULL org_info")
+            << "UPDATE org_info SET name = NULL, address = NULL, extra_address = NULL, inn = NULL,"
+               " kpp = NULL, comment = NULL;"
+            << "OrganizationInfo" << nulls.arg("org_info");
+        QTest::newRow("NULL count_hour") << "UPDATE count_hour SET hour = NULL;" << "CheckoutHour"
+                                         << nulls.arg("count_hour");
+        QTest::newRow("NULL receipt_num") << "UPDATE receipt_num SET num = NULL;" << "ReceiptNumber"
+                                          << nulls.arg("receipt_num");
+        QTest::newRow("NULL bill_num") << "UPDATE bill_num SET num = NULL, last_change = NULL;"
+                                       << "BillNumber" << nulls.arg("bill_num");
+        QTest::newRow("bill_num without a date") << "UPDATE bill_num SET last_change = NULL;" << ""
+                                                 << "Начало импорта глобальных параметров";
+    }
+
     void anEmptyGlobalsTableChangesNoDocument()
     {
-        QVERIFY(legacy->run("DELETE FROM org_info;"));
+        QFETCH(QString, sql);
+        QFETCH(QString, document);
+        QVERIFY2(legacy->run(sql), qPrintable(legacy->error()));
         checkOnly({"globalsCheckBox"});
         runImport(1);
         QCOMPARE(boxes(), QStringList{"Успех"});
-        QCOMPARE(postedPaths(), QStringList({"/globals/CheckoutHour", "/globals/ReceiptNumber",
-                                             "/globals/BillNumber"}));
-        QCOMPARE(server().global("OrganizationInfo"), fixture().value("globals")["OrganizationInfo"]);
-        QCOMPARE(server().global("ReceiptNumber"), QJsonValue(41));
-        QVERIFY(log().contains("-- Таблица org_info пуста, документ не изменён."));
+        QStringList paths{"/globals/CheckoutHour", "/globals/OrganizationInfo",
+                          "/globals/ReceiptNumber", "/globals/BillNumber"};
+        paths.removeOne("/globals/" + document);
+        QCOMPARE(postedPaths(), paths);
+        if (!document.isEmpty())
+            QCOMPARE(server().global(document), fixture().value("globals")[document]);
+        if (document != "ReceiptNumber")
+            QCOMPARE(server().global("ReceiptNumber"), QJsonValue(41));
+        const QStringList lines = log();
+        QTEST(lines.value(lines.indexOf("Конец импорта глобальных параметров.") - 1), "logLine");
     }
 
-    // "Стоп" pressed while the first district is being posted.
-    void stopEndsTheRunAtTheNextRow_data()
+    // "Стоп" pressed while a request waits: the run ends once the stage, or
+    // the person with all the person's records, is done; the page shows the
+    // stop at once.
+    void stopEndsTheRunBetweenStagesOrPersons_data()
     {
+        QTest::addColumn<QString>("pressedAt");  // the first write to this path
         QTest::addColumn<bool>("confirmed");
-        QTest::newRow("Yes") << true;
-        QTest::newRow("No") << false;
+        // left in districts, regions, persons, accommodation, payments, receipts
+        QTest::addColumn<QList<int>>("records");
+        QTest::newRow("first district") << "/districts" << true << QList<int>{3, 0, 0, 0, 0, 0};
+        QTest::newRow("first stay") << "/accommodation" << true << QList<int>{3, 2, 1, 2, 2, 2};
+        QTest::newRow("not confirmed") << "/districts" << false << QList<int>{3, 2, 3, 2, 3, 3};
     }
 
-    void stopEndsTheRunAtTheNextRow()
+    void stopEndsTheRunBetweenStagesOrPersons()
     {
+        QFETCH(QString, pressedAt);
         QFETCH(bool, confirmed);
+        QFETCH(QList<int>, records);
+        const QString stopLine = "-- Импорт будет прерван после текущего этапа или физ. лица.";
         bool pressed = false;
         QString textAfterStop;
-        onWrite = [&](const StandIn::Write &) {
-            if (std::exchange(pressed, true))
+        bool enabledAfterStop = true;
+        QString logAfterStop;
+        onWrite = [&](const StandIn::Write &write) {
+            if (write.request.path != pressedAt || std::exchange(pressed, true))
                 return;
             QPushButton *stop = button(page.get(), "importPushButton");
             MessageBox::setNextAnswer(confirmed ? QMessageBox::Yes : QMessageBox::No);
             stop->click();
             textAfterStop = stop->text();
+            enabledAfterStop = stop->isEnabled();
+            logAfterStop = log().constLast();
             // Neither asks again nor starts a second run over the first.
             if (confirmed)
                 stop->click();
@@ -356,19 +503,27 @@ private slots:
             MessageBox::setNextAnswer(QMessageBox::Ok);
         };
         runImport(0);
-        QCOMPARE(textAfterStop, QString("Стоп"));
+        QVERIFY(pressed);
         QCOMPARE(button(page.get(), "importPushButton")->text(), QString("Импорт"));
+        QVERIFY(button(page.get(), "importPushButton")->isEnabled());
+        QList<int> left;
+        for (const char *collection : {"districts", "regions", "persons", "accommodation", "payments", "receipts"})
+            left << int(server().collection(collection).size());
+        QCOMPARE(left, records);
         if (confirmed) {
+            QCOMPARE(textAfterStop, QString("Остановка..."));
+            QVERIFY(!enabledAfterStop);
+            QCOMPARE(logAfterStop, stopLine);
             QCOMPARE(boxTexts("Вы уверены?"),
                      QStringList({"Все данные в текущей БД будут удалены.",
                                   "Отменить импорт? БД может остаться в неопределенном состоянии."}));
             QCOMPARE(boxes(), QStringList{"Внимание"});
             QCOMPARE(boxTexts("Внимание"), QStringList{"Импорт прерван."});
-            QCOMPARE(server().collection("districts").size(), 1);
-            QCOMPARE(log(), QStringList{"Начало импорта округов"});
+            QCOMPARE(log().constLast(), pressedAt == "/districts" ? QString("Конец импорта округов")
+                                                                  : stopLine);
         } else {
+            QCOMPARE(textAfterStop, QString("Стоп"));
             QCOMPARE(boxes(), QStringList{"Успех"});
-            QCOMPARE(server().collection("persons").size(), 3);
         }
     }
 };

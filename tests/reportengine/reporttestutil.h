@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -91,6 +92,18 @@ inline QString pdfText(const QString &path, int page = 0)
                   << QString::number(page);
     return QString::fromUtf8(toolOutput(QStringLiteral("pdftotext"),
                                         arguments << path << QStringLiteral("-")));
+}
+
+// The text of each page of a PDF file; empty when it cannot be read.
+inline QStringList pdfPages(const QString &path)
+{
+    const QRegularExpressionMatch count =
+            QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                    .match(QString::fromUtf8(toolOutput(QStringLiteral("pdfinfo"), {path})));
+    QStringList pages;
+    for (int page = 1; page <= count.captured(1).toInt(); ++page)
+        pages << pdfText(path, page);
+    return pages;
 }
 
 // One page of a PDF file as pdftoppm renders it, in grey; null when it failed.

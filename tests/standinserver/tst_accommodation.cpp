@@ -42,6 +42,29 @@ private slots:
         QCOMPARE(row.value("cost").toDouble(), 2500.0);
     }
 
+    void aBegunHourCountsWholeUpToADay_data()
+    {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("hours");
+        QTest::newRow("a second past a day") << "2020-03-01T12:00:00.000" << "2020-03-02T12:00:01.000" << 1 << 1;
+        QTest::newRow("seconds short of a week") << "2020-03-01T12:00:30.000" << "2020-03-08T12:00:00.000"
+                                                 << 7 << 0;
+    }
+
+    void aBegunHourCountsWholeUpToADay()
+    {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        QFETCH(int, days);
+        QFETCH(int, hours);
+        const QJsonObject row = client->post("accommodation", stay(1, 1, in, out)).json().object();
+        QCOMPARE(row.value("days").toInt(), days);
+        QCOMPARE(row.value("hours").toInt(), hours);
+        QCOMPARE(row.value("cost").toDouble(), days * 2500.0 + hours * 100.0);
+    }
+
     void staysWithoutRoomRateOrLengthAreRefused_data()
     {
         QTest::addColumn<QByteArray>("body");

@@ -39,16 +39,20 @@ private slots:
         QTest::addColumn<int>("person");
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("10:29:59 keeps its seconds") << QTime(10, 29, 59) << -1
-                                                    << "2026-06-10T10:00:59.000" << "2026-06-10T12:00:00.000";
+        QTest::newRow("10:29:59.5 drops its seconds") << QTime(10, 29, 59, 500) << -1
+                                                      << "2026-06-10T10:00:00.000" << "2026-06-10T12:00:00.000";
         QTest::newRow("10:30 rounds up") << QTime(10, 30) << -1
                                          << "2026-06-10T11:00:00.000" << "2026-06-10T12:00:00.000";
         QTest::newRow("23:45 is midnight") << QTime(23, 45) << -1
                                            << "2026-06-11T00:00:00.000" << "2026-06-11T12:00:00.000";
+        // A proposal never has the check-out at the check-in itself.
         QTest::newRow("at the checkout hour") << QTime(12, 0) << -1
-                                              << "2026-06-10T12:00:00.000" << "2026-06-10T12:00:00.000";
+                                              << "2026-06-10T12:00:00.000" << "2026-06-11T12:00:00.000";
+        // The seconds, which the form does not show, make no stay longer.
         QTest::newRow("a second past it") << QTime(12, 0, 1) << -1
-                                          << "2026-06-10T12:00:01.000" << "2026-06-11T12:00:00.000";
+                                          << "2026-06-10T12:00:00.000" << "2026-06-11T12:00:00.000";
+        QTest::newRow("rounded up to it") << QTime(11, 40) << -1
+                                          << "2026-06-10T12:00:00.000" << "2026-06-11T12:00:00.000";
         QTest::newRow("in the afternoon") << QTime(13, 10) << -1
                                           << "2026-06-10T13:00:00.000" << "2026-06-11T12:00:00.000";
         QTest::newRow("the stream's end wins") << QTime(13, 10) << 700
@@ -123,8 +127,8 @@ private slots:
         QFETCH(QString, rateShown);
         const auto row = cardRow(accommodationColumns,
                                  {{"id", 5}, {"room", room}, {"rate", rate},
-                                  {"inDate", "2026-06-05T12:00:00.000"},
-                                  {"outDate", "2026-06-08T12:00:00.000"}});
+                                  {"inDate", "2026-06-05T12:00:30.250"},
+                                  {"outDate", "2026-06-08T12:00:59.000"}});
         dialog->setTargetId(700);
         dialog->fromModel(row->index(0, 0));
         QString roomText, rateText;
@@ -136,7 +140,9 @@ private slots:
         QCOMPARE(rateText, rateShown);
         QCOMPARE(sent().value("roomId"), room.value("id"));
         QCOMPARE(sent().value("rateId"), rate.value("id"));
+        // Sent as the form shows them, to the minute.
         QCOMPARE(sent().value("inDate"), QJsonValue("2026-06-05T12:00:00.000"));
+        QCOMPARE(sent().value("outDate"), QJsonValue("2026-06-08T12:00:00.000"));
 
         // A new stay is offered only what is valid.
         dialog->reset();

@@ -101,6 +101,20 @@ private slots:
         QVERIFY(!sent().contains("payerId"));
     }
 
+    void anUnchangedRefundKeepsItsAmount()
+    {
+        dialog->setTargetPerson(700);
+        dialog->reset();
+        dialog->setPaid(55.55);
+        const auto row = cardRow(paymentColumns, {{"id", 4}, {"summ", -100},
+                                                   {"payDate", "2026-06-01T10:00:00.000"},
+                                                   {"payType", server().record("pay_type", 4)}});
+        dialog->fromModel(row->index(0, 0));
+        ModalHandler::onNextDialog<PaymentEditDialog>([](PaymentEditDialog *d) { press(d, QDialogButtonBox::Ok); });
+        QCOMPARE(dialog->exec(), int(QDialog::Accepted));
+        QCOMPARE(sent().value("summ"), QJsonValue(-100));
+    }
+
     void payTypeZeroIsNoPayType()
     {
         const auto row = cardRow(paymentColumns, {{"id", 4}, {"summ", 100},
