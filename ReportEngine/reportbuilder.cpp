@@ -362,15 +362,6 @@ int lastPage(QTextTable *table, int row)
     return page;
 }
 
-// Removes the table's rows from `from` on, and lays the rest out again.
-void removeRows(QTextTable *table, int from)
-{
-    QTextCursor cursor(table->document());
-    cursor.beginEditBlock();
-    table->removeRows(from, table->rows() - from);
-    cursor.endEditBlock();
-}
-
 // The page on which the table's frame ends.
 int tableEndPage(QTextTable *table)
 {
@@ -417,27 +408,44 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
         format.setColumnWidthConstraints(measuredWidths(rows, columns, format, write));
 
     m_cursor.endEditBlock();
+    // A piece's cut is made in the same edit that adds the next piece: Qt
+    // lays out again, from the last point it kept before an edit, every
+    // table after it, so a cut made on its own would lay the piece out once
+    // more.
+    QTextTable *previous = nullptr;
+    int previousCut = 0;
+    int previousPage = 0;
     int next = headerRows;
     while (next < rows) {
         int count = qMin(PieceRows, rows - next);
         m_cursor.beginEditBlock();
+        if (previous)
+            previous->removeRows(previousCut, previous->rows() - previousCut);
         QTextTable *table = insertTable(headerRows + count, columns, format);
         write(table, 0, 0, headerRows);
         write(table, headerRows, next, count);
         m_cursor.endEditBlock();
+
+        // The last row needs room for the table's bottom border too; when
+        // that pushes it on, it goes with the rows after it.
+        while (previous && previous->rows() > headerRows + 1
+               && tableEndPage(previous) > previousPage) {
+            m_cursor.beginEditBlock();
+            previous->removeRows(previous->rows() - 1, 1);
+            table->insertRows(headerRows, 1);
+            write(table, headerRows, --next, 1);
+            m_cursor.endEditBlock();
+            ++count;
+        }
 
         // The last page of a piece goes to the next one, unless it is the
         // table's end; a piece that has not filled its first page grows.
         while (next + count < rows) {
             const int cut = lastPageStart(table, headerRows);
             if (cut > headerRows) {
-                const int page = lastPage(table, cut - 1);
-                removeRows(table, cut);
-                // The last row needs room for the table's bottom border too;
-                // when that pushes it on, it goes with the rows after it.
-                while (table->rows() > headerRows + 1 && tableEndPage(table) > page)
-                    removeRows(table, table->rows() - 1);
-                count = table->rows() - headerRows;
+                previousCut = cut;
+                previousPage = lastPage(table, cut - 1);
+                count = cut - headerRows;
                 break;
             }
             const int more = qMin(PieceRows, rows - next - count);
@@ -447,6 +455,7 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
             m_cursor.endEditBlock();
             count += more;
         }
+        previous = table;
         next += count;
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         format.setTopMargin(PieceTopMarginMm * formatUnitsPerMillimetre());
