@@ -11,7 +11,9 @@
 //    report of many small tables, whose "growth" should stay near 2.
 //
 // Both read the reply from the in-process stand-in server, which answers
-// with the prepared bytes.
+// with the prepared bytes. The "Cpu" counters are the same ratios of CPU
+// times. The *Preview benchmarks time the preview of the same reports
+// against their layout and first page (see reporttiming.h).
 
 #include "benchmain.h"
 #include "global.h"
@@ -19,6 +21,7 @@
 #include "messagebox.h"
 #include "paymentsreport.h"
 #include "personreport.h"
+#include "reporttiming.h"
 #include "resources.h"
 #include "settingsmanager.h"
 #include "standinserver.h"
@@ -26,7 +29,6 @@
 #include <report.h>
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -156,24 +158,29 @@ Server &server()
     return instance;
 }
 
-// Seconds per run of each benchmark, by size, for the ratios.
-QMap<int, double> &floorSeconds()
+// The times of each benchmark's run, by size, for the ratios.
+QMap<int, Times> &times(const char *benchmark)
 {
-    static QMap<int, double> seconds;
-    return seconds;
+    static QMap<QByteArray, QMap<int, Times>> byName;
+    return byName[benchmark];
 }
 
-QMap<int, double> &statementSeconds()
+// The time at the larger size over the time at the smaller one.
+void setGrowth(benchmark::State &state, const QMap<int, Times> &bySize)
 {
-    static QMap<int, double> seconds;
-    return seconds;
+    if (bySize.size() == 2)
+        setRatio(state, "growth", bySize.last(), bySize.first());
 }
 
-QMap<int, double> &listenersSeconds()
-{
-    static QMap<int, double> seconds;
-    return seconds;
-}
+const QMap<QString, QVariant> StatementValues{{"streamId", -1},      {"start", "01.01.2026"},
+                                              {"end", "31.12.2026"}, {"listeners", true},
+                                              {"guests", true},      {"debtOnly", false}};
+
+const QMap<QString, QVariant> ListenersValues{{"streamId", -1},
+                                              {"curriculumId", -1},
+                                              {"startDate", "01.01.2026"},
+                                              {"endDate", "31.12.2026"},
+                                              {"fact", false}};
 
 const QString StatementPath = QStringLiteral(
         "reports/payments?streamId=-1&start=01.01.2026&end=31.12.2026&listeners=true&guests=true"
@@ -312,12 +319,10 @@ void BM_StatementFloor(benchmark::State &state)
     const QString path = server().output.filePath(QStringLiteral("floor.pdf"));
     int pages = 0;
     for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
+        const Stopwatch stopwatch;
         drawStatement(path, &pages);
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        state.SetIterationTime(seconds);
-        floorSeconds()[rows] = seconds;
+        times("floor")[rows] = elapsed(stopwatch);
+        state.SetIterationTime(times("floor")[rows].wall);
     }
     state.counters["pages"] = pages;
     state.counters["MB"] = QFileInfo(path).size() / 1e6;
@@ -328,29 +333,23 @@ void BM_Statement(benchmark::State &state)
     const int rows = int(state.range(0));
     server().answer(QStringLiteral("reports/payments"), statementReply(rows));
     const QString path = server().output.filePath(QStringLiteral("statement.pdf"));
-    const QMap<QString, QVariant> values{{"streamId", -1},      {"start", "01.01.2026"},
-                                         {"end", "31.12.2026"}, {"listeners", true},
-                                         {"guests", true},      {"debtOnly", false}};
     PaymentsReport statement;
     int pages = 0;
     for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
+        const Stopwatch stopwatch;
         ReportEngine::Report report;
-        statement.build(report, values);
+        statement.build(report, StatementValues);
         if (!report.exportToFile(path))
             state.SkipWithError("export failed");
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        state.SetIterationTime(seconds);
-        statementSeconds()[rows] = seconds;
+        times("statement")[rows] = elapsed(stopwatch);
+        state.SetIterationTime(times("statement")[rows].wall);
         pages = report.numberOfPages();
     }
     state.counters["pages"] = pages;
     state.counters["MB"] = QFileInfo(path).size() / 1e6;
-    if (floorSeconds().contains(rows))
-        state.counters["ratio"] = statementSeconds()[rows] / floorSeconds()[rows];
-    if (statementSeconds().size() == 2)
-        state.counters["growth"] = statementSeconds().last() / statementSeconds().first();
+    if (times("floor").contains(rows))
+        setRatio(state, "ratio", times("statement")[rows], times("floor")[rows]);
+    setGrowth(state, times("statement"));
 }
 
 void BM_ListenersList(benchmark::State &state)
@@ -358,28 +357,38 @@ void BM_ListenersList(benchmark::State &state)
     const int groups = int(state.range(0));
     server().answer(QStringLiteral("reports/persons"), listenersReply(groups));
     const QString path = server().output.filePath(QStringLiteral("listeners.pdf"));
-    const QMap<QString, QVariant> values{{"streamId", -1},
-                                         {"curriculumId", -1},
-                                         {"startDate", "01.01.2026"},
-                                         {"endDate", "31.12.2026"},
-                                         {"fact", false}};
     PersonReport listeners;
     int pages = 0;
     for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
+        const Stopwatch stopwatch;
         ReportEngine::Report report;
-        listeners.build(report, values);
+        listeners.build(report, ListenersValues);
         if (!report.exportToFile(path))
             state.SkipWithError("export failed");
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        state.SetIterationTime(seconds);
-        listenersSeconds()[groups] = seconds;
+        times("listeners")[groups] = elapsed(stopwatch);
+        state.SetIterationTime(times("listeners")[groups].wall);
         pages = report.numberOfPages();
     }
     state.counters["pages"] = pages;
-    if (listenersSeconds().size() == 2)
-        state.counters["growth"] = listenersSeconds().last() / listenersSeconds().first();
+    setGrowth(state, times("listeners"));
+}
+
+void BM_StatementPreview(benchmark::State &state)
+{
+    server().answer(QStringLiteral("reports/payments"), statementReply(int(state.range(0))));
+    PaymentsReport statement;
+    measurePreview(state, [&statement](ReportEngine::Report &report) {
+        statement.build(report, StatementValues);
+    });
+}
+
+void BM_ListenersPreview(benchmark::State &state)
+{
+    server().answer(QStringLiteral("reports/persons"), listenersReply(int(state.range(0))));
+    PersonReport listeners;
+    measurePreview(state, [&listeners](ReportEngine::Report &report) {
+        listeners.build(report, ListenersValues);
+    });
 }
 
 BENCHMARK(BM_StatementFloor)->Arg(10000)->Arg(20000)->UseManualTime()->Iterations(1)
@@ -387,6 +396,10 @@ BENCHMARK(BM_StatementFloor)->Arg(10000)->Arg(20000)->UseManualTime()->Iteration
 BENCHMARK(BM_Statement)->Arg(10000)->Arg(20000)->UseManualTime()->Iterations(1)
         ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListenersList)->Arg(1000)->Arg(2000)->UseManualTime()->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatementPreview)->Arg(10000)->Arg(20000)->UseManualTime()->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListenersPreview)->Arg(1000)->Arg(2000)->UseManualTime()->Iterations(1)
         ->Unit(benchmark::kMillisecond);
 
 }  // namespace
