@@ -22,15 +22,16 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <algorithm>
 #include <memory>
+#include <numeric>
 
 using namespace ReportEngine;
 using namespace ReportTestUtil;
 
 namespace {
 
-// A statement long enough for several pages.
-std::unique_ptr<Report> longStatement(int rows, const QList<qreal> &widths = {10, 60, 30})
+std::unique_ptr<Report> emptyStatement()
 {
     auto report = std::make_unique<Report>();
     report->setMargins(10, 10, 10, 10);
@@ -38,6 +39,12 @@ std::unique_ptr<Report> longStatement(int rows, const QList<qreal> &widths = {10
     TextElement title(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ"));
     title.setBold(true);
     report->addElement(title, Qt::AlignHCenter);
+    return report;
+}
+
+// The statement's table of one line a row, its total and signature.
+void addStatement(Report &report, int rows, const QList<qreal> &widths = {10, 60, 30})
+{
     TableElement table;
     table.setWidth(100);
     table.setHeaderRowCount(1);
@@ -55,12 +62,28 @@ std::unique_ptr<Report> longStatement(int rows, const QList<qreal> &widths = {10
     table.cell(rows + 1, 0).addElement(TextElement(QStringLiteral("ИТОГО")));
     table.cell(rows + 1, 2).addElement(TextElement(QStringLiteral("%1.00").arg(rows * (rows + 1) * 5)),
                                        Qt::AlignRight);
-    report->addElement(table);
+    report.addElement(table);
     HLineElement line;
     line.setDashed(true);
-    report->addElement(line);
-    report->addElement(TextElement(QStringLiteral("Кассир\t\t___________ /Ёлкина Ж.Щ./")));
+    report.addElement(line);
+    report.addElement(TextElement(QStringLiteral("Кассир\t\t___________ /Ёлкина Ж.Щ./")));
+}
+
+// A statement long enough for several pages.
+std::unique_ptr<Report> longStatement(int rows, const QList<qreal> &widths = {10, 60, 30})
+{
+    auto report = emptyStatement();
+    addStatement(*report, rows, widths);
     return report;
+}
+
+// How many of the statement's rows each page holds.
+QList<int> rowsByPage(const QString &path, int pages)
+{
+    QList<int> counts;
+    for (int page = 1; page <= pages; ++page)
+        counts << int(pdfText(path, page).count(QStringLiteral("Слушатель номер")));
+    return counts;
 }
 
 QSizeF pdfPageSize(const QString &path)
@@ -180,6 +203,74 @@ private slots:
             QCOMPARE(cellText(piece, 0, 1), QStringLiteral("Фамилия Имя Отчество"));
             QCOMPARE(edges(piece), edges(pieces.first()));
         }
+    }
+
+    // A group kept together that moves to the next page pushes the long
+    // table after it down; the table's pieces still meet at page breaks, so
+    // no page between its first and its last is left part empty.
+    void longTableAfterAKeptGroupFillsItsPages()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kept.pdf"));
+        auto report = emptyStatement();
+        for (int line = 1; line <= 60; ++line)
+            report->addElement(TextElement(QStringLiteral("Строка вступления %1").arg(line)));
+        report->beginKeepTogether();
+        for (int line = 1; line <= 15; ++line)
+            report->addElement(TextElement(QStringLiteral("Условие %1").arg(line)));
+        report->endKeepTogether();
+        addStatement(*report, 500);
+        const int pages = report->numberOfPages();
+        QVERIFY(report->exportToFile(path));
+
+        QVERIFY(!pdfText(path, 1).contains(QStringLiteral("Условие")));
+        const QString second = pdfText(path, 2);
+        QVERIFY2(second.contains(QStringLiteral("Условие 1\n"))
+                         && second.contains(QStringLiteral("Условие 15")),
+                 qPrintable(second));
+        const QList<int> counts = rowsByPage(path, pages);
+        QCOMPARE(std::accumulate(counts.cbegin(), counts.cend(), 0), 500);
+        const auto withRows = [](int count) { return count > 0; };
+        const auto first = std::find_if(counts.cbegin(), counts.cend(), withRows);
+        const auto last = std::find_if(counts.crbegin(), counts.crend(), withRows).base() - 1;
+        QVERIFY2(last - first >= 3, qPrintable(QString::number(last - first)));
+        const int full = *std::max_element(counts.cbegin(), counts.cend());
+        for (auto page = first + 1; page != last; ++page)
+            QVERIFY2(*page == full, qPrintable(QString::number(page - counts.cbegin() + 1)));
+    }
+
+    // The preview draws the pages as they come into view: at first only
+    // those the window shows, then the page it is turned to.
+    void previewDrawsThePagesInView()
+    {
+        auto report = longStatement(400);
+        const int pages = report->numberOfPages();
+        QVERIFY2(pages >= 6, qPrintable(QString::number(pages)));
+        int atFirst = -1;
+        int turnedTo = -1;
+        int afterTurning = -1;
+        ModalHandler::onNextDialog<PreviewDialog>([&](PreviewDialog *dialog) {
+            dialog->grab();
+            atFirst = dialog->renderedPages();
+            QAction *next = nullptr;
+            for (QAction *action : dialog->findChildren<QAction *>()) {
+                if (action->text() == QStringLiteral("Следующая страница"))
+                    next = action;
+            }
+            for (int step = 0; next && step < pages; ++step)
+                next->trigger();
+            turnedTo = dialog->currentPage();
+            dialog->grab();
+            afterTurning = dialog->renderedPages();
+            dialog->reject();
+        });
+        PreviewDialog preview(report.get());
+        QCOMPARE(preview.exec(), 0);
+        QVERIFY2(atFirst >= 1 && atFirst <= 2, qPrintable(QString::number(atFirst)));
+        QVERIFY2(turnedTo >= pages - 1, qPrintable(QString::number(turnedTo)));
+        // The pages passed on the way were never in view.
+        QVERIFY2(afterTurning > atFirst && afterTurning <= atFirst + 2,
+                 qPrintable(QStringLiteral("%1 then %2").arg(atFirst).arg(afterTurning)));
     }
 
     void landscapeTurnsThePage()
