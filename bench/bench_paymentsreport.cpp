@@ -328,49 +328,45 @@ void BM_StatementFloor(benchmark::State &state)
     state.counters["MB"] = QFileInfo(path).size() / 1e6;
 }
 
-void BM_Statement(benchmark::State &state)
+// Builds the report on an empty one and writes it to the PDF file; the runs'
+// times are kept under `name` by size.
+void exportReport(benchmark::State &state, const char *name, ExtendedReport &source,
+                  const QMap<QString, QVariant> &values, const QString &path)
 {
-    const int rows = int(state.range(0));
-    server().answer(QStringLiteral("reports/payments"), statementReply(rows));
-    const QString path = server().output.filePath(QStringLiteral("statement.pdf"));
-    PaymentsReport statement;
+    const int size = int(state.range(0));
     int pages = 0;
     for (auto _ : state) {
         const Stopwatch stopwatch;
         ReportEngine::Report report;
-        statement.build(report, StatementValues);
+        source.build(report, values);
         if (!report.exportToFile(path))
             state.SkipWithError("export failed");
-        times("statement")[rows] = elapsed(stopwatch);
-        state.SetIterationTime(times("statement")[rows].wall);
+        times(name)[size] = elapsed(stopwatch);
+        state.SetIterationTime(times(name)[size].wall);
         pages = report.numberOfPages();
     }
     state.counters["pages"] = pages;
     state.counters["MB"] = QFileInfo(path).size() / 1e6;
+    setGrowth(state, times(name));
+}
+
+void BM_Statement(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    server().answer(QStringLiteral("reports/payments"), statementReply(rows));
+    PaymentsReport statement;
+    exportReport(state, "statement", statement, StatementValues,
+                 server().output.filePath(QStringLiteral("statement.pdf")));
     if (times("floor").contains(rows))
         setRatio(state, "ratio", times("statement")[rows], times("floor")[rows]);
-    setGrowth(state, times("statement"));
 }
 
 void BM_ListenersList(benchmark::State &state)
 {
-    const int groups = int(state.range(0));
-    server().answer(QStringLiteral("reports/persons"), listenersReply(groups));
-    const QString path = server().output.filePath(QStringLiteral("listeners.pdf"));
+    server().answer(QStringLiteral("reports/persons"), listenersReply(int(state.range(0))));
     PersonReport listeners;
-    int pages = 0;
-    for (auto _ : state) {
-        const Stopwatch stopwatch;
-        ReportEngine::Report report;
-        listeners.build(report, ListenersValues);
-        if (!report.exportToFile(path))
-            state.SkipWithError("export failed");
-        times("listeners")[groups] = elapsed(stopwatch);
-        state.SetIterationTime(times("listeners")[groups].wall);
-        pages = report.numberOfPages();
-    }
-    state.counters["pages"] = pages;
-    setGrowth(state, times("listeners"));
+    exportReport(state, "listeners", listeners, ListenersValues,
+                 server().output.filePath(QStringLiteral("listeners.pdf")));
 }
 
 void BM_StatementPreview(benchmark::State &state)
