@@ -28,7 +28,6 @@ constexpr qreal RuleSpaceMm = 1.0;
 // Tables of the body longer than this are split at page breaks into pieces
 // of about this many rows.
 constexpr int PieceRows = 300;
-constexpr qreal PieceTopMarginMm = 0.1;
 
 Qt::Alignment horizontal(Qt::Alignment alignment)
 {
@@ -458,7 +457,6 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
         previous = table;
         next += count;
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        format.setTopMargin(PieceTopMarginMm * formatUnitsPerMillimetre());
     }
     m_cursor.beginEditBlock();
 }
