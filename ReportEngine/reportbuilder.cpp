@@ -9,6 +9,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextTable>
 
 #include <algorithm>
@@ -404,7 +405,7 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
                    return l.type() != QTextLength::VariableLength;
                });
     if (!widthsFixed)
-        format.setColumnWidthConstraints(measuredWidths(rows, columns, format, write));
+        format.setColumnWidthConstraints(measuredWidths(rows, columns, headerRows, format, write));
 
     m_cursor.endEditBlock();
     // A piece's cut is made in the same edit that adds the next piece: Qt
@@ -461,26 +462,120 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
     m_cursor.beginEditBlock();
 }
 
-// The widths Qt gives the columns of the whole table, as fixed widths: laid
-// out once, unpaginated, in a document of the same page width.
-QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns,
+namespace {
+
+// An empty document set up as `document` is, for measuring its contents.
+void setUpLike(QTextDocument &scratch, const QTextDocument &document)
+{
+    scratch.setUndoRedoEnabled(false);
+    scratch.documentLayout()->setPaintDevice(document.documentLayout()->paintDevice());
+    scratch.setUseDesignMetrics(true);
+    scratch.setDocumentMargin(document.documentMargin());
+    scratch.setDefaultFont(document.defaultFont());
+    scratch.setDefaultTextOption(document.defaultTextOption());
+    scratch.setPageSize(QSizeF(document.pageSize().width(), -1));
+}
+
+// The widest word and the whole width of a cell's paragraphs, as Qt takes
+// them for the column widths, from the cell's own text layouts: each
+// paragraph laid out once on one long line, without laying out the table.
+// False when the cell holds a table, which only the table's layout measures.
+bool cellWidths(const QTextTableCell &cell, qreal *minimum, qreal *maximum)
+{
+    constexpr qreal UnboundedWidth = 1e6;  // pixels, over 40 m
+    const QTextDocument *document = cell.firstCursorPosition().document();
+    QTextOption option = document->defaultTextOption();
+    *minimum = 0;
+    *maximum = 0;
+    for (QTextBlock block = cell.firstCursorPosition().block();
+         block.isValid() && block.position() <= cell.lastPosition(); block = block.next()) {
+        if (QTextCursor(block).currentTable() != cell.firstCursorPosition().currentTable())
+            return false;
+        QTextLayout *layout = block.layout();
+        option.setTabs(block.blockFormat().tabPositions());
+        layout->setTextOption(option);
+        layout->beginLayout();
+        while (true) {
+            QTextLine line = layout->createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(UnboundedWidth);
+        }
+        layout->endLayout();
+        *minimum = qMax(*minimum, layout->minimumWidth());
+        *maximum = qMax(*maximum, layout->maximumWidth());
+    }
+    return true;
+}
+
+}  // namespace
+
+// The widths Qt gives the columns of the whole table, as fixed widths. They
+// follow from each column's widest word and widest line, so a table of the
+// header rows and the rows that hold those lays the columns out as the
+// whole table would: the rows are written in chunks only to find them, and
+// that short table is the one Qt lays out.
+QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int headerRows,
                                                  const QTextTableFormat &format,
                                                  const RowWriter &write) const
 {
+    constexpr int ChunkRows = 500;
     const QTextDocument *document = m_cursor.document();
-    QTextDocument scratch;
-    scratch.setUndoRedoEnabled(false);
-    scratch.documentLayout()->setPaintDevice(document->documentLayout()->paintDevice());
-    scratch.setUseDesignMetrics(true);
-    scratch.setDocumentMargin(document->documentMargin());
-    scratch.setDefaultFont(document->defaultFont());
-    scratch.setDefaultTextOption(document->defaultTextOption());
-    scratch.setPageSize(QSizeF(document->pageSize().width(), -1));
 
+    // By column and span: the rows of the widest word and of the widest line.
+    struct Widest
+    {
+        qreal minimum = -1;
+        int minimumRow = -1;
+        qreal maximum = -1;
+        int maximumRow = -1;
+    };
+    QHash<QPair<int, int>, Widest> widest;
+    QList<int> kept;
+    for (int row = 0; row < headerRows; ++row)
+        kept << row;
+    for (int from = headerRows; from < rows; from += ChunkRows) {
+        const int count = qMin(ChunkRows, rows - from);
+        QTextDocument chunk;
+        setUpLike(chunk, *document);
+        chunk.setLayoutEnabled(false);
+        QTextCursor cursor(&chunk);
+        QTextTable *table = cursor.insertTable(count, columns, format);
+        write(table, 0, from, count);
+        for (int row = 0; row < count; ++row) {
+            for (int column = 0; column < columns;) {
+                const QTextTableCell cell = table->cellAt(row, column);
+                column += cell.columnSpan();
+                qreal minimum = 0;
+                qreal maximum = 0;
+                if (!cellWidths(cell, &minimum, &maximum)) {
+                    kept << from + row;
+                    continue;
+                }
+                Widest &w = widest[{cell.column(), cell.columnSpan()}];
+                if (minimum > w.minimum) {
+                    w.minimum = minimum;
+                    w.minimumRow = from + row;
+                }
+                if (maximum > w.maximum) {
+                    w.maximum = maximum;
+                    w.maximumRow = from + row;
+                }
+            }
+        }
+    }
+    for (const Widest &w : std::as_const(widest))
+        kept << w.minimumRow << w.maximumRow;
+    std::sort(kept.begin(), kept.end());
+    kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+
+    QTextDocument scratch;
+    setUpLike(scratch, *document);
     QTextCursor cursor(&scratch);
     cursor.beginEditBlock();
-    QTextTable *table = cursor.insertTable(rows, columns, format);
-    write(table, 0, 0, rows);
+    QTextTable *table = cursor.insertTable(int(kept.size()), columns, format);
+    for (int at = 0; at < kept.size(); ++at)
+        write(table, at, kept.at(at), 1);
     cursor.endEditBlock();
 
     QAbstractTextDocumentLayout *layout = scratch.documentLayout();
@@ -488,7 +583,7 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns,
     QList<QTextLength> widths = format.columnWidthConstraints();
     widths.resize(columns);
     for (int column = 0; column < columns; ++column) {
-        for (int row = 0; row < rows; ++row) {
+        for (int row = 0; row < table->rows(); ++row) {
             const QTextTableCell cell = table->cellAt(row, column);
             if (cell.column() != column || cell.columnSpan() != 1)
                 continue;

@@ -68,7 +68,8 @@ private:
                    const RowWriter &write);
     void writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
                     const RowWriter &write);
-    QList<QTextLength> measuredWidths(int rows, int columns, const QTextTableFormat &format,
+    QList<QTextLength> measuredWidths(int rows, int columns, int headerRows,
+                                      const QTextTableFormat &format,
                                       const RowWriter &write) const;
 
     QTextCursor m_cursor;

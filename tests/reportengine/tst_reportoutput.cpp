@@ -205,6 +205,64 @@ private slots:
         }
     }
 
+    // A long table whose columns take what their contents need is written
+    // in pieces with the widths the whole table would have: those that the
+    // rows with its widest word and its widest line give, wherever they are.
+    void longTableTakesTheWidthsOfItsWidestCells_data()
+    {
+        QTest::addColumn<int>("wordRow");
+        QTest::addColumn<int>("lineRow");
+        QTest::newRow("both in the first rows") << 3 << 20;
+        QTest::newRow("both far down") << 640 << 690;
+        QTest::newRow("one in each half") << 10 << 560;
+    }
+
+    void longTableTakesTheWidthsOfItsWidestCells()
+    {
+        QFETCH(int, wordRow);
+        QFETCH(int, lineRow);
+        const auto text = [&](int row, int column) {
+            if (row == wordRow && column == 2)
+                return QStringLiteral("Сверхдлинноеслововстолбцебезпробелов");
+            if (row == lineRow && column == 1)
+                return QStringLiteral("Слушатель с очень длинным описанием в одну строку %1").arg(row);
+            return QStringLiteral("Строка");
+        };
+        const auto report = [&](const QList<int> &rows) {
+            auto built = emptyStatement();
+            TableElement table;
+            table.setWidth(100);
+            table.setHeaderRowCount(1);
+            for (int column = 0; column < 3; ++column)
+                table.cell(0, column).addElement(TextElement(QStringLiteral("Столбец %1").arg(column)));
+            for (int at = 0; at < rows.size(); ++at) {
+                for (int column = 0; column < 3; ++column)
+                    table.cell(at + 1, column).addElement(TextElement(text(rows.at(at), column)));
+            }
+            built->addElement(table);
+            return built;
+        };
+        const auto edges = [](Report &built) {
+            QTextDocument *document = built.document();
+            QTextTable *table = tables(document).first();
+            QList<int> result;
+            for (int column = 0; column < 3; ++column) {
+                const QRectF box = document->documentLayout()->blockBoundingRect(
+                        cellBlock(table, 0, column));
+                result << qRound(box.left()) << qRound(box.right());
+            }
+            return result;
+        };
+
+        QList<int> all(700);
+        std::iota(all.begin(), all.end(), 0);
+        auto whole = report(all);
+        QVERIFY(tables(whole->document()).size() >= 2);
+        auto widest = report({wordRow, lineRow});
+        QCOMPARE(tables(widest->document()).size(), 1);
+        QCOMPARE(edges(*whole), edges(*widest));
+    }
+
     // A group kept together that moves to the next page pushes the long
     // table after it down; the table's pieces still meet at page breaks, so
     // no page between its first and its last is left part empty.
