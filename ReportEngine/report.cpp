@@ -51,6 +51,8 @@ public:
     }
 
     void build(const QSizeF &pageMillimetres);
+    // Writes the body and lays it out; true when a planned piece missed.
+    bool write(const QSizeF &pageSize, bool planning);
 
     // Body indices [first, end), end -1 while the group is open; from and to
     // are where the group begins and ends in the built document.
@@ -103,6 +105,16 @@ void Report::Private::build(const QSizeF &pageMillimetres)
     if (!contentChanged && document.pageSize() == pageSize && document.defaultFont() == defaultFont)
         return;
 
+    // A long table's pieces planned from its rows' heights are checked as
+    // they are laid out; should a plan have missed, the document is written
+    // again piece by piece as laid out.
+    if (write(pageSize, true))
+        write(pageSize, false);
+    contentChanged = false;
+}
+
+bool Report::Private::write(const QSizeF &pageSize, bool planning)
+{
     document.setLayoutEnabled(false);
     document.clear();
     document.setDocumentMargin(0);
@@ -126,6 +138,7 @@ void Report::Private::build(const QSizeF &pageMillimetres)
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     ReportBuilder builder(cursor, ReportBuilder::Flow::Body);
+    builder.setPlanning(planning);
     for (const PlacedElement &placed : std::as_const(header))
         builder.add(placed);
     qsizetype end = body.size();
@@ -150,7 +163,7 @@ void Report::Private::build(const QSizeF &pageMillimetres)
             builder.add(body.at(i));
     }
     cursor.endEditBlock();
-    contentChanged = false;
+    return builder.planMissed();
 }
 
 Report::Private::GroupStart Report::Private::groupStart(int position) const

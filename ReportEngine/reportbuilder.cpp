@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 // The resolution that text formats' lengths are given in; exported by QtGui,
 // not declared in its public headers.
@@ -75,6 +76,16 @@ ReportBuilder::ReportBuilder(const QTextCursor &cursor, Flow flow)
     : m_cursor(cursor)
     , m_flow(flow)
 {
+}
+
+void ReportBuilder::setPlanning(bool planning)
+{
+    m_planning = planning;
+}
+
+bool ReportBuilder::planMissed() const
+{
+    return m_planMissed;
 }
 
 qreal ReportBuilder::formatUnitsPerMillimetre()
@@ -370,6 +381,245 @@ int tableEndPage(QTextTable *table)
     return int(std::floor((box.bottom() - 1) / document->pageSize().height()));
 }
 
+// The page on which the table's frame starts.
+int tableStartPage(QTextTable *table)
+{
+    const QTextDocument *document = table->document();
+    const QRectF box = document->documentLayout()->frameBoundingRect(table);
+    return int(std::floor(box.top() / document->pageSize().height()));
+}
+
+// An empty document set up as `document` is, for measuring its contents.
+void setUpLike(QTextDocument &scratch, const QTextDocument &document)
+{
+    scratch.setUndoRedoEnabled(false);
+    scratch.documentLayout()->setPaintDevice(document.documentLayout()->paintDevice());
+    scratch.setUseDesignMetrics(true);
+    scratch.setDocumentMargin(document.documentMargin());
+    scratch.setDefaultFont(document.defaultFont());
+    scratch.setDefaultTextOption(document.defaultTextOption());
+    scratch.setPageSize(QSizeF(document.pageSize().width(), -1));
+}
+
+// Qt's layout keeps lengths in 64ths of a pixel, cut towards zero.
+int toFixed(qreal value)
+{
+    return int(value * 64);
+}
+
+int roundFixed(int value)
+{
+    return (value + 32) & -64;
+}
+
+qreal fromFixed(int value)
+{
+    return value / 64.0;
+}
+
+// Where the rows of a long table fall on pages that each hold one piece of
+// it, the piece starting at the page's top: each row's height worked out from
+// its cells' own text layouts the way Qt's table layout works it out, and the
+// place of the first row and of the table's bottom edge read from a short
+// table laid out on the same pages. A row it cannot work out (a table in a
+// cell, a paragraph with margins) or higher than a page ends the plan.
+class PagePlan
+{
+public:
+    using RowWriter = std::function<void(QTextTable *, int, int, int)>;
+
+    PagePlan(const QTextDocument &document, const QTextTableFormat &format, int columns,
+             int headerRows, int rows, const RowWriter &write)
+        : m_document(document)
+        , m_format(format)
+        , m_columns(columns)
+        , m_write(write)
+        , m_scaling(ReportBuilder::LayoutDpi / qt_defaultDpiY())
+        , m_padding(toFixed(format.cellPadding() * m_scaling))
+        , m_heights(rows, Unmeasured)
+    {
+        measurePage(headerRows);
+    }
+
+    // Where the pages from row `from` on end, as long as the plan knows.
+    QList<int> pages(int from, int rows)
+    {
+        QList<int> ends;
+        if (!m_valid)
+            return ends;
+        const qreal pageHeight = m_document.pageSize().height();
+        int row = from;
+        while (row < rows) {
+            const int start = row;
+            qreal top = m_firstRowTop;
+            while (row < rows) {
+                const int height = rowHeight(row);
+                if (height < 0)
+                    return ends;
+                // Two pixels to spare, so that rounding never decides a page.
+                if (top + fromFixed(height) + m_bottom + 1 >= pageHeight)
+                    break;
+                top += fromFixed(height) + m_gap;
+                ++row;
+            }
+            if (row == start)
+                return ends;  // a row higher than a page
+            ends << row;
+        }
+        return ends;
+    }
+
+private:
+    static constexpr int Unmeasured = -2;
+    static constexpr int ChunkRows = 500;
+
+    // The header and two empty rows at the top of a page: the first row's
+    // place, the step from row to row besides its height, the bottom edge
+    // below the last, and the width of each column's text.
+    void measurePage(int headerRows)
+    {
+        QTextDocument scratch;
+        setUpLike(scratch, m_document);
+        scratch.setPageSize(m_document.pageSize());
+        scratch.rootFrame()->setFrameFormat(m_document.rootFrame()->frameFormat());
+        QTextCursor cursor(&scratch);
+        cursor.beginEditBlock();
+        QTextTable *table = cursor.insertTable(headerRows + 2, m_columns, m_format);
+        m_write(table, 0, 0, headerRows);
+        cursor.endEditBlock();
+
+        QAbstractTextDocumentLayout *layout = scratch.documentLayout();
+        const QRectF frame = layout->frameBoundingRect(table);
+        const auto block = [table](int row, int column) {
+            return table->cellAt(row, column).firstCursorPosition().block();
+        };
+        for (int column = 0; column < m_columns; ++column) {
+            const QTextBlock text = block(headerRows, column);
+            m_left << layout->blockBoundingRect(text).left();
+            m_width << text.layout()->lineAt(0).width();
+        }
+        const qreal first = layout->blockBoundingRect(block(headerRows, 0)).top();
+        const qreal second = layout->blockBoundingRect(block(headerRows + 1, 0)).top();
+        const qreal pageHeight = scratch.pageSize().height();
+        const qreal pageTop = std::floor(first / pageHeight) * pageHeight;
+
+        const int empty = heightOf(table, headerRows);
+        if (empty < 0 || std::floor((frame.bottom() - 1) / pageHeight) * pageHeight != pageTop)
+            return;
+        m_firstRowTop = first - fromFixed(m_padding) - pageTop;
+        m_gap = second - first - fromFixed(empty);
+        m_bottom = frame.bottom() - (second - fromFixed(m_padding) + fromFixed(empty));
+        m_valid = true;
+    }
+
+    int rowHeight(int row)
+    {
+        if (m_heights.at(row) == Unmeasured)
+            measureRows(row);
+        return m_heights.at(row);
+    }
+
+    // The rows from `from` on, written without a layout and measured; none
+    // of them when a table stands in one of their cells.
+    void measureRows(int from)
+    {
+        const int count = qMin(ChunkRows, int(m_heights.size()) - from);
+        QTextDocument chunk;
+        setUpLike(chunk, m_document);
+        chunk.setLayoutEnabled(false);
+        QTextCursor cursor(&chunk);
+        QTextTable *table = cursor.insertTable(count, m_columns, m_format);
+        m_write(table, 0, from, count);
+        const bool nested = !table->childFrames().isEmpty();
+        for (int row = 0; row < count; ++row)
+            m_heights[from + row] = nested ? -1 : heightOf(table, row);
+    }
+
+    // The row's height as Qt's table layout makes it: the tallest cell's
+    // text and paddings, rounded to a whole pixel; -1 when not known. The
+    // engine gives cells no paddings of their own and spans no rows.
+    int heightOf(QTextTable *table, int row) const
+    {
+        int height = 0;
+        for (int column = 0; column < m_columns;) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            const int span = cell.columnSpan();
+            const int last = column + span - 1;
+            const int text = textHeight(cell, m_left.at(last) + m_width.at(last) - m_left.at(column));
+            if (text < 0)
+                return -1;
+            height = qMax(height, roundFixed(text + 2 * m_padding));
+            column += span;
+        }
+        return height;
+    }
+
+    // The cell's paragraphs laid out one below the other at the width, each
+    // line as high as Qt's document layout makes it.
+    int textHeight(const QTextTableCell &cell, qreal width) const
+    {
+        int y = 0;
+        const int end = cell.lastPosition();
+        for (QTextBlock block = cell.firstCursorPosition().block();
+             block.isValid() && block.position() <= end; block = block.next()) {
+            const QTextBlockFormat format = block.blockFormat();
+            if (format.topMargin() != 0 || format.bottomMargin() != 0 || format.leftMargin() != 0
+                || format.rightMargin() != 0 || format.indent() != 0 || format.textIndent() != 0)
+                return -1;
+            QTextOption option = m_document.defaultTextOption();
+            option.setTextDirection(block.textDirection());
+            option.setTabs(format.tabPositions());
+            if (format.nonBreakableLines())
+                option.setWrapMode(QTextOption::ManualWrap);
+            QTextLayout *layout = block.layout();
+            layout->setTextOption(option);
+            layout->beginLayout();
+            int bottom = 0;
+            while (true) {
+                QTextLine line = layout->createLine();
+                if (!line.isValid())
+                    break;
+                line.setLeadingIncluded(true);
+                line.setLineWidth(width);
+                const qreal raw = std::ceil(line.ascent() + line.descent() + line.leading());
+                bottom = y + toFixed(format.lineHeight(line.height(), m_scaling));
+                y += toFixed(format.lineHeight(raw, m_scaling));
+            }
+            layout->endLayout();
+            y = qMax(y, bottom);
+        }
+        return y;
+    }
+
+    const QTextDocument &m_document;
+    const QTextTableFormat m_format;
+    const int m_columns;
+    const RowWriter m_write;
+    const qreal m_scaling;  // layout pixels per format unit
+    const int m_padding;
+    QList<int> m_heights;
+    QList<qreal> m_left;   // where each column's text starts
+    QList<qreal> m_width;  // and how wide it is
+    bool m_valid = false;
+    qreal m_firstRowTop = 0;
+    qreal m_gap = 0;
+    qreal m_bottom = 0;
+};
+
+// Whether each of the `count` tables that end with `last` stands on a page
+// of its own, from `page` on.
+bool endsOnItsPage(QTextTable *last, qsizetype count, int page)
+{
+    const QList<QTextFrame *> frames = last->parentFrame()->childFrames();
+    const qsizetype end = frames.indexOf(last) + 1;
+    for (qsizetype i = end - count; i < end; ++i, ++page) {
+        auto *table = qobject_cast<QTextTable *>(frames.at(i));
+        if (!table || tableStartPage(table) != page || tableEndPage(table) != page)
+            return false;
+    }
+    return true;
+}
+
 // The first data row that ends on the table's last page; the header rows
 // when the data rows all end on one page.
 int lastPageStart(QTextTable *table, int headerRows)
@@ -392,9 +642,10 @@ int lastPageStart(QTextTable *table, int headerRows)
 // that the break would have divided moves to the next page whole. Every
 // piece has the column widths the whole table would have.
 //
-// The pieces are measured as they are written, so the document is laid out
-// as it grows: the caller's edit block is closed here and reopened at the
-// end.
+// The first piece, which starts where the body has come to, is measured as
+// it is written, so the document is laid out as far as that: the caller's
+// edit block is closed here and reopened at the end. The pieces after it are
+// planned a page each and laid out once, then checked.
 void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
                                const RowWriter &write)
 {
@@ -415,12 +666,37 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
     QTextTable *previous = nullptr;
     int previousCut = 0;
     int previousPage = 0;
+    std::optional<PagePlan> plan;
+    const auto cutPrevious = [&] {
+        if (previous && previousCut < previous->rows())
+            previous->removeRows(previousCut, previous->rows() - previousCut);
+    };
     int next = headerRows;
     while (next < rows) {
+        if (previous && m_planning && !m_planMissed) {
+            QTextTableFormat pieceFormat = format;
+            pieceFormat.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            if (!plan)
+                plan.emplace(*m_cursor.document(), pieceFormat, columns, headerRows, rows, write);
+            const QList<int> ends = plan->pages(next, rows);
+            if (!ends.isEmpty()) {
+                m_cursor.beginEditBlock();
+                cutPrevious();
+                QTextTable *last = writePlanned(next, ends, headerRows, columns, pieceFormat, write);
+                m_cursor.endEditBlock();
+                m_planMissed = tableEndPage(previous) > previousPage
+                        || !endsOnItsPage(last, ends.size(), previousPage + 1);
+                previous = last;
+                previousCut = previous->rows();
+                previousPage = tableEndPage(previous);
+                next = ends.last();
+                continue;
+            }
+        }
+
         int count = qMin(PieceRows, rows - next);
         m_cursor.beginEditBlock();
-        if (previous)
-            previous->removeRows(previousCut, previous->rows() - previousCut);
+        cutPrevious();
         QTextTable *table = insertTable(headerRows + count, columns, format);
         write(table, 0, 0, headerRows);
         write(table, headerRows, next, count);
@@ -440,6 +716,7 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
 
         // The last page of a piece goes to the next one, unless it is the
         // table's end; a piece that has not filled its first page grows.
+        previousCut = headerRows + count;
         while (next + count < rows) {
             const int cut = lastPageStart(table, headerRows);
             if (cut > headerRows) {
@@ -462,19 +739,23 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
     m_cursor.beginEditBlock();
 }
 
-namespace {
-
-// An empty document set up as `document` is, for measuring its contents.
-void setUpLike(QTextDocument &scratch, const QTextDocument &document)
+// A piece for each planned page, from row `from` on to each end in turn;
+// returns the last.
+QTextTable *ReportBuilder::writePlanned(int from, const QList<int> &ends, int headerRows,
+                                       int columns, const QTextTableFormat &format,
+                                       const RowWriter &write)
 {
-    scratch.setUndoRedoEnabled(false);
-    scratch.documentLayout()->setPaintDevice(document.documentLayout()->paintDevice());
-    scratch.setUseDesignMetrics(true);
-    scratch.setDocumentMargin(document.documentMargin());
-    scratch.setDefaultFont(document.defaultFont());
-    scratch.setDefaultTextOption(document.defaultTextOption());
-    scratch.setPageSize(QSizeF(document.pageSize().width(), -1));
+    QTextTable *table = nullptr;
+    for (const int end : ends) {
+        table = insertTable(headerRows + end - from, columns, format);
+        write(table, 0, 0, headerRows);
+        write(table, headerRows, from, end - from);
+        from = end;
+    }
+    return table;
 }
+
+namespace {
 
 // The widest word and the whole width of a cell's paragraphs, as Qt takes
 // them for the column widths, from the cell's own text layouts: each

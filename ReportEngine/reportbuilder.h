@@ -34,6 +34,13 @@ public:
 
     void add(const PlacedElement &placed);
 
+    // A long table's pieces after the first are planned from its rows'
+    // heights and written in one go; a plan that missed (a piece that did
+    // not end on its page) leaves the document to be written again without
+    // planning.
+    void setPlanning(bool planning);
+    bool planMissed() const;
+
     void writeText(const TextElement &text);
     void writeSpacer(const SpacerElement &spacer);
     void writeRule(const HLineElement &rule);
@@ -49,6 +56,10 @@ public:
     // rectangles to whole pixels of it; at 600 dpi that is at most 0.02 mm.
     static constexpr qreal LayoutDpi = 600.0;
 
+    // Writes the source rows [from, from + count) into the table's rows from
+    // `at` on: first the merges of their spans, then their contents.
+    using RowWriter = std::function<void(QTextTable *table, int at, int from, int count)>;
+
 private:
     enum class State {
         Start,       // an empty block that no table precedes
@@ -57,10 +68,6 @@ private:
         AfterTable,  // the empty block after a table, drawn with no height
     };
 
-    // Writes the source rows [from, from + count) into the table's rows from
-    // `at` on: first the merges of their spans, then their contents.
-    using RowWriter = std::function<void(QTextTable *table, int at, int from, int count)>;
-
     void startParagraph(const QTextBlockFormat &blockFormat, const QTextCharFormat &charFormat);
     QTextTableFormat tableFormat(qreal border, qreal paddingMm, qreal widthPercent) const;
     QTextTable *insertTable(int rows, int columns, QTextTableFormat format);
@@ -68,12 +75,16 @@ private:
                    const RowWriter &write);
     void writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
                     const RowWriter &write);
+    QTextTable *writePlanned(int from, const QList<int> &ends, int headerRows, int columns,
+                             const QTextTableFormat &format, const RowWriter &write);
     QList<QTextLength> measuredWidths(int rows, int columns, int headerRows,
                                       const QTextTableFormat &format,
                                       const RowWriter &write) const;
 
     QTextCursor m_cursor;
     Flow m_flow;
+    bool m_planning = true;
+    bool m_planMissed = false;
     State m_state = State::Start;
     PlacedElement m_placement;
 };

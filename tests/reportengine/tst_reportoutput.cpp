@@ -203,6 +203,7 @@ private slots:
             QCOMPARE(cellText(piece, 0, 1), QStringLiteral("Фамилия Имя Отчество"));
             QCOMPARE(edges(piece), edges(pieces.first()));
         }
+        QCOMPARE(firstUnfilledPage(pieces, 1), -1);
     }
 
     // A long table whose columns take what their contents need is written

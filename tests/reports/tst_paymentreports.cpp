@@ -129,6 +129,7 @@ private slots:
             body << pieceRows.mid(1);
         }
         QCOMPARE(body.size(), count + 1);
+        QCOMPARE(ReportTestUtil::firstUnfilledPage(built.mid(0, built.size() - 1), 1), -1);
         for (int i = 0; i < count; ++i) {
             QVERIFY2(body.at(i).startsWith(
                              QString("%1 | %2 | Персона%3 Иванович | ")
