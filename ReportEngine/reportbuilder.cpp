@@ -401,6 +401,18 @@ void setUpLike(QTextDocument &scratch, const QTextDocument &document)
     scratch.setPageSize(QSizeF(document.pageSize().width(), -1));
 }
 
+// The text option Qt's document layout lays a paragraph out with.
+QTextOption paragraphOption(const QTextBlock &block)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    QTextOption option = block.document()->defaultTextOption();
+    option.setTextDirection(block.textDirection());
+    option.setTabs(format.tabPositions());
+    if (format.nonBreakableLines())
+        option.setWrapMode(QTextOption::ManualWrap);
+    return option;
+}
+
 // Qt's layout keeps lengths in 64ths of a pixel, cut towards zero.
 int toFixed(qreal value)
 {
@@ -566,13 +578,8 @@ private:
             if (format.topMargin() != 0 || format.bottomMargin() != 0 || format.leftMargin() != 0
                 || format.rightMargin() != 0 || format.indent() != 0 || format.textIndent() != 0)
                 return -1;
-            QTextOption option = m_document.defaultTextOption();
-            option.setTextDirection(block.textDirection());
-            option.setTabs(format.tabPositions());
-            if (format.nonBreakableLines())
-                option.setWrapMode(QTextOption::ManualWrap);
             QTextLayout *layout = block.layout();
-            layout->setTextOption(option);
+            layout->setTextOption(paragraphOption(block));
             layout->beginLayout();
             int bottom = 0;
             while (true) {
@@ -764,8 +771,6 @@ namespace {
 bool cellWidths(const QTextTableCell &cell, qreal *minimum, qreal *maximum)
 {
     constexpr qreal UnboundedWidth = 1e6;  // pixels, over 40 m
-    const QTextDocument *document = cell.firstCursorPosition().document();
-    QTextOption option = document->defaultTextOption();
     *minimum = 0;
     *maximum = 0;
     for (QTextBlock block = cell.firstCursorPosition().block();
@@ -773,8 +778,7 @@ bool cellWidths(const QTextTableCell &cell, qreal *minimum, qreal *maximum)
         if (QTextCursor(block).currentTable() != cell.firstCursorPosition().currentTable())
             return false;
         QTextLayout *layout = block.layout();
-        option.setTabs(block.blockFormat().tabPositions());
-        layout->setTextOption(option);
+        layout->setTextOption(paragraphOption(block));
         layout->beginLayout();
         while (true) {
             QTextLine line = layout->createLine();
