@@ -1,12 +1,13 @@
 #include "previewdialog.h"
 
+#include "pageview.h"
 #include "report.h"
+#include "reportbuilder.h"
 
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QQueue>
 #include <QScreen>
@@ -54,8 +55,38 @@ PreviewDialog::PreviewDialog(Report *report, QWidget *parent)
 
 PreviewDialog::~PreviewDialog()
 {
-    // The preview draws on the printer; let it go first.
+    // Its page callback reaches into the dialog; let it go while that is whole.
     delete m_preview;
+}
+
+PreviewDialog::Zoom PreviewDialog::zoom() const
+{
+    if (!m_preview)
+        return Zoom::FitWidth;
+    switch (m_preview->mode()) {
+    case PageView::Mode::FitWidth:
+        return Zoom::FitWidth;
+    case PageView::Mode::WholePage:
+        return Zoom::WholePage;
+    case PageView::Mode::Custom:
+        break;
+    }
+    return Zoom::Custom;
+}
+
+int PreviewDialog::pageCount() const
+{
+    return m_preview ? m_preview->pageCount() : 0;
+}
+
+int PreviewDialog::currentPage() const
+{
+    return m_preview ? m_preview->currentPage() : 0;
+}
+
+int PreviewDialog::renderedPages() const
+{
+    return m_preview ? m_preview->renderedPages() : 0;
 }
 
 QPrinter *PreviewDialog::printer()
@@ -108,14 +139,21 @@ void PreviewDialog::ensureUi()
     auto *toolBar = new QToolBar(this);
     layout->addWidget(toolBar);
 
-    m_preview = new QPrintPreviewWidget(printer(), this);
+    m_preview = new PageView(this);
     layout->addWidget(m_preview, 1);
-    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter *target) {
-        if (m_report)
-            m_report->print(target);
-    });
-    connect(m_preview, &QPrintPreviewWidget::previewChanged, this,
-            &PreviewDialog::updatePageInfo);
+    if (m_report) {
+        // The report's own page: the sheet of paper at the layout's resolution
+        // and the margins around the laid-out body.
+        const QPageLayout page = m_report->pageLayout();
+        const qreal pixelsPerMm = ReportBuilder::LayoutDpi / 25.4;
+        const QMarginsF margins = page.margins(QPageLayout::Millimeter);
+        m_preview->setDocument(m_report->document(),
+                               page.fullRect(QPageLayout::Millimeter).size() * pixelsPerMm,
+                               QMarginsF(margins.left(), margins.top(), margins.right(),
+                                         margins.bottom())
+                                       * pixelsPerMm);
+    }
+    m_preview->setPageChanged([this] { updatePageInfo(); });
 
     QAction *print = toolBar->addAction(QStringLiteral("Печать..."));
     print->setShortcut(QKeySequence::Print);
@@ -146,24 +184,26 @@ void PreviewDialog::ensureUi()
 
     QAction *zoomOut = toolBar->addAction(QStringLiteral("Уменьшить"));
     zoomOut->setShortcut(QKeySequence::ZoomOut);
-    connect(zoomOut, &QAction::triggered, m_preview, [this] { m_preview->zoomOut(); });
+    connect(zoomOut, &QAction::triggered, this, [this] { m_preview->zoomOut(); });
     QAction *zoomIn = toolBar->addAction(QStringLiteral("Увеличить"));
     zoomIn->setShortcut(QKeySequence::ZoomIn);
-    connect(zoomIn, &QAction::triggered, m_preview, [this] { m_preview->zoomIn(); });
+    connect(zoomIn, &QAction::triggered, this, [this] { m_preview->zoomIn(); });
     QAction *fitWidth = toolBar->addAction(QStringLiteral("По ширине"));
-    connect(fitWidth, &QAction::triggered, m_preview, &QPrintPreviewWidget::fitToWidth);
+    connect(fitWidth, &QAction::triggered, this,
+            [this] { m_preview->setMode(PageView::Mode::FitWidth); });
     QAction *fitPage = toolBar->addAction(QStringLiteral("Страница целиком"));
-    connect(fitPage, &QAction::triggered, m_preview, &QPrintPreviewWidget::fitInView);
+    connect(fitPage, &QAction::triggered, this,
+            [this] { m_preview->setMode(PageView::Mode::WholePage); });
     toolBar->addSeparator();
 
     QAction *close = toolBar->addAction(QStringLiteral("Закрыть"));
     connect(close, &QAction::triggered, this, &QDialog::reject);
 
-    // The whole page at once, on a window large enough to read it, whoever
-    // opens the preview: one that nobody sized starts at two thirds of the
-    // screen, as the report run sizes its own, and wide enough for the tool
-    // bar to show all its buttons where the screen allows.
-    m_preview->setZoomMode(QPrintPreviewWidget::FitInView);
+    // The page as wide as the window, so that the text is readable at first
+    // sight, on a window large enough to read it, whoever opens the preview:
+    // one that nobody sized starts at two thirds of the screen, as the report
+    // run sizes its own, and wide enough for the tool bar to show all its
+    // buttons where the screen allows.
     if (!testAttribute(Qt::WA_Resized)) {
         const QScreen *target = screen() ? screen() : QGuiApplication::primaryScreen();
         const QRect available = target->availableGeometry();

@@ -11,11 +11,11 @@
 class QAction;
 class QLabel;
 class QPrinter;
-class QPrintPreviewWidget;
 class QTextDocument;
 
 namespace ReportEngine {
 
+class PageView;
 class Report;
 
 // Shows a report page by page and lets the user print it. Run it modally:
@@ -50,8 +50,18 @@ public:
 
     int exec() override;
 
-    // The printer the preview is drawn for and the report printed on.
+    // The printer the report is printed on.
     QPrinter *printer();
+
+    // The window shows the pages one below the other, each drawn when it
+    // first comes into view, at the screen's resolution. It opens with the
+    // page as wide as the window ("По ширине").
+    enum class Zoom { FitWidth, WholePage, Custom };
+    Zoom zoom() const;
+    int pageCount() const;
+    int currentPage() const;  // from 1; 0 before the window was shown
+    // The pages drawn so far, for the window's own checks.
+    int renderedPages() const;
 
     // What a preview answered through the seam showed.
     struct Shown
@@ -81,7 +91,7 @@ private:
 
     QPointer<Report> m_report;  // the caller's; may go before the dialog
     std::unique_ptr<QPrinter> m_printer;
-    QPrintPreviewWidget *m_preview = nullptr;
+    PageView *m_preview = nullptr;
     QLabel *m_pageLabel = nullptr;
 };
 

@@ -51,7 +51,19 @@ public:
     }
 
     void build(const QSizeF &pageMillimetres);
-    void keepGroupsTogether();
+    // Writes the body and lays it out; true when a planned piece missed.
+    bool write(const QSizeF &pageSize, bool planning);
+
+    // Body indices [first, end), end -1 while the group is open; from and to
+    // are where the group begins and ends in the built document.
+    struct KeptGroup
+    {
+        qsizetype first = 0;
+        qsizetype end = -1;
+        int from = 0;
+        int to = 0;
+    };
+    void keepTogether(const KeptGroup &group);
 
     // Where a kept group starts in the built document: a paragraph of the
     // body, or a table when one comes first.
@@ -61,7 +73,7 @@ public:
         QTextFrame *table = nullptr;
     };
     GroupStart groupStart(int position) const;
-    void setBreakBefore(const GroupStart &start, bool breaks);
+    void setBreakBefore(const GroupStart &start);
 
     QImage layoutDevice;  // declared before the document, which uses it
     QTextDocument document;
@@ -73,16 +85,6 @@ public:
     QList<PlacedElement> header;
     QList<PlacedElement> body;
     bool contentChanged = true;
-
-    // Body indices [first, end), end -1 while the group is open; from and to
-    // are where the group begins and ends in the built document.
-    struct KeptGroup
-    {
-        qsizetype first = 0;
-        qsizetype end = -1;
-        int from = 0;
-        int to = 0;
-    };
     QList<KeptGroup> keptGroups;
 
     QHash<QString, QPointer<QAbstractItemModel>> models;
@@ -92,60 +94,76 @@ public:
 
 void Report::Private::build(const QSizeF &pageMillimetres)
 {
-    bool relayout = false;
-    if (contentChanged) {
-        document.setLayoutEnabled(false);
-        document.clear();
-        document.setDocumentMargin(0);
-        // What Qt moves to a new page starts right on the page's upper edge,
-        // and Qt draws it on the page before as well, clipped away: unseen on
-        // paper, yet there in the PDF's text. A hair of margin at the top of
-        // every page keeps it off the page before.
-        QTextFrameFormat root = document.rootFrame()->frameFormat();
-        root.setTopMargin(ReportBuilder::formatUnitsPerMillimetre() * 25.4 / LayoutDpi);
-        document.rootFrame()->setFrameFormat(root);
-        QTextOption option = document.defaultTextOption();
-        option.setTabStopDistance(TabStopMm * ReportBuilder::formatUnitsPerMillimetre());
-        document.setDefaultTextOption(option);
-
-        ReportBuilder builder{QTextCursor(&document)};
-        for (const PlacedElement &placed : std::as_const(header))
-            builder.add(placed);
-        qsizetype end = body.size();
-        while (end > 0 && dynamic_cast<const SpacerElement *>(body.at(end - 1).element.get()))
-            --end;
-        for (qsizetype i = 0; i <= end; ++i) {
-            // The builder always writes at the end of the document.
-            const int position = document.characterCount() - 1;
-            for (KeptGroup &group : keptGroups) {
-                if (qMin(group.first, end) == i)
-                    group.from = position;
-                if (qMin(group.end < 0 ? end : group.end, end) == i)
-                    group.to = position;
-            }
-            if (i < end)
-                builder.add(body.at(i));
-        }
-        contentChanged = false;
-        relayout = true;
-    }
-    if (document.defaultFont() != defaultFont) {
-        document.setDefaultFont(defaultFont);
-        relayout = true;
-    }
     // A whole number of pixels high: a table that continues on the next page
     // draws its frame from the page's top, and Qt rounds the cells' borders
     // below it to whole pixels; a fractional page would part the two lines.
     // Printing stretches the page by less than a pixel to fill the paper.
     QSizeF pageSize = pageMillimetres * (LayoutDpi / 25.4);
     pageSize.setHeight(std::floor(pageSize.height()));
-    if (document.pageSize() != pageSize) {
-        document.setPageSize(pageSize);
-        relayout = true;
-    }
+    // Long tables are split and kept groups moved where their pages break,
+    // so the contents are written for one page size and font.
+    if (!contentChanged && document.pageSize() == pageSize && document.defaultFont() == defaultFont)
+        return;
+
+    // A long table's pieces planned from its rows' heights are checked as
+    // they are laid out; should a plan have missed, the document is written
+    // again piece by piece as laid out.
+    if (write(pageSize, true))
+        write(pageSize, false);
+    contentChanged = false;
+}
+
+bool Report::Private::write(const QSizeF &pageSize, bool planning)
+{
+    document.setLayoutEnabled(false);
+    document.clear();
+    document.setDocumentMargin(0);
+    // What Qt moves to a new page starts right on the page's upper edge,
+    // and Qt draws it on the page before as well, clipped away: unseen on
+    // paper, yet there in the PDF's text. A hair of margin at the top of
+    // every page keeps it off the page before.
+    QTextFrameFormat root = document.rootFrame()->frameFormat();
+    root.setTopMargin(ReportBuilder::formatUnitsPerMillimetre() * 25.4 / LayoutDpi);
+    document.rootFrame()->setFrameFormat(root);
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(TabStopMm * ReportBuilder::formatUnitsPerMillimetre());
+    document.setDefaultTextOption(option);
+    document.setDefaultFont(defaultFont);
+    document.setPageSize(pageSize);
     document.setLayoutEnabled(true);
-    if (relayout)
-        keepGroupsTogether();
+
+    // One edit block, so that the layout follows the whole batch once rather
+    // than each table: Qt rescans every frame of the document at the end of
+    // an edit that added one.
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    ReportBuilder builder(cursor, ReportBuilder::Flow::Body);
+    builder.setPlanning(planning);
+    for (const PlacedElement &placed : std::as_const(header))
+        builder.add(placed);
+    qsizetype end = body.size();
+    while (end > 0 && dynamic_cast<const SpacerElement *>(body.at(end - 1).element.get()))
+        --end;
+    for (qsizetype i = 0; i <= end; ++i) {
+        // The builder always writes at the end of the document.
+        const int position = document.characterCount() - 1;
+        for (KeptGroup &group : keptGroups) {
+            if (qMin(group.first, end) == i)
+                group.from = position;
+            if (qMin(group.end < 0 ? end : group.end, end) == i) {
+                group.to = position;
+                // Settled before what follows is written, so that a long
+                // table after it is split where its pages will break.
+                cursor.endEditBlock();
+                keepTogether(group);
+                cursor.beginEditBlock();
+            }
+        }
+        if (i < end)
+            builder.add(body.at(i));
+    }
+    cursor.endEditBlock();
+    return builder.planMissed();
 }
 
 Report::Private::GroupStart Report::Private::groupStart(int position) const
@@ -167,30 +185,29 @@ Report::Private::GroupStart Report::Private::groupStart(int position) const
     return {block, block.isValid() ? tableAt(block.position()) : nullptr};
 }
 
-void Report::Private::setBreakBefore(const GroupStart &start, bool breaks)
+void Report::Private::setBreakBefore(const GroupStart &start)
 {
-    const auto update = [breaks](auto format) {
-        if (breaks)
-            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        else
-            format.clearProperty(QTextFormat::PageBreakPolicy);
-        return format;
-    };
-    const QTextFormat current = start.table ? QTextFormat(start.table->frameFormat())
-                                            : QTextFormat(start.block.blockFormat());
-    if (current.hasProperty(QTextFormat::PageBreakPolicy) == breaks)
-        return;
-    if (start.table)
-        start.table->setFrameFormat(update(start.table->frameFormat()));
-    else
-        QTextCursor(start.block).setBlockFormat(update(start.block.blockFormat()));
+    if (start.table) {
+        QTextFrameFormat format = start.table->frameFormat();
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        start.table->setFrameFormat(format);
+    } else {
+        QTextBlockFormat format = start.block.blockFormat();
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(start.block).setBlockFormat(format);
+    }
 }
 
 // A group moves to a new page when it would cross a page boundary and
 // something before it shares its first page. Groups are settled in order,
 // each on the layout the breaks before it left.
-void Report::Private::keepGroupsTogether()
+void Report::Private::keepTogether(const KeptGroup &group)
 {
+    if (group.to <= group.from)
+        return;
+    const GroupStart start = groupStart(group.from);
+    if (!start.block.isValid())
+        return;
     QAbstractTextDocumentLayout *layout = document.documentLayout();
     const qreal pageHeight = document.pageSize().height();
     // A paragraph whose bottom is a page's lower edge lies on that page.
@@ -198,18 +215,10 @@ void Report::Private::keepGroupsTogether()
     const auto bottomPage = [&](int position) {
         return pageOf(layout->blockBoundingRect(document.findBlock(position)).bottom() - 0.5);
     };
-    for (const KeptGroup &group : std::as_const(keptGroups)) {
-        if (group.to <= group.from)
-            continue;
-        const GroupStart start = groupStart(group.from);
-        if (!start.block.isValid())
-            continue;
-        setBreakBefore(start, false);
-        const int firstPage = pageOf(layout->blockBoundingRect(start.block).top());
-        if (group.from > 0 && bottomPage(group.from - 1) == firstPage
-            && bottomPage(group.to - 1) != firstPage)
-            setBreakBefore(start, true);
-    }
+    const int firstPage = pageOf(layout->blockBoundingRect(start.block).top());
+    if (group.from > 0 && bottomPage(group.from - 1) == firstPage
+        && bottomPage(group.to - 1) != firstPage)
+        setBreakBefore(start);
 }
 
 Report::Report(QObject *parent)

@@ -7,7 +7,14 @@
 #include "tableelement.h"
 #include "textelement.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTextTable>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
 
 // The resolution that text formats' lengths are given in; exported by QtGui,
 // not declared in its public headers.
@@ -19,6 +26,10 @@ namespace {
 
 constexpr qreal RuleThicknessMm = 0.25;
 constexpr qreal RuleSpaceMm = 1.0;
+
+// Tables of the body longer than this are split at page breaks into pieces
+// of about this many rows.
+constexpr int PieceRows = 300;
 
 Qt::Alignment horizontal(Qt::Alignment alignment)
 {
@@ -61,9 +72,20 @@ void writeCellText(QTextTable *table, int row, int column, const QString &text,
 
 }  // namespace
 
-ReportBuilder::ReportBuilder(const QTextCursor &cursor)
+ReportBuilder::ReportBuilder(const QTextCursor &cursor, Flow flow)
     : m_cursor(cursor)
+    , m_flow(flow)
 {
+}
+
+void ReportBuilder::setPlanning(bool planning)
+{
+    m_planning = planning;
+}
+
+bool ReportBuilder::planMissed() const
+{
+    return m_planMissed;
 }
 
 qreal ReportBuilder::formatUnitsPerMillimetre()
@@ -205,7 +227,8 @@ void ReportBuilder::writeTable(const TableElement &element)
         return;
 
     QTextTableFormat format = tableFormat(element.border(), element.padding(), element.width());
-    format.setHeaderRowCount(qMin(element.headerRowCount(), rows));
+    const int headerRows = qMin(element.headerRowCount(), rows);
+    format.setHeaderRowCount(headerRows);
 
     const QList<qreal> &constraints = element.columnConstraints();
     if (!constraints.isEmpty()) {
@@ -225,44 +248,47 @@ void ReportBuilder::writeTable(const TableElement &element)
         format.setColumnWidthConstraints(widths);
     }
 
-    QTextTable *table = insertTable(rows, columns, format);
+    writeRows(rows, columns, headerRows, format,
+              [&element, columns](QTextTable *table, int at, int from, int count) {
+                  // All merges first: a merge invalidates the table's cell grid,
+                  // and rebuilding it between cell writes would cost a pass over
+                  // the table each time.
+                  struct Filled
+                  {
+                      int row;
+                      int column;
+                      const Cell *cell;
+                  };
+                  std::vector<Filled> filled;
+                  filled.reserve(size_t(count) * size_t(columns));
+                  for (int row = 0; row < count; ++row) {
+                      for (int column = 0; column < columns;) {
+                          const Cell *cell = element.cellAt(from + row, column);
+                          const int span = cell ? qMin(cell->columnSpan(), columns - column) : 1;
+                          if (span > 1)
+                              table->mergeCells(at + row, column, 1, span);
+                          if (cell && !cell->isEmpty())
+                              filled.push_back({at + row, column, cell});
+                          column += span;
+                      }
+                  }
 
-    // All merges first: a merge invalidates the table's cell grid, and
-    // rebuilding it between cell writes would cost a pass over the table
-    // each time.
-    struct Filled
-    {
-        int row;
-        int column;
-        const Cell *cell;
-    };
-    std::vector<Filled> filled;
-    filled.reserve(size_t(rows) * size_t(columns));
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns;) {
-            const Cell *cell = element.cellAt(row, column);
-            const int span = cell ? qMin(cell->columnSpan(), columns - column) : 1;
-            if (span > 1)
-                table->mergeCells(row, column, 1, span);
-            if (cell && !cell->isEmpty())
-                filled.push_back({row, column, cell});
-            column += span;
-        }
-    }
-
-    for (const Filled &entry : filled) {
-        // The cell stands as the first of its elements that asks for a
-        // vertical alignment.
-        for (const PlacedElement &item : entry.cell->m_items) {
-            if (item.alignment & Qt::AlignVertical_Mask) {
-                formatCell(table, entry.row, entry.column, QTextTableCellFormat(), item.alignment);
-                break;
-            }
-        }
-        ReportBuilder cellBuilder(table->cellAt(entry.row, entry.column).firstCursorPosition());
-        for (const PlacedElement &item : entry.cell->m_items)
-            cellBuilder.add(item);
-    }
+                  for (const Filled &entry : filled) {
+                      // The cell stands as the first of its elements that asks
+                      // for a vertical alignment.
+                      for (const PlacedElement &item : entry.cell->m_items) {
+                          if (item.alignment & Qt::AlignVertical_Mask) {
+                              formatCell(table, entry.row, entry.column, QTextTableCellFormat(),
+                                         item.alignment);
+                              break;
+                          }
+                      }
+                      ReportBuilder cellBuilder(
+                              table->cellAt(entry.row, entry.column).firstCursorPosition());
+                      for (const PlacedElement &item : entry.cell->m_items)
+                          cellBuilder.add(item);
+                  }
+              });
 }
 
 void ReportBuilder::writeAutoTable(const AutoTableElement &element)
@@ -277,32 +303,584 @@ void ReportBuilder::writeAutoTable(const AutoTableElement &element)
 
     QTextTableFormat format = tableFormat(element.border(), element.padding(), element.width());
     format.setHeaderRowCount(1);
-    QTextTable *table = insertTable(rows, columns, format);
 
     QTextTableCellFormat headerFormat;
     if (element.headerBackground().style() != Qt::NoBrush)
         headerFormat.setBackground(element.headerBackground());
 
-    for (int column = 0; column < contents->columnCount; ++column) {
-        const Qt::Alignment alignment = contents->headerAlignments.at(column);
-        formatCell(table, 0, column + offset, headerFormat, alignment);
-        writeCellText(table, 0, column + offset, contents->headerTexts.at(column), alignment);
+    // Source row 0 is the header, row r + 1 the model's row r.
+    writeRows(rows, columns, 1, format,
+              [contents, offset, headerFormat](QTextTable *table, int at, int from, int count) {
+                  for (int row = from; row < from + count; ++row) {
+                      const int target = at + row - from;
+                      if (row == 0) {
+                          for (int column = 0; column < contents->columnCount; ++column) {
+                              const Qt::Alignment alignment = contents->headerAlignments.at(column);
+                              formatCell(table, target, column + offset, headerFormat, alignment);
+                              writeCellText(table, target, column + offset,
+                                            contents->headerTexts.at(column), alignment);
+                          }
+                          if (offset)
+                              formatCell(table, target, 0, headerFormat, Qt::AlignHCenter);
+                          continue;
+                      }
+                      if (offset) {
+                          formatCell(table, target, 0, headerFormat, Qt::AlignHCenter);
+                          writeCellText(table, target, 0,
+                                        contents->verticalHeaderTexts.at(row - 1),
+                                        Qt::AlignHCenter);
+                      }
+                      for (int column = 0; column < contents->columnCount; ++column) {
+                          const int cellIndex = (row - 1) * contents->columnCount + column;
+                          const Qt::Alignment alignment = contents->cellAlignments.at(cellIndex);
+                          formatCell(table, target, column + offset, QTextTableCellFormat(),
+                                     alignment);
+                          writeCellText(table, target, column + offset,
+                                        contents->cellTexts.at(cellIndex), alignment);
+                      }
+                  }
+              });
+}
+
+void ReportBuilder::writeRows(int rows, int columns, int headerRows, QTextTableFormat format,
+                              const RowWriter &write)
+{
+    if (m_flow == Flow::Body && rows - headerRows > PieceRows
+        && m_cursor.document()->pageSize().height() > 0) {
+        writeSplit(rows, columns, headerRows, std::move(format), write);
+        return;
     }
-    if (offset)
-        formatCell(table, 0, 0, headerFormat, Qt::AlignHCenter);
-    for (int row = 0; row < contents->rowCount; ++row) {
-        if (offset) {
-            formatCell(table, row + 1, 0, headerFormat, Qt::AlignHCenter);
-            writeCellText(table, row + 1, 0, contents->verticalHeaderTexts.at(row),
-                          Qt::AlignHCenter);
+    QTextTable *table = insertTable(rows, columns, format);
+    write(table, 0, 0, rows);
+}
+
+namespace {
+
+// The last page that a row's contents reach.
+int lastPage(QTextTable *table, int row)
+{
+    const QTextDocument *document = table->document();
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const qreal pageHeight = document->pageSize().height();
+    int page = 0;
+    for (int column = 0; column < table->columns();) {
+        const QTextTableCell cell = table->cellAt(row, column);
+        const QRectF box = layout->blockBoundingRect(document->findBlock(cell.lastPosition()));
+        // Within a pixel of the edge, so that rounding never turns a page.
+        page = qMax(page, int(std::floor((box.bottom() - 1) / pageHeight)));
+        column += cell.columnSpan();
+    }
+    return page;
+}
+
+// The page on which the table's frame ends.
+int tableEndPage(QTextTable *table)
+{
+    const QTextDocument *document = table->document();
+    const QRectF box = document->documentLayout()->frameBoundingRect(table);
+    return int(std::floor((box.bottom() - 1) / document->pageSize().height()));
+}
+
+// The page on which the table's frame starts.
+int tableStartPage(QTextTable *table)
+{
+    const QTextDocument *document = table->document();
+    const QRectF box = document->documentLayout()->frameBoundingRect(table);
+    return int(std::floor(box.top() / document->pageSize().height()));
+}
+
+// An empty document set up as `document` is, for measuring its contents.
+void setUpLike(QTextDocument &scratch, const QTextDocument &document)
+{
+    scratch.setUndoRedoEnabled(false);
+    scratch.documentLayout()->setPaintDevice(document.documentLayout()->paintDevice());
+    scratch.setUseDesignMetrics(true);
+    scratch.setDocumentMargin(document.documentMargin());
+    scratch.setDefaultFont(document.defaultFont());
+    scratch.setDefaultTextOption(document.defaultTextOption());
+    scratch.setPageSize(QSizeF(document.pageSize().width(), -1));
+}
+
+// The text option Qt's document layout lays a paragraph out with.
+QTextOption paragraphOption(const QTextBlock &block)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    QTextOption option = block.document()->defaultTextOption();
+    option.setTextDirection(block.textDirection());
+    option.setTabs(format.tabPositions());
+    if (format.nonBreakableLines())
+        option.setWrapMode(QTextOption::ManualWrap);
+    return option;
+}
+
+// Qt's layout keeps lengths in 64ths of a pixel, cut towards zero.
+int toFixed(qreal value)
+{
+    return int(value * 64);
+}
+
+int roundFixed(int value)
+{
+    return (value + 32) & -64;
+}
+
+qreal fromFixed(int value)
+{
+    return value / 64.0;
+}
+
+// Where the rows of a long table fall on pages that each hold one piece of
+// it, the piece starting at the page's top: each row's height worked out from
+// its cells' own text layouts the way Qt's table layout works it out, and the
+// place of the first row and of the table's bottom edge read from a short
+// table laid out on the same pages. A row it cannot work out (a table in a
+// cell, a paragraph with margins) or higher than a page ends the plan.
+class PagePlan
+{
+public:
+    using RowWriter = std::function<void(QTextTable *, int, int, int)>;
+
+    PagePlan(const QTextDocument &document, const QTextTableFormat &format, int columns,
+             int headerRows, int rows, const RowWriter &write)
+        : m_document(document)
+        , m_format(format)
+        , m_columns(columns)
+        , m_write(write)
+        , m_scaling(ReportBuilder::LayoutDpi / qt_defaultDpiY())
+        , m_padding(toFixed(format.cellPadding() * m_scaling))
+        , m_heights(rows, Unmeasured)
+    {
+        measurePage(headerRows);
+    }
+
+    // Where the pages from row `from` on end, as long as the plan knows.
+    QList<int> pages(int from, int rows)
+    {
+        QList<int> ends;
+        if (!m_valid)
+            return ends;
+        const qreal pageHeight = m_document.pageSize().height();
+        int row = from;
+        while (row < rows) {
+            const int start = row;
+            qreal top = m_firstRowTop;
+            while (row < rows) {
+                const int height = rowHeight(row);
+                if (height < 0)
+                    return ends;
+                // Two pixels to spare, so that rounding never decides a page.
+                if (top + fromFixed(height) + m_bottom + 1 >= pageHeight)
+                    break;
+                top += fromFixed(height) + m_gap;
+                ++row;
+            }
+            if (row == start)
+                return ends;  // a row higher than a page
+            ends << row;
         }
-        for (int column = 0; column < contents->columnCount; ++column) {
-            const int at = row * contents->columnCount + column;
-            const Qt::Alignment alignment = contents->cellAlignments.at(at);
-            formatCell(table, row + 1, column + offset, QTextTableCellFormat(), alignment);
-            writeCellText(table, row + 1, column + offset, contents->cellTexts.at(at), alignment);
+        return ends;
+    }
+
+private:
+    static constexpr int Unmeasured = -2;
+    static constexpr int ChunkRows = 500;
+
+    // The header and two empty rows at the top of a page: the first row's
+    // place, the step from row to row besides its height, the bottom edge
+    // below the last, and the width of each column's text.
+    void measurePage(int headerRows)
+    {
+        QTextDocument scratch;
+        setUpLike(scratch, m_document);
+        scratch.setPageSize(m_document.pageSize());
+        scratch.rootFrame()->setFrameFormat(m_document.rootFrame()->frameFormat());
+        QTextCursor cursor(&scratch);
+        cursor.beginEditBlock();
+        QTextTable *table = cursor.insertTable(headerRows + 2, m_columns, m_format);
+        m_write(table, 0, 0, headerRows);
+        cursor.endEditBlock();
+
+        QAbstractTextDocumentLayout *layout = scratch.documentLayout();
+        const QRectF frame = layout->frameBoundingRect(table);
+        const auto block = [table](int row, int column) {
+            return table->cellAt(row, column).firstCursorPosition().block();
+        };
+        for (int column = 0; column < m_columns; ++column) {
+            const QTextBlock text = block(headerRows, column);
+            m_left << layout->blockBoundingRect(text).left();
+            m_width << text.layout()->lineAt(0).width();
+        }
+        const qreal first = layout->blockBoundingRect(block(headerRows, 0)).top();
+        const qreal second = layout->blockBoundingRect(block(headerRows + 1, 0)).top();
+        const qreal pageHeight = scratch.pageSize().height();
+        const qreal pageTop = std::floor(first / pageHeight) * pageHeight;
+
+        const int empty = heightOf(table, headerRows);
+        if (empty < 0 || std::floor((frame.bottom() - 1) / pageHeight) * pageHeight != pageTop)
+            return;
+        m_firstRowTop = first - fromFixed(m_padding) - pageTop;
+        m_gap = second - first - fromFixed(empty);
+        m_bottom = frame.bottom() - (second - fromFixed(m_padding) + fromFixed(empty));
+        m_valid = true;
+    }
+
+    int rowHeight(int row)
+    {
+        if (m_heights.at(row) == Unmeasured)
+            measureRows(row);
+        return m_heights.at(row);
+    }
+
+    // The rows from `from` on, written without a layout and measured; none
+    // of them when a table stands in one of their cells.
+    void measureRows(int from)
+    {
+        const int count = qMin(ChunkRows, int(m_heights.size()) - from);
+        QTextDocument chunk;
+        setUpLike(chunk, m_document);
+        chunk.setLayoutEnabled(false);
+        QTextCursor cursor(&chunk);
+        QTextTable *table = cursor.insertTable(count, m_columns, m_format);
+        m_write(table, 0, from, count);
+        const bool nested = !table->childFrames().isEmpty();
+        for (int row = 0; row < count; ++row)
+            m_heights[from + row] = nested ? -1 : heightOf(table, row);
+    }
+
+    // The row's height as Qt's table layout makes it: the tallest cell's
+    // text and paddings, rounded to a whole pixel; -1 when not known. The
+    // engine gives cells no paddings of their own and spans no rows.
+    int heightOf(QTextTable *table, int row) const
+    {
+        int height = 0;
+        for (int column = 0; column < m_columns;) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            const int span = cell.columnSpan();
+            const int last = column + span - 1;
+            const int text = textHeight(cell, m_left.at(last) + m_width.at(last) - m_left.at(column));
+            if (text < 0)
+                return -1;
+            height = qMax(height, roundFixed(text + 2 * m_padding));
+            column += span;
+        }
+        return height;
+    }
+
+    // The cell's paragraphs laid out one below the other at the width, each
+    // line as high as Qt's document layout makes it.
+    int textHeight(const QTextTableCell &cell, qreal width) const
+    {
+        int y = 0;
+        const int end = cell.lastPosition();
+        for (QTextBlock block = cell.firstCursorPosition().block();
+             block.isValid() && block.position() <= end; block = block.next()) {
+            const QTextBlockFormat format = block.blockFormat();
+            if (format.topMargin() != 0 || format.bottomMargin() != 0 || format.leftMargin() != 0
+                || format.rightMargin() != 0 || format.indent() != 0 || format.textIndent() != 0)
+                return -1;
+            QTextLayout *layout = block.layout();
+            layout->setTextOption(paragraphOption(block));
+            layout->beginLayout();
+            int bottom = 0;
+            while (true) {
+                QTextLine line = layout->createLine();
+                if (!line.isValid())
+                    break;
+                line.setLeadingIncluded(true);
+                line.setLineWidth(width);
+                const qreal raw = std::ceil(line.ascent() + line.descent() + line.leading());
+                bottom = y + toFixed(format.lineHeight(line.height(), m_scaling));
+                y += toFixed(format.lineHeight(raw, m_scaling));
+            }
+            layout->endLayout();
+            y = qMax(y, bottom);
+        }
+        return y;
+    }
+
+    const QTextDocument &m_document;
+    const QTextTableFormat m_format;
+    const int m_columns;
+    const RowWriter m_write;
+    const qreal m_scaling;  // layout pixels per format unit
+    const int m_padding;
+    QList<int> m_heights;
+    QList<qreal> m_left;   // where each column's text starts
+    QList<qreal> m_width;  // and how wide it is
+    bool m_valid = false;
+    qreal m_firstRowTop = 0;
+    qreal m_gap = 0;
+    qreal m_bottom = 0;
+};
+
+// Whether each of the `count` tables that end with `last` stands on a page
+// of its own, from `page` on.
+bool endsOnItsPage(QTextTable *last, qsizetype count, int page)
+{
+    const QList<QTextFrame *> frames = last->parentFrame()->childFrames();
+    const qsizetype end = frames.indexOf(last) + 1;
+    for (qsizetype i = end - count; i < end; ++i, ++page) {
+        auto *table = qobject_cast<QTextTable *>(frames.at(i));
+        if (!table || tableStartPage(table) != page || tableEndPage(table) != page)
+            return false;
+    }
+    return true;
+}
+
+// The first data row that ends on the table's last page; the header rows
+// when the data rows all end on one page.
+int lastPageStart(QTextTable *table, int headerRows)
+{
+    int row = table->rows() - 1;
+    const int page = lastPage(table, row);
+    while (row > headerRows && lastPage(table, row - 1) == page)
+        --row;
+    return row;
+}
+
+}  // namespace
+
+// Qt draws a table's outer border again for every page the table covers, on
+// each page it prints, and its cost for a page grows with the table; a long
+// table therefore printed in quadratic time into a PDF of quadratic size.
+// Such a table is written as several, each with the header rows, cut where
+// a page breaks, the next one starting on a new page: the header still
+// stands at every page top and the pieces meet only at page breaks. The row
+// that the break would have divided moves to the next page whole. Every
+// piece has the column widths the whole table would have.
+//
+// The first piece, which starts where the body has come to, is measured as
+// it is written, so the document is laid out as far as that: the caller's
+// edit block is closed here and reopened at the end. The pieces after it are
+// planned a page each and laid out once, then checked.
+void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
+                               const RowWriter &write)
+{
+    const QList<QTextLength> constraints = format.columnWidthConstraints();
+    const bool widthsFixed = format.width().type() == QTextLength::PercentageLength
+            && constraints.size() == columns
+            && std::all_of(constraints.cbegin(), constraints.cend(), [](const QTextLength &l) {
+                   return l.type() != QTextLength::VariableLength;
+               });
+    if (!widthsFixed)
+        format.setColumnWidthConstraints(measuredWidths(rows, columns, headerRows, format, write));
+
+    m_cursor.endEditBlock();
+    // A piece's cut is made in the same edit that adds the next piece: Qt
+    // lays out again, from the last point it kept before an edit, every
+    // table after it, so a cut made on its own would lay the piece out once
+    // more.
+    QTextTable *previous = nullptr;
+    int previousCut = 0;
+    int previousPage = 0;
+    std::optional<PagePlan> plan;
+    const auto cutPrevious = [&] {
+        if (previous && previousCut < previous->rows())
+            previous->removeRows(previousCut, previous->rows() - previousCut);
+    };
+    int next = headerRows;
+    while (next < rows) {
+        if (previous && m_planning && !m_planMissed) {
+            QTextTableFormat pieceFormat = format;
+            pieceFormat.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            if (!plan)
+                plan.emplace(*m_cursor.document(), pieceFormat, columns, headerRows, rows, write);
+            const QList<int> ends = plan->pages(next, rows);
+            if (!ends.isEmpty()) {
+                m_cursor.beginEditBlock();
+                cutPrevious();
+                QTextTable *last = writePlanned(next, ends, headerRows, columns, pieceFormat, write);
+                m_cursor.endEditBlock();
+                m_planMissed = tableEndPage(previous) > previousPage
+                        || !endsOnItsPage(last, ends.size(), previousPage + 1);
+                previous = last;
+                previousCut = previous->rows();
+                previousPage = tableEndPage(previous);
+                next = ends.last();
+                continue;
+            }
+        }
+
+        int count = qMin(PieceRows, rows - next);
+        m_cursor.beginEditBlock();
+        cutPrevious();
+        QTextTable *table = insertTable(headerRows + count, columns, format);
+        write(table, 0, 0, headerRows);
+        write(table, headerRows, next, count);
+        m_cursor.endEditBlock();
+
+        // The last row needs room for the table's bottom border too; when
+        // that pushes it on, it goes with the rows after it.
+        while (previous && previous->rows() > headerRows + 1
+               && tableEndPage(previous) > previousPage) {
+            m_cursor.beginEditBlock();
+            previous->removeRows(previous->rows() - 1, 1);
+            table->insertRows(headerRows, 1);
+            write(table, headerRows, --next, 1);
+            m_cursor.endEditBlock();
+            ++count;
+        }
+
+        // The last page of a piece goes to the next one, unless it is the
+        // table's end; a piece that has not filled its first page grows.
+        previousCut = headerRows + count;
+        while (next + count < rows) {
+            const int cut = lastPageStart(table, headerRows);
+            if (cut > headerRows) {
+                previousCut = cut;
+                previousPage = lastPage(table, cut - 1);
+                count = cut - headerRows;
+                break;
+            }
+            const int more = qMin(PieceRows, rows - next - count);
+            m_cursor.beginEditBlock();
+            table->appendRows(more);
+            write(table, headerRows + count, next + count, more);
+            m_cursor.endEditBlock();
+            count += more;
+        }
+        previous = table;
+        next += count;
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    }
+    m_cursor.beginEditBlock();
+}
+
+// A piece for each planned page, from row `from` on to each end in turn;
+// returns the last.
+QTextTable *ReportBuilder::writePlanned(int from, const QList<int> &ends, int headerRows,
+                                       int columns, const QTextTableFormat &format,
+                                       const RowWriter &write)
+{
+    QTextTable *table = nullptr;
+    for (const int end : ends) {
+        table = insertTable(headerRows + end - from, columns, format);
+        write(table, 0, 0, headerRows);
+        write(table, headerRows, from, end - from);
+        from = end;
+    }
+    return table;
+}
+
+namespace {
+
+// The widest word and the whole width of a cell's paragraphs, as Qt takes
+// them for the column widths, from the cell's own text layouts: each
+// paragraph laid out once on one long line, without laying out the table.
+// False when the cell holds a table, which only the table's layout measures.
+bool cellWidths(const QTextTableCell &cell, qreal *minimum, qreal *maximum)
+{
+    constexpr qreal UnboundedWidth = 1e6;  // pixels, over 40 m
+    *minimum = 0;
+    *maximum = 0;
+    for (QTextBlock block = cell.firstCursorPosition().block();
+         block.isValid() && block.position() <= cell.lastPosition(); block = block.next()) {
+        if (QTextCursor(block).currentTable() != cell.firstCursorPosition().currentTable())
+            return false;
+        QTextLayout *layout = block.layout();
+        layout->setTextOption(paragraphOption(block));
+        layout->beginLayout();
+        while (true) {
+            QTextLine line = layout->createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(UnboundedWidth);
+        }
+        layout->endLayout();
+        *minimum = qMax(*minimum, layout->minimumWidth());
+        *maximum = qMax(*maximum, layout->maximumWidth());
+    }
+    return true;
+}
+
+}  // namespace
+
+// The widths Qt gives the columns of the whole table, as fixed widths. They
+// follow from each column's widest word and widest line, so a table of the
+// header rows and the rows that hold those lays the columns out as the
+// whole table would: the rows are written in chunks only to find them, and
+// that short table is the one Qt lays out.
+QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int headerRows,
+                                                 const QTextTableFormat &format,
+                                                 const RowWriter &write) const
+{
+    constexpr int ChunkRows = 500;
+    const QTextDocument *document = m_cursor.document();
+
+    // By column and span: the rows of the widest word and of the widest line.
+    struct Widest
+    {
+        qreal minimum = -1;
+        int minimumRow = -1;
+        qreal maximum = -1;
+        int maximumRow = -1;
+    };
+    QHash<QPair<int, int>, Widest> widest;
+    QList<int> kept;
+    for (int row = 0; row < headerRows; ++row)
+        kept << row;
+    for (int from = headerRows; from < rows; from += ChunkRows) {
+        const int count = qMin(ChunkRows, rows - from);
+        QTextDocument chunk;
+        setUpLike(chunk, *document);
+        chunk.setLayoutEnabled(false);
+        QTextCursor cursor(&chunk);
+        QTextTable *table = cursor.insertTable(count, columns, format);
+        write(table, 0, from, count);
+        for (int row = 0; row < count; ++row) {
+            for (int column = 0; column < columns;) {
+                const QTextTableCell cell = table->cellAt(row, column);
+                column += cell.columnSpan();
+                qreal minimum = 0;
+                qreal maximum = 0;
+                if (!cellWidths(cell, &minimum, &maximum)) {
+                    kept << from + row;
+                    continue;
+                }
+                Widest &w = widest[{cell.column(), cell.columnSpan()}];
+                if (minimum > w.minimum) {
+                    w.minimum = minimum;
+                    w.minimumRow = from + row;
+                }
+                if (maximum > w.maximum) {
+                    w.maximum = maximum;
+                    w.maximumRow = from + row;
+                }
+            }
         }
     }
+    for (const Widest &w : std::as_const(widest))
+        kept << w.minimumRow << w.maximumRow;
+    std::sort(kept.begin(), kept.end());
+    kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+
+    QTextDocument scratch;
+    setUpLike(scratch, *document);
+    QTextCursor cursor(&scratch);
+    cursor.beginEditBlock();
+    QTextTable *table = cursor.insertTable(int(kept.size()), columns, format);
+    for (int at = 0; at < kept.size(); ++at)
+        write(table, at, kept.at(at), 1);
+    cursor.endEditBlock();
+
+    QAbstractTextDocumentLayout *layout = scratch.documentLayout();
+    const qreal unitsPerPixel = qt_defaultDpiY() / LayoutDpi;
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    widths.resize(columns);
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < table->rows(); ++row) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            if (cell.column() != column || cell.columnSpan() != 1)
+                continue;
+            const QTextBlock block = cell.firstCursorPosition().block();
+            layout->blockBoundingRect(block);
+            const qreal content = block.layout()->lineAt(0).width() * unitsPerPixel;
+            widths[column] = QTextLength(QTextLength::FixedLength,
+                                         content + 2 * format.cellPadding());
+            break;
+        }
+    }
+    return widths;
 }
 
 }  // namespace ReportEngine

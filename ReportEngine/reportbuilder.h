@@ -5,6 +5,8 @@
 #include <QTextCursor>
 #include <QTextTableFormat>
 
+#include <functional>
+
 class QTextTable;
 
 namespace ReportEngine {
@@ -24,9 +26,20 @@ class TextElement;
 class ReportBuilder
 {
 public:
-    explicit ReportBuilder(const QTextCursor &cursor);
+    // The body of a paginated document splits its long tables at page
+    // breaks (see writeRows); a cell's flow never does.
+    enum class Flow { Cell, Body };
+
+    explicit ReportBuilder(const QTextCursor &cursor, Flow flow = Flow::Cell);
 
     void add(const PlacedElement &placed);
+
+    // A long table's pieces after the first are planned from its rows'
+    // heights and written in one go; a plan that missed (a piece that did
+    // not end on its page) leaves the document to be written again without
+    // planning.
+    void setPlanning(bool planning);
+    bool planMissed() const;
 
     void writeText(const TextElement &text);
     void writeSpacer(const SpacerElement &spacer);
@@ -43,6 +56,10 @@ public:
     // rectangles to whole pixels of it; at 600 dpi that is at most 0.02 mm.
     static constexpr qreal LayoutDpi = 600.0;
 
+    // Writes the source rows [from, from + count) into the table's rows from
+    // `at` on: first the merges of their spans, then their contents.
+    using RowWriter = std::function<void(QTextTable *table, int at, int from, int count)>;
+
 private:
     enum class State {
         Start,       // an empty block that no table precedes
@@ -54,8 +71,20 @@ private:
     void startParagraph(const QTextBlockFormat &blockFormat, const QTextCharFormat &charFormat);
     QTextTableFormat tableFormat(qreal border, qreal paddingMm, qreal widthPercent) const;
     QTextTable *insertTable(int rows, int columns, QTextTableFormat format);
+    void writeRows(int rows, int columns, int headerRows, QTextTableFormat format,
+                   const RowWriter &write);
+    void writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
+                    const RowWriter &write);
+    QTextTable *writePlanned(int from, const QList<int> &ends, int headerRows, int columns,
+                             const QTextTableFormat &format, const RowWriter &write);
+    QList<QTextLength> measuredWidths(int rows, int columns, int headerRows,
+                                      const QTextTableFormat &format,
+                                      const RowWriter &write) const;
 
     QTextCursor m_cursor;
+    Flow m_flow;
+    bool m_planning = true;
+    bool m_planMissed = false;
     State m_state = State::Start;
     PlacedElement m_placement;
 };

@@ -2,6 +2,8 @@
 
 #include "hlineelement.h"
 
+#include <QAbstractTextDocumentLayout>
+
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -10,6 +12,8 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+
+#include <cmath>
 
 // Reading back what a report built or printed.
 namespace ReportTestUtil {
@@ -41,6 +45,29 @@ inline QString cellText(QTextTable *table, int row, int column)
 inline QTextBlock cellBlock(QTextTable *table, int row, int column)
 {
     return table->cellAt(row, column).firstCursorPosition().block();
+}
+
+// The first of the consecutive tables that does not fill its last page: the
+// next table's first row would have fitted below it (within two pixels).
+// Each table has `headerRows` header rows; the next table needs two rows of
+// data for its first row's height to show. -1 when every table fills it.
+inline int firstUnfilledPage(const QList<QTextTable *> &pieces, int headerRows)
+{
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+        QTextTable *next = pieces.at(i + 1);
+        if (next->rows() < headerRows + 2)
+            continue;
+        QTextDocument *document = next->document();
+        QAbstractTextDocumentLayout *layout = document->documentLayout();
+        const qreal step = layout->blockBoundingRect(cellBlock(next, headerRows + 1, 0)).top()
+                - layout->blockBoundingRect(cellBlock(next, headerRows, 0)).top();
+        const qreal pageHeight = document->pageSize().height();
+        const qreal bottom = layout->frameBoundingRect(pieces.at(i)).bottom();
+        const qreal pageEnd = (std::floor((bottom - 1) / pageHeight) + 1) * pageHeight;
+        if (bottom + step < pageEnd - 2)
+            return int(std::floor((bottom - 1) / pageHeight)) + 1;
+    }
+    return -1;
 }
 
 // The non-empty paragraphs of the body outside tables.

@@ -9,11 +9,11 @@
 #include "tableelement.h"
 #include "textelement.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
@@ -22,15 +22,16 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <algorithm>
 #include <memory>
+#include <numeric>
 
 using namespace ReportEngine;
 using namespace ReportTestUtil;
 
 namespace {
 
-// A statement long enough for several pages.
-std::unique_ptr<Report> longStatement(int rows)
+std::unique_ptr<Report> emptyStatement()
 {
     auto report = std::make_unique<Report>();
     report->setMargins(10, 10, 10, 10);
@@ -38,10 +39,16 @@ std::unique_ptr<Report> longStatement(int rows)
     TextElement title(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ"));
     title.setBold(true);
     report->addElement(title, Qt::AlignHCenter);
+    return report;
+}
+
+// The statement's table of one line a row, its total and signature.
+void addStatement(Report &report, int rows, const QList<qreal> &widths = {10, 60, 30})
+{
     TableElement table;
     table.setWidth(100);
     table.setHeaderRowCount(1);
-    table.setColumnConstraints({10, 60, 30});
+    table.setColumnConstraints(widths);
     table.cell(0, 0).addElement(TextElement(QStringLiteral("№ п/п")), Qt::AlignHCenter);
     table.cell(0, 1).addElement(TextElement(QStringLiteral("Фамилия Имя Отчество")));
     table.cell(0, 2).addElement(TextElement(QStringLiteral("Оплачено")), Qt::AlignRight);
@@ -51,12 +58,32 @@ std::unique_ptr<Report> longStatement(int rows)
         table.cell(row, 2).addElement(TextElement(QStringLiteral("%1.00").arg(row * 10)),
                                       Qt::AlignRight);
     }
-    report->addElement(table);
+    table.cell(rows + 1, 0).setColumnSpan(2);
+    table.cell(rows + 1, 0).addElement(TextElement(QStringLiteral("ИТОГО")));
+    table.cell(rows + 1, 2).addElement(TextElement(QStringLiteral("%1.00").arg(rows * (rows + 1) * 5)),
+                                       Qt::AlignRight);
+    report.addElement(table);
     HLineElement line;
     line.setDashed(true);
-    report->addElement(line);
-    report->addElement(TextElement(QStringLiteral("Кассир\t\t___________ /Ёлкина Ж.Щ./")));
+    report.addElement(line);
+    report.addElement(TextElement(QStringLiteral("Кассир\t\t___________ /Ёлкина Ж.Щ./")));
+}
+
+// A statement long enough for several pages.
+std::unique_ptr<Report> longStatement(int rows, const QList<qreal> &widths = {10, 60, 30})
+{
+    auto report = emptyStatement();
+    addStatement(*report, rows, widths);
     return report;
+}
+
+// How many of the statement's rows each page holds.
+QList<int> rowsByPage(const QString &path, int pages)
+{
+    QList<int> counts;
+    for (int page = 1; page <= pages; ++page)
+        counts << int(pdfText(path, page).count(QStringLiteral("Слушатель номер")));
+    return counts;
 }
 
 QSizeF pdfPageSize(const QString &path)
@@ -107,6 +134,202 @@ private slots:
         QVERIFY2(firstLine.contains(QStringLiteral("Оплачено")), qPrintable(firstLine));
         QVERIFY(!second.contains(QStringLiteral("РАСЧЁТНАЯ ВЕДОМОСТЬ")));
         QVERIFY(pdfText(path, pages).contains(QStringLiteral("/Ёлкина Ж.Щ./")));
+    }
+
+    // A table long enough to be written one table a page: every row once,
+    // in order, the total after the last, the header at the top of every
+    // page and nowhere else, each page's rows filling it as one table would,
+    // no page left without rows, and every piece with the same columns.
+    void longTablePrintsLikeOneTable_data()
+    {
+        QTest::addColumn<QList<qreal>>("widths");  // none: the columns take what they need
+        QTest::newRow("stated widths") << QList<qreal>{10, 60, 30};
+        QTest::newRow("widths from the contents") << QList<qreal>();
+    }
+
+    void longTablePrintsLikeOneTable()
+    {
+        QFETCH(QList<qreal>, widths);
+        constexpr int rows = 700;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.pdf"));
+        auto report = longStatement(rows, widths);
+        const int pages = report->numberOfPages();
+        QVERIFY(report->exportToFile(path));
+
+        QStringList lines;
+        int pagesWithRows = 0;
+        for (int page = 1; page <= pages; ++page) {
+            const QStringList onPage = pdfText(path, page).split(QLatin1Char('\n'),
+                                                                  Qt::SkipEmptyParts);
+            int header = 0;
+            while (header < onPage.size()
+                   && !onPage.at(header).contains(QStringLiteral("Фамилия Имя Отчество")))
+                ++header;
+            const bool hasRows = !onPage.filter(QStringLiteral("Слушатель номер")).isEmpty();
+            // Only what follows the table may stand on a page of its own.
+            QVERIFY2(hasRows || page == pages, qPrintable(QString::number(page)));
+            if (hasRows) {
+                QVERIFY2(header < onPage.size(), qPrintable(onPage.join(QLatin1Char('\n'))));
+                if (page > 1)
+                    QCOMPARE(header, 0);
+                ++pagesWithRows;
+            }
+            lines << onPage;
+        }
+        QCOMPARE(lines.filter(QStringLiteral("Фамилия Имя Отчество")).size(), pagesWithRows);
+        const QStringList listed = lines.filter(QStringLiteral("Слушатель номер"));
+        QCOMPARE(listed.size(), rows);
+        for (int row = 0; row < rows; ++row) {
+            QVERIFY2(listed.at(row).contains(QStringLiteral("Слушатель номер %1 ").arg(row + 1)),
+                     qPrintable(listed.at(row)));
+        }
+        QVERIFY(lines.filter(QStringLiteral("ИТОГО")).value(0).contains(
+                QStringLiteral("%1.00").arg(rows * (rows + 1) * 5)));
+        QVERIFY(pdfText(path, pages).contains(QStringLiteral("/Ёлкина Ж.Щ./")));
+
+        // Written as several tables, all with the header row and the same
+        // column edges.
+        const QList<QTextTable *> pieces = tables(report->document());
+        QVERIFY2(pieces.size() >= 2, qPrintable(QString::number(pieces.size())));
+        QAbstractTextDocumentLayout *layout = report->document()->documentLayout();
+        const auto edges = [layout](QTextTable *table) {
+            QList<int> result;
+            for (int column = 0; column < 3; ++column)
+                result << qRound(layout->blockBoundingRect(cellBlock(table, 0, column)).left());
+            return result;
+        };
+        for (QTextTable *piece : pieces) {
+            QCOMPARE(cellText(piece, 0, 1), QStringLiteral("Фамилия Имя Отчество"));
+            QCOMPARE(edges(piece), edges(pieces.first()));
+        }
+        QCOMPARE(firstUnfilledPage(pieces, 1), -1);
+    }
+
+    // A long table whose columns take what their contents need is written
+    // in pieces with the widths the whole table would have: those that the
+    // rows with its widest word and its widest line give, wherever they are.
+    void longTableTakesTheWidthsOfItsWidestCells_data()
+    {
+        QTest::addColumn<int>("wordRow");
+        QTest::addColumn<int>("lineRow");
+        QTest::newRow("both in the first rows") << 3 << 20;
+        QTest::newRow("both far down") << 640 << 690;
+        QTest::newRow("one in each half") << 10 << 560;
+    }
+
+    void longTableTakesTheWidthsOfItsWidestCells()
+    {
+        QFETCH(int, wordRow);
+        QFETCH(int, lineRow);
+        const auto text = [&](int row, int column) {
+            if (row == wordRow && column == 2)
+                return QStringLiteral("Сверхдлинноеслововстолбцебезпробелов");
+            if (row == lineRow && column == 1)
+                return QStringLiteral("Слушатель с очень длинным описанием в одну строку %1").arg(row);
+            return QStringLiteral("Строка");
+        };
+        const auto report = [&](const QList<int> &rows) {
+            auto built = emptyStatement();
+            TableElement table;
+            table.setWidth(100);
+            table.setHeaderRowCount(1);
+            for (int column = 0; column < 3; ++column)
+                table.cell(0, column).addElement(TextElement(QStringLiteral("Столбец %1").arg(column)));
+            for (int at = 0; at < rows.size(); ++at) {
+                for (int column = 0; column < 3; ++column)
+                    table.cell(at + 1, column).addElement(TextElement(text(rows.at(at), column)));
+            }
+            built->addElement(table);
+            return built;
+        };
+        const auto edges = [](Report &built) {
+            QTextDocument *document = built.document();
+            QTextTable *table = tables(document).first();
+            QList<int> result;
+            for (int column = 0; column < 3; ++column) {
+                const QRectF box = document->documentLayout()->blockBoundingRect(
+                        cellBlock(table, 0, column));
+                result << qRound(box.left()) << qRound(box.right());
+            }
+            return result;
+        };
+
+        QList<int> all(700);
+        std::iota(all.begin(), all.end(), 0);
+        auto whole = report(all);
+        QVERIFY(tables(whole->document()).size() >= 2);
+        auto widest = report({wordRow, lineRow});
+        QCOMPARE(tables(widest->document()).size(), 1);
+        QCOMPARE(edges(*whole), edges(*widest));
+    }
+
+    // A group kept together that moves to the next page pushes the long
+    // table after it down; the table's pieces still meet at page breaks, so
+    // no page between its first and its last is left part empty.
+    void longTableAfterAKeptGroupFillsItsPages()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kept.pdf"));
+        auto report = emptyStatement();
+        for (int line = 1; line <= 60; ++line)
+            report->addElement(TextElement(QStringLiteral("Строка вступления %1").arg(line)));
+        report->beginKeepTogether();
+        for (int line = 1; line <= 15; ++line)
+            report->addElement(TextElement(QStringLiteral("Условие %1").arg(line)));
+        report->endKeepTogether();
+        addStatement(*report, 500);
+        const int pages = report->numberOfPages();
+        QVERIFY(report->exportToFile(path));
+
+        QVERIFY(!pdfText(path, 1).contains(QStringLiteral("Условие")));
+        const QString second = pdfText(path, 2);
+        QVERIFY2(second.contains(QStringLiteral("Условие 1\n"))
+                         && second.contains(QStringLiteral("Условие 15")),
+                 qPrintable(second));
+        const QList<int> counts = rowsByPage(path, pages);
+        QCOMPARE(std::accumulate(counts.cbegin(), counts.cend(), 0), 500);
+        const auto withRows = [](int count) { return count > 0; };
+        const auto first = std::find_if(counts.cbegin(), counts.cend(), withRows);
+        const auto last = std::find_if(counts.crbegin(), counts.crend(), withRows).base() - 1;
+        QVERIFY2(last - first >= 3, qPrintable(QString::number(last - first)));
+        const int full = *std::max_element(counts.cbegin(), counts.cend());
+        for (auto page = first + 1; page != last; ++page)
+            QVERIFY2(*page == full, qPrintable(QString::number(page - counts.cbegin() + 1)));
+    }
+
+    // The preview draws the pages as they come into view: at first only
+    // those the window shows, then the page it is turned to.
+    void previewDrawsThePagesInView()
+    {
+        auto report = longStatement(400);
+        const int pages = report->numberOfPages();
+        QVERIFY2(pages >= 6, qPrintable(QString::number(pages)));
+        int atFirst = -1;
+        int turnedTo = -1;
+        int afterTurning = -1;
+        ModalHandler::onNextDialog<PreviewDialog>([&](PreviewDialog *dialog) {
+            dialog->grab();
+            atFirst = dialog->renderedPages();
+            QAction *next = nullptr;
+            for (QAction *action : dialog->findChildren<QAction *>()) {
+                if (action->text() == QStringLiteral("Следующая страница"))
+                    next = action;
+            }
+            for (int step = 0; next && step < pages; ++step)
+                next->trigger();
+            turnedTo = dialog->currentPage();
+            dialog->grab();
+            afterTurning = dialog->renderedPages();
+            dialog->reject();
+        });
+        PreviewDialog preview(report.get());
+        QCOMPARE(preview.exec(), 0);
+        QVERIFY2(atFirst >= 1 && atFirst <= 2, qPrintable(QString::number(atFirst)));
+        QVERIFY2(turnedTo >= pages - 1, qPrintable(QString::number(turnedTo)));
+        // The pages passed on the way were never in view.
+        QVERIFY2(afterTurning > atFirst && afterTurning <= atFirst + 2,
+                 qPrintable(QStringLiteral("%1 then %2").arg(atFirst).arg(afterTurning)));
     }
 
     void landscapeTurnsThePage()
@@ -208,7 +431,11 @@ private slots:
         QCOMPARE(shown.at(1).pageCount, pages);
         QCOMPARE(shown.at(1).pageLayout.orientation(), QPageLayout::Landscape);
         QVERIFY(shown.at(1).text.contains(QStringLiteral("Слушатель номер 120")));
-        QCOMPARE(tables(shown.at(1).document.get()).value(0)->rows(), 121);
+        // A long table may be written as several, each with its header row.
+        int dataRows = 0;
+        for (QTextTable *table : tables(shown.at(1).document.get()))
+            dataRows += table->rows() - table->format().headerRowCount();
+        QCOMPARE(dataRows, 121);  // and the total
         QCOMPARE(shown.at(1).pdfPath, printed);
         QVERIFY(pdfText(printed).contains(QStringLiteral("Слушатель номер 120")));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("other.pdf"))));
@@ -219,11 +446,15 @@ private slots:
         auto report = longStatement(120);
         const int pages = report->numberOfPages();
         int shownPages = -1;
+        PreviewDialog::Zoom zoom = PreviewDialog::Zoom::Custom;
+        int rendered = -1;
         QSize size;
         int hiddenButtons = -1;
         ModalHandler::onNextDialog<PreviewDialog>([&](PreviewDialog *dialog) {
-            if (auto *widget = dialog->findChild<QPrintPreviewWidget *>())
-                shownPages = widget->pageCount();
+            shownPages = dialog->pageCount();
+            zoom = dialog->zoom();
+            dialog->grab();
+            rendered = dialog->renderedPages();
             size = dialog->size();
             auto *toolBar = dialog->findChild<QToolBar *>();
             hiddenButtons = 0;
@@ -236,6 +467,8 @@ private slots:
         PreviewDialog preview(report.get());  // nobody sizes it, as the list's print
         QCOMPARE(preview.exec(), 0);
         QCOMPARE(shownPages, pages);
+        QCOMPARE(zoom, PreviewDialog::Zoom::FitWidth);
+        QVERIFY2(rendered >= 1 && rendered < pages, qPrintable(QString::number(rendered)));
         const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
         QVERIFY2(size.width() >= screen.width() * 2 / 3 && size.height() >= screen.height() * 2 / 3,
                  qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));

@@ -11,6 +11,8 @@
 #include <previewdialog.h>
 
 #include <QFile>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -69,6 +71,62 @@ private slots:
             QStringList({header, "1 | Борисов Борис | 02.01.1980 | Москва | Альфа | Инженер | ",
                          "2 | Андреев Андрей | 06.05.1990 |  |  |  | "}));
         QCOMPARE(alignments(groups.at(1), 1), QString("^<^<<<^"));
+    }
+
+    // Many streams, one of them longer than a few pages: every stream prints
+    // once and in order, with its own table of its listeners, the long one
+    // with the header on every page it fills.
+    void listenersListOfManyStreamsPrintsEveryStream()
+    {
+        constexpr int streams = 150;
+        constexpr int longStream = 100;  // of 400 listeners, the others of 3
+        QJsonArray reply;
+        int listener = 0;
+        for (int s = 0; s < streams; ++s) {
+            QJsonArray persons;
+            for (int p = 0; p < (s == longStream ? 400 : 3); ++p)
+                persons.append(QJsonObject{{"fullname", QString("Слушатель%1 Петрович").arg(listener++)}});
+            reply.append(QJsonObject{
+                {"stream", QJsonObject{{"name", QString("Группа%1").arg(s)},
+                                       {"startDate", "2026-03-02T00:00:00.000"},
+                                       {"endDate", "2026-03-13T00:00:00.000"}}},
+                {"persons", persons}});
+        }
+        answer("reports/persons", QJsonDocument(reply).toJson(QJsonDocument::Compact));
+        PersonReport report;
+        QTextDocument *built = build(report, {{"streamId", -1}, {"curriculumId", -1},
+                                              {"startDate", "01.01.2026"},
+                                              {"endDate", "31.12.2026"}, {"fact", false}});
+        QCOMPARE(paragraphs(built).filter("Поток: ").size(), streams);
+
+        QTemporaryDir output;
+        const QString path = output.filePath("listeners.pdf");
+        QVERIFY(document->exportToFile(path));
+        const QStringList pages = ReportTestUtil::pdfPages(path);
+        QCOMPARE(pages.size(), document->numberOfPages());
+        const QString all = pages.join('\n');
+        const QRegularExpression group("Поток: Группа(\\d+) ");
+        int expected = 0;
+        for (auto it = group.globalMatch(all); it.hasNext(); ++expected)
+            QCOMPARE(it.next().captured(1).toInt(), expected);
+        QCOMPARE(expected, streams);
+        const QRegularExpression person("Слушатель(\\d+) ");
+        expected = 0;
+        for (auto it = person.globalMatch(all); it.hasNext(); ++expected)
+            QCOMPARE(it.next().captured(1).toInt(), expected);
+        QCOMPARE(expected, listener);
+
+        // A page that the long stream's rows fill alone starts with the header.
+        int filledAlone = 0;
+        for (const QString &page : pages) {
+            if (!page.contains("Группа") && page.contains("Слушатель")) {
+                ++filledAlone;
+                const qsizetype header = page.indexOf("Должность");
+                QVERIFY2(header >= 0 && header < page.indexOf("Слушатель"),
+                         qPrintable(page.left(300)));
+            }
+        }
+        QVERIFY2(filledAlone >= 2, qPrintable(QString::number(filledAlone)));
     }
 
     void occupancyIsCountedHere()

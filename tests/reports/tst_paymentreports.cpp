@@ -5,6 +5,10 @@
 #include "paideducationpaymentsreport.h"
 #include "paymentsreport.h"
 
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
 // The three payment statements: what they print of the server's rows and
 // what they add up themselves.
 class PaymentReportsTest : public ReportTestBase
@@ -78,6 +82,92 @@ private slots:
                  " |  |  |  |  |  | Наличные: | 0.10 руб. |  |  | ",
                  " |  |  |  |  |  | наличные: | 5.00 руб. |  |  | "}));
         QCOMPARE(alignments(built.at(1), 1), QString("<><<<<<<<<<"));
+    }
+
+    // A statement long enough for its table to be written in pieces prints
+    // like one table: every row once and in order, the header at the top of
+    // each page, the total after the last row, the summary's sums.
+    void longStatementPrintsLikeOneTable()
+    {
+        constexpr int count = 700;
+        QJsonArray reply;
+        for (int i = 0; i < count; ++i) {
+            // Every fifth row has three payments, so that the rows differ in height.
+            QJsonArray payments;
+            for (int k = 1; k <= (i % 5 == 0 ? 3 : 1); ++k)
+                payments.append(QJsonObject{{"summ", 10 * k}, {"name", "Наличные"},
+                                            {"payDate", "2026-06-02T00:00:00.000"}});
+            reply.append(QJsonObject{
+                {"billNum", i + 1},
+                {"fullname", QString("Персона%1 Иванович").arg(i)},
+                {"total", 100 + i},
+                {"paid", i % 5 == 0 ? 60 : 10},
+                {"accommodation",
+                 QJsonArray{QJsonObject{{"number", "101"},
+                                        {"inDate", "2026-06-01T12:00:00.000"},
+                                        {"outDate", "2026-06-03T12:00:00.000"},
+                                        {"rateCost", 50},
+                                        {"rateHourCost", 2.5}}}},
+                {"payments", payments}});
+        }
+        answer("reports/payments", QJsonDocument(reply).toJson(QJsonDocument::Compact));
+        PaymentsReport report;
+        build(report, {{"streamId", -1}, {"start", "01.06.2026"}, {"end", "30.06.2026"},
+                       {"listeners", true}, {"guests", true}, {"debtOnly", false}});
+        // 100 + 101 + ... + 799; 140 rows paid 60, the others 10.
+        const QString charged = "314650.00";
+        const QString paid = "14000.00";
+        const QString rest = "300650.00";
+
+        const QList<QTextTable *> built = tables();
+        QVERIFY2(built.size() >= 3, qPrintable(QString::number(built.size())));
+        const QString header = rows(built.first()).first();
+        QStringList body;
+        for (QTextTable *piece : built.mid(0, built.size() - 1)) {
+            const QStringList pieceRows = rows(piece);
+            QCOMPARE(pieceRows.first(), header);
+            body << pieceRows.mid(1);
+        }
+        QCOMPARE(body.size(), count + 1);
+        QCOMPARE(ReportTestUtil::firstUnfilledPage(built.mid(0, built.size() - 1), 1), -1);
+        for (int i = 0; i < count; ++i) {
+            QVERIFY2(body.at(i).startsWith(
+                             QString("%1 | %2 | Персона%3 Иванович | ")
+                                     .arg(i + 1)
+                                     .arg(i + 1, 4, 10, QLatin1Char('0'))
+                                     .arg(i)),
+                     qPrintable(body.at(i)));
+        }
+        QCOMPARE(body.last(), QString("ИТОГО: | %1 | %2 | %3 | ").arg(charged, paid, rest));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("statement.pdf");
+        QVERIFY(document->exportToFile(path));
+        const QStringList pages = ReportTestUtil::pdfPages(path);
+        QCOMPARE(pages.size(), document->numberOfPages());
+        const QRegularExpression person("Персона(\\d+) ");
+        QList<int> printed;
+        for (int page = 0; page < pages.size(); ++page) {
+            const QString text = pages.at(page);
+            const qsizetype first = text.indexOf(person);
+            if (first < 0)
+                continue;
+            const qsizetype top = text.indexOf("Ф И О");
+            QVERIFY2(top >= 0 && top < first, qPrintable(QString::number(page + 1)));
+            QCOMPARE(text.count("Ф И О"), 1);
+            for (auto it = person.globalMatch(text); it.hasNext();)
+                printed << it.next().captured(1).toInt();
+        }
+        QCOMPARE(printed.size(), count);
+        for (int i = 0; i < count; ++i)
+            QCOMPARE(printed.at(i), i);
+        const QString all = pages.join('\n');
+        QCOMPARE(all.count("ИТОГО:"), 1);
+        QVERIFY(all.indexOf("ИТОГО:") > all.indexOf(QString("Персона%1 ").arg(count - 1)));
+        QVERIFY(QRegularExpression("ИТОГО:\\s+" + charged + "\\s+" + paid + "\\s+" + rest)
+                        .match(all)
+                        .hasMatch());
+        QVERIFY2(all.contains(QString(charged + " руб.")), qPrintable(pages.last()));
     }
 
     void contractStatement()

@@ -1,0 +1,114 @@
+#pragma once
+
+// What the report benchmarks share: a stopwatch that reads wall and CPU time
+// (the machine may be busy with other work, which shows in the wall time
+// only), and the preview's measure.
+//
+// The preview's measure times one report two ways, each from an empty
+// Report: built, shown in a PreviewDialog and painted once, as a user first
+// sees it; and its baseline, built, laid out (Report::document()) and its
+// first page drawn here into an image as wide as the screen, with nothing of
+// the preview. Their "ratio" stays near 1 when the preview waits for nothing
+// but the layout and the page in view.
+
+#include "previewdialog.h"
+#include "report.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScreen>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+class Stopwatch
+{
+public:
+    Stopwatch()
+    {
+        m_wall.start();
+        m_cpu = std::clock();
+    }
+
+    double seconds() const { return m_wall.nsecsElapsed() / 1e9; }
+    double cpuSeconds() const { return double(std::clock() - m_cpu) / CLOCKS_PER_SEC; }
+
+private:
+    QElapsedTimer m_wall;
+    std::clock_t m_cpu;
+};
+
+// A run's wall and CPU seconds.
+struct Times
+{
+    double wall = 0;
+    double cpu = 0;
+};
+
+inline Times elapsed(const Stopwatch &stopwatch)
+{
+    return {stopwatch.seconds(), stopwatch.cpuSeconds()};
+}
+
+// Puts `name` (wall) and `name`Cpu on the state: one run's times over
+// another's.
+inline void setRatio(benchmark::State &state, const std::string &name, const Times &measured,
+                     const Times &baseline)
+{
+    state.counters[name] = baseline.wall > 0 ? measured.wall / baseline.wall : 0;
+    state.counters[name + "Cpu"] = baseline.cpu > 0 ? measured.cpu / baseline.cpu : 0;
+}
+
+using ReportBuild = std::function<void(ReportEngine::Report &)>;
+
+// The baseline: the document laid out and its first page drawn.
+inline void layOutAndDrawFirstPage(const ReportBuild &build)
+{
+    ReportEngine::Report report;
+    build(report);
+    QTextDocument *document = report.document();
+    const QSizeF body = document->pageSize();
+    const int width = QGuiApplication::primaryScreen()->availableGeometry().width();
+    const qreal scale = width / body.width();
+    QImage image(QSizeF(body * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(QPointF(0, 0), body);
+    painter.setClipRect(context.clip);
+    document->documentLayout()->draw(&painter, context);
+}
+
+inline void showPreview(const ReportBuild &build)
+{
+    ReportEngine::Report report;
+    build(report);
+    ReportEngine::PreviewDialog dialog(&report);
+    dialog.show();
+    dialog.grab();
+}
+
+// One run of each, the preview's time reported as the benchmark's.
+inline void measurePreview(benchmark::State &state, const ReportBuild &build)
+{
+    for (auto _ : state) {
+        const Stopwatch baselineWatch;
+        layOutAndDrawFirstPage(build);
+        const Times baseline = elapsed(baselineWatch);
+
+        const Stopwatch previewWatch;
+        showPreview(build);
+        const Times preview = elapsed(previewWatch);
+        state.SetIterationTime(preview.wall);
+        setRatio(state, "ratio", preview, baseline);
+        state.counters["baselineMs"] = baseline.wall * 1e3;
+    }
+}
