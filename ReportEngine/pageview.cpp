@@ -1,6 +1,7 @@
 #include "pageview.h"
 
-#include <QAbstractTextDocumentLayout>
+#include "reportbuilder.h"
+
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextDocument>
@@ -147,14 +148,7 @@ QImage PageView::page(int index)
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.scale(m_scale, m_scale);
     painter.translate(m_margins.left(), m_margins.top());
-    const QSizeF body = m_document->pageSize();
-    const QRectF view(0, index * body.height(), body.width(), body.height());
-    painter.setClipRect(QRectF(QPointF(0, 0), body));
-    painter.translate(0, -view.top());
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = view;
-    context.palette.setColor(QPalette::Text, Qt::black);
-    m_document->documentLayout()->draw(&painter, context);
+    paintPage(&painter, *m_document, index);
     painter.end();
 
     ++m_rendered;

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPointer>
 #include <QPrinter>
@@ -397,7 +398,29 @@ void Report::printOn(QPagedPaintDevice *device)
     // A printer may keep margins of its own; lay the pages out for the area
     // it really prints on.
     d->build(device->pageLayout().paintRect(QPageLayout::Millimeter).size());
-    d->document.print(device);
+
+    // Page by page as QTextDocument::print prints a paginated document, but
+    // through paintPage, which draws the grid lines of long tables too.
+    QPainter painter(device);
+    if (!painter.isActive())
+        return;
+    const QSizeF page = d->document.pageSize();
+    painter.scale(device->width() / page.width(), device->height() / page.height());
+    const QPageRanges ranges = device->pageRanges();
+    int first = ranges.firstPage();
+    int last = ranges.lastPage();
+    if (first == 0 && last == 0) {
+        first = 1;
+        last = d->document.pageCount();
+    }
+    first = qMax(1, first);
+    last = qMin(d->document.pageCount(), last);
+    for (int number = first; number <= last; ++number) {
+        if (number > first && !device->newPage())
+            return;
+        if (ranges.isEmpty() || ranges.contains(number))
+            paintPage(&painter, d->document, number - 1);
+    }
 }
 
 void Report::print(QPrinter *printer)

@@ -60,9 +60,13 @@ class XmlElementHandler;
 // the order added. A text is one paragraph per line; a table is a
 // QTextTable (header rows in QTextTableFormat::headerRowCount, column spans
 // as merged cells, separated borders of which each cell draws half of every
-// grid line, vertical alignment in the cells' formats); a rule is a one-cell table marked with
-// HLineElement::RuleProperty; vertical space is an empty block whose format
-// carries VerticalSpacingProperty (the height in millimetres).
+// grid line, vertical alignment in the cells' formats; a long table may be
+// written as several, and those of them that stand on a page of their own
+// keep the border's width without its style, marked with
+// ReportBuilder::GridProperty, their lines drawn with the page); a rule is a
+// one-cell table marked with HLineElement::RuleProperty; vertical space is an
+// empty block whose format carries VerticalSpacingProperty (the height in
+// millimetres).
 class Report : public QObject
 {
     Q_OBJECT

@@ -8,6 +8,7 @@
 #include "textelement.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QPainter>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextTable>
@@ -613,6 +614,29 @@ private:
     qreal m_bottom = 0;
 };
 
+// Qt places the contents of a cell aligned to the middle or the bottom below
+// the top of its row; any other cell's first paragraph starts at the top.
+bool standsAtTop(const QTextTableCell &cell)
+{
+    const QTextCharFormat::VerticalAlignment alignment = cell.format().verticalAlignment();
+    return alignment != QTextCharFormat::AlignMiddle && alignment != QTextCharFormat::AlignBottom;
+}
+
+bool everyRowHasTopCell(QTextTable *table)
+{
+    for (int row = 0; row < table->rows(); ++row) {
+        bool found = false;
+        for (int column = 0; column < table->columns() && !found;) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            found = standsAtTop(cell);
+            column += cell.columnSpan();
+        }
+        if (!found)
+            return false;
+    }
+    return true;
+}
+
 // Whether each of the `count` tables that end with `last` stands on a page
 // of its own, from `page` on.
 bool endsOnItsPage(QTextTable *last, qsizetype count, int page)
@@ -748,15 +772,34 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
 
 // A piece for each planned page, from row `from` on to each end in turn;
 // returns the last.
+//
+// Qt draws the border of every cell as four edges of its own, which made a
+// long table slow to print and its PDF large. A piece that stands on a page
+// of its own keeps the border's width, so that its cells stand where they
+// would, and leaves the lines to paintPage, which draws one per row edge and
+// one per column edge. paintPage places a row by a cell whose contents stand
+// at its top; a piece with a row that has none keeps Qt's border.
 QTextTable *ReportBuilder::writePlanned(int from, const QList<int> &ends, int headerRows,
                                        int columns, const QTextTableFormat &format,
                                        const RowWriter &write)
 {
+    const bool ownGrid =
+            format.border() > 0 && format.borderStyle() == QTextFrameFormat::BorderStyle_Solid;
+    QTextTableFormat gridFormat = format;
+    gridFormat.setBorderStyle(QTextFrameFormat::BorderStyle_None);
+    gridFormat.setProperty(GridProperty, true);
+
     QTextTable *table = nullptr;
     for (const int end : ends) {
-        table = insertTable(headerRows + end - from, columns, format);
+        table = insertTable(headerRows + end - from, columns, ownGrid ? gridFormat : format);
         write(table, 0, 0, headerRows);
         write(table, headerRows, from, end - from);
+        if (ownGrid && !everyRowHasTopCell(table)) {
+            QTextTableFormat kept = table->format();
+            kept.setBorderStyle(format.borderStyle());
+            kept.clearProperty(GridProperty);
+            table->setFormat(kept);
+        }
         from = end;
     }
     return table;
@@ -881,6 +924,116 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
         }
     }
     return widths;
+}
+
+namespace {
+
+// The lines of a table on a page of its own, where Qt would draw its border:
+// around the table and between its cells, each line two border widths wide,
+// a column edge broken where a cell spans over it. The cells' places come
+// from where their text starts, less the padding; the table's size from its
+// bounding rectangle, whose place Qt moves by its first cell's.
+void drawGrid(QPainter *painter, QTextTable *table, const QSizeF &size)
+{
+    const QTextDocument *document = table->document();
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const QTextTableFormat format = table->format();
+    const qreal scaling = layout->paintDevice()
+            ? layout->paintDevice()->logicalDpiY() / qreal(qt_defaultDpiY())
+            : 1;
+    const qreal line = 2 * fromFixed(toFixed(format.border() * scaling));
+    const qreal padding = fromFixed(toFixed(format.cellPadding() * scaling));
+    const int rows = table->rows();
+    const int columns = table->columns();
+
+    // By column edge, the table's left one first: where its line stands,
+    // and the first row of the stretch it runs down now (-1: none).
+    QList<qreal> edges(columns, -1);
+    QList<int> stretchFrom(columns, -1);
+    QList<qreal> lineTops(rows + 1);  // the line above each row, and below the last
+    QList<QRectF> lines;
+    const auto endStretch = [&](int column, int row) {
+        const qreal top = lineTops.at(stretchFrom.at(column));
+        lines << QRectF(edges.at(column), top, line, lineTops.at(row) + line - top);
+        stretchFrom[column] = -1;
+    };
+    QList<bool> startsCell(columns);
+    for (int row = 0; row < rows; ++row) {
+        startsCell.fill(false);
+        bool placed = false;
+        for (int column = 0; column < columns;) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            startsCell[column] = true;
+            const bool top = !placed && standsAtTop(cell);
+            if (top || edges.at(column) < 0) {
+                const QRectF text =
+                        layout->blockBoundingRect(document->findBlock(cell.firstPosition()));
+                if (edges.at(column) < 0)
+                    edges[column] = text.left() - padding - line;
+                if (top)
+                    lineTops[row] = text.top() - padding - line;
+                placed = placed || top;
+            }
+            column += cell.columnSpan();
+        }
+        if (!placed)
+            return;  // writePlanned leaves such a table to Qt
+        for (int column = 0; column < columns; ++column) {
+            if (startsCell.at(column) && stretchFrom.at(column) < 0)
+                stretchFrom[column] = row;
+            else if (!startsCell.at(column) && stretchFrom.at(column) >= 0)
+                endStretch(column, row);
+        }
+    }
+    const QRectF box(edges.at(0), lineTops.at(0), size.width(), size.height());
+    lineTops[rows] = box.bottom() - line;
+    for (int row = 0; row <= rows; ++row)
+        lines << QRectF(box.left(), lineTops.at(row), box.width(), line);
+    for (int column = 0; column < columns; ++column) {
+        if (stretchFrom.at(column) >= 0)
+            endStretch(column, rows);
+    }
+    lines << QRectF(box.right() - line, box.top(), line, box.height());
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(format.borderBrush());
+    painter->drawRects(lines);
+    painter->restore();
+}
+
+}  // namespace
+
+void paintPage(QPainter *painter, const QTextDocument &document, int index)
+{
+    const QSizeF size = document.pageSize();
+    const QRectF view(0, index * size.height(), size.width(), size.height());
+    painter->save();
+    painter->translate(0, -view.top());
+    painter->setClipRect(view);
+    QAbstractTextDocumentLayout *layout = document.documentLayout();
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = view;
+    // The palette's text colour is the system's, which may be anything;
+    // paper wants black.
+    context.palette.setColor(QPalette::Text, Qt::black);
+    layout->draw(painter, context);
+
+    // The body's tables stand one below the other.
+    const QList<QTextFrame *> frames = document.rootFrame()->childFrames();
+    auto frame = std::partition_point(frames.cbegin(), frames.cend(), [&](QTextFrame *f) {
+        return layout->frameBoundingRect(f).bottom() <= view.top();
+    });
+    for (; frame != frames.cend(); ++frame) {
+        const QRectF box = layout->frameBoundingRect(*frame);
+        if (box.top() >= view.bottom())
+            break;
+        auto *table = qobject_cast<QTextTable *>(*frame);
+        if (table && table->format().boolProperty(ReportBuilder::GridProperty))
+            drawGrid(painter, table, box.size());
+    }
+    painter->restore();
 }
 
 }  // namespace ReportEngine

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QPainter;
 class QTextTable;
 
 namespace ReportEngine {
@@ -51,6 +52,9 @@ public:
     // resolution; the layout scales them to its own device.
     static qreal formatUnitsPerMillimetre();
 
+    // Marks a table whose grid lines paintPage draws (see writePlanned).
+    static constexpr int GridProperty = QTextFormat::UserProperty + 0x102;
+
     // The resolution the document is laid out for, whatever the machine's
     // screen, so that page breaks do not depend on it. Qt rounds border
     // rectangles to whole pixels of it; at 600 dpi that is at most 0.02 mm.
@@ -88,5 +92,10 @@ private:
     State m_state = State::Start;
     PlacedElement m_placement;
 };
+
+// Draws page `index` (from 0) of a paginated document the builder wrote,
+// the page's top left corner at the painter's origin: Qt's layout of the
+// page, then the grid lines of the tables marked with GridProperty.
+void paintPage(QPainter *painter, const QTextDocument &document, int index);
 
 }  // namespace ReportEngine
