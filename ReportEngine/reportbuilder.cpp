@@ -541,8 +541,10 @@ private:
         setUpLike(chunk, m_document);
         chunk.setLayoutEnabled(false);
         QTextCursor cursor(&chunk);
+        cursor.beginEditBlock();
         QTextTable *table = cursor.insertTable(count, m_columns, m_format);
         m_write(table, 0, from, count);
+        cursor.endEditBlock();
         const bool nested = !table->childFrames().isEmpty();
         for (int row = 0; row < count; ++row)
             m_heights[from + row] = nested ? -1 : heightOf(table, row);
@@ -551,7 +553,7 @@ private:
     // The row's height as Qt's table layout makes it: the tallest cell's
     // text and paddings, rounded to a whole pixel; -1 when not known. The
     // engine gives cells no paddings of their own and spans no rows.
-    int heightOf(QTextTable *table, int row) const
+    int heightOf(QTextTable *table, int row)
     {
         int height = 0;
         for (int column = 0; column < m_columns;) {
@@ -569,35 +571,73 @@ private:
 
     // The cell's paragraphs laid out one below the other at the width, each
     // line as high as Qt's document layout makes it.
-    int textHeight(const QTextTableCell &cell, qreal width) const
+    int textHeight(const QTextTableCell &cell, qreal width)
     {
         int y = 0;
         const int end = cell.lastPosition();
         for (QTextBlock block = cell.firstCursorPosition().block();
              block.isValid() && block.position() <= end; block = block.next()) {
-            const QTextBlockFormat format = block.blockFormat();
-            if (format.topMargin() != 0 || format.bottomMargin() != 0 || format.leftMargin() != 0
-                || format.rightMargin() != 0 || format.indent() != 0 || format.textIndent() != 0)
+            const int height = paragraphHeight(block, width);
+            if (height < 0)
                 return -1;
-            QTextLayout *layout = block.layout();
-            layout->setTextOption(paragraphOption(block));
-            layout->beginLayout();
-            int bottom = 0;
-            while (true) {
-                QTextLine line = layout->createLine();
-                if (!line.isValid())
-                    break;
-                line.setLeadingIncluded(true);
-                line.setLineWidth(width);
-                const qreal raw = std::ceil(line.ascent() + line.descent() + line.leading());
-                bottom = y + toFixed(format.lineHeight(line.height(), m_scaling));
-                y += toFixed(format.lineHeight(raw, m_scaling));
-            }
-            layout->endLayout();
-            y = qMax(y, bottom);
+            y += height;
         }
         return y;
     }
+
+    // Many cells repeat a text (dates, amounts, a payer), so each text is
+    // laid out once for its formats and width.
+    int paragraphHeight(const QTextBlock &block, qreal width)
+    {
+        const QTextBlockFormat format = block.blockFormat();
+        if (format.topMargin() != 0 || format.bottomMargin() != 0 || format.leftMargin() != 0
+            || format.rightMargin() != 0 || format.indent() != 0 || format.textIndent() != 0)
+            return -1;
+        Paragraph paragraph{width, format, block.charFormat(), {}, 0};
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it)
+            paragraph.fragments.append({it.fragment().length(), it.fragment().charFormat()});
+        QList<Paragraph> &known = m_paragraphs[block.text()];
+        for (const Paragraph &other : std::as_const(known)) {
+            if (other.sameAs(paragraph))
+                return other.height;
+        }
+
+        QTextLayout *layout = block.layout();
+        layout->setTextOption(paragraphOption(block));
+        layout->beginLayout();
+        int y = 0;
+        int bottom = 0;
+        while (true) {
+            QTextLine line = layout->createLine();
+            if (!line.isValid())
+                break;
+            line.setLeadingIncluded(true);
+            line.setLineWidth(width);
+            const qreal raw = std::ceil(line.ascent() + line.descent() + line.leading());
+            bottom = y + toFixed(format.lineHeight(line.height(), m_scaling));
+            y += toFixed(format.lineHeight(raw, m_scaling));
+        }
+        layout->endLayout();
+        paragraph.height = qMax(y, bottom);
+        known.append(paragraph);
+        return paragraph.height;
+    }
+
+    // A paragraph's height and what it depends on besides its text.
+    struct Paragraph
+    {
+        qreal width;
+        QTextBlockFormat format;
+        QTextCharFormat mark;  // an empty paragraph is as high as its mark's font
+        QList<std::pair<int, QTextCharFormat>> fragments;
+        int height;
+
+        bool sameAs(const Paragraph &other) const
+        {
+            return width == other.width && format == other.format && mark == other.mark
+                    && fragments == other.fragments;
+        }
+    };
 
     const QTextDocument &m_document;
     const QTextTableFormat m_format;
@@ -606,6 +646,7 @@ private:
     const qreal m_scaling;  // layout pixels per format unit
     const int m_padding;
     QList<int> m_heights;
+    QHash<QString, QList<Paragraph>> m_paragraphs;
     QList<qreal> m_left;   // where each column's text starts
     QList<qreal> m_width;  // and how wide it is
     bool m_valid = false;
@@ -710,6 +751,7 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
             if (!plan)
                 plan.emplace(*m_cursor.document(), pieceFormat, columns, headerRows, rows, write);
             const QList<int> ends = plan->pages(next, rows);
+            if (qEnvironmentVariableIsSet("R2ENDS")) { QStringList l; for (int e : ends) l << QString::number(e); fprintf(stderr, "ENDS %s\n", qPrintable(l.join(","))); }
             if (!ends.isEmpty()) {
                 m_cursor.beginEditBlock();
                 cutPrevious();
