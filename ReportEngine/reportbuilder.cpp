@@ -357,6 +357,22 @@ void ReportBuilder::writeRows(int rows, int columns, int headerRows, QTextTableF
 
 namespace {
 
+// Qt's layout keeps lengths in 64ths of a pixel, cut towards zero.
+int toFixed(qreal value)
+{
+    return int(value * 64);
+}
+
+int roundFixed(int value)
+{
+    return (value + 32) & -64;
+}
+
+qreal fromFixed(int value)
+{
+    return value / 64.0;
+}
+
 // The last page that a row's contents reach.
 int lastPage(QTextTable *table, int row)
 {
@@ -374,20 +390,87 @@ int lastPage(QTextTable *table, int row)
     return page;
 }
 
+// Qt places the contents of a cell aligned to the middle or the bottom below
+// the top of its row; any other cell's first paragraph starts at the top.
+bool standsAtTop(const QTextTableCell &cell)
+{
+    const QTextCharFormat::VerticalAlignment alignment = cell.format().verticalAlignment();
+    return alignment != QTextCharFormat::AlignMiddle && alignment != QTextCharFormat::AlignBottom;
+}
+
+// Layout pixels per format unit.
+qreal layoutScaling(const QTextDocument &document)
+{
+    const QPaintDevice *device = document.documentLayout()->paintDevice();
+    return device ? device->logicalDpiY() / qreal(qt_defaultDpiY()) : 1;
+}
+
+// Where the row's top edge lies: a cell's padding above the text of a cell
+// whose text starts at the top; nothing when no cell's does.
+std::optional<qreal> rowTop(QTextTable *table, int row)
+{
+    const QTextDocument *document = table->document();
+    for (int column = 0; column < table->columns();) {
+        const QTextTableCell cell = table->cellAt(row, column);
+        if (standsAtTop(cell)) {
+            const QRectF text = document->documentLayout()->blockBoundingRect(
+                    document->findBlock(cell.firstPosition()));
+            return text.top()
+                    - fromFixed(toFixed(table->format().cellPadding() * layoutScaling(*document)));
+        }
+        column += cell.columnSpan();
+    }
+    return std::nullopt;
+}
+
+// Where a table stands. Qt's frameBoundingRect of a table stands where its
+// first cell's text starts, as Qt adds that cell's place to the table's:
+// below and after the table's margin, padding and border and the cells'
+// spacing and border, each a whole number of pixels, and the cell's
+// padding; lower still in a cell aligned to the middle or the bottom, so
+// the first row's top is taken from a cell whose text starts there.
+QRectF tableBox(QTextTable *table)
+{
+    const QTextDocument *document = table->document();
+    const QTextTableFormat format = table->format();
+    const qreal scaling = layoutScaling(*document);
+    const auto whole = [scaling](qreal length) { return qreal(qRound(length * scaling)); };
+    const qreal inset = whole(format.padding()) + 2 * whole(format.border())
+            + whole(format.cellSpacing());
+    QRectF box = document->documentLayout()->frameBoundingRect(table);
+    const qreal padding = fromFixed(toFixed(format.cellPadding() * scaling));
+    box.moveTopLeft(QPointF(box.left() - whole(format.leftMargin()) - inset - padding,
+                            rowTop(table, 0).value_or(box.top() - padding)
+                                    - whole(format.topMargin()) - inset));
+    return box;
+}
+
+// Qt takes a place within a 128th of a page above a page's foot for the next
+// page (it rounds its quotient by the page's height to 64ths), and starts a
+// table or paragraph that is to begin a page after a table ending there a
+// page further on, leaving a page blank. A long table's pieces end higher.
+qreal footReserve(const QTextDocument &document)
+{
+    return document.pageSize().height() / 128 + 2;
+}
+
+// Whether a table that ends at `bottom` ends too low for its page.
+bool endsTooLow(const QTextDocument &document, qreal bottom, int page)
+{
+    return bottom > (page + 1) * document.pageSize().height() - footReserve(document);
+}
+
 // The page on which the table's frame ends.
 int tableEndPage(QTextTable *table)
 {
-    const QTextDocument *document = table->document();
-    const QRectF box = document->documentLayout()->frameBoundingRect(table);
-    return int(std::floor((box.bottom() - 1) / document->pageSize().height()));
+    const QRectF box = tableBox(table);
+    return int(std::floor((box.bottom() - 1) / table->document()->pageSize().height()));
 }
 
 // The page on which the table's frame starts.
 int tableStartPage(QTextTable *table)
 {
-    const QTextDocument *document = table->document();
-    const QRectF box = document->documentLayout()->frameBoundingRect(table);
-    return int(std::floor(box.top() / document->pageSize().height()));
+    return int(std::floor(tableBox(table).top() / table->document()->pageSize().height()));
 }
 
 // An empty document set up as `document` is, for measuring its contents.
@@ -412,22 +495,6 @@ QTextOption paragraphOption(const QTextBlock &block)
     if (format.nonBreakableLines())
         option.setWrapMode(QTextOption::ManualWrap);
     return option;
-}
-
-// Qt's layout keeps lengths in 64ths of a pixel, cut towards zero.
-int toFixed(qreal value)
-{
-    return int(value * 64);
-}
-
-int roundFixed(int value)
-{
-    return (value + 32) & -64;
-}
-
-qreal fromFixed(int value)
-{
-    return value / 64.0;
 }
 
 // Where the rows of a long table fall on pages that each hold one piece of
@@ -469,8 +536,7 @@ public:
                 const int height = rowHeight(row);
                 if (height < 0)
                     return ends;
-                // Two pixels to spare, so that rounding never decides a page.
-                if (top + fromFixed(height) + m_bottom + 1 >= pageHeight)
+                if (top + fromFixed(height) + m_bottom > pageHeight - footReserve(m_document))
                     break;
                 top += fromFixed(height) + m_gap;
                 ++row;
@@ -480,6 +546,16 @@ public:
             ends << row;
         }
         return ends;
+    }
+
+    // Where a table whose last row is the source row `row`, its top at `top`,
+    // ends; nothing when the plan does not know.
+    std::optional<qreal> bottomAfter(int row, qreal top)
+    {
+        const int height = m_valid ? rowHeight(row) : -1;
+        if (height < 0)
+            return std::nullopt;
+        return top + fromFixed(height) + m_bottom;
     }
 
 private:
@@ -502,7 +578,7 @@ private:
         cursor.endEditBlock();
 
         QAbstractTextDocumentLayout *layout = scratch.documentLayout();
-        const QRectF frame = layout->frameBoundingRect(table);
+        const QRectF frame = tableBox(table);
         const auto block = [table](int row, int column) {
             return table->cellAt(row, column).firstCursorPosition().block();
         };
@@ -655,14 +731,6 @@ private:
     qreal m_bottom = 0;
 };
 
-// Qt places the contents of a cell aligned to the middle or the bottom below
-// the top of its row; any other cell's first paragraph starts at the top.
-bool standsAtTop(const QTextTableCell &cell)
-{
-    const QTextCharFormat::VerticalAlignment alignment = cell.format().verticalAlignment();
-    return alignment != QTextCharFormat::AlignMiddle && alignment != QTextCharFormat::AlignBottom;
-}
-
 bool everyRowHasTopCell(QTextTable *table)
 {
     for (int row = 0; row < table->rows(); ++row) {
@@ -750,14 +818,26 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
             pieceFormat.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             if (!plan)
                 plan.emplace(*m_cursor.document(), pieceFormat, columns, headerRows, rows, write);
+            // The piece before ends where its rows leave off on its page; too
+            // near the page's foot (see footReserve), its last row moves on.
+            while (previousCut > headerRows + 1) {
+                const std::optional<qreal> top = rowTop(previous, previousCut - 1);
+                const std::optional<qreal> bottom =
+                        top ? plan->bottomAfter(next - 1, *top) : std::nullopt;
+                if (!bottom || !endsTooLow(*m_cursor.document(), *bottom, previousPage))
+                    break;
+                --previousCut;
+                --next;
+                previousPage = lastPage(previous, previousCut - 1);
+            }
             const QList<int> ends = plan->pages(next, rows);
-            if (qEnvironmentVariableIsSet("R2ENDS")) { QStringList l; for (int e : ends) l << QString::number(e); fprintf(stderr, "ENDS %s\n", qPrintable(l.join(","))); }
             if (!ends.isEmpty()) {
                 m_cursor.beginEditBlock();
                 cutPrevious();
                 QTextTable *last = writePlanned(next, ends, headerRows, columns, pieceFormat, write);
                 m_cursor.endEditBlock();
-                m_planMissed = tableEndPage(previous) > previousPage
+                m_planMissed =
+                        endsTooLow(*m_cursor.document(), tableBox(previous).bottom(), previousPage)
                         || !endsOnItsPage(last, ends.size(), previousPage + 1);
                 previous = last;
                 previousCut = previous->rows();
@@ -775,10 +855,10 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
         write(table, headerRows, next, count);
         m_cursor.endEditBlock();
 
-        // The last row needs room for the table's bottom border too; when
-        // that pushes it on, it goes with the rows after it.
+        // The piece before must end above its page's foot (see footReserve);
+        // when it does not, its last row goes with the rows after it.
         while (previous && previous->rows() > headerRows + 1
-               && tableEndPage(previous) > previousPage) {
+               && endsTooLow(*m_cursor.document(), tableBox(previous).bottom(), previousPage)) {
             m_cursor.beginEditBlock();
             previous->removeRows(previous->rows() - 1, 1);
             table->insertRows(headerRows, 1);
@@ -972,27 +1052,29 @@ namespace {
 
 // The lines of a table on a page of its own, where Qt would draw its border:
 // around the table and between its cells, each line two border widths wide,
-// a column edge broken where a cell spans over it. The cells' places come
-// from where their text starts, less the padding; the table's size from its
-// bounding rectangle, whose place Qt moves by its first cell's.
-void drawGrid(QPainter *painter, QTextTable *table, const QSizeF &size)
+// a column edge broken where a cell spans over it. The cells' edges are
+// found from where their text starts, less the padding. Only tables with no
+// margin, padding or spacing are marked, whose lines meet the box's edges.
+void drawGrid(QPainter *painter, QTextTable *table)
 {
     const QTextDocument *document = table->document();
     QAbstractTextDocumentLayout *layout = document->documentLayout();
     const QTextTableFormat format = table->format();
-    const qreal scaling = layout->paintDevice()
-            ? layout->paintDevice()->logicalDpiY() / qreal(qt_defaultDpiY())
-            : 1;
-    const qreal line = 2 * fromFixed(toFixed(format.border() * scaling));
+    const qreal scaling = layoutScaling(*document);
+    const qreal line = 2 * qRound(format.border() * scaling);
     const qreal padding = fromFixed(toFixed(format.cellPadding() * scaling));
+    const QRectF box = tableBox(table);
     const int rows = table->rows();
     const int columns = table->columns();
 
     // By column edge, the table's left one first: where its line stands,
     // and the first row of the stretch it runs down now (-1: none).
     QList<qreal> edges(columns, -1);
+    edges[0] = box.left();
     QList<int> stretchFrom(columns, -1);
     QList<qreal> lineTops(rows + 1);  // the line above each row, and below the last
+    lineTops[0] = box.top();
+    lineTops[rows] = box.bottom() - line;
     QList<QRectF> lines;
     const auto endStretch = [&](int column, int row) {
         const qreal top = lineTops.at(stretchFrom.at(column));
@@ -1002,7 +1084,7 @@ void drawGrid(QPainter *painter, QTextTable *table, const QSizeF &size)
     QList<bool> startsCell(columns);
     for (int row = 0; row < rows; ++row) {
         startsCell.fill(false);
-        bool placed = false;
+        bool placed = row == 0;
         for (int column = 0; column < columns;) {
             const QTextTableCell cell = table->cellAt(row, column);
             startsCell[column] = true;
@@ -1027,8 +1109,6 @@ void drawGrid(QPainter *painter, QTextTable *table, const QSizeF &size)
                 endStretch(column, row);
         }
     }
-    const QRectF box(edges.at(0), lineTops.at(0), size.width(), size.height());
-    lineTops[rows] = box.bottom() - line;
     for (int row = 0; row <= rows; ++row)
         lines << QRectF(box.left(), lineTops.at(row), box.width(), line);
     for (int column = 0; column < columns; ++column) {
@@ -1062,18 +1142,20 @@ void paintPage(QPainter *painter, const QTextDocument &document, int index)
     context.palette.setColor(QPalette::Text, Qt::black);
     layout->draw(painter, context);
 
-    // The body's tables stand one below the other.
+    // The body's tables stand one below the other; Qt's bounding rectangle
+    // of a table lies lower than the table, by less than a row.
     const QList<QTextFrame *> frames = document.rootFrame()->childFrames();
     auto frame = std::partition_point(frames.cbegin(), frames.cend(), [&](QTextFrame *f) {
         return layout->frameBoundingRect(f).bottom() <= view.top();
     });
     for (; frame != frames.cend(); ++frame) {
-        const QRectF box = layout->frameBoundingRect(*frame);
-        if (box.top() >= view.bottom())
-            break;
         auto *table = qobject_cast<QTextTable *>(*frame);
-        if (table && table->format().boolProperty(ReportBuilder::GridProperty))
-            drawGrid(painter, table, box.size());
+        if (!table)
+            continue;
+        if (tableBox(table).top() >= view.bottom())
+            break;
+        if (table->format().boolProperty(ReportBuilder::GridProperty))
+            drawGrid(painter, table);
     }
     painter->restore();
 }

@@ -48,9 +48,11 @@ inline QTextBlock cellBlock(QTextTable *table, int row, int column)
 }
 
 // The first of the consecutive tables that does not fill its last page: the
-// next table's first row would have fitted below it (within two pixels).
-// Each table has `headerRows` header rows; the next table needs two rows of
-// data for its first row's height to show. -1 when every table fills it.
+// next table's first row would have fitted below it, above the last 128th of
+// the page (where Qt would start what follows the table a page later) and
+// two pixels. Each table has `headerRows` header rows; the next table needs
+// two rows of data for its first row's height to show. -1 when every table
+// fills it.
 inline int firstUnfilledPage(const QList<QTextTable *> &pieces, int headerRows)
 {
     for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
@@ -64,7 +66,7 @@ inline int firstUnfilledPage(const QList<QTextTable *> &pieces, int headerRows)
         const qreal pageHeight = document->pageSize().height();
         const qreal bottom = layout->frameBoundingRect(pieces.at(i)).bottom();
         const qreal pageEnd = (std::floor((bottom - 1) / pageHeight) + 1) * pageHeight;
-        if (bottom + step < pageEnd - 2)
+        if (bottom + step < pageEnd - pageHeight / 128 - 2)
             return int(std::floor((bottom - 1) / pageHeight)) + 1;
     }
     return -1;

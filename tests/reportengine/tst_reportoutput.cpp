@@ -516,6 +516,63 @@ private slots:
         }
     }
 
+    // A long table's pages are planned from its rows' heights, and a text
+    // that repeats is measured once: once for each width and font it stands
+    // in. A plan that took one for another would miss its pages, and the
+    // table would be written again without one. The header changes where
+    // the first piece leaves off: with the text's own header it ends within
+    // a 128th of a page of the page's foot, where Qt takes what follows to
+    // begin a page later.
+    void longTablePlansRepeatedTextsForEachWidthAndFont_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qreal>("pointSize");  // of the text in every other narrow cell
+        QTest::addColumn<bool>("textHeader");  // the header holds the text too
+        const QString wrapped =
+                QStringLiteral("Оплачено наличными в кассе учреждения по договору номер");
+        QTest::newRow("wrapped in the narrower column") << wrapped << 0.0 << false;
+        QTest::newRow("wrapped, the first piece ending at the page's foot")
+                << wrapped << 0.0 << true;
+        QTest::newRow("in a larger font") << QStringLiteral("Оплачено") << 16.0 << false;
+    }
+
+    void longTablePlansRepeatedTextsForEachWidthAndFont()
+    {
+        QFETCH(QString, text);
+        QFETCH(qreal, pointSize);
+        QFETCH(bool, textHeader);
+        auto report = emptyStatement();
+        TableElement table;
+        table.setWidth(100);
+        table.setHeaderRowCount(1);
+        table.setColumnConstraints({10, 60, 30});
+        const QStringList header{QStringLiteral("№"), QStringLiteral("Назначение"),
+                                 QStringLiteral("Примечание")};
+        for (int row = 0; row <= 700; ++row) {
+            table.cell(row, 0).addElement(TextElement(QString::number(row)));
+            table.cell(row, 1).addElement(TextElement(row > 0 || textHeader ? text : header.at(1)));
+            TextElement narrow(row > 0 || textHeader ? text : header.at(2));
+            if (row % 2 == 0)
+                narrow.setPointSize(pointSize);
+            table.cell(row, 2).addElement(narrow);
+        }
+        report->addElement(table);
+
+        const QList<QTextTable *> pieces = tables(report->document());
+        QVERIFY2(pieces.size() >= 3, qPrintable(QString::number(pieces.size())));
+        for (qsizetype i = 1; i < pieces.size(); ++i)
+            QVERIFY2(pieces.at(i)->format().boolProperty(ReportBuilder::GridProperty),
+                     qPrintable(QString::number(i)));
+        QCOMPARE(firstUnfilledPage(pieces, 1), -1);
+        // No page left blank between two pieces.
+        QAbstractTextDocumentLayout *layout = report->document()->documentLayout();
+        const qreal pageHeight = report->document()->pageSize().height();
+        for (qsizetype i = 1; i < pieces.size(); ++i) {
+            QCOMPARE(int(layout->frameBoundingRect(pieces.at(i)).top() / pageHeight),
+                     int(layout->frameBoundingRect(pieces.at(i - 1)).bottom() / pageHeight) + 1);
+        }
+    }
+
     void exportToAnUnwritablePlaceFails()
     {
         QTemporaryDir dir;
