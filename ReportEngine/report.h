@@ -62,11 +62,11 @@ class XmlElementHandler;
 // as merged cells, separated borders of which each cell draws half of every
 // grid line, vertical alignment in the cells' formats; a long table may be
 // written as several, and those of them that stand on a page of their own
-// keep the border's width without its style, marked with
-// ReportBuilder::GridProperty, their lines drawn with the page); a rule is a
-// one-cell table marked with HLineElement::RuleProperty; vertical space is an
-// empty block whose format carries VerticalSpacingProperty (the height in
-// millimetres).
+// have cell spacing as wide as the grid lines in place of the border, marked
+// with ReportBuilder::GridProperty, their lines drawn with the page); a
+// rule is a one-cell table marked with HLineElement::RuleProperty; vertical
+// space is an empty block whose format carries VerticalSpacingProperty (the
+// height in millimetres).
 class Report : public QObject
 {
     Q_OBJECT

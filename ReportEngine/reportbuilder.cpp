@@ -897,18 +897,22 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
 //
 // Qt draws the border of every cell as four edges of its own, which made a
 // long table slow to print and its PDF large. A piece that stands on a page
-// of its own keeps the border's width, so that its cells stand where they
-// would, and leaves the lines to paintPage, which draws one per row edge and
-// one per column edge. paintPage places a row by a cell whose contents stand
-// at its top; a piece with a row that has none keeps Qt's border.
+// of its own has no border but cell spacing as wide as a grid line, which
+// sets its cells where the border would (with no spacing, every cell's half
+// and the table's border make each line), and leaves the lines to
+// paintPage, which draws one per row edge and one per column edge.
+// paintPage places a row by a cell whose contents stand at its top; a piece
+// with a row that has none keeps Qt's border.
 QTextTable *ReportBuilder::writePlanned(int from, const QList<int> &ends, int headerRows,
                                        int columns, const QTextTableFormat &format,
                                        const RowWriter &write)
 {
-    const bool ownGrid =
-            format.border() > 0 && format.borderStyle() == QTextFrameFormat::BorderStyle_Solid;
+    const bool ownGrid = format.border() > 0 && format.cellSpacing() == 0
+            && format.borderStyle() == QTextFrameFormat::BorderStyle_Solid;
     QTextTableFormat gridFormat = format;
+    gridFormat.setBorder(0);
     gridFormat.setBorderStyle(QTextFrameFormat::BorderStyle_None);
+    gridFormat.setCellSpacing(2 * format.border());
     gridFormat.setProperty(GridProperty, true);
 
     QTextTable *table = nullptr;
@@ -918,7 +922,9 @@ QTextTable *ReportBuilder::writePlanned(int from, const QList<int> &ends, int he
         write(table, headerRows, from, end - from);
         if (ownGrid && !everyRowHasTopCell(table)) {
             QTextTableFormat kept = table->format();
+            kept.setBorder(format.border());
             kept.setBorderStyle(format.borderStyle());
+            kept.setCellSpacing(format.cellSpacing());
             kept.clearProperty(GridProperty);
             table->setFormat(kept);
         }
@@ -1053,15 +1059,16 @@ namespace {
 // The lines of a table on a page of its own, where Qt would draw its border:
 // around the table and between its cells, each line two border widths wide,
 // a column edge broken where a cell spans over it. The cells' edges are
-// found from where their text starts, less the padding. Only tables with no
-// margin, padding or spacing are marked, whose lines meet the box's edges.
+// found from where their text starts, less the padding. The lines take the
+// cell spacing a marked table has in place of its border; it has no margin
+// or padding, so that the lines meet the box's edges.
 void drawGrid(QPainter *painter, QTextTable *table)
 {
     const QTextDocument *document = table->document();
     QAbstractTextDocumentLayout *layout = document->documentLayout();
     const QTextTableFormat format = table->format();
     const qreal scaling = layoutScaling(*document);
-    const qreal line = 2 * qRound(format.border() * scaling);
+    const qreal line = qRound(format.cellSpacing() * scaling);
     const qreal padding = fromFixed(toFixed(format.cellPadding() * scaling));
     const QRectF box = tableBox(table);
     const int rows = table->rows();

@@ -469,7 +469,9 @@ private slots:
 
         for (QTextTable *table : std::as_const(drawn)) {
             QTextTableFormat format = table->format();
+            format.setBorder(format.cellSpacing() / 2);
             format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            format.setCellSpacing(0);
             format.clearProperty(ReportBuilder::GridProperty);
             table->setFormat(format);
         }
