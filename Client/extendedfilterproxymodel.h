@@ -1,22 +1,80 @@
 #pragma once
 
+#include <QList>
 #include <QSortFilterProxyModel>
+#include <QString>
+
+#include <memory>
+#include <vector>
 
 // Sorting and an all-columns search that can be switched off as a whole.
+//
+// Lists of a hundred thousand rows are searched as the user types, so the
+// search reads each row's texts from the source once and keeps them (folded
+// for the comparison) until the source changes, and a sort compares values
+// read once per row. A new search text lays the rows out anew in one step.
 class ExtendedFilterProxyModel : public QSortFilterProxyModel
 {
     Q_OBJECT
 
 public:
     explicit ExtendedFilterProxyModel(QObject *parent = nullptr);
+    ~ExtendedFilterProxyModel() override;
+
+    void setSourceModel(QAbstractItemModel *model) override;
 
     void setFilterEnabled(bool enabled);
     bool isFilterEnabled() const { return filterEnabled; }
+
+    // е and ё, in either case, match each other in the search: names are
+    // written both ways.
+    void setYoMatchesYe(bool matches);
+
+public slots:
+    // Keeps the rows that hold the text, taken literally, in the display text
+    // of any column, with the case rule of filterCaseSensitivity(); an empty
+    // text keeps every row.
+    void setSearchText(const QString &text);
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
+    class SortRanks;
+
+    // Changes the rows shown as a layout change: the base class's refilter
+    // removes every run of hidden rows on its own, rebuilding its row map and
+    // the views' headers each time, which grows with the square of the rows.
+    void relayout();
+    // The source's rows changed: their texts are read at once, while the
+    // rows arrive, so that the first key typed finds them ready.
+    void readRows();
+    void refreshRows(const QModelIndex &topLeft, const QModelIndex &bottomRight);
+
+    QString fold(QString text) const;
+    QString cellText(int sourceRow, int column) const;
+    QString rowText(int sourceRow, qsizetype sizeHint) const;
+    void readTexts() const;
+    bool rowHolds(int sourceRow, const QString &needle) const;
+    // Brings the stored texts and matches up to the current text and rules.
+    void updateMatches() const;
+
     bool filterEnabled = true;
+    bool yoMatchesYe = false;
+    QString searchText;
+    QList<QMetaObject::Connection> sourceConnections;
+
+    // Per source row: its folded column texts, and whether it holds
+    // `matchedNeedle`. The rules the texts were made under are kept beside
+    // them: the base class may change the role or the case before it says so.
+    mutable QList<QString> texts;
+    mutable int textsRole = -1;
+    mutable Qt::CaseSensitivity textsCase = Qt::CaseSensitive;
+    mutable bool textsYo = false;
+    mutable std::vector<bool> matches;
+    mutable QString matchedNeedle;
+    mutable bool matchesValid = false;
+
+    std::unique_ptr<SortRanks> sortRanks;
 };

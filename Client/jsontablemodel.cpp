@@ -24,7 +24,6 @@ void JsonTableModel::setJson(const QJsonDocument &json)
     document = json;
     beginResetModel();
     rows.clear();
-    firstRowKeys.clear();
 
     QJsonArray source;
     if (json.isObject()) {
@@ -41,8 +40,8 @@ void JsonTableModel::setJson(const QJsonDocument &json)
         rows.reserve(storedRowCount);
         for (const QJsonValue &value : std::as_const(source))
             rows.append(value.toObject());
-        firstRowKeys = rows.first().keys();
     }
+    takeFirstRowKeys();
     endResetModel();
 }
 
@@ -96,12 +95,22 @@ QString JsonTableModel::firstRowKey(int position) const
     return position >= 0 && position < firstRowKeys.size() ? firstRowKeys.at(position) : QString();
 }
 
-QStringList JsonTableModel::keyPartsAt(int column) const
+void JsonTableModel::takeFirstRowKeys()
 {
-    if (column >= 0 && column < orderParts.size())
+    firstRowKeys = rows.isEmpty() ? QStringList() : rows.first().keys();
+    firstRowKeyParts.clear();
+    for (const QString &key : std::as_const(firstRowKeys))
+        firstRowKeyParts.append(key.isEmpty() ? QStringList() : key.split(QLatin1Char('.')));
+}
+
+const QStringList &JsonTableModel::keyPartsAt(int column) const
+{
+    static const QStringList none;
+    if (column < 0)
+        return none;
+    if (column < orderParts.size())
         return orderParts.at(column);
-    const QString key = firstRowKey(column);
-    return key.isEmpty() ? QStringList() : key.split(QLatin1Char('.'));
+    return column < firstRowKeyParts.size() ? firstRowKeyParts.at(column) : none;
 }
 
 namespace {
@@ -142,7 +151,7 @@ QVariant JsonTableModel::data(const QModelIndex &index, int role) const
         return QVariant();
 
     if (role == Qt::DisplayRole) {
-        const QStringList parts = keyPartsAt(index.column());
+        const QStringList &parts = keyPartsAt(index.column());
         if (parts.isEmpty())
             return QVariant();
         return Global::traverseJson(rows.at(index.row()), parts).toVariant();
@@ -168,8 +177,27 @@ void JsonTableModel::setObjectAt(int row, const QJsonObject &object)
         return;
     rows[row] = object;
     if (row == 0)
-        firstRowKeys = object.keys();
+        takeFirstRowKeys();
     emit dataChanged(index(row, 0), index(row, storedColumnCount - 1), {});
+}
+
+QString JsonTableModel::displayText(int row, int column) const
+{
+    if (row < 0 || row >= rows.size())
+        return QString();
+    const QStringList &parts = keyPartsAt(column);
+    if (parts.isEmpty())
+        return QString();
+    const QJsonValue value = Global::traverseJson(rows.at(row), parts);
+    switch (value.type()) {
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Double:
+    case QJsonValue::Bool:
+        return value.toVariant().toString();
+    default:
+        return QString();
+    }
 }
 
 QVariant JsonTableModel::getValue(const QJsonObject &object, const QString &key) const

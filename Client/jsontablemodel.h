@@ -41,15 +41,22 @@ public:
 
     QVariant getValue(const QJsonObject &object, const QString &key) const;
 
+    // The display value as text, as data() converted to a string gives it,
+    // read without building the value: the search reads every cell of lists
+    // of a hundred thousand rows. Objects and arrays read as no text.
+    QString displayText(int row, int column) const;
+
 private:
     // Keys of the first row stand in for the columns that `order` lacks; an
     // empty result means the column lies outside the model's keys.
     QString firstRowKey(int position) const;
-    QStringList keyPartsAt(int column) const;
+    const QStringList &keyPartsAt(int column) const;
+    void takeFirstRowKeys();
 
     QJsonDocument document;
     QList<QJsonObject> rows;
     QStringList firstRowKeys;  // the columns when no order is set
+    QList<QStringList> firstRowKeyParts;
     QStringList labels;
     QMap<int, Qt::AlignmentFlag> alignments;
     QStringList order;

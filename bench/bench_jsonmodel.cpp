@@ -258,6 +258,7 @@ void Keystroke(benchmark::State &state, WindowKind kind)
     double windowMs = 0;
     double floorMs = 0;
     double worst = 0;
+    double firstMs = -1;
     int keys = 0;
     bool sameRows = true;
     for (auto _ : state) {
@@ -274,6 +275,8 @@ void Keystroke(benchmark::State &state, WindowKind kind)
             if (length == typedWord.size())
                 sameRows = sameRows && found == window->shownRows();
             worst = std::max(worst, ms / floor);
+            if (firstMs < 0)
+                firstMs = ms;
             windowMs += ms;
             floorMs += floor;
             iterationMs += ms;
@@ -288,6 +291,7 @@ void Keystroke(benchmark::State &state, WindowKind kind)
     state.counters["floor_ms"] = floorMs / keys;
     state.counters["ratio"] = windowMs / floorMs;
     state.counters["worst"] = worst;
+    state.counters["first_ms"] = firstMs;
 }
 
 void Clear(benchmark::State &state, WindowKind kind)
