@@ -172,7 +172,7 @@ void ExtendedFilterProxyModel::refreshRows(const QModelIndex &topLeft,
     sortRanks->forget();
     for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
         if (row < texts.size())
-            texts[row] = rowText(row, texts.at(row).size());
+            texts[row] = rowText(row);
         if (matchesValid && row < int(matches.size()))
             matches[size_t(row)] = rowHolds(row, matchedNeedle);
     }
@@ -184,57 +184,63 @@ QString ExtendedFilterProxyModel::fold(QString text) const
     if (!anyCase && !yoMatchesYe)
         return text;
     // Simple case folding keeps the length and makes exactly those letters
-    // equal that a case-insensitive comparison takes as equal. The lists are
-    // Russian: Latin and Cyrillic letters are folded here, as Qt's tables
-    // fold them, because every row's text passes through at each load.
+    // equal that a case-insensitive comparison takes as equal. Every row's
+    // text passes through here at each load, and the lists are Russian: the
+    // Latin and Cyrillic letters are folded here as Qt's tables fold them.
     bool pairs = false;
     for (QChar &c : text) {
-        char16_t u = c.unicode();
-        if (anyCase) {
-            if (u >= 'A' && u <= 'Z')
-                u += 0x20;
-            else if (u >= 0x0410 && u <= 0x042F)  // А..Я
-                u += 0x20;
-            else if (u >= 0x0400 && u <= 0x040F)  // Ѐ..Џ
-                u += 0x50;
-            else if (u >= 0x80 && (u < 0x0430 || u > 0x045F)) {
-                if (QChar::isSurrogate(u))
-                    pairs = true;
-                else
-                    u = char16_t(QChar::toCaseFolded(char32_t(u)));
-            }
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            if (anyCase && u >= 'A' && u <= 'Z')
+                c = QChar(char16_t(u + 0x20));
+            continue;
         }
-        if (yoMatchesYe && u == 0x0451)  // ё
-            u = 0x0435;
-        else if (yoMatchesYe && u == 0x0401)  // Ё, when case counts
-            u = 0x0415;
-        c = QChar(u);
+        if (u >= 0x0430 && u <= 0x044F)  // а..я
+            continue;
+        char16_t folded = u;
+        if (anyCase) {
+            if (u >= 0x0410 && u <= 0x042F)  // А..Я
+                folded = char16_t(u + 0x20);
+            else if (u >= 0x0400 && u <= 0x040F)  // Ѐ..Џ
+                folded = char16_t(u + 0x50);
+            else if (QChar::isSurrogate(u))
+                pairs = true;
+            else
+                folded = char16_t(QChar::toCaseFolded(char32_t(u)));
+        }
+        if (yoMatchesYe && folded == 0x0451)  // ё
+            folded = 0x0435;
+        else if (yoMatchesYe && folded == 0x0401)  // Ё, when case counts
+            folded = 0x0415;
+        c = QChar(folded);
     }
     // Letters outside the first plane come in pairs; Qt folds those.
     return pairs ? std::move(text).toCaseFolded() : text;
 }
 
-QString ExtendedFilterProxyModel::cellText(int sourceRow, int column) const
+QStringList ExtendedFilterProxyModel::cellTexts(int sourceRow) const
 {
-    // The lists' own model gives the text without building the cell's value.
     const QAbstractItemModel *source = sourceModel();
-    const auto *json = qobject_cast<const JsonTableModel *>(source);
-    if (json && filterRole() == Qt::DisplayRole)
-        return json->displayText(sourceRow, column);
-    return source->index(sourceRow, column).data(filterRole()).toString();
+    if (const JsonTableModel *json = jsonSource())
+        return json->displayTexts(sourceRow);
+    QStringList texts;
+    for (int column = 0; column < source->columnCount(); ++column)
+        texts.append(source->index(sourceRow, column).data(filterRole()).toString());
+    return texts;
 }
 
-QString ExtendedFilterProxyModel::rowText(int sourceRow, qsizetype sizeHint) const
+QString ExtendedFilterProxyModel::rowText(int sourceRow) const
 {
-    const int columns = sourceModel()->columnCount();
-    QString text;
-    text.reserve(sizeHint);
-    for (int column = 0; column < columns; ++column) {
-        if (column > 0)
-            text += columnSeparator;
-        text += cellText(sourceRow, column);
-    }
-    return fold(std::move(text));
+    if (const JsonTableModel *json = jsonSource())
+        return fold(json->searchText(sourceRow, columnSeparator));
+    return fold(cellTexts(sourceRow).join(columnSeparator));
+}
+
+const JsonTableModel *ExtendedFilterProxyModel::jsonSource() const
+{
+    // The lists' own model gives the texts without building the cells' values.
+    const auto *json = qobject_cast<const JsonTableModel *>(sourceModel());
+    return json && filterRole() == Qt::DisplayRole ? json : nullptr;
 }
 
 void ExtendedFilterProxyModel::readTexts() const
@@ -242,11 +248,8 @@ void ExtendedFilterProxyModel::readTexts() const
     const int rows = sourceModel()->rowCount();
     texts.clear();
     texts.reserve(rows);
-    qsizetype longest = 0;
-    for (int row = 0; row < rows; ++row) {
-        texts.append(rowText(row, longest));
-        longest = std::max(longest, texts.constLast().size());
-    }
+    for (int row = 0; row < rows; ++row)
+        texts.append(rowText(row));
     textsRole = filterRole();
     textsCase = filterCaseSensitivity();
     textsYo = yoMatchesYe;
@@ -258,11 +261,9 @@ bool ExtendedFilterProxyModel::rowHolds(int sourceRow, const QString &needle) co
     if (!needle.contains(columnSeparator))
         return QStringView(texts.at(sourceRow)).contains(needle);
     // A text holding the separator itself could match across two columns.
-    for (int column = 0; column < sourceModel()->columnCount(); ++column) {
-        if (fold(cellText(sourceRow, column)).contains(needle))
-            return true;
-    }
-    return false;
+    const QStringList cells = cellTexts(sourceRow);
+    return std::any_of(cells.cbegin(), cells.cend(),
+                       [&](const QString &cell) { return fold(cell).contains(needle); });
 }
 
 void ExtendedFilterProxyModel::updateMatches() const

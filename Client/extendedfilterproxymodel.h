@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+class JsonTableModel;
+
 // Sorting and an all-columns search that can be switched off as a whole.
 //
 // Lists of a hundred thousand rows are searched as the user types, so the
@@ -53,8 +55,9 @@ private:
     void refreshRows(const QModelIndex &topLeft, const QModelIndex &bottomRight);
 
     QString fold(QString text) const;
-    QString cellText(int sourceRow, int column) const;
-    QString rowText(int sourceRow, qsizetype sizeHint) const;
+    const JsonTableModel *jsonSource() const;
+    QStringList cellTexts(int sourceRow) const;
+    QString rowText(int sourceRow) const;
     void readTexts() const;
     bool rowHolds(int sourceRow, const QString &needle) const;
     // Brings the stored texts and matches up to the current text and rules.

@@ -3,6 +3,9 @@
 #include "global.h"
 
 #include <QJsonArray>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 JsonTableModel::JsonTableModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -64,6 +67,8 @@ void JsonTableModel::setHeaders(const Headers &headers)
 void JsonTableModel::setOrder(const QStringList &newOrder)
 {
     order = newOrder;
+    memberKeys.clear();
+    memberColumns.clear();
     orderParts.clear();
     orderParts.reserve(order.size());
     for (const QString &key : std::as_const(order))
@@ -97,6 +102,8 @@ QString JsonTableModel::firstRowKey(int position) const
 
 void JsonTableModel::takeFirstRowKeys()
 {
+    memberKeys.clear();
+    memberColumns.clear();
     firstRowKeys = rows.isEmpty() ? QStringList() : rows.first().keys();
     firstRowKeyParts.clear();
     for (const QString &key : std::as_const(firstRowKeys))
@@ -181,14 +188,11 @@ void JsonTableModel::setObjectAt(int row, const QJsonObject &object)
     emit dataChanged(index(row, 0), index(row, storedColumnCount - 1), {});
 }
 
-QString JsonTableModel::displayText(int row, int column) const
+namespace {
+// A member read in place and a value looked up read alike.
+template<typename Value>
+QString textOf(const Value &value)
 {
-    if (row < 0 || row >= rows.size())
-        return QString();
-    const QStringList &parts = keyPartsAt(column);
-    if (parts.isEmpty())
-        return QString();
-    const QJsonValue value = Global::traverseJson(rows.at(row), parts);
     switch (value.type()) {
     case QJsonValue::String:
         return value.toString();
@@ -198,6 +202,69 @@ QString JsonTableModel::displayText(int row, int column) const
     default:
         return QString();
     }
+}
+}  // namespace
+
+const QList<int> &JsonTableModel::columnsOf(qsizetype position, const QString &key) const
+{
+    if (position < memberKeys.size() && memberKeys.at(position) == key)
+        return memberColumns.at(position);
+    QList<int> columns;
+    for (int column = 0; column < storedColumnCount; ++column) {
+        const QStringList &parts = keyPartsAt(column);
+        if (!parts.isEmpty() && parts.first() == key)
+            columns.append(column);
+    }
+    if (position >= memberKeys.size()) {
+        memberKeys.resize(position + 1);
+        memberColumns.resize(position + 1);
+    }
+    memberKeys[position] = key;
+    memberColumns[position] = columns;
+    return memberColumns.at(position);
+}
+
+template<typename Take>
+void JsonTableModel::readTexts(int row, Take take) const
+{
+    if (row < 0 || row >= rows.size())
+        return;
+    const QJsonObject &object = rows.at(row);
+    qsizetype position = 0;
+    for (auto member = object.constBegin(), end = object.constEnd(); member != end;
+         ++member, ++position) {
+        for (const int column : columnsOf(position, member.key())) {
+            const QStringList &parts = keyPartsAt(column);
+            if (parts.size() == 1)
+                take(column, textOf(member.value()));
+            else if (!member.value().isNull())
+                take(column, textOf(Global::traverseJson(member.value().toObject(), parts.mid(1))));
+        }
+    }
+}
+
+QStringList JsonTableModel::displayTexts(int row) const
+{
+    QStringList texts(storedColumnCount);
+    readTexts(row, [&](int column, QString text) { texts[column] = std::move(text); });
+    return texts;
+}
+
+QString JsonTableModel::searchText(int row, QChar separator) const
+{
+    QVarLengthArray<QString, 32> cells;
+    qsizetype size = 0;
+    readTexts(row, [&](int, QString cell) {
+        size += cell.size() + 1;
+        cells.append(std::move(cell));
+    });
+    QString text(size, Qt::Uninitialized);
+    QChar *end = text.data();
+    for (const QString &cell : std::as_const(cells)) {
+        end = std::copy(cell.cbegin(), cell.cend(), end);
+        *end++ = separator;
+    }
+    return text;
 }
 
 QVariant JsonTableModel::getValue(const QJsonObject &object, const QString &key) const
