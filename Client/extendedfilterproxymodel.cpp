@@ -97,6 +97,15 @@ ExtendedFilterProxyModel::ExtendedFilterProxyModel(QObject *parent)
     , sortRanks(std::make_unique<SortRanks>())
 {
     setFilterKeyColumn(-1);
+    // The base class refilters before it tells of a new case rule or role,
+    // while the matches of the old rule still stand: filter once more.
+    const auto rulesChanged = [this] {
+        matchesValid = false;
+        if (!searchText.isEmpty())
+            relayout();
+    };
+    connect(this, &QSortFilterProxyModel::filterCaseSensitivityChanged, this, rulesChanged);
+    connect(this, &QSortFilterProxyModel::filterRoleChanged, this, rulesChanged);
 }
 
 ExtendedFilterProxyModel::~ExtendedFilterProxyModel() = default;
@@ -137,6 +146,7 @@ void ExtendedFilterProxyModel::setYoMatchesYe(bool matches)
     if (yoMatchesYe == matches)
         return;
     yoMatchesYe = matches;
+    matchesValid = false;
     if (!searchText.isEmpty())
         relayout();
 }
@@ -243,6 +253,15 @@ const JsonTableModel *ExtendedFilterProxyModel::jsonSource() const
     return json && filterRole() == Qt::DisplayRole ? json : nullptr;
 }
 
+ExtendedFilterProxyModel::TextRules ExtendedFilterProxyModel::textRules() const
+{
+    TextRules rules{filterRole(), filterCaseSensitivity(), yoMatchesYe, {}};
+    const QAbstractItemModel *source = sourceModel();
+    for (int column = 0; column < source->columnCount(); ++column)
+        rules.columns.append(source->headerData(column, Qt::Horizontal, Qt::UserRole).toString());
+    return rules;
+}
+
 void ExtendedFilterProxyModel::readTexts() const
 {
     const int rows = sourceModel()->rowCount();
@@ -250,9 +269,7 @@ void ExtendedFilterProxyModel::readTexts() const
     texts.reserve(rows);
     for (int row = 0; row < rows; ++row)
         texts.append(rowText(row));
-    textsRole = filterRole();
-    textsCase = filterCaseSensitivity();
-    textsYo = yoMatchesYe;
+    textsRules = textRules();
     matchesValid = false;
 }
 
@@ -268,14 +285,15 @@ bool ExtendedFilterProxyModel::rowHolds(int sourceRow, const QString &needle) co
 
 void ExtendedFilterProxyModel::updateMatches() const
 {
+    // Asked for every row: the matches stand until the text or the rows change.
+    if (matchesValid && matchedText == searchText)
+        return;
     const int rows = sourceModel()->rowCount();
-    if (texts.size() != rows || textsRole != filterRole() || textsCase != filterCaseSensitivity()
-        || textsYo != yoMatchesYe)
+    // The source may have been given other columns without telling its views.
+    if (texts.size() != rows || !(textsRules == textRules()))
         readTexts();
 
     const QString needle = fold(searchText);
-    if (matchesValid && needle == matchedNeedle)
-        return;
     // Typing on narrows the rows: a text that holds the last one can only be
     // in rows that held the last one.
     const bool narrowing = matchesValid && needle.contains(matchedNeedle);
@@ -284,6 +302,7 @@ void ExtendedFilterProxyModel::updateMatches() const
         if (!narrowing || matches[size_t(row)])
             matches[size_t(row)] = rowHolds(row, needle);
     }
+    matchedText = searchText;
     matchedNeedle = needle;
     matchesValid = true;
 }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSortFilterProxyModel>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -45,6 +46,21 @@ protected:
 private:
     class SortRanks;
 
+    // What the stored texts were read under.
+    struct TextRules
+    {
+        int role = -1;
+        Qt::CaseSensitivity caseRule = Qt::CaseSensitive;
+        bool yo = false;
+        QStringList columns;  // the source's column keys
+
+        bool operator==(const TextRules &other) const
+        {
+            return role == other.role && caseRule == other.caseRule && yo == other.yo
+                   && columns == other.columns;
+        }
+    };
+
     // Changes the rows shown as a layout change: the base class's refilter
     // removes every run of hidden rows on its own, rebuilding its row map and
     // the views' headers each time, which grows with the square of the rows.
@@ -58,6 +74,7 @@ private:
     const JsonTableModel *jsonSource() const;
     QStringList cellTexts(int sourceRow) const;
     QString rowText(int sourceRow) const;
+    TextRules textRules() const;
     void readTexts() const;
     bool rowHolds(int sourceRow, const QString &needle) const;
     // Brings the stored texts and matches up to the current text and rules.
@@ -69,13 +86,11 @@ private:
     QList<QMetaObject::Connection> sourceConnections;
 
     // Per source row: its folded column texts, and whether it holds
-    // `matchedNeedle`. The rules the texts were made under are kept beside
-    // them: the base class may change the role or the case before it says so.
+    // `matchedNeedle`, the folded `matchedText`.
     mutable QList<QString> texts;
-    mutable int textsRole = -1;
-    mutable Qt::CaseSensitivity textsCase = Qt::CaseSensitive;
-    mutable bool textsYo = false;
+    mutable TextRules textsRules;
     mutable std::vector<bool> matches;
+    mutable QString matchedText;
     mutable QString matchedNeedle;
     mutable bool matchesValid = false;
 

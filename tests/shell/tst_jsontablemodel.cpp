@@ -436,6 +436,58 @@ private slots:
         pair.search(QString());
         QCOMPARE(idsOf(pair.proxy), idsOf(pair.old));
     }
+
+    void searchFollowsItsRules_data()
+    {
+        QTest::addColumn<std::function<void(SearchPair &)>>("change");
+        using Change = std::function<void(SearchPair &)>;
+        QTest::newRow("case counts") << Change([](SearchPair &pair) {
+            pair.proxy.setFilterCaseSensitivity(Qt::CaseSensitive);
+            pair.old.setFilterCaseSensitivity(Qt::CaseSensitive);
+        });
+        QTest::newRow("another role") << Change([](SearchPair &pair) {
+            pair.proxy.setFilterRole(Qt::UserRole);
+            pair.old.setFilterRole(Qt::UserRole);
+        });
+        QTest::newRow("fewer columns") << Change([](SearchPair &pair) {
+            pair.model.setOrder({"note", "name", "sum", "id"});
+        });
+        QTest::newRow("other columns") << Change([](SearchPair &pair) {
+            pair.model.setOrder(
+                {"note", "name", "sum", "paid", "tags", "id", "stream.name", "stream", "missing", "note"});
+        });
+    }
+
+    // A search that stands while its rules or the columns change reads the
+    // rows anew, as Qt's own filter did at its next refilter.
+    void searchFollowsItsRules()
+    {
+        QFETCH(std::function<void(SearchPair &)>, change);
+        SearchPair pair(SearchRule::IgnoringCase);
+        pair.search("пет");
+        change(pair);
+        QCOMPARE(idsOf(pair.proxy), idsOf(pair.old));
+        for (const char *text : {"ПЕТ", "12", "true", "2024-03"}) {
+            pair.search(text);
+            QCOMPARE(idsOf(pair.proxy), idsOf(pair.old));
+        }
+    }
+
+    // Without an order the first row's keys are the columns: a reload with
+    // other keys in its first row searches those columns only.
+    void columnsFromTheFirstRowFollowAReload()
+    {
+        JsonTableModel model;
+        ExtendedFilterProxyModel proxy;
+        proxy.setSourceModel(&model);
+        model.setJson(QJsonDocument::fromJson(R"([{"d": "x"}, {"b": "1", "c": "2", "d": "q"}])"));
+        proxy.setSearchText("q");
+        QCOMPARE(proxy.rowCount(), 1);
+        model.setJson(QJsonDocument::fromJson(
+            R"([{"a": "w", "b": "w"}, {"a": "e", "b": "r", "d": "q"}, {"a": "q"}])"));
+        QCOMPARE(proxy.rowCount(), 1);
+        QCOMPARE(proxy.index(0, 0).data().toString(), QString("q"));
+    }
 };
 
 LOMI_TEST_CLASS(SearchProxyTest)
