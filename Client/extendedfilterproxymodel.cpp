@@ -242,7 +242,7 @@ QStringList ExtendedFilterProxyModel::cellTexts(int sourceRow) const
 QString ExtendedFilterProxyModel::rowText(int sourceRow) const
 {
     if (const JsonTableModel *json = jsonSource())
-        return fold(json->searchText(sourceRow, columnSeparator));
+        return fold(json->joinedDisplayTexts(sourceRow, columnSeparator));
     return fold(cellTexts(sourceRow).join(columnSeparator));
 }
 

@@ -250,7 +250,7 @@ QStringList JsonTableModel::displayTexts(int row) const
     return texts;
 }
 
-QString JsonTableModel::searchText(int row, QChar separator) const
+QString JsonTableModel::joinedDisplayTexts(int row, QChar separator) const
 {
     QVarLengthArray<QString, 32> cells;
     qsizetype size = 0;

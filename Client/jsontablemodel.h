@@ -48,7 +48,7 @@ public:
     // keys rather than the columns': what a search over every column reads.
     // It reads every row of lists of a hundred thousand rows at each load, so
     // the row's object is walked once instead of looked up column by column.
-    QString searchText(int row, QChar separator) const;
+    QString joinedDisplayTexts(int row, QChar separator) const;
 
 private:
     // Keys of the first row stand in for the columns that `order` lacks; an
