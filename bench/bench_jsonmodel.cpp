@@ -239,99 +239,112 @@ std::unique_ptr<Window> makeWindow(WindowKind kind)
                                         ->build());
 }
 
-void Load(benchmark::State &state, WindowKind kind)
+// A benchmark's window over its rows, and the times of the window and of
+// the floor summed over the measured steps.
+struct Run
 {
-    const Rows &rows = rowsOf(int(state.range(0)));
-    const std::unique_ptr<Window> window = makeWindow(kind);
+    const Rows &rows;
+    const std::unique_ptr<Window> window;
     double windowMs = 0;
     double floorMs = 0;
+    int steps = 0;
+
+    Run(benchmark::State &state, WindowKind kind)
+        : rows(rowsOf(int(state.range(0))))
+        , window(makeWindow(kind))
+    {
+    }
+
+    void add(double window, double floor)
+    {
+        windowMs += window;
+        floorMs += floor;
+        ++steps;
+    }
+
+    void report(benchmark::State &state) const
+    {
+        state.counters["floor_ms"] = floorMs / steps;
+        state.counters["ratio"] = windowMs / floorMs;
+    }
+};
+
+void Load(benchmark::State &state, WindowKind kind)
+{
+    Run run(state, kind);
     for (auto _ : state) {
         Stopwatch timer;
-        window->load(rows.bytes);
+        run.window->load(run.rows.bytes);
         const double ms = timer.ms();
         timer.restart();
-        const QJsonDocument parsed = QJsonDocument::fromJson(rows.bytes);
-        floorMs += timer.ms();
+        const QJsonDocument parsed = QJsonDocument::fromJson(run.rows.bytes);
+        run.add(ms, timer.ms());
         benchmark::DoNotOptimize(parsed);
-        windowMs += ms;
         state.SetIterationTime(ms / 1000);
-        window->load("[]");
+        run.window->load("[]");
     }
-    if (window->shownRows() != 0)
+    if (run.window->shownRows() != 0)
         state.SkipWithError("the list was not emptied between loads");
-    state.counters["floor_ms"] = floorMs / double(state.iterations());
-    state.counters["ratio"] = windowMs / floorMs;
+    run.report(state);
 }
 
 // Types the word one key at a time; the time of each key and the floor of
 // the text it leaves in the field.
 void Keystroke(benchmark::State &state, WindowKind kind)
 {
-    const Rows &rows = rowsOf(int(state.range(0)));
-    const std::unique_ptr<Window> window = makeWindow(kind);
-    window->load(rows.bytes);
-    double windowMs = 0;
-    double floorMs = 0;
+    Run run(state, kind);
+    run.window->load(run.rows.bytes);
     double worst = 0;
     double firstMs = -1;
-    int keys = 0;
     bool sameRows = true;
     for (auto _ : state) {
         double iterationMs = 0;
         for (qsizetype length = 1; length <= typedWord.size(); ++length) {
             Stopwatch timer;
-            type(window->search, typedWord.mid(length - 1, 1));
-            window->settle();
+            type(run.window->search, typedWord.mid(length - 1, 1));
+            run.window->settle();
             const double ms = timer.ms();
             timer.restart();
-            const int found = plainLoop(rows.texts, typedWord.left(length));
+            const int found = plainLoop(run.rows.texts, typedWord.left(length));
             const double floor = timer.ms();
             if (length == typedWord.size())
-                sameRows = sameRows && found == window->shownRows();
+                sameRows = sameRows && found == run.window->shownRows();
             worst = std::max(worst, ms / floor);
             if (firstMs < 0)
                 firstMs = ms;
-            windowMs += ms;
-            floorMs += floor;
+            run.add(ms, floor);
             iterationMs += ms;
-            ++keys;
         }
         state.SetIterationTime(iterationMs / 1000 / double(typedWord.size()));
-        erase(window->search);
-        window->settle();
+        erase(run.window->search);
+        run.window->settle();
     }
     if (!sameRows)
         state.SkipWithError("the window and the floor found different rows");
-    state.counters["floor_ms"] = floorMs / keys;
-    state.counters["ratio"] = windowMs / floorMs;
+    run.report(state);
     state.counters["worst"] = worst;
     state.counters["first_ms"] = firstMs;
 }
 
 void Clear(benchmark::State &state, WindowKind kind)
 {
-    const Rows &rows = rowsOf(int(state.range(0)));
-    const std::unique_ptr<Window> window = makeWindow(kind);
-    window->load(rows.bytes);
-    double windowMs = 0;
-    double floorMs = 0;
+    Run run(state, kind);
+    run.window->load(run.rows.bytes);
     for (auto _ : state) {
-        type(window->search, typedWord);
-        window->settle();
+        type(run.window->search, typedWord);
+        run.window->settle();
         Stopwatch timer;
-        erase(window->search);
-        window->settle();
+        erase(run.window->search);
+        run.window->settle();
         const double ms = timer.ms();
         timer.restart();
-        benchmark::DoNotOptimize(plainLoop(rows.texts, typedWord));
-        floorMs += timer.ms();
-        windowMs += ms;
+        benchmark::DoNotOptimize(plainLoop(run.rows.texts, typedWord));
+        run.add(ms, timer.ms());
         state.SetIterationTime(ms / 1000);
     }
-    if (window->shownRows() != rows.texts.size())
+    if (run.window->shownRows() != run.rows.texts.size())
         state.SkipWithError("clearing did not bring every row back");
-    state.counters["floor_ms"] = floorMs / double(state.iterations());
-    state.counters["ratio"] = windowMs / floorMs;
+    run.report(state);
 }
 
 void registerAll()
