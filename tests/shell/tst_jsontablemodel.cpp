@@ -288,7 +288,6 @@ struct SearchPair
     ExtendedFilterProxyModel proxy;
     QSortFilterProxyModel old;
     SearchRule rule;
-    QString oldText;
 
     explicit SearchPair(SearchRule searchRule, int sortColumn = 0,
                         Qt::SortOrder order = Qt::DescendingOrder)
@@ -328,7 +327,8 @@ private slots:
             "зелёный", "ЗЕЛЕНЫЙ", "пётр", "Ёлк", "ёЛ", "е", "Ё", "(", "(г", ".*", "[1+2]\\d",
             "\\", "1500", "1500.5", "-7", "1000", "1e3", "true", "false", "2024-03-01T14",
             "01.03.2024", "поток", "ss", "STRASSE", "ß", "ẞ", "μ", "Μ", "σίσυφοσ", "Σ", "𐐨",
-            "𐐀𐐀", "i̇", "İ", "é", "ÉC", QString(QChar(0xFFFF)), "петров", "ЗЕЛЁН", "елен", "A.*B", "нет такого"};
+            "𐐀𐐀", "i̇", "İ", "é", "ÉC", QString(QChar(0xFFFF)), "петров", "ЗЕЛЁН", "елен", "A.*B",
+            "нет такого"};
         const std::pair<const char *, SearchRule> rules[] = {
             {"persons", SearchRule::PersonsList},
             {"lists", SearchRule::IgnoringCase},
@@ -453,8 +453,8 @@ private slots:
             pair.model.setOrder({"note", "name", "sum", "id"});
         });
         QTest::newRow("other columns") << Change([](SearchPair &pair) {
-            pair.model.setOrder(
-                {"note", "name", "sum", "paid", "tags", "id", "stream.name", "stream", "missing", "note"});
+            pair.model.setOrder({"note", "name", "sum", "paid", "tags", "id", "stream.name", "stream",
+                                 "missing", "note"});
         });
     }
 
