@@ -53,7 +53,7 @@ void JournalWidget::setUpJournal(const Controls &form, const JsonTableModel::Hea
     connect(controls.table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, controls.table,
             &QTableView::sortByColumn);
     connect(controls.search, &QLineEdit::textChanged, &proxy,
-            &QSortFilterProxyModel::setFilterFixedString);
+            &ExtendedFilterProxyModel::setSearchText);
 }
 
 void JournalWidget::fromJson(const QJsonDocument &document)

@@ -31,7 +31,7 @@ CommonSelectorDialog::CommonSelectorDialog(QWidget *parent)
     connect(&model, &RequestTableModel::selectFinished, this,
             &CommonSelectorDialog::loadFinished);
     connect(ui->searchLineEdit, &QLineEdit::textChanged, &proxy,
-            &QSortFilterProxyModel::setFilterFixedString);
+            &ExtendedFilterProxyModel::setSearchText);
 
     // Ok stands for "take the selected row": it is offered only while there is
     // one. A reload or a search can drop the selection without the selection
