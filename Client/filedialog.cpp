@@ -5,7 +5,7 @@
 
 namespace {
 
-struct Seam
+struct FileDialogSeam
 {
     QQueue<QString> answers;
     QList<QString> history;
@@ -13,16 +13,16 @@ struct Seam
     bool answerUnqueued = false;
 };
 
-Seam &seam()
+FileDialogSeam &fileDialogSeam()
 {
-    static Seam instance;
+    static FileDialogSeam instance;
     return instance;
 }
 
 // Returns true and sets `answer` when the seam answers instead of a window.
 bool answeredBySeam(const QString &caption, QString *answer, const QString &dir)
 {
-    Seam &s = seam();
+    FileDialogSeam &s = fileDialogSeam();
     if (s.answers.isEmpty() && !s.answerUnqueued)
         return false;
     *answer = s.answers.isEmpty() ? QString() : s.answers.dequeue();
@@ -62,32 +62,32 @@ QString FileDialog::getExistingDirectory(QWidget *parent, const QString &caption
 
 void FileDialog::setNextFileName(const QString &fileName)
 {
-    seam().answers.enqueue(fileName);
+    fileDialogSeam().answers.enqueue(fileName);
 }
 
 void FileDialog::setAnswerUnqueued(bool enabled)
 {
-    seam().answerUnqueued = enabled;
+    fileDialogSeam().answerUnqueued = enabled;
 }
 
 int FileDialog::pendingAnswers()
 {
-    return seam().answers.size();
+    return fileDialogSeam().answers.size();
 }
 
 QList<QString> FileDialog::history()
 {
-    return seam().history;
+    return fileDialogSeam().history;
 }
 
 QList<QString> FileDialog::proposedPaths()
 {
-    return seam().proposed;
+    return fileDialogSeam().proposed;
 }
 
 void FileDialog::reset()
 {
-    seam().answers.clear();
-    seam().history.clear();
-    seam().proposed.clear();
+    fileDialogSeam().answers.clear();
+    fileDialogSeam().history.clear();
+    fileDialogSeam().proposed.clear();
 }

@@ -3,6 +3,9 @@
 #include "global.h"
 
 #include <QJsonArray>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 JsonTableModel::JsonTableModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -24,7 +27,6 @@ void JsonTableModel::setJson(const QJsonDocument &json)
     document = json;
     beginResetModel();
     rows.clear();
-    firstRowKeys.clear();
 
     QJsonArray source;
     if (json.isObject()) {
@@ -41,8 +43,8 @@ void JsonTableModel::setJson(const QJsonDocument &json)
         rows.reserve(storedRowCount);
         for (const QJsonValue &value : std::as_const(source))
             rows.append(value.toObject());
-        firstRowKeys = rows.first().keys();
     }
+    takeFirstRowKeys();
     endResetModel();
 }
 
@@ -65,6 +67,8 @@ void JsonTableModel::setHeaders(const Headers &headers)
 void JsonTableModel::setOrder(const QStringList &newOrder)
 {
     order = newOrder;
+    memberKeys.clear();
+    memberColumns.clear();
     orderParts.clear();
     orderParts.reserve(order.size());
     for (const QString &key : std::as_const(order))
@@ -96,12 +100,24 @@ QString JsonTableModel::firstRowKey(int position) const
     return position >= 0 && position < firstRowKeys.size() ? firstRowKeys.at(position) : QString();
 }
 
-QStringList JsonTableModel::keyPartsAt(int column) const
+void JsonTableModel::takeFirstRowKeys()
 {
-    if (column >= 0 && column < orderParts.size())
+    memberKeys.clear();
+    memberColumns.clear();
+    firstRowKeys = rows.isEmpty() ? QStringList() : rows.first().keys();
+    firstRowKeyParts.clear();
+    for (const QString &key : std::as_const(firstRowKeys))
+        firstRowKeyParts.append(key.isEmpty() ? QStringList() : key.split(QLatin1Char('.')));
+}
+
+const QStringList &JsonTableModel::keyPartsAt(int column) const
+{
+    static const QStringList none;
+    if (column < 0)
+        return none;
+    if (column < orderParts.size())
         return orderParts.at(column);
-    const QString key = firstRowKey(column);
-    return key.isEmpty() ? QStringList() : key.split(QLatin1Char('.'));
+    return column < firstRowKeyParts.size() ? firstRowKeyParts.at(column) : none;
 }
 
 namespace {
@@ -142,7 +158,7 @@ QVariant JsonTableModel::data(const QModelIndex &index, int role) const
         return QVariant();
 
     if (role == Qt::DisplayRole) {
-        const QStringList parts = keyPartsAt(index.column());
+        const QStringList &parts = keyPartsAt(index.column());
         if (parts.isEmpty())
             return QVariant();
         return Global::traverseJson(rows.at(index.row()), parts).toVariant();
@@ -168,8 +184,87 @@ void JsonTableModel::setObjectAt(int row, const QJsonObject &object)
         return;
     rows[row] = object;
     if (row == 0)
-        firstRowKeys = object.keys();
+        takeFirstRowKeys();
     emit dataChanged(index(row, 0), index(row, storedColumnCount - 1), {});
+}
+
+namespace {
+// A member read in place and a value looked up read alike.
+template<typename Value>
+QString textOf(const Value &value)
+{
+    switch (value.type()) {
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Double:
+    case QJsonValue::Bool:
+        return value.toVariant().toString();
+    default:
+        return QString();
+    }
+}
+}  // namespace
+
+const QList<int> &JsonTableModel::columnsOf(qsizetype position, const QString &key) const
+{
+    if (position < memberKeys.size() && memberKeys.at(position) == key)
+        return memberColumns.at(position);
+    QList<int> columns;
+    for (int column = 0; column < storedColumnCount; ++column) {
+        const QStringList &parts = keyPartsAt(column);
+        if (!parts.isEmpty() && parts.first() == key)
+            columns.append(column);
+    }
+    if (position >= memberKeys.size()) {
+        memberKeys.resize(position + 1);
+        memberColumns.resize(position + 1);
+    }
+    memberKeys[position] = key;
+    memberColumns[position] = columns;
+    return memberColumns.at(position);
+}
+
+template<typename Take>
+void JsonTableModel::readTexts(int row, Take take) const
+{
+    if (row < 0 || row >= rows.size())
+        return;
+    const QJsonObject &object = rows.at(row);
+    qsizetype position = 0;
+    for (auto member = object.constBegin(), end = object.constEnd(); member != end;
+         ++member, ++position) {
+        for (const int column : columnsOf(position, member.key())) {
+            const QStringList &parts = keyPartsAt(column);
+            if (parts.size() == 1)
+                take(column, textOf(member.value()));
+            else if (!member.value().isNull())
+                take(column, textOf(Global::traverseJson(member.value().toObject(), parts.mid(1))));
+        }
+    }
+}
+
+QStringList JsonTableModel::displayTexts(int row) const
+{
+    QStringList texts(storedColumnCount);
+    readTexts(row, [&](int column, QString text) { texts[column] = std::move(text); });
+    return texts;
+}
+
+QString JsonTableModel::joinedDisplayTexts(int row, QChar separator) const
+{
+    QVarLengthArray<QString, 32> cells;
+    qsizetype size = 0;
+    readTexts(row, [&](int, QString cell) {
+        size += cell.size() + 1;
+        cells.append(std::move(cell));
+    });
+    QString text(size, Qt::Uninitialized);
+    QChar *end = text.data();
+    for (const QString &cell : std::as_const(cells)) {
+        end = std::copy(cell.cbegin(), cell.cend(), end);
+        *end++ = separator;
+    }
+    return text;
 }
 
 QVariant JsonTableModel::getValue(const QJsonObject &object, const QString &key) const

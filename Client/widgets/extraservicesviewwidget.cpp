@@ -63,7 +63,7 @@ ExtraServicesViewWidget::ExtraServicesViewWidget(QWidget *parent)
                 &QTableView::sortByColumn);
 
     connect(ui->searchLineEdit, &QLineEdit::textChanged, &servicesProxy,
-            &QSortFilterProxyModel::setFilterFixedString);
+            &ExtendedFilterProxyModel::setSearchText);
     connect(ui->addPropertyButton, &QPushButton::clicked, this,
             &ExtraServicesViewWidget::addProperty);
     connect(ui->removePropertyButton, &QPushButton::clicked, this,

@@ -16,7 +16,7 @@
 namespace {
 
 // The first year the journals were kept in.
-constexpr int firstYear = 2022;
+constexpr int firstJournalYear = 2022;
 
 }  // namespace
 
@@ -43,7 +43,7 @@ void JournalWidget::setUpJournal(const Controls &form, const JsonTableModel::Hea
         controls.table->setItemDelegateForColumn(column, delegate);
     }
 
-    for (int year = Clock::today().year(); year >= firstYear; --year)
+    for (int year = Clock::today().year(); year >= firstJournalYear; --year)
         controls.years->addItem(QString::number(year), year);
 
     connect(controls.refresh, &QPushButton::clicked, this, &JournalWidget::handleUpdate);
@@ -53,7 +53,7 @@ void JournalWidget::setUpJournal(const Controls &form, const JsonTableModel::Hea
     connect(controls.table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, controls.table,
             &QTableView::sortByColumn);
     connect(controls.search, &QLineEdit::textChanged, &proxy,
-            &QSortFilterProxyModel::setFilterFixedString);
+            &ExtendedFilterProxyModel::setSearchText);
 }
 
 void JournalWidget::fromJson(const QJsonDocument &document)

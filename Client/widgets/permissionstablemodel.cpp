@@ -3,7 +3,7 @@
 #include <QJsonValue>
 
 namespace {
-enum Column { NodeColumn, ReadColumn, WriteColumn, ColumnCount };
+enum PermissionColumn { NodeColumn, ReadColumn, WriteColumn, ColumnCount };
 }
 
 const QMap<QString, QString> PermissionsTableModel::translations = {

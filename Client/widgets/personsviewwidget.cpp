@@ -40,6 +40,7 @@ PersonsViewWidget::PersonsViewWidget(QWidget *parent)
                       {"Заметки", "comments"}});
     proxy.setSourceModel(&model);
     proxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    proxy.setYoMatchesYe(true);
     ui->tableView->setModel(&proxy);
     ui->tableView->setItemDelegateForColumn(1, new PersonMarkerItemDelegate(ui->tableView));
     ui->tableView->setItemDelegateForColumn(3, new DateTimeItemDelegate(ui->tableView, true));
@@ -85,7 +86,8 @@ PersonsViewWidget::PersonsViewWidget(QWidget *parent)
         if (ui->yearFilterEnabledCheckBox->isChecked() || ui->dateFilterEnabledCheckBox->isChecked())
             update();
     });
-    connect(ui->searchLineEdit, &QLineEdit::textChanged, this, &PersonsViewWidget::search);
+    connect(ui->searchLineEdit, &QLineEdit::textChanged, &proxy,
+            &ExtendedFilterProxyModel::setSearchText);
     connect(&personEditDialog, &PersonEditDialog::printRequested, this, &PersonsViewWidget::print);
     connect(ui->infoPushButton, &QPushButton::clicked, &infoWidget, &QWidget::show);
     connect(&infoWidget, &InfoWidget::selectFinished, this, [this] {
@@ -191,28 +193,6 @@ void PersonsViewWidget::print(int id)
 void PersonsViewWidget::handleUpdate()
 {
     update();
-}
-
-void PersonsViewWidget::search(const QString &text)
-{
-    proxy.setFilterRegularExpression(searchExpression(text));
-}
-
-QRegularExpression PersonsViewWidget::searchExpression(const QString &text)
-{
-    static const QString yo = QStringLiteral("еёЕЁ");
-    QString pattern;
-    QString literal;
-    for (const QChar c : text) {
-        if (!yo.contains(c)) {
-            literal.append(c);
-            continue;
-        }
-        pattern += QRegularExpression::escape(literal) + QStringLiteral("[её]");
-        literal.clear();
-    }
-    pattern += QRegularExpression::escape(literal);
-    return QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption);
 }
 
 int PersonsViewWidget::selectedYear() const

@@ -10,7 +10,6 @@
 #include "subwindowsawarewidget.h"
 
 #include <QModelIndex>
-#include <QRegularExpression>
 
 namespace Ui {
 class PersonsViewWidget;
@@ -29,10 +28,6 @@ public:
     // -1 opens a blank card for a new person.
     void openDialogForTarget(int id);
 
-    // The search text taken literally, but for е and ё, which stand for each
-    // other in either case: names are written both ways.
-    static QRegularExpression searchExpression(const QString &text);
-
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 public slots:
@@ -45,7 +40,6 @@ public slots:
     void handleUpdate();
 
 private:
-    void search(const QString &text);
     // The year chosen or typed in the year list; 0 when the text is no year.
     int selectedYear() const;
     // Column 0 of the first selected row; invalid without a selection.

@@ -271,7 +271,7 @@ void SimpleViewWidget::handlePrint()
 
 void SimpleViewWidget::handleSearch(const QString &text)
 {
-    proxy.setFilterFixedString(text);
+    proxy.setSearchText(text);
 }
 
 SimpleViewWidget::Builder::Builder()

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QJsonArray>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -129,6 +130,38 @@ private slots:
         QVERIFY(loaded(view));
         child<QLineEdit>(view, "searchLineEdit")->setText(text);
         QCOMPARE(shownIds(&view), ids);
+    }
+
+    // The search keeps its text over a reload and the selection over the
+    // keys that keep its row; clearing brings every row back in order.
+    void searchOutlivesReloadsAndKeepsTheSelection()
+    {
+        PersonsViewWidget view;
+        QVERIFY(loaded(view));
+        QVERIFY(selectId(&view, 2));
+        auto *search = child<QLineEdit>(view, "searchLineEdit");
+        typeInto(search, "петр");
+        QCOMPARE(shownIds(&view), (QList<int>{4, 2, 1}));
+        server().clearRequests();
+        child<QPushButton>(view, "editButton")->click();
+        QCOMPARE(server().requestsTo("GET", "persons/2").size(), 1);
+
+        QJsonObject renamed = PersonsTest::fixture();
+        QJsonArray persons = renamed.value("persons").toArray();
+        for (qsizetype i = 0; i < persons.size(); ++i) {
+            QJsonObject person = persons.at(i).toObject();
+            const int id = person.value("id").toInt();
+            if (id == 2 || id == 3)
+                person.insert("surname", id == 2 ? "Сидорова" : "Пётровский");
+            persons[i] = person;
+        }
+        renamed.insert("persons", persons);
+        server().loadFixture(renamed);
+        QVERIFY(reloadsAfter(&view, [&] { child<QPushButton>(view, "refreshButton")->click(); }));
+        QCOMPARE(shownIds(&view), (QList<int>{4, 3, 1}));
+
+        search->clear();
+        QCOMPARE(shownIds(&view), (QList<int>{5, 4, 3, 2, 1}));
     }
 
     void buttonsActOnTheSelectedRowOfTheSortedList()

@@ -12,7 +12,7 @@
 #include <QUrl>
 
 namespace {
-const QString sourcePath = QStringLiteral("Client/widgets/selectors/commonselectordialog");
+const QString selectorSourcePath = QStringLiteral("Client/widgets/selectors/commonselectordialog");
 }
 
 CommonSelectorDialog::CommonSelectorDialog(QWidget *parent)
@@ -31,7 +31,7 @@ CommonSelectorDialog::CommonSelectorDialog(QWidget *parent)
     connect(&model, &RequestTableModel::selectFinished, this,
             &CommonSelectorDialog::loadFinished);
     connect(ui->searchLineEdit, &QLineEdit::textChanged, &proxy,
-            &QSortFilterProxyModel::setFilterFixedString);
+            &ExtendedFilterProxyModel::setSearchText);
 
     // Ok stands for "take the selected row": it is offered only while there is
     // one. A reload or a search can drop the selection without the selection
@@ -153,7 +153,7 @@ void CommonSelectorDialog::setAddHandler(CommonSelectorAddHandler *handler)
 void CommonSelectorDialog::addItem()
 {
     if (addHandler == nullptr) {
-        Global::warningAssertionFailed(QStringLiteral("handler != nullptr"), sourcePath, 93);
+        Global::warningAssertionFailed(QStringLiteral("handler != nullptr"), selectorSourcePath, 93);
         return;
     }
     addHandler->exec();
@@ -165,7 +165,7 @@ void CommonSelectorDialog::acceptSelection()
     // the dialog stays open instead of reporting an earlier pick as this one.
     if (!ui->tableView->selectionModel()->hasSelection()) {
         Global::warningAssertionFailed(
-            QStringLiteral("ui->tableView->selectionModel()->hasSelection()"), sourcePath, 29);
+            QStringLiteral("ui->tableView->selectionModel()->hasSelection()"), selectorSourcePath, 29);
         return;
     }
     const QModelIndexList rows = ui->tableView->selectionModel()->selectedRows(0);
