@@ -636,7 +636,8 @@ private:
             const QTextTableCell cell = table->cellAt(row, column);
             const int span = cell.columnSpan();
             const int last = column + span - 1;
-            const int text = textHeight(cell, m_left.at(last) + m_width.at(last) - m_left.at(column));
+            const int text = textHeight(*table->document(), cell,
+                                        m_left.at(last) + m_width.at(last) - m_left.at(column));
             if (text < 0)
                 return -1;
             height = qMax(height, roundFixed(text + 2 * m_padding));
@@ -647,11 +648,11 @@ private:
 
     // The cell's paragraphs laid out one below the other at the width, each
     // line as high as Qt's document layout makes it.
-    int textHeight(const QTextTableCell &cell, qreal width)
+    int textHeight(const QTextDocument &document, const QTextTableCell &cell, qreal width)
     {
         int y = 0;
         const int end = cell.lastPosition();
-        for (QTextBlock block = cell.firstCursorPosition().block();
+        for (QTextBlock block = document.findBlock(cell.firstPosition());
              block.isValid() && block.position() <= end; block = block.next()) {
             const int height = paragraphHeight(block, width);
             if (height < 0)
