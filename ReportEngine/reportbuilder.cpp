@@ -997,8 +997,12 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
         setUpLike(chunk, *document);
         chunk.setLayoutEnabled(false);
         QTextCursor cursor(&chunk);
+        // In one edit, or every text written has Qt itemize its paragraph
+        // again to place the cursor.
+        cursor.beginEditBlock();
         QTextTable *table = cursor.insertTable(count, columns, format);
         write(table, 0, from, count);
+        cursor.endEditBlock();
         for (int row = 0; row < count; ++row) {
             for (int column = 0; column < columns;) {
                 const QTextTableCell cell = table->cellAt(row, column);
