@@ -90,6 +90,14 @@ QString openReadOnly(QSqlDatabase &db)
     return {};
 }
 
+// The driver's error, or empty. A missing table or column fails here;
+// unchecked, the exec() that follows would report a syntax error of its own
+// instead.
+QString prepare(QSqlQuery &query, const QString &statement)
+{
+    return query.prepare(statement) ? QString() : query.lastError().text();
+}
+
 // A legacy row, read by position with the conversions every stage shares.
 class Row
 {
@@ -186,11 +194,7 @@ public:
         queries.reserve(size_t(kinds.size()));
         for (const RecordKind &kind : kinds) {
             queries.emplace_back(db);
-            // A missing table or column fails here. Unchecked, the exec()
-            // that follows would report a syntax error of its own instead.
-            prepareErrors.append(queries.back().prepare(kind.statement())
-                                     ? QString()
-                                     : queries.back().lastError().text());
+            prepareErrors.append(prepare(queries.back(), kind.statement()));
         }
     }
 
@@ -596,11 +600,10 @@ bool Run::linkRates(const Row &room, int roomId)
 bool Run::linkProperty(const Row &service, int serviceId)
 {
     QSqlQuery links(legacy);
-    // A missing table or column fails here. Unchecked, the exec() that
-    // follows would report a syntax error of its own instead.
-    const QString statement = QStringLiteral("select property from property_usl_mapping where usl = :usl");
-    if (!links.prepare(statement))
-        return fail(links.lastError().text());
+    const QString error =
+        prepare(links, QStringLiteral("select property from property_usl_mapping where usl = :usl"));
+    if (!error.isEmpty())
+        return fail(error);
     links.bindValue(QStringLiteral(":usl"), service.integer(0));
     if (!links.exec())
         return fail(links.lastError().text());
