@@ -235,10 +235,10 @@ QStringList ExtendedFilterProxyModel::cellTexts(int sourceRow) const
     const QAbstractItemModel *source = sourceModel();
     if (const JsonTableModel *json = jsonSource())
         return json->displayTexts(sourceRow);
-    QStringList texts;
+    QStringList cells;
     for (int column = 0; column < source->columnCount(); ++column)
-        texts.append(source->index(sourceRow, column).data(filterRole()).toString());
-    return texts;
+        cells.append(source->index(sourceRow, column).data(filterRole()).toString());
+    return cells;
 }
 
 QString ExtendedFilterProxyModel::rowText(int sourceRow) const
