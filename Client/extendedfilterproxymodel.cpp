@@ -99,13 +99,10 @@ ExtendedFilterProxyModel::ExtendedFilterProxyModel(QObject *parent)
     setFilterKeyColumn(-1);
     // The base class refilters before it tells of a new case rule or role,
     // while the matches of the old rule still stand: filter once more.
-    const auto rulesChanged = [this] {
-        matchesValid = false;
-        if (!searchText.isEmpty())
-            relayout();
-    };
-    connect(this, &QSortFilterProxyModel::filterCaseSensitivityChanged, this, rulesChanged);
-    connect(this, &QSortFilterProxyModel::filterRoleChanged, this, rulesChanged);
+    connect(this, &QSortFilterProxyModel::filterCaseSensitivityChanged, this,
+            &ExtendedFilterProxyModel::searchRulesChanged);
+    connect(this, &QSortFilterProxyModel::filterRoleChanged, this,
+            &ExtendedFilterProxyModel::searchRulesChanged);
 }
 
 ExtendedFilterProxyModel::~ExtendedFilterProxyModel() = default;
@@ -146,6 +143,11 @@ void ExtendedFilterProxyModel::setYoMatchesYe(bool matches)
     if (yoMatchesYe == matches)
         return;
     yoMatchesYe = matches;
+    searchRulesChanged();
+}
+
+void ExtendedFilterProxyModel::searchRulesChanged()
+{
     matchesValid = false;
     if (!searchText.isEmpty())
         relayout();
@@ -233,10 +235,10 @@ QStringList ExtendedFilterProxyModel::cellTexts(int sourceRow) const
     const QAbstractItemModel *source = sourceModel();
     if (const JsonTableModel *json = jsonSource())
         return json->displayTexts(sourceRow);
-    QStringList texts;
+    QStringList cells;
     for (int column = 0; column < source->columnCount(); ++column)
-        texts.append(source->index(sourceRow, column).data(filterRole()).toString());
-    return texts;
+        cells.append(source->index(sourceRow, column).data(filterRole()).toString());
+    return cells;
 }
 
 QString ExtendedFilterProxyModel::rowText(int sourceRow) const

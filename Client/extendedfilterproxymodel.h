@@ -65,6 +65,8 @@ private:
     // removes every run of hidden rows on its own, rebuilding its row map and
     // the views' headers each time, which grows with the square of the rows.
     void relayout();
+    // The stored matches were found under the old rules.
+    void searchRulesChanged();
     // The source's rows changed: their texts are read at once, while the
     // rows arrive, so that the first key typed finds them ready.
     void readRows();

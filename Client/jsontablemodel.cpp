@@ -67,7 +67,6 @@ void JsonTableModel::setHeaders(const Headers &headers)
 void JsonTableModel::setOrder(const QStringList &newOrder)
 {
     order = newOrder;
-    memberKeys.clear();
     memberColumns.clear();
     orderParts.clear();
     orderParts.reserve(order.size());
@@ -102,7 +101,6 @@ QString JsonTableModel::firstRowKey(int position) const
 
 void JsonTableModel::takeFirstRowKeys()
 {
-    memberKeys.clear();
     memberColumns.clear();
     firstRowKeys = rows.isEmpty() ? QStringList() : rows.first().keys();
     firstRowKeyParts.clear();
@@ -207,21 +205,19 @@ QString textOf(const Value &value)
 
 const QList<int> &JsonTableModel::columnsOf(qsizetype position, const QString &key) const
 {
-    if (position < memberKeys.size() && memberKeys.at(position) == key)
-        return memberColumns.at(position);
-    QList<int> columns;
+    if (position < memberColumns.size() && memberColumns.at(position).key == key)
+        return memberColumns.at(position).columns;
+    if (position >= memberColumns.size())
+        memberColumns.resize(position + 1);
+    MemberColumns &member = memberColumns[position];
+    member.key = key;
+    member.columns.clear();
     for (int column = 0; column < storedColumnCount; ++column) {
         const QStringList &parts = keyPartsAt(column);
         if (!parts.isEmpty() && parts.first() == key)
-            columns.append(column);
+            member.columns.append(column);
     }
-    if (position >= memberKeys.size()) {
-        memberKeys.resize(position + 1);
-        memberColumns.resize(position + 1);
-    }
-    memberKeys[position] = key;
-    memberColumns[position] = columns;
-    return memberColumns.at(position);
+    return member.columns;
 }
 
 template<typename Take>

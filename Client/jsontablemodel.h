@@ -74,6 +74,10 @@ private:
     QList<QStringList> orderParts;  // `order` split at the dots, once
     int storedRowCount = 0;
     int storedColumnCount = 0;
-    mutable QStringList memberKeys;
-    mutable QList<QList<int>> memberColumns;
+    struct MemberColumns
+    {
+        QString key;
+        QList<int> columns;
+    };
+    mutable QList<MemberColumns> memberColumns;  // per member position, see columnsOf()
 };
