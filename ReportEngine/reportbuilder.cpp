@@ -485,6 +485,37 @@ void setUpLike(QTextDocument &scratch, const QTextDocument &document)
     scratch.setPageSize(QSizeF(document.pageSize().width(), -1));
 }
 
+// A long table's rows are measured this many at a time, each batch in a
+// document of its own that is never laid out.
+constexpr int ChunkRows = 500;
+
+// A table of `rows` rows that `fill` writes, in the empty document
+// `scratch`. In one edit, or every text written has Qt itemize its
+// paragraph again to place the cursor.
+template <typename Fill>
+QTextTable *writeScratch(QTextDocument &scratch, int rows, int columns,
+                         const QTextTableFormat &format, Fill fill)
+{
+    QTextCursor cursor(&scratch);
+    cursor.beginEditBlock();
+    QTextTable *table = cursor.insertTable(rows, columns, format);
+    fill(table);
+    cursor.endEditBlock();
+    return table;
+}
+
+// The source rows [from, from + count) in `chunk`, set up as `document` is
+// but never laid out, for measuring their cells one by one.
+QTextTable *writeChunk(QTextDocument &chunk, const QTextDocument &document,
+                       const QTextTableFormat &format, int columns, int from, int count,
+                       const ReportBuilder::RowWriter &write)
+{
+    setUpLike(chunk, document);
+    chunk.setLayoutEnabled(false);
+    return writeScratch(chunk, count, columns, format,
+                        [&](QTextTable *table) { write(table, 0, from, count); });
+}
+
 // The text option Qt's document layout lays a paragraph out with.
 QTextOption paragraphOption(const QTextBlock &block)
 {
@@ -506,7 +537,7 @@ QTextOption paragraphOption(const QTextBlock &block)
 class PagePlan
 {
 public:
-    using RowWriter = std::function<void(QTextTable *, int, int, int)>;
+    using RowWriter = ReportBuilder::RowWriter;
 
     PagePlan(const QTextDocument &document, const QTextTableFormat &format, int columns,
              int headerRows, int rows, const RowWriter &write)
@@ -560,7 +591,6 @@ public:
 
 private:
     static constexpr int Unmeasured = -2;
-    static constexpr int ChunkRows = 500;
 
     // The header and two empty rows at the top of a page: the first row's
     // place, the step from row to row besides its height, the bottom edge
@@ -571,11 +601,8 @@ private:
         setUpLike(scratch, m_document);
         scratch.setPageSize(m_document.pageSize());
         scratch.rootFrame()->setFrameFormat(m_document.rootFrame()->frameFormat());
-        QTextCursor cursor(&scratch);
-        cursor.beginEditBlock();
-        QTextTable *table = cursor.insertTable(headerRows + 2, m_columns, m_format);
-        m_write(table, 0, 0, headerRows);
-        cursor.endEditBlock();
+        QTextTable *table = writeScratch(scratch, headerRows + 2, m_columns, m_format,
+                                         [&](QTextTable *t) { m_write(t, 0, 0, headerRows); });
 
         QAbstractTextDocumentLayout *layout = scratch.documentLayout();
         const QRectF frame = tableBox(table);
@@ -614,13 +641,8 @@ private:
     {
         const int count = qMin(ChunkRows, int(m_heights.size()) - from);
         QTextDocument chunk;
-        setUpLike(chunk, m_document);
-        chunk.setLayoutEnabled(false);
-        QTextCursor cursor(&chunk);
-        cursor.beginEditBlock();
-        QTextTable *table = cursor.insertTable(count, m_columns, m_format);
-        m_write(table, 0, from, count);
-        cursor.endEditBlock();
+        QTextTable *table =
+                writeChunk(chunk, m_document, m_format, m_columns, from, count, m_write);
         const bool nested = !table->childFrames().isEmpty();
         for (int row = 0; row < count; ++row)
             m_heights[from + row] = nested ? -1 : heightOf(table, row);
@@ -976,7 +998,6 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
                                                  const QTextTableFormat &format,
                                                  const RowWriter &write) const
 {
-    constexpr int ChunkRows = 500;
     const QTextDocument *document = m_cursor.document();
 
     // By column and span: the rows of the widest word and of the widest line.
@@ -994,15 +1015,7 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
     for (int from = headerRows; from < rows; from += ChunkRows) {
         const int count = qMin(ChunkRows, rows - from);
         QTextDocument chunk;
-        setUpLike(chunk, *document);
-        chunk.setLayoutEnabled(false);
-        QTextCursor cursor(&chunk);
-        // In one edit, or every text written has Qt itemize its paragraph
-        // again to place the cursor.
-        cursor.beginEditBlock();
-        QTextTable *table = cursor.insertTable(count, columns, format);
-        write(table, 0, from, count);
-        cursor.endEditBlock();
+        QTextTable *table = writeChunk(chunk, *document, format, columns, from, count, write);
         for (int row = 0; row < count; ++row) {
             for (int column = 0; column < columns;) {
                 const QTextTableCell cell = table->cellAt(row, column);
@@ -1032,12 +1045,11 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
 
     QTextDocument scratch;
     setUpLike(scratch, *document);
-    QTextCursor cursor(&scratch);
-    cursor.beginEditBlock();
-    QTextTable *table = cursor.insertTable(int(kept.size()), columns, format);
-    for (int at = 0; at < kept.size(); ++at)
-        write(table, at, kept.at(at), 1);
-    cursor.endEditBlock();
+    QTextTable *table =
+            writeScratch(scratch, int(kept.size()), columns, format, [&](QTextTable *t) {
+                for (int at = 0; at < kept.size(); ++at)
+                    write(t, at, kept.at(at), 1);
+            });
 
     QAbstractTextDocumentLayout *layout = scratch.documentLayout();
     const qreal unitsPerPixel = qt_defaultDpiY() / LayoutDpi;
