@@ -405,22 +405,31 @@ qreal layoutScaling(const QTextDocument &document)
     return device ? device->logicalDpiY() / qreal(qt_defaultDpiY()) : 1;
 }
 
+// The row's first cell whose text starts at the row's top; none when no
+// cell's does.
+std::optional<QTextTableCell> topCell(QTextTable *table, int row)
+{
+    for (int column = 0; column < table->columns();) {
+        const QTextTableCell cell = table->cellAt(row, column);
+        if (standsAtTop(cell))
+            return cell;
+        column += cell.columnSpan();
+    }
+    return std::nullopt;
+}
+
 // Where the row's top edge lies: a cell's padding above the text of a cell
 // whose text starts at the top; nothing when no cell's does.
 std::optional<qreal> rowTop(QTextTable *table, int row)
 {
+    const std::optional<QTextTableCell> cell = topCell(table, row);
+    if (!cell)
+        return std::nullopt;
     const QTextDocument *document = table->document();
-    for (int column = 0; column < table->columns();) {
-        const QTextTableCell cell = table->cellAt(row, column);
-        if (standsAtTop(cell)) {
-            const QRectF text = document->documentLayout()->blockBoundingRect(
-                    document->findBlock(cell.firstPosition()));
-            return text.top()
-                    - fromFixed(toFixed(table->format().cellPadding() * layoutScaling(*document)));
-        }
-        column += cell.columnSpan();
-    }
-    return std::nullopt;
+    const QRectF text = document->documentLayout()->blockBoundingRect(
+            document->findBlock(cell->firstPosition()));
+    return text.top()
+            - fromFixed(toFixed(table->format().cellPadding() * layoutScaling(*document)));
 }
 
 // Where a table stands. Qt's frameBoundingRect of a table stands where its
@@ -757,13 +766,7 @@ private:
 bool everyRowHasTopCell(QTextTable *table)
 {
     for (int row = 0; row < table->rows(); ++row) {
-        bool found = false;
-        for (int column = 0; column < table->columns() && !found;) {
-            const QTextTableCell cell = table->cellAt(row, column);
-            found = standsAtTop(cell);
-            column += cell.columnSpan();
-        }
-        if (!found)
+        if (!topCell(table, row))
             return false;
     }
     return true;
