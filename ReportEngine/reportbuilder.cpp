@@ -373,18 +373,23 @@ qreal fromFixed(int value)
     return value / 64.0;
 }
 
+// The page on which something that ends at `bottom` ends: within a pixel
+// of the edge, so that rounding never turns a page.
+int endPage(const QTextDocument &document, qreal bottom)
+{
+    return int(std::floor((bottom - 1) / document.pageSize().height()));
+}
+
 // The last page that a row's contents reach.
 int lastPage(QTextTable *table, int row)
 {
     const QTextDocument *document = table->document();
     QAbstractTextDocumentLayout *layout = document->documentLayout();
-    const qreal pageHeight = document->pageSize().height();
     int page = 0;
     for (int column = 0; column < table->columns();) {
         const QTextTableCell cell = table->cellAt(row, column);
         const QRectF box = layout->blockBoundingRect(document->findBlock(cell.lastPosition()));
-        // Within a pixel of the edge, so that rounding never turns a page.
-        page = qMax(page, int(std::floor((box.bottom() - 1) / pageHeight)));
+        page = qMax(page, endPage(*document, box.bottom()));
         column += cell.columnSpan();
     }
     return page;
@@ -472,8 +477,7 @@ bool endsTooLow(const QTextDocument &document, qreal bottom, int page)
 // The page on which the table's frame ends.
 int tableEndPage(QTextTable *table)
 {
-    const QRectF box = tableBox(table);
-    return int(std::floor((box.bottom() - 1) / table->document()->pageSize().height()));
+    return endPage(*table->document(), tableBox(table).bottom());
 }
 
 // The page on which the table's frame starts.
@@ -629,7 +633,7 @@ private:
         const qreal pageTop = std::floor(first / pageHeight) * pageHeight;
 
         const int empty = heightOf(table, headerRows);
-        if (empty < 0 || std::floor((frame.bottom() - 1) / pageHeight) * pageHeight != pageTop)
+        if (empty < 0 || endPage(scratch, frame.bottom()) * pageHeight != pageTop)
             return;
         m_firstRowTop = first - fromFixed(m_padding) - pageTop;
         m_gap = second - first - fromFixed(empty);
