@@ -410,6 +410,12 @@ qreal layoutScaling(const QTextDocument &document)
     return device ? device->logicalDpiY() / qreal(qt_defaultDpiY()) : 1;
 }
 
+// A table's cell padding in layout pixels, cut as Qt's layout keeps it.
+qreal cellPadding(QTextTable *table)
+{
+    return fromFixed(toFixed(table->format().cellPadding() * layoutScaling(*table->document())));
+}
+
 // The row's first cell whose text starts at the row's top; none when no
 // cell's does.
 std::optional<QTextTableCell> topCell(QTextTable *table, int row)
@@ -433,8 +439,7 @@ std::optional<qreal> rowTop(QTextTable *table, int row)
     const QTextDocument *document = table->document();
     const QRectF text = document->documentLayout()->blockBoundingRect(
             document->findBlock(cell->firstPosition()));
-    return text.top()
-            - fromFixed(toFixed(table->format().cellPadding() * layoutScaling(*document)));
+    return text.top() - cellPadding(table);
 }
 
 // Where a table stands. Qt's frameBoundingRect of a table stands where its
@@ -452,7 +457,7 @@ QRectF tableBox(QTextTable *table)
     const qreal inset = whole(format.padding()) + 2 * whole(format.border())
             + whole(format.cellSpacing());
     QRectF box = document->documentLayout()->frameBoundingRect(table);
-    const qreal padding = fromFixed(toFixed(format.cellPadding() * scaling));
+    const qreal padding = cellPadding(table);
     box.moveTopLeft(QPointF(box.left() - whole(format.leftMargin()) - inset - padding,
                             rowTop(table, 0).value_or(box.top() - padding)
                                     - whole(format.topMargin()) - inset));
@@ -1093,7 +1098,7 @@ void drawGrid(QPainter *painter, QTextTable *table)
     const QTextTableFormat format = table->format();
     const qreal scaling = layoutScaling(*document);
     const qreal line = qRound(format.cellSpacing() * scaling);
-    const qreal padding = fromFixed(toFixed(format.cellPadding() * scaling));
+    const qreal padding = cellPadding(table);
     const QRectF box = tableBox(table);
     const int rows = table->rows();
     const int columns = table->columns();
