@@ -373,18 +373,23 @@ qreal fromFixed(int value)
     return value / 64.0;
 }
 
+// The page on which something that ends at `bottom` ends: within a pixel
+// of the edge, so that rounding never turns a page.
+int endPage(const QTextDocument &document, qreal bottom)
+{
+    return int(std::floor((bottom - 1) / document.pageSize().height()));
+}
+
 // The last page that a row's contents reach.
 int lastPage(QTextTable *table, int row)
 {
     const QTextDocument *document = table->document();
     QAbstractTextDocumentLayout *layout = document->documentLayout();
-    const qreal pageHeight = document->pageSize().height();
     int page = 0;
     for (int column = 0; column < table->columns();) {
         const QTextTableCell cell = table->cellAt(row, column);
         const QRectF box = layout->blockBoundingRect(document->findBlock(cell.lastPosition()));
-        // Within a pixel of the edge, so that rounding never turns a page.
-        page = qMax(page, int(std::floor((box.bottom() - 1) / pageHeight)));
+        page = qMax(page, endPage(*document, box.bottom()));
         column += cell.columnSpan();
     }
     return page;
@@ -405,22 +410,36 @@ qreal layoutScaling(const QTextDocument &document)
     return device ? device->logicalDpiY() / qreal(qt_defaultDpiY()) : 1;
 }
 
+// A table's cell padding in layout pixels, cut as Qt's layout keeps it.
+qreal cellPadding(QTextTable *table)
+{
+    return fromFixed(toFixed(table->format().cellPadding() * layoutScaling(*table->document())));
+}
+
+// The row's first cell whose text starts at the row's top; none when no
+// cell's does.
+std::optional<QTextTableCell> topCell(QTextTable *table, int row)
+{
+    for (int column = 0; column < table->columns();) {
+        const QTextTableCell cell = table->cellAt(row, column);
+        if (standsAtTop(cell))
+            return cell;
+        column += cell.columnSpan();
+    }
+    return std::nullopt;
+}
+
 // Where the row's top edge lies: a cell's padding above the text of a cell
 // whose text starts at the top; nothing when no cell's does.
 std::optional<qreal> rowTop(QTextTable *table, int row)
 {
+    const std::optional<QTextTableCell> cell = topCell(table, row);
+    if (!cell)
+        return std::nullopt;
     const QTextDocument *document = table->document();
-    for (int column = 0; column < table->columns();) {
-        const QTextTableCell cell = table->cellAt(row, column);
-        if (standsAtTop(cell)) {
-            const QRectF text = document->documentLayout()->blockBoundingRect(
-                    document->findBlock(cell.firstPosition()));
-            return text.top()
-                    - fromFixed(toFixed(table->format().cellPadding() * layoutScaling(*document)));
-        }
-        column += cell.columnSpan();
-    }
-    return std::nullopt;
+    const QRectF text = document->documentLayout()->blockBoundingRect(
+            document->findBlock(cell->firstPosition()));
+    return text.top() - cellPadding(table);
 }
 
 // Where a table stands. Qt's frameBoundingRect of a table stands where its
@@ -438,7 +457,7 @@ QRectF tableBox(QTextTable *table)
     const qreal inset = whole(format.padding()) + 2 * whole(format.border())
             + whole(format.cellSpacing());
     QRectF box = document->documentLayout()->frameBoundingRect(table);
-    const qreal padding = fromFixed(toFixed(format.cellPadding() * scaling));
+    const qreal padding = cellPadding(table);
     box.moveTopLeft(QPointF(box.left() - whole(format.leftMargin()) - inset - padding,
                             rowTop(table, 0).value_or(box.top() - padding)
                                     - whole(format.topMargin()) - inset));
@@ -463,8 +482,7 @@ bool endsTooLow(const QTextDocument &document, qreal bottom, int page)
 // The page on which the table's frame ends.
 int tableEndPage(QTextTable *table)
 {
-    const QRectF box = tableBox(table);
-    return int(std::floor((box.bottom() - 1) / table->document()->pageSize().height()));
+    return endPage(*table->document(), tableBox(table).bottom());
 }
 
 // The page on which the table's frame starts.
@@ -483,6 +501,37 @@ void setUpLike(QTextDocument &scratch, const QTextDocument &document)
     scratch.setDefaultFont(document.defaultFont());
     scratch.setDefaultTextOption(document.defaultTextOption());
     scratch.setPageSize(QSizeF(document.pageSize().width(), -1));
+}
+
+// A long table's rows are measured this many at a time, each batch in a
+// document of its own that is never laid out.
+constexpr int ChunkRows = 500;
+
+// A table of `rows` rows that `fill` writes, in the empty document
+// `scratch`. In one edit, or every text written has Qt itemize its
+// paragraph again to place the cursor.
+template <typename Fill>
+QTextTable *writeScratch(QTextDocument &scratch, int rows, int columns,
+                         const QTextTableFormat &format, Fill fill)
+{
+    QTextCursor cursor(&scratch);
+    cursor.beginEditBlock();
+    QTextTable *table = cursor.insertTable(rows, columns, format);
+    fill(table);
+    cursor.endEditBlock();
+    return table;
+}
+
+// The source rows [from, from + count) in `chunk`, set up as `document` is
+// but never laid out, for measuring their cells one by one.
+QTextTable *writeChunk(QTextDocument &chunk, const QTextDocument &document,
+                       const QTextTableFormat &format, int columns, int from, int count,
+                       const ReportBuilder::RowWriter &write)
+{
+    setUpLike(chunk, document);
+    chunk.setLayoutEnabled(false);
+    return writeScratch(chunk, count, columns, format,
+                        [&](QTextTable *table) { write(table, 0, from, count); });
 }
 
 // The text option Qt's document layout lays a paragraph out with.
@@ -506,7 +555,7 @@ QTextOption paragraphOption(const QTextBlock &block)
 class PagePlan
 {
 public:
-    using RowWriter = std::function<void(QTextTable *, int, int, int)>;
+    using RowWriter = ReportBuilder::RowWriter;
 
     PagePlan(const QTextDocument &document, const QTextTableFormat &format, int columns,
              int headerRows, int rows, const RowWriter &write)
@@ -560,7 +609,6 @@ public:
 
 private:
     static constexpr int Unmeasured = -2;
-    static constexpr int ChunkRows = 500;
 
     // The header and two empty rows at the top of a page: the first row's
     // place, the step from row to row besides its height, the bottom edge
@@ -571,11 +619,8 @@ private:
         setUpLike(scratch, m_document);
         scratch.setPageSize(m_document.pageSize());
         scratch.rootFrame()->setFrameFormat(m_document.rootFrame()->frameFormat());
-        QTextCursor cursor(&scratch);
-        cursor.beginEditBlock();
-        QTextTable *table = cursor.insertTable(headerRows + 2, m_columns, m_format);
-        m_write(table, 0, 0, headerRows);
-        cursor.endEditBlock();
+        QTextTable *table = writeScratch(scratch, headerRows + 2, m_columns, m_format,
+                                         [&](QTextTable *t) { m_write(t, 0, 0, headerRows); });
 
         QAbstractTextDocumentLayout *layout = scratch.documentLayout();
         const QRectF frame = tableBox(table);
@@ -593,7 +638,7 @@ private:
         const qreal pageTop = std::floor(first / pageHeight) * pageHeight;
 
         const int empty = heightOf(table, headerRows);
-        if (empty < 0 || std::floor((frame.bottom() - 1) / pageHeight) * pageHeight != pageTop)
+        if (empty < 0 || endPage(scratch, frame.bottom()) * pageHeight != pageTop)
             return;
         m_firstRowTop = first - fromFixed(m_padding) - pageTop;
         m_gap = second - first - fromFixed(empty);
@@ -614,13 +659,8 @@ private:
     {
         const int count = qMin(ChunkRows, int(m_heights.size()) - from);
         QTextDocument chunk;
-        setUpLike(chunk, m_document);
-        chunk.setLayoutEnabled(false);
-        QTextCursor cursor(&chunk);
-        cursor.beginEditBlock();
-        QTextTable *table = cursor.insertTable(count, m_columns, m_format);
-        m_write(table, 0, from, count);
-        cursor.endEditBlock();
+        QTextTable *table =
+                writeChunk(chunk, m_document, m_format, m_columns, from, count, m_write);
         const bool nested = !table->childFrames().isEmpty();
         for (int row = 0; row < count; ++row)
             m_heights[from + row] = nested ? -1 : heightOf(table, row);
@@ -735,13 +775,7 @@ private:
 bool everyRowHasTopCell(QTextTable *table)
 {
     for (int row = 0; row < table->rows(); ++row) {
-        bool found = false;
-        for (int column = 0; column < table->columns() && !found;) {
-            const QTextTableCell cell = table->cellAt(row, column);
-            found = standsAtTop(cell);
-            column += cell.columnSpan();
-        }
-        if (!found)
+        if (!topCell(table, row))
             return false;
     }
     return true;
@@ -976,7 +1010,6 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
                                                  const QTextTableFormat &format,
                                                  const RowWriter &write) const
 {
-    constexpr int ChunkRows = 500;
     const QTextDocument *document = m_cursor.document();
 
     // By column and span: the rows of the widest word and of the widest line.
@@ -994,15 +1027,7 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
     for (int from = headerRows; from < rows; from += ChunkRows) {
         const int count = qMin(ChunkRows, rows - from);
         QTextDocument chunk;
-        setUpLike(chunk, *document);
-        chunk.setLayoutEnabled(false);
-        QTextCursor cursor(&chunk);
-        // In one edit, or every text written has Qt itemize its paragraph
-        // again to place the cursor.
-        cursor.beginEditBlock();
-        QTextTable *table = cursor.insertTable(count, columns, format);
-        write(table, 0, from, count);
-        cursor.endEditBlock();
+        QTextTable *table = writeChunk(chunk, *document, format, columns, from, count, write);
         for (int row = 0; row < count; ++row) {
             for (int column = 0; column < columns;) {
                 const QTextTableCell cell = table->cellAt(row, column);
@@ -1032,12 +1057,11 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
 
     QTextDocument scratch;
     setUpLike(scratch, *document);
-    QTextCursor cursor(&scratch);
-    cursor.beginEditBlock();
-    QTextTable *table = cursor.insertTable(int(kept.size()), columns, format);
-    for (int at = 0; at < kept.size(); ++at)
-        write(table, at, kept.at(at), 1);
-    cursor.endEditBlock();
+    QTextTable *table =
+            writeScratch(scratch, int(kept.size()), columns, format, [&](QTextTable *t) {
+                for (int at = 0; at < kept.size(); ++at)
+                    write(t, at, kept.at(at), 1);
+            });
 
     QAbstractTextDocumentLayout *layout = scratch.documentLayout();
     const qreal unitsPerPixel = qt_defaultDpiY() / LayoutDpi;
@@ -1074,7 +1098,7 @@ void drawGrid(QPainter *painter, QTextTable *table)
     const QTextTableFormat format = table->format();
     const qreal scaling = layoutScaling(*document);
     const qreal line = qRound(format.cellSpacing() * scaling);
-    const qreal padding = fromFixed(toFixed(format.cellPadding() * scaling));
+    const qreal padding = cellPadding(table);
     const QRectF box = tableBox(table);
     const int rows = table->rows();
     const int columns = table->columns();

@@ -158,20 +158,6 @@ Server &server()
     return instance;
 }
 
-// The times of each benchmark's run, by size, for the ratios.
-QMap<int, Times> &times(const char *benchmark)
-{
-    static QMap<QByteArray, QMap<int, Times>> byName;
-    return byName[benchmark];
-}
-
-// The time at the larger size over the time at the smaller one.
-void setGrowth(benchmark::State &state, const QMap<int, Times> &bySize)
-{
-    if (bySize.size() == 2)
-        setRatio(state, "growth", bySize.last(), bySize.first());
-}
-
 const QMap<QString, QVariant> StatementValues{{"streamId", -1},      {"start", "01.01.2026"},
                                               {"end", "31.12.2026"}, {"listeners", true},
                                               {"guests", true},      {"debtOnly", false}};

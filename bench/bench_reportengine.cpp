@@ -15,7 +15,6 @@
 #include "tableelement.h"
 #include "textelement.h"
 
-#include <QMap>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
@@ -56,12 +55,6 @@ QPageLayout pageLayout()
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                        QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
                        QPageLayout::Millimeter);
-}
-
-QMap<int, Times> &times(const char *which)
-{
-    static QMap<QByteArray, QMap<int, Times>> byName;
-    return byName[which];
 }
 
 void buildTable(ReportEngine::Report &report, int dataRows)
@@ -107,8 +100,7 @@ void BM_ReportEngine(benchmark::State &state)
     state.counters["pages"] = pages;
     if (times("floor").contains(DataRows))
         setRatio(state, "ratio", times("engine")[DataRows], times("floor")[DataRows]);
-    if (times("engine").size() == 2)
-        setRatio(state, "growth", times("engine").last(), times("engine").first());
+    setGrowth(state, times("engine"));
 }
 
 void BM_Preview(benchmark::State &state)

@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMap>
 #include <QPainter>
 #include <QScreen>
 #include <QTextDocument>
@@ -64,6 +65,20 @@ inline void setRatio(benchmark::State &state, const std::string &name, const Tim
 {
     state.counters[name] = baseline.wall > 0 ? measured.wall / baseline.wall : 0;
     state.counters[name + "Cpu"] = baseline.cpu > 0 ? measured.cpu / baseline.cpu : 0;
+}
+
+// The times of each benchmark's run, by size, for the ratios.
+inline QMap<int, Times> &times(const char *benchmark)
+{
+    static QMap<QByteArray, QMap<int, Times>> byName;
+    return byName[benchmark];
+}
+
+// The time at the larger size over the time at the smaller one.
+inline void setGrowth(benchmark::State &state, const QMap<int, Times> &bySize)
+{
+    if (bySize.size() == 2)
+        setRatio(state, "growth", bySize.last(), bySize.first());
 }
 
 using ReportBuild = std::function<void(ReportEngine::Report &)>;
