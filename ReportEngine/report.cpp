@@ -415,11 +415,15 @@ void Report::printOn(QPagedPaintDevice *device)
     }
     first = qMax(1, first);
     last = qMin(d->document.pageCount(), last);
+    // A page left out of the ranges takes no sheet: "1, 3" prints two pages.
+    bool started = false;
     for (int number = first; number <= last; ++number) {
-        if (number > first && !device->newPage())
+        if (!ranges.isEmpty() && !ranges.contains(number))
+            continue;
+        if (started && !device->newPage())
             return;
-        if (ranges.isEmpty() || ranges.contains(number))
-            paintPage(&painter, d->document, number - 1);
+        paintPage(&painter, d->document, number - 1);
+        started = true;
     }
 }
 

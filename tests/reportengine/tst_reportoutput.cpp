@@ -582,6 +582,28 @@ private slots:
         }
     }
 
+    // Pages the printer's ranges leave out take no sheet of their own.
+    void printingChosenPagesPrintsOnlyThem()
+    {
+        QTemporaryDir dir;
+        auto report = longStatement(200);
+        QVERIFY(report->numberOfPages() >= 3);
+        const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
+        QVERIFY(report->exportToFile(whole));
+        const QStringList all = pdfPages(whole);
+
+        const QString chosen = dir.filePath(QStringLiteral("chosen.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(chosen);
+        QPageRanges ranges;
+        ranges.addPage(1);
+        ranges.addPage(3);
+        printer.setPageRanges(ranges);
+        report->print(&printer);
+        QCOMPARE(pdfPages(chosen), (QStringList{all.at(0), all.at(2)}));
+    }
+
     void exportToAnUnwritablePlaceFails()
     {
         QTemporaryDir dir;
