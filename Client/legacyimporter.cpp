@@ -427,7 +427,7 @@ int Run::create(const QString &path, const QJsonObject &body)
     }
     // Without an id the later stages would link to and file records under 0.
     // toInt gives 0 for anything but a whole number that fits.
-    const int id = QJsonDocument::fromJson(reply->readAll()).object().value("id").toInt();
+    const int id = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply.get())).object().value("id").toInt();
     if (id > 0)
         return id;
     fail(QStringLiteral("Сервер не вернул id записи: %1").arg(path));
@@ -454,7 +454,7 @@ bool Run::requestFailed(QNetworkReply *reply)
                     .arg(place.person, place.personPosted ? QStringLiteral("импортировано не полностью")
                                                           : QStringLiteral("не импортировано"));
     const QString message =
-        QJsonDocument::fromJson(reply->readAll()).object().value("message").toString();
+        QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object().value("message").toString();
     if (!message.isEmpty())
         line += QStringLiteral("; сервер: ") + message;
     page.log(line);
@@ -565,7 +565,7 @@ bool Run::tableStage(const TableStage &stage)
         if (reply->error() != QNetworkReply::NoError)
             return requestFailed(reply.get());
         QMap<QString, int> index;  // a later record with the same key wins
-        const QJsonArray records = QJsonDocument::fromJson(reply->readAll()).array();
+        const QJsonArray records = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply.get())).array();
         for (const QJsonValue &record : records)
             index.insert(stage.serverKey(record.toObject()), record.toObject().value("id").toInt());
         while (query.next()) {

@@ -55,7 +55,7 @@ void LoginManager::requestCompleted(QNetworkReply *reply)
 {
     Global::hidePreloader();
 
-    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
+    const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     Result result;
 
     if (reply->error() != QNetworkReply::NoError) {

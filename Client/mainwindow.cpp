@@ -360,7 +360,7 @@ void MainWindow::exportAudit()
 
     QNetworkReply *reply = manager.getUrl(
         QUrl(Global::endpoint(QStringLiteral("/audit?target=%1").arg(id))), true, true);
-    const QByteArray body = reply->readAll();
+    const QByteArray body = NetworkManagerWrapper::readBody(reply);
     const QNetworkReply::NetworkError error = reply->error();
     const QString errorText = reply->errorString();
     reply->deleteLater();
@@ -424,7 +424,7 @@ QString writeRosters(NetworkManagerWrapper &network, const QList<QPair<int, QStr
         const std::unique_ptr<QNetworkReply> reply(network.getUrl(url, true, true));
         if (reply->error() != QNetworkReply::NoError)
             return QStringLiteral("Не удалось получить список слушателей потока %1").arg(label);
-        const QJsonArray persons = QJsonDocument::fromJson(reply->readAll()).array();
+        const QJsonArray persons = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply.get())).array();
         for (const QJsonValue &person : persons)
             lines += (Export1CTableModel::oneLine(person.toObject().value("fullname").toString())
                       + QStringLiteral("\r\n"))

@@ -3,7 +3,10 @@
 #include "loginmanager.h"
 #include "messagebox.h"
 
+#include "global.h"
+
 #include <QEventLoop>
+#include <QJsonObject>
 #include <QNetworkReply>
 #include <QPointer>
 
@@ -105,12 +108,77 @@ void NetworkManagerWrapper::waitFor(QNetworkReply *reply)
     disconnect(connection);
 }
 
+namespace {
+
+const char outcomeProperty[] = "lomiOutcome";
+
+bool isWrite(const QNetworkReply *reply)
+{
+    return reply->operation() != QNetworkAccessManager::GetOperation
+           && reply->operation() != QNetworkAccessManager::HeadOperation;
+}
+
+// The body without taking it from the owner, who reads it after us.
+QByteArray peekBody(QNetworkReply *reply)
+{
+    return reply->isOpen() ? reply->peek(reply->bytesAvailable()) : QByteArray();
+}
+
+NetworkManagerWrapper::Outcome judge(QNetworkReply *reply)
+{
+    using Outcome = NetworkManagerWrapper::Outcome;
+    if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        return reply->error() == QNetworkReply::NoError ? Outcome::Done : Outcome::Unanswered;
+    if (reply->error() != QNetworkReply::NoError)
+        return Outcome::Refused;
+    // The server refuses some writes with a successful status and its
+    // envelope; a read answered so is judged by its owner (an empty list).
+    if (isWrite(reply)
+        && Global::isFailureEnvelope(QJsonDocument::fromJson(peekBody(reply))))
+        return Outcome::Refused;
+    return Outcome::Done;
+}
+
+}  // namespace
+
+NetworkManagerWrapper::Outcome NetworkManagerWrapper::outcome(QNetworkReply *reply)
+{
+    const QVariant judged = reply->property(outcomeProperty);
+    if (judged.isValid())
+        return static_cast<Outcome>(judged.toInt());
+    // A reply of a manager that is not a wrapper: judged on first asking.
+    const Outcome verdict = judge(reply);
+    reply->setProperty(outcomeProperty, static_cast<int>(verdict));
+    return verdict;
+}
+
+QByteArray NetworkManagerWrapper::readBody(QNetworkReply *reply)
+{
+    return reply->isOpen() ? reply->readAll() : QByteArray();
+}
+
+QString NetworkManagerWrapper::serverMessage(const QByteArray &body)
+{
+    return QJsonDocument::fromJson(body).object().value(QStringLiteral("message")).toString();
+}
+
 void NetworkManagerWrapper::checkRequestResult(QNetworkReply *reply)
 {
-    if (!checksEnabled || reply->error() == QNetworkReply::NoError)
+    const Outcome verdict = outcome(reply);
+    if (!checksEnabled || verdict == Outcome::Done)
         return;
-    MessageBox::critical(nullptr, QStringLiteral("Request failed"),
-                         QStringLiteral("Failed to execute request to %1: %2")
-                             .arg(reply->url().toString(), reply->errorString()),
-                         QMessageBox::Ok);
+    const QString message = serverMessage(peekBody(reply));
+    if (reply->error() == QNetworkReply::NoError) {
+        MessageBox::critical(nullptr, QStringLiteral("Ошибка"),
+                             message.isEmpty() ? QStringLiteral("Сервер не сохранил запись.")
+                                               : QStringLiteral("Сервер не сохранил запись: %1")
+                                                     .arg(message),
+                             QMessageBox::Ok);
+        return;
+    }
+    QString text = QStringLiteral("Failed to execute request to %1: %2")
+                       .arg(reply->url().toString(), reply->errorString());
+    if (!message.isEmpty())
+        text += QLatin1Char('\n') + message;
+    MessageBox::critical(nullptr, QStringLiteral("Request failed"), text, QMessageBox::Ok);
 }

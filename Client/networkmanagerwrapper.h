@@ -9,8 +9,10 @@ class QNetworkReply;
 
 // The network access manager every window owns for its requests. It adds
 // the JSON content type and, when asked, the signed-in user's bearer header,
-// can wait for a reply in a nested event loop, and shows "Request failed"
-// for every failed reply unless its checks are disabled.
+// can wait for a reply in a nested event loop, and judges every reply once
+// (outcome()): unless its checks are disabled it shows "Request failed" for
+// a failed reply and "Ошибка" for a write the server refused with its
+// failure envelope, each with the server's own "message" when it sent one.
 //
 // Replies belong to the caller, who deletes them when done.
 class NetworkManagerWrapper : public QNetworkAccessManager
@@ -36,6 +38,20 @@ public:
     static int transferTimeout();
     // Tests shorten the time-out; the program keeps the default of 60 s.
     static void setTransferTimeoutForTesting(int milliseconds);
+
+    // What a finished reply came to, for every owner alike.
+    enum class Outcome {
+        Done,       // the server answered and took the request
+        Refused,    // an HTTP error, or a write answered {"Ok": false}
+        Unanswered  // no HTTP answer at all (time-out, lost connection):
+                    // a write may have been stored all the same
+    };
+    static Outcome outcome(QNetworkReply *reply);
+    // The reply's body; empty, without Qt's warning, for a reply that was
+    // aborted (a time-out) and has nothing to read.
+    static QByteArray readBody(QNetworkReply *reply);
+    // The "message" of a JSON body, empty when there is none.
+    static QString serverMessage(const QByteArray &body);
 
     // Waits in a nested event loop until this manager has finished `reply`
     // and every slot on finished() has handled it.

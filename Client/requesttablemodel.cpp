@@ -47,8 +47,8 @@ void RequestTableModel::selectSync()
 
 void RequestTableModel::dataFetched(QNetworkReply *reply)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
-    qCDebug(lomiNetwork) << reply->url() << document;
+    const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
+    qCDebug(lomiNetwork) << reply->url() << NetworkLog::masked(document);
 
     const bool failed = document.isEmpty() || reply->error() != QNetworkReply::NoError
                         || Global::isFailureEnvelope(document);

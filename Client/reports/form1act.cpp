@@ -36,7 +36,7 @@ void Form1Act::buildFromTemplate(ReportEngine::Report &report, const QString &te
     const QJsonObject receipt =
         ReportReply::fetch(manager, QStringLiteral("receipts/%1").arg(receiptId)).object();
     const QJsonObject property = receipt.value(QStringLiteral("property")).toObject();
-    qCDebug(lomiNetwork) << receipt;
+    qCDebug(lomiNetwork) << NetworkLog::masked(receipt);
 
     const QString person = DocumentParts::textAt(receipt, QStringLiteral("person.fullname"));
     const QDateTime now = Clock::now();

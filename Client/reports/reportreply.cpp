@@ -50,7 +50,7 @@ QJsonDocument fetch(NetworkManagerWrapper &network, const QString &path, bool *f
         = network.getUrl(QUrl(Global::endpoint(path), QUrl::TolerantMode), true, true);
     if (failed)
         *failed = reply->error() != QNetworkReply::NoError;
-    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
+    const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     delete reply;
     return document;
 }

@@ -51,7 +51,7 @@ int AccommodationEditDialog::exec()
 
         QNetworkReply *reply = networkManager.getUrl(
             QUrl(Global::endpoint(QStringLiteral("rooms"))), true, true);
-        const QJsonArray rooms = QJsonDocument::fromJson(reply->readAll()).array();
+        const QJsonArray rooms = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
         delete reply;
         for (const QJsonValue &value : rooms) {
             const QJsonObject room = value.toObject();
@@ -157,7 +157,7 @@ void AccommodationEditDialog::reset()
     // A course participant leaves when the stream ends.
     QNetworkReply *reply = networkManager.getUrl(
         QUrl(Global::endpoint(QStringLiteral("persons/%1").arg(targetId))), true, true);
-    const QJsonObject person = QJsonDocument::fromJson(reply->readAll()).object();
+    const QJsonObject person = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
     delete reply;
     const QJsonValue stream = person.value(QStringLiteral("stream"));
     if (stream.isObject()) {

@@ -86,7 +86,7 @@ void Export1CTableModel::select(const QVariant &date)
                              : QStringLiteral("streams?date=%1")
                                    .arg(date.toDate().toString(QStringLiteral("dd.MM.yyyy")));
     const std::unique_ptr<QNetworkReply> reply(network.getUrl(QUrl(Global::endpoint(path)), true, true));
-    streams = QJsonDocument::fromJson(reply->readAll()).array();
+    streams = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply.get())).array();
     endResetModel();
 }
 

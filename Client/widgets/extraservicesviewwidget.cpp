@@ -4,6 +4,7 @@
 #include "commonselectordialog.h"
 #include "directorycolumns.h"
 #include "global.h"
+#include "networkmanagerwrapper.h"
 #include "selectorfactory.h"
 #include "ui_extraservicesviewwidget.h"
 
@@ -124,7 +125,7 @@ void ExtraServicesViewWidget::duplicate()
     NetworkManagerWrapper copier;
     QNetworkReply *reply = copier.postUrl(collectionUrl(), editDialog.getJson(), true, true);
     const bool failed = reply->error() != QNetworkReply::NoError;
-    const int id = createdId(QJsonDocument::fromJson(reply->readAll()).object());
+    const int id = createdId(QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object());
     delete reply;
 
     // Without the new service's id the links would go to a service that is

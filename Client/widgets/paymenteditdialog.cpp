@@ -152,7 +152,7 @@ void PaymentEditDialog::updatePayerSelector()
     QString lookup = endpoint;
     lookup.replace(QStringLiteral("payerOnly=false"), QStringLiteral("payerOnly=true"));
     QNetworkReply *reply = networkManager.getUrl(QUrl(Global::endpoint(lookup)), true, true);
-    const QJsonArray found = QJsonDocument::fromJson(reply->readAll()).array();
+    const QJsonArray found = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
     delete reply;
     const int id = found.isEmpty() ? 0 : found.first().toObject().value(QStringLiteral("id")).toInt();
     // Through the field, which reloads the person's list before it selects:

@@ -272,11 +272,11 @@ void PersonEditDialog::setupFromId(int newId)
     Global::showPreloader();
     QNetworkReply *reply = networkManager.getUrl(
         QUrl(Global::endpoint(QStringLiteral("persons/%1").arg(id))), true, true);
-    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
+    const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     const bool transportFailed = reply->error() != QNetworkReply::NoError;
     reply->deleteLater();
     const QJsonObject person = document.object();
-    qCDebug(lomiNetwork) << person;
+    qCDebug(lomiNetwork) << NetworkLog::masked(person);
 
     // A failed load leaves a blank form that a save would write over the
     // person: the card stays unsaveable until "Обновить" loads it.
@@ -414,21 +414,23 @@ bool PersonEditDialog::write()
     if (id == -1) {
         QNetworkReply *reply =
             networkManager.postUrl(QUrl(Global::endpoint(QStringLiteral("persons"))), body, true, true);
-        const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
+        const QJsonObject answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
         const int newId = answer.value("id").toInt();
-        const bool transportFailed = reply->error() != QNetworkReply::NoError;
-        saved = !transportFailed && newId > 0;
+        // The transport has shown its box for any other outcome.
+        const bool answered =
+            NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done;
+        saved = answered && newId > 0;
         reply->deleteLater();
         if (saved)
             setupFromId(newId);
-        else if (!transportFailed)
+        else if (answered)
             MessageBox::critical(this, QStringLiteral("Ошибка"),
                                  QStringLiteral("Сервер не сохранил физическое лицо."),
                                  QMessageBox::Ok);
     } else {
         QNetworkReply *reply = networkManager.putUrl(
             QUrl(Global::endpoint(QStringLiteral("persons/%1").arg(id))), body, true, true);
-        saved = reply->error() == QNetworkReply::NoError;
+        saved = NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done;
         reply->deleteLater();
     }
     saving = false;
@@ -479,7 +481,7 @@ void PersonEditDialog::updateOrganizationByCode(const QString &code)
     const QString path =
         QStringLiteral("organizations?code=") + QString::fromLatin1(QUrl::toPercentEncoding(code));
     QNetworkReply *reply = networkManager.getUrl(QUrl(Global::endpoint(path)), true, true);
-    const int found = QJsonDocument::fromJson(reply->readAll()).object().value("id").toInt();
+    const int found = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object().value("id").toInt();
     reply->deleteLater();
     // An unknown code (an empty answer, or one without an id) brings the
     // current organization and its code back, so that the field never holds
@@ -620,24 +622,13 @@ bool PersonEditDialog::send(QNetworkAccessManager::Operation verb, const QString
     default:
         return false;
     }
-    const QJsonObject object = QJsonDocument::fromJson(reply->readAll()).object();
-    const bool transportFailed = reply->error() != QNetworkReply::NoError;
+    const QJsonObject object = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
+    // The transport has told the user of every outcome but success.
+    const bool saved = NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done;
     reply->deleteLater();
     if (answer)
         *answer = object;
-    if (transportFailed)
-        return false;
-    // A refusal that arrives as a success would otherwise pass unnoticed.
-    if (Global::isFailureEnvelope(QJsonDocument(object))) {
-        const QString message = object.value(QStringLiteral("message")).toString();
-        MessageBox::critical(this, QStringLiteral("Ошибка"),
-                             message.isEmpty() ? QStringLiteral("Сервер не сохранил запись.")
-                                               : QStringLiteral("Сервер не сохранил запись: %1")
-                                                     .arg(message),
-                             QMessageBox::Ok);
-        return false;
-    }
-    return true;
+    return saved;
 }
 
 void PersonEditDialog::runUntilSaved(EditDialog &dialog, RequestTableModel &list,

@@ -40,8 +40,8 @@ void RawViewWidget::update(QNetworkReply *reply)
         reply->deleteLater();
         return;
     }
-    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
-    qCDebug(lomiNetwork) << reply->url() << document;
+    const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
+    qCDebug(lomiNetwork) << reply->url() << NetworkLog::masked(document);
     failedReply = reply->error() != QNetworkReply::NoError || Global::isFailureEnvelope(document);
     reply->deleteLater();
     fromJson(document);

@@ -15,7 +15,7 @@ void fillPayTypes(QComboBox *payTypes, NetworkManagerWrapper &manager)
     payTypes->clear();
     QNetworkReply *reply = manager.getUrl(
         QUrl(Global::endpoint(QStringLiteral("pay_type?pretty=true"))), true, true);
-    const QJsonArray rows = QJsonDocument::fromJson(reply->readAll()).array();
+    const QJsonArray rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
     delete reply;
     for (const QJsonValue &row : rows) {
         const QJsonObject payType = row.toObject();

@@ -89,6 +89,29 @@ private slots:
         QCOMPARE(turnedOn.filter(inn), turnedOn.filter(QRegularExpression("^lomi.network: ")));
         QCOMPARE(turnedOn.filter(inn).size(), 1);
     }
+
+    // The users list carries passwords in clear; the log never does.
+    void passwordsAreMasked()
+    {
+        const QString password = TestEnvironment::adminPassword();
+        QLoggingCategory::setFilterRules(QStringLiteral("lomi.network.debug=true"));
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+        QNetworkRequest request(QUrl(Global::endpoint(QStringLiteral("users"))));
+        LoginManager::instance()->authorizeRequest(request);
+        RequestTableModel model;
+        model.setRequest(request);
+        model.setHeaders({{"Пароль", "password"}});
+        model.selectSync();
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+
+        QVERIFY(model.rowCount() > 0);
+        QCOMPARE(model.index(0, 0).data().toString().isEmpty(), false);
+        const QString log = logged.join('\n');
+        QVERIFY(log.contains("\"password\""));
+        QVERIFY2(!log.contains(password), qPrintable(log.left(300)));
+    }
 };
 
 LOMI_TEST_CLASS(NetworkLogTest)
