@@ -1,0 +1,112 @@
+#include "saveloop.h"
+
+#include "global.h"
+#include "messagebox.h"
+
+#include <QDialog>
+#include <QJsonDocument>
+#include <QNetworkReply>
+
+#include <cmath>
+
+namespace {
+
+using Outcome = NetworkManagerWrapper::Outcome;
+
+bool sameValue(const QJsonValue &row, const QJsonValue &sent)
+{
+    if (row.isDouble() && sent.isDouble())
+        return std::abs(row.toDouble() - sent.toDouble()) < 1e-6;
+    if (row.isString() && sent.isString()) {
+        if (row.toString() == sent.toString())
+            return true;
+        // The server may write a date-time back in a form of its own.
+        const QDateTime a = Global::toDateTime(row.toString());
+        const QDateTime b = Global::toDateTime(sent.toString());
+        return a.isValid() && b.isValid() && a.secsTo(b) / 60 == 0;
+    }
+    if (row.isObject() && sent.isObject())
+        return SaveLoop::carries(row.toObject(), sent.toObject());
+    if (row.isBool() && sent.isBool())
+        return row.toBool() == sent.toBool();
+    // Lists, nulls and values of two types say nothing either way.
+    return true;
+}
+
+}  // namespace
+
+SaveLoop::Attempt SaveLoop::take(QNetworkReply *reply)
+{
+    Attempt attempt;
+    attempt.outcome = NetworkManagerWrapper::outcome(reply);
+    attempt.answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
+    reply->deleteLater();
+    return attempt;
+}
+
+bool SaveLoop::carries(const QJsonObject &row, const QJsonObject &sent)
+{
+    for (auto it = sent.constBegin(); it != sent.constEnd(); ++it) {
+        const QString &key = it.key();
+        if (key == QLatin1String("id"))
+            continue;
+        if (row.contains(key)) {
+            if (!sameValue(row.value(key), it.value()))
+                return false;
+            continue;
+        }
+        if (key.endsWith(QLatin1String("Id")) && it.value().isDouble()) {
+            const QJsonValue referred = row.value(key.chopped(2));
+            if (referred.isObject() && referred.toObject().contains(QStringLiteral("id"))
+                && referred.toObject().value(QStringLiteral("id")).toInt() != it.value().toInt())
+                return false;
+        }
+    }
+    return true;
+}
+
+QJsonObject SaveLoop::findStored(const QJsonArray &rows, const QSet<int> &before,
+                                 const QJsonObject &sent)
+{
+    for (const QJsonValue &value : rows) {
+        const QJsonObject row = value.toObject();
+        const int id = row.value(QStringLiteral("id")).toInt();
+        if (id > 0 && !before.contains(id) && carries(row, sent))
+            return row;
+    }
+    return {};
+}
+
+SaveLoop::Result SaveLoop::run(QDialog &dialog, const std::function<QJsonObject()> &record,
+                               const std::function<Attempt(const QJsonObject &)> &send,
+                               const std::function<void()> &reload, const Creation *creation)
+{
+    while (dialog.exec() == QDialog::Accepted) {
+        const QJsonObject sent = record();
+        const QSet<int> before = creation ? creation->knownIds() : QSet<int>();
+        const Attempt attempt = send(sent);
+        if (attempt.outcome == Outcome::Unanswered && creation) {
+            // The server may have stored the record and lost only its answer:
+            // a second OK must not make a second record.
+            const QJsonObject stored = findStored(creation->rows(), before, sent);
+            reload();
+            if (!stored.isEmpty()) {
+                MessageBox::information(&dialog, QStringLiteral("Сохранение"),
+                                        QStringLiteral("Сервер не ответил вовремя, но запись "
+                                                       "сохранена."),
+                                        QMessageBox::Ok);
+                return {true, stored};
+            }
+            MessageBox::warning(&dialog, QStringLiteral("Сохранение"),
+                                QStringLiteral("Сервер не ответил, и запись не сохранена. "
+                                               "Проверьте введённое и нажмите OK, чтобы "
+                                               "отправить её снова."),
+                                QMessageBox::Ok);
+            continue;
+        }
+        reload();
+        if (attempt.outcome == Outcome::Done)
+            return {true, attempt.answer};
+    }
+    return {};
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "networkmanagerwrapper.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSet>
+
+#include <functional>
+
+class QDialog;
+class QNetworkReply;
+
+// Saving a record typed into a dialog, the same for every window: the dialog
+// comes back with what was typed until the server takes the record or the
+// user cancels, and a record whose write got no answer is never sent a second
+// time when the server stored it all the same.
+namespace SaveLoop {
+
+struct Attempt
+{
+    NetworkManagerWrapper::Outcome outcome = NetworkManagerWrapper::Outcome::Refused;
+    QJsonObject answer;  // the reply's body, when it is an object
+};
+
+// What a finished reply came to; deletes it.
+Attempt take(QNetworkReply *reply);
+
+// How a creating write tells, once it got no answer, whether the server
+// stored the record.
+struct Creation
+{
+    // The ids the list holds before the write, as last loaded.
+    std::function<QSet<int>()> knownIds;
+    // The list's rows as the server has them now (a synchronous load).
+    std::function<QJsonArray()> rows;
+};
+
+// Whether the list row `row` holds what `sent` holds: every key both have is
+// equal (numbers by value, date-times to the minute, objects key by key),
+// and a sent "<name>Id" equals the id of the row's "<name>" object.
+bool carries(const QJsonObject &row, const QJsonObject &sent);
+
+// The row of `rows` that the server made of `sent`: one whose id is not in
+// `before` and that carries `sent`. Empty when there is none.
+QJsonObject findStored(const QJsonArray &rows, const QSet<int> &before, const QJsonObject &sent);
+
+struct Result
+{
+    bool saved = false;
+    // The server's answer, or, after a write without one, the stored row.
+    QJsonObject answer;
+};
+
+// Runs `dialog` until the record `record()` takes from it is saved by `send`
+// or the user cancels. `reload` refreshes the owner's list after every
+// attempt, failed or not. With `creation`, a write that got no answer is
+// looked for in the list: found, it counts as saved and the user is told so;
+// not found, the user is told it was not saved and the dialog comes back.
+Result run(QDialog &dialog, const std::function<QJsonObject()> &record,
+           const std::function<Attempt(const QJsonObject &)> &send,
+           const std::function<void()> &reload, const Creation *creation = nullptr);
+
+}  // namespace SaveLoop
