@@ -421,7 +421,7 @@ int Run::create(const QString &path, const QJsonObject &body)
 {
     const std::unique_ptr<QNetworkReply> reply(
         network.postUrl(QUrl(Global::endpoint(path)), QJsonDocument(body), true, true));
-    if (reply->error() != QNetworkReply::NoError) {
+    if (NetworkManagerWrapper::outcome(reply.get()) != NetworkManagerWrapper::Outcome::Done) {
         requestFailed(reply.get());
         return 0;
     }
@@ -440,7 +440,8 @@ bool Run::send(const QByteArray &verb, const QString &path, const QJsonObject &b
     const std::unique_ptr<QNetworkReply> reply(
         verb == "PUT" ? network.putUrl(url, QJsonDocument(body), true, true)
                       : network.postUrl(url, QJsonDocument(body), true, true));
-    return reply->error() == QNetworkReply::NoError || requestFailed(reply.get());
+    return NetworkManagerWrapper::outcome(reply.get()) == NetworkManagerWrapper::Outcome::Done
+           || requestFailed(reply.get());
 }
 
 bool Run::requestFailed(QNetworkReply *reply)
@@ -453,12 +454,13 @@ bool Run::requestFailed(QNetworkReply *reply)
         line += QStringLiteral("; физ. лицо %1 %2")
                     .arg(place.person, place.personPosted ? QStringLiteral("импортировано не полностью")
                                                           : QStringLiteral("не импортировано"));
-    const QString message =
-        QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object().value("message").toString();
+    const QString message = NetworkManagerWrapper::serverMessage(NetworkManagerWrapper::readBody(reply));
     if (!message.isEmpty())
         line += QStringLiteral("; сервер: ") + message;
     page.log(line);
-    return fail(reply->errorString());
+    // A refusal under a successful status has no transport error to name.
+    return fail(reply->error() != QNetworkReply::NoError ? reply->errorString()
+                                                         : QStringLiteral("Сервер не сохранил запись."));
 }
 
 int Run::lookup(const IdMap &map, const QString &table, int column, int legacyId)

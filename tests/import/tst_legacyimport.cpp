@@ -382,6 +382,22 @@ private slots:
         QCOMPARE(button(page.get(), "importPushButton")->text(), QString("Импорт"));
     }
 
+    // The server refuses some writes under a successful status; the run
+    // must stop there as after any other refusal, not carry on past a lost record.
+    void aRefusalUnderSuccessEndsTheRunToo()
+    {
+        StandIn::Failure failure;
+        failure.kind = StandIn::FailureKind::OkFalse;
+        failure.onlyCall = 2;
+        server().injectFailure("POST", "payments", failure);
+        runImport(3);
+        QCOMPARE(boxes(), QStringList({"Ошибка", "Ошибка импорта", "Внимание"}));
+        QCOMPARE(boxTexts("Ошибка"), QStringList{"Сервер не сохранил запись: Injected failure"});
+        QCOMPARE(server().collection("payments").size(), 1);
+        QVERIFY2(log().constLast().endsWith("импортировано не полностью; сервер: Injected failure"),
+                 qPrintable(log().constLast()));
+    }
+
     // Links and records under 0 would belong to no record.
     void aReplyWithoutIdEndsTheRun_data()
     {
