@@ -120,12 +120,12 @@ QJsonValue replaced(const QJsonValue &value, const Place &place, int depth,
 
 QByteArray toBody(const QJsonValue &value)
 {
-    // A bare scalar is written as the one member of an array and cut out:
-    // QJsonDocument holds only objects and arrays.
     if (value.isObject())
         return QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
     if (value.isArray())
         return QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
+    // QJsonDocument holds only objects and arrays: a bare value is written as
+    // the one member of an array and cut out.
     const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
     return wrapped.mid(1, wrapped.size() - 2);
 }
@@ -234,11 +234,11 @@ QList<Target> targets()
 
 }  // namespace
 
-// Every reply a document or report reads, taken from the stand-in's demo
-// data, is sent back with one value at a time put through the hostile
-// values, and the document is built on each: a reply no server should send
-// must still build a document, and under the sanitizers it must reach no
-// undefined behaviour on the way.
+// Every reply a document, a report or a list window reads, taken from the
+// stand-in's demo data, is sent back with one value at a time put through
+// the hostile values, and the document is built or the list loaded on each:
+// a reply no server should send must still give a document or a list, and
+// under the sanitizers it must reach no undefined behaviour on the way.
 class ReplyMutationTest : public GuiTestBase
 {
     Q_OBJECT
