@@ -6,9 +6,14 @@
 
 namespace Money {
 
+bool isAmount(double amount)
+{
+    return std::isfinite(amount) && std::fabs(amount) <= maxAmount;
+}
+
 qint64 toKopecks(double amount)
 {
-    if (!std::isfinite(amount))
+    if (!isAmount(amount))
         return 0;
     // 2019.9999999999998 * 100 lands a hair below 202000; rounding the
     // product, not truncating it, is what puts it back on the kopeck.
@@ -17,7 +22,8 @@ qint64 toKopecks(double amount)
 
 QString format(qint64 kopecks)
 {
-    const qint64 magnitude = kopecks < 0 ? -kopecks : kopecks;
+    // Unsigned, so that even the most negative sum has a magnitude.
+    const quint64 magnitude = kopecks < 0 ? 0 - quint64(kopecks) : quint64(kopecks);
     return QStringLiteral("%1%2.%3")
         .arg(kopecks < 0 ? QStringLiteral("-") : QString())
         .arg(magnitude / 100)

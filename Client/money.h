@@ -8,7 +8,14 @@
 // never disagree, and a difference of two equal sums never prints "-0.00".
 namespace Money {
 
-// Rounds half away from zero to whole kopecks.
+// The most an amount can be, in roubles either way: the most the words of a
+// bill or a receipt can spell. A server's figure beyond it, or one that is no
+// number at all, is taken for no amount, as a missing one is: it prints 0.00
+// and adds nothing, so that no sum of kopecks can overflow.
+constexpr double maxAmount = 999999999.99;
+bool isAmount(double amount);
+
+// Rounds half away from zero to whole kopecks; 0 for what isAmount refuses.
 qint64 toKopecks(double amount);
 
 // Two decimals, a point, no grouping: "1500.00", "1234.05", "-150.00".

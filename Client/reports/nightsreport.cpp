@@ -50,7 +50,7 @@ void NightsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> v
     };
     for (int i = 0; i < 3; ++i) {
         put(indicators, i + 1, 0, rows[i].label);
-        put(indicators, i + 1, 1, QString::number(integer(reply, rows[i].key)), Qt::AlignHCenter);
+        put(indicators, i + 1, 1, QString::number(count(reply, rows[i].key)), Qt::AlignHCenter);
     }
 
     // Each floor sums what the server sends for it, so floors out of order,
@@ -60,7 +60,7 @@ void NightsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> v
         const QJsonObject floor = object(value);
         const int number = integer(floor, "floor");
         if (number >= 1 && number <= 9)
-            nightsByFloor[number] += integer(floor, "nights");
+            nightsByFloor[number] += count(floor, "nights");
     }
     ReportEngine::TableElement floors;
     floors.setHeaderRowCount(1);

@@ -32,6 +32,12 @@ int integer(const QJsonValue &value)
     return static_cast<int>(n);
 }
 
+int count(const QJsonValue &value)
+{
+    const int n = integer(value);
+    return n >= 0 && n <= maxCount ? n : 0;
+}
+
 QJsonObject object(const QJsonValue &value)
 {
     return value.toObject();

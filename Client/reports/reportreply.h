@@ -21,6 +21,12 @@ double number(const QJsonValue &value);
 // A number with an integral value that fits in 32 bits; anything else,
 // 12.5 or "12" among it, as 0.
 int integer(const QJsonValue &value);
+// The most a count the server sends (places, nights, persons) can be; far
+// above what the office holds, far below what a sum of them could overflow.
+constexpr int maxCount = 10000000;
+// A count from 0 to maxCount; anything else, a negative or an absurd one
+// among it, as 0, as a missing count reads.
+int count(const QJsonValue &value);
 // A missing or non-object value as an empty object.
 QJsonObject object(const QJsonValue &value);
 // A missing or non-array value as an empty array.
@@ -37,6 +43,10 @@ inline double number(const QJsonObject &o, const char *key)
 inline int integer(const QJsonObject &o, const char *key)
 {
     return integer(o.value(QLatin1String(key)));
+}
+inline int count(const QJsonObject &o, const char *key)
+{
+    return count(o.value(QLatin1String(key)));
 }
 inline QJsonObject object(const QJsonObject &o, const char *key)
 {

@@ -52,8 +52,9 @@ void RoomsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> va
                               {QStringLiteral("Период проживания"), 21.9, Qt::AlignHCenter},
                               {QStringLiteral("Ф И О"), 28.6, Qt::AlignLeft}});
 
-    int places = 0;
-    int occupied = 0;
+    // Bounded counts summed in 64 bits: no reply is long enough to overflow them.
+    qint64 places = 0;
+    qint64 occupied = 0;
     for (const QJsonValue &value : reply.array()) {
         const QJsonArray rooms = array(value);
         // The floor line stands above its rooms but is written once they are counted.
@@ -61,13 +62,13 @@ void RoomsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> va
         ReportEngine::Cell &floorLine = table.cell(floorRow, 0);
         floorLine.setColumnSpan(6);
 
-        int floorPlaces = 0;
-        int floorOccupied = 0;
+        qint64 floorPlaces = 0;
+        qint64 floorOccupied = 0;
         for (const QJsonValue &roomValue : rooms) {
             const QJsonObject room = object(roomValue);
             const QJsonArray occupants = array(room, "accm");
-            const int rateSize = integer(room, "rateSize");
-            floorOccupied += int(occupants.size());
+            const int rateSize = count(room, "rateSize");
+            floorOccupied += occupants.size();
             floorPlaces += rateSize;
 
             const int row = table.rowCount();
@@ -84,7 +85,7 @@ void RoomsReport::build(ReportEngine::Report &report, QMap<QString, QVariant> va
                     Qt::AlignHCenter);
                 put(table, row, 5, text(occupant, "fullname"));
             }
-            const int free = rateSize - int(occupants.size());
+            const qint64 free = rateSize - occupants.size();
             if (free != 0)
                 put(table, row, 3, QStringLiteral("%1 - свободно").arg(free));
         }

@@ -129,6 +129,35 @@ private slots:
         QVERIFY2(filledAlone >= 2, qPrintable(QString::number(filledAlone)));
     }
 
+    // A room's places the server sends as a count no room has, or as no
+    // number, count as none: the sums stay those of the other rooms.
+    void absurdPlacesCountAsNone_data()
+    {
+        QTest::addColumn<QByteArray>("places");
+        QTest::newRow("INT_MAX") << QByteArray("2147483647");
+        QTest::newRow("INT_MIN") << QByteArray("-2147483648");
+        QTest::newRow("negative") << QByteArray("-3");
+        QTest::newRow("huge") << QByteArray("1e308");
+        QTest::newRow("NaN as text") << QByteArray("\"NaN\"");
+        QTest::newRow("null") << QByteArray("null");
+    }
+
+    void absurdPlacesCountAsNone()
+    {
+        QFETCH(QByteArray, places);
+        answer("reports/rooms", "[[{\"floor\": 1, \"number\": \"101\", \"rateSize\": " + places
+                                    + ", \"accm\": [{\"fullname\": \"А\"}]},"
+                                      " {\"floor\": 1, \"number\": \"102\", \"rateSize\": 1,"
+                                      " \"accm\": []}]]");
+        RoomsReport report;
+        build(report, {{"date", "2026-06-15T09:00:00.000"}, {"floor", -1}, {"free", true},
+                       {"occupied", true}});
+        const QStringList printed = rows(tables().first());
+        QCOMPARE(printed.value(1), "1 этаж (мест - 1, из них занято - 1, свободно - 0)");
+        QVERIFY2(printed.value(2).contains("-1 - свободно"), qPrintable(printed.value(2)));
+        QCOMPARE(printed.value(4), "Мест всего - 1, в т.ч. свободно - 0, занято - 1");
+    }
+
     void occupancyIsCountedHere()
     {
         answer("reports/rooms", R"([

@@ -38,6 +38,23 @@ private slots:
         row("overpayment", -150.0, "-150.00", "минус сто пятьдесят", "00");
         row("millions stay plain", 1234567.891, "1234567.89",
             "один миллион двести тридцать четыре тысячи пятьсот шестьдесят семь", "89");
+        // A server's absurd figure reads as no amount, as a missing one does.
+        row("largest amount", 999999999.99, "999999999.99",
+            "девятьсот девяносто девять миллионов девятьсот девяносто девять тысяч девятьсот "
+            "девяносто девять", "99");
+        row("beyond the largest", 1000000000.0, "0.00", "ноль", "00");
+        row("beyond the largest, negative", -1000000000.0, "0.00", "ноль", "00");
+        row("huge", 1e308, "0.00", "ноль", "00");
+        row("huge negative", -1e308, "0.00", "ноль", "00");
+        row("not a number", std::numeric_limits<double>::quiet_NaN(), "0.00", "ноль", "00");
+        row("infinite", std::numeric_limits<double>::infinity(), "0.00", "ноль", "00");
+    }
+
+    // Sums of kopecks reach format() directly; even the most negative one prints.
+    void extremeKopecks()
+    {
+        QCOMPARE(Money::format(std::numeric_limits<qint64>::min()), "-92233720368547758.08");
+        QCOMPARE(Money::format(std::numeric_limits<qint64>::max()), "92233720368547758.07");
     }
 
     void roundedOnceToKopecks()
