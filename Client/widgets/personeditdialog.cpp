@@ -1013,8 +1013,17 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
     const int receiptId = idAt(index);
     propertyReceiveDialog.fromModel(index);
     // The hand-back is written into the receipt itself: after a write without
-    // an answer the receipt is the row to look at.
-    const SaveLoop::Creation creation = creationIn(id, receiptsModel, QStringLiteral("receipts"), receiptId);
+    // an answer the receipt is the row to look at, once it holds a hand-back.
+    SaveLoop::Creation creation = creationIn(id, receiptsModel, QStringLiteral("receipts"), receiptId);
+    creation.rows = [this, personId = id, receiptId] {
+        QJsonArray handedBack;
+        for (const QJsonValue &row : readSubList(personId, QStringLiteral("receipts"))) {
+            if (row[QStringLiteral("id")].toInt() == receiptId
+                && !row[QStringLiteral("receiveDate")].toString().isEmpty())
+                handedBack.append(row);
+        }
+        return handedBack;
+    };
     SaveLoop::run(
         propertyReceiveDialog,
         [this, receiptId] {

@@ -1,0 +1,322 @@
+#include "modalhandler.h"
+#include "networkmanagerwrapper.h"
+#include "personeditdialog.h"
+#include "personsviewwidget.h"
+#include "receiptfields.h"
+#include "staysfixture.h"
+#include "testregistry.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+
+using namespace StaysTest;
+using StandIn::Failure;
+using StandIn::FailureKind;
+
+namespace {
+
+const int timeoutMs = 400;
+const QByteArray reason = R"({"Ok": false, "message": "Проверка сервера: поле неверно"})";
+
+enum Fault { Refused422, RefusedOkFalse, NoAnswer, LateAnswer };
+const char *const faultNames[] = {"422 with a message", "200 {Ok: false}", "no answer", "late answer"};
+
+Failure failureOf(Fault fault)
+{
+    switch (fault) {
+    case Refused422: return Failure{FailureKind::Status, 422, reason, 1};
+    case RefusedOkFalse: return Failure{FailureKind::OkFalse, 200, {}, 1};
+    case NoAnswer: return Failure{FailureKind::NoReply, 200, {}, 1};
+    case LateAnswer: return Failure{FailureKind::Delay, 200, {}, 1, 3 * timeoutMs};
+    }
+    return {};
+}
+
+// The boxes a failed write shows, by title, and what the last one says.
+QStringList boxTitlesOf(Fault fault, const QString &lookUp)
+{
+    if (fault == RefusedOkFalse)
+        return {"Ошибка"};
+    QStringList titles{"Request failed"};
+    if (fault != Refused422 && !lookUp.isEmpty())
+        titles << lookUp;
+    return titles;
+}
+
+QString lastBoxSays(Fault fault)
+{
+    const char *const says[] = {"Проверка сервера: поле неверно", "Сервер не сохранил запись: Injected failure",
+                                "не ответил, и", "не ответил вовремя, но"};
+    return says[fault];
+}
+
+const int lentReceipt = 900;
+const int educationReceipt = 901;
+
+}  // namespace
+
+// The person card's writes against a server that refuses, stays silent or
+// answers too late: the user is told once, what was typed comes back, and
+// one more OK never makes a second record.
+class CardWriteFaultsTest : public StaysTestBase
+{
+    Q_OBJECT
+
+    std::unique_ptr<PersonEditDialog> card;
+
+    struct WritePath
+    {
+        const char *name;
+        const char *button;     // on the card; none: the property row's double click
+        const char *selectIn;   // the list whose first row is selected first
+        const char *path;       // what the write posts to
+        const char *collection; // where its records go; none: the lent receipt is handed back
+        std::function<void(CardWriteFaultsTest *, EditDialog *)> type;
+    };
+
+    static const QList<WritePath> &paths()
+    {
+        static const QList<WritePath> all{
+            {"stay", "accommodationAddButton", nullptr, "accommodation", "accommodation",
+             [](CardWriteFaultsTest *, EditDialog *d) { child<QDateEdit>(d, "dateOutEdit")->setDate({2026, 6, 15}); }},
+            {"payment", "paymentAddButton", nullptr, "payments", "payments",
+             [](CardWriteFaultsTest *t, EditDialog *d) {
+                 t->choose(d, "payTypeSelectorWidget", "pay_type", 1);
+                 child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(700);
+             }},
+            {"receipt", "extraServiceAddButton", nullptr, "receipts", "receipts",
+             [](CardWriteFaultsTest *t, EditDialog *d) {
+                 t->choose(d, "serviceSelectorWidget", "extra_services", 3);
+                 t->choose(d, "propertySelectorWidget", "properties", 2);
+                 ReceiptFields::selectPayType(child<QComboBox>(d, "pay_type"), 1);
+             }},
+            {"receipt to a number", "extraServiceAddServiceButton", "extraServicesTableView", "receipts",
+             "receipts",
+             [](CardWriteFaultsTest *t, EditDialog *d) { t->choose(d, "serviceSelectorWidget", "extra_services", 1); }},
+            {"paid education", "paidEduReceiptAddButton", nullptr, "paid_education_receipts",
+             "paid_education_receipts",
+             [](CardWriteFaultsTest *t, EditDialog *d) { t->choose(d, "curriculumSelectorWidget", "curriculums", 2); }},
+            {"property hand-back", nullptr, nullptr, "receipts/900/property", nullptr,
+             [](CardWriteFaultsTest *, EditDialog *d) { child<QCheckBox>(d, "receivedCheckBox")->setChecked(true); }},
+        };
+        return all;
+    }
+
+    // The records of person 700 a path writes to (a hand-back: whether the item is back).
+    int stored(const WritePath &write)
+    {
+        if (!write.collection)
+            return server().record("receipts", lentReceipt).value("receiverId").toInt() > 0 ? 1 : 0;
+        int count = 0;
+        for (const QJsonValue &row : server().collection(write.collection))
+            count += row["personId"].toInt() == 700 ? 1 : 0;
+        return count;
+    }
+
+    void answerBoxes(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+    }
+
+    void checkBoxes(const QStringList &titles, const QString &lastSays)
+    {
+        QStringList shown;
+        for (const MessageBox::Record &box : MessageBox::history())
+            shown << box.title;
+        QCOMPARE(shown, titles);
+        // The transport's own box for a write without an answer names Qt's reason.
+        if (titles.last() != "Request failed" || lastSays.startsWith("Проверка"))
+            QVERIFY2(MessageBox::history().last().text.contains(lastSays),
+                 qPrintable(MessageBox::history().last().text));
+    }
+
+    void initTest() override
+    {
+        setTime(QTime(9, 0));
+        server().loadFixture(fixture());
+        QVERIFY(environment().signIn("admin"));
+        server().addRecord("receipts", {{"id", lentReceipt}, {"personId", 700}, {"number", 41},
+                                        {"extraServiceId", 3}, {"propertyId", 1}, {"payTypeId", 1},
+                                        {"amount", 1}, {"startDate", "2026-06-10T09:00:00.000"},
+                                        {"endDate", "2026-06-11T09:00:00.000"}});
+        server().addRecord("paid_education_receipts",
+                           {{"id", educationReceipt}, {"personId", 700}, {"number", 42},
+                            {"curriculumId", 2}, {"payTypeId", 1}, {"startDate", "2026-06-10T00:00:00.000"},
+                            {"endDate", "2026-06-20T00:00:00.000"}});
+        NetworkManagerWrapper::setTransferTimeoutForTesting(timeoutMs);
+        card = std::make_unique<PersonEditDialog>();
+    }
+    void cleanupTest() override { card.reset(); }
+
+private slots:
+    void aFailedWriteKeepsWhatWasTypedAndStoresOnce_data()
+    {
+        QTest::addColumn<int>("path");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<bool>("cancel");
+        for (int p = 0; p < paths().size(); ++p) {
+            for (int fault : {Refused422, RefusedOkFalse, NoAnswer, LateAnswer})
+                QTest::addRow("%s, %s", paths().at(p).name, faultNames[fault]) << p << fault << false;
+            QTest::addRow("%s, refused, then cancelled", paths().at(p).name) << p << int(Refused422) << true;
+        }
+    }
+
+    void aFailedWriteKeepsWhatWasTypedAndStoresOnce()
+    {
+        QFETCH(int, path);
+        QFETCH(int, fault);
+        QFETCH(bool, cancel);
+        const WritePath &write = paths().at(path);
+        card->setupFromId(700);
+        const int before = stored(write);
+        server().injectFailure("POST", write.path, failureOf(Fault(fault)));
+        QJsonObject typed, kept;
+        ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
+            write.type(this, d);
+            typed = d->getJson().object();
+            press(d, QDialogButtonBox::Ok);
+        });
+        // A write the server stored without answering is not sent again.
+        if (fault != LateAnswer) {
+            ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
+                kept = d->getJson().object();
+                cancel ? d->reject() : press(d, QDialogButtonBox::Ok);
+            });
+        }
+        const QStringList titles = boxTitlesOf(Fault(fault), "Сохранение");
+        answerBoxes(titles.size());
+        if (write.selectIn)
+            child<QTableView>(card.get(), write.selectIn)->selectRow(0);
+        if (write.button) {
+            button(card.get(), write.button)->click();
+        } else {
+            auto *view = child<QTableView>(card.get(), "propertyTableView");
+            emit view->doubleClicked(view->model()->index(0, 3));
+        }
+        checkBoxes(titles, lastBoxSays(Fault(fault)));
+        if (fault != LateAnswer)
+            QCOMPARE(kept, typed);
+        QCOMPARE(server().requestsTo("POST", write.path).size(), fault == LateAnswer || cancel ? 1 : 2);
+        QCOMPARE(stored(write) - before, cancel ? 0 : 1);
+    }
+
+    void theCardKeepsTheTypedPersonAndStoresItOnce_data()
+    {
+        QTest::addColumn<bool>("creating");
+        QTest::addColumn<int>("fault");
+        for (bool creating : {true, false}) {
+            for (int fault : {Refused422, RefusedOkFalse, NoAnswer, LateAnswer})
+                QTest::addRow("%s, %s", creating ? "new" : "existing", faultNames[fault]) << creating << fault;
+        }
+    }
+
+    // OK closes the card only once the server took the person.
+    void theCardKeepsTheTypedPersonAndStoresItOnce()
+    {
+        QFETCH(bool, creating);
+        QFETCH(int, fault);
+        card->setupFromId(creating ? -1 : 700);
+        fillIn(card.get(), "fioLineEdit", "Новиков Илья Ильич");
+        server().injectFailure(creating ? "POST" : "PUT", creating ? "persons" : "persons/700",
+                               failureOf(Fault(fault)));
+        QSignalSpy closed(card.get(), &QDialog::accepted);
+        const QStringList titles = boxTitlesOf(Fault(fault), creating ? "Сохранение" : "");
+        answerBoxes(titles.size());
+        press(card.get(), QDialogButtonBox::Ok);
+        checkBoxes(titles, lastBoxSays(Fault(fault)));
+        const bool storedUnanswered = creating && fault == LateAnswer;
+        QCOMPARE(closed.size(), storedUnanswered ? 1 : 0);
+        QCOMPARE(fieldText(card.get(), "fioLineEdit"), QString("Новиков Илья Ильич"));
+
+        press(card.get(), QDialogButtonBox::Ok);
+        int named = 0;
+        for (const QJsonValue &person : server().collection("persons"))
+            named += person["surname"] == "Новиков" && person["lastname"] == "Ильич" ? 1 : 0;
+        QCOMPARE(named, 1);
+        QCOMPARE(server().requestsTo("POST", "persons").size(), creating ? 2 - storedUnanswered : 0);
+    }
+
+    // A return has no dialog: the user learns whether it was made, and it is not sent twice.
+    void anUnansweredReturnIsLookedUp_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("fault");
+        for (int fault : {NoAnswer, LateAnswer}) {
+            QTest::addRow("extra service, %s", faultNames[fault]) << "receipts" << fault;
+            QTest::addRow("paid education, %s", faultNames[fault]) << "paid_education_receipts" << fault;
+        }
+    }
+
+    void anUnansweredReturnIsLookedUp()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, fault);
+        const bool education = list == "paid_education_receipts";
+        const int receipt = education ? educationReceipt : lentReceipt;
+        card->setupFromId(700);
+        const QString path = QString("%1/%2/return").arg(list).arg(receipt);
+        server().injectFailure("POST", path, failureOf(Fault(fault)));
+        const QStringList titles = boxTitlesOf(Fault(fault), "Возврат");
+        answerBoxes(titles.size());
+        QTableView *view = child<QTableView>(card.get(), education ? "paidEducationTableView" : "extraServicesTableView");
+        view->selectRow(rowOf(view, receipt));
+        button(card.get(), education ? "paidEduReceiptReturnButton" : "extraServiceReturnButton")->click();
+        checkBoxes(titles, fault == LateAnswer ? "возврат оформлен" : "возврат не оформлен");
+        QCOMPARE(server().requestsTo("POST", path).size(), 1);
+        int returns = 0;
+        for (const QJsonValue &row : server().collection(list))
+            returns += row["returnOf"].toInt() == receipt ? 1 : 0;
+        QCOMPARE(returns, fault == LateAnswer ? 1 : 0);
+    }
+
+    // While a payment for 700 waits, the list shows 701 and "Добавить" is
+    // clicked again: the payment typed for 700 stays 700's, no second dialog
+    // opens, and the card shows 701 once the payment is done with.
+    void aWaitingWriteHoldsTheCardOnItsPerson()
+    {
+        NetworkManagerWrapper::setTransferTimeoutForTesting(5000);  // a refusal, not a silence
+        PersonsViewWidget list;
+        PersonEditDialog *shared = nullptr;
+        connect(&list, &PersonsViewWidget::addingSubwindow, this,
+                [&](QWidget *card) { shared = qobject_cast<PersonEditDialog *>(card); });
+        list.openDialogForTarget(700);
+        QVERIFY(shared);
+        server().injectFailure("POST", "payments", Failure{FailureKind::Status, 422, reason, 1, 800});
+        int opened = 0, openedDuringTheWait = -1;
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            ++opened;
+            choose(d, "payTypeSelectorWidget", "pay_type", 1);
+            child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(700);
+            QTimer::singleShot(200, shared, [&] {
+                list.openDialogForTarget(701);
+                button(shared, "paymentAddButton")->click();
+                openedDuringTheWait = opened;
+            });
+            press(d, QDialogButtonBox::Ok);
+        });
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            ++opened;
+            QCOMPARE(fieldText(shared, "fioLineEdit"), QString("Орлов Пётр Ильич"));
+            press(d, QDialogButtonBox::Ok);
+        });
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        button(shared, "paymentAddButton")->click();
+        QCOMPARE(openedDuringTheWait, 1);
+        QCOMPARE(opened, 2);
+        const auto posts = server().requestsTo("POST", "payments");
+        QCOMPARE(posts.size(), 2);
+        for (const StandIn::Request &post : posts)
+            QCOMPARE(post.json()["personId"], QJsonValue(700));
+        QCOMPARE(fieldText(shared, "fioLineEdit"), QString("Гостева Анна"));
+    }
+};
+
+LOMI_TEST_CLASS(CardWriteFaultsTest)
+
+#include "tst_cardwritefaults.moc"
