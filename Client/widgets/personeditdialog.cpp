@@ -1,5 +1,6 @@
 #include "personeditdialog.h"
 
+#include "clock.h"
 #include "commonselectordialog.h"
 #include "datetimeitemdelegate.h"
 #include "global.h"
@@ -241,7 +242,10 @@ PersonEditDialog::PersonEditDialog(QWidget *parent)
 PersonEditDialog::~PersonEditDialog()
 {
     // Nothing may call back into the form while the members come apart, and
-    // the views outlive the models held by value.
+    // the views outlive the models held by value. A field that has the focus
+    // finishes its editing while the base destructor takes the form apart.
+    disconnect(ui->fioLineEdit, nullptr, this, nullptr);
+    disconnect(ui->orgCodeLineEdit, nullptr, this, nullptr);
     disconnect(&networkManager, nullptr, this, nullptr);
     for (RequestTableModel *model :
          {&accommodationModel, &paymentsModel, &receiptsModel, &paidEducationReceiptsModel})
@@ -255,7 +259,34 @@ PersonEditDialog::~PersonEditDialog()
     delete ui;
 }
 
+PersonEditDialog::Hold::Hold(PersonEditDialog &card)
+    : card(card)
+{
+    card.busy = true;
+}
+
+PersonEditDialog::Hold::~Hold()
+{
+    card.busy = false;
+    if (card.pendingId) {
+        const int next = *card.pendingId;
+        card.pendingId.reset();
+        card.load(next);
+    }
+}
+
 void PersonEditDialog::setupFromId(int newId)
+{
+    // A record typed for this person is still on its way: showing another
+    // one now would let the dialog that comes back after a failure write to it.
+    if (busy) {
+        pendingId = newId;
+        return;
+    }
+    load(newId);
+}
+
+void PersonEditDialog::load(int newId)
 {
     reset();
     id = newId;
@@ -403,38 +434,73 @@ QJsonObject PersonEditDialog::record() const
 
 bool PersonEditDialog::write()
 {
-    // The save waits in a nested event loop that takes input: a second click
-    // meanwhile would post the new person twice.
-    if (!loaded || saving)
+    // A second click while the save waits would post the new person twice.
+    if (busy)
         return false;
-    saving = true;
+    Hold hold(*this);
+    return save();
+}
 
-    const QJsonDocument body(record());
-    bool saved = false;
-    if (id == -1) {
-        QNetworkReply *reply =
-            networkManager.postUrl(QUrl(Global::endpoint(QStringLiteral("persons"))), body, true, true);
-        const QJsonObject answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
-        const int newId = answer.value("id").toInt();
-        // The transport has shown its box for any other outcome.
-        const bool answered =
-            NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done;
-        saved = answered && newId > 0;
-        reply->deleteLater();
-        if (saved)
-            setupFromId(newId);
-        else if (answered)
-            MessageBox::critical(this, QStringLiteral("Ошибка"),
-                                 QStringLiteral("Сервер не сохранил физическое лицо."),
-                                 QMessageBox::Ok);
-    } else {
-        QNetworkReply *reply = networkManager.putUrl(
-            QUrl(Global::endpoint(QStringLiteral("persons/%1").arg(id))), body, true, true);
-        saved = NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done;
-        reply->deleteLater();
+bool PersonEditDialog::save()
+{
+    if (!loaded)
+        return false;
+    const QJsonObject sent = record();
+    if (id != -1)
+        return send(QNetworkAccessManager::PutOperation, QStringLiteral("persons/%1").arg(id),
+                    QJsonDocument(sent))
+                   .outcome
+               == NetworkManagerWrapper::Outcome::Done;
+
+    // Taken before the send: the list reloads once the write is answered.
+    const QJsonDocument before = knownPersons ? knownPersons() : QJsonDocument();
+    const SaveLoop::Attempt attempt =
+        send(QNetworkAccessManager::PostOperation, QStringLiteral("persons"), QJsonDocument(sent));
+    int newId = attempt.answer.value("id").toInt();
+    if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
+        // The server may have stored the person and lost only its answer: a
+        // second save would register the person twice.
+        newId = findNewPerson(sent, before).value("id").toInt();
+        if (newId > 0)
+            MessageBox::information(this, QStringLiteral("Сохранение"),
+                                    QStringLiteral("Сервер не ответил вовремя, но физическое лицо "
+                                                   "сохранено."),
+                                    QMessageBox::Ok);
+        else
+            MessageBox::warning(this, QStringLiteral("Сохранение"),
+                                QStringLiteral("Сервер не ответил, и физическое лицо не сохранено. "
+                                               "Проверьте введённое и сохраните его снова."),
+                                QMessageBox::Ok);
+    } else if (attempt.outcome == NetworkManagerWrapper::Outcome::Done && newId <= 0) {
+        MessageBox::critical(this, QStringLiteral("Ошибка"),
+                             QStringLiteral("Сервер не сохранил физическое лицо."), QMessageBox::Ok);
     }
-    saving = false;
-    return saved;
+    if (newId <= 0)
+        return false;
+    load(newId);
+    return true;
+}
+
+QJsonObject PersonEditDialog::findNewPerson(const QJsonObject &sent, const QJsonDocument &before)
+{
+    QSet<int> known;
+    for (const QJsonValue &row : before.array())
+        known.insert(row.toObject().value(QStringLiteral("id")).toInt());
+    // Only this year's persons: the whole list may be a hundred thousand rows,
+    // and a person registered today is always among them.
+    const QString path =
+        QStringLiteral("persons?pretty=true&year=%1").arg(Clock::today().year());
+    QNetworkReply *reply = networkManager.getUrl(QUrl(Global::endpoint(path)), true, true);
+    const QJsonArray rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
+    reply->deleteLater();
+    // The list names a person whole, as the server joins the parts.
+    QJsonObject typed = sent;
+    typed.insert(QStringLiteral("fullname"),
+                 QStringList{sent.value("surname").toString(), sent.value("name").toString(),
+                             sent.value("lastname").toString()}
+                     .join(QLatin1Char(' '))
+                     .simplified());
+    return SaveLoop::findStored(rows, known, typed);
 }
 
 void PersonEditDialog::saveAndClose()
@@ -604,58 +670,73 @@ void PersonEditDialog::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool PersonEditDialog::send(QNetworkAccessManager::Operation verb, const QString &path,
-                            const QJsonDocument &body, QJsonObject *answer)
+SaveLoop::Attempt PersonEditDialog::send(QNetworkAccessManager::Operation verb,
+                                         const QString &path, const QJsonDocument &body)
 {
     const QUrl url(Global::endpoint(path));
+    Global::showPreloader();
     QNetworkReply *reply = nullptr;
-    switch (verb) {
-    case QNetworkAccessManager::PostOperation:
+    if (verb == QNetworkAccessManager::PostOperation)
         reply = networkManager.postUrl(url, body, true, true);
-        break;
-    case QNetworkAccessManager::PutOperation:
+    else if (verb == QNetworkAccessManager::PutOperation)
         reply = networkManager.putUrl(url, body, true, true);
-        break;
-    case QNetworkAccessManager::DeleteOperation:
+    else
         reply = networkManager.deleteUrl(url, true, true);
-        break;
-    default:
-        return false;
-    }
-    const QJsonObject object = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
-    // The transport has told the user of every outcome but success.
-    const bool saved = NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done;
+    const SaveLoop::Attempt attempt = SaveLoop::take(reply);
+    Global::hidePreloader();
+    return attempt;
+}
+
+QJsonArray PersonEditDialog::readSubList(int personId, const QString &list)
+{
+    QNetworkReply *reply = networkManager.getUrl(
+        QUrl(Global::endpoint(QStringLiteral("persons/%1/%2").arg(personId).arg(list))), true, true);
+    const QJsonArray rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
     reply->deleteLater();
-    if (answer)
-        *answer = object;
-    return saved;
+    return rows;
 }
 
-void PersonEditDialog::runUntilSaved(EditDialog &dialog, RequestTableModel &list,
-                                     const std::function<bool(QJsonObject record)> &save)
+SaveLoop::Creation PersonEditDialog::creationIn(int personId, RequestTableModel &model,
+                                                const QString &list, int kept)
 {
-    // A record the server did not take comes back in its dialog as typed,
-    // rather than being lost with the closed window.
-    while (dialog.exec() == QDialog::Accepted) {
-        const bool saved = save(dialog.getJson().object());
-        list.select();
-        if (saved)
-            return;
-    }
+    return {[&model, kept] {
+                QSet<int> ids;
+                for (int row = 0; row < model.rowCount(); ++row)
+                    ids.insert(model.objectAt(row).value(QStringLiteral("id")).toInt());
+                ids.remove(kept);
+                return ids;
+            },
+            [this, personId, list] { return readSubList(personId, list); }};
 }
 
-std::function<bool(QJsonObject)> PersonEditDialog::sendForPerson(
-    QNetworkAccessManager::Operation verb, const QString &path)
+SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, int personId,
+                                                 QNetworkAccessManager::Operation verb,
+                                                 const QString &path, RequestTableModel &model,
+                                                 const QString &list, bool creating,
+                                                 const std::function<void(QJsonObject &)> &complete)
 {
-    return [this, verb, path](QJsonObject record) {
-        record.insert(QStringLiteral("personId"), id);
-        return send(verb, path, QJsonDocument(record));
-    };
+    const SaveLoop::Creation creation = creationIn(personId, model, list);
+    return SaveLoop::run(
+        dialog,
+        [&dialog, personId, &complete] {
+            QJsonObject record = dialog.getJson().object();
+            record.insert(QStringLiteral("personId"), personId);
+            if (complete)
+                complete(record);
+            return record;
+        },
+        [this, verb, path](const QJsonObject &record) {
+            return send(verb, path, QJsonDocument(record));
+        },
+        [&model] { model.select(); }, creating ? &creation : nullptr);
 }
 
 void PersonEditDialog::removeRow(const QModelIndex &index, const QString &collection,
                                  RequestTableModel &list)
 {
+    if (busy)
+        return;
+    Hold hold(*this);
     const int recordId = idAt(index);
     if (!Global::confirm(QStringLiteral("Удалить запись?")))
         return;
@@ -663,34 +744,70 @@ void PersonEditDialog::removeRow(const QModelIndex &index, const QString &collec
     list.select();
 }
 
+// A return has no dialog to come back: after a return without an answer the
+// user learns which of the two happened, and nothing is sent again (the
+// server refuses a second return of one receipt anyway).
+void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collection,
+                                 RequestTableModel &list)
+{
+    if (busy)
+        return;
+    Hold hold(*this);
+    const int receiptId = idAt(index);
+    // A null document: the request goes with no body at all.
+    const SaveLoop::Attempt attempt = send(QNetworkAccessManager::PostOperation,
+                                           QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
+    if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
+        bool returned = false;
+        for (const QJsonValue &row : readSubList(id, collection))
+            returned = returned || row.toObject().value(QStringLiteral("returnOf")).toInt() == receiptId;
+        if (returned)
+            MessageBox::information(this, QStringLiteral("Возврат"),
+                                    QStringLiteral("Сервер не ответил вовремя, но возврат оформлен."),
+                                    QMessageBox::Ok);
+        else
+            MessageBox::warning(this, QStringLiteral("Возврат"),
+                                QStringLiteral("Сервер не ответил, и возврат не оформлен. "
+                                               "Оформите его снова."),
+                                QMessageBox::Ok);
+    }
+    list.select();
+}
+
 void PersonEditDialog::addAccommodation()
 {
-    write();
+    if (busy)
+        return;
+    Hold hold(*this);
+    save();
     // A new person that the server did not take has no id yet: a stay now
     // would belong to no one.
     if (!personSaved())
         return;
     accommodationDialog.setTargetId(id);
     accommodationDialog.reset();
-    runUntilSaved(accommodationDialog, accommodationModel,
-                  sendForPerson(QNetworkAccessManager::PostOperation, QStringLiteral("accommodation")));
+    saveForPerson(accommodationDialog, id, QNetworkAccessManager::PostOperation,
+                  QStringLiteral("accommodation"), accommodationModel,
+                  QStringLiteral("accommodation"), true);
 }
 
 void PersonEditDialog::editAccommodation(const QModelIndex &index)
 {
+    if (busy)
+        return;
+    Hold hold(*this);
     // Read before the dialog runs: a reload meanwhile may put another stay in the row.
     const int stayId = idAt(index);
     accommodationDialog.setTargetId(id);
     accommodationDialog.fromModel(index);
-    const auto save = sendForPerson(QNetworkAccessManager::PutOperation,
-                                    QStringLiteral("accommodation/%1").arg(stayId));
-    runUntilSaved(accommodationDialog, accommodationModel, [save](QJsonObject stay) {
-        // The server counts these anew.
-        stay.insert(QStringLiteral("days"), 0);
-        stay.insert(QStringLiteral("hours"), 0);
-        stay.insert(QStringLiteral("cost"), 0);
-        return save(stay);
-    });
+    saveForPerson(accommodationDialog, id, QNetworkAccessManager::PutOperation,
+                  QStringLiteral("accommodation/%1").arg(stayId), accommodationModel,
+                  QStringLiteral("accommodation"), false, [](QJsonObject &stay) {
+                      // The server counts these anew.
+                      stay.insert(QStringLiteral("days"), 0);
+                      stay.insert(QStringLiteral("hours"), 0);
+                      stay.insert(QStringLiteral("cost"), 0);
+                  });
 }
 
 void PersonEditDialog::removeAccommodation(const QModelIndex &index)
@@ -700,31 +817,31 @@ void PersonEditDialog::removeAccommodation(const QModelIndex &index)
 
 void PersonEditDialog::addPayment()
 {
-    if (!personSaved())
+    if (busy || !personSaved())
         return;
+    Hold hold(*this);
     paymentDialog.setTargetPerson(id);
     paymentDialog.reset();
     paymentDialog.setPaid(left / 100.0);
-    runUntilSaved(paymentDialog, paymentsModel, [this](QJsonObject payment) {
-        payment.insert(QStringLiteral("personId"), id);
-        QJsonObject answer;
-        const bool saved = send(QNetworkAccessManager::PostOperation, QStringLiteral("payments"),
-                                QJsonDocument(payment), &answer);
-        if (answer.contains(QStringLiteral("billNumber")))
-            showBillNumber(answer.value(QStringLiteral("billNumber")).toInt());
-        return saved;
-    });
+    const SaveLoop::Result result =
+        saveForPerson(paymentDialog, id, QNetworkAccessManager::PostOperation,
+                      QStringLiteral("payments"), paymentsModel, QStringLiteral("payments"), true);
+    if (result.answer.contains(QStringLiteral("billNumber")))
+        showBillNumber(result.answer.value(QStringLiteral("billNumber")).toInt());
 }
 
 void PersonEditDialog::editPayment(const QModelIndex &index)
 {
+    if (busy)
+        return;
+    Hold hold(*this);
     const int paymentId = idAt(index);
     paymentDialog.fromModel(index);
     paymentDialog.setTargetPerson(id);
     // No balance preset here: it would replace the amount the payment was made for.
-    runUntilSaved(paymentDialog, paymentsModel,
-                  sendForPerson(QNetworkAccessManager::PutOperation,
-                                QStringLiteral("payments/%1").arg(paymentId)));
+    saveForPerson(paymentDialog, id, QNetworkAccessManager::PutOperation,
+                  QStringLiteral("payments/%1").arg(paymentId), paymentsModel,
+                  QStringLiteral("payments"), false);
 }
 
 void PersonEditDialog::removePayment(const QModelIndex &index)
@@ -775,24 +892,28 @@ void PersonEditDialog::addReceipt()
 // addReceipt is this without a row: the receipt then gets a number of its own.
 void PersonEditDialog::addReceiptTo(const QModelIndex &index)
 {
-    if (!personSaved())
+    if (busy || !personSaved())
         return;
+    Hold hold(*this);
     receiptDialog.withOutDate(getOutDateTime());
     receiptDialog.reset();
     if (index.isValid())
         receiptDialog.withNumber(index.siblingAtColumn(1).data().toInt());
-    runUntilSaved(receiptDialog, receiptsModel,
-                  sendForPerson(QNetworkAccessManager::PostOperation, QStringLiteral("receipts")));
+    saveForPerson(receiptDialog, id, QNetworkAccessManager::PostOperation,
+                  QStringLiteral("receipts"), receiptsModel, QStringLiteral("receipts"), true);
 }
 
 void PersonEditDialog::editReceipt(const QModelIndex &index)
 {
+    if (busy)
+        return;
+    Hold hold(*this);
     const int receiptId = idAt(index);
     receiptDialog.withOutDate(getOutDateTime());
     receiptDialog.fromModel(index);
-    runUntilSaved(receiptDialog, receiptsModel,
-                  sendForPerson(QNetworkAccessManager::PutOperation,
-                                QStringLiteral("receipts/%1").arg(receiptId)));
+    saveForPerson(receiptDialog, id, QNetworkAccessManager::PutOperation,
+                  QStringLiteral("receipts/%1").arg(receiptId), receiptsModel,
+                  QStringLiteral("receipts"), false);
 }
 
 void PersonEditDialog::removeReceipt(const QModelIndex &index)
@@ -802,9 +923,7 @@ void PersonEditDialog::removeReceipt(const QModelIndex &index)
 
 void PersonEditDialog::returnReceipt(const QModelIndex &index)
 {
-    // A null document: the request goes with no body at all.
-    send(QNetworkAccessManager::PostOperation, QStringLiteral("receipts/%1/return").arg(idAt(index)));
-    receiptsModel.select();
+    returnRow(index, QStringLiteral("receipts"), receiptsModel);
 }
 
 void PersonEditDialog::createReceipt(const QModelIndex &index)
@@ -816,21 +935,25 @@ void PersonEditDialog::createReceipt(const QModelIndex &index)
 
 void PersonEditDialog::addPaidEducationReceipt()
 {
-    if (!personSaved())
+    if (busy || !personSaved())
         return;
+    Hold hold(*this);
     paidEducationReceiptDialog.reset();
-    runUntilSaved(paidEducationReceiptDialog, paidEducationReceiptsModel,
-                  sendForPerson(QNetworkAccessManager::PostOperation,
-                                QStringLiteral("paid_education_receipts")));
+    saveForPerson(paidEducationReceiptDialog, id, QNetworkAccessManager::PostOperation,
+                  QStringLiteral("paid_education_receipts"), paidEducationReceiptsModel,
+                  QStringLiteral("paid_education_receipts"), true);
 }
 
 void PersonEditDialog::editPaidEducationReceipt(const QModelIndex &index)
 {
+    if (busy)
+        return;
+    Hold hold(*this);
     const int receiptId = idAt(index);
     paidEducationReceiptDialog.fromModel(index);
-    runUntilSaved(paidEducationReceiptDialog, paidEducationReceiptsModel,
-                  sendForPerson(QNetworkAccessManager::PutOperation,
-                                QStringLiteral("paid_education_receipts/%1").arg(receiptId)));
+    saveForPerson(paidEducationReceiptDialog, id, QNetworkAccessManager::PutOperation,
+                  QStringLiteral("paid_education_receipts/%1").arg(receiptId),
+                  paidEducationReceiptsModel, QStringLiteral("paid_education_receipts"), false);
 }
 
 void PersonEditDialog::removePaidEducationReceipt(const QModelIndex &index)
@@ -840,9 +963,7 @@ void PersonEditDialog::removePaidEducationReceipt(const QModelIndex &index)
 
 void PersonEditDialog::returnPaidEducationReceipt(const QModelIndex &index)
 {
-    send(QNetworkAccessManager::PostOperation,
-         QStringLiteral("paid_education_receipts/%1/return").arg(idAt(index)));
-    paidEducationReceiptsModel.select();
+    returnRow(index, QStringLiteral("paid_education_receipts"), paidEducationReceiptsModel);
 }
 
 void PersonEditDialog::createPaidEducationReceipt(const QModelIndex &index)
@@ -886,13 +1007,35 @@ void PersonEditDialog::updatePropertyList()
 
 void PersonEditDialog::receiveProperty(const QModelIndex &index)
 {
+    if (busy)
+        return;
+    Hold hold(*this);
     const int receiptId = idAt(index);
     propertyReceiveDialog.fromModel(index);
-    runUntilSaved(propertyReceiveDialog, receiptsModel, [this, receiptId](QJsonObject handBack) {
-        handBack.insert(QStringLiteral("receiptId"), receiptId);
-        return send(QNetworkAccessManager::PostOperation,
-                    QStringLiteral("receipts/%1/property").arg(receiptId), QJsonDocument(handBack));
-    });
+    // The hand-back is written into the receipt itself: after a write without
+    // an answer the receipt is the row to look at, once it holds a hand-back.
+    SaveLoop::Creation creation = creationIn(id, receiptsModel, QStringLiteral("receipts"), receiptId);
+    creation.rows = [this, personId = id, receiptId] {
+        QJsonArray handedBack;
+        for (const QJsonValue &row : readSubList(personId, QStringLiteral("receipts"))) {
+            if (row[QStringLiteral("id")].toInt() == receiptId
+                && !row[QStringLiteral("receiveDate")].toString().isEmpty())
+                handedBack.append(row);
+        }
+        return handedBack;
+    };
+    SaveLoop::run(
+        propertyReceiveDialog,
+        [this, receiptId] {
+            QJsonObject handBack = propertyReceiveDialog.getJson().object();
+            handBack.insert(QStringLiteral("receiptId"), receiptId);
+            return handBack;
+        },
+        [this, receiptId](const QJsonObject &handBack) {
+            return send(QNetworkAccessManager::PostOperation,
+                        QStringLiteral("receipts/%1/property").arg(receiptId), QJsonDocument(handBack));
+        },
+        [this] { receiptsModel.select(); }, &creation);
 }
 
 void PersonEditDialog::createForm1Act(const QModelIndex &index)

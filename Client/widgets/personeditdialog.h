@@ -11,6 +11,7 @@
 #include "receipt.h"
 #include "receipteditdialog.h"
 #include "requesttablemodel.h"
+#include "saveloop.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -20,6 +21,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class CommonSelectorDialog;
 class QKeyEvent;
@@ -42,8 +44,14 @@ public:
     explicit PersonEditDialog(QWidget *parent = nullptr);
     ~PersonEditDialog() override;
 
+    // The persons the list has loaded, read before a new person is sent:
+    // after a save without an answer, a person not among them that carries
+    // what was typed is the one the server stored.
+    void setKnownPersons(std::function<QJsonDocument()> persons) { knownPersons = std::move(persons); }
+
 public slots:
-    // -1 prepares a blank card for a new person.
+    // -1 prepares a blank card for a new person. While one of the card's
+    // writes waits, the card keeps its person and shows this one after it.
     void setupFromId(int id);
     // True when the server took the record (a new person then reloads with
     // its id). Sends nothing while a save is in flight or after a failed
@@ -106,7 +114,26 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Holds the card on its person and refuses a second write while one of
+    // its writes (with the dialog that comes back after a failure) runs: the
+    // reply is awaited in a nested event loop that takes the user's input.
+    class Hold
+    {
+    public:
+        explicit Hold(PersonEditDialog &card);
+        ~Hold();
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        PersonEditDialog &card;
+    };
+
     void saveAndClose();
+    void load(int newId);
+    bool save();
+    // A new person whose save got no answer, as the server has it now; empty when not stored.
+    QJsonObject findNewPerson(const QJsonObject &sent, const QJsonDocument &before);
     void fill(const QJsonObject &person);
     void loadSubList(RequestTableModel &model, const QString &list, QTableView *view);
     QJsonObject record() const;
@@ -115,19 +142,26 @@ private:
     void showBillNumber(int number);
     // Sub-records are added only to a person the server has taken.
     bool personSaved() const { return id != -1 && loaded; }
-    // One synchronous write of the card; false when the server did not take
-    // it. The transport shows its own box for a failed reply; a refusal that
-    // arrives as a success gets one here.
-    bool send(QNetworkAccessManager::Operation verb, const QString &path,
-              const QJsonDocument &body = QJsonDocument(), QJsonObject *answer = nullptr);
-    // Runs the dialog and saves what it gives until the server takes it or
-    // the user cancels, reloading `list` after each attempt.
-    void runUntilSaved(EditDialog &dialog, RequestTableModel &list,
-                       const std::function<bool(QJsonObject record)> &save);
-    // The save of a record that belongs to the person: sent to `path` with its "personId".
-    std::function<bool(QJsonObject record)> sendForPerson(QNetworkAccessManager::Operation verb,
-                                                          const QString &path);
+    // One synchronous write of the card, with the busy indicator up. The
+    // transport has told the user of every outcome but success.
+    SaveLoop::Attempt send(QNetworkAccessManager::Operation verb, const QString &path,
+                           const QJsonDocument &body = QJsonDocument());
+    // The rows of one of the person's lists as the server has them now.
+    QJsonArray readSubList(int personId, const QString &list);
+    // How a record added to one of the person's lists is looked for after a
+    // write without an answer; `kept` is an id that may be written over, not added.
+    SaveLoop::Creation creationIn(int personId, RequestTableModel &model, const QString &list,
+                                  int kept = 0);
+    // Runs `dialog` until what it gives is saved with `verb` to `path` for
+    // person `personId` (taken when the dialog opened, never when it sends)
+    // or cancelled, reloading `model`, the person's `list`, after each
+    // attempt. With `creating`, an unanswered write is looked for in the list.
+    SaveLoop::Result saveForPerson(EditDialog &dialog, int personId, QNetworkAccessManager::Operation verb,
+                                   const QString &path, RequestTableModel &model, const QString &list,
+                                   bool creating,
+                                   const std::function<void(QJsonObject &)> &complete = {});
     void removeRow(const QModelIndex &index, const QString &collection, RequestTableModel &list);
+    void returnRow(const QModelIndex &index, const QString &collection, RequestTableModel &list);
 
     NetworkManagerWrapper networkManager;
     Ui::PersonEditDialog *ui;
@@ -155,7 +189,11 @@ private:
     bool registrationMarkSet = false;
     // False while the card shows the blank form of a load that failed.
     bool loaded = true;
-    bool saving = false;
+    // While a write of the card's runs (see Hold).
+    bool busy = false;
+    // A person asked for while the card was held, shown once it is free.
+    std::optional<int> pendingId;
+    std::function<QJsonDocument()> knownPersons;
     // In kopecks, as the lists were last loaded: the balance presets a new payment.
     qint64 total = 0;
     qint64 left = 0;

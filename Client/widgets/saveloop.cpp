@@ -48,7 +48,9 @@ bool SaveLoop::carries(const QJsonObject &row, const QJsonObject &sent)
 {
     for (auto it = sent.constBegin(); it != sent.constEnd(); ++it) {
         const QString &key = it.key();
-        if (key == QLatin1String("id"))
+        // A receipt number left 0 is one the server gives.
+        if (key == QLatin1String("id")
+            || (key == QLatin1String("number") && it.value().isDouble() && it.value().toDouble() == 0))
             continue;
         if (row.contains(key)) {
             if (!sameValue(row.value(key), it.value()))

@@ -7,6 +7,7 @@
 #include "verificationdialog.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -49,6 +50,30 @@ class PersonCardTest : public PersonsTestBase
     }
 
 private slots:
+    // A field that has the focus finishes its editing while the card is taken apart.
+    void aCardClosedDuringAnEditTakesItselfApartQuietly_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::newRow("name") << "fioLineEdit";
+        QTest::newRow("organization code") << "orgCodeLineEdit";
+    }
+
+    void aCardClosedDuringAnEditTakesItselfApartQuietly()
+    {
+        QFETCH(QString, field);
+        auto card = std::make_unique<PersonEditDialog>();
+        card->setupFromId(1);
+        card->show();
+        QApplication::setActiveWindow(card.get());
+        auto *edit = card->findChild<QLineEdit *>(field);
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        typeInto(edit, "ф");
+        const auto before = server().requests().size();
+        card.reset();
+        QCOMPARE(server().requests().size(), before);
+    }
+
     void newCardStatesAndTheEnterKey()
     {
         PersonEditDialog card;

@@ -206,6 +206,33 @@ private slots:
         QTRY_COMPARE(child<QPushButton>(view, "infoPushButton")->text(), QString("Инфо (1)"));
     }
 
+    void aRefusedRemoveIsReported_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("an error status") << int(FailureKind::Status) << "Request failed" << "Injected failure";
+        QTest::newRow("a refusal sent as a success")
+            << int(FailureKind::OkFalse) << "Ошибка" << "Сервер не сохранил запись: Injected failure";
+    }
+
+    void aRefusedRemoveIsReported()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(QString, says);
+        PersonsViewWidget view;
+        QVERIFY(loaded(view));
+        QVERIFY(selectId(&view, 3));
+        server().injectFailure("DELETE", "persons/3", Failure{FailureKind(kind), 422});
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(reloadsAfter(&view, [&] { child<QPushButton>(view, "removeButton")->click(); }));
+        QCOMPARE(boxesTitled(title).size(), 1);
+        QVERIFY(boxesTitled(title).first().text.endsWith(says));
+        QVERIFY(shownIds(&view).contains(3));
+    }
+
     void theCardIsOneTabThatFollowsTheList()
     {
         QVERIFY(environment().signIn("admin"));

@@ -1,0 +1,299 @@
+#include "modalhandler.h"
+#include "networkmanagerwrapper.h"
+#include "personeditdialog.h"
+#include "personsviewwidget.h"
+#include "receiptfields.h"
+#include "staysfixture.h"
+#include "testregistry.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+
+using namespace StaysTest;
+using StandIn::Failure;
+using StandIn::FailureKind;
+
+namespace {
+
+const int timeoutMs = 400;
+const int lentReceipt = 900, educationReceipt = 901;
+
+enum Fault { Refused422, RefusedOkFalse, NoAnswer, LateAnswer };
+const char *const faultNames[] = {"422 with a message", "200 {Ok: false}", "no answer", "late answer"};
+
+Failure failureOf(int fault)
+{
+    const Failure failures[] = {
+        {FailureKind::Status, 422, R"({"Ok": false, "message": "Проверка сервера: поле неверно"})", 1},
+        {FailureKind::OkFalse, 200, {}, 1},
+        {FailureKind::NoReply, 200, {}, 1},
+        {FailureKind::Delay, 200, {}, 1, 3 * timeoutMs}};
+    return failures[fault];
+}
+
+}  // namespace
+
+// The person card's writes against a server that refuses, stays silent or
+// answers too late: the user is told once, what was typed comes back, and
+// one more OK never makes a second record.
+class CardWriteFaultsTest : public StaysTestBase
+{
+    Q_OBJECT
+
+    std::unique_ptr<PersonEditDialog> card;
+
+    struct WritePath
+    {
+        const char *name;
+        const char *button;      // on the card; none: the property row's double click
+        const char *selectIn;    // the list whose first row is selected first
+        const char *path;        // what the write posts to
+        const char *collection;  // where its records go; none: the lent receipt is handed back
+        std::function<void(CardWriteFaultsTest *, EditDialog *)> type;
+    };
+
+    static const QList<WritePath> &paths()
+    {
+        using T = CardWriteFaultsTest;
+        static const QList<WritePath> all{
+            {"stay", "accommodationAddButton", nullptr, "accommodation", "accommodation",
+             [](T *, EditDialog *d) { child<QDateEdit>(d, "dateOutEdit")->setDate({2026, 6, 15}); }},
+            {"payment", "paymentAddButton", nullptr, "payments", "payments", [](T *t, EditDialog *d) {
+                 t->choose(d, "payTypeSelectorWidget", "pay_type", 1);
+                 child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(700);
+             }},
+            {"receipt", "extraServiceAddButton", nullptr, "receipts", "receipts", [](T *t, EditDialog *d) {
+                 t->choose(d, "serviceSelectorWidget", "extra_services", 3);
+                 t->choose(d, "propertySelectorWidget", "properties", 2);
+                 ReceiptFields::selectPayType(child<QComboBox>(d, "pay_type"), 1);
+             }},
+            {"receipt to a number", "extraServiceAddServiceButton", "extraServicesTableView", "receipts",
+             "receipts", [](T *t, EditDialog *d) { t->choose(d, "serviceSelectorWidget", "extra_services", 1); }},
+            {"paid education", "paidEduReceiptAddButton", nullptr, "paid_education_receipts",
+             "paid_education_receipts",
+             [](T *t, EditDialog *d) { t->choose(d, "curriculumSelectorWidget", "curriculums", 2); }},
+            {"property hand-back", nullptr, nullptr, "receipts/900/property", nullptr,
+             [](T *, EditDialog *d) { child<QCheckBox>(d, "receivedCheckBox")->setChecked(true); }},
+        };
+        return all;
+    }
+
+    int rowsWith(const QString &collection, const char *key, const QJsonValue &value)
+    {
+        int count = 0;
+        for (const QJsonValue &row : server().collection(collection))
+            count += row[key] == value ? 1 : 0;
+        return count;
+    }
+
+    // Queues an answer to each box a failed write shows, to be checked after it.
+    QStringList expectBoxes(int fault, const QString &lookUp)
+    {
+        QStringList titles{fault == RefusedOkFalse ? "Ошибка" : "Request failed"};
+        if (fault >= NoAnswer && !lookUp.isEmpty())
+            titles << lookUp;
+        for (int i = 0; i < titles.size(); ++i)
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        return titles;
+    }
+
+    void checkBoxes(const QStringList &titles, int fault)
+    {
+        QStringList shown;
+        for (const MessageBox::Record &box : MessageBox::history())
+            shown << box.title;
+        QCOMPARE(shown, titles);
+        const char *const says[] = {"\nПроверка сервера: поле неверно", "Сервер не сохранил запись: Injected failure",
+                                    "не ответил, и", "не ответил вовремя, но"};
+        // The transport's box for a write without an answer gives Qt's reason.
+        if (fault < NoAnswer || titles.size() > 1)
+            QVERIFY2(MessageBox::history().last().text.contains(says[fault]),
+                     qPrintable(MessageBox::history().last().text));
+    }
+
+    void initTest() override
+    {
+        setTime(QTime(9, 0));
+        server().loadFixture(fixture());
+        QVERIFY(environment().signIn("admin"));
+        server().addRecord("receipts", {{"id", lentReceipt}, {"personId", 700}, {"number", 41},
+                                        {"extraServiceId", 3}, {"propertyId", 1}, {"payTypeId", 1},
+                                        {"amount", 1}, {"startDate", "2026-06-10T09:00:00.000"},
+                                        {"endDate", "2026-06-11T09:00:00.000"}});
+        server().addRecord("paid_education_receipts",
+                           {{"id", educationReceipt}, {"personId", 700}, {"number", 42}, {"curriculumId", 2},
+                            {"payTypeId", 1}, {"startDate", "2026-06-10T00:00:00.000"},
+                            {"endDate", "2026-06-20T00:00:00.000"}});
+        NetworkManagerWrapper::setTransferTimeoutForTesting(timeoutMs);
+        card = std::make_unique<PersonEditDialog>();
+    }
+    void cleanupTest() override { card.reset(); }
+
+private slots:
+    void aFailedWriteKeepsWhatWasTypedAndStoresOnce_data()
+    {
+        QTest::addColumn<int>("path");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<bool>("cancel");
+        for (int p = 0; p < paths().size(); ++p) {
+            for (int fault : {Refused422, RefusedOkFalse, NoAnswer, LateAnswer})
+                QTest::addRow("%s, %s", paths().at(p).name, faultNames[fault]) << p << fault << false;
+            QTest::addRow("%s, refused, then cancelled", paths().at(p).name) << p << int(Refused422) << true;
+        }
+    }
+
+    void aFailedWriteKeepsWhatWasTypedAndStoresOnce()
+    {
+        QFETCH(int, path);
+        QFETCH(int, fault);
+        QFETCH(bool, cancel);
+        const WritePath &write = paths().at(path);
+        card->setupFromId(700);
+        auto stored = [&] {
+            return write.collection ? rowsWith(write.collection, "personId", 700)
+                                    : rowsWith("receipts", "receiverId", 1);
+        };
+        const int before = stored();
+        server().injectFailure("POST", write.path, failureOf(fault));
+        QJsonObject typed, kept;
+        ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
+            write.type(this, d);
+            typed = d->getJson().object();
+            press(d, QDialogButtonBox::Ok);
+        });
+        // A write the server stored without answering is not sent again.
+        if (fault != LateAnswer) {
+            ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
+                kept = d->getJson().object();
+                cancel ? d->reject() : press(d, QDialogButtonBox::Ok);
+            });
+        }
+        const QStringList titles = expectBoxes(fault, "Сохранение");
+        if (write.selectIn)
+            child<QTableView>(card.get(), write.selectIn)->selectRow(0);
+        if (write.button) {
+            button(card.get(), write.button)->click();
+        } else {
+            auto *view = child<QTableView>(card.get(), "propertyTableView");
+            emit view->doubleClicked(view->model()->index(0, 3));
+        }
+        checkBoxes(titles, fault);
+        if (fault != LateAnswer)
+            QCOMPARE(kept, typed);
+        QCOMPARE(server().requestsTo("POST", write.path).size(), fault == LateAnswer || cancel ? 1 : 2);
+        QCOMPARE(stored() - before, cancel ? 0 : 1);
+    }
+
+    void theCardKeepsTheTypedPersonAndStoresItOnce_data()
+    {
+        QTest::addColumn<bool>("creating");
+        QTest::addColumn<int>("fault");
+        for (bool creating : {true, false}) {
+            for (int fault : {Refused422, RefusedOkFalse, NoAnswer, LateAnswer})
+                QTest::addRow("%s, %s", creating ? "new" : "existing", faultNames[fault]) << creating << fault;
+        }
+    }
+
+    // OK closes the card only once the server took the person.
+    void theCardKeepsTheTypedPersonAndStoresItOnce()
+    {
+        QFETCH(bool, creating);
+        QFETCH(int, fault);
+        card->setupFromId(creating ? -1 : 700);
+        fillIn(card.get(), "fioLineEdit", "Новиков Илья Ильич");
+        server().injectFailure(creating ? "POST" : "PUT", creating ? "persons" : "persons/700", failureOf(fault));
+        QSignalSpy closed(card.get(), &QDialog::accepted);
+        const QStringList titles = expectBoxes(fault, creating ? "Сохранение" : "");
+        press(card.get(), QDialogButtonBox::Ok);
+        checkBoxes(titles, fault);
+        const bool storedUnanswered = creating && fault == LateAnswer;
+        QCOMPARE(closed.size(), storedUnanswered ? 1 : 0);
+        QCOMPARE(fieldText(card.get(), "fioLineEdit"), QString("Новиков Илья Ильич"));
+
+        press(card.get(), QDialogButtonBox::Ok);
+        QCOMPARE(rowsWith("persons", "surname", "Новиков"), 1);
+        QCOMPARE(server().requestsTo("POST", "persons").size(), creating ? 2 - storedUnanswered : 0);
+    }
+
+    // A return has no dialog: the user learns whether it was made, and it is not sent twice.
+    void anUnansweredReturnIsLookedUp_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("fault");
+        for (int fault : {NoAnswer, LateAnswer}) {
+            QTest::addRow("extra service, %s", faultNames[fault]) << "receipts" << fault;
+            QTest::addRow("paid education, %s", faultNames[fault]) << "paid_education_receipts" << fault;
+        }
+    }
+
+    void anUnansweredReturnIsLookedUp()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, fault);
+        const bool education = list == "paid_education_receipts";
+        const int receipt = education ? educationReceipt : lentReceipt;
+        card->setupFromId(700);
+        const QString path = QString("%1/%2/return").arg(list).arg(receipt);
+        server().injectFailure("POST", path, failureOf(fault));
+        const QStringList titles = expectBoxes(fault, "Возврат");
+        QTableView *view = child<QTableView>(card.get(), education ? "paidEducationTableView" : "extraServicesTableView");
+        view->selectRow(rowOf(view, receipt));
+        button(card.get(), education ? "paidEduReceiptReturnButton" : "extraServiceReturnButton")->click();
+        checkBoxes(titles, fault);
+        QCOMPARE(server().requestsTo("POST", path).size(), 1);
+        QCOMPARE(rowsWith(list, "returnOf", receipt), fault == LateAnswer ? 1 : 0);
+    }
+
+    // While a payment for 700 waits, the list shows 701 and "Добавить" is
+    // clicked again: the payment typed for 700 stays 700's, no second dialog
+    // opens, and the card shows 701 once the payment is done with.
+    void aWaitingWriteHoldsTheCardOnItsPerson()
+    {
+        NetworkManagerWrapper::setTransferTimeoutForTesting(5000);  // a refusal, not a silence
+        PersonsViewWidget list;
+        PersonEditDialog *shared = nullptr;
+        connect(&list, &PersonsViewWidget::addingSubwindow, this,
+                [&](QWidget *card) { shared = qobject_cast<PersonEditDialog *>(card); });
+        list.openDialogForTarget(700);
+        QVERIFY(shared);
+        Failure late = failureOf(Refused422);
+        late.delayMs = 800;
+        server().injectFailure("POST", "payments", late);
+        int opened = 0, openedDuringTheWait = -1;
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            ++opened;
+            choose(d, "payTypeSelectorWidget", "pay_type", 1);
+            QTimer::singleShot(200, shared, [&] {
+                list.openDialogForTarget(701);
+                button(shared, "paymentAddButton")->click();
+                openedDuringTheWait = opened;
+            });
+            press(d, QDialogButtonBox::Ok);
+        });
+        QString shownOnRetry;
+        ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            ++opened;
+            shownOnRetry = fieldText(shared, "fioLineEdit");
+            press(d, QDialogButtonBox::Ok);
+        });
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        button(shared, "paymentAddButton")->click();
+        QCOMPARE(openedDuringTheWait, 1);
+        QCOMPARE(opened, 2);
+        QCOMPARE(shownOnRetry, QString("Орлов Пётр Ильич"));
+        const auto posts = server().requestsTo("POST", "payments");
+        QCOMPARE(posts.size(), 2);
+        for (const StandIn::Request &post : posts)
+            QCOMPARE(post.json()["personId"], QJsonValue(700));
+        QCOMPARE(fieldText(shared, "fioLineEdit"), QString("Гостева Анна"));
+    }
+};
+
+LOMI_TEST_CLASS(CardWriteFaultsTest)
+
+#include "tst_cardwritefaults.moc"
