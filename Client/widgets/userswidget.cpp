@@ -65,8 +65,13 @@ void UsersWidget::fromJson(const QJsonDocument &document)
 {
     usersModel.setJson(document);
     ui->usersTableView->sortByColumn(0, Qt::AscendingOrder);
+    keepCurrentUser();
+    // Last: selecting a row moves the current cell, which closes its editor.
     reopenRefusedCell();
+}
 
+void UsersWidget::keepCurrentUser()
+{
     // The reload drops the selection, but the rights shown beside the list
     // must stay those of a user who is still in it, as the server has him
     // now: a toggle writes the whole user back, and a stale copy would
@@ -126,8 +131,11 @@ void UsersWidget::writeRow(const QModelIndex &topLeft)
         [&] { return writer.putUrl(recordUrl(id), QJsonDocument(user), true, true); });
     // The reload shows the server's value again; what was typed waits in the
     // cell's editor for the user to send it once more or to drop it.
-    if (attempt.outcome != NetworkManagerWrapper::Outcome::Done)
-        refusedCell = {id, topLeft.column(), topLeft.data().toString()};
+    if (attempt.outcome != NetworkManagerWrapper::Outcome::Done) {
+        // The model reports the whole row changed; the cell is the current one.
+        const int column = proxy.mapToSource(ui->usersTableView->currentIndex()).column();
+        refusedCell = {id, column, usersModel.index(topLeft.row(), column).data().toString()};
+    }
 }
 
 void UsersWidget::reopenRefusedCell()

@@ -36,6 +36,7 @@ private:
     void search(const QString &text);
     void writeRow(const QModelIndex &topLeft);
     void writePermissions();
+    void keepCurrentUser();
     // After the reload that follows a failed in-place write.
     void reopenRefusedCell();
 
