@@ -356,10 +356,10 @@ private slots:
         } else {
             QCOMPARE(boxesTitled("Request failed").size(), 1);
             if (fault == Refused422)
-                QVERIFY(boxTexts("Request failed").first().endsWith("\n" + reason));
+                QVERIFY(boxTexts("Request failed").value(0).endsWith("\n" + reason));
         }
         if (lookedUp)
-            QVERIFY(boxTexts("Сохранение").first().contains(fault == LateAnswer ? "запись сохранена"
+            QVERIFY(boxTexts("Сохранение").value(0).contains(fault == LateAnswer ? "запись сохранена"
                                                                                   : "не сохранена"));
         QCOMPARE(kept, comesBack ? typed : QString());
         QCOMPARE(write.stored(typed), again ? 1 : 0);
