@@ -54,24 +54,19 @@ QUrl RecordListWidget::recordUrl(int id) const
     return QUrl(Global::endpoint(QStringLiteral("%1/%2").arg(endpoint).arg(id)));
 }
 
-SaveLoop::Creation RecordListWidget::creation() const
-{
-    return SaveLoop::listedAt(recordsView->model(), collectionUrl());
-}
-
 SaveLoop::Result RecordListWidget::runEditor(const QUrl &url, QNetworkAccessManager::Operation operation)
 {
-    const SaveLoop::Creation created = creation();
+    const SaveLoop::Creation created = SaveLoop::listedAt(recordsView->model(), collectionUrl());
     const bool creating = operation == QNetworkAccessManager::PostOperation;
+    const auto send = [&](const QJsonObject &record) {
+        return SaveLoop::send([&] {
+            return creating ? writer.postUrl(url, QJsonDocument(record), true, true)
+                            : writer.putUrl(url, QJsonDocument(record), true, true);
+        });
+    };
     return SaveLoop::run(
-        *recordEditor, [this] { return recordEditor->getJson().object(); },
-               [&](const QJsonObject &record) {
-                   return SaveLoop::send([&] {
-                       return creating ? writer.postUrl(url, QJsonDocument(record), true, true)
-                                       : writer.putUrl(url, QJsonDocument(record), true, true);
-                   });
-               },
-               [this] { handleUpdate(); }, creating ? &created : nullptr);
+        *recordEditor, [this] { return recordEditor->getJson().object(); }, send,
+        [this] { handleUpdate(); }, creating ? &created : nullptr);
 }
 
 void RecordListWidget::add()

@@ -59,11 +59,10 @@ protected:
               const QString &offered);
     void unlink(int id, const QString &sub, int linkedId);
 
-    // How a new record of the list is found when its write got no answer.
-    SaveLoop::Creation creation() const;
     // Runs the records' editor until the server takes its record at `url`
     // (POST creates, PUT replaces) or the user cancels.
     SaveLoop::Result runEditor(const QUrl &url, QNetworkAccessManager::Operation operation);
+    // Sends one write and reloads the list, whatever the answer.
     SaveLoop::Attempt writeAndReload(const std::function<QNetworkReply *()> &write);
 
     NetworkManagerWrapper writer;

@@ -168,7 +168,7 @@ QString SimpleViewWidget::writeUrl() const
 bool SimpleViewWidget::runEditor(int id)
 {
     const QUrl url(id > 0 ? writeUrl() + QLatin1Char('/') + QString::number(id) : writeUrl());
-    const SaveLoop::Creation created = SaveLoop::listedAt(&model, url);
+    const SaveLoop::Creation created = SaveLoop::listedAt(&model, QUrl(writeUrl()));
     return SaveLoop::run(
                *editDialog,
                [&] {
