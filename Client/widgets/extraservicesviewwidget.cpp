@@ -117,26 +117,17 @@ void ExtraServicesViewWidget::duplicate()
                                     .value(QStringLiteral("property"))
                                     .toArray();
     editDialog.fromModel(service);
-    if (editDialog.exec() != QDialog::Accepted)
-        return;
-
-    // Its own wrapper, not connected to the reload: the copy and its links
-    // are sent one after another and the list is reloaded once at the end.
-    NetworkManagerWrapper copier;
-    QNetworkReply *reply = copier.postUrl(collectionUrl(), editDialog.getJson(), true, true);
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    const int id = createdId(QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object());
-    delete reply;
-
+    const SaveLoop::Result copy = runEditor(collectionUrl(), QNetworkAccessManager::PostOperation);
     // Without the new service's id the links would go to a service that is
-    // not the copy.
-    if (ui->inheritPropertyCheckButton->isChecked() && !failed && id > 0) {
-        const QUrl links(Global::endpoint(QStringLiteral("extra_services/%1/property").arg(id)));
-        for (const QJsonValue &item : property) {
-            const QJsonObject body{{QStringLiteral("propertyId"),
-                                    item.toObject().value(QStringLiteral("id")).toInt()}};
-            delete copier.postUrl(links, QJsonDocument(body), true, true);
-        }
+    // not the copy. After a lost answer the id is the stored copy's.
+    const int id = createdId(copy.answer);
+    if (!copy.saved || !ui->inheritPropertyCheckButton->isChecked() || id == 0)
+        return;
+    const QUrl links(Global::endpoint(QStringLiteral("extra_services/%1/property").arg(id)));
+    for (const QJsonValue &item : property) {
+        const QJsonObject body{{QStringLiteral("propertyId"),
+                                item.toObject().value(QStringLiteral("id")).toInt()}};
+        SaveLoop::send([&] { return writer.postUrl(links, QJsonDocument(body), true, true); });
     }
     handleUpdate();
 }
@@ -153,10 +144,8 @@ void ExtraServicesViewWidget::addProperty()
     if (!service.isValid())
         return;
     const int id = service.data().toInt();
-    const int itemId = pickProperty(
-        QStringLiteral("extra_services/%1/property?availableOnly=true&actualOnly=true").arg(id));
-    if (itemId >= 0)
-        link(id, QStringLiteral("property"), QStringLiteral("propertyId"), itemId);
+    link(id, QStringLiteral("property"), QStringLiteral("propertyId"), *picker,
+         QStringLiteral("extra_services/%1/property?availableOnly=true&actualOnly=true").arg(id));
 }
 
 void ExtraServicesViewWidget::removeProperty()

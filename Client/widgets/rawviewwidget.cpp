@@ -47,11 +47,18 @@ void RawViewWidget::update(QNetworkReply *reply)
     fromJson(document);
 }
 
-void RawViewWidget::save()
+NetworkManagerWrapper::Outcome RawViewWidget::save()
 {
     if (!endpoint.isEmpty())
         request.setUrl(QUrl(Global::endpoint(endpoint)));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     LoginManager::instance()->authorizeRequest(request);
-    manager.put(request, toJson().toJson(QJsonDocument::Indented));
+    // Waited for, so that the window learns whether its document was stored
+    // and the user cannot save again meanwhile.
+    Global::showPreloader(nullptr);
+    QNetworkReply *reply = manager.put(request, toJson().toJson(QJsonDocument::Indented));
+    manager.waitFor(reply);
+    const NetworkManagerWrapper::Outcome outcome = NetworkManagerWrapper::outcome(reply);
+    Global::hidePreloader();
+    return outcome;
 }

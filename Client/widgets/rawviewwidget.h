@@ -34,7 +34,9 @@ public:
 public slots:
     virtual void handleUpdate();
     void update(QNetworkReply *reply);
-    void save();
+    // Writes the document and waits for the answer; the reply's box, if any,
+    // has been shown by then.
+    NetworkManagerWrapper::Outcome save();
 
 protected:
     // Whether the reply being handed to fromJson failed: the request reported

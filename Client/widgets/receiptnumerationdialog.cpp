@@ -15,9 +15,11 @@ ReceiptNumerationDialog::ReceiptNumerationDialog(QWidget *parent)
     setEndpoint(QStringLiteral("globals/ReceiptNumber"));
     // Until a load succeeds Ok would store the spin box's minimum less one.
     ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(false);
+    // Closed only once the number is stored: after a failure the typed
+    // number stays for another try.
     connect(ui->buttonBox, &QDialogButtonBox::accepted, this, [this] {
-        save();
-        close();
+        if (save() == NetworkManagerWrapper::Outcome::Done)
+            close();
     });
     connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &QWidget::close);
 }

@@ -1,7 +1,9 @@
 #include "recordlistwidget.h"
 
+#include "commonselectordialog.h"
 #include "editdialog.h"
 #include "global.h"
+#include "saveloop.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemDelegate>
@@ -13,10 +15,6 @@
 RecordListWidget::RecordListWidget(QWidget *parent)
     : RawViewWidget(parent)
 {
-    connect(&writer, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
-        reply->deleteLater();
-        handleUpdate();
-    });
 }
 
 void RecordListWidget::setRecords(QTableView *view, EditDialog *editor, const Buttons &buttons)
@@ -56,12 +54,25 @@ QUrl RecordListWidget::recordUrl(int id) const
     return QUrl(Global::endpoint(QStringLiteral("%1/%2").arg(endpoint).arg(id)));
 }
 
+SaveLoop::Result RecordListWidget::runEditor(const QUrl &url, QNetworkAccessManager::Operation operation)
+{
+    const SaveLoop::Creation created = SaveLoop::listedAt(recordsView->model(), collectionUrl());
+    const bool creating = operation == QNetworkAccessManager::PostOperation;
+    const auto send = [&](const QJsonObject &record) {
+        return SaveLoop::send([&] {
+            return creating ? writer.postUrl(url, QJsonDocument(record), true, true)
+                            : writer.putUrl(url, QJsonDocument(record), true, true);
+        });
+    };
+    return SaveLoop::run(
+        *recordEditor, [this] { return recordEditor->getJson().object(); }, send,
+        [this] { handleUpdate(); }, creating ? &created : nullptr);
+}
+
 void RecordListWidget::add()
 {
     recordEditor->reset();
-    if (recordEditor->exec() != QDialog::Accepted)
-        return;
-    writer.postUrl(collectionUrl(), recordEditor->getJson(), true, false);
+    runEditor(collectionUrl(), QNetworkAccessManager::PostOperation);
 }
 
 void RecordListWidget::duplicate()
@@ -70,9 +81,7 @@ void RecordListWidget::duplicate()
     if (!row.isValid())
         return;
     recordEditor->fromModel(row);
-    if (recordEditor->exec() != QDialog::Accepted)
-        return;
-    writer.postUrl(collectionUrl(), recordEditor->getJson(), true, false);
+    runEditor(collectionUrl(), QNetworkAccessManager::PostOperation);
 }
 
 void RecordListWidget::edit()
@@ -80,13 +89,11 @@ void RecordListWidget::edit()
     const QModelIndex row = selectedRow();
     if (!row.isValid())
         return;
-    // Read before exec: a reply arriving during the dialog reloads the list,
-    // and the row may then hold another record.
+    // Read before exec: the reload after a failed save may put another
+    // record in this row.
     const int id = row.data().toInt();
     recordEditor->fromModel(row);
-    if (recordEditor->exec() != QDialog::Accepted)
-        return;
-    writer.putUrl(recordUrl(id), recordEditor->getJson(), true, false);
+    runEditor(recordUrl(id), QNetworkAccessManager::PutOperation);
 }
 
 void RecordListWidget::remove()
@@ -97,20 +104,71 @@ void RecordListWidget::remove()
     const int id = row.data().toInt();
     if (!Global::confirm(QStringLiteral("Удалить запись?")))
         return;
-    writer.deleteUrl(recordUrl(id), true, false);
+    writeAndReload([&] { return writer.deleteUrl(recordUrl(id), true, true); });
 }
 
-void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey, int linkedId)
+SaveLoop::Attempt RecordListWidget::writeAndReload(const std::function<QNetworkReply *()> &write)
 {
-    writer.postUrl(QUrl(Global::endpoint(
-                       QStringLiteral("%1/%2/%3").arg(endpoint, QString::number(id), sub))),
-                   QJsonDocument(QJsonObject{{bodyKey, linkedId}}), true, false);
+    const SaveLoop::Attempt attempt = SaveLoop::send(write);
+    handleUpdate();
+    return attempt;
+}
+
+QUrl RecordListWidget::linksUrl(int id, const QString &sub) const
+{
+    return QUrl(Global::endpoint(QStringLiteral("%1/%2/%3").arg(endpoint, QString::number(id), sub)));
+}
+
+void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
+                            CommonSelectorDialog &picker, const QString &offered)
+{
+    const QUrl links = linksUrl(id, sub);
+    // A link makes no record of its own: the linked items stand for the
+    // list, each carrying its id under the body's key, so that a link whose
+    // answer was lost is found there and not sent twice.
+    SaveLoop::Creation linked;
+    linked.rows = [&] {
+        QJsonArray rows;
+        const QUrl listed(links.toString() + QStringLiteral("?availableOnly=false"));
+        for (const QJsonValue &row : SaveLoop::rowsAt(listed)) {
+            const int linkedId = row.toObject().value(QStringLiteral("id")).toInt();
+            rows.append(QJsonObject{{QStringLiteral("id"), linkedId}, {bodyKey, linkedId}});
+        }
+        return rows;
+    };
+    linked.knownIds = [&] {
+        QSet<int> ids;
+        for (const QJsonValue &row : linked.rows())
+            ids.insert(row.toObject().value(QStringLiteral("id")).toInt());
+        return ids;
+    };
+
+    picker.setEndpoint(offered);
+    picker.refresh();
+    // The picker comes back after a failure with the item that was chosen.
+    const auto reload = [&] {
+        handleUpdate();
+        const int chosen = picker.getSelectedId();
+        auto reselect = std::make_shared<QMetaObject::Connection>();
+        *reselect = connect(&picker, &SelectorDialog::refreshFinished, this, [&picker, chosen, reselect] {
+            QObject::disconnect(*reselect);
+            picker.setSelectedId(chosen);
+        });
+        picker.refresh();
+    };
+    SaveLoop::run(
+        picker, [&] { return QJsonObject{{bodyKey, picker.getSelectedId()}}; },
+        [&](const QJsonObject &record) {
+            return SaveLoop::send([&] { return writer.postUrl(links, QJsonDocument(record), true, true); });
+        },
+        reload, &linked);
 }
 
 void RecordListWidget::unlink(int id, const QString &sub, int linkedId)
 {
-    writer.deleteUrl(QUrl(Global::endpoint(QStringLiteral("%1/%2/%3/%4")
-                                               .arg(endpoint, QString::number(id), sub,
-                                                    QString::number(linkedId)))),
-                     true, false);
+    writeAndReload([&] {
+        return writer.deleteUrl(
+            QUrl(linksUrl(id, sub).toString() + QLatin1Char('/') + QString::number(linkedId)), true,
+            true);
+    });
 }

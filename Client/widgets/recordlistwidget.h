@@ -2,11 +2,13 @@
 
 #include "networkmanagerwrapper.h"
 #include "rawviewwidget.h"
+#include "saveloop.h"
 
 #include <QMap>
 #include <QModelIndex>
 #include <QUrl>
 
+class CommonSelectorDialog;
 class EditDialog;
 class QAbstractButton;
 class QAbstractItemDelegate;
@@ -15,8 +17,9 @@ class QTableView;
 // Base of the administration windows that list one collection (their
 // endpoint) and write its records one at a time: added, copied, edited and
 // deleted through an editor, and linked to records of other collections.
-// Every write goes to the server at once and its reply reloads the list; the
-// list is never written as a whole.
+// Every write goes to the server at once and is waited for; the list is
+// reloaded after it, whatever the answer, and is never written as a whole.
+// An editor whose record the server did not take comes back as it was.
 class RecordListWidget : public RawViewWidget
 {
     Q_OBJECT
@@ -50,13 +53,23 @@ protected:
 
     QUrl collectionUrl() const;
     QUrl recordUrl(int id) const;
-    // "<endpoint>/<id>/<sub>": POST {bodyKey: linkedId}, or DELETE ".../<linkedId>".
-    void link(int id, const QString &sub, const QString &bodyKey, int linkedId);
+    // "<endpoint>/<id>/<sub>": POST {bodyKey: <the id chosen in the picker,
+    // which offers the items at `offered`>}, or DELETE ".../<linkedId>".
+    void link(int id, const QString &sub, const QString &bodyKey, CommonSelectorDialog &picker,
+              const QString &offered);
     void unlink(int id, const QString &sub, int linkedId);
+
+    // Runs the records' editor until the server takes its record at `url`
+    // (POST creates, PUT replaces) or the user cancels.
+    SaveLoop::Result runEditor(const QUrl &url, QNetworkAccessManager::Operation operation);
+    // Sends one write and reloads the list, whatever the answer.
+    SaveLoop::Attempt writeAndReload(const std::function<QNetworkReply *()> &write);
 
     NetworkManagerWrapper writer;
 
 private:
+    QUrl linksUrl(int id, const QString &sub) const;
+
     QTableView *recordsView = nullptr;
     EditDialog *recordEditor = nullptr;
 };

@@ -84,11 +84,9 @@ void RoomsViewWidget::updateRates(const QItemSelection &selected, const QItemSel
     ui->ratesTableView->resizeColumnsToContents();
 }
 
-int RoomsViewWidget::pickRate(int roomId, bool available)
+int RoomsViewWidget::pickLinkedRate(int roomId)
 {
-    picker.setEndpoint(QStringLiteral("rooms/%1/rates?availableOnly=%2")
-                           .arg(roomId)
-                           .arg(available ? QStringLiteral("true") : QStringLiteral("false")));
+    picker.setEndpoint(QStringLiteral("rooms/%1/rates?availableOnly=false").arg(roomId));
     return picker.select() == QDialog::Accepted ? picker.getSelectedId() : -1;
 }
 
@@ -98,9 +96,8 @@ void RoomsViewWidget::addRate()
     if (!room.isValid())
         return;
     const int id = room.data().toInt();
-    const int rateId = pickRate(id, true);
-    if (rateId >= 0)
-        link(id, QStringLiteral("rates"), QStringLiteral("rateId"), rateId);
+    link(id, QStringLiteral("rates"), QStringLiteral("rateId"), picker,
+         QStringLiteral("rooms/%1/rates?availableOnly=true").arg(id));
 }
 
 void RoomsViewWidget::removeRate()
@@ -109,7 +106,7 @@ void RoomsViewWidget::removeRate()
     if (!room.isValid())
         return;
     const int id = room.data().toInt();
-    const int rateId = pickRate(id, false);
+    const int rateId = pickLinkedRate(id);
     if (rateId >= 0)
         unlink(id, QStringLiteral("rates"), rateId);
 }

@@ -32,8 +32,8 @@ public slots:
     void updateRates(const QItemSelection &selected, const QItemSelection &deselected);
 
 private:
-    // Runs the picker over the room's rates; the chosen rate's id, or -1.
-    int pickRate(int roomId, bool available);
+    // Runs the picker over the room's linked rates; the chosen rate's id, or -1.
+    int pickLinkedRate(int roomId);
 
     Ui::RoomsViewWidget *ui;
     CommonSelectorDialog picker;

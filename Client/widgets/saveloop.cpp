@@ -3,6 +3,7 @@
 #include "global.h"
 #include "messagebox.h"
 
+#include <QAbstractItemModel>
 #include <QDialog>
 #include <QJsonDocument>
 #include <QNetworkReply>
@@ -41,6 +42,36 @@ SaveLoop::Attempt SaveLoop::take(QNetworkReply *reply)
     attempt.outcome = NetworkManagerWrapper::outcome(reply);
     attempt.answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
     reply->deleteLater();
+    return attempt;
+}
+
+SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUrl &url)
+{
+    Creation creation;
+    creation.knownIds = [model] {
+        QSet<int> ids;
+        for (int row = 0; row < model->rowCount(); ++row)
+            ids.insert(model->index(row, 0).data().toInt());
+        return ids;
+    };
+    creation.rows = [url] { return rowsAt(url); };
+    return creation;
+}
+
+QJsonArray SaveLoop::rowsAt(const QUrl &url)
+{
+    NetworkManagerWrapper reader;
+    QNetworkReply *reply = reader.getUrl(url, true, true);
+    const QJsonArray rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
+    delete reply;
+    return rows;
+}
+
+SaveLoop::Attempt SaveLoop::send(const std::function<QNetworkReply *()> &write)
+{
+    Global::showPreloader(nullptr);
+    const Attempt attempt = take(write());
+    Global::hidePreloader();
     return attempt;
 }
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QAbstractItemModel;
 class QDialog;
 class QNetworkReply;
 
@@ -35,6 +36,16 @@ struct Creation
     // The list's rows as the server has them now (a synchronous load).
     std::function<QJsonArray()> rows;
 };
+
+// The Creation of a list shown in `model` (ids in column 0) and loaded from
+// `url`, read again at once when asked.
+Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
+// The list at `url` as the server has it now; empty when it cannot be read.
+QJsonArray rowsAt(const QUrl &url);
+
+// Sends one write and waits for its answer under the busy indicator, which
+// keeps the user from starting another write meanwhile.
+Attempt send(const std::function<QNetworkReply *()> &write);
 
 // Whether the list row `row` holds what `sent` holds: every key both have is
 // equal (numbers by value, date-times to the minute, objects key by key),

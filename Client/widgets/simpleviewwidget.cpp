@@ -5,6 +5,7 @@
 #include "loginmanager.h"
 #include "permissionmanager.h"
 #include "reportshelper.h"
+#include "saveloop.h"
 #include "ui_simpleviewwidget.h"
 
 #include <autotableelement.h>
@@ -43,10 +44,6 @@ SimpleViewWidget::SimpleViewWidget(QWidget *parent)
     connect(ui->refreshButton, &QPushButton::clicked, this, &SimpleViewWidget::update);
     connect(ui->printButton, &QPushButton::clicked, this, &SimpleViewWidget::print);
     connect(ui->searchLineEdit, &QLineEdit::textEdited, this, &SimpleViewWidget::handleSearch);
-    connect(&manager, &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
-        reply->deleteLater();
-        handleUpdate();
-    });
     connect(ui->tableView, &QAbstractItemView::doubleClicked, this, &SimpleViewWidget::edit);
     connect(&model, &RequestTableModel::selectFinished, this, &SimpleViewWidget::afterLoad);
 
@@ -168,6 +165,28 @@ QString SimpleViewWidget::writeUrl() const
     return Global::endpoint(endpoint);
 }
 
+bool SimpleViewWidget::runEditor(int id)
+{
+    const QUrl url(id > 0 ? writeUrl() + QLatin1Char('/') + QString::number(id) : writeUrl());
+    const SaveLoop::Creation created = SaveLoop::listedAt(&model, QUrl(writeUrl()));
+    return SaveLoop::run(
+               *editDialog,
+               [&] {
+                   QJsonObject record = editDialog->getJson().object();
+                   if (id > 0)
+                       record.insert(QStringLiteral("id"), id);
+                   return record;
+               },
+               [&](const QJsonObject &record) {
+                   return SaveLoop::send([&] {
+                       return id > 0 ? manager.putUrl(url, QJsonDocument(record), true, true)
+                                     : manager.postUrl(url, QJsonDocument(record), true, true);
+                   });
+               },
+               [this] { handleUpdate(); }, id > 0 ? nullptr : &created)
+        .saved;
+}
+
 void SimpleViewWidget::handleAdd()
 {
     if (!editDialog) {
@@ -175,9 +194,7 @@ void SimpleViewWidget::handleAdd()
         return;
     }
     editDialog->reset();
-    if (editDialog->exec() != QDialog::Accepted)
-        return;
-    manager.postUrl(QUrl(writeUrl()), editDialog->getJson(), true, false);
+    runEditor(0);
 }
 
 void SimpleViewWidget::handleEdit(const QModelIndex &index)
@@ -186,16 +203,11 @@ void SimpleViewWidget::handleEdit(const QModelIndex &index)
         Global::warningAssertionFailed(QStringLiteral("dialog != nullptr"), sourcePath, 147);
         return;
     }
-    // Read before exec: a reply arriving during the dialog reloads the list,
-    // and the row behind `index` may then be another record.
+    // Read before exec: the reload after a failed save may put another
+    // record behind `index`.
     const int id = index.siblingAtColumn(0).data(Qt::DisplayRole).toInt();
     editDialog->fromModel(index);
-    if (editDialog->exec() != QDialog::Accepted)
-        return;
-    QJsonObject body = editDialog->getJson().object();
-    body.insert(QStringLiteral("id"), id);
-    manager.putUrl(QUrl(writeUrl() + QLatin1Char('/') + QString::number(id)), QJsonDocument(body),
-                   true, false);
+    runEditor(id);
 }
 
 void SimpleViewWidget::handleDuplicate(const QModelIndex &index)
@@ -205,16 +217,18 @@ void SimpleViewWidget::handleDuplicate(const QModelIndex &index)
         return;
     }
     editDialog->fromModel(index);
-    if (editDialog->exec() != QDialog::Accepted)
-        return;
-    manager.postUrl(QUrl(writeUrl()), editDialog->getJson(), true, false);
+    runEditor(0);
 }
 
 void SimpleViewWidget::handleRemove(int id)
 {
     if (!Global::confirm(QStringLiteral("Удалить запись?")))
         return;
-    manager.deleteUrl(QUrl(writeUrl() + QLatin1Char('/') + QString::number(id)), true, false);
+    SaveLoop::send([&] {
+        return manager.deleteUrl(QUrl(writeUrl() + QLatin1Char('/') + QString::number(id)), true,
+                                 true);
+    });
+    handleUpdate();
 }
 
 void SimpleViewWidget::handleUpdate()

@@ -24,7 +24,9 @@ class SimpleViewWidget;
 // A table over one server collection with add, edit, copy, delete, refresh,
 // search and print. It knows nothing of the records: the columns, the
 // editor and the permission node come from whoever builds it. Every write
-// goes to the server at once and is followed by a reload of the whole list.
+// goes to the server at once, is waited for and is followed by a reload of
+// the whole list; an editor whose record the server did not take comes back
+// as it was.
 class SimpleViewWidget : public QWidget, public PermissionsAware
 {
     Q_OBJECT
@@ -81,6 +83,9 @@ public slots:
 protected:
     // The collection's path as the write URLs start with it.
     QString writeUrl() const;
+    // Runs the editor until the server takes its record (a new one for id
+    // 0, else a replacement of record `id`) or the user cancels.
+    bool runEditor(int id);
     void afterLoad();
 
     Ui::SimpleViewWidget *ui;

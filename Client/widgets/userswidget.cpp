@@ -5,7 +5,10 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QRegularExpression>
+
+#include <utility>
 
 UsersWidget::UsersWidget(QWidget *parent)
     : RecordListWidget(parent)
@@ -62,7 +65,13 @@ void UsersWidget::fromJson(const QJsonDocument &document)
 {
     usersModel.setJson(document);
     ui->usersTableView->sortByColumn(0, Qt::AscendingOrder);
+    keepCurrentUser();
+    // Last: selecting a row moves the current cell, which closes its editor.
+    reopenRefusedCell();
+}
 
+void UsersWidget::keepCurrentUser()
+{
     // The reload drops the selection, but the rights shown beside the list
     // must stay those of a user who is still in it, as the server has him
     // now: a toggle writes the whole user back, and a stale copy would
@@ -117,8 +126,39 @@ void UsersWidget::writeRow(const QModelIndex &topLeft)
     const QJsonObject user = usersModel.objectAt(topLeft.row());
     if (topLeft.row() == currentRow)
         currentUser = user;
-    writer.putUrl(recordUrl(user.value(QStringLiteral("id")).toInt()), QJsonDocument(user), true,
-                  false);
+    const int id = user.value(QStringLiteral("id")).toInt();
+    const SaveLoop::Attempt attempt = writeAndReload(
+        [&] { return writer.putUrl(recordUrl(id), QJsonDocument(user), true, true); });
+    // The reload shows the server's value again; what was typed waits in the
+    // cell's editor for the user to send it once more or to drop it.
+    if (attempt.outcome != NetworkManagerWrapper::Outcome::Done) {
+        // The model reports the whole row changed; the cell is the current one.
+        const int column = proxy.mapToSource(ui->usersTableView->currentIndex()).column();
+        refusedCell = {id, column, usersModel.index(topLeft.row(), column).data().toString()};
+    }
+}
+
+void UsersWidget::reopenRefusedCell()
+{
+    const RefusedCell cell = std::exchange(refusedCell, RefusedCell());
+    if (cell.userId == 0)
+        return;
+    for (int row = 0; row < usersModel.rowCount(); ++row) {
+        if (usersModel.objectAt(row).value(QStringLiteral("id")).toInt() != cell.userId)
+            continue;
+        const QModelIndex index = proxy.mapFromSource(usersModel.index(row, cell.column));
+        QTableView *view = ui->usersTableView;
+        view->setCurrentIndex(index);
+        view->edit(index);
+        // The view keeps its editor to itself; the one it has just opened is
+        // the only one not hidden (closed ones are hidden until deleted).
+        const auto editors = view->viewport()->findChildren<QLineEdit *>();
+        for (QLineEdit *editor : editors) {
+            if (!editor->isHidden())
+                editor->setText(cell.text);
+        }
+        return;
+    }
 }
 
 void UsersWidget::writePermissions()
@@ -127,7 +167,8 @@ void UsersWidget::writePermissions()
         return;
     currentUser.insert(QStringLiteral("permissions"), permissionsModel.getPermissionsObject());
     const int id = currentUser.value(QStringLiteral("id")).toInt();
-    writer.putUrl(recordUrl(id), QJsonDocument(currentUser), true, true);
+    const QJsonObject user = currentUser;
+    writeAndReload([&] { return writer.putUrl(recordUrl(id), QJsonDocument(user), true, true); });
 
     // Selecting the row again shows the new rights even before the reload.
     writingBack = true;

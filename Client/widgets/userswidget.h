@@ -17,7 +17,8 @@ class UsersWidget;
 // The user accounts: a list with add, copy, edit and delete through the user
 // editor, the per-user fields "rv" and "rv0" typed or cleared in place, and
 // beside it the rights of the selected user, node by node. Every change goes
-// to the server at once and the list is reloaded after it.
+// to the server at once and the list is reloaded after it; a typed value the
+// server did not take comes back in its cell's editor.
 class UsersWidget : public RecordListWidget
 {
     Q_OBJECT
@@ -35,6 +36,9 @@ private:
     void search(const QString &text);
     void writeRow(const QModelIndex &topLeft);
     void writePermissions();
+    void keepCurrentUser();
+    // After the reload that follows a failed in-place write.
+    void reopenRefusedCell();
 
     UsersTableModel usersModel;
     PermissionsTableModel permissionsModel;
@@ -46,4 +50,12 @@ private:
     Ui::UsersWidget *ui;
     UserEditDialog editDialog;
     bool writingBack = false;
+    // The cell whose typed value the server did not take: user 0 for none.
+    struct RefusedCell
+    {
+        int userId = 0;
+        int column = 0;
+        QString text;
+    };
+    RefusedCell refusedCell;
 };

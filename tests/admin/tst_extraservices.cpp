@@ -85,16 +85,22 @@ private slots:
             fillIn(editor, "nameLineEdit", "Прокат техники (копия)");
             press(editor, QDialogButtonBox::Ok);
         });
-        QVERIFY(finishes(services, [&] { button(services, "copyButton")->click(); }));
+        if (status == 500)
+            ModalHandler::rejectNext<ExtraServiceEditDialog>();  // back as typed, then cancelled
+        // The list reloads after the copy's answer and again after its links.
+        QSignalSpy loads(&managerOf(services), &QNetworkAccessManager::finished);
+        button(services, "copyButton")->click();
+        QTRY_COMPARE(loads.size(), links > 0 ? 2 : 1);
 
         QStringList sent;
-        for (const StandIn::Request &request : server().requests())
-            sent << request.method + " " + request.path + " " + request.json().toJson(QJsonDocument::Compact);
+        for (const StandIn::Request &request : server().requests()) {
+            if (request.method != "GET")
+                sent << request.method + " " + request.path + " " + request.json().toJson(QJsonDocument::Compact);
+        }
         const int created = server().collection("extra_services").last().toObject().value("id").toInt();
         QStringList expected{"POST /extra_services " + sent.value(0).section(' ', 2)};
         for (int item = 1; item <= links; ++item)
             expected << QString("POST /extra_services/%1/property {\"propertyId\":%2}").arg(created).arg(item);
-        expected << "GET /extra_services ";
         QCOMPARE(sent, expected);
     }
 };
