@@ -490,9 +490,7 @@ QJsonObject PersonEditDialog::findNewPerson(const QJsonObject &sent, const QJson
     // and a person registered today is always among them.
     const QString path =
         QStringLiteral("persons?pretty=true&year=%1").arg(Clock::today().year());
-    QNetworkReply *reply = networkManager.getUrl(QUrl(Global::endpoint(path)), true, true);
-    const QJsonArray rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
-    reply->deleteLater();
+    const QJsonArray rows = SaveLoop::rowsAt(QUrl(Global::endpoint(path)));
     // The list names a person whole, as the server joins the parts.
     QJsonObject typed = sent;
     typed.insert(QStringLiteral("fullname"),
@@ -674,26 +672,19 @@ SaveLoop::Attempt PersonEditDialog::send(QNetworkAccessManager::Operation verb,
                                          const QString &path, const QJsonDocument &body)
 {
     const QUrl url(Global::endpoint(path));
-    Global::showPreloader();
-    QNetworkReply *reply = nullptr;
-    if (verb == QNetworkAccessManager::PostOperation)
-        reply = networkManager.postUrl(url, body, true, true);
-    else if (verb == QNetworkAccessManager::PutOperation)
-        reply = networkManager.putUrl(url, body, true, true);
-    else
-        reply = networkManager.deleteUrl(url, true, true);
-    const SaveLoop::Attempt attempt = SaveLoop::take(reply);
-    Global::hidePreloader();
-    return attempt;
+    return SaveLoop::send([&] {
+        if (verb == QNetworkAccessManager::PostOperation)
+            return networkManager.postUrl(url, body, true, true);
+        if (verb == QNetworkAccessManager::PutOperation)
+            return networkManager.putUrl(url, body, true, true);
+        return networkManager.deleteUrl(url, true, true);
+    });
 }
 
 QJsonArray PersonEditDialog::readSubList(int personId, const QString &list)
 {
-    QNetworkReply *reply = networkManager.getUrl(
-        QUrl(Global::endpoint(QStringLiteral("persons/%1/%2").arg(personId).arg(list))), true, true);
-    const QJsonArray rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
-    reply->deleteLater();
-    return rows;
+    return SaveLoop::rowsAt(
+        QUrl(Global::endpoint(QStringLiteral("persons/%1/%2").arg(personId).arg(list))));
 }
 
 SaveLoop::Creation PersonEditDialog::creationIn(int personId, RequestTableModel &model,
