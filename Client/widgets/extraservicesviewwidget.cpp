@@ -127,7 +127,7 @@ void ExtraServicesViewWidget::duplicate()
     for (const QJsonValue &item : property) {
         const QJsonObject body{{QStringLiteral("propertyId"),
                                 item.toObject().value(QStringLiteral("id")).toInt()}};
-        SaveLoop::send([&] { return writer.postUrl(links, QJsonDocument(body), true, true); });
+        SaveLoop::write(writer, QNetworkAccessManager::PostOperation, links, QJsonDocument(body));
     }
     handleUpdate();
 }

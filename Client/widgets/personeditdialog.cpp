@@ -671,33 +671,12 @@ void PersonEditDialog::keyPressEvent(QKeyEvent *event)
 SaveLoop::Attempt PersonEditDialog::send(QNetworkAccessManager::Operation verb,
                                          const QString &path, const QJsonDocument &body)
 {
-    const QUrl url(Global::endpoint(path));
-    return SaveLoop::send([&] {
-        if (verb == QNetworkAccessManager::PostOperation)
-            return networkManager.postUrl(url, body, true, true);
-        if (verb == QNetworkAccessManager::PutOperation)
-            return networkManager.putUrl(url, body, true, true);
-        return networkManager.deleteUrl(url, true, true);
-    });
+    return SaveLoop::write(networkManager, verb, QUrl(Global::endpoint(path)), body);
 }
 
-QJsonArray PersonEditDialog::readSubList(int personId, const QString &list)
+QUrl PersonEditDialog::subListUrl(int personId, const QString &list)
 {
-    return SaveLoop::rowsAt(
-        QUrl(Global::endpoint(QStringLiteral("persons/%1/%2").arg(personId).arg(list))));
-}
-
-SaveLoop::Creation PersonEditDialog::creationIn(int personId, RequestTableModel &model,
-                                                const QString &list, int kept)
-{
-    return {[&model, kept] {
-                QSet<int> ids;
-                for (int row = 0; row < model.rowCount(); ++row)
-                    ids.insert(model.objectAt(row).value(QStringLiteral("id")).toInt());
-                ids.remove(kept);
-                return ids;
-            },
-            [this, personId, list] { return readSubList(personId, list); }};
+    return QUrl(Global::endpoint(QStringLiteral("persons/%1/%2").arg(personId).arg(list)));
 }
 
 SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, int personId,
@@ -706,7 +685,7 @@ SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, int personI
                                                  const QString &list, bool creating,
                                                  const std::function<void(QJsonObject &)> &complete)
 {
-    const SaveLoop::Creation creation = creationIn(personId, model, list);
+    const SaveLoop::Creation creation = SaveLoop::listedAt(&model, subListUrl(personId, list));
     return SaveLoop::run(
         dialog,
         [&dialog, personId, &complete] {
@@ -750,7 +729,7 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
     if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
         bool returned = false;
-        for (const QJsonValue &row : readSubList(id, collection))
+        for (const QJsonValue &row : SaveLoop::rowsAt(subListUrl(id, collection)))
             returned = returned || row.toObject().value(QStringLiteral("returnOf")).toInt() == receiptId;
         if (returned)
             MessageBox::information(this, QStringLiteral("Возврат"),
@@ -1005,10 +984,11 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
     propertyReceiveDialog.fromModel(index);
     // The hand-back is written into the receipt itself: after a write without
     // an answer the receipt is the row to look at, once it holds a hand-back.
-    SaveLoop::Creation creation = creationIn(id, receiptsModel, QStringLiteral("receipts"), receiptId);
-    creation.rows = [this, personId = id, receiptId] {
+    SaveLoop::Creation creation;
+    creation.knownIds = [] { return QSet<int>(); };
+    creation.rows = [url = subListUrl(id, QStringLiteral("receipts")), receiptId] {
         QJsonArray handedBack;
-        for (const QJsonValue &row : readSubList(personId, QStringLiteral("receipts"))) {
+        for (const QJsonValue &row : SaveLoop::rowsAt(url)) {
             if (row[QStringLiteral("id")].toInt() == receiptId
                 && !row[QStringLiteral("receiveDate")].toString().isEmpty())
                 handedBack.append(row);

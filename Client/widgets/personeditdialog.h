@@ -146,12 +146,8 @@ private:
     // transport has told the user of every outcome but success.
     SaveLoop::Attempt send(QNetworkAccessManager::Operation verb, const QString &path,
                            const QJsonDocument &body = QJsonDocument());
-    // The rows of one of the person's lists as the server has them now.
-    QJsonArray readSubList(int personId, const QString &list);
-    // How a record added to one of the person's lists is looked for after a
-    // write without an answer; `kept` is an id that may be written over, not added.
-    SaveLoop::Creation creationIn(int personId, RequestTableModel &model, const QString &list,
-                                  int kept = 0);
+    // One of the person's lists ("payments", "receipts", ...) on the server.
+    static QUrl subListUrl(int personId, const QString &list);
     // Runs `dialog` until what it gives is saved with `verb` to `path` for
     // person `personId` (taken when the dialog opened, never when it sends)
     // or cancelled, reloading `model`, the person's `list`, after each

@@ -3,6 +3,7 @@
 #include "global.h"
 #include "loginmanager.h"
 #include "networklog.h"
+#include "saveloop.h"
 
 #include <QNetworkReply>
 #include <QUrl>
@@ -55,10 +56,10 @@ NetworkManagerWrapper::Outcome RawViewWidget::save()
     LoginManager::instance()->authorizeRequest(request);
     // Waited for, so that the window learns whether its document was stored
     // and the user cannot save again meanwhile.
-    Global::showPreloader(nullptr);
-    QNetworkReply *reply = manager.put(request, toJson().toJson(QJsonDocument::Indented));
-    manager.waitFor(reply);
-    const NetworkManagerWrapper::Outcome outcome = NetworkManagerWrapper::outcome(reply);
-    Global::hidePreloader();
-    return outcome;
+    return SaveLoop::send([this] {
+               QNetworkReply *reply = manager.put(request, toJson().toJson(QJsonDocument::Indented));
+               manager.waitFor(reply);
+               return reply;
+           })
+        .outcome;
 }

@@ -59,10 +59,7 @@ SaveLoop::Result RecordListWidget::runEditor(const QUrl &url, QNetworkAccessMana
     const SaveLoop::Creation created = SaveLoop::listedAt(recordsView->model(), collectionUrl());
     const bool creating = operation == QNetworkAccessManager::PostOperation;
     const auto send = [&](const QJsonObject &record) {
-        return SaveLoop::send([&] {
-            return creating ? writer.postUrl(url, QJsonDocument(record), true, true)
-                            : writer.putUrl(url, QJsonDocument(record), true, true);
-        });
+        return SaveLoop::write(writer, operation, url, QJsonDocument(record));
     };
     return SaveLoop::run(
         *recordEditor, [this] { return recordEditor->getJson().object(); }, send,
@@ -104,12 +101,13 @@ void RecordListWidget::remove()
     const int id = row.data().toInt();
     if (!Global::confirm(QStringLiteral("Удалить запись?")))
         return;
-    writeAndReload([&] { return writer.deleteUrl(recordUrl(id), true, true); });
+    writeAndReload(QNetworkAccessManager::DeleteOperation, recordUrl(id));
 }
 
-SaveLoop::Attempt RecordListWidget::writeAndReload(const std::function<QNetworkReply *()> &write)
+SaveLoop::Attempt RecordListWidget::writeAndReload(QNetworkAccessManager::Operation verb,
+                                                  const QUrl &url, const QJsonDocument &body)
 {
-    const SaveLoop::Attempt attempt = SaveLoop::send(write);
+    const SaveLoop::Attempt attempt = SaveLoop::write(writer, verb, url, body);
     handleUpdate();
     return attempt;
 }
@@ -159,16 +157,14 @@ void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
     SaveLoop::run(
         picker, [&] { return QJsonObject{{bodyKey, picker.getSelectedId()}}; },
         [&](const QJsonObject &record) {
-            return SaveLoop::send([&] { return writer.postUrl(links, QJsonDocument(record), true, true); });
+            return SaveLoop::write(writer, QNetworkAccessManager::PostOperation, links,
+                                   QJsonDocument(record));
         },
         reload, &linked);
 }
 
 void RecordListWidget::unlink(int id, const QString &sub, int linkedId)
 {
-    writeAndReload([&] {
-        return writer.deleteUrl(
-            QUrl(linksUrl(id, sub).toString() + QLatin1Char('/') + QString::number(linkedId)), true,
-            true);
-    });
+    writeAndReload(QNetworkAccessManager::DeleteOperation,
+                   QUrl(linksUrl(id, sub).toString() + QLatin1Char('/') + QString::number(linkedId)));
 }

@@ -63,7 +63,8 @@ protected:
     // (POST creates, PUT replaces) or the user cancels.
     SaveLoop::Result runEditor(const QUrl &url, QNetworkAccessManager::Operation operation);
     // Sends one write and reloads the list, whatever the answer.
-    SaveLoop::Attempt writeAndReload(const std::function<QNetworkReply *()> &write);
+    SaveLoop::Attempt writeAndReload(QNetworkAccessManager::Operation verb, const QUrl &url,
+                                     const QJsonDocument &body = QJsonDocument());
 
     NetworkManagerWrapper writer;
 

@@ -75,6 +75,19 @@ SaveLoop::Attempt SaveLoop::send(const std::function<QNetworkReply *()> &write)
     return attempt;
 }
 
+SaveLoop::Attempt SaveLoop::write(NetworkManagerWrapper &network,
+                                  QNetworkAccessManager::Operation verb, const QUrl &url,
+                                  const QJsonDocument &body)
+{
+    return send([&] {
+        if (verb == QNetworkAccessManager::PostOperation)
+            return network.postUrl(url, body, true, true);
+        if (verb == QNetworkAccessManager::PutOperation)
+            return network.putUrl(url, body, true, true);
+        return network.deleteUrl(url, true, true);
+    });
+}
+
 bool SaveLoop::carries(const QJsonObject &row, const QJsonObject &sent)
 {
     for (auto it = sent.constBegin(); it != sent.constEnd(); ++it) {

@@ -46,6 +46,9 @@ QJsonArray rowsAt(const QUrl &url);
 // Sends one write and waits for its answer under the busy indicator, which
 // keeps the user from starting another write meanwhile.
 Attempt send(const std::function<QNetworkReply *()> &write);
+// The same for `body` sent to `url` with `verb`: POST, PUT, or DELETE (no body).
+Attempt write(NetworkManagerWrapper &network, QNetworkAccessManager::Operation verb,
+              const QUrl &url, const QJsonDocument &body = QJsonDocument());
 
 // Whether the list row `row` holds what `sent` holds: every key both have is
 // equal (numbers by value, date-times to the minute, objects key by key),

@@ -178,10 +178,10 @@ bool SimpleViewWidget::runEditor(int id)
                    return record;
                },
                [&](const QJsonObject &record) {
-                   return SaveLoop::send([&] {
-                       return id > 0 ? manager.putUrl(url, QJsonDocument(record), true, true)
-                                     : manager.postUrl(url, QJsonDocument(record), true, true);
-                   });
+                   return SaveLoop::write(manager,
+                                          id > 0 ? QNetworkAccessManager::PutOperation
+                                                 : QNetworkAccessManager::PostOperation,
+                                          url, QJsonDocument(record));
                },
                [this] { handleUpdate(); }, id > 0 ? nullptr : &created)
         .saved;
@@ -224,10 +224,8 @@ void SimpleViewWidget::handleRemove(int id)
 {
     if (!Global::confirm(QStringLiteral("Удалить запись?")))
         return;
-    SaveLoop::send([&] {
-        return manager.deleteUrl(QUrl(writeUrl() + QLatin1Char('/') + QString::number(id)), true,
-                                 true);
-    });
+    SaveLoop::write(manager, QNetworkAccessManager::DeleteOperation,
+                    QUrl(writeUrl() + QLatin1Char('/') + QString::number(id)));
     handleUpdate();
 }
 

@@ -127,8 +127,8 @@ void UsersWidget::writeRow(const QModelIndex &topLeft)
     if (topLeft.row() == currentRow)
         currentUser = user;
     const int id = user.value(QStringLiteral("id")).toInt();
-    const SaveLoop::Attempt attempt = writeAndReload(
-        [&] { return writer.putUrl(recordUrl(id), QJsonDocument(user), true, true); });
+    const SaveLoop::Attempt attempt =
+        writeAndReload(QNetworkAccessManager::PutOperation, recordUrl(id), QJsonDocument(user));
     // The reload shows the server's value again; what was typed waits in the
     // cell's editor for the user to send it once more or to drop it.
     if (attempt.outcome != NetworkManagerWrapper::Outcome::Done) {
@@ -167,8 +167,7 @@ void UsersWidget::writePermissions()
         return;
     currentUser.insert(QStringLiteral("permissions"), permissionsModel.getPermissionsObject());
     const int id = currentUser.value(QStringLiteral("id")).toInt();
-    const QJsonObject user = currentUser;
-    writeAndReload([&] { return writer.putUrl(recordUrl(id), QJsonDocument(user), true, true); });
+    writeAndReload(QNetworkAccessManager::PutOperation, recordUrl(id), QJsonDocument(currentUser));
 
     // Selecting the row again shows the new rights even before the reload.
     writingBack = true;
