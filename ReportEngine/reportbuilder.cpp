@@ -1154,6 +1154,7 @@ private:
     qreal m_line = 0;
     QBrush m_lineBrush;
     QRectF m_box;
+    QPointF m_rounding;  // from the box's place to where Qt draws it
     QList<qreal> m_edges;     // by column edge, the table's left one first
     QList<qreal> m_lineTops;  // the line above each row, and below the last
     QList<int> m_stretchFrom;  // by column edge, the first row of its line now
@@ -1203,7 +1204,7 @@ bool Piece::place(QTextTable *table)
     m_box = tableBox(table);
     // Qt draws a frame at its place rounded to a whole pixel, and what is in
     // it from there.
-    const QPointF rounding = QPointF(m_box.topLeft().toPoint()) - m_box.topLeft();
+    m_rounding = QPointF(m_box.topLeft().toPoint()) - m_box.topLeft();
 
     m_edges = QList<qreal>(columns, -1);
     m_edges[0] = m_box.left();
@@ -1274,7 +1275,7 @@ bool Piece::place(QTextTable *table)
             } else {
                 top = measured().top() - position.y();
             }
-            offset = QPointF(columnLeft.at(column), top) + rounding;
+            offset = QPointF(columnLeft.at(column), top);
             if (style.background.style() != Qt::NoBrush)
                 m_filled.append({row, column, span, style.background});
         } else if (row < 0) {
@@ -1317,6 +1318,8 @@ void Piece::endStretch(int column, int row)
 
 void Piece::drawContents(QPainter *painter) const
 {
+    painter->save();
+    painter->translate(m_rounding);
     for (const Filled &cell : m_filled) {
         const int end = cell.column + cell.span;
         const qreal right = end < m_edges.size() ? m_edges.at(end) : m_box.right() - m_line;
@@ -1328,16 +1331,16 @@ void Piece::drawContents(QPainter *painter) const
         painter->restore();
     }
     // As the page's paint context: paper wants black.
-    const QPen pen = painter->pen();
     painter->setPen(Qt::black);
     for (const Paragraph &paragraph : m_paragraphs)
         paragraph.block.layout()->draw(painter, paragraph.offset);
-    painter->setPen(pen);
+    painter->restore();
 }
 
 void Piece::drawGrid(QPainter *painter) const
 {
     painter->save();
+    painter->translate(m_rounding);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
     painter->setBrush(m_lineBrush);
