@@ -63,7 +63,7 @@ class XmlElementHandler;
 // grid line, vertical alignment in the cells' formats; a long table may be
 // written as several, and those of them that stand on a page of their own
 // have cell spacing as wide as the grid lines in place of the border, marked
-// with ReportBuilder::GridProperty, their lines drawn with the page); a
+// with ReportBuilder::GridProperty, drawn by paintPage rather than Qt); a
 // rule is a one-cell table marked with HLineElement::RuleProperty; vertical
 // space is an empty block whose format carries VerticalSpacingProperty (the
 // height in millimetres).

@@ -52,7 +52,7 @@ public:
     // resolution; the layout scales them to its own device.
     static qreal formatUnitsPerMillimetre();
 
-    // Marks a table whose grid lines paintPage draws (see writePlanned).
+    // Marks a table that paintPage draws (see writePlanned).
     static constexpr int GridProperty = QTextFormat::UserProperty + 0x102;
 
     // The resolution the document is laid out for, whatever the machine's
@@ -94,8 +94,9 @@ private:
 };
 
 // Draws page `index` (from 0) of a paginated document the builder wrote,
-// the page's top left corner at the painter's origin: Qt's layout of the
-// page, then the grid lines of the tables marked with GridProperty.
+// the page's top left corner at the painter's origin, as Qt's layout draws
+// it; the tables marked with GridProperty get their grid lines from here,
+// and their cells too unless Qt has more to draw in them.
 void paintPage(QPainter *painter, const QTextDocument &document, int index);
 
 }  // namespace ReportEngine
