@@ -397,9 +397,9 @@ int lastPage(QTextTable *table, int row)
 
 // Qt places the contents of a cell aligned to the middle or the bottom below
 // the top of its row; any other cell's first paragraph starts at the top.
-bool standsAtTop(const QTextTableCell &cell)
+bool standsAtTop(const QTextCharFormat &cellFormat)
 {
-    const QTextCharFormat::VerticalAlignment alignment = cell.format().verticalAlignment();
+    const QTextCharFormat::VerticalAlignment alignment = cellFormat.verticalAlignment();
     return alignment != QTextCharFormat::AlignMiddle && alignment != QTextCharFormat::AlignBottom;
 }
 
@@ -422,7 +422,7 @@ std::optional<QTextTableCell> topCell(QTextTable *table, int row)
 {
     for (int column = 0; column < table->columns();) {
         const QTextTableCell cell = table->cellAt(row, column);
-        if (standsAtTop(cell))
+        if (standsAtTop(cell.format()))
             return cell;
         column += cell.columnSpan();
     }
@@ -1184,8 +1184,7 @@ const BlockStyle &Piece::styleOf(const QTextBlock &block)
         style.startsCell = !style.foreign;
         const QTextTableCellFormat cell = format.toTableCellFormat();
         style.span = qMax(1, cell.tableCellColumnSpan());
-        style.atTop = cell.verticalAlignment() != QTextCharFormat::AlignMiddle
-                && cell.verticalAlignment() != QTextCharFormat::AlignBottom;
+        style.atTop = standsAtTop(format);
         style.background = cell.background();
     }
     return *m_styles.insert(index, style);

@@ -16,12 +16,14 @@
 
 #include <QIntValidator>
 #include <QItemSelectionModel>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QNetworkReply>
 #include <QPushButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -682,11 +684,10 @@ QUrl PersonEditDialog::subListUrl(int personId, const QString &list)
 SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, int personId,
                                                  QNetworkAccessManager::Operation verb,
                                                  const QString &path, RequestTableModel &model,
-                                                 const QString &list, bool creating,
+                                                 const QString &list,
                                                  const std::function<void(QJsonObject &)> &complete)
 {
-    const SaveLoop::Creation creation = SaveLoop::listedAt(&model, subListUrl(personId, list));
-    return SaveLoop::run(
+    return SaveLoop::runWrite(
         dialog,
         [&dialog, personId, &complete] {
             QJsonObject record = dialog.getJson().object();
@@ -695,10 +696,8 @@ SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, int personI
                 complete(record);
             return record;
         },
-        [this, verb, path](const QJsonObject &record) {
-            return send(verb, path, QJsonDocument(record));
-        },
-        [&model] { model.select(); }, creating ? &creation : nullptr);
+        networkManager, verb, QUrl(Global::endpoint(path)), &model, subListUrl(personId, list),
+        [&model] { model.select(); });
 }
 
 void PersonEditDialog::removeRow(const QModelIndex &index, const QString &collection,
@@ -728,9 +727,10 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
     const SaveLoop::Attempt attempt = send(QNetworkAccessManager::PostOperation,
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
     if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
-        bool returned = false;
-        for (const QJsonValue &row : SaveLoop::rowsAt(subListUrl(id, collection)))
-            returned = returned || row.toObject().value(QStringLiteral("returnOf")).toInt() == receiptId;
+        const QJsonArray rows = SaveLoop::rowsAt(subListUrl(id, collection));
+        const bool returned = std::any_of(rows.begin(), rows.end(), [receiptId](const QJsonValue &row) {
+            return row.toObject().value(QStringLiteral("returnOf")).toInt() == receiptId;
+        });
         if (returned)
             MessageBox::information(this, QStringLiteral("Возврат"),
                                     QStringLiteral("Сервер не ответил вовремя, но возврат оформлен."),
@@ -758,7 +758,7 @@ void PersonEditDialog::addAccommodation()
     accommodationDialog.reset();
     saveForPerson(accommodationDialog, id, QNetworkAccessManager::PostOperation,
                   QStringLiteral("accommodation"), accommodationModel,
-                  QStringLiteral("accommodation"), true);
+                  QStringLiteral("accommodation"));
 }
 
 void PersonEditDialog::editAccommodation(const QModelIndex &index)
@@ -772,7 +772,7 @@ void PersonEditDialog::editAccommodation(const QModelIndex &index)
     accommodationDialog.fromModel(index);
     saveForPerson(accommodationDialog, id, QNetworkAccessManager::PutOperation,
                   QStringLiteral("accommodation/%1").arg(stayId), accommodationModel,
-                  QStringLiteral("accommodation"), false, [](QJsonObject &stay) {
+                  QStringLiteral("accommodation"), [](QJsonObject &stay) {
                       // The server counts these anew.
                       stay.insert(QStringLiteral("days"), 0);
                       stay.insert(QStringLiteral("hours"), 0);
@@ -795,7 +795,7 @@ void PersonEditDialog::addPayment()
     paymentDialog.setPaid(left / 100.0);
     const SaveLoop::Result result =
         saveForPerson(paymentDialog, id, QNetworkAccessManager::PostOperation,
-                      QStringLiteral("payments"), paymentsModel, QStringLiteral("payments"), true);
+                      QStringLiteral("payments"), paymentsModel, QStringLiteral("payments"));
     if (result.answer.contains(QStringLiteral("billNumber")))
         showBillNumber(result.answer.value(QStringLiteral("billNumber")).toInt());
 }
@@ -811,7 +811,7 @@ void PersonEditDialog::editPayment(const QModelIndex &index)
     // No balance preset here: it would replace the amount the payment was made for.
     saveForPerson(paymentDialog, id, QNetworkAccessManager::PutOperation,
                   QStringLiteral("payments/%1").arg(paymentId), paymentsModel,
-                  QStringLiteral("payments"), false);
+                  QStringLiteral("payments"));
 }
 
 void PersonEditDialog::removePayment(const QModelIndex &index)
@@ -870,7 +870,7 @@ void PersonEditDialog::addReceiptTo(const QModelIndex &index)
     if (index.isValid())
         receiptDialog.withNumber(index.siblingAtColumn(1).data().toInt());
     saveForPerson(receiptDialog, id, QNetworkAccessManager::PostOperation,
-                  QStringLiteral("receipts"), receiptsModel, QStringLiteral("receipts"), true);
+                  QStringLiteral("receipts"), receiptsModel, QStringLiteral("receipts"));
 }
 
 void PersonEditDialog::editReceipt(const QModelIndex &index)
@@ -883,7 +883,7 @@ void PersonEditDialog::editReceipt(const QModelIndex &index)
     receiptDialog.fromModel(index);
     saveForPerson(receiptDialog, id, QNetworkAccessManager::PutOperation,
                   QStringLiteral("receipts/%1").arg(receiptId), receiptsModel,
-                  QStringLiteral("receipts"), false);
+                  QStringLiteral("receipts"));
 }
 
 void PersonEditDialog::removeReceipt(const QModelIndex &index)
@@ -911,7 +911,7 @@ void PersonEditDialog::addPaidEducationReceipt()
     paidEducationReceiptDialog.reset();
     saveForPerson(paidEducationReceiptDialog, id, QNetworkAccessManager::PostOperation,
                   QStringLiteral("paid_education_receipts"), paidEducationReceiptsModel,
-                  QStringLiteral("paid_education_receipts"), true);
+                  QStringLiteral("paid_education_receipts"));
 }
 
 void PersonEditDialog::editPaidEducationReceipt(const QModelIndex &index)
@@ -923,7 +923,7 @@ void PersonEditDialog::editPaidEducationReceipt(const QModelIndex &index)
     paidEducationReceiptDialog.fromModel(index);
     saveForPerson(paidEducationReceiptDialog, id, QNetworkAccessManager::PutOperation,
                   QStringLiteral("paid_education_receipts/%1").arg(receiptId),
-                  paidEducationReceiptsModel, QStringLiteral("paid_education_receipts"), false);
+                  paidEducationReceiptsModel, QStringLiteral("paid_education_receipts"));
 }
 
 void PersonEditDialog::removePaidEducationReceipt(const QModelIndex &index)
@@ -1002,10 +1002,8 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
             handBack.insert(QStringLiteral("receiptId"), receiptId);
             return handBack;
         },
-        [this, receiptId](const QJsonObject &handBack) {
-            return send(QNetworkAccessManager::PostOperation,
-                        QStringLiteral("receipts/%1/property").arg(receiptId), QJsonDocument(handBack));
-        },
+        SaveLoop::sendTo(networkManager, QNetworkAccessManager::PostOperation,
+                         QUrl(Global::endpoint(QStringLiteral("receipts/%1/property").arg(receiptId)))),
         [this] { receiptsModel.select(); }, &creation);
 }
 

@@ -151,10 +151,9 @@ private:
     // Runs `dialog` until what it gives is saved with `verb` to `path` for
     // person `personId` (taken when the dialog opened, never when it sends)
     // or cancelled, reloading `model`, the person's `list`, after each
-    // attempt. With `creating`, an unanswered write is looked for in the list.
+    // attempt. An unanswered POST is looked for in the list.
     SaveLoop::Result saveForPerson(EditDialog &dialog, int personId, QNetworkAccessManager::Operation verb,
                                    const QString &path, RequestTableModel &model, const QString &list,
-                                   bool creating,
                                    const std::function<void(QJsonObject &)> &complete = {});
     void removeRow(const QModelIndex &index, const QString &collection, RequestTableModel &list);
     void returnRow(const QModelIndex &index, const QString &collection, RequestTableModel &list);

@@ -56,14 +56,9 @@ QUrl RecordListWidget::recordUrl(int id) const
 
 SaveLoop::Result RecordListWidget::runEditor(const QUrl &url, QNetworkAccessManager::Operation operation)
 {
-    const SaveLoop::Creation created = SaveLoop::listedAt(recordsView->model(), collectionUrl());
-    const bool creating = operation == QNetworkAccessManager::PostOperation;
-    const auto send = [&](const QJsonObject &record) {
-        return SaveLoop::write(writer, operation, url, QJsonDocument(record));
-    };
-    return SaveLoop::run(
-        *recordEditor, [this] { return recordEditor->getJson().object(); }, send,
-        [this] { handleUpdate(); }, creating ? &created : nullptr);
+    return SaveLoop::runWrite(
+        *recordEditor, [this] { return recordEditor->getJson().object(); }, writer, operation, url,
+        recordsView->model(), collectionUrl(), [this] { handleUpdate(); });
 }
 
 void RecordListWidget::add()
@@ -156,11 +151,7 @@ void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
     };
     SaveLoop::run(
         picker, [&] { return QJsonObject{{bodyKey, picker.getSelectedId()}}; },
-        [&](const QJsonObject &record) {
-            return SaveLoop::write(writer, QNetworkAccessManager::PostOperation, links,
-                                   QJsonDocument(record));
-        },
-        reload, &linked);
+        SaveLoop::sendTo(writer, QNetworkAccessManager::PostOperation, links), reload, &linked);
 }
 
 void RecordListWidget::unlink(int id, const QString &sub, int linkedId)

@@ -88,6 +88,14 @@ SaveLoop::Attempt SaveLoop::write(NetworkManagerWrapper &network,
     });
 }
 
+std::function<SaveLoop::Attempt(const QJsonObject &)> SaveLoop::sendTo(
+    NetworkManagerWrapper &network, QNetworkAccessManager::Operation verb, const QUrl &url)
+{
+    return [&network, verb, url](const QJsonObject &record) {
+        return write(network, verb, url, QJsonDocument(record));
+    };
+}
+
 bool SaveLoop::carries(const QJsonObject &row, const QJsonObject &sent)
 {
     for (auto it = sent.constBegin(); it != sent.constEnd(); ++it) {
@@ -155,4 +163,15 @@ SaveLoop::Result SaveLoop::run(QDialog &dialog, const std::function<QJsonObject(
             return {true, attempt.answer};
     }
     return {};
+}
+
+SaveLoop::Result SaveLoop::runWrite(QDialog &dialog, const std::function<QJsonObject()> &record,
+                                    NetworkManagerWrapper &network,
+                                    QNetworkAccessManager::Operation verb, const QUrl &url,
+                                    const QAbstractItemModel *model, const QUrl &list,
+                                    const std::function<void()> &reload)
+{
+    const Creation creation = listedAt(model, list);
+    return run(dialog, record, sendTo(network, verb, url), reload,
+               verb == QNetworkAccessManager::PostOperation ? &creation : nullptr);
 }

@@ -50,6 +50,11 @@ Attempt send(const std::function<QNetworkReply *()> &write);
 Attempt write(NetworkManagerWrapper &network, QNetworkAccessManager::Operation verb,
               const QUrl &url, const QJsonDocument &body = QJsonDocument());
 
+// What run() sends on every attempt: the record, to `url` with `verb`.
+std::function<Attempt(const QJsonObject &)> sendTo(NetworkManagerWrapper &network,
+                                                   QNetworkAccessManager::Operation verb,
+                                                   const QUrl &url);
+
 // Whether the list row `row` holds what `sent` holds: every key both have is
 // equal (numbers by value, date-times to the minute, objects key by key),
 // and a sent "<name>Id" equals the id of the row's "<name>" object.
@@ -74,5 +79,13 @@ struct Result
 Result run(QDialog &dialog, const std::function<QJsonObject()> &record,
            const std::function<Attempt(const QJsonObject &)> &send,
            const std::function<void()> &reload, const Creation *creation = nullptr);
+
+// run() for a record of the list shown in `model` and loaded from `list`:
+// every attempt sends it to `url` with `verb`, and a POST that got no answer
+// is looked for in the list (see listedAt).
+Result runWrite(QDialog &dialog, const std::function<QJsonObject()> &record,
+                NetworkManagerWrapper &network, QNetworkAccessManager::Operation verb,
+                const QUrl &url, const QAbstractItemModel *model, const QUrl &list,
+                const std::function<void()> &reload);
 
 }  // namespace SaveLoop

@@ -168,8 +168,7 @@ QString SimpleViewWidget::writeUrl() const
 bool SimpleViewWidget::runEditor(int id)
 {
     const QUrl url(id > 0 ? writeUrl() + QLatin1Char('/') + QString::number(id) : writeUrl());
-    const SaveLoop::Creation created = SaveLoop::listedAt(&model, QUrl(writeUrl()));
-    return SaveLoop::run(
+    return SaveLoop::runWrite(
                *editDialog,
                [&] {
                    QJsonObject record = editDialog->getJson().object();
@@ -177,13 +176,9 @@ bool SimpleViewWidget::runEditor(int id)
                        record.insert(QStringLiteral("id"), id);
                    return record;
                },
-               [&](const QJsonObject &record) {
-                   return SaveLoop::write(manager,
-                                          id > 0 ? QNetworkAccessManager::PutOperation
-                                                 : QNetworkAccessManager::PostOperation,
-                                          url, QJsonDocument(record));
-               },
-               [this] { handleUpdate(); }, id > 0 ? nullptr : &created)
+               manager,
+               id > 0 ? QNetworkAccessManager::PutOperation : QNetworkAccessManager::PostOperation,
+               url, &model, QUrl(writeUrl()), [this] { handleUpdate(); })
         .saved;
 }
 
