@@ -681,12 +681,13 @@ QUrl PersonEditDialog::subListUrl(int personId, const QString &list)
     return QUrl(Global::endpoint(QStringLiteral("persons/%1/%2").arg(personId).arg(list)));
 }
 
-SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, int personId,
-                                                 QNetworkAccessManager::Operation verb,
-                                                 const QString &path, RequestTableModel &model,
-                                                 const QString &list,
+SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, RequestTableModel &model,
+                                                 const QString &collection, int recordId,
                                                  const std::function<void(QJsonObject &)> &complete)
 {
+    const int personId = id;
+    const bool creating = recordId == 0;
+    const QString path = creating ? collection : QStringLiteral("%1/%2").arg(collection).arg(recordId);
     return SaveLoop::runWrite(
         dialog,
         [&dialog, personId, &complete] {
@@ -696,7 +697,9 @@ SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, int personI
                 complete(record);
             return record;
         },
-        networkManager, verb, QUrl(Global::endpoint(path)), &model, subListUrl(personId, list),
+        networkManager,
+        creating ? QNetworkAccessManager::PostOperation : QNetworkAccessManager::PutOperation,
+        QUrl(Global::endpoint(path)), &model, subListUrl(personId, collection),
         [&model] { model.select(); });
 }
 
@@ -756,9 +759,7 @@ void PersonEditDialog::addAccommodation()
         return;
     accommodationDialog.setTargetId(id);
     accommodationDialog.reset();
-    saveForPerson(accommodationDialog, id, QNetworkAccessManager::PostOperation,
-                  QStringLiteral("accommodation"), accommodationModel,
-                  QStringLiteral("accommodation"));
+    saveForPerson(accommodationDialog, accommodationModel, QStringLiteral("accommodation"));
 }
 
 void PersonEditDialog::editAccommodation(const QModelIndex &index)
@@ -770,9 +771,8 @@ void PersonEditDialog::editAccommodation(const QModelIndex &index)
     const int stayId = idAt(index);
     accommodationDialog.setTargetId(id);
     accommodationDialog.fromModel(index);
-    saveForPerson(accommodationDialog, id, QNetworkAccessManager::PutOperation,
-                  QStringLiteral("accommodation/%1").arg(stayId), accommodationModel,
-                  QStringLiteral("accommodation"), [](QJsonObject &stay) {
+    saveForPerson(accommodationDialog, accommodationModel, QStringLiteral("accommodation"), stayId,
+                  [](QJsonObject &stay) {
                       // The server counts these anew.
                       stay.insert(QStringLiteral("days"), 0);
                       stay.insert(QStringLiteral("hours"), 0);
@@ -794,8 +794,7 @@ void PersonEditDialog::addPayment()
     paymentDialog.reset();
     paymentDialog.setPaid(left / 100.0);
     const SaveLoop::Result result =
-        saveForPerson(paymentDialog, id, QNetworkAccessManager::PostOperation,
-                      QStringLiteral("payments"), paymentsModel, QStringLiteral("payments"));
+        saveForPerson(paymentDialog, paymentsModel, QStringLiteral("payments"));
     if (result.answer.contains(QStringLiteral("billNumber")))
         showBillNumber(result.answer.value(QStringLiteral("billNumber")).toInt());
 }
@@ -809,9 +808,7 @@ void PersonEditDialog::editPayment(const QModelIndex &index)
     paymentDialog.fromModel(index);
     paymentDialog.setTargetPerson(id);
     // No balance preset here: it would replace the amount the payment was made for.
-    saveForPerson(paymentDialog, id, QNetworkAccessManager::PutOperation,
-                  QStringLiteral("payments/%1").arg(paymentId), paymentsModel,
-                  QStringLiteral("payments"));
+    saveForPerson(paymentDialog, paymentsModel, QStringLiteral("payments"), paymentId);
 }
 
 void PersonEditDialog::removePayment(const QModelIndex &index)
@@ -869,8 +866,7 @@ void PersonEditDialog::addReceiptTo(const QModelIndex &index)
     receiptDialog.reset();
     if (index.isValid())
         receiptDialog.withNumber(index.siblingAtColumn(1).data().toInt());
-    saveForPerson(receiptDialog, id, QNetworkAccessManager::PostOperation,
-                  QStringLiteral("receipts"), receiptsModel, QStringLiteral("receipts"));
+    saveForPerson(receiptDialog, receiptsModel, QStringLiteral("receipts"));
 }
 
 void PersonEditDialog::editReceipt(const QModelIndex &index)
@@ -881,9 +877,7 @@ void PersonEditDialog::editReceipt(const QModelIndex &index)
     const int receiptId = idAt(index);
     receiptDialog.withOutDate(getOutDateTime());
     receiptDialog.fromModel(index);
-    saveForPerson(receiptDialog, id, QNetworkAccessManager::PutOperation,
-                  QStringLiteral("receipts/%1").arg(receiptId), receiptsModel,
-                  QStringLiteral("receipts"));
+    saveForPerson(receiptDialog, receiptsModel, QStringLiteral("receipts"), receiptId);
 }
 
 void PersonEditDialog::removeReceipt(const QModelIndex &index)
@@ -909,8 +903,7 @@ void PersonEditDialog::addPaidEducationReceipt()
         return;
     Hold hold(*this);
     paidEducationReceiptDialog.reset();
-    saveForPerson(paidEducationReceiptDialog, id, QNetworkAccessManager::PostOperation,
-                  QStringLiteral("paid_education_receipts"), paidEducationReceiptsModel,
+    saveForPerson(paidEducationReceiptDialog, paidEducationReceiptsModel,
                   QStringLiteral("paid_education_receipts"));
 }
 
@@ -921,9 +914,8 @@ void PersonEditDialog::editPaidEducationReceipt(const QModelIndex &index)
     Hold hold(*this);
     const int receiptId = idAt(index);
     paidEducationReceiptDialog.fromModel(index);
-    saveForPerson(paidEducationReceiptDialog, id, QNetworkAccessManager::PutOperation,
-                  QStringLiteral("paid_education_receipts/%1").arg(receiptId),
-                  paidEducationReceiptsModel, QStringLiteral("paid_education_receipts"));
+    saveForPerson(paidEducationReceiptDialog, paidEducationReceiptsModel,
+                  QStringLiteral("paid_education_receipts"), receiptId);
 }
 
 void PersonEditDialog::removePaidEducationReceipt(const QModelIndex &index)

@@ -148,12 +148,13 @@ private:
                            const QJsonDocument &body = QJsonDocument());
     // One of the person's lists ("payments", "receipts", ...) on the server.
     static QUrl subListUrl(int personId, const QString &list);
-    // Runs `dialog` until what it gives is saved with `verb` to `path` for
-    // person `personId` (taken when the dialog opened, never when it sends)
-    // or cancelled, reloading `model`, the person's `list`, after each
-    // attempt. An unanswered POST is looked for in the list.
-    SaveLoop::Result saveForPerson(EditDialog &dialog, int personId, QNetworkAccessManager::Operation verb,
-                                   const QString &path, RequestTableModel &model, const QString &list,
+    // Runs `dialog` until what it gives is saved for the person shown when
+    // it opened (never the one shown when it sends) or is cancelled: a new
+    // record of `collection` when `recordId` is 0, otherwise that record
+    // replaced. `model`, the person's list of the collection, is reloaded
+    // after each attempt, and an unanswered new record is looked for in it.
+    SaveLoop::Result saveForPerson(EditDialog &dialog, RequestTableModel &model,
+                                   const QString &collection, int recordId = 0,
                                    const std::function<void(QJsonObject &)> &complete = {});
     void removeRow(const QModelIndex &index, const QString &collection, RequestTableModel &list);
     void returnRow(const QModelIndex &index, const QString &collection, RequestTableModel &list);
