@@ -1,10 +1,9 @@
 #include "pageview.h"
 
-#include "reportbuilder.h"
+#include "report.h"
 
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextDocument>
 #include <QtMath>
 
 
@@ -27,9 +26,9 @@ PageView::PageView(QWidget *parent)
     viewport()->setAutoFillBackground(true);
 }
 
-void PageView::setDocument(QTextDocument *document, const QSizeF &paper, const QMarginsF &margins)
+void PageView::setReport(Report *report, const QSizeF &paper, const QMarginsF &margins)
 {
-    m_document = document;
+    m_report = report;
     m_paper = paper;
     m_margins = margins;
     m_pages.clear();
@@ -61,7 +60,7 @@ void PageView::zoomOut()
 
 int PageView::pageCount() const
 {
-    return m_document ? m_document->pageCount() : 0;
+    return m_report ? m_report->numberOfPages() : 0;
 }
 
 int PageView::currentPage() const
@@ -148,7 +147,7 @@ QImage PageView::page(int index)
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.scale(m_scale, m_scale);
     painter.translate(m_margins.left(), m_margins.top());
-    paintPage(&painter, *m_document, index);
+    m_report->paintPage(&painter, index);
     painter.end();
 
     ++m_rendered;
@@ -158,7 +157,7 @@ QImage PageView::page(int index)
 
 void PageView::paintEvent(QPaintEvent *)
 {
-    if (!m_document || m_paper.isEmpty())
+    if (!m_report || m_paper.isEmpty())
         return;
     QPainter painter(viewport());
     const int top = verticalScrollBar()->value();

@@ -8,9 +8,10 @@
 
 #include <functional>
 
-class QTextDocument;
 
 namespace ReportEngine {
+
+class Report;
 
 // The pages of a laid-out paginated document one below the other on sheets
 // of paper, for the preview. A page is drawn when it first comes into view,
@@ -24,9 +25,9 @@ public:
 
     explicit PageView(QWidget *parent = nullptr);
 
-    // The document's pages stand on paper of this size (in the document's
-    // units) with these margins around them.
-    void setDocument(QTextDocument *document, const QSizeF &paper, const QMarginsF &margins);
+    // The report's pages stand on paper of this size (in the layout's
+    // pixels) with these margins around them.
+    void setReport(Report *report, const QSizeF &paper, const QMarginsF &margins);
 
     void setMode(Mode mode);
     Mode mode() const;
@@ -52,7 +53,7 @@ private:
     void updateScale();
     void setScale(qreal scale);
 
-    QPointer<QTextDocument> m_document;
+    QPointer<Report> m_report;
     QSizeF m_paper;
     QMarginsF m_margins;
     Mode m_mode = Mode::FitWidth;

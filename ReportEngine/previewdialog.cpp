@@ -147,7 +147,7 @@ void PreviewDialog::ensureUi()
         const QPageLayout page = m_report->pageLayout();
         const qreal pixelsPerMm = ReportBuilder::LayoutDpi / 25.4;
         const QMarginsF margins = page.margins(QPageLayout::Millimeter);
-        m_preview->setDocument(m_report->document(),
+        m_preview->setReport(m_report,
                                page.fullRect(QPageLayout::Millimeter).size() * pixelsPerMm,
                                QMarginsF(margins.left(), margins.top(), margins.right(),
                                          margins.bottom())

@@ -39,21 +39,45 @@ constexpr qreal MinimumPrintableMm = 20.0;
 class Report::Private
 {
 public:
+    // A document the report is written into: the one that prints, which
+    // leaves the pieces of long tables that the engine draws to it, or the
+    // one callers read, which holds every piece as a table.
+    struct Output
+    {
+        explicit Output(bool drawsPieces)
+            : drawsPieces(drawsPieces)
+        {
+        }
+
+        const bool drawsPieces;
+        QTextDocument document;
+        DrawnPieces pieces;
+        bool changed = true;
+    };
+
     Private()
         : layoutDevice(1, 1, QImage::Format_ARGB32)
     {
         const int dotsPerMetre = qRound(LayoutDpi / 0.0254);
         layoutDevice.setDotsPerMeterX(dotsPerMetre);
         layoutDevice.setDotsPerMeterY(dotsPerMetre);
-        document.documentLayout()->setPaintDevice(&layoutDevice);
-        document.setUndoRedoEnabled(false);
-        document.setUseDesignMetrics(true);
-        document.setLayoutEnabled(false);
+        for (QTextDocument *document : {&printed.document, &read.document}) {
+            document->documentLayout()->setPaintDevice(&layoutDevice);
+            document->setUndoRedoEnabled(false);
+            document->setUseDesignMetrics(true);
+            document->setLayoutEnabled(false);
+        }
     }
 
-    void build(const QSizeF &pageMillimetres);
+    void contentsChanged()
+    {
+        printed.changed = true;
+        read.changed = true;
+    }
+
+    void build(Output &output, const QSizeF &pageMillimetres);
     // Writes the body and lays it out; true when a planned piece missed.
-    bool write(const QSizeF &pageSize, bool planning);
+    bool write(Output &output, const QSizeF &pageSize, bool planning);
 
     // Body indices [first, end), end -1 while the group is open; from and to
     // are where the group begins and ends in the built document.
@@ -64,7 +88,7 @@ public:
         int from = 0;
         int to = 0;
     };
-    void keepTogether(const KeptGroup &group);
+    static void keepTogether(QTextDocument &document, const KeptGroup &group);
 
     // Where a kept group starts in the built document: a paragraph of the
     // body, or a table when one comes first.
@@ -73,11 +97,12 @@ public:
         QTextBlock block;
         QTextFrame *table = nullptr;
     };
-    GroupStart groupStart(int position) const;
-    void setBreakBefore(const GroupStart &start);
+    static GroupStart groupStart(const QTextDocument &document, int position);
+    static void setBreakBefore(const GroupStart &start);
 
-    QImage layoutDevice;  // declared before the document, which uses it
-    QTextDocument document;
+    QImage layoutDevice;  // declared before the documents, which use it
+    Output printed{true};
+    Output read{false};
 
     QMarginsF margins{20, 20, 20, 20};
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
@@ -85,7 +110,6 @@ public:
 
     QList<PlacedElement> header;
     QList<PlacedElement> body;
-    bool contentChanged = true;
     QList<KeptGroup> keptGroups;
 
     QHash<QString, QPointer<QAbstractItemModel>> models;
@@ -93,7 +117,7 @@ public:
     std::unique_ptr<XmlElementHandler> handler;
 };
 
-void Report::Private::build(const QSizeF &pageMillimetres)
+void Report::Private::build(Output &output, const QSizeF &pageMillimetres)
 {
     // A whole number of pixels high: a table that continues on the next page
     // draws its frame from the page's top, and Qt rounds the cells' borders
@@ -103,19 +127,22 @@ void Report::Private::build(const QSizeF &pageMillimetres)
     pageSize.setHeight(std::floor(pageSize.height()));
     // Long tables are split and kept groups moved where their pages break,
     // so the contents are written for one page size and font.
-    if (!contentChanged && document.pageSize() == pageSize && document.defaultFont() == defaultFont)
+    QTextDocument &document = output.document;
+    if (!output.changed && document.pageSize() == pageSize && document.defaultFont() == defaultFont)
         return;
 
     // A long table's pieces planned from its rows' heights are checked as
     // they are laid out; should a plan have missed, the document is written
     // again piece by piece as laid out.
-    if (write(pageSize, true))
-        write(pageSize, false);
-    contentChanged = false;
+    if (write(output, pageSize, true))
+        write(output, pageSize, false);
+    output.changed = false;
 }
 
-bool Report::Private::write(const QSizeF &pageSize, bool planning)
+bool Report::Private::write(Output &output, const QSizeF &pageSize, bool planning)
 {
+    QTextDocument &document = output.document;
+    output.pieces.clear();
     document.setLayoutEnabled(false);
     document.clear();
     document.setDocumentMargin(0);
@@ -140,6 +167,8 @@ bool Report::Private::write(const QSizeF &pageSize, bool planning)
     cursor.beginEditBlock();
     ReportBuilder builder(cursor, ReportBuilder::Flow::Body);
     builder.setPlanning(planning);
+    if (output.drawsPieces)
+        builder.setDrawnPieces(&output.pieces);
     for (const PlacedElement &placed : std::as_const(header))
         builder.add(placed);
     qsizetype end = body.size();
@@ -156,7 +185,7 @@ bool Report::Private::write(const QSizeF &pageSize, bool planning)
                 // Settled before what follows is written, so that a long
                 // table after it is split where its pages will break.
                 cursor.endEditBlock();
-                keepTogether(group);
+                keepTogether(document, group);
                 cursor.beginEditBlock();
             }
         }
@@ -167,10 +196,11 @@ bool Report::Private::write(const QSizeF &pageSize, bool planning)
     return builder.planMissed();
 }
 
-Report::Private::GroupStart Report::Private::groupStart(int position) const
+Report::Private::GroupStart Report::Private::groupStart(const QTextDocument &document,
+                                                       int position)
 {
     // The outermost table a position lies in; none in the body itself.
-    const auto tableAt = [this](int at) -> QTextFrame * {
+    const auto tableAt = [&document](int at) -> QTextFrame * {
         QTextFrame *frame = document.frameAt(at);
         while (frame && frame->parentFrame() != document.rootFrame())
             frame = frame->parentFrame();
@@ -202,11 +232,11 @@ void Report::Private::setBreakBefore(const GroupStart &start)
 // A group moves to a new page when it would cross a page boundary and
 // something before it shares its first page. Groups are settled in order,
 // each on the layout the breaks before it left.
-void Report::Private::keepTogether(const KeptGroup &group)
+void Report::Private::keepTogether(QTextDocument &document, const KeptGroup &group)
 {
     if (group.to <= group.from)
         return;
-    const GroupStart start = groupStart(group.from);
+    const GroupStart start = groupStart(document, group.from);
     if (!start.block.isValid())
         return;
     QAbstractTextDocumentLayout *layout = document.documentLayout();
@@ -289,7 +319,7 @@ void Report::append(const Element &element, Qt::Alignment alignment, const QBrus
 {
     d->body.append({std::shared_ptr<const Element>(element.clone()), alignment, background,
                     isInline});
-    d->contentChanged = true;
+    d->contentsChanged();
 }
 
 void Report::addElement(const Element &element, Qt::Alignment alignment,
@@ -309,7 +339,7 @@ void Report::beginKeepTogether()
     Private::KeptGroup group;
     group.first = d->body.size();
     d->keptGroups.append(group);
-    d->contentChanged = true;
+    d->contentsChanged();
 }
 
 void Report::endKeepTogether()
@@ -317,7 +347,7 @@ void Report::endKeepTogether()
     if (d->keptGroups.isEmpty() || d->keptGroups.last().end >= 0)
         return;
     d->keptGroups.last().end = d->body.size();
-    d->contentChanged = true;
+    d->contentsChanged();
 }
 
 void Report::associateModel(const QString &name, QAbstractItemModel *model)
@@ -365,7 +395,7 @@ bool Report::loadFromXML(QIODevice *device, ErrorDetails *details)
     if (content.hasHeader)
         d->header = content.header;
     d->body.append(content.body);
-    d->contentChanged = true;
+    d->contentsChanged();
     return true;
 }
 
@@ -382,14 +412,20 @@ void Report::endEdit()
 
 int Report::numberOfPages() const
 {
-    d->build(pageLayout().paintRect(QPageLayout::Millimeter).size());
-    return d->document.pageCount();
+    d->build(d->printed, pageLayout().paintRect(QPageLayout::Millimeter).size());
+    return d->printed.document.pageCount();
 }
 
 QTextDocument *Report::document() const
 {
-    d->build(pageLayout().paintRect(QPageLayout::Millimeter).size());
-    return &d->document;
+    d->build(d->read, pageLayout().paintRect(QPageLayout::Millimeter).size());
+    return &d->read.document;
+}
+
+void Report::paintPage(QPainter *painter, int index) const
+{
+    d->build(d->printed, pageLayout().paintRect(QPageLayout::Millimeter).size());
+    ReportEngine::paintPage(painter, d->printed.document, d->printed.pieces, index);
 }
 
 void Report::printOn(QPagedPaintDevice *device)
@@ -397,24 +433,25 @@ void Report::printOn(QPagedPaintDevice *device)
     device->setPageLayout(pageLayout());
     // A printer may keep margins of its own; lay the pages out for the area
     // it really prints on.
-    d->build(device->pageLayout().paintRect(QPageLayout::Millimeter).size());
+    d->build(d->printed, device->pageLayout().paintRect(QPageLayout::Millimeter).size());
+    const QTextDocument &document = d->printed.document;
 
     // Page by page as QTextDocument::print prints a paginated document, but
-    // through paintPage, which draws the grid lines of long tables too.
+    // through paintPage, which draws the pieces of long tables too.
     QPainter painter(device);
     if (!painter.isActive())
         return;
-    const QSizeF page = d->document.pageSize();
+    const QSizeF page = document.pageSize();
     painter.scale(device->width() / page.width(), device->height() / page.height());
     const QPageRanges ranges = device->pageRanges();
     int first = ranges.firstPage();
     int last = ranges.lastPage();
     if (first == 0 && last == 0) {
         first = 1;
-        last = d->document.pageCount();
+        last = document.pageCount();
     }
     first = qMax(1, first);
-    last = qMin(d->document.pageCount(), last);
+    last = qMin(document.pageCount(), last);
     // A page left out of the ranges takes no sheet: "1, 3" prints two pages.
     bool started = false;
     for (int number = first; number <= last; ++number) {
@@ -422,7 +459,7 @@ void Report::printOn(QPagedPaintDevice *device)
             continue;
         if (started && !device->newPage())
             return;
-        paintPage(&painter, d->document, number - 1);
+        ReportEngine::paintPage(&painter, document, d->printed.pieces, number - 1);
         started = true;
     }
 }

@@ -12,6 +12,7 @@
 class QAbstractItemModel;
 class QIODevice;
 class QPagedPaintDevice;
+class QPainter;
 class QPrinter;
 class QTextDocument;
 
@@ -61,12 +62,12 @@ class XmlElementHandler;
 // QTextTable (header rows in QTextTableFormat::headerRowCount, column spans
 // as merged cells, separated borders of which each cell draws half of every
 // grid line, vertical alignment in the cells' formats; a long table may be
-// written as several, and those of them that stand on a page of their own
-// have cell spacing as wide as the grid lines in place of the border, marked
-// with ReportBuilder::GridProperty, drawn by paintPage rather than Qt); a
+// written as several, each with the header rows, cut where pages break); a
 // rule is a one-cell table marked with HLineElement::RuleProperty; vertical
 // space is an empty block whose format carries VerticalSpacingProperty (the
-// height in millimetres).
+// height in millimetres). It is laid out on the pages as the report prints,
+// but what prints is written apart from it: the engine draws most pages of
+// a long table itself there, rather than Qt.
 class Report : public QObject
 {
     Q_OBJECT
@@ -136,6 +137,11 @@ public:
     bool exportToFile(const QString &pdfPath);
 
     int numberOfPages() const;
+
+    // Draws page `index` (from 0) as print() prints it, the top left corner
+    // of the area within the margins at the painter's origin, in pixels of
+    // ReportBuilder::LayoutDpi.
+    void paintPage(QPainter *painter, int index) const;
 
     // The laid-out document, owned by the report. The pointer stays the same
     // for the report's life; the contents are rebuilt after later additions.

@@ -9,12 +9,15 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
+#include <QPointer>
+#include <QStyle>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextTable>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
 
 // The resolution that text formats' lengths are given in; exported by QtGui,
@@ -87,6 +90,11 @@ void ReportBuilder::setPlanning(bool planning)
 bool ReportBuilder::planMissed() const
 {
     return m_planMissed;
+}
+
+void ReportBuilder::setDrawnPieces(DrawnPieces *pieces)
+{
+    m_drawnPieces = pieces;
 }
 
 qreal ReportBuilder::formatUnitsPerMillimetre()
@@ -182,12 +190,17 @@ QTextTableFormat ReportBuilder::tableFormat(qreal border, qreal paddingMm, qreal
     return format;
 }
 
-QTextTable *ReportBuilder::insertTable(int rows, int columns, QTextTableFormat format)
+QTextTableFormat ReportBuilder::placed(QTextTableFormat format) const
 {
     format.setAlignment(horizontal(m_placement.alignment));
     if (m_placement.background.style() != Qt::NoBrush)
         format.setBackground(m_placement.background);
-    QTextTable *table = m_cursor.insertTable(rows, columns, format);
+    return format;
+}
+
+QTextTable *ReportBuilder::insertTable(int rows, int columns, const QTextTableFormat &format)
+{
+    QTextTable *table = m_cursor.insertTable(rows, columns, placed(format));
     m_cursor.setPosition(table->lastPosition() + 1);
     m_state = State::AfterTable;
     return table;
@@ -541,10 +554,176 @@ QTextOption paragraphOption(const QTextBlock &block)
     QTextOption option = block.document()->defaultTextOption();
     option.setTextDirection(block.textDirection());
     option.setTabs(format.tabPositions());
+    if (format.hasProperty(QTextFormat::BlockAlignment))
+        option.setAlignment(QStyle::visualAlignment(block.textDirection(), format.alignment()));
     if (format.nonBreakableLines())
         option.setWrapMode(QTextOption::ManualWrap);
     return option;
 }
+
+// Lays the paragraph's lines out at `width` one below the other from the
+// layout's top, placed and as high as Qt's document layout makes them in a
+// table's cell; returns the paragraph's height in 64ths of a pixel.
+int layOutLines(QTextLayout *layout, const QTextBlockFormat &format, qreal width, qreal scaling)
+{
+    layout->beginLayout();
+    int y = 0;
+    int bottom = 0;
+    while (true) {
+        QTextLine line = layout->createLine();
+        if (!line.isValid())
+            break;
+        line.setLeadingIncluded(true);
+        line.setLineWidth(width);
+        const qreal raw = std::ceil(line.ascent() + line.descent() + line.leading());
+        const int height = toFixed(format.lineHeight(raw, scaling));
+        int adjustment = 0;
+        if (format.lineHeightType() == QTextBlockFormat::FixedHeight)
+            adjustment = toFixed(line.ascent() + qMax<qreal>(line.leading(), 0)) - height * 4 / 5;
+        else if (format.lineHeightType() == QTextBlockFormat::MinimumHeight)
+            adjustment = toFixed(line.height()) - height;
+        line.setPosition(QPointF(0, fromFixed(y - adjustment)));
+        bottom = y + toFixed(format.lineHeight(line.height(), scaling));
+        y += height;
+    }
+    layout->endLayout();
+    return qMax(y, bottom);
+}
+
+// Whether a paragraph's layout needs nothing of its formats but a font.
+bool fontOnly(const QTextCharFormat &format)
+{
+    const QMap<int, QVariant> properties = format.properties();
+    return std::all_of(properties.keyBegin(), properties.keyEnd(), [](int property) {
+        return property >= QTextFormat::FirstFontProperty
+                && property <= QTextFormat::LastFontProperty;
+    });
+}
+
+}  // namespace
+
+// A paragraph laid out for measuring or drawing, and its height in 64ths of
+// a pixel.
+struct LaidOut
+{
+    QTextLayout *layout = nullptr;
+    std::unique_ptr<QTextLayout> own;
+    int height = 0;
+};
+
+// Paragraphs of documents that are never laid out, laid out one by one as
+// Qt's document layout would lay them out in a table's cell.
+//
+// A paragraph of one text in one font, as nearly every cell holds, gets a
+// text layout of its own with a font made once for each format: the
+// paragraph's own layout looks its font up by name for every text, which
+// took as long as laying the text out.
+class Paragraphs
+{
+public:
+    // The paragraph laid out at `width`. Drawing wants the glyphs kept;
+    // measuring lets them go.
+    LaidOut layOut(const QTextBlock &block, qreal width, qreal scaling, bool forDrawing = false)
+    {
+        LaidOut result;
+        result.layout = block.layout();
+        const QTextBlock::iterator first = block.begin();
+        if (!first.atEnd()) {
+            const QTextFragment fragment = first.fragment();
+            if (fragment.length() == block.length() - 1) {
+                if (const QFont *font = fontOf(*block.document(), fragment)) {
+                    result.own = std::make_unique<QTextLayout>(block.text(), *font);
+                    result.layout = result.own.get();
+                }
+            }
+        }
+        result.layout->setCacheEnabled(forDrawing);
+        result.layout->setTextOption(paragraphOption(block));
+        result.height = layOutLines(result.layout, block.blockFormat(), width, scaling);
+        return result;
+    }
+
+private:
+    // The font of a fragment whose format needs nothing else; none for
+    // other formats. Formats are known by their index in their document.
+    const QFont *fontOf(const QTextDocument &document, const QTextFragment &fragment)
+    {
+        if (m_document != &document) {
+            m_fonts.clear();
+            m_document = &document;
+        }
+        auto known = m_fonts.find(fragment.charFormatIndex());
+        if (known == m_fonts.end()) {
+            const QTextCharFormat format = fragment.charFormat();
+            std::optional<QFont> font;
+            if (fontOnly(format)) {
+                // As Qt's layout makes it: for the layout's paint device.
+                const QPaintDevice *device = document.documentLayout()->paintDevice();
+                font = device ? QFont(format.font(), device) : format.font();
+            }
+            known = m_fonts.insert(fragment.charFormatIndex(), font);
+        }
+        return known->has_value() ? &**known : nullptr;
+    }
+
+    // A document that is gone may leave another at its address.
+    QPointer<const QTextDocument> m_document;
+    QHash<int, std::optional<QFont>> m_fonts;
+};
+
+namespace {
+
+// A paragraph with margins or indents places its lines differently.
+bool plainParagraph(const QTextBlockFormat &format)
+{
+    return format.topMargin() == 0 && format.bottomMargin() == 0 && format.leftMargin() == 0
+            && format.rightMargin() == 0 && format.indent() == 0 && format.textIndent() == 0;
+}
+
+}  // namespace
+
+// The rows of a long table as the plan measured them, and what the engine
+// needs to draw them on pages of their own: the header rows laid out by Qt
+// at the top of a page, the rows' contents in documents that are never laid
+// out, and where the columns, rows and grid lines stand.
+class PlannedRows
+{
+public:
+    // Draws the source rows [from, end) as a piece that starts the page
+    // whose top is at `pageTop`: the header as Qt draws it, then the rows'
+    // backgrounds and texts, then the grid lines over them.
+    void draw(QPainter *painter, int from, int end, qreal pageTop) const;
+
+    static constexpr int Unmeasured = -2;
+
+    QList<int> heights;  // by source row, in 64ths of a pixel; -1 when not known
+
+    // What only drawing needs.
+    std::unique_ptr<QTextDocument> header;
+    qreal headerPageTop = 0;    // the top of the header's page in it
+    std::map<int, std::unique_ptr<QTextDocument>> chunks;  // by their first source row
+    QRectF box;                 // the table's box on its page, as Qt places it
+    QPointF rounding;           // from the box's place to where Qt draws it
+    QList<qreal> edges;         // the left edge of each column's grid line
+    QList<qreal> textLeft;      // where each column's text starts
+    QList<qreal> textWidth;     // and how wide it is
+    QList<qreal> headerLines;   // the top of the line above each header row
+    QList<QList<bool>> headerStarts;  // by header row: the columns a cell starts at
+    qreal line = 0;             // a grid line's width; 0 for none
+    QBrush lineBrush;
+    QBrush background;          // the table's
+    int padding = 0;            // 64ths of a pixel
+    qreal scaling = 1;          // layout pixels per format unit
+    qreal firstRowTop = 0;      // the first row's top below its line, on the page
+    qreal gap = 0;              // from a row's bottom to the next one's top
+    qreal bottom = 0;           // from the last row's bottom to the box's
+
+private:
+    QTextTable *chunkOf(int row, int *at) const;
+    mutable Paragraphs m_paragraphs;
+};
+
+namespace {
 
 // Where the rows of a long table fall on pages that each hold one piece of
 // it, the piece starting at the page's top: each row's height worked out from
@@ -552,22 +731,27 @@ QTextOption paragraphOption(const QTextBlock &block)
 // place of the first row and of the table's bottom edge read from a short
 // table laid out on the same pages. A row it cannot work out (a table in a
 // cell, a paragraph with margins) or higher than a page ends the plan.
+//
+// For a document that is only printed, the plan keeps what drawing the rows
+// needs (see PlannedRows); it can when the pieces have no grid or the
+// format's grid, which the plan's pieces get in the cell spacing.
 class PagePlan
 {
 public:
     using RowWriter = ReportBuilder::RowWriter;
 
     PagePlan(const QTextDocument &document, const QTextTableFormat &format, int columns,
-             int headerRows, int rows, const RowWriter &write)
+             int headerRows, int rows, const RowWriter &write, bool forDrawing)
         : m_document(document)
         , m_format(format)
         , m_columns(columns)
         , m_write(write)
         , m_scaling(ReportBuilder::LayoutDpi / qt_defaultDpiY())
         , m_padding(toFixed(format.cellPadding() * m_scaling))
-        , m_heights(rows, Unmeasured)
+        , m_rows(std::make_shared<PlannedRows>())
     {
-        measurePage(headerRows);
+        m_rows->heights = QList<int>(rows, PlannedRows::Unmeasured);
+        measurePage(headerRows, forDrawing);
     }
 
     // Where the pages from row `from` on end, as long as the plan knows.
@@ -607,22 +791,23 @@ public:
         return top + fromFixed(height) + m_bottom;
     }
 
-private:
-    static constexpr int Unmeasured = -2;
+    // What drawing the rows needs; none when the plan cannot draw them.
+    std::shared_ptr<const PlannedRows> drawn() const { return m_drawable ? m_rows : nullptr; }
 
+private:
     // The header and two empty rows at the top of a page: the first row's
     // place, the step from row to row besides its height, the bottom edge
     // below the last, and the width of each column's text.
-    void measurePage(int headerRows)
+    void measurePage(int headerRows, bool forDrawing)
     {
-        QTextDocument scratch;
-        setUpLike(scratch, m_document);
-        scratch.setPageSize(m_document.pageSize());
-        scratch.rootFrame()->setFrameFormat(m_document.rootFrame()->frameFormat());
-        QTextTable *table = writeScratch(scratch, headerRows + 2, m_columns, m_format,
+        auto scratch = std::make_unique<QTextDocument>();
+        setUpLike(*scratch, m_document);
+        scratch->setPageSize(m_document.pageSize());
+        scratch->rootFrame()->setFrameFormat(m_document.rootFrame()->frameFormat());
+        QTextTable *table = writeScratch(*scratch, headerRows + 2, m_columns, m_format,
                                          [&](QTextTable *t) { m_write(t, 0, 0, headerRows); });
 
-        QAbstractTextDocumentLayout *layout = scratch.documentLayout();
+        QAbstractTextDocumentLayout *layout = scratch->documentLayout();
         const QRectF frame = tableBox(table);
         const auto block = [table](int row, int column) {
             return table->cellAt(row, column).firstCursorPosition().block();
@@ -634,36 +819,88 @@ private:
         }
         const qreal first = layout->blockBoundingRect(block(headerRows, 0)).top();
         const qreal second = layout->blockBoundingRect(block(headerRows + 1, 0)).top();
-        const qreal pageHeight = scratch.pageSize().height();
+        const qreal pageHeight = scratch->pageSize().height();
         const qreal pageTop = std::floor(first / pageHeight) * pageHeight;
 
         const int empty = heightOf(table, headerRows);
-        if (empty < 0 || endPage(scratch, frame.bottom()) * pageHeight != pageTop)
+        if (empty < 0 || endPage(*scratch, frame.bottom()) * pageHeight != pageTop)
             return;
         m_firstRowTop = first - fromFixed(m_padding) - pageTop;
         m_gap = second - first - fromFixed(empty);
         m_bottom = frame.bottom() - (second - fromFixed(m_padding) + fromFixed(empty));
         m_valid = true;
+        if (forDrawing)
+            keepForDrawing(std::move(scratch), table, headerRows, pageTop);
+    }
+
+    // The header rows' lines and cells, from their own heights as the data
+    // rows' are, and the columns' edges and the table's box.
+    void keepForDrawing(std::unique_ptr<QTextDocument> scratch, QTextTable *table,
+                        int headerRows, qreal pageTop)
+    {
+        const QTextTableFormat format = table->format();
+        const bool grid = format.borderStyle() == QTextFrameFormat::BorderStyle_None
+                || format.border() == 0;
+        if (!grid)
+            return;
+        PlannedRows &rows = *m_rows;
+        rows.line = qRound(format.cellSpacing() * layoutScaling(*scratch));
+        rows.lineBrush = format.borderBrush();
+        rows.background = format.background();
+        rows.headerPageTop = pageTop;
+        rows.box = tableBox(table).translated(0, -pageTop);
+        rows.rounding = QPointF(rows.box.topLeft().toPoint()) - rows.box.topLeft();
+        rows.padding = m_padding;
+        rows.scaling = m_scaling;
+        rows.textLeft = m_left;
+        rows.textWidth = m_width;
+        rows.firstRowTop = m_firstRowTop;
+        rows.gap = m_gap;
+        rows.bottom = m_bottom;
+        rows.edges << rows.box.left();
+        for (int column = 1; column < m_columns; ++column)
+            rows.edges << m_left.at(column) - fromFixed(m_padding) - rows.line;
+
+        qreal top = rows.box.top() + rows.line;
+        for (int row = 0; row < headerRows; ++row) {
+            const int height = heightOf(table, row);
+            if (height < 0)
+                return;
+            rows.headerLines << top - rows.line;
+            QList<bool> starts(m_columns);
+            for (int column = 0; column < m_columns; ++column)
+                starts[column] = table->cellAt(row, column).column() == column;
+            rows.headerStarts << starts;
+            top += fromFixed(height) + m_gap;
+        }
+        // The plan places the rows below the header as Qt does; lines drawn
+        // from its heights must meet them.
+        if (qAbs(top - m_firstRowTop) > 1.0 / 64)
+            return;
+        rows.header = std::move(scratch);
+        m_drawable = true;
     }
 
     int rowHeight(int row)
     {
-        if (m_heights.at(row) == Unmeasured)
+        if (m_rows->heights.at(row) == PlannedRows::Unmeasured)
             measureRows(row);
-        return m_heights.at(row);
+        return m_rows->heights.at(row);
     }
 
     // The rows from `from` on, written without a layout and measured; none
     // of them when a table stands in one of their cells.
     void measureRows(int from)
     {
-        const int count = qMin(ChunkRows, int(m_heights.size()) - from);
-        QTextDocument chunk;
-        QTextTable *table =
-                writeChunk(chunk, m_document, m_format, m_columns, from, count, m_write);
+        QList<int> &heights = m_rows->heights;
+        const int count = qMin(ChunkRows, int(heights.size()) - from);
+        auto chunk = std::make_unique<QTextDocument>();
+        QTextTable *table = writeChunk(*chunk, m_document, m_format, m_columns, from, count, m_write);
         const bool nested = !table->childFrames().isEmpty();
         for (int row = 0; row < count; ++row)
-            m_heights[from + row] = nested ? -1 : heightOf(table, row);
+            heights[from + row] = nested ? -1 : heightOf(table, row);
+        if (m_drawable)
+            m_rows->chunks[from] = std::move(chunk);
     }
 
     // The row's height as Qt's table layout makes it: the tallest cell's
@@ -686,8 +923,7 @@ private:
         return height;
     }
 
-    // The cell's paragraphs laid out one below the other at the width, each
-    // line as high as Qt's document layout makes it.
+    // The cell's paragraphs laid out one below the other at the width.
     int textHeight(const QTextDocument &document, const QTextTableCell &cell, qreal width)
     {
         int y = 0;
@@ -707,8 +943,7 @@ private:
     int paragraphHeight(const QTextBlock &block, qreal width)
     {
         const QTextBlockFormat format = block.blockFormat();
-        if (format.topMargin() != 0 || format.bottomMargin() != 0 || format.leftMargin() != 0
-            || format.rightMargin() != 0 || format.indent() != 0 || format.textIndent() != 0)
+        if (!plainParagraph(format))
             return -1;
         Paragraph paragraph{width, format, block.charFormat(), {}, 0};
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it)
@@ -718,24 +953,7 @@ private:
             if (other.sameAs(paragraph))
                 return other.height;
         }
-
-        QTextLayout *layout = block.layout();
-        layout->setTextOption(paragraphOption(block));
-        layout->beginLayout();
-        int y = 0;
-        int bottom = 0;
-        while (true) {
-            QTextLine line = layout->createLine();
-            if (!line.isValid())
-                break;
-            line.setLeadingIncluded(true);
-            line.setLineWidth(width);
-            const qreal raw = std::ceil(line.ascent() + line.descent() + line.leading());
-            bottom = y + toFixed(format.lineHeight(line.height(), m_scaling));
-            y += toFixed(format.lineHeight(raw, m_scaling));
-        }
-        layout->endLayout();
-        paragraph.height = qMax(y, bottom);
+        paragraph.height = m_layouts.layOut(block, width, m_scaling).height;
         known.append(paragraph);
         return paragraph.height;
     }
@@ -762,27 +980,166 @@ private:
     const RowWriter m_write;
     const qreal m_scaling;  // layout pixels per format unit
     const int m_padding;
-    QList<int> m_heights;
+    std::shared_ptr<PlannedRows> m_rows;
     QHash<QString, QList<Paragraph>> m_paragraphs;
+    Paragraphs m_layouts;
     QList<qreal> m_left;   // where each column's text starts
     QList<qreal> m_width;  // and how wide it is
     bool m_valid = false;
+    bool m_drawable = false;
     qreal m_firstRowTop = 0;
     qreal m_gap = 0;
     qreal m_bottom = 0;
 };
 
-bool everyRowHasTopCell(QTextTable *table)
+}  // namespace
+
+QTextTable *PlannedRows::chunkOf(int row, int *at) const
 {
-    for (int row = 0; row < table->rows(); ++row) {
-        if (!topCell(table, row))
-            return false;
-    }
-    return true;
+    auto chunk = chunks.upper_bound(row);
+    Q_ASSERT(chunk != chunks.begin());
+    --chunk;
+    *at = row - chunk->first;
+    return qobject_cast<QTextTable *>(chunk->second->rootFrame()->childFrames().constFirst());
 }
 
-// Whether each of the `count` tables that end with `last` stands on a page
-// of its own, from `page` on.
+void PlannedRows::draw(QPainter *painter, int from, int end, qreal pageTop) const
+{
+    const int columns = int(edges.size());
+    const qreal pageWidth = header->pageSize().width();
+    QList<qreal> tops;  // each row's top below its line
+    qreal top = firstRowTop;
+    for (int row = from; row < end; ++row) {
+        tops << top;
+        top += fromFixed(heights.at(row)) + gap;
+    }
+    const qreal boxBottom = top - gap + bottom;
+    const qreal headerBottom = firstRowTop - line;
+
+    painter->save();
+    painter->translate(0, pageTop);
+    if (background.style() != Qt::NoBrush) {
+        painter->save();
+        painter->translate(rounding);
+        const QRectF below(box.left(), headerBottom, box.width(), boxBottom - headerBottom);
+        painter->setBrushOrigin(box.topLeft());
+        painter->fillRect(below, background);
+        painter->restore();
+    }
+    if (headerBottom > 0) {
+        // The header as Qt draws it at the top of a page; the background of
+        // the table it stands in no lower than the piece.
+        painter->save();
+        const QRectF band(0, 0, pageWidth, boxBottom + rounding.y());
+        painter->setClipRect(band, Qt::IntersectClip);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        painter->translate(0, -headerPageTop);
+        context.clip = band.translated(0, headerPageTop);
+        header->documentLayout()->draw(painter, context);
+        painter->restore();
+    }
+
+    // Grid lines: one across the table above every row and below the last,
+    // one down each column edge for as long as cells start at it, and one
+    // down the right edge.
+    QList<QRectF> lines;
+    QList<qreal> lineTops = headerLines;
+    QList<QList<bool>> starts = headerStarts;
+
+    painter->save();
+    painter->translate(rounding);
+    // As the page's paint context: paper wants black.
+    painter->setPen(Qt::black);
+    for (int row = from; row < end; ++row) {
+        const qreal rowTop = tops.at(row - from);
+        const int height = heights.at(row);
+        int at = 0;
+        QTextTable *table = chunkOf(row, &at);
+        const QTextDocument *document = table->document();
+        QList<bool> rowStarts(columns);
+        for (int column = 0; column < columns;) {
+            const QTextTableCell cell = table->cellAt(at, column);
+            const int span = qMax(1, cell.columnSpan());
+            rowStarts[column] = true;
+            const int last = qMin(columns, column + span) - 1;
+            const QTextCharFormat format = cell.format();
+            const QBrush brush = format.background();
+            if (brush.style() != Qt::NoBrush) {
+                const qreal right = last + 1 < columns ? edges.at(last + 1) : box.right() - line;
+                const QRectF rect(QPointF(edges.at(column) + line, rowTop),
+                                  QPointF(right, rowTop + fromFixed(height)));
+                painter->save();
+                painter->setBrushOrigin(rect.topLeft());
+                painter->fillRect(rect, brush);
+                painter->restore();
+            }
+
+            // Qt places a cell's contents aligned to the middle or the
+            // bottom by the room its row leaves them, in 64ths of a pixel.
+            const qreal width = textLeft.at(last) + textWidth.at(last) - textLeft.at(column);
+            const int cellEnd = cell.lastPosition();
+            std::vector<LaidOut> paragraphs;
+            int content = 0;
+            for (QTextBlock block = document->findBlock(cell.firstPosition());
+                 block.isValid() && block.position() <= cellEnd; block = block.next()) {
+                paragraphs.push_back(m_paragraphs.layOut(block, width, scaling, true));
+                content += paragraphs.back().height;
+            }
+            int y = toFixed(rowTop) + padding;
+            if (!standsAtTop(format)) {
+                const int room = height - content - 2 * padding;
+                y += format.verticalAlignment() == QTextCharFormat::AlignMiddle ? room / 2 : room;
+            }
+            for (const LaidOut &paragraph : paragraphs) {
+                paragraph.layout->draw(painter, QPointF(textLeft.at(column), fromFixed(y)));
+                y += paragraph.height;
+            }
+            column += span;
+        }
+        lineTops << rowTop - line;
+        starts << rowStarts;
+    }
+    painter->restore();
+
+    if (line > 0) {
+        const int rows = int(lineTops.size());
+        lineTops << boxBottom - line;
+        for (int row = 0; row <= rows; ++row)
+            lines << QRectF(box.left(), lineTops.at(row), box.width(), line);
+        // Column edges run down from the row where a cell starts at them to
+        // the row where one spans over them.
+        for (int column = 1; column < columns; ++column) {
+            int stretchFrom = -1;
+            for (int row = 0; row <= rows; ++row) {
+                const bool starting = row < rows && starts.at(row).at(column);
+                if (starting && stretchFrom < 0) {
+                    stretchFrom = row;
+                } else if (!starting && stretchFrom >= 0) {
+                    const qreal lineTop = lineTops.at(stretchFrom);
+                    lines << QRectF(edges.at(column), lineTop, line,
+                                    lineTops.at(row) + line - lineTop);
+                    stretchFrom = -1;
+                }
+            }
+        }
+        lines << QRectF(box.left(), box.top(), line, boxBottom - box.top())
+              << QRectF(box.right() - line, box.top(), line, boxBottom - box.top());
+        painter->save();
+        painter->translate(rounding);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(lineBrush);
+        painter->drawRects(lines);
+        painter->restore();
+    }
+    painter->restore();
+}
+
+namespace {
+
+// Whether the `count` tables that end with `last` stand each on a page of
+// its own, from `page` on.
 bool endsOnItsPage(QTextTable *last, qsizetype count, int page)
 {
     const QList<QTextFrame *> frames = last->parentFrame()->childFrames();
@@ -804,6 +1161,27 @@ int lastPageStart(QTextTable *table, int headerRows)
     while (row > headerRows && lastPage(table, row - 1) == page)
         --row;
     return row;
+}
+
+}  // namespace
+
+namespace {
+
+// The format of a piece the engine draws: in place of the border, whose
+// lines the engine draws, cell spacing as wide as a grid line, which sets the
+// cells where the border would (with no spacing, every cell's half and the
+// table's border make each line). None for a border it does not draw.
+std::optional<QTextTableFormat> drawnFormat(const QTextTableFormat &format)
+{
+    if (format.border() == 0 || format.borderStyle() == QTextFrameFormat::BorderStyle_None)
+        return format;
+    if (format.cellSpacing() != 0 || format.borderStyle() != QTextFrameFormat::BorderStyle_Solid)
+        return std::nullopt;
+    QTextTableFormat grid = format;
+    grid.setBorder(0);
+    grid.setBorderStyle(QTextFrameFormat::BorderStyle_None);
+    grid.setCellSpacing(2 * format.border());
+    return grid;
 }
 
 }  // namespace
@@ -851,8 +1229,14 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
         if (previous && m_planning && !m_planMissed) {
             QTextTableFormat pieceFormat = format;
             pieceFormat.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-            if (!plan)
-                plan.emplace(*m_cursor.document(), pieceFormat, columns, headerRows, rows, write);
+            if (!plan) {
+                // The pieces the engine draws have their grid in the cell
+                // spacing (see writePlanned), and the plan measures them so.
+                const std::optional<QTextTableFormat> drawn = drawnFormat(pieceFormat);
+                const bool drawing = m_drawnPieces && drawn;
+                plan.emplace(*m_cursor.document(), placed(drawing ? *drawn : pieceFormat),
+                             columns, headerRows, rows, write, drawing);
+            }
             // The piece before ends where its rows leave off on its page; too
             // near the page's foot (see footReserve), its last row moves on.
             while (previousCut > headerRows + 1) {
@@ -869,11 +1253,16 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
             if (!ends.isEmpty()) {
                 m_cursor.beginEditBlock();
                 cutPrevious();
-                QTextTable *last = writePlanned(next, ends, headerRows, columns, pieceFormat, write);
+                const std::shared_ptr<const PlannedRows> drawn =
+                        m_drawnPieces ? plan->drawn() : nullptr;
+                QTextTable *last = writePlanned(next, ends, previousPage + 1, headerRows, columns,
+                                                pieceFormat, write, drawn);
                 m_cursor.endEditBlock();
+                const qsizetype tables = drawn ? 1 : ends.size();
                 m_planMissed =
                         endsTooLow(*m_cursor.document(), tableBox(previous).bottom(), previousPage)
-                        || !endsOnItsPage(last, ends.size(), previousPage + 1);
+                        || !endsOnItsPage(last, tables,
+                                          previousPage + 1 + int(ends.size() - tables));
                 previous = last;
                 previousCut = previous->rows();
                 previousPage = tableEndPage(previous);
@@ -927,43 +1316,37 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
     m_cursor.beginEditBlock();
 }
 
-// A piece for each planned page, from row `from` on to each end in turn;
-// returns the last.
+// A piece for each planned page, from row `from` on to each end in turn,
+// the first on page `page`; returns the last.
 //
-// Qt draws the border of every cell as four edges of its own, which made a
-// long table slow to print and its PDF large. A piece that stands on a page
-// of its own has no border but cell spacing as wide as a grid line, which
-// sets its cells where the border would (with no spacing, every cell's half
-// and the table's border make each line), and leaves the lines to
-// paintPage, which draws one per row edge and one per column edge.
-// paintPage places a row by a cell whose contents stand at its top; a piece
-// with a row that has none keeps Qt's border.
-QTextTable *ReportBuilder::writePlanned(int from, const QList<int> &ends, int headerRows,
+// Qt lays a table out by going over every cell several times, looking up its
+// row, column, span and format each time, and laying its text out twice;
+// long reports spent most of their time there. For a document that is only
+// printed, the pieces but the last are therefore drawn by the engine from
+// the plan (see PlannedRows), and the document holds for each an empty
+// paragraph that starts its page. The last piece stays a table, for what
+// follows it to stand below it as Qt places it.
+QTextTable *ReportBuilder::writePlanned(int from, const QList<int> &ends, int page, int headerRows,
                                        int columns, const QTextTableFormat &format,
-                                       const RowWriter &write)
+                                       const RowWriter &write,
+                                       const std::shared_ptr<const PlannedRows> &drawn)
 {
-    const bool ownGrid = format.border() > 0 && format.cellSpacing() == 0
-            && format.borderStyle() == QTextFrameFormat::BorderStyle_Solid;
-    QTextTableFormat gridFormat = format;
-    gridFormat.setBorder(0);
-    gridFormat.setBorderStyle(QTextFrameFormat::BorderStyle_None);
-    gridFormat.setCellSpacing(2 * format.border());
-    gridFormat.setProperty(GridProperty, true);
-
     QTextTable *table = nullptr;
     for (const int end : ends) {
-        table = insertTable(headerRows + end - from, columns, ownGrid ? gridFormat : format);
-        write(table, 0, 0, headerRows);
-        write(table, headerRows, from, end - from);
-        if (ownGrid && !everyRowHasTopCell(table)) {
-            QTextTableFormat kept = table->format();
-            kept.setBorder(format.border());
-            kept.setBorderStyle(format.borderStyle());
-            kept.setCellSpacing(format.cellSpacing());
-            kept.clearProperty(GridProperty);
-            table->setFormat(kept);
+        if (drawn && end != ends.last()) {
+            QTextBlockFormat placeholder;
+            placeholder.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            placeholder.setLineHeight(0, QTextBlockFormat::FixedHeight);
+            m_cursor.insertBlock(placeholder, QTextCharFormat());
+            m_state = State::Spacer;
+            m_drawnPieces->push_back({drawn, from, end, page});
+        } else {
+            table = insertTable(headerRows + end - from, columns, format);
+            write(table, 0, 0, headerRows);
+            write(table, headerRows, from, end - from);
         }
         from = end;
+        ++page;
     }
     return table;
 }
@@ -1083,331 +1466,24 @@ QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int head
     return widths;
 }
 
-namespace {
-
-// What drawing a piece needs of a paragraph's formats, looked up once for
-// each format rather than for every cell.
-struct BlockStyle
-{
-    bool foreign = false;     // it belongs to a table inside a cell
-    bool startsCell = false;  // it is its cell's first paragraph
-    int span = 1;
-    bool atTop = true;        // see standsAtTop
-    QBrush background;        // the cell's
-};
-
-// A table on a page of its own (see writePlanned), drawn by the engine.
-//
-// Qt's drawing of a table looks up the row, column, span and format of
-// every cell several times over, each look-up a search of the document, and
-// took a third of the time a long report needs to print. Here the cells are
-// taken in document order, which is the rows' order, their formats looked
-// up once each, and every paragraph is drawn from its own text layout where
-// Qt's layout placed it: its cell's place, read from one paragraph for each
-// column and one for each row.
-//
-// The lines stand where Qt would draw the border: around the table and
-// between its cells, each line two border widths wide, a column edge broken
-// where a cell spans over it. The cells' edges are found from where their
-// text starts, less the padding. The lines take the cell spacing a marked
-// table has in place of its border; it has no margin or padding, so that
-// the lines meet the box's edges.
-//
-// A row with no cell whose text starts at its top cannot be placed, and
-// such a piece gets neither (writePlanned gives it Qt's border). What the
-// engine does not draw (a table's background, a paragraph's, a table in a
-// cell) leaves the piece's contents to Qt.
-class Piece
-{
-public:
-    explicit Piece(QTextTable *table);
-
-    bool isValid() const { return m_valid; }
-    bool drawsContents() const { return m_valid && m_drawsContents; }
-    QRectF box() const { return m_box; }
-
-    void drawContents(QPainter *painter) const;
-    void drawGrid(QPainter *painter) const;
-
-private:
-    bool place(QTextTable *table);
-    const BlockStyle &styleOf(const QTextBlock &block);
-    void endRow(int row, const QList<bool> &startsCell);
-    void endStretch(int column, int row);
-
-    struct Paragraph
-    {
-        QTextBlock block;
-        QPointF offset;
-    };
-    struct Filled
-    {
-        int row;
-        int column;
-        int span;
-        QBrush brush;
-    };
-
-    int m_object = -1;
-    QHash<int, BlockStyle> m_styles;
-    QHash<int, bool> m_plainFormats;  // block formats with no background
-    qreal m_line = 0;
-    QBrush m_lineBrush;
-    QRectF m_box;
-    QPointF m_rounding;  // from the box's place to where Qt draws it
-    QList<qreal> m_edges;     // by column edge, the table's left one first
-    QList<qreal> m_lineTops;  // the line above each row, and below the last
-    QList<int> m_stretchFrom;  // by column edge, the first row of its line now
-    QList<QRectF> m_lines;
-    QList<Paragraph> m_paragraphs;
-    QList<Filled> m_filled;
-    bool m_valid = false;
-    bool m_drawsContents = true;
-};
-
-Piece::Piece(QTextTable *table)
-{
-    m_drawsContents = table->format().background().style() == Qt::NoBrush;
-    m_valid = place(table);
-}
-
-const BlockStyle &Piece::styleOf(const QTextBlock &block)
-{
-    const int index = block.charFormatIndex();
-    auto known = m_styles.constFind(index);
-    if (known != m_styles.constEnd())
-        return *known;
-    BlockStyle style;
-    const QTextCharFormat format = block.charFormat();
-    if (format.isTableCellFormat()) {
-        style.foreign = format.objectIndex() != m_object;
-        style.startsCell = !style.foreign;
-        const QTextTableCellFormat cell = format.toTableCellFormat();
-        style.span = qMax(1, cell.tableCellColumnSpan());
-        style.atTop = standsAtTop(format);
-        style.background = cell.background();
-    }
-    return *m_styles.insert(index, style);
-}
-
-bool Piece::place(QTextTable *table)
-{
-    const QTextDocument *document = table->document();
-    QAbstractTextDocumentLayout *layout = document->documentLayout();
-    const int rows = table->rows();
-    const int columns = table->columns();
-    m_object = table->objectIndex();
-    m_line = qRound(table->format().cellSpacing() * layoutScaling(*document));
-    m_lineBrush = table->format().borderBrush();
-    const qreal padding = cellPadding(table);
-    m_box = tableBox(table);
-    // Qt draws a frame at its place rounded to a whole pixel, and what is in
-    // it from there.
-    m_rounding = QPointF(m_box.topLeft().toPoint()) - m_box.topLeft();
-
-    m_edges = QList<qreal>(columns, -1);
-    m_edges[0] = m_box.left();
-    m_stretchFrom = QList<int>(columns, -1);
-    m_lineTops = QList<qreal>(rows + 1);
-    m_lineTops[0] = m_box.top();
-    m_lineTops[rows] = m_box.bottom() - m_line;
-    QList<qreal> columnLeft(columns, qQNaN());  // where each column's cells are drawn from
-    qreal rowTop = qQNaN();                     // and the row's cells that stand at its top
-    QList<bool> startsCell(columns);
-
-    int row = -1;
-    int column = 0;
-    int span = 0;
-    bool placed = false;  // the line above the row is known
-    QPointF offset;
-    // The table's last paragraph ends with the table's end mark.
-    const QTextBlock end = document->findBlock(table->lastPosition()).next();
-    for (QTextBlock block = document->findBlock(table->firstPosition());
-         block.isValid() && block != end; block = block.next()) {
-        const int blockFormat = block.blockFormatIndex();
-        auto plain = m_plainFormats.constFind(blockFormat);
-        if (plain == m_plainFormats.constEnd()) {
-            plain = m_plainFormats.insert(
-                    blockFormat, block.blockFormat().background().style() == Qt::NoBrush);
-        }
-        const BlockStyle &style = styleOf(block);
-        if (!*plain || style.foreign)
-            m_drawsContents = false;
-        if (style.startsCell) {
-            column += span;
-            if (row < 0 || column >= columns) {
-                if (row >= 0) {
-                    if (!placed)
-                        return false;
-                    endRow(row, startsCell);
-                }
-                if (++row >= rows)
-                    return false;
-                column = 0;
-                placed = row == 0;
-                rowTop = qQNaN();
-                startsCell.fill(false);
-            }
-            span = qMin(style.span, columns - column);
-            startsCell[column] = true;
-
-            std::optional<QRectF> text;
-            const auto measured = [&] {
-                if (!text)
-                    text = layout->blockBoundingRect(block);
-                return *text;
-            };
-            const QPointF position = block.layout()->position();
-            if (qIsNaN(columnLeft.at(column))) {
-                columnLeft[column] = measured().left() - position.x();
-                if (m_edges.at(column) < 0)
-                    m_edges[column] = measured().left() - padding - m_line;
-            }
-            qreal top;
-            if (style.atTop) {
-                if (qIsNaN(rowTop))
-                    rowTop = measured().top() - position.y();
-                if (!placed)
-                    m_lineTops[row] = measured().top() - padding - m_line;
-                placed = true;
-                top = rowTop;
-            } else {
-                top = measured().top() - position.y();
-            }
-            offset = QPointF(columnLeft.at(column), top);
-            if (style.background.style() != Qt::NoBrush)
-                m_filled.append({row, column, span, style.background});
-        } else if (row < 0) {
-            return false;
-        }
-        m_paragraphs.append({block, offset});
-    }
-    if (row != rows - 1 || !placed)
-        return false;
-    endRow(row, startsCell);
-
-    for (int r = 0; r <= rows; ++r)
-        m_lines << QRectF(m_box.left(), m_lineTops.at(r), m_box.width(), m_line);
-    for (int c = 0; c < columns; ++c) {
-        if (m_stretchFrom.at(c) >= 0)
-            endStretch(c, rows);
-    }
-    m_lines << QRectF(m_box.right() - m_line, m_box.top(), m_line, m_box.height());
-    return true;
-}
-
-// Column edges run down from the row where a cell starts at them to the row
-// where one spans over them.
-void Piece::endRow(int row, const QList<bool> &startsCell)
-{
-    for (int column = 0; column < startsCell.size(); ++column) {
-        if (startsCell.at(column) && m_stretchFrom.at(column) < 0)
-            m_stretchFrom[column] = row;
-        else if (!startsCell.at(column) && m_stretchFrom.at(column) >= 0)
-            endStretch(column, row);
-    }
-}
-
-void Piece::endStretch(int column, int row)
-{
-    const qreal top = m_lineTops.at(m_stretchFrom.at(column));
-    m_lines << QRectF(m_edges.at(column), top, m_line, m_lineTops.at(row) + m_line - top);
-    m_stretchFrom[column] = -1;
-}
-
-void Piece::drawContents(QPainter *painter) const
-{
-    painter->save();
-    painter->translate(m_rounding);
-    for (const Filled &cell : m_filled) {
-        const int end = cell.column + cell.span;
-        const qreal right = end < m_edges.size() ? m_edges.at(end) : m_box.right() - m_line;
-        const QRectF rect(QPointF(m_edges.at(cell.column) + m_line, m_lineTops.at(cell.row) + m_line),
-                          QPointF(right, m_lineTops.at(cell.row + 1)));
-        painter->save();
-        painter->setBrushOrigin(rect.topLeft());
-        painter->fillRect(rect, cell.brush);
-        painter->restore();
-    }
-    // As the page's paint context: paper wants black.
-    painter->setPen(Qt::black);
-    for (const Paragraph &paragraph : m_paragraphs)
-        paragraph.block.layout()->draw(painter, paragraph.offset);
-    painter->restore();
-}
-
-void Piece::drawGrid(QPainter *painter) const
-{
-    painter->save();
-    painter->translate(m_rounding);
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_lineBrush);
-    painter->drawRects(m_lines);
-    painter->restore();
-}
-
-}  // namespace
-
-void paintPage(QPainter *painter, const QTextDocument &document, int index)
+void paintPage(QPainter *painter, const QTextDocument &document, const DrawnPieces &pieces,
+               int index)
 {
     const QSizeF size = document.pageSize();
     const QRectF view(0, index * size.height(), size.width(), size.height());
     painter->save();
     painter->translate(0, -view.top());
     painter->setClipRect(view);
-    QAbstractTextDocumentLayout *layout = document.documentLayout();
-
-    // The body's tables stand one below the other; Qt's bounding rectangle
-    // of a table lies lower than the table, by less than a row.
-    std::vector<Piece> pieces;
-    const QList<QTextFrame *> frames = document.rootFrame()->childFrames();
-    auto frame = std::partition_point(frames.cbegin(), frames.cend(), [&](QTextFrame *f) {
-        return layout->frameBoundingRect(f).bottom() <= view.top();
-    });
-    for (; frame != frames.cend(); ++frame) {
-        auto *table = qobject_cast<QTextTable *>(*frame);
-        if (!table)
-            continue;
-        if (tableBox(table).top() >= view.bottom())
-            break;
-        if (table->format().boolProperty(ReportBuilder::GridProperty))
-            pieces.emplace_back(table);
-    }
-
-    // Qt draws what lies between the pieces the engine draws: it leaves out
-    // a table that its clip does not reach, and every other paragraph and
-    // table lies wholly above or below a piece, which stands on a page of
-    // its own. Its drawing a piece reaches the pixel beyond either edge.
-    QList<QRectF> bands{view};
-    for (const Piece &piece : pieces) {
-        if (!piece.drawsContents())
-            continue;
-        const QRectF above = bands.takeLast();
-        const qreal top = piece.box().top() - 1;
-        const qreal bottom = piece.box().bottom() + 1;
-        bands << QRectF(above.left(), above.top(), above.width(), qMax<qreal>(0, top - above.top()))
-              << QRectF(above.left(), bottom, above.width(), qMax<qreal>(0, view.bottom() - bottom));
-    }
     QAbstractTextDocumentLayout::PaintContext context;
     // The palette's text colour is the system's, which may be anything;
     // paper wants black.
     context.palette.setColor(QPalette::Text, Qt::black);
-    for (const QRectF &band : std::as_const(bands)) {
-        // A band narrower than a pixel has room for no line of text.
-        if (band.height() < 1)
-            continue;
-        context.clip = band;
-        layout->draw(painter, context);
-    }
-    for (const Piece &piece : pieces) {
-        if (piece.drawsContents())
-            piece.drawContents(painter);
-    }
-    for (const Piece &piece : pieces) {
-        if (piece.isValid())
-            piece.drawGrid(painter);
-    }
+    context.clip = view;
+    document.documentLayout()->draw(painter, context);
+    auto piece = std::lower_bound(pieces.cbegin(), pieces.cend(), index,
+                                  [](const DrawnPiece &p, int page) { return p.page < page; });
+    for (; piece != pieces.cend() && piece->page == index; ++piece)
+        piece->rows->draw(painter, piece->from, piece->end, view.top());
     painter->restore();
 }
 

@@ -6,6 +6,8 @@
 #include <QTextTableFormat>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QPainter;
 class QTextTable;
@@ -17,6 +19,18 @@ class HLineElement;
 class SpacerElement;
 class TableElement;
 class TextElement;
+class PlannedRows;
+
+// The rows [from, end) of a long table, drawn by the engine on page `page`
+// (from 0) of the document they were planned for.
+struct DrawnPiece
+{
+    std::shared_ptr<const PlannedRows> rows;
+    int from = 0;
+    int end = 0;
+    int page = 0;
+};
+using DrawnPieces = std::vector<DrawnPiece>;
 
 // Writes elements one after another into a text flow: the body of the
 // document or the inside of a table cell. Internal to the engine.
@@ -52,8 +66,11 @@ public:
     // resolution; the layout scales them to its own device.
     static qreal formatUnitsPerMillimetre();
 
-    // Marks a table that paintPage draws (see writePlanned).
-    static constexpr int GridProperty = QTextFormat::UserProperty + 0x102;
+    // Pages of long tables that the engine draws itself, for a document that
+    // is only printed: each stands in the document as an empty paragraph
+    // that starts its page (see writePlanned). Without them, as for the
+    // document callers read, every piece is a table.
+    void setDrawnPieces(DrawnPieces *pieces);
 
     // The resolution the document is laid out for, whatever the machine's
     // screen, so that page breaks do not depend on it. Qt rounds border
@@ -74,13 +91,16 @@ private:
 
     void startParagraph(const QTextBlockFormat &blockFormat, const QTextCharFormat &charFormat);
     QTextTableFormat tableFormat(qreal border, qreal paddingMm, qreal widthPercent) const;
-    QTextTable *insertTable(int rows, int columns, QTextTableFormat format);
+    // The format with the element's alignment and background.
+    QTextTableFormat placed(QTextTableFormat format) const;
+    QTextTable *insertTable(int rows, int columns, const QTextTableFormat &format);
     void writeRows(int rows, int columns, int headerRows, QTextTableFormat format,
                    const RowWriter &write);
     void writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
                     const RowWriter &write);
-    QTextTable *writePlanned(int from, const QList<int> &ends, int headerRows, int columns,
-                             const QTextTableFormat &format, const RowWriter &write);
+    QTextTable *writePlanned(int from, const QList<int> &ends, int page, int headerRows,
+                             int columns, const QTextTableFormat &format, const RowWriter &write,
+                             const std::shared_ptr<const PlannedRows> &drawn);
     QList<QTextLength> measuredWidths(int rows, int columns, int headerRows,
                                       const QTextTableFormat &format,
                                       const RowWriter &write) const;
@@ -89,14 +109,15 @@ private:
     Flow m_flow;
     bool m_planning = true;
     bool m_planMissed = false;
+    DrawnPieces *m_drawnPieces = nullptr;
     State m_state = State::Start;
     PlacedElement m_placement;
 };
 
 // Draws page `index` (from 0) of a paginated document the builder wrote,
-// the page's top left corner at the painter's origin, as Qt's layout draws
-// it; the tables marked with GridProperty get their grid lines from here,
-// and their cells too unless Qt has more to draw in them.
-void paintPage(QPainter *painter, const QTextDocument &document, int index);
+// the page's top left corner at the painter's origin: what Qt's layout
+// draws, and the pieces the engine draws on that page.
+void paintPage(QPainter *painter, const QTextDocument &document, const DrawnPieces &pieces,
+               int index);
 
 }  // namespace ReportEngine
