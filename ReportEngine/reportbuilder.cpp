@@ -520,6 +520,9 @@ void setUpLike(QTextDocument &scratch, const QTextDocument &document)
 // document of its own that is never laid out.
 constexpr int ChunkRows = 500;
 
+// Rows written into documents of their own, by their first source row.
+using Chunks = std::map<int, std::unique_ptr<QTextDocument>>;
+
 // A table of `rows` rows that `fill` writes, in the empty document
 // `scratch`. In one edit, or every text written has Qt itemize its
 // paragraph again to place the cursor.
@@ -626,24 +629,52 @@ public:
     LaidOut layOut(const QTextBlock &block, qreal width, qreal scaling, bool forDrawing = false)
     {
         LaidOut result;
-        result.layout = block.layout();
+        result.layout = prepare(block, &result.own);
+        result.layout->setCacheEnabled(forDrawing);
+        result.height = layOutLines(result.layout, block.blockFormat(), width, scaling);
+        return result;
+    }
+
+    // The widest word and the whole width of the paragraph, as Qt takes
+    // them for a table's column widths: laid out on one long line.
+    void widths(const QTextBlock &block, qreal *minimum, qreal *maximum)
+    {
+        constexpr qreal UnboundedWidth = 1e6;  // pixels, over 40 m
+        std::unique_ptr<QTextLayout> own;
+        QTextLayout *layout = prepare(block, &own);
+        layout->setCacheEnabled(false);
+        layout->beginLayout();
+        while (true) {
+            QTextLine line = layout->createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(UnboundedWidth);
+        }
+        layout->endLayout();
+        *minimum = layout->minimumWidth();
+        *maximum = layout->maximumWidth();
+    }
+
+private:
+    // The text layout for the paragraph, set up as Qt's document layout
+    // sets up the paragraph's own.
+    QTextLayout *prepare(const QTextBlock &block, std::unique_ptr<QTextLayout> *own)
+    {
+        QTextLayout *layout = block.layout();
         const QTextBlock::iterator first = block.begin();
         if (!first.atEnd()) {
             const QTextFragment fragment = first.fragment();
             if (fragment.length() == block.length() - 1) {
                 if (const QFont *font = fontOf(*block.document(), fragment)) {
-                    result.own = std::make_unique<QTextLayout>(block.text(), *font);
-                    result.layout = result.own.get();
+                    *own = std::make_unique<QTextLayout>(block.text(), *font);
+                    layout = own->get();
                 }
             }
         }
-        result.layout->setCacheEnabled(forDrawing);
-        result.layout->setTextOption(paragraphOption(block));
-        result.height = layOutLines(result.layout, block.blockFormat(), width, scaling);
-        return result;
+        layout->setTextOption(paragraphOption(block));
+        return layout;
     }
 
-private:
     // The font of a fragment whose format needs nothing else; none for
     // other formats. Formats are known by their index in their document.
     const QFont *fontOf(const QTextDocument &document, const QTextFragment &fragment)
@@ -740,9 +771,11 @@ class PagePlan
 public:
     using RowWriter = ReportBuilder::RowWriter;
 
+    // The rows already written in `written` are measured there.
     PagePlan(const QTextDocument &document, const QTextTableFormat &format, int columns,
-             int headerRows, int rows, const RowWriter &write, bool forDrawing)
-        : m_document(document)
+             int headerRows, int rows, const RowWriter &write, bool forDrawing, Chunks written)
+        : m_written(std::move(written))
+        , m_document(document)
         , m_format(format)
         , m_columns(columns)
         , m_write(write)
@@ -893,9 +926,26 @@ private:
     void measureRows(int from)
     {
         QList<int> &heights = m_rows->heights;
-        const int count = qMin(ChunkRows, int(heights.size()) - from);
-        auto chunk = std::make_unique<QTextDocument>();
-        QTextTable *table = writeChunk(*chunk, m_document, m_format, m_columns, from, count, m_write);
+        std::unique_ptr<QTextDocument> chunk;
+        QTextTable *table = nullptr;
+        auto written = m_written.upper_bound(from);
+        if (written != m_written.begin()) {
+            --written;
+            table = qobject_cast<QTextTable *>(written->second->rootFrame()->childFrames().value(0));
+            if (table && from < written->first + table->rows()) {
+                from = written->first;
+                chunk = std::move(written->second);
+            } else {
+                table = nullptr;
+            }
+            m_written.erase(written);
+        }
+        if (!chunk) {
+            chunk = std::make_unique<QTextDocument>();
+            table = writeChunk(*chunk, m_document, m_format, m_columns, from,
+                               qMin(ChunkRows, int(heights.size()) - from), m_write);
+        }
+        const int count = table->rows();
         const bool nested = !table->childFrames().isEmpty();
         for (int row = 0; row < count; ++row)
             heights[from + row] = nested ? -1 : heightOf(table, row);
@@ -974,6 +1024,7 @@ private:
         }
     };
 
+    Chunks m_written;
     const QTextDocument &m_document;
     const QTextTableFormat m_format;
     const int m_columns;
@@ -1167,6 +1218,120 @@ int lastPageStart(QTextTable *table, int headerRows)
 
 namespace {
 
+// The widest word and the whole width of a cell's paragraphs, as Qt takes
+// them for the column widths, from each paragraph laid out on its own,
+// without laying out the table. False when the cell holds a table, which
+// only the table's layout measures.
+bool cellWidths(const QTextTableCell &cell, bool mayNest, Paragraphs &paragraphs,
+                qreal *minimum, qreal *maximum)
+{
+    *minimum = 0;
+    *maximum = 0;
+    const QTextCursor start = cell.firstCursorPosition();
+    const int end = cell.lastPosition();
+    for (QTextBlock block = start.block(); block.isValid() && block.position() <= end;
+         block = block.next()) {
+        if (mayNest && QTextCursor(block).currentTable() != start.currentTable())
+            return false;
+        qreal blockMinimum = 0;
+        qreal blockMaximum = 0;
+        paragraphs.widths(block, &blockMinimum, &blockMaximum);
+        *minimum = qMax(*minimum, blockMinimum);
+        *maximum = qMax(*maximum, blockMaximum);
+    }
+    return true;
+}
+
+// The widths Qt gives the columns of the whole table, as fixed widths. They
+// follow from each column's widest word and widest line, so a table of the
+// header rows and the rows that hold those lays the columns out as the
+// whole table would: the rows are written in chunks only to find them, and
+// that short table is the one Qt lays out.
+//
+// The chunks are left in `written`, by their first row, for the page plan.
+QList<QTextLength> measuredWidths(const QTextDocument *document, int rows, int columns,
+                                  int headerRows, const QTextTableFormat &format,
+                                  const ReportBuilder::RowWriter &write, Chunks *written)
+{
+    Paragraphs paragraphs;
+
+    // By column and span: the rows of the widest word and of the widest line.
+    struct Widest
+    {
+        qreal minimum = -1;
+        int minimumRow = -1;
+        qreal maximum = -1;
+        int maximumRow = -1;
+    };
+    QHash<QPair<int, int>, Widest> widest;
+    QList<int> kept;
+    for (int row = 0; row < headerRows; ++row)
+        kept << row;
+    for (int from = headerRows; from < rows; from += ChunkRows) {
+        const int count = qMin(ChunkRows, rows - from);
+        auto chunk = std::make_unique<QTextDocument>();
+        QTextTable *table = writeChunk(*chunk, *document, format, columns, from, count, write);
+        const bool mayNest = !table->childFrames().isEmpty();
+        for (int row = 0; row < count; ++row) {
+            for (int column = 0; column < columns;) {
+                const QTextTableCell cell = table->cellAt(row, column);
+                column += cell.columnSpan();
+                qreal minimum = 0;
+                qreal maximum = 0;
+                if (!cellWidths(cell, mayNest, paragraphs, &minimum, &maximum)) {
+                    kept << from + row;
+                    continue;
+                }
+                Widest &w = widest[{cell.column(), cell.columnSpan()}];
+                if (minimum > w.minimum) {
+                    w.minimum = minimum;
+                    w.minimumRow = from + row;
+                }
+                if (maximum > w.maximum) {
+                    w.maximum = maximum;
+                    w.maximumRow = from + row;
+                }
+            }
+        }
+        (*written)[from] = std::move(chunk);
+    }
+    for (const Widest &w : std::as_const(widest))
+        kept << w.minimumRow << w.maximumRow;
+    std::sort(kept.begin(), kept.end());
+    kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+
+    QTextDocument scratch;
+    setUpLike(scratch, *document);
+    QTextTable *table =
+            writeScratch(scratch, int(kept.size()), columns, format, [&](QTextTable *t) {
+                for (int at = 0; at < kept.size(); ++at)
+                    write(t, at, kept.at(at), 1);
+            });
+
+    QAbstractTextDocumentLayout *layout = scratch.documentLayout();
+    const qreal unitsPerPixel = qt_defaultDpiY() / LayoutDpi;
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    widths.resize(columns);
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < table->rows(); ++row) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            if (cell.column() != column || cell.columnSpan() != 1)
+                continue;
+            const QTextBlock block = cell.firstCursorPosition().block();
+            layout->blockBoundingRect(block);
+            const qreal content = block.layout()->lineAt(0).width() * unitsPerPixel;
+            widths[column] = QTextLength(QTextLength::FixedLength,
+                                         content + 2 * format.cellPadding());
+            break;
+        }
+    }
+    return widths;
+}
+
+}  // namespace
+
+namespace {
+
 // The format of a piece the engine draws: in place of the border, whose
 // lines the engine draws, cell spacing as wide as a grid line, which sets the
 // cells where the border would (with no spacing, every cell's half and the
@@ -1208,8 +1373,11 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
             && std::all_of(constraints.cbegin(), constraints.cend(), [](const QTextLength &l) {
                    return l.type() != QTextLength::VariableLength;
                });
+    // The rows measured for the widths are measured again for the page plan.
+    Chunks written;
     if (!widthsFixed)
-        format.setColumnWidthConstraints(measuredWidths(rows, columns, headerRows, format, write));
+        format.setColumnWidthConstraints(measuredWidths(m_cursor.document(), rows, columns,
+                                                        headerRows, format, write, &written));
 
     m_cursor.endEditBlock();
     // A piece's cut is made in the same edit that adds the next piece: Qt
@@ -1235,7 +1403,7 @@ void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTable
                 const std::optional<QTextTableFormat> drawn = drawnFormat(pieceFormat);
                 const bool drawing = m_drawnPieces && drawn;
                 plan.emplace(*m_cursor.document(), placed(drawing ? *drawn : pieceFormat),
-                             columns, headerRows, rows, write, drawing);
+                             columns, headerRows, rows, write, drawing, std::move(written));
             }
             // The piece before ends where its rows leave off on its page; too
             // near the page's foot (see footReserve), its last row moves on.
@@ -1351,120 +1519,6 @@ QTextTable *ReportBuilder::writePlanned(int from, const QList<int> &ends, int pa
     return table;
 }
 
-namespace {
-
-// The widest word and the whole width of a cell's paragraphs, as Qt takes
-// them for the column widths, from the cell's own text layouts: each
-// paragraph laid out once on one long line, without laying out the table.
-// False when the cell holds a table, which only the table's layout measures.
-bool cellWidths(const QTextTableCell &cell, qreal *minimum, qreal *maximum)
-{
-    constexpr qreal UnboundedWidth = 1e6;  // pixels, over 40 m
-    *minimum = 0;
-    *maximum = 0;
-    for (QTextBlock block = cell.firstCursorPosition().block();
-         block.isValid() && block.position() <= cell.lastPosition(); block = block.next()) {
-        if (QTextCursor(block).currentTable() != cell.firstCursorPosition().currentTable())
-            return false;
-        QTextLayout *layout = block.layout();
-        layout->setTextOption(paragraphOption(block));
-        layout->beginLayout();
-        while (true) {
-            QTextLine line = layout->createLine();
-            if (!line.isValid())
-                break;
-            line.setLineWidth(UnboundedWidth);
-        }
-        layout->endLayout();
-        *minimum = qMax(*minimum, layout->minimumWidth());
-        *maximum = qMax(*maximum, layout->maximumWidth());
-    }
-    return true;
-}
-
-}  // namespace
-
-// The widths Qt gives the columns of the whole table, as fixed widths. They
-// follow from each column's widest word and widest line, so a table of the
-// header rows and the rows that hold those lays the columns out as the
-// whole table would: the rows are written in chunks only to find them, and
-// that short table is the one Qt lays out.
-QList<QTextLength> ReportBuilder::measuredWidths(int rows, int columns, int headerRows,
-                                                 const QTextTableFormat &format,
-                                                 const RowWriter &write) const
-{
-    const QTextDocument *document = m_cursor.document();
-
-    // By column and span: the rows of the widest word and of the widest line.
-    struct Widest
-    {
-        qreal minimum = -1;
-        int minimumRow = -1;
-        qreal maximum = -1;
-        int maximumRow = -1;
-    };
-    QHash<QPair<int, int>, Widest> widest;
-    QList<int> kept;
-    for (int row = 0; row < headerRows; ++row)
-        kept << row;
-    for (int from = headerRows; from < rows; from += ChunkRows) {
-        const int count = qMin(ChunkRows, rows - from);
-        QTextDocument chunk;
-        QTextTable *table = writeChunk(chunk, *document, format, columns, from, count, write);
-        for (int row = 0; row < count; ++row) {
-            for (int column = 0; column < columns;) {
-                const QTextTableCell cell = table->cellAt(row, column);
-                column += cell.columnSpan();
-                qreal minimum = 0;
-                qreal maximum = 0;
-                if (!cellWidths(cell, &minimum, &maximum)) {
-                    kept << from + row;
-                    continue;
-                }
-                Widest &w = widest[{cell.column(), cell.columnSpan()}];
-                if (minimum > w.minimum) {
-                    w.minimum = minimum;
-                    w.minimumRow = from + row;
-                }
-                if (maximum > w.maximum) {
-                    w.maximum = maximum;
-                    w.maximumRow = from + row;
-                }
-            }
-        }
-    }
-    for (const Widest &w : std::as_const(widest))
-        kept << w.minimumRow << w.maximumRow;
-    std::sort(kept.begin(), kept.end());
-    kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
-
-    QTextDocument scratch;
-    setUpLike(scratch, *document);
-    QTextTable *table =
-            writeScratch(scratch, int(kept.size()), columns, format, [&](QTextTable *t) {
-                for (int at = 0; at < kept.size(); ++at)
-                    write(t, at, kept.at(at), 1);
-            });
-
-    QAbstractTextDocumentLayout *layout = scratch.documentLayout();
-    const qreal unitsPerPixel = qt_defaultDpiY() / LayoutDpi;
-    QList<QTextLength> widths = format.columnWidthConstraints();
-    widths.resize(columns);
-    for (int column = 0; column < columns; ++column) {
-        for (int row = 0; row < table->rows(); ++row) {
-            const QTextTableCell cell = table->cellAt(row, column);
-            if (cell.column() != column || cell.columnSpan() != 1)
-                continue;
-            const QTextBlock block = cell.firstCursorPosition().block();
-            layout->blockBoundingRect(block);
-            const qreal content = block.layout()->lineAt(0).width() * unitsPerPixel;
-            widths[column] = QTextLength(QTextLength::FixedLength,
-                                         content + 2 * format.cellPadding());
-            break;
-        }
-    }
-    return widths;
-}
 
 void paintPage(QPainter *painter, const QTextDocument &document, const DrawnPieces &pieces,
                int index)

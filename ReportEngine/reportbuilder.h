@@ -101,9 +101,6 @@ private:
     QTextTable *writePlanned(int from, const QList<int> &ends, int page, int headerRows,
                              int columns, const QTextTableFormat &format, const RowWriter &write,
                              const std::shared_ptr<const PlannedRows> &drawn);
-    QList<QTextLength> measuredWidths(int rows, int columns, int headerRows,
-                                      const QTextTableFormat &format,
-                                      const RowWriter &write) const;
 
     QTextCursor m_cursor;
     Flow m_flow;
