@@ -8,16 +8,15 @@
 
 #include <functional>
 
-
 namespace ReportEngine {
 
 class Report;
 
-// The pages of a laid-out paginated document one below the other on sheets
-// of paper, for the preview. A page is drawn when it first comes into view,
-// at the scale it is shown at, and kept while it stays near the view; so
-// the first page shows as soon as the document is laid out, however long
-// it is. Internal to the engine.
+// The pages of a report one below the other on sheets of paper, for the
+// preview. A page is drawn when it first comes into view, at the scale it is
+// shown at, and kept while it stays near the view; so the first page shows
+// as soon as the pages are laid out, however long the report is. Internal
+// to the engine.
 class PageView : public QAbstractScrollArea
 {
 public:

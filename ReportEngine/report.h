@@ -27,8 +27,9 @@ class XmlElementHandler;
 //
 // Everything added is copied at once, including the values a template reads
 // from associated models, so models and elements may be destroyed right
-// after they were used. The document itself is laid out only when it is
-// needed: by numberOfPages(), document(), print() or exportToFile().
+// after they were used. The pages are laid out only when they are needed:
+// by numberOfPages(), paintPage(), print() or exportToFile(); the document
+// callers read, apart from them, by document().
 //
 // Templates: the root element <report> may carry font, pointsize and
 // margin-top, margin-bottom, margin-left, margin-right (millimetres), which

@@ -995,6 +995,9 @@ private:
         const QTextBlockFormat format = block.blockFormat();
         if (!plainParagraph(format))
             return -1;
+        // The engine draws no paragraph's background; Qt draws such rows.
+        if (format.background().style() != Qt::NoBrush)
+            m_drawable = false;
         Paragraph paragraph{width, format, block.charFormat(), {}, 0};
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it)
             paragraph.fragments.append({it.fragment().length(), it.fragment().charFormat()});
@@ -1077,7 +1080,7 @@ void PlannedRows::draw(QPainter *painter, int from, int end, qreal pageTop) cons
         painter->fillRect(below, background);
         painter->restore();
     }
-    if (headerBottom > 0) {
+    {
         // The header as Qt draws it at the top of a page; the background of
         // the table it stands in no lower than the piece.
         painter->save();
@@ -1091,10 +1094,8 @@ void PlannedRows::draw(QPainter *painter, int from, int end, qreal pageTop) cons
         painter->restore();
     }
 
-    // Grid lines: one across the table above every row and below the last,
-    // one down each column edge for as long as cells start at it, and one
-    // down the right edge.
-    QList<QRectF> lines;
+    // Where the grid lines stand: the top of the line above each row, and
+    // by row the columns whose edge a cell starts at.
     QList<qreal> lineTops = headerLines;
     QList<QList<bool>> starts = headerStarts;
 
@@ -1153,7 +1154,11 @@ void PlannedRows::draw(QPainter *painter, int from, int end, qreal pageTop) cons
     }
     painter->restore();
 
+    // One line across the table above every row and below the last, one
+    // down each column edge for as long as cells start at it, and one down
+    // either side.
     if (line > 0) {
+        QList<QRectF> lines;
         const int rows = int(lineTops.size());
         lineTops << boxBottom - line;
         for (int row = 0; row <= rows; ++row)
@@ -1363,7 +1368,8 @@ std::optional<QTextTableFormat> drawnFormat(const QTextTableFormat &format)
 // The first piece, which starts where the body has come to, is measured as
 // it is written, so the document is laid out as far as that: the caller's
 // edit block is closed here and reopened at the end. The pieces after it are
-// planned a page each and laid out once, then checked.
+// planned a page each and laid out once, then checked; in a document that
+// is only printed, the engine draws them (see writePlanned).
 void ReportBuilder::writeSplit(int rows, int columns, int headerRows, QTextTableFormat format,
                                const RowWriter &write)
 {
