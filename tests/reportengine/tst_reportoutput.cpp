@@ -90,6 +90,66 @@ QList<int> rowsByPage(const QString &path, int pages)
     return counts;
 }
 
+// By page, the numbers that start the PDF's lines: what a table whose first
+// column holds numbers prints of them.
+QList<QStringList> printedNumbers(const QString &path, int pages)
+{
+    QList<QStringList> result;
+    for (int page = 1; page <= pages; ++page) {
+        QStringList numbers;
+        const QStringList lines = pdfText(path, page).split(QLatin1Char('\n'));
+        for (const QString &line : lines) {
+            const QString first = line.simplified().section(QLatin1Char(' '), 0, 0);
+            bool isNumber = false;
+            first.toInt(&isNumber);
+            if (isNumber)
+                numbers << first;
+        }
+        result << numbers;
+    }
+    return result;
+}
+
+// By page, the numbers in the first column of the body's tables as the
+// document callers read lays them out; Qt repeats a table's header rows at
+// the top of every page it goes on to.
+QList<QStringList> laidOutNumbers(QTextDocument *document)
+{
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const qreal pageHeight = document->pageSize().height();
+    QList<QStringList> result(document->pageCount());
+    const auto add = [&result](qsizetype page, const QString &text) {
+        bool isNumber = false;
+        text.toInt(&isNumber);
+        if (isNumber)
+            result[page] << text;
+    };
+    for (QTextTable *table : tables(document)) {
+        const int headerRows = table->format().headerRowCount();
+        qsizetype page = -1;
+        for (int row = headerRows; row < table->rows(); ++row) {
+            const QRectF text = layout->blockBoundingRect(cellBlock(table, row, 0));
+            if (qsizetype(text.top() / pageHeight) != page) {
+                page = qsizetype(text.top() / pageHeight);
+                for (int header = 0; header < headerRows; ++header)
+                    add(page, cellText(table, header, 0));
+            }
+            add(page, cellText(table, row, 0));
+        }
+    }
+    return result;
+}
+
+// What prints is written apart from the document callers read, and the
+// engine draws most pages of a long table itself from a plan that Qt's
+// layout never checks: it must print every page as the document lays it out.
+void printsAsLaidOut(Report &report, const QString &path)
+{
+    const int pages = report.numberOfPages();
+    QCOMPARE(pages, report.document()->pageCount());
+    QCOMPARE(printedNumbers(path, pages), laidOutNumbers(report.document()));
+}
+
 QSizeF pdfPageSize(const QString &path)
 {
     const QRegularExpressionMatch match =
@@ -261,6 +321,7 @@ private slots:
         auto report = longStatement(rows, widths);
         const int pages = report->numberOfPages();
         QVERIFY(report->exportToFile(path));
+        printsAsLaidOut(*report, path);
 
         QStringList lines;
         int pagesWithRows = 0;
@@ -387,6 +448,7 @@ private slots:
         const int pages = report->numberOfPages();
         QVERIFY(report->exportToFile(path));
 
+        printsAsLaidOut(*report, path);
         QVERIFY(!pdfText(path, 1).contains(QStringLiteral("Условие")));
         const QString second = pdfText(path, 2);
         QVERIFY2(second.contains(QStringLiteral("Условие 1\n"))
@@ -630,47 +692,19 @@ private slots:
                      int(layout->frameBoundingRect(pieces.at(i - 1)).bottom() / pageHeight) + 1);
         }
 
-        // What prints is planned apart from the document and never checked
-        // against Qt's layout: each page must print the rows that the
-        // document's piece on that page holds.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("planned.pdf"));
         QVERIFY(report->exportToFile(path));
-        QCOMPARE(report->numberOfPages(), report->document()->pageCount());
-        // A row's number stands at its top; Qt repeats the header rows at
-        // the top of every page a table goes on to.
-        const auto pageOf = [&](QTextTable *piece, int row) {
-            const QRectF text = layout->blockBoundingRect(cellBlock(piece, row, 0));
-            return qsizetype(text.top() / pageHeight);
-        };
+        printsAsLaidOut(*report, path);
+        if (QTest::currentTestFailed())
+            return;
         // Planned, each piece after the first stands on a page of its own.
         for (qsizetype i = 1; i < pieces.size(); ++i) {
             QTextTable *piece = pieces.at(i);
-            QCOMPARE(pageOf(piece, piece->rows() - 1), pageOf(piece, 1));
-        }
-        const qsizetype tablePages = pageOf(pieces.last(), pieces.last()->rows() - 1) + 1;
-        QList<QStringList> expected(tablePages);
-        for (QTextTable *piece : pieces) {
-            qsizetype page = -1;
-            for (int row = 1; row < piece->rows(); ++row) {
-                if (pageOf(piece, row) != page) {
-                    page = pageOf(piece, row);
-                    expected[page] << cellText(piece, 0, 0);
-                }
-                expected[page] << cellText(piece, row, 0);
-            }
-        }
-        for (qsizetype page = 0; page < tablePages; ++page) {
-            QStringList numbers;
-            const QStringList lines = pdfText(path, int(page) + 1).split(QLatin1Char('\n'));
-            for (const QString &line : lines) {
-                const QString first = line.simplified().section(QLatin1Char(' '), 0, 0);
-                bool isNumber = false;
-                first.toInt(&isNumber);
-                if (isNumber)
-                    numbers << first;
-            }
-            QCOMPARE(numbers, expected.at(page));
+            const auto pageOf = [&](int row) {
+                return int(layout->blockBoundingRect(cellBlock(piece, row, 0)).top() / pageHeight);
+            };
+            QCOMPARE(pageOf(piece->rows() - 1), pageOf(1));
         }
     }
 
