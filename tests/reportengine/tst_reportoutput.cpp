@@ -94,10 +94,12 @@ QList<int> rowsByPage(const QString &path, int pages)
 // column holds numbers prints of them.
 QList<QStringList> printedNumbers(const QString &path, int pages)
 {
+    // pdftotext ends every page with a form feed.
+    const QStringList texts = pdfText(path).split(QLatin1Char('\f'));
     QList<QStringList> result;
-    for (int page = 1; page <= pages; ++page) {
+    for (int page = 0; page < pages; ++page) {
         QStringList numbers;
-        const QStringList lines = pdfText(path, page).split(QLatin1Char('\n'));
+        const QStringList lines = texts.value(page).split(QLatin1Char('\n'));
         for (const QString &line : lines) {
             const QString first = line.simplified().section(QLatin1Char(' '), 0, 0);
             bool isNumber = false;
@@ -604,8 +606,12 @@ private slots:
             // a glyph's edge may come out a grey level or two apart.
             int differing = 0;
             for (int y = 0; y < qt.height(); ++y) {
+                const auto *qtLine = reinterpret_cast<const QRgb *>(qt.constScanLine(y));
+                const auto *engineLine = reinterpret_cast<const QRgb *>(engine.constScanLine(y));
+                if (std::equal(qtLine, qtLine + qt.width(), engineLine))
+                    continue;
                 for (int x = 0; x < qt.width(); ++x)
-                    differing += qAbs(qGray(qt.pixel(x, y)) - qGray(engine.pixel(x, y))) > 2;
+                    differing += qAbs(qGray(qtLine[x]) - qGray(engineLine[x])) > 2;
             }
             QVERIFY2(differing == 0, qPrintable(QStringLiteral("region %1: %2 pixels differ")
                                                         .arg(i)
