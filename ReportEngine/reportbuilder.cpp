@@ -725,9 +725,22 @@ public:
     // backgrounds and texts, then the grid lines over them.
     void draw(QPainter *painter, int from, int end, qreal pageTop) const;
 
+    // The width of the text of a cell over the columns [first, last].
+    qreal textWidth(int first, int last) const
+    {
+        return columnLeft.at(last) + columnWidth.at(last) - columnLeft.at(first);
+    }
+
     static constexpr int Unmeasured = -2;
 
     QList<int> heights;  // by source row, in 64ths of a pixel; -1 when not known
+    qreal scaling = 1;          // layout pixels per format unit
+    int padding = 0;            // 64ths of a pixel
+    QList<qreal> columnLeft;    // where each column's text starts
+    QList<qreal> columnWidth;   // and how wide it is
+    qreal firstRowTop = 0;      // the first row's top below its line, on the page
+    qreal gap = 0;              // from a row's bottom to the next one's top
+    qreal bottom = 0;           // from the last row's bottom to the box's
 
     // What only drawing needs.
     std::unique_ptr<QTextDocument> header;
@@ -736,18 +749,11 @@ public:
     QRectF box;                 // the table's box on its page, as Qt places it
     QPointF rounding;           // from the box's place to where Qt draws it
     QList<qreal> edges;         // the left edge of each column's grid line
-    QList<qreal> textLeft;      // where each column's text starts
-    QList<qreal> textWidth;     // and how wide it is
     QList<qreal> headerLines;   // the top of the line above each header row
     QList<QList<bool>> headerStarts;  // by header row: the columns a cell starts at
     qreal line = 0;             // a grid line's width; 0 for none
     QBrush lineBrush;
     QBrush background;          // the table's
-    int padding = 0;            // 64ths of a pixel
-    qreal scaling = 1;          // layout pixels per format unit
-    qreal firstRowTop = 0;      // the first row's top below its line, on the page
-    qreal gap = 0;              // from a row's bottom to the next one's top
-    qreal bottom = 0;           // from the last row's bottom to the box's
 
 private:
     QTextTable *chunkOf(int row, int *at) const;
@@ -779,10 +785,10 @@ public:
         , m_format(format)
         , m_columns(columns)
         , m_write(write)
-        , m_scaling(ReportBuilder::LayoutDpi / qt_defaultDpiY())
-        , m_padding(toFixed(format.cellPadding() * m_scaling))
         , m_rows(std::make_shared<PlannedRows>())
     {
+        m_rows->scaling = ReportBuilder::LayoutDpi / qt_defaultDpiY();
+        m_rows->padding = toFixed(format.cellPadding() * m_rows->scaling);
         m_rows->heights = QList<int>(rows, PlannedRows::Unmeasured);
         measurePage(headerRows, forDrawing);
     }
@@ -797,14 +803,14 @@ public:
         int row = from;
         while (row < rows) {
             const int start = row;
-            qreal top = m_firstRowTop;
+            qreal top = m_rows->firstRowTop;
             while (row < rows) {
                 const int height = rowHeight(row);
                 if (height < 0)
                     return ends;
-                if (top + fromFixed(height) + m_bottom > pageHeight - footReserve(m_document))
+                if (top + fromFixed(height) + m_rows->bottom > pageHeight - footReserve(m_document))
                     break;
-                top += fromFixed(height) + m_gap;
+                top += fromFixed(height) + m_rows->gap;
                 ++row;
             }
             if (row == start)
@@ -821,7 +827,7 @@ public:
         const int height = m_valid ? rowHeight(row) : -1;
         if (height < 0)
             return std::nullopt;
-        return top + fromFixed(height) + m_bottom;
+        return top + fromFixed(height) + m_rows->bottom;
     }
 
     // What drawing the rows needs; none when the plan cannot draw them.
@@ -841,14 +847,15 @@ private:
                                          [&](QTextTable *t) { m_write(t, 0, 0, headerRows); });
 
         QAbstractTextDocumentLayout *layout = scratch->documentLayout();
+        PlannedRows &rows = *m_rows;
         const QRectF frame = tableBox(table);
         const auto block = [table](int row, int column) {
             return table->cellAt(row, column).firstCursorPosition().block();
         };
         for (int column = 0; column < m_columns; ++column) {
             const QTextBlock text = block(headerRows, column);
-            m_left << layout->blockBoundingRect(text).left();
-            m_width << text.layout()->lineAt(0).width();
+            rows.columnLeft << layout->blockBoundingRect(text).left();
+            rows.columnWidth << text.layout()->lineAt(0).width();
         }
         const qreal first = layout->blockBoundingRect(block(headerRows, 0)).top();
         const qreal second = layout->blockBoundingRect(block(headerRows + 1, 0)).top();
@@ -858,9 +865,9 @@ private:
         const int empty = heightOf(table, headerRows);
         if (empty < 0 || endPage(*scratch, frame.bottom()) * pageHeight != pageTop)
             return;
-        m_firstRowTop = first - fromFixed(m_padding) - pageTop;
-        m_gap = second - first - fromFixed(empty);
-        m_bottom = frame.bottom() - (second - fromFixed(m_padding) + fromFixed(empty));
+        rows.firstRowTop = first - fromFixed(rows.padding) - pageTop;
+        rows.gap = second - first - fromFixed(empty);
+        rows.bottom = frame.bottom() - (second - fromFixed(rows.padding) + fromFixed(empty));
         m_valid = true;
         if (forDrawing)
             keepForDrawing(std::move(scratch), table, headerRows, pageTop);
@@ -883,16 +890,9 @@ private:
         rows.headerPageTop = pageTop;
         rows.box = tableBox(table).translated(0, -pageTop);
         rows.rounding = QPointF(rows.box.topLeft().toPoint()) - rows.box.topLeft();
-        rows.padding = m_padding;
-        rows.scaling = m_scaling;
-        rows.textLeft = m_left;
-        rows.textWidth = m_width;
-        rows.firstRowTop = m_firstRowTop;
-        rows.gap = m_gap;
-        rows.bottom = m_bottom;
         rows.edges << rows.box.left();
         for (int column = 1; column < m_columns; ++column)
-            rows.edges << m_left.at(column) - fromFixed(m_padding) - rows.line;
+            rows.edges << rows.columnLeft.at(column) - fromFixed(rows.padding) - rows.line;
 
         qreal top = rows.box.top() + rows.line;
         for (int row = 0; row < headerRows; ++row) {
@@ -904,11 +904,11 @@ private:
             for (int column = 0; column < m_columns; ++column)
                 starts[column] = table->cellAt(row, column).column() == column;
             rows.headerStarts << starts;
-            top += fromFixed(height) + m_gap;
+            top += fromFixed(height) + rows.gap;
         }
         // The plan places the rows below the header as Qt does; lines drawn
         // from its heights must meet them.
-        if (qAbs(top - m_firstRowTop) > 1.0 / 64)
+        if (qAbs(top - rows.firstRowTop) > 1.0 / 64)
             return;
         rows.header = std::move(scratch);
         m_drawable = true;
@@ -963,11 +963,10 @@ private:
             const QTextTableCell cell = table->cellAt(row, column);
             const int span = cell.columnSpan();
             const int last = column + span - 1;
-            const int text = textHeight(*table->document(), cell,
-                                        m_left.at(last) + m_width.at(last) - m_left.at(column));
+            const int text = textHeight(*table->document(), cell, m_rows->textWidth(column, last));
             if (text < 0)
                 return -1;
-            height = qMax(height, roundFixed(text + 2 * m_padding));
+            height = qMax(height, roundFixed(text + 2 * m_rows->padding));
             column += span;
         }
         return height;
@@ -1006,7 +1005,7 @@ private:
             if (other.sameAs(paragraph))
                 return other.height;
         }
-        paragraph.height = m_layouts.layOut(block, width, m_scaling).height;
+        paragraph.height = m_layouts.layOut(block, width, m_rows->scaling).height;
         known.append(paragraph);
         return paragraph.height;
     }
@@ -1032,18 +1031,11 @@ private:
     const QTextTableFormat m_format;
     const int m_columns;
     const RowWriter m_write;
-    const qreal m_scaling;  // layout pixels per format unit
-    const int m_padding;
     std::shared_ptr<PlannedRows> m_rows;
     QHash<QString, QList<Paragraph>> m_paragraphs;
     Paragraphs m_layouts;
-    QList<qreal> m_left;   // where each column's text starts
-    QList<qreal> m_width;  // and how wide it is
     bool m_valid = false;
     bool m_drawable = false;
-    qreal m_firstRowTop = 0;
-    qreal m_gap = 0;
-    qreal m_bottom = 0;
 };
 
 }  // namespace
@@ -1129,7 +1121,7 @@ void PlannedRows::draw(QPainter *painter, int from, int end, qreal pageTop) cons
 
             // Qt places a cell's contents aligned to the middle or the
             // bottom by the room its row leaves them, in 64ths of a pixel.
-            const qreal width = textLeft.at(last) + textWidth.at(last) - textLeft.at(column);
+            const qreal width = textWidth(column, last);
             const int cellEnd = cell.lastPosition();
             std::vector<LaidOut> paragraphs;
             int content = 0;
@@ -1144,7 +1136,7 @@ void PlannedRows::draw(QPainter *painter, int from, int end, qreal pageTop) cons
                 y += format.verticalAlignment() == QTextCharFormat::AlignMiddle ? room / 2 : room;
             }
             for (const LaidOut &paragraph : paragraphs) {
-                paragraph.layout->draw(painter, QPointF(textLeft.at(column), fromFixed(y)));
+                paragraph.layout->draw(painter, QPointF(columnLeft.at(column), fromFixed(y)));
                 y += paragraph.height;
             }
             column += span;
