@@ -55,8 +55,8 @@ bool isReturn(const DataStore &store, const QJsonObject &receipt)
            == -1;
 }
 
-// What the server charges: a return's sum is negative, also when the receipt
-// dialog sends a return back after an edit.
+// What the server charges for an extra service: a return's sum is negative,
+// also when the receipt dialog sends a return back after an edit.
 double signedSum(const DataStore &store, const QJsonObject &receipt, double sum)
 {
     return isReturn(store, receipt) ? -sum : sum;
@@ -78,12 +78,13 @@ QString returnRefused(const DataStore &store, const QString &collection, const Q
 }
 
 // POST "<collection>/<id>/return", with no body: a copy of the receipt under
-// the return pay type, its sum negated, dated the day of the return; the copy
-// keeps the id of the receipt it returns under "returnOf".
-void addReturnRoute(Server &server, DataStore &store, const QString &collection)
+// the return pay type, dated the day of the return, its sum negated where the
+// sum is signed (`signsSum`); the copy keeps the id of the receipt it returns
+// under "returnOf".
+void addReturnRoute(Server &server, DataStore &store, const QString &collection, bool signsSum)
 {
     server.route("POST", collection + "/*/return",
-                 [&server, &store, collection](const Request &, const QStringList &parts) {
+                 [&server, &store, collection, signsSum](const Request &, const QStringList &parts) {
                      QJsonObject copy;
                      Reply error;
                      if (!findRecord(store, collection, parts.at(1), &copy, &error))
@@ -96,7 +97,8 @@ void addReturnRoute(Server &server, DataStore &store, const QString &collection)
                          return Reply::error(422, QStringLiteral("Нет способа оплаты «Возврат»"));
                      copy.insert("returnOf", copy.take("id"));
                      copy.insert("payTypeId", payType);
-                     copy.insert("summ", -copy.value("summ").toDouble());
+                     if (signsSum)
+                         copy.insert("summ", -copy.value("summ").toDouble());
                      copy.insert("payDate",
                                  QDateTime(server.now().date(), QTime(0, 0)).toString(Qt::ISODateWithMs));
                      const int created = store.insert(collection, copy);
@@ -153,13 +155,16 @@ void addReceiptRoutes(Server &server, DataStore &store)
                                                   receipt.value("curriculumId").toInt());
         if (curriculum.isEmpty())
             return Reply::error(422, QStringLiteral("curriculumId: не выбрана программа"));
-        receipt.insert("summ", signedSum(store, receipt, curriculum.value("cost").toDouble()));
+        // Unsigned: its readers (the printed receipt, the statements) sign a
+        // paid-education sum by the pay type's attribute, so a negative sum
+        // under "Возврат" would print the refund as a payment.
+        receipt.insert("summ", curriculum.value("cost").toDouble());
         return std::nullopt;
     });
     education.prepare.append(numbering(store));
 
-    addReturnRoute(server, store, "receipts");
-    addReturnRoute(server, store, "paid_education_receipts");
+    addReturnRoute(server, store, "receipts", true);
+    addReturnRoute(server, store, "paid_education_receipts", false);
 
     // The hand-back of the item lent on a receipt.
     server.route("POST", "receipts/*/property", [&server, &store](const Request &request,

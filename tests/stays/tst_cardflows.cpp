@@ -219,6 +219,56 @@ private slots:
         QCOMPARE(shownIds(table("paidEducationTableView")), QList<int>{receipt + 1});  // the return's copy
     }
 
+    void aReturnPrintsAsARefund_data()
+    {
+        QTest::addColumn<QString>("collection");
+        QTest::addColumn<QJsonObject>("sale");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("section");  // the buttons' prefix
+        QTest::addColumn<QString>("amount");
+        const QJsonObject common{{"personId", 700}, {"payTypeId", 1}, {"number", 51}, {"cassirId", 1},
+                                 {"startDate", "2026-06-10T00:00:00.000"},
+                                 {"endDate", "2026-06-12T00:00:00.000"},
+                                 {"payDate", "2026-06-10T00:00:00.000"}};
+        QJsonObject service = common, education = common;
+        service.insert("extraServiceId", 1);
+        service.insert("amount", 3);
+        service.insert("summ", 300);
+        education.insert("curriculumId", 2);
+        education.insert("summ", 15000);
+        QTest::newRow("extra service")
+            << "receipts" << service << "extraServicesTableView" << "extraService" << "300.00";
+        QTest::newRow("paid education") << "paid_education_receipts" << education
+                                        << "paidEducationTableView" << "paidEduReceipt" << "15000.00";
+    }
+
+    // The sale prints positive and its return negative, in figures and in words.
+    void aReturnPrintsAsARefund()
+    {
+        QFETCH(QString, collection);
+        QFETCH(QJsonObject, sale);
+        QFETCH(QString, list);
+        QFETCH(QString, section);
+        QFETCH(QString, amount);
+        const int id = server().addRecord(collection, sale);
+        card->setupFromId(700);
+        QTableView *view = table(list.toLatin1().constData());
+        const auto press = [&](const QString &name) { click(name.toLatin1().constData()); };
+        QVERIFY(selectId(view, id));
+        QVERIFY(reloadsAfter(view, [&] { press(section + "ReturnButton"); }));
+        QCOMPARE(shownIds(view).size(), 2);
+        for (const int row : shownIds(view)) {
+            QVERIFY(selectId(view, row));
+            PreviewDialog::setNextResult(0);
+            // The extra-service section's print button is "extraServiceReceiptButton".
+            press(section + (section == "extraService" ? "ReceiptButton" : "PrintButton"));
+            const bool refund = row != id;
+            QVERIFY(printed().contains(amount));
+            QCOMPARE(printed().contains("-" + amount), refund);
+            QCOMPARE(printed().contains("минус"), refund);
+        }
+    }
+
     void propertyRowsComeFromLendingReceipts()
     {
         const QJsonObject iron{{"id", 1}, {"name", "Утюг"}}, cash{{"id", 1}, {"attribute", 1}};
