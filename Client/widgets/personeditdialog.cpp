@@ -716,9 +716,29 @@ void PersonEditDialog::removeRow(const QModelIndex &index, const QString &collec
     list.select();
 }
 
+namespace {
+
+// Whether `row` may be the return of `receipt`. No record names the receipt
+// it returns, so a return is told by what it copies of the sale (the service
+// or curriculum, and the quantity) under a pay type whose attribute is -1.
+bool isReturnOf(const QJsonObject &row, const QJsonObject &receipt)
+{
+    if (row.value(QStringLiteral("payType")).toObject().value(QStringLiteral("attribute")).toInt()
+        != -1)
+        return false;
+    for (const QString &key : {QStringLiteral("extraService"), QStringLiteral("curriculum")}) {
+        if (row.value(key).toObject().value(QStringLiteral("id"))
+            != receipt.value(key).toObject().value(QStringLiteral("id")))
+            return false;
+    }
+    return row.value(QStringLiteral("amount")) == receipt.value(QStringLiteral("amount"));
+}
+
+}  // namespace
+
 // A return has no dialog to come back: after a return without an answer the
-// user learns which of the two happened, and nothing is sent again (the
-// server refuses a second return of one receipt anyway).
+// user learns from the list which of the two happened, or that the list could
+// not tell, and nothing is sent again.
 void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collection,
                                  RequestTableModel &list)
 {
@@ -726,15 +746,26 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
         return;
     Hold hold(*this);
     const int receiptId = idAt(index);
+    const QJsonObject receipt = list.objectAt(index.row());
+    QSet<int> before;
+    for (int row = 0; row < list.rowCount(); ++row)
+        before.insert(idAt(list.index(row, 0)));
     // A null document: the request goes with no body at all.
     const SaveLoop::Attempt attempt = send(QNetworkAccessManager::PostOperation,
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
     if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
-        const QJsonArray rows = SaveLoop::rowsAt(subListUrl(id, collection));
-        const bool returned = std::any_of(rows.begin(), rows.end(), [receiptId](const QJsonValue &row) {
-            return row.toObject().value(QStringLiteral("returnOf")).toInt() == receiptId;
+        const std::optional<QJsonArray> rows = SaveLoop::readRows(subListUrl(id, collection));
+        const bool returned = rows && std::any_of(rows->begin(), rows->end(), [&](const QJsonValue &row) {
+            return !before.contains(row[QStringLiteral("id")].toInt())
+                   && isReturnOf(row.toObject(), receipt);
         });
-        if (returned)
+        if (!rows)
+            MessageBox::warning(this, QStringLiteral("Возврат"),
+                                QStringLiteral("Сервер не ответил, и узнать, оформлен ли возврат, "
+                                               "не удалось. Проверьте список квитанций, прежде "
+                                               "чем оформлять возврат снова."),
+                                QMessageBox::Ok);
+        else if (returned)
             MessageBox::information(this, QStringLiteral("Возврат"),
                                     QStringLiteral("Сервер не ответил вовремя, но возврат оформлен."),
                                     QMessageBox::Ok);

@@ -60,11 +60,19 @@ SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUr
 
 QJsonArray SaveLoop::rowsAt(const QUrl &url)
 {
+    return readRows(url).value_or(QJsonArray());
+}
+
+std::optional<QJsonArray> SaveLoop::readRows(const QUrl &url)
+{
     NetworkManagerWrapper reader;
     QNetworkReply *reply = reader.getUrl(url, true, true);
-    const QJsonArray rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).array();
+    const bool done = NetworkManagerWrapper::outcome(reply) == Outcome::Done;
+    const QJsonDocument rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     delete reply;
-    return rows;
+    if (!done || !rows.isArray())
+        return std::nullopt;
+    return rows.array();
 }
 
 SaveLoop::Attempt SaveLoop::send(const std::function<QNetworkReply *()> &write)

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <functional>
+#include <optional>
 
 class QAbstractItemModel;
 class QDialog;
@@ -42,6 +43,9 @@ struct Creation
 Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
 // The list at `url` as the server has it now; empty when it cannot be read.
 QJsonArray rowsAt(const QUrl &url);
+// The same, with no value when it cannot be read, for a caller that must not
+// take an unread list for an empty one.
+std::optional<QJsonArray> readRows(const QUrl &url);
 
 // Sends one write and waits for its answer under the busy indicator, which
 // keeps the user from starting another write meanwhile.

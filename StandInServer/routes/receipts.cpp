@@ -163,6 +163,13 @@ void addReceiptRoutes(Server &server, DataStore &store)
     });
     education.prepare.append(numbering(store));
 
+    // Which sale a return refunds is the stand-in's own note, kept for its
+    // refusal of a second return: the records the client reads carry no such
+    // key, so the client must not come to rely on it.
+    for (CollectionRules *rules : {&receipts, &education})
+        rules->derived.insert("returnOf",
+                             [](const QJsonObject &) { return QJsonValue(QJsonValue::Undefined); });
+
     addReturnRoute(server, store, "receipts", true);
     addReturnRoute(server, store, "paid_education_receipts", false);
 
