@@ -4,6 +4,7 @@
 #include "messagebox.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractProxyModel>
 #include <QDialog>
 #include <QJsonDocument>
 #include <QNetworkReply>
@@ -47,6 +48,11 @@ SaveLoop::Attempt SaveLoop::take(QNetworkReply *reply)
 
 SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUrl &url)
 {
+    // The ids known before the write are the list's as loaded: a search
+    // shows only some of them, and a row it hides that holds the typed values
+    // would be taken for the new record.
+    while (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model))
+        model = proxy->sourceModel();
     Creation creation;
     creation.knownIds = [model] {
         QSet<int> ids;

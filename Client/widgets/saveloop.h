@@ -38,8 +38,9 @@ struct Creation
     std::function<QJsonArray()> rows;
 };
 
-// The Creation of a list shown in `model` (ids in column 0) and loaded from
-// `url`, read again at once when asked.
+// The Creation of a list shown in `model` (ids in column 0; through any
+// proxies, the rows as loaded) and loaded from `url`, read again at once
+// when asked.
 Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
 // The list at `url` as the server has it now; empty when it cannot be read.
 QJsonArray rowsAt(const QUrl &url);

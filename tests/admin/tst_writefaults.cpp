@@ -221,6 +221,47 @@ private slots:
         // One write, and one more only after the editor came back.
         QCOMPARE(server().requestsTo(write.method, write.path).size(), comesBack && again ? 2 : 1);
     }
+
+    void aRowHiddenBySearchIsNoNewRecord_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("collection");
+        QTest::newRow("rooms") << "roomsAction" << "roomsTableView" << 1 << "rooms";
+        QTest::newRow("extra services")
+            << "extraServicesAction" << "extraServicesTableView" << 1 << "extra_services";
+        QTest::newRow("users") << "usersAction" << "usersTableView" << 3 << "users";
+    }
+
+    // A copy whose write got no answer is looked for among the rows the list
+    // did not hold: the copied row, hidden by a search, is not that record.
+    void aRowHiddenBySearchIsNoNewRecord()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, view);
+        QFETCH(int, id);
+        QFETCH(QString, collection);
+        QWidget *shown = windows[action];
+        server().injectFailure("POST", collection, {StandIn::FailureKind::NoReply, 200, {}, 1});
+        QVERIFY(selectId(shown->findChild<QTableView *>(view), id));
+        auto *search = shown->findChild<QLineEdit *>("searchLineEdit");
+        ModalHandler::enqueue("copy", [=](QDialog *editor) {
+            search->setText("нет такого");
+            press(editor, QDialogButtonBox::Ok);
+            return true;
+        });
+        ModalHandler::enqueue("copy back", [=](QDialog *editor) {
+            press(editor, QDialogButtonBox::Cancel);
+            return true;
+        });
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        button(shown, "copyButton")->click();
+        search->clear();
+        QVERIFY(boxTexts("Сохранение").value(0).contains("не сохранена"));
+        QCOMPARE(server().requestsTo("POST", collection).size(), 1);
+    }
 };
 
 LOMI_TEST_CLASS(WriteFaultsTest)
