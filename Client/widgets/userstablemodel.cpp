@@ -38,5 +38,6 @@ bool UsersTableModel::setData(const QModelIndex &index, const QVariant &value, i
     user.insert(key, value.isNull() ? QJsonValue(QJsonValue::Null)
                                     : QJsonValue(value.toString()));
     setObjectAt(index.row(), user);
+    emit cellEdited(index);
     return true;
 }

@@ -38,7 +38,7 @@ UsersWidget::UsersWidget(QWidget *parent)
             ui->usersTableView, &QTableView::sortByColumn);
     connect(ui->usersTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &UsersWidget::select);
-    connect(&usersModel, &QAbstractItemModel::dataChanged, this, &UsersWidget::writeRow);
+    connect(&usersModel, &UsersTableModel::cellEdited, this, &UsersWidget::writeRow);
     connect(&permissionsModel, &QAbstractItemModel::dataChanged, this,
             &UsersWidget::writePermissions);
 }
@@ -117,25 +117,21 @@ void UsersWidget::search(const QString &text)
     proxy.setFilterRegularExpression(pattern);
 }
 
-void UsersWidget::writeRow(const QModelIndex &topLeft)
+void UsersWidget::writeRow(const QModelIndex &cell)
 {
-    // The permissions write below puts the user back into its row after it
-    // has sent him; that is no new change to send.
-    if (writingBack)
-        return;
-    const QJsonObject user = usersModel.objectAt(topLeft.row());
-    if (topLeft.row() == currentRow)
+    const QJsonObject user = usersModel.objectAt(cell.row());
+    if (cell.row() == currentRow)
         currentUser = user;
     const int id = user.value(QStringLiteral("id")).toInt();
+    const QString typed = cell.data().toString();
     const SaveLoop::Attempt attempt =
         writeAndReload(QNetworkAccessManager::PutOperation, recordUrl(id), QJsonDocument(user));
     // The reload shows the server's value again; what was typed waits in the
-    // cell's editor for the user to send it once more or to drop it.
-    if (attempt.outcome != NetworkManagerWrapper::Outcome::Done) {
-        // The model reports the whole row changed; the cell is the current one.
-        const int column = proxy.mapToSource(ui->usersTableView->currentIndex()).column();
-        refusedCell = {id, column, usersModel.index(topLeft.row(), column).data().toString()};
-    }
+    // cell's editor for the user to send it once more or to drop it. That is
+    // the cell edited, wherever the current cell has gone since (a click on
+    // another cell commits the edit after moving it).
+    if (attempt.outcome != NetworkManagerWrapper::Outcome::Done)
+        refusedCell = {id, cell.column(), typed};
 }
 
 void UsersWidget::reopenRefusedCell()
@@ -170,7 +166,5 @@ void UsersWidget::writePermissions()
     writeAndReload(QNetworkAccessManager::PutOperation, recordUrl(id), QJsonDocument(currentUser));
 
     // Selecting the row again shows the new rights even before the reload.
-    writingBack = true;
     usersModel.setObjectAt(currentRow, currentUser);
-    writingBack = false;
 }

@@ -34,7 +34,7 @@ private:
     void select(const QItemSelection &selected);
     void showUser(int row);
     void search(const QString &text);
-    void writeRow(const QModelIndex &topLeft);
+    void writeRow(const QModelIndex &cell);
     void writePermissions();
     void keepCurrentUser();
     // After the reload that follows a failed in-place write.
@@ -49,7 +49,6 @@ private:
     int currentRow = -1;
     Ui::UsersWidget *ui;
     UserEditDialog editDialog;
-    bool writingBack = false;
     // The cell whose typed value the server did not take: user 0 for none.
     struct RefusedCell
     {

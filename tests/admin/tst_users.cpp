@@ -167,6 +167,49 @@ private slots:
         search->clear();
     }
 
+    void aRefusedValueComesBackInItsCell_data()
+    {
+        QTest::addColumn<int>("clickedUser");  // 0: Return commits the edit
+        QTest::addColumn<int>("clickedColumn");
+        QTest::newRow("Return") << 0 << 0;
+        QTest::newRow("click in the row") << 2 << 1;
+        QTest::newRow("click on another row") << 3 << 5;
+    }
+
+    // However the edit was committed, the typed value comes back in the
+    // cell it was typed into, user 2's "rv".
+    void aRefusedValueComesBackInItsCell()
+    {
+        QFETCH(int, clickedUser);
+        QFETCH(int, clickedColumn);
+        QTableView *view = table("usersTableView");
+        server().injectFailure("PUT", "users/2", {StandIn::FailureKind::Status, 422, {}, 1});
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(selectUser(2, 4).isValid());
+        const auto editor = [view]() -> QLineEdit * {
+            for (QLineEdit *open : view->viewport()->findChildren<QLineEdit *>())
+                if (!open->isHidden())  // closed ones wait hidden for their deletion
+                    return open;
+            return nullptr;
+        };
+        typeInto(view, "7");
+        typeInto(editor(), "5");
+        QVERIFY(finishes(users, [&] {
+            if (!clickedUser)
+                QTest::keyClick(editor(), Qt::Key_Return);
+            else
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                                  view->visualRect(view->model()->index(rowOf(view, clickedUser),
+                                                                        clickedColumn))
+                                      .center());
+        }));
+        QTRY_VERIFY(editor());
+        QCOMPARE(editor()->text(), QString("75"));
+        QCOMPARE(view->currentIndex().column(), 4);
+        QCOMPARE(view->currentIndex().siblingAtColumn(0).data().toInt(), 2);
+        QTest::keyClick(editor(), Qt::Key_Escape);
+    }
+
     void aDeletedUsersRightsAreNoLongerShown()
     {
         const int id = server().addRecord(
