@@ -299,6 +299,9 @@ void PersonEditDialog::load(int newId)
         ui->registerWithoutAccommodationButton->setEnabled(true);
         ui->accommodationCancelButton->setEnabled(false);
         setWindowTitle(QStringLiteral("Регистрационная карта"));
+        // Typing starts with the name, not in the field the last person's
+        // card left the focus in.
+        ui->fioLineEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
 

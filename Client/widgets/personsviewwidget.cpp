@@ -114,11 +114,14 @@ PersonsViewWidget::~PersonsViewWidget()
 
 void PersonsViewWidget::openDialogForTarget(int id)
 {
-    personEditDialog.setupFromId(id);
     if (personEditDialog.isVisible()) {
+        // Its tab comes forward first, giving back the focus to the field
+        // that had it; a new person's card then moves it to the name.
         personEditDialog.setFocus(Qt::OtherFocusReason);
+        personEditDialog.setupFromId(id);
         return;
     }
+    personEditDialog.setupFromId(id);
     emit addingSubwindow(&personEditDialog);
 }
 
