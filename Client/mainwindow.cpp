@@ -333,10 +333,14 @@ void MainWindow::updateLogin()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A window of its own left open would keep the program running after
-    // its main window is gone.
-    receiptNumerationDialog.close();
-    loginWrapper.widget()->close();
+    // A window of its own left open (the sign-in window, the receipt
+    // numbering, the persons' "Информация") would keep the program running
+    // after its main window is gone.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
     QMainWindow::closeEvent(event);
 }
 

@@ -381,6 +381,7 @@ private slots:
         QTest::addColumn<QString>("leftOpen");
         QTest::newRow("receipt numbering") << "receiptNumAction";
         QTest::newRow("sign-in window") << "changeUserButton";
+        QTest::newRow("persons' information") << "infoPushButton";
     }
 
     void closingTheWindowEndsTheProgram()
@@ -388,6 +389,11 @@ private slots:
         QFETCH(QString, leftOpen);
         if (leftOpen == "changeUserButton")
             button(window.get(), "changeUserButton")->click();
+        else if (leftOpen == "infoPushButton")  // the persons' tab may be closed by now
+            for (QWidget *widget : QApplication::allWidgets()) {
+                if (qobject_cast<PersonsViewWidget *>(widget))
+                    button(widget, "infoPushButton")->click();
+            }
         else
             trigger("receiptNumAction");
         QCOMPARE(visibleWindows().size(), 2);
