@@ -382,6 +382,9 @@ private:
     // Logs where the run stands and the server's message; false, once the
     // failure box has been shown.
     bool requestFailed(QNetworkReply *reply);
+    // "-- <what>: " and where the run stands: the stage, the legacy table and
+    // row, and the person and how much of it the server holds.
+    QString placeLine(const QString &what) const;
     // The server id of a legacy reference; 0, logged, when there is none.
     int lookup(const IdMap &map, const QString &table, int column, int legacyId);
     bool fail(const QString &text);
@@ -444,9 +447,9 @@ bool Run::send(const QByteArray &verb, const QString &path, const QJsonObject &b
            || requestFailed(reply.get());
 }
 
-bool Run::requestFailed(QNetworkReply *reply)
+QString Run::placeLine(const QString &what) const
 {
-    QString line = QStringLiteral("-- Ошибка запроса: импорт %1, таблица %2").arg(place.stage, place.table);
+    QString line = QStringLiteral("-- %1: импорт %2, таблица %3").arg(what, place.stage, place.table);
     if (!place.rowId.isEmpty())
         line += QStringLiteral(", id ") + place.rowId;
     // Nothing is rolled back: the user must know which person to look at.
@@ -454,6 +457,12 @@ bool Run::requestFailed(QNetworkReply *reply)
         line += QStringLiteral("; физ. лицо %1 %2")
                     .arg(place.person, place.personPosted ? QStringLiteral("импортировано не полностью")
                                                           : QStringLiteral("не импортировано"));
+    return line;
+}
+
+bool Run::requestFailed(QNetworkReply *reply)
+{
+    QString line = placeLine(QStringLiteral("Ошибка запроса"));
     const QString message = NetworkManagerWrapper::serverMessage(NetworkManagerWrapper::readBody(reply));
     if (!message.isEmpty())
         line += QStringLiteral("; сервер: ") + message;
@@ -643,8 +652,14 @@ bool Run::postRecords(const Row &person, int personId)
     }
     place.personPosted = true;
     for (qsizetype k = 0; k < kinds.size(); ++k) {
-        if (k == records.kinds.size())
+        if (k == records.kinds.size()) {
+            // The connection ended or a statement failed inside the person:
+            // the person is on the server with only the records before it.
+            place.table = kinds.at(k).table;
+            place.rowId.clear();
+            page.log(placeLine(QStringLiteral("Ошибка чтения")));
             return fail(records.error);
+        }
         const RecordKind &kind = kinds.at(k);
         for (const Values &values : records.kinds.at(k)) {
             const Row row(values);

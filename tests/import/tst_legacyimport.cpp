@@ -337,10 +337,14 @@ private slots:
             << "Начало импорта доп. услуг";
         QTest::newRow("missing record table")
             << "DROP TABLE receipts;" << "" << "" << "payments" << 0 << "" << false << 2
-            << "relation \"receipts\" does not exist" << "Начало импорта физ. лиц";
+            << "relation \"receipts\" does not exist"
+            << "-- Ошибка чтения: импорт физ. лиц, таблица receipts; физ. лицо id 1 (Иванов Иван "
+               "Иванович) импортировано не полностью";
         QTest::newRow("missing record column")
             << "ALTER TABLE payments RENAME COLUMN whom TO person;" << "" << "" << "accommodation" << 0
-            << "" << false << 2 << "column \"whom\" does not exist" << "Начало импорта физ. лиц";
+            << "" << false << 2 << "column \"whom\" does not exist"
+            << "-- Ошибка чтения: импорт физ. лиц, таблица payments; физ. лицо id 1 (Иванов Иван "
+               "Иванович) импортировано не полностью";
         QTest::newRow("refused connection") << "" << "" << "127.0.0.1:1" << "districts" << 0 << ""
                                             << false << 0 << "Connection refused" << "";
     }
