@@ -3,6 +3,7 @@
 #include "messagebox.h"
 #include "preloaderwidget.h"
 #include "settingsmanager.h"
+#include "textelement.h"
 
 #include <QSaveFile>
 #include <QSettings>
@@ -141,7 +142,9 @@ QJsonValue Global::traverseJson(const QJsonObject &object, const QStringList &pa
 
 QString Global::toShort(const QString &fullName)
 {
-    const QStringList parts = fullName.split(QLatin1Char(' '));
+    // Printed documents drop the direction controls; taken first, one would
+    // stand in for an initial and be dropped with it.
+    const QStringList parts = ReportEngine::withoutDirectionControls(fullName).split(QLatin1Char(' '));
     const QString space = QStringLiteral(" ");
     const QString surname = parts.value(0);
     const QString name = parts.size() >= 2 && !parts.at(1).isEmpty() ? parts.at(1) : space;

@@ -1,6 +1,7 @@
 #include "autotableelement.h"
 
 #include "reportbuilder.h"
+#include "textelement.h"
 
 #include <QAbstractItemModel>
 
@@ -60,7 +61,8 @@ std::shared_ptr<const AutoTableElement::Contents> AutoTableElement::contents() c
     contents->rowCount = model->rowCount();
     contents->columnCount = model->columnCount();
     for (int column = 0; column < contents->columnCount; ++column) {
-        contents->headerTexts << model->headerData(column, Qt::Horizontal).toString();
+        contents->headerTexts << withoutDirectionControls(
+                model->headerData(column, Qt::Horizontal).toString());
         contents->headerAlignments << alignmentFrom(
                 model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole),
                 Qt::AlignHCenter);
@@ -68,10 +70,11 @@ std::shared_ptr<const AutoTableElement::Contents> AutoTableElement::contents() c
     contents->cellTexts.reserve(contents->rowCount * contents->columnCount);
     contents->cellAlignments.reserve(contents->rowCount * contents->columnCount);
     for (int row = 0; row < contents->rowCount; ++row) {
-        contents->verticalHeaderTexts << model->headerData(row, Qt::Vertical).toString();
+        contents->verticalHeaderTexts << withoutDirectionControls(
+                model->headerData(row, Qt::Vertical).toString());
         for (int column = 0; column < contents->columnCount; ++column) {
             const QModelIndex index = model->index(row, column);
-            contents->cellTexts << model->data(index).toString();
+            contents->cellTexts << withoutDirectionControls(model->data(index).toString());
             contents->cellAlignments << alignmentFrom(
                     model->data(index, Qt::TextAlignmentRole), Qt::AlignLeft);
         }

@@ -2,16 +2,42 @@
 
 #include "reportbuilder.h"
 
+#include <algorithm>
+
 namespace ReportEngine {
 
+namespace {
+
+bool isDirectionControl(QChar c)
+{
+    const char16_t code = c.unicode();
+    return code == 0x061C || code == 0x200E || code == 0x200F || (code >= 0x202A && code <= 0x202E)
+           || (code >= 0x2066 && code <= 0x2069);
+}
+
+}  // namespace
+
+QString withoutDirectionControls(const QString &text)
+{
+    if (std::none_of(text.cbegin(), text.cend(), isDirectionControl))
+        return text;
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        if (!isDirectionControl(c))
+            kept.append(c);
+    }
+    return kept;
+}
+
 TextElement::TextElement(const QString &text, int)
-    : m_text(text)
+    : m_text(withoutDirectionControls(text))
 {
 }
 
 void TextElement::setText(const QString &text)
 {
-    m_text = text;
+    m_text = withoutDirectionControls(text);
 }
 
 QString TextElement::text() const

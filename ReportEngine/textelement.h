@@ -10,7 +10,13 @@
 
 namespace ReportEngine {
 
-// A run of text. Tabs are kept as they are, each line break starts a new
+// `text` without the characters that set the direction of what follows them
+// (embeddings, overrides, isolates and marks). A document prints texts from
+// outside, and one such character in a name would turn the rest of its line
+// around.
+QString withoutDirectionControls(const QString &text);
+
+// A run of text, printed without direction controls. Tabs are kept as they are, each line break starts a new
 // paragraph with the same format, and nothing is trimmed.
 class TextElement : public Element
 {

@@ -141,6 +141,30 @@ private slots:
         QCOMPARE(printed.at(second).count(comment), second + 1 == printed.size() ? 1 : 0);
     }
 
+    void directionControlsTurnNothingAround_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("override") << QString(QChar(0x202E));
+        QTest::newRow("embedding") << QString(QChar(0x202B));
+        QTest::newRow("isolate") << QString(QChar(0x2067));
+        QTest::newRow("mark") << QString(QChar(0x200F));
+    }
+
+    // A control at the head of the first name turns neither the full name
+    // nor the short one around, and costs the short one no initial.
+    void directionControlsTurnNothingAround()
+    {
+        QFETCH(QString, control);
+        const int id = server().addRecord("persons", {{"surname", "Обратнов"}, {"name", control + "Нуль"},
+                                                      {"lastname", "После"}, {"billNum", 7}});
+        Bill bill;
+        bill.setTargetId(id);
+        built(bill);
+        const QString printed = printedPages().join('\n');
+        QVERIFY2(printed.contains("Обратнов Нуль После") && printed.contains("Н.П. Обратнов"),
+                 qPrintable(printed));
+    }
+
     void layout()
     {
         const int id = addPerson("Счетов", {1515.12}, {100});
