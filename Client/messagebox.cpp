@@ -41,6 +41,10 @@ MessageBox::Button MessageBox::show(QMessageBox::Icon icon, QWidget *parent, con
     }
 
     QMessageBox box(icon, title, text, buttons, parent);
+    // Texts often carry the server's message or a record's name, and no box
+    // of ours is written as markup: shown as rich text, such a text could
+    // load files or show links.
+    box.setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     const int result = box.exec();

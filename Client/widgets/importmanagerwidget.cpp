@@ -5,7 +5,10 @@
 #include "messagebox.h"
 #include "ui_importmanagerwidget.h"
 
+#include <QScrollBar>
 #include <QSettings>
+#include <QTextBrowser>
+#include <QTextCursor>
 
 #include <memory>
 
@@ -140,8 +143,20 @@ void ImportManagerWidget::setupProgressBar(int maximum, const QString &label)
 
 void ImportManagerWidget::addLog(const QString &message)
 {
-    ui->logsTextBrowser->append(
+    // A line carries legacy names and the server's messages, which append()
+    // would take for markup when they look like it: inserted as plain text,
+    // and the view follows the new line as append() has it do.
+    QTextBrowser *log = ui->logsTextBrowser;
+    QScrollBar *bar = log->verticalScrollBar();
+    const bool atBottom = bar->value() >= bar->maximum();
+    QTextCursor cursor(log->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!log->document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(
         QStringLiteral("[%1] %2").arg(Clock::now().toString(QStringLiteral("HH:mm:ss")), message));
+    if (atBottom)
+        bar->setValue(bar->maximum());
 }
 
 QCheckBox *ImportManagerWidget::checkBoxOf(LegacyImporter::Stage stage) const

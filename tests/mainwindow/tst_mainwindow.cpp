@@ -4,17 +4,23 @@
 #include "export1cdialog.h"
 #include "filedialog.h"
 #include "guitestbase.h"
+#include "importmanagerwidget.h"
 #include "loginmanager.h"
 #include "mainwindow.h"
 #include "modalhandler.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
+#include "personeditdialog.h"
 #include "personreportfilterdialog.h"
 #include "personsviewwidget.h"
 #include "receiptnumerationdialog.h"
 #include "receiptsjournalwidget.h"
+#include "selectoredit.h"
+#include "testpostgres.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -26,8 +32,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextEdit>
 
 namespace {
 
@@ -373,6 +381,100 @@ private slots:
         for (const StandIn::Request &request : server().requestsTo("GET", "users"))
             QVERIFY(request.header("Authorization") != bearer());
         window->closeChild(journal);
+    }
+
+    void dataTextsShowAsWritten_data()
+    {
+        QTest::addColumn<int>("showing");  // labels or log lines that show the text
+        QTest::newRow("box") << 1;
+        QTest::newRow("user name") << 1;
+        QTest::newRow("card") << 2;  // the stream selector and the curriculum
+        QTest::newRow("payer") << 1;
+        QTest::newRow("receipt") << 3;  // the rate, the unit and the item
+        QTest::newRow("item handed back") << 1;
+        QTest::newRow("paid education") << 2;  // the chosen curriculum and its cost
+        QTest::newRow("import log") << 1;
+    }
+
+    // A text from the server, the legacy database or the user, through each
+    // place that shows one: none may take it for markup.
+    void dataTextsShowAsWritten()
+    {
+        const QString place = QTest::currentDataTag();
+        const QString text = R"(<b>x</b><img src="/etc/hostname">)";
+        QStandardItemModel chosen(1, 8);  // a row chosen in a selector or in a card's table
+        for (int column = 1; column < 8; ++column)
+            chosen.setData(chosen.index(0, column), text);
+        chosen.setData(chosen.index(0, 0), 1);  // a stored service's id
+        const QModelIndex row = chosen.index(0, 0);
+        int count = 0;
+        const auto countIn = [&](QWidget *shown) {
+            for (QLabel *label : shown->findChildren<QLabel *>()) {
+                const QString name = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+                count += name.contains(text);  // as a screen reader gets it: markup rendered
+            }
+            for (QTextEdit *log : shown->findChildren<QTextEdit *>())
+                count += log->toPlainText().contains(text);
+        };
+        if (place == "box") {
+            ModalHandler::onNextDialog<QMessageBox>([&](QMessageBox *box) {
+                countIn(box);
+                box->accept();
+            });
+            MessageBox::critical(nullptr, "Ошибка", text);
+        } else if (place == "user name") {
+            server().addRecord("users", {{"name", text}, {"password", "markup"}});
+            QVERIFY(environment().signIn("markup"));
+            window->updateLogin();
+            countIn(window.get());
+        } else if (place == "card") {
+            PersonEditDialog card;
+            chosen.setData(row.siblingAtColumn(4), QVariantMap{{"name", text}});  // the curriculum
+            card.updateStreamInfo(row);
+            countIn(&card);
+        } else if (place == "payer") {
+            PaymentEditDialog payment;
+            payment.fromData({{"payer", QVariantMap{{"id", 1}, {"name", text}}}});
+            countIn(&payment);
+        } else if (place == "receipt") {
+            ReceiptEditDialog receipt;
+            receipt.updatePropertySelector(row);
+            receipt.updatePropertyAttributes(row);
+            countIn(&receipt);
+        } else if (place == "item handed back") {
+            PropertyReceiveDialog handBack;
+            handBack.fromModel(row);
+            countIn(&handBack);
+        } else if (place == "paid education") {
+            const int id =
+                server().addRecord("curriculums", {{"name", text}, {"paid", true}, {"cost", text}});
+            PaidEducationReceiptEditDialog receipt;
+            receipt.findChild<SelectorEdit *>()->setSelectedId(id);
+            QTRY_VERIFY(!receipt.findChild<QLabel *>("rate_state")->text().isEmpty());
+            countIn(&receipt);
+        } else {
+            LOMI_REQUIRE_POSTGRES();
+            TestPostgres::ScratchDatabase legacy("lomi_markup");
+            QVERIFY2(legacy.run("CREATE TABLE districts (id integer, name text);"),
+                     qPrintable(legacy.error()));
+            ImportManagerWidget page;
+            fillIn(&page, "addressLineEdit",
+                   qEnvironmentVariable("LOMI_PG_HOST") + ':' + qEnvironmentVariable("LOMI_PG_PORT"));
+            fillIn(&page, "databaseLineEdit", legacy.name());
+            fillIn(&page, "userLineEdit", qEnvironmentVariable("LOMI_PG_USER"));
+            fillIn(&page, "passwordLineEdit", qEnvironmentVariable("LOMI_PG_PASSWORD"));
+            // Unchecked, the stage reads the server's list, which fails.
+            page.findChild<QCheckBox *>("districtsCheckBox")->setChecked(false);
+            StandIn::Failure failure;
+            failure.body = QJsonDocument(QJsonObject{{"Ok", false}, {"message", text}}).toJson();
+            server().injectFailure("GET", "districts", failure);
+            for (auto answer : {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok})
+                MessageBox::setNextAnswer(answer);
+            button(&page, "importPushButton")->click();
+            QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
+            countIn(&page);
+        }
+        QTEST(count, "showing");
     }
 
     // Last: the window closes here.
