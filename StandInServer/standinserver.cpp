@@ -460,19 +460,20 @@ QJsonObject Server::expandedRecord(const QString &collection, int id) const
 
 bool Server::allows(const Request &request, const QString &node) const
 {
-    const int needed = request.method == "GET" ? 1 : 2;
-    return (bitsOf(userIdOf(request), node) & needed) == needed;
+    return holds(userIdOf(request), node, request.method);
 }
 
-int Server::bitsOf(int userId, const QString &node) const
+bool Server::holds(int userId, const QString &node, const QByteArray &method) const
 {
     if (userId < 0 || node.isEmpty())
-        return 0;
-    return d->store.find(QStringLiteral("users"), userId)
-        .value(QLatin1String("permissions"))
-        .toObject()
-        .value(node)
-        .toInt();
+        return false;
+    const int needed = method == "GET" ? 1 : 2;
+    const int bits = d->store.find(QStringLiteral("users"), userId)
+                         .value(QLatin1String("permissions"))
+                         .toObject()
+                         .value(node)
+                         .toInt();
+    return (bits & needed) == needed;
 }
 
 int Server::userIdOf(const Request &request) const
@@ -627,8 +628,7 @@ std::optional<Reply> Server::refusal(const Access &access, const Request &reques
             return std::nullopt;  // its handler answers 404
         node = rules(collection).node;
     }
-    const int needed = request.method == "GET" ? 1 : 2;
-    if (!node.isEmpty() && (bitsOf(userId, node) & needed) == needed)
+    if (holds(userId, node, request.method))
         return std::nullopt;
     return forbidden(node, request.method);
 }

@@ -303,7 +303,8 @@ private:
     // The 403 of a signed-in user whom `access` does not let through.
     std::optional<Reply> refusal(const Access &access, const Request &request,
                                  const QStringList &parts, int userId) const;
-    int bitsOf(int userId, const QString &node) const;
+    // Whether the user holds the bit `method` needs on `node`.
+    bool holds(int userId, const QString &node, const QByteArray &method) const;
     const Failure *takeFailure(const QByteArray &method, const QString &path);
     static Reply failureReply(const Failure &failure);
 
