@@ -172,7 +172,7 @@ void addJournalRoutes(Server &server, DataStore &store)
     });
 
     // The contracts whose period overlaps the year (all of them without
-    // one), with what has been paid on each: the payments' to read.
+    // one), with what has been paid on each: for those who may read payments.
     server.route("GET", "payments/contracts", Server::Access::collection(),
                  [&server, &store](const Request &request, const QStringList &) {
         const YearFilter year(request);
