@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <algorithm>
 #include <exception>
 #include <map>
 
@@ -135,15 +136,42 @@ Reply Reply::empty(int status)
 
 // ---- Server -----------------------------------------------------------------
 
+Server::Access::Access(Kind kind, const QString &name)
+    : kind(kind)
+    , name(name)
+{
+}
+
+Server::Access Server::Access::anyone()
+{
+    return Access(Kind::Anyone, QString());
+}
+
+Server::Access Server::Access::signedIn()
+{
+    return Access(Kind::SignedIn, QString());
+}
+
+Server::Access Server::Access::node(const QString &node)
+{
+    return Access(Kind::Node, node);
+}
+
+Server::Access Server::Access::collection(const QString &name)
+{
+    return Access(Kind::Collection, name);
+}
+
+struct Server::Route
+{
+    QByteArray method;
+    QStringList pattern;
+    Access access;
+    Handler handler;
+};
+
 struct Server::Private
 {
-    struct Route
-    {
-        QByteArray method;
-        QStringList pattern;
-        Handler handler;
-        Access access;
-    };
     struct Injection
     {
         QByteArray method;
@@ -157,7 +185,7 @@ struct Server::Private
     QList<WriteHook> writeHooks;
     QDateTime now;  // invalid: the system clock
     QList<Request> requests;
-    QList<Route> routes;
+    QList<Server::Route> routes;
     QList<Injection> injections;
     QHash<QString, int> tokens;  // bearer token -> user id
     QString lastToken;
@@ -430,6 +458,24 @@ QJsonObject Server::expandedRecord(const QString &collection, int id) const
     return stored.isEmpty() ? stored : clientView(*this, d->store, collection, stored);
 }
 
+bool Server::allows(const Request &request, const QString &node) const
+{
+    return holds(userIdOf(request), node, request.method);
+}
+
+bool Server::holds(int userId, const QString &node, const QByteArray &method) const
+{
+    if (userId < 0 || node.isEmpty())
+        return false;
+    const int needed = method == "GET" ? 1 : 2;
+    const int bits = d->store.find(QStringLiteral("users"), userId)
+                         .value(QLatin1String("permissions"))
+                         .toObject()
+                         .value(node)
+                         .toInt();
+    return (bits & needed) == needed;
+}
+
 int Server::userIdOf(const Request &request) const
 {
     const QByteArray value = request.header("Authorization").trimmed();
@@ -451,10 +497,10 @@ QString Server::issueToken(int userId)
     return token;
 }
 
-void Server::route(const QByteArray &method, const QString &pattern, Handler handler,
-                   Access access)
+void Server::route(const QByteArray &method, const QString &pattern, const Access &access,
+                   Handler handler)
 {
-    d->routes.append({method, pathParts(pattern), std::move(handler), access});
+    d->routes.append({method, pathParts(pattern), access, std::move(handler)});
 }
 
 bool Server::handleRequest(const QHttpServerRequest &httpRequest, QTcpSocket *socket)
@@ -466,12 +512,19 @@ bool Server::handleRequest(const QHttpServerRequest &httpRequest, QTcpSocket *so
         request.path.prepend('/');
     request.query = httpRequest.url().query(QUrl::FullyEncoded);
     request.headers = httpRequest.headers();
-    request.body = httpRequest.body();
-    d->requests.append(request);
 
+    // Qt's parser has read the whole body by now; what it announced counts
+    // as much as what came, so that neither is taken past the limit.
+    const qint64 announced = request.header("Content-Length").trimmed().toLongLong();
     Reply reply;
     try {
-        reply = dispatch(request);
+        if (std::max<qint64>(announced, httpRequest.body().size()) > maxBodySize) {
+            d->requests.append(request);
+            reply = Reply::error(413, QStringLiteral("Тело запроса больше %1 байт")
+                                          .arg(maxBodySize));
+        } else {
+            reply = dispatch(request, httpRequest.body());
+        }
     } catch (const std::exception &e) {
         reply = Reply::error(500, QStringLiteral("Внутренняя ошибка: %1").arg(e.what()));
     } catch (...) {
@@ -506,25 +559,49 @@ void Server::missingHandler(const QHttpServerRequest &httpRequest, QTcpSocket *s
             Reply::error(404, QStringLiteral("Неизвестный путь")));
 }
 
-Reply Server::dispatch(const Request &request)
+Reply Server::dispatch(Request request, const QByteArray &body)
 {
     const QStringList parts = pathParts(request.path);
     const QString path = parts.join('/');
+    // The body is taken only from a request whose sign-in holds: a
+    // stranger's is neither parsed nor kept.
+    bool otherMethod = false;
+    const Route *chosen = match(request.method, parts, &otherMethod);
+    const bool open = chosen && chosen->access.kind == Access::Kind::Anyone;
+    const int userId = open ? -1 : userIdOf(request);
+    if (open || userId >= 0)
+        request.body = body;
+    d->requests.append(request);
 
-    if (const Failure *failure = takeFailure(request.method, path)) {
-        Reply reply = failure->kind == FailureKind::Delay ? serve(request, parts, path)
-                                                          : failureReply(*failure);
-        reply.delayMs = failure->delayMs;
+    const Failure *failure = takeFailure(request.method, path);
+    const int delayMs = failure ? failure->delayMs : 0;
+    if (failure && failure->kind != FailureKind::Delay) {
+        Reply reply = failureReply(*failure);
+        reply.delayMs = delayMs;
         return reply;
     }
-    return serve(request, parts, path);
+
+    // Unknown paths too are refused to a stranger before anything else.
+    Reply reply;
+    if (!open && userId < 0)
+        reply = Reply::error(401, QStringLiteral("Требуется вход"));
+    else if (!chosen && otherMethod)
+        reply = Reply::error(405, QStringLiteral("Метод %1 не поддерживается для %2")
+                                      .arg(QString::fromLatin1(request.method), path));
+    else if (!chosen)
+        reply = Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(path));
+    else if (const std::optional<Reply> refused = refusal(chosen->access, request, parts, userId))
+        reply = *refused;
+    else
+        reply = serve(*chosen, request, parts, userId);
+    reply.delayMs = delayMs;
+    return reply;
 }
 
-Reply Server::serve(const Request &request, const QStringList &parts, const QString &path)
+const Server::Route *Server::match(const QByteArray &method, const QStringList &parts,
+                                   bool *otherMethod) const
 {
-    const Private::Route *chosen = nullptr;
-    bool otherMethod = false;
-    for (auto route = d->routes.crbegin(); route != d->routes.crend() && !chosen; ++route) {
+    for (auto route = d->routes.crbegin(); route != d->routes.crend(); ++route) {
         if (route->pattern.size() != parts.size())
             continue;
         bool matches = true;
@@ -532,30 +609,40 @@ Reply Server::serve(const Request &request, const QStringList &parts, const QStr
             matches = route->pattern[i] == QLatin1String("*") || route->pattern[i] == parts[i];
         if (!matches)
             continue;
-        if (route->method != "*" && route->method != request.method)
-            otherMethod = true;
-        else
-            chosen = &*route;
+        if (route->method == "*" || route->method == method)
+            return &*route;
+        *otherMethod = true;
     }
+    return nullptr;
+}
 
-    // Unknown paths too are refused to a stranger before anything else.
-    const bool open = chosen && chosen->access == Access::Anyone;
-    const int userId = open ? -1 : userIdOf(request);
-    if (!open && userId < 0)
-        return Reply::error(401, QStringLiteral("Требуется вход"));
-    if (!chosen && otherMethod)
-        return Reply::error(405, QStringLiteral("Метод %1 не поддерживается для %2")
-                                     .arg(QString::fromLatin1(request.method), path));
-    if (!chosen)
-        return Reply::error(404, QStringLiteral("Неизвестный путь: %1").arg(path));
+std::optional<Reply> Server::refusal(const Access &access, const Request &request,
+                                     const QStringList &parts, int userId) const
+{
+    QString node = access.name;
+    if (access.kind == Access::Kind::Anyone || access.kind == Access::Kind::SignedIn)
+        return std::nullopt;
+    if (access.kind == Access::Kind::Collection) {
+        const QString collection = d->store.canonicalName(node.isEmpty() ? parts.value(0) : node);
+        if (!d->store.hasCollection(collection))
+            return std::nullopt;  // its handler answers 404
+        node = rules(collection).node;
+    }
+    if (holds(userId, node, request.method))
+        return std::nullopt;
+    return forbidden(node, request.method);
+}
 
-    const bool write = !open && request.method != "GET";
+Reply Server::serve(const Route &chosen, const Request &request, const QStringList &parts,
+                    int userId)
+{
+    const bool write = chosen.access.kind != Access::Kind::Anyone && request.method != "GET";
     int id = 0;
     const QJsonObject previous = write && parts.size() > 1 && parseId(parts.at(1), &id)
                                      ? d->store.find(parts.at(0), id)
                                      : QJsonObject();
     // A copy: the handler may add routes, which moves the table.
-    const Handler handler = chosen->handler;
+    const Handler handler = chosen.handler;
     const Reply reply = handler(request, parts);
     if (write && reply.status >= 200 && reply.status < 300) {
         const QList<WriteHook> hooks = d->writeHooks;

@@ -10,21 +10,27 @@
 //
 // Answers: 200 (201 for a created record, with the record and its "id");
 // 401 without WWW-Authenticate for a missing or unknown bearer token or a
-// wrong password; 400 for a body that is not a JSON object or an id in the
-// path that is not an integer; 404 for an unknown path, collection, record or
-// link; 405 for a verb the path does not take; 409 for deleting a record that
-// another one still references (a person's stays, payments and receipts go
-// with the person instead) and for returning a return or a receipt already
-// returned; 422 for a reference to a record that does not exist. Every refusal is {"Ok": false, "message": ...} and changes nothing.
+// wrong password; 403 when the signed-in user lacks the read bit (GET) or the
+// write bit (every other verb) on the permission node that guards the route
+// (`Server::Access`); 413 for a body over `maxBodySize`; 400 for a body that
+// is not a JSON object or an id in the path that is not an integer; 404 for
+// an unknown path, collection, record or link; 405 for a verb the path does
+// not take; 409 for deleting a record that another one still references (a
+// person's stays, payments and receipts go with the person instead) and for
+// returning a return or a receipt already returned; 422 for a reference to a
+// record that does not exist. Every refusal is {"Ok": false, "message": ...}
+// and changes nothing. A request's body is taken (parsed by its handler, kept
+// in the request record) only once its sign-in holds, or for sign-in itself.
 // Nested objects are always returned, "pretty=true" or not; a reference of
 // none reads as null, except a payment's "payer", which is then left out.
 //
 // Adding a domain: write routes/<domain>.cpp with one function
 // `addXRoutes(Server &, DataStore &)` that registers its collections,
 // references and links on the DataStore, and on the Server its rules
-// (`rules(collection)`: derived keys, list filters, kept keys, checks and
-// computed fields on write), write hooks (`afterWrite`) and routes of its own
-// (`route`); declare it in routes/domains.h and call it in the Server
+// (`rules(collection)`: the permission node, derived keys, list filters, kept
+// keys, checks and computed fields on write), write hooks (`afterWrite`) and
+// routes of its own (`route`, each with who may take it); declare it in
+// routes/domains.h and call it in the Server
 // constructor. Its demo records go in data/demo/<domain>.json, its test in
 // tests/standinserver/tst_<domain>.cpp. routes/collections.cpp serves every
 // collection generically and holds no rule of one collection.
@@ -107,6 +113,11 @@ struct Failure
 // lists of one collection.
 struct CollectionRules
 {
+    // The permission node that guards the collection's records wherever a
+    // route serves them (`Server::Access::collection`). A collection without
+    // one is served to no one.
+    QString node;
+
     // A key the client reads, computed from the stored record at every read,
     // nested reads included; an undefined value leaves the key out. Never
     // stored: a body's value for it is dropped.
@@ -156,7 +167,35 @@ public:
     // leading "/"; for "persons/7/accommodation" they are {"persons", "7", "accommodation"}.
     using Handler = std::function<Reply(const Request &request, const QStringList &parts)>;
     using WriteHook = std::function<void(const Write &write)>;
-    enum class Access { SignedIn, Anyone };
+
+    // Who may take a route. A route that a node guards needs the signed-in
+    // user's read bit (1) on it for GET and the write bit (2) for every other
+    // verb; the user's "permissions" record holds the bits, and a user
+    // without one holds none.
+    class Access
+    {
+    public:
+        // No sign-in: sign-in itself.
+        static Access anyone();
+        // Every signed-in user: what every window needs whatever the rights.
+        static Access signedIn();
+        // The bits of `node`.
+        static Access node(const QString &node);
+        // The node of a collection (`CollectionRules::node`), read at each
+        // request; without a name, of the collection the path begins with,
+        // and a path that names no collection reaches its handler (a 404).
+        static Access collection(const QString &name = QString());
+
+    private:
+        friend class Server;
+        enum class Kind { Anyone, SignedIn, Node, Collection };
+        Access(Kind kind, const QString &name);
+        Kind kind;
+        QString name;
+    };
+
+    // The largest body taken (1 MiB): a write of the program is far smaller.
+    static constexpr qsizetype maxBodySize = 1 << 20;
 
     explicit Server(QObject *parent = nullptr);
     ~Server() override;
@@ -225,6 +264,11 @@ public:
     QJsonObject expandedRecord(const QString &collection, int id) const;
     // The signed-in user whose bearer token the request carries; -1 when none.
     int userIdOf(const Request &request) const;
+    // Whether the request's signed-in user holds the bit its verb needs on `node`.
+    bool allows(const Request &request, const QString &node) const;
+    // Every permission node the client knows, each with both bits: the
+    // "permissions" of a fixture's administrator.
+    static QJsonObject allPermissions();
     // A new bearer token for this user, valid while the user exists.
     QString issueToken(int userId);
 
@@ -241,20 +285,26 @@ public:
     // A route of its own, for a domain or a test. `pattern` is a path
     // without leading "/" whose "*" segments match any one segment, e.g.
     // "persons/*/accommodation". Routes added later win over earlier ones
-    // and over the generic collections. A route is served to signed-in users
-    // only, unless it is open to `Access::Anyone` (sign-in itself); the
-    // request reaches the handler after the failure injection and the
-    // sign-in check. `method` "*" matches every method.
-    void route(const QByteArray &method, const QString &pattern, Handler handler,
-               Access access = Access::SignedIn);
+    // and over the generic collections. The request reaches the handler
+    // after the failure injection, the sign-in check and the check of
+    // `access`. `method` "*" matches every method.
+    void route(const QByteArray &method, const QString &pattern, const Access &access,
+               Handler handler);
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
 private:
-    Reply dispatch(const Request &request);
-    Reply serve(const Request &request, const QStringList &parts, const QString &path);
+    struct Route;
+    Reply dispatch(Request request, const QByteArray &body);
+    Reply serve(const Route &chosen, const Request &request, const QStringList &parts, int userId);
+    const Route *match(const QByteArray &method, const QStringList &parts, bool *otherMethod) const;
+    // The 403 of a signed-in user whom `access` does not let through.
+    std::optional<Reply> refusal(const Access &access, const Request &request,
+                                 const QStringList &parts, int userId) const;
+    // Whether the user holds the bit `method` needs on `node`.
+    bool holds(int userId, const QString &node, const QByteArray &method) const;
     const Failure *takeFailure(const QByteArray &method, const QString &path);
     static Reply failureReply(const Failure &failure);
 

@@ -60,7 +60,8 @@ ANALYZE;
 QJsonObject adminOnly()
 {
     return {{"users", QJsonArray{QJsonObject{
-                          {"id", 1}, {"name", "Администратор"}, {"password", "admin"}}}}};
+                          {"id", 1}, {"name", "Администратор"}, {"password", "admin"},
+                          {"permissions", StandIn::Server::allPermissions()}}}}};
 }
 
 struct Setup

@@ -125,7 +125,8 @@ public:
         MessageBox::setAnswerUnqueued(true);
 
         server.loadFixture(QJsonObject{
-            {"users", QJsonArray{QJsonObject{{"id", 1}, {"name", "Админ"}, {"password", "admin"}}}},
+            {"users", QJsonArray{QJsonObject{{"id", 1}, {"name", "Админ"}, {"password", "admin"},
+                                             {"permissions", StandIn::Server::allPermissions()}}}},
             {"globals",
              QJsonObject{{"OrganizationInfo", QJsonObject{{"name", "Учебный центр"}}}}}});
         server.start();

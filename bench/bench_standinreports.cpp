@@ -94,7 +94,8 @@ QJsonObject centre(int persons)
 
     return QJsonObject{
         {"users", QJsonArray{QJsonObject{{"id", 1}, {"name", "Админ"}, {"password", "admin"},
-                                         {"position", "Директор"}, {"rv0", "1"}}}},
+                                         {"position", "Директор"}, {"rv0", "1"},
+                                         {"permissions", StandIn::Server::allPermissions()}}}},
         {"regions", QJsonArray{QJsonObject{{"id", 1}, {"name", "Москва"}},
                                QJsonObject{{"id", 2}, {"name", "Тула"}},
                                QJsonObject{{"id", 3}, {"name", "Тверь"}},

@@ -28,6 +28,7 @@ void addAccommodationRoutes(Server &server, DataStore &store)
 {
     using R = Reference;
     store.addCollection("accommodation");
+    server.rules("accommodation").node = "accommodation";
     store.addReference({"accommodation", "personId", "person", "persons", R::WhenNone::Null,
                         R::OnDelete::Cascade});
     store.addReference({"accommodation", "roomId", "room", "rooms"});

@@ -42,6 +42,7 @@ QString actionOf(const QByteArray &method)
 void addAuditRoutes(Server &server, DataStore &store)
 {
     store.addCollection("audit");
+    server.rules("audit").node = "audit";
     server.rules("audit").filters.append([](const QJsonObject &entry, const Request &request) {
         if (!request.hasQueryItem("target"))
             return true;
@@ -52,7 +53,8 @@ void addAuditRoutes(Server &server, DataStore &store)
     });
 
     // One person's entries come in the order they happened.
-    server.route("GET", "audit", [&server, &store](const Request &request, const QStringList &) {
+    server.route("GET", "audit", Server::Access::collection(),
+                 [&server, &store](const Request &request, const QStringList &) {
         Reply reply = listCollection(server, store, "audit", request);
         if (!request.hasQueryItem("target") || reply.status != 200)
             return reply;

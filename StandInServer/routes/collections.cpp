@@ -371,13 +371,20 @@ QJsonObject nestedView(const Server &server, const DataStore &store, const QStri
 void addCollectionRoutes(Server &server, DataStore &store)
 {
     const auto c = std::make_shared<Collections>(server, store);
-    server.route("GET", "*", [c](const Request &r, const QStringList &p) { return c->list(p[0], r); });
-    server.route("POST", "*", [c](const Request &r, const QStringList &p) { return c->create(p[0], r); });
-    server.route("GET", "*/*", [c](const Request &, const QStringList &p) { return c->get(p[0], p[1]); });
-    server.route("PUT", "*/*", [c](const Request &r, const QStringList &p) {
+    const Server::Access own = Server::Access::collection();
+    server.route("GET", "*", own, [c](const Request &r, const QStringList &p) {
+        return c->list(p[0], r);
+    });
+    server.route("POST", "*", own, [c](const Request &r, const QStringList &p) {
+        return c->create(p[0], r);
+    });
+    server.route("GET", "*/*", own, [c](const Request &, const QStringList &p) {
+        return c->get(p[0], p[1]);
+    });
+    server.route("PUT", "*/*", own, [c](const Request &r, const QStringList &p) {
         return c->update(p[0], p[1], r);
     });
-    server.route("DELETE", "*/*", [c](const Request &, const QStringList &p) {
+    server.route("DELETE", "*/*", own, [c](const Request &, const QStringList &p) {
         return c->erase(p[0], p[1]);
     });
 }
@@ -387,13 +394,15 @@ void addLink(Server &server, DataStore &store, const Link &link)
     store.addLink(link);
     const auto c = std::make_shared<Collections>(server, store);
     const QString path = link.collection + "/*/" + link.sub;
-    server.route("GET", path, [c, link](const Request &r, const QStringList &p) {
+    // A link is edited with the record that holds it.
+    const Server::Access holder = Server::Access::collection(link.collection);
+    server.route("GET", path, holder, [c, link](const Request &r, const QStringList &p) {
         return c->listLinked(link, p[1], r);
     });
-    server.route("POST", path, [c, link](const Request &r, const QStringList &p) {
+    server.route("POST", path, holder, [c, link](const Request &r, const QStringList &p) {
         return c->addLinked(link, p[1], r);
     });
-    server.route("DELETE", path + "/*", [c, link](const Request &, const QStringList &p) {
+    server.route("DELETE", path + "/*", holder, [c, link](const Request &, const QStringList &p) {
         return c->removeLinked(link, p[1], p[3]);
     });
 }
@@ -447,6 +456,17 @@ bool findRecord(const DataStore &store, const QString &collection, const QString
         return false;
     }
     return true;
+}
+
+Reply forbidden(const QString &node, const QByteArray &method)
+{
+    if (node.isEmpty())
+        return Reply::error(403,
+                            QStringLiteral("Недостаточно прав: этот путь не открыт ни одним правом"));
+    return Reply::error(403, QStringLiteral("Недостаточно прав: нужно право на %1 «%2»")
+                                 .arg(method == "GET" ? QStringLiteral("чтение")
+                                                      : QStringLiteral("запись"),
+                                      node));
 }
 
 bool isTrue(const QString &flag)

@@ -47,6 +47,10 @@ Reply listReferring(const Server &server, const DataStore &store, const QString 
 bool findRecord(const DataStore &store, const QString &collection, const QString &idText,
                 QJsonObject *record, Reply *error);
 
+// The 403 of a user who lacks the bit `method` needs on `node` (an empty
+// node: one that no right opens).
+Reply forbidden(const QString &node, const QByteArray &method);
+
 // A query flag: "true", "1" or "yes", in any case.
 bool isTrue(const QString &flag);
 // An id of the path: false for anything but a decimal integer.

@@ -4,14 +4,25 @@
 #include "collections.h"
 #include "domains.h"
 
+#include <utility>
+
 namespace StandIn {
 
 void addDirectoryRoutes(Server &server, DataStore &store)
 {
-    for (const char *name : {"districts", "regions", "positions", "organizations", "curriculums",
-                             "streams", "rates", "pay_type", "extra_services", "rooms"})
+    // Each directory and the permission node of its list window.
+    const std::pair<const char *, const char *> directories[] = {
+        {"districts", "districts"},         {"regions", "regions"},
+        {"positions", "positions"},         {"organizations", "organizations"},
+        {"curriculums", "curriculums"},     {"streams", "streams"},
+        {"rates", "rates"},                 {"pay_type", "payTypes"},
+        {"extra_services", "extraServices"}, {"rooms", "rooms"}};
+    for (const auto &[name, node] : directories) {
         store.addCollection(name);
+        server.rules(name).node = node;
+    }
     store.addCollection("properties", {"property"});
+    server.rules("properties").node = "property";
 
     store.addReference({"regions", "districtId", "district", "districts"});
     store.addReference({"organizations", "regionId", "region", "regions"});
@@ -33,7 +44,8 @@ void addDirectoryRoutes(Server &server, DataStore &store)
     });
 
     // The person card looks an organization up by its code: one object, or nothing at all.
-    server.route("GET", "organizations", [&server, &store](const Request &request, const QStringList &) {
+    server.route("GET", "organizations", Server::Access::collection(),
+                 [&server, &store](const Request &request, const QStringList &) {
         if (!request.hasQueryItem("code"))
             return listCollection(server, store, "organizations", request);
         const QString code = request.queryValue("code");

@@ -8,6 +8,7 @@
 //   store.addCollection("accommodation");
 //   store.addReference({"accommodation", "roomId", "room", "rooms"});
 //   CollectionRules &stays = server.rules("accommodation");
+//   stays.node = "accommodation";   // the permission node that guards its records
 //   stays.prepare.append([&store](QJsonObject &stay, const QJsonObject &, const Request &)
 //                            -> std::optional<Reply> {
 //       if (<check-out not after check-in>)
@@ -18,7 +19,8 @@
 //   stays.filters.append([&server](const QJsonObject &stay, const Request &request) {
 //       return <stay matches request.queryValue("date"), compared with server.now()>;
 //   });
-//   server.route("GET", "reports/nights", [&](const Request &request, const QStringList &) {
+//   server.route("GET", "reports/nights", Server::Access::collection("accommodation"),
+//                [&](const Request &request, const QStringList &) {
 //       return Reply::json(<computed from store.rows(...)>);
 //   });
 

@@ -8,8 +8,8 @@ namespace StandIn {
 
 void addExchangeRoutes(Server &server, DataStore &store)
 {
-    // The roster of a stream, in id order.
-    server.route("GET", "streams/*/persons",
+    // The roster of a stream, in id order: persons, to those who may read them.
+    server.route("GET", "streams/*/persons", Server::Access::collection("persons"),
                  [&server, &store](const Request &, const QStringList &parts) {
                      return listReferring(server, store, "streams", parts.at(1), "persons",
                                           "streamId");

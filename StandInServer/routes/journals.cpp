@@ -110,7 +110,8 @@ QJsonObject contractRow(const Server &server, const DataStore &store, const QJso
 void addJournalRoutes(Server &server, DataStore &store)
 {
     // The extra-service receipts, by the year of payment.
-    server.route("GET", "receipts/journal", [&server, &store](const Request &request, const QStringList &) {
+    server.route("GET", "receipts/journal", Server::Access::collection(),
+                 [&server, &store](const Request &request, const QStringList &) {
         const YearFilter year(request);
         QJsonArray rows;
         for (const QJsonValue &row : store.rows("receipts")) {
@@ -140,7 +141,8 @@ void addJournalRoutes(Server &server, DataStore &store)
 
     // The items lent on receipts, by the year the rental began; a return's
     // copy of a receipt lends nothing.
-    server.route("GET", "properties/journal", [&server, &store](const Request &request, const QStringList &) {
+    server.route("GET", "properties/journal", Server::Access::collection(),
+                 [&server, &store](const Request &request, const QStringList &) {
         const YearFilter year(request);
         QJsonArray rows;
         for (const QJsonValue &row : store.rows("receipts")) {
@@ -169,8 +171,10 @@ void addJournalRoutes(Server &server, DataStore &store)
         return Reply::json(rows);
     });
 
-    // The contracts whose period overlaps the year (all of them without one).
-    server.route("GET", "payments/contracts", [&server, &store](const Request &request, const QStringList &) {
+    // The contracts whose period overlaps the year (all of them without
+    // one), with what has been paid on each: for those who may read payments.
+    server.route("GET", "payments/contracts", Server::Access::collection(),
+                 [&server, &store](const Request &request, const QStringList &) {
         const YearFilter year(request);
         const double rate = request.queryValue("rate").trimmed().toDouble();
         QJsonArray rows;

@@ -347,13 +347,17 @@ Reply signers(const Records &records)
 
 void addPaymentReportRoutes(Server &server, DataStore &store)
 {
-    addReport(server, store, "reports/payments", paymentsReport);
-    addReport(server, store, "reports/payments/contract", contractReport);
-    addReport(server, store, "reports/payments/paid_education", paidEducationReport);
-    addReport(server, store, "reports/cass", cassReport);
-    addReport(server, store, "reports/cass/summary", cassSummary);
+    // The statements and their signers under "paymentsReport", both cash
+    // reports under "cassReport": the rights the office grants for them.
+    const Server::Access statements = Server::Access::node("paymentsReport");
+    const Server::Access cash = Server::Access::node("cassReport");
+    addReport(server, store, "reports/payments", statements, paymentsReport);
+    addReport(server, store, "reports/payments/contract", statements, contractReport);
+    addReport(server, store, "reports/payments/paid_education", statements, paidEducationReport);
+    addReport(server, store, "reports/cass", cash, cassReport);
+    addReport(server, store, "reports/cass/summary", cash, cassSummary);
     // A path of its own, not a user's id.
-    addReport(server, store, "users/rv0",
+    addReport(server, store, "users/rv0", statements,
               [](const Records &records, const Request &) { return signers(records); });
 }
 

@@ -26,6 +26,7 @@ void addPaymentRoutes(Server &server, DataStore &store)
 {
     using R = Reference;
     store.addCollection("payments");
+    server.rules("payments").node = "payments";
     store.addReference({"payments", "personId", "person", "persons", R::WhenNone::Null,
                         R::OnDelete::Cascade});
     store.addReference({"payments", "payTypeId", "payType", "pay_type"});

@@ -143,6 +143,7 @@ Reply personsList(const Server &server, const DataStore &store, const Request &r
 void addPersonRoutes(Server &server, DataStore &store)
 {
     store.addCollection("persons");
+    server.rules("persons").node = "persons";
 
     store.addReference({"persons", "organizationId", "organization", "organizations"});
     store.addReference({"persons", "positionId", "position", "positions"});
@@ -176,17 +177,18 @@ void addPersonRoutes(Server &server, DataStore &store)
     });
 
     // The card's four lists: the person's records in stored order, as the
-    // client reads them.
+    // client reads them, to those who may read the records.
     for (const char *sub : {"accommodation", "payments", "receipts", "paid_education_receipts"}) {
         const QString collection = QString::fromLatin1(sub);
-        server.route("GET", "persons/*/" + collection,
+        server.route("GET", "persons/*/" + collection, Server::Access::collection(collection),
                      [&server, &store, collection](const Request &, const QStringList &parts) {
                          return listReferring(server, store, "persons", parts.at(1), collection,
                                               "personId");
                      });
     }
 
-    server.route("GET", "persons", [&server, &store](const Request &request, const QStringList &) {
+    server.route("GET", "persons", Server::Access::collection(),
+                 [&server, &store](const Request &request, const QStringList &) {
         if (!isTrue(request.queryValue("pretty")))
             return listCollection(server, store, "persons", request);
         return personsList(server, store, request);
@@ -194,9 +196,11 @@ void addPersonRoutes(Server &server, DataStore &store)
 
     // The server's messages about persons, kept as {"personId", "message"}.
     store.addCollection("person_info");
+    server.rules("person_info").node = "persons";
     store.addReference({"person_info", "personId", "person", "persons", Reference::WhenNone::Null,
                         Reference::OnDelete::Cascade});
-    server.route("GET", "persons/info", [&server, &store](const Request &, const QStringList &) {
+    server.route("GET", "persons/info", Server::Access::collection("person_info"),
+                 [&server, &store](const Request &, const QStringList &) {
         QJsonArray rows;
         for (const QJsonValue &value : store.rows("person_info")) {
             const QJsonObject info = value.toObject();

@@ -83,7 +83,7 @@ QString returnRefused(const DataStore &store, const QString &collection, const Q
 // under "returnOf".
 void addReturnRoute(Server &server, DataStore &store, const QString &collection, bool signsSum)
 {
-    server.route("POST", collection + "/*/return",
+    server.route("POST", collection + "/*/return", Server::Access::collection(),
                  [&server, &store, collection, signsSum](const Request &, const QStringList &parts) {
                      QJsonObject copy;
                      Reply error;
@@ -117,6 +117,9 @@ void addReceiptRoutes(Server &server, DataStore &store)
     const R::OnDelete cascade = R::OnDelete::Cascade;
     store.addCollection("receipts");
     store.addCollection("paid_education_receipts");
+    // Both are the card's payments for services, by receipt number.
+    server.rules("receipts").node = "servicePayments";
+    server.rules("paid_education_receipts").node = "servicePayments";
     store.addReference({"receipts", "personId", "person", "persons", null, cascade});
     store.addReference({"receipts", "extraServiceId", "extraService", "extra_services"});
     store.addReference({"receipts", "payTypeId", "payType", "pay_type"});
@@ -173,9 +176,9 @@ void addReceiptRoutes(Server &server, DataStore &store)
     addReturnRoute(server, store, "receipts", true);
     addReturnRoute(server, store, "paid_education_receipts", false);
 
-    // The hand-back of the item lent on a receipt.
-    server.route("POST", "receipts/*/property", [&server, &store](const Request &request,
-                                                                  const QStringList &parts) {
+    // The hand-back of the item lent on a receipt, written on the receipt.
+    server.route("POST", "receipts/*/property", Server::Access::collection(),
+                 [&server, &store](const Request &request, const QStringList &parts) {
         QJsonObject receipt;
         Reply error;
         if (!findRecord(store, "receipts", parts.at(1), &receipt, &error))

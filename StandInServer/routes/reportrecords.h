@@ -172,11 +172,13 @@ private:
     mutable QHash<QString, QHash<int, QList<QJsonObject>>> indexes;
 };
 
-// Registers a GET report computed from the records at each request.
+// Registers a GET report computed from the records at each request, to the
+// users `access` lets through.
 inline void addReport(Server &server, DataStore &store, const QString &path,
+                      const Server::Access &access,
                       std::function<Reply(const Records &, const Request &)> report)
 {
-    server.route("GET", path,
+    server.route("GET", path, access,
                  [&server, &store, report](const Request &request, const QStringList &) {
                      return report(Records(server, store), request);
                  });

@@ -198,12 +198,14 @@ Reply nightsReport(const Records &records, const Request &request)
 
 void addReportRoutes(Server &server, DataStore &store)
 {
-    addReport(server, store, "reports/persons", personsReport);
-    addReport(server, store, "reports/rooms",
+    // Each report to those who may read the records it is about.
+    using Access = Server::Access;
+    addReport(server, store, "reports/persons", Access::collection("persons"), personsReport);
+    addReport(server, store, "reports/rooms", Access::collection("rooms"),
               [&server](const Records &records, const Request &request) {
                   return roomsReport(server, records, request);
               });
-    addReport(server, store, "reports/nights", nightsReport);
+    addReport(server, store, "reports/nights", Access::collection("accommodation"), nightsReport);
 }
 
 }  // namespace StandIn

@@ -30,9 +30,18 @@ int userWithPassword(const DataStore &store, const QString &password)
 
 }  // namespace
 
+QJsonObject Server::allPermissions()
+{
+    QJsonObject permissions;
+    for (const QString &node : permissionNodes)
+        permissions.insert(node, 3);
+    return permissions;
+}
+
 void addUserRoutes(Server &server, DataStore &store)
 {
     store.addCollection("users");
+    server.rules("users").node = "users";
 
     // A user's permission record carries its own id and the user's. A user
     // stored without one (older accounts) keeps having none.
@@ -62,7 +71,24 @@ void addUserRoutes(Server &server, DataStore &store)
         return std::nullopt;
     });
 
-    server.route("POST", "login", [&server, &store](const Request &r, const QStringList &) {
+    // Every user reads his own record, his rights with it but not his
+    // password; another's takes the right on users.
+    server.route("GET", "users/*", Server::Access::signedIn(),
+                 [&server, &store](const Request &r, const QStringList &parts) {
+        QJsonObject user;
+        Reply error;
+        const bool all = server.allows(r, server.rules("users").node);
+        if (!all && parts.at(1) != QString::number(server.userIdOf(r)))
+            return forbidden(server.rules("users").node, r.method);
+        if (!findRecord(store, "users", parts.at(1), &user, &error))
+            return error;
+        if (!all)
+            user.remove("password");
+        return Reply::json(clientView(server, store, "users", user));
+    });
+
+    server.route("POST", "login", Server::Access::anyone(),
+                 [&server, &store](const Request &r, const QStringList &) {
         const QJsonDocument document = r.json();
         if (!document.isObject())
             return Reply::error(400, QStringLiteral("Ожидается объект {\"password\": ...}"));
@@ -77,7 +103,7 @@ void addUserRoutes(Server &server, DataStore &store)
             {"user", QJsonObject{{"id", userId},
                                  {"name", user.value("name")},
                                  {"permissions", user.value("permissions").toObject()}}}});
-    }, Server::Access::Anyone);
+    });
 }
 
 }  // namespace StandIn

@@ -52,7 +52,9 @@ class Export1CTest : public GuiTestBase
                 s.insert("startDate", start);
             return s;
         };
-        return {{"users", QJsonArray{QJsonObject{{"id", 1}, {"name", "Администратор"}, {"password", "admin"}}}},
+        return {{"users", QJsonArray{QJsonObject{{"id", 1}, {"name", "Администратор"},
+                                                 {"password", "admin"},
+                                                 {"permissions", StandIn::Server::allPermissions()}}}},
                 {"streams", QJsonArray{stream(1, "Поток А", "2024-03-01T00:00:00.000"),
                                        stream(2, "Поток Б", nullptr), stream(3, "Поток В", "2024-03-02"),
                                        stream(4, "Поток\r\nГ\n", "2024-03-01T00:00:00.000")}},

@@ -48,7 +48,8 @@ class LegacyImportTest : public GuiTestBase
         QJsonObject data = records;
         QJsonArray users = data.value("users").toArray();
         users.prepend(QJsonObject{{"id", 1}, {"name", "Администратор"}, {"password", "admin"},
-                                  {"position", ""}, {"permissions", QJsonObject()}});
+                                  {"position", ""},
+                                  {"permissions", StandIn::Server::allPermissions()}});
         data.insert("users", users);
         data.insert("globals", QJsonObject{{"OrganizationInfo", QJsonObject{{"name", "Центр"}, {"inn", "1"}}},
                                            {"CheckoutHour", "14:00:00"},

@@ -1,6 +1,7 @@
 #include "testregistry.h"
 
 #include "auditexportdialog.h"
+#include "checkouthourwidget.h"
 #include "export1cdialog.h"
 #include "filedialog.h"
 #include "guitestbase.h"
@@ -14,7 +15,6 @@
 #include "personreportfilterdialog.h"
 #include "personsviewwidget.h"
 #include "receiptnumerationdialog.h"
-#include "receiptsjournalwidget.h"
 #include "selectoredit.h"
 #include "testpostgres.h"
 
@@ -353,8 +353,8 @@ private slots:
         trigger("registerPersonAction");
         button(window->findChild<PersonsViewWidget *>(), "addButton")->click();  // the card, a tab of its own
         trigger("usersAction");
-        trigger("receiptsJournalAction");  // anyone may read it
-        auto *journal = window->findChild<ReceiptsJournalWidget *>();
+        trigger("payHourAction");  // anyone signed in may read it
+        auto *checkoutHour = window->findChild<CheckoutHourWidget *>();
         trigger("receiptNumAction");
         QWidget *receiptNumbering = nullptr;
         for (QWidget *shown : visibleWindows()) {
@@ -364,23 +364,24 @@ private slots:
         QVERIFY(receiptNumbering);
 
         QVERIFY(environment().signIn(password));
-        // The journal's reload with the new token lands after whatever the
-        // sign-in set off before it.
-        const auto journalReloaded = [this] {
+        // The checkout hour's reload with the new token lands after whatever
+        // the sign-in set off before it.
+        const auto checkoutHourReloaded = [this] {
             const QList<StandIn::Request> all = server().requests();
             return std::any_of(all.begin(), all.end(), [](const StandIn::Request &request) {
-                return request.path.startsWith("/receipts") && request.header("Authorization") == bearer();
+                return request.path == "/globals/CheckoutHour"
+                       && request.header("Authorization") == bearer();
             });
         };
-        QTRY_VERIFY(journalReloaded());
+        QTRY_VERIFY(checkoutHourReloaded());
         QStringList tabs;
         for (QMdiSubWindow *frame : area->subWindowList())
             tabs << frame->widget()->metaObject()->className();
-        QCOMPARE(tabs, tabsLeft << "ReceiptsJournalWidget");
+        QCOMPARE(tabs, tabsLeft << "CheckoutHourWidget");
         QCOMPARE(receiptNumbering->isVisible(), numberingLeft);
         for (const StandIn::Request &request : server().requestsTo("GET", "users"))
             QVERIFY(request.header("Authorization") != bearer());
-        window->closeChild(journal);
+        window->closeChild(checkoutHour);
     }
 
     void dataTextsShowAsWritten_data()

@@ -24,7 +24,8 @@ inline QJsonObject fixture()
     return QJsonDocument::fromJson(R"json({
         "users": [
             {"id": 1, "name": "Админ", "password": "admin", "position": "",
-             "permissions": {"persons": 3, "organizations": 3, "positions": 3, "streams": 3}},
+             "permissions": {"persons": 3, "organizations": 3, "positions": 3, "streams": 3,
+                             "accommodation": 3, "payments": 3, "servicePayments": 3}},
             {"id": 2, "name": "Дежурный", "password": "duty", "position": "",
              "permissions": {"persons": 3}}
         ],

@@ -187,7 +187,8 @@ private slots:
         QFETCH(QString, selector);
         QFETCH(QList<int>, ids);
 
-        server().route("GET", "unsorted", [](const StandIn::Request &, const QStringList &) {
+        server().route("GET", "unsorted", StandIn::Server::Access::signedIn(),
+                       [](const StandIn::Request &, const QStringList &) {
             return StandIn::Reply::json(QJsonArray{QJsonObject{{"id", 3}, {"name", "Альфа"}},
                                                    QJsonObject{{"id", 1}, {"name", "Вега"}},
                                                    QJsonObject{{"id", 2}, {"name", "Бета"}}});
@@ -334,7 +335,8 @@ private slots:
     void everyOpeningLoadsTheListAnew()
     {
         auto calls = std::make_shared<int>(0);
-        server().route("GET", "changing", [calls](const StandIn::Request &, const QStringList &) {
+        server().route("GET", "changing", StandIn::Server::Access::signedIn(),
+                       [calls](const StandIn::Request &, const QStringList &) {
             if (++*calls == 1)
                 return StandIn::Reply::json(QJsonArray{QJsonObject{{"id", 1}, {"name", "Первый"}}});
             return StandIn::Reply::json(QJsonArray{QJsonObject{{"id", 2}, {"name", "Второй"}},

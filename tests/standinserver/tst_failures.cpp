@@ -184,11 +184,13 @@ private slots:
     {
         int seenUser = 0;
         server->route("GET", "persons/*/accommodation",
+                      StandIn::Server::Access::collection("accommodation"),
                       [&](const StandIn::Request &request, const QStringList &parts) {
                           seenUser = server->userIdOf(request);
                           return StandIn::Reply::json(QJsonArray{parts.at(1).toInt()});
                         });
-        server->route("GET", "districts", [](const StandIn::Request &, const QStringList &) {
+        server->route("GET", "districts", StandIn::Server::Access::collection(),
+                      [](const StandIn::Request &, const QStringList &) {
             return StandIn::Reply::json(QJsonArray{QJsonObject{{"id", 42}}});
         });
         QCOMPARE(client->get("persons/7/accommodation").body, QByteArray("[7]"));

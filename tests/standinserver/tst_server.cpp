@@ -77,6 +77,80 @@ private slots:
         QCOMPARE(client->get("districts").status, 200);
     }
 
+    // What the demo users' rights let through: each one's refusals, and the
+    // reads that the windows of each role's day make.
+    void rightsGuardEveryRoute_data()
+    {
+        QTest::addColumn<QString>("password");  // empty: not signed in
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        const auto row = [](const char *tag, const char *password, const char *method,
+                            const char *path, const QByteArray &body, int status) {
+            QTest::newRow(tag) << QString(password) << QByteArray(method) << QString(path) << body
+                               << status;
+        };
+        row("duty reads the passwords", "dezhur", "GET", "users", {}, 403);
+        row("duty grants himself rights", "dezhur", "PUT", "users/2",
+            R"({"name": "Б", "password": "dezhur", "permissions": {"users": 3}})", 403);
+        row("storekeeper pays", "sklad", "POST", "payments", R"({"personId": 1, "summ": 1})", 403);
+        row("storekeeper deletes a payment", "sklad", "DELETE", "payments/1", {}, 403);
+        row("storekeeper sets a password", "sklad", "PUT", "users/1", R"({"password": "x"})", 403);
+        row("storekeeper reads another user", "sklad", "GET", "users/1", {}, 403);
+        row("storekeeper sets the checkout hour", "sklad", "PUT", "globals/CheckoutHour",
+            R"({"value": "10:00:00"})", 403);
+        row("cashier edits the details", "kassa", "PUT", "globals/OrganizationInfo",
+            R"({"value": {}})", 403);
+        row("cashier adds a district", "kassa", "POST", "districts", R"({"name": "X"})", 403);
+        row("duty runs the cash report", "dezhur", "GET", "reports/cass", {}, 403);
+        row("page header", "sklad", "GET", "/globals/OrganizationInfo", {}, 200);
+        row("checkout hour", "sklad", "GET", "/globals/CheckoutHour", {}, 200);
+        row("own record", "sklad", "GET", "users/4", {}, 200);
+        row("duty's card: payments", "dezhur", "GET", "persons/1/payments", {}, 200);
+        row("duty's card: receipts", "dezhur", "GET", "persons/1/receipts", {}, 200);
+        row("duty's card: education", "dezhur", "GET", "persons/1/paid_education_receipts", {}, 200);
+        row("duty's rooms report", "dezhur", "GET", "reports/rooms", {}, 200);
+        row("cashier's card: organizations", "kassa", "GET", "organizations?excludeArchive=true",
+            {}, 200);
+        row("cashier's card: positions", "kassa", "GET", "positions", {}, 200);
+        row("cashier's statement: streams", "kassa", "GET", "streams", {}, 200);
+        row("cashier's receipt: curriculums", "kassa", "GET", "curriculums?paidOnly=true", {}, 200);
+        row("cashier's receipt: items", "kassa", "GET", "extra_services/1/property", {}, 200);
+        row("cashier's signers", "kassa", "GET", "users/rv0", {}, 200);
+        row("cashier's contracts", "kassa", "GET", "payments/contracts", {}, 200);
+        row("cashier pays", "kassa", "POST", "payments",
+            R"({"personId": 1, "payTypeId": 1, "summ": 100})", 201);
+        row("stranger's body", "", "POST", "districts", R"({"name": "X"})", 401);
+        row("oversized body", "kassa", "POST", "payments", QByteArray(2 << 20, ' '), 413);
+    }
+
+    void rightsGuardEveryRoute()
+    {
+        QFETCH(QString, password);
+        QFETCH(QByteArray, method);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QVERIFY(server->loadFixture(StandIn::Server::demoFixturePath()));
+        HttpClient user(server->rootUrl());
+        QVERIFY(password.isEmpty() || !user.signIn(password).isEmpty());
+        const QJsonObject before = snapshot();
+
+        const HttpResult result = user.send(method, path, body);
+        QCOMPARE(result.status, status);
+        // None of them holds the right on users.
+        QVERIFY(!result.body.contains("\"password\""));
+        if (status >= 400) {
+            QCOMPARE(result.json().object().value("Ok"), QJsonValue(false));
+            QVERIFY(!result.json().object().value("message").toString().isEmpty());
+            QCOMPARE(snapshot(), before);
+        }
+        // The body of a stranger, or one too large, is never taken.
+        if (status == 401 || status == 413)
+            QCOMPARE(server->requests().last().body, QByteArray());
+    }
+
     void executablePrintsRootAndPassword_data()
     {
         QTest::addColumn<QStringList>("arguments");
