@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -48,6 +49,15 @@ protected:
         action();
         // A save is waited for inside the action.
         return !finished.isEmpty() || finished.wait(5000);
+    }
+
+    // The editor open in a cell of `view`; null when none is.
+    static QLineEdit *cellEditor(QTableView *view)
+    {
+        for (QLineEdit *editor : view->viewport()->findChildren<QLineEdit *>())
+            if (!editor->isHidden())  // closed ones wait hidden for their deletion
+                return editor;
+        return nullptr;
     }
 
     // Triggers a main window's entry and waits for the window it opens as a

@@ -186,28 +186,20 @@ private slots:
         server().injectFailure("PUT", "users/2", {StandIn::FailureKind::Status, 422, {}, 1});
         MessageBox::setNextAnswer(QMessageBox::Ok);
         QVERIFY(selectUser(2, 4).isValid());
-        const auto editor = [view]() -> QLineEdit * {
-            for (QLineEdit *open : view->viewport()->findChildren<QLineEdit *>())
-                if (!open->isHidden())  // closed ones wait hidden for their deletion
-                    return open;
-            return nullptr;
-        };
         typeInto(view, "7");
-        typeInto(editor(), "5");
+        typeInto(cellEditor(view), "5");
         QVERIFY(finishes(users, [&] {
             if (!clickedUser)
-                QTest::keyClick(editor(), Qt::Key_Return);
+                QTest::keyClick(cellEditor(view), Qt::Key_Return);
             else
                 QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                                  view->visualRect(view->model()->index(rowOf(view, clickedUser),
-                                                                        clickedColumn))
-                                      .center());
+                                  view->visualRect(selectUser(clickedUser, clickedColumn)).center());
         }));
-        QTRY_VERIFY(editor());
-        QCOMPARE(editor()->text(), QString("75"));
+        QTRY_VERIFY(cellEditor(view));
+        QCOMPARE(cellEditor(view)->text(), QString("75"));
         QCOMPARE(view->currentIndex().column(), 4);
         QCOMPARE(view->currentIndex().siblingAtColumn(0).data().toInt(), 2);
-        QTest::keyClick(editor(), Qt::Key_Escape);
+        QTest::keyClick(cellEditor(view), Qt::Key_Escape);
     }
 
     void aDeletedUsersRightsAreNoLongerShown()

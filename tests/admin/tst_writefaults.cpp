@@ -100,14 +100,6 @@ class WriteFaultsTest : public AdminTestBase
         return read();
     }
 
-    static QLineEdit *cellEditor(QTableView *view)
-    {
-        for (QLineEdit *editor : view->viewport()->findChildren<QLineEdit *>())
-            if (!editor->isHidden())  // closed ones wait hidden for their deletion
-                return editor;
-        return nullptr;
-    }
-
     // Saves the window's form (`ok`) or leaves it.
     static void send(QWidget *form, const char *buttonName, bool ok)
     {

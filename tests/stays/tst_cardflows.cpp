@@ -223,23 +223,16 @@ private slots:
     {
         QTest::addColumn<QString>("collection");
         QTest::addColumn<QJsonObject>("sale");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("section");  // the buttons' prefix
+        QTest::addColumn<QStringList>("widgets");  // the list, "Возврат", "Кв-ция"
         QTest::addColumn<QString>("amount");
-        const QJsonObject common{{"personId", 700}, {"payTypeId", 1}, {"number", 51}, {"cassirId", 1},
-                                 {"startDate", "2026-06-10T00:00:00.000"},
-                                 {"endDate", "2026-06-12T00:00:00.000"},
-                                 {"payDate", "2026-06-10T00:00:00.000"}};
-        QJsonObject service = common, education = common;
-        service.insert("extraServiceId", 1);
-        service.insert("amount", 3);
-        service.insert("summ", 300);
-        education.insert("curriculumId", 2);
-        education.insert("summ", 15000);
         QTest::newRow("extra service")
-            << "receipts" << service << "extraServicesTableView" << "extraService" << "300.00";
-        QTest::newRow("paid education") << "paid_education_receipts" << education
-                                        << "paidEducationTableView" << "paidEduReceipt" << "15000.00";
+            << "receipts" << QJsonObject{{"extraServiceId", 1}, {"amount", 3}, {"summ", 300}}
+            << QStringList{"extraServicesTableView", "extraServiceReturnButton", "extraServiceReceiptButton"}
+            << "300.00";
+        QTest::newRow("paid education")
+            << "paid_education_receipts" << QJsonObject{{"curriculumId", 2}, {"summ", 15000}}
+            << QStringList{"paidEducationTableView", "paidEduReceiptReturnButton", "paidEduReceiptPrintButton"}
+            << "15000.00";
     }
 
     // The sale prints positive and its return negative, in figures and in words.
@@ -247,25 +240,23 @@ private slots:
     {
         QFETCH(QString, collection);
         QFETCH(QJsonObject, sale);
-        QFETCH(QString, list);
-        QFETCH(QString, section);
+        QFETCH(QStringList, widgets);
         QFETCH(QString, amount);
+        sale.insert("personId", 700);
+        sale.insert("payTypeId", 1);
         const int id = server().addRecord(collection, sale);
         card->setupFromId(700);
-        QTableView *view = table(list.toLatin1().constData());
-        const auto press = [&](const QString &name) { click(name.toLatin1().constData()); };
+        QTableView *view = table(qPrintable(widgets[0]));
         QVERIFY(selectId(view, id));
-        QVERIFY(reloadsAfter(view, [&] { press(section + "ReturnButton"); }));
+        QVERIFY(reloadsAfter(view, [&] { click(qPrintable(widgets[1])); }));
         QCOMPARE(shownIds(view).size(), 2);
         for (const int row : shownIds(view)) {
             QVERIFY(selectId(view, row));
             PreviewDialog::setNextResult(0);
-            // The extra-service section's print button is "extraServiceReceiptButton".
-            press(section + (section == "extraService" ? "ReceiptButton" : "PrintButton"));
-            const bool refund = row != id;
+            click(qPrintable(widgets[2]));
             QVERIFY(printed().contains(amount));
-            QCOMPARE(printed().contains("-" + amount), refund);
-            QCOMPARE(printed().contains("минус"), refund);
+            QCOMPARE(printed().contains("-" + amount), row != id);
+            QCOMPARE(printed().contains("минус"), row != id);
         }
     }
 
