@@ -19,15 +19,10 @@ bool isDirectionControl(QChar c)
 
 QString withoutDirectionControls(const QString &text)
 {
+    // Most texts hold none: they are passed on without a copy.
     if (std::none_of(text.cbegin(), text.cend(), isDirectionControl))
         return text;
-    QString kept;
-    kept.reserve(text.size());
-    for (const QChar c : text) {
-        if (!isDirectionControl(c))
-            kept.append(c);
-    }
-    return kept;
+    return QString(text).removeIf(isDirectionControl);
 }
 
 TextElement::TextElement(const QString &text, int)

@@ -16,8 +16,9 @@ namespace ReportEngine {
 // around.
 QString withoutDirectionControls(const QString &text);
 
-// A run of text, printed without direction controls. Tabs are kept as they are, each line break starts a new
-// paragraph with the same format, and nothing is trimmed.
+// A run of text, printed without direction controls. Tabs are kept as they
+// are, each line break starts a new paragraph with the same format, and
+// nothing is trimmed.
 class TextElement : public Element
 {
 public:

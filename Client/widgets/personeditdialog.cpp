@@ -750,14 +750,13 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
     Hold hold(*this);
     const int receiptId = idAt(index);
     const QJsonObject receipt = list.objectAt(index.row());
-    QSet<int> before;
-    for (int row = 0; row < list.rowCount(); ++row)
-        before.insert(idAt(list.index(row, 0)));
+    const QUrl listUrl = subListUrl(id, collection);
+    const QSet<int> before = SaveLoop::listedAt(&list, listUrl).knownIds();
     // A null document: the request goes with no body at all.
     const SaveLoop::Attempt attempt = send(QNetworkAccessManager::PostOperation,
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
     if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
-        const std::optional<QJsonArray> rows = SaveLoop::readRows(subListUrl(id, collection));
+        const std::optional<QJsonArray> rows = SaveLoop::readRows(listUrl);
         const bool returned = rows && std::any_of(rows->begin(), rows->end(), [&](const QJsonValue &row) {
             return !before.contains(row[QStringLiteral("id")].toInt())
                    && isReturnOf(row.toObject(), receipt);

@@ -114,15 +114,14 @@ PersonsViewWidget::~PersonsViewWidget()
 
 void PersonsViewWidget::openDialogForTarget(int id)
 {
-    if (personEditDialog.isVisible()) {
-        // Its tab comes forward first, giving back the focus to the field
-        // that had it; a new person's card then moves it to the name.
+    const bool open = personEditDialog.isVisible();
+    // An open card's tab comes forward first, giving back the focus to the
+    // field that had it; a new person's card then moves it to the name.
+    if (open)
         personEditDialog.setFocus(Qt::OtherFocusReason);
-        personEditDialog.setupFromId(id);
-        return;
-    }
     personEditDialog.setupFromId(id);
-    emit addingSubwindow(&personEditDialog);
+    if (!open)
+        emit addingSubwindow(&personEditDialog);
 }
 
 bool PersonsViewWidget::eventFilter(QObject *watched, QEvent *event)
