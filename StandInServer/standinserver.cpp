@@ -573,7 +573,14 @@ Reply Server::dispatch(Request request, const QByteArray &body)
         request.body = body;
     d->requests.append(request);
 
-    const Failure *failure = takeFailure(request.method, path);
+    // A copy: a further injection may move the one taken.
+    const Failure *taken = takeFailure(request.method, path);
+    const std::optional<Failure> failure = taken ? std::optional<Failure>(*taken) : std::nullopt;
+    if (failure && !failure->nextReadFails.isEmpty()) {
+        Failure lost;
+        lost.onlyCall = 1;
+        injectFailure("GET", failure->nextReadFails, lost);
+    }
     const int delayMs = failure ? failure->delayMs : 0;
     if (failure && failure->kind != FailureKind::Delay) {
         Reply reply = failureReply(*failure);

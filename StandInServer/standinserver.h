@@ -106,6 +106,10 @@ struct Failure
     // The answer (of any kind but NoReply) leaves after this many milliseconds;
     // other requests are served meanwhile.
     int delayMs = 0;
+    // When this call comes, the next GET of this path fails with 500 too:
+    // a write's answer and the list read after it lost together, as when
+    // the network drops.
+    QString nextReadFails = QString();
 };
 
 // What a domain adds to the generic handling of one of its collections

@@ -292,6 +292,8 @@ void PersonEditDialog::load(int newId)
 {
     reset();
     id = newId;
+    // A save that got no answer belongs to the card it was typed in.
+    unconfirmedPerson.reset();
     loaded = true;
     updateSaveButtons();
 
@@ -457,53 +459,76 @@ bool PersonEditDialog::save()
                    .outcome
                == NetworkManagerWrapper::Outcome::Done;
 
+    // A new person whose save got no answer is looked for before being sent
+    // again: the server may hold the person, and a list that could not be
+    // read says nothing either way.
+    if (unconfirmedPerson) {
+        const std::optional<QJsonObject> stored = findNewPerson(*unconfirmedPerson);
+        if (!stored || !stored->isEmpty())
+            return settleNewPerson(stored);
+        unconfirmedPerson.reset();
+    }
+
     // Taken before the send: the list reloads once the write is answered.
     const QJsonDocument before = knownPersons ? knownPersons() : QJsonDocument();
     const SaveLoop::Attempt attempt =
         send(QNetworkAccessManager::PostOperation, QStringLiteral("persons"), QJsonDocument(sent));
-    int newId = attempt.answer.value("id").toInt();
+    const int newId = attempt.answer.value("id").toInt();
     if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
-        // The server may have stored the person and lost only its answer: a
-        // second save would register the person twice.
-        newId = findNewPerson(sent, before).value("id").toInt();
-        if (newId > 0)
-            MessageBox::information(this, QStringLiteral("Сохранение"),
-                                    QStringLiteral("Сервер не ответил вовремя, но физическое лицо "
-                                                   "сохранено."),
-                                    QMessageBox::Ok);
-        else
-            MessageBox::warning(this, QStringLiteral("Сохранение"),
-                                QStringLiteral("Сервер не ответил, и физическое лицо не сохранено. "
-                                               "Проверьте введённое и сохраните его снова."),
-                                QMessageBox::Ok);
-    } else if (attempt.outcome == NetworkManagerWrapper::Outcome::Done && newId <= 0) {
+        // Judged by the persons listed before this save, also on the next
+        // one: the list may have brought the stored person in meanwhile.
+        QSet<int> known;
+        for (const QJsonValue &row : before.array())
+            known.insert(row.toObject().value(QStringLiteral("id")).toInt());
+        unconfirmedPerson = SaveLoop::Unconfirmed{sent, known};
+        return settleNewPerson(findNewPerson(*unconfirmedPerson));
+    }
+    if (attempt.outcome == NetworkManagerWrapper::Outcome::Done && newId <= 0)
         MessageBox::critical(this, QStringLiteral("Ошибка"),
                              QStringLiteral("Сервер не сохранил физическое лицо."), QMessageBox::Ok);
-    }
     if (newId <= 0)
         return false;
     load(newId);
     return true;
 }
 
-QJsonObject PersonEditDialog::findNewPerson(const QJsonObject &sent, const QJsonDocument &before)
+bool PersonEditDialog::settleNewPerson(const std::optional<QJsonObject> &stored)
 {
-    QSet<int> known;
-    for (const QJsonValue &row : before.array())
-        known.insert(row.toObject().value(QStringLiteral("id")).toInt());
+    const int newId = stored ? stored->value(QStringLiteral("id")).toInt() : 0;
+    if (newId > 0) {
+        MessageBox::information(this, QStringLiteral("Сохранение"),
+                                QStringLiteral("Сервер не ответил вовремя, но физическое лицо "
+                                               "сохранено."),
+                                QMessageBox::Ok);
+        load(newId);
+        return true;
+    }
+    MessageBox::warning(this, QStringLiteral("Сохранение"),
+                        stored ? QStringLiteral("Сервер не ответил, и физическое лицо не сохранено. "
+                                                "Проверьте введённое и сохраните его снова.")
+                               : QStringLiteral("Сервер не ответил, и узнать, сохранено ли "
+                                                "физическое лицо, не удалось. Сохраните его снова: "
+                                                "оно будет отправлено, только если на сервере его "
+                                                "нет."),
+                        QMessageBox::Ok);
+    return false;
+}
+
+std::optional<QJsonObject> PersonEditDialog::findNewPerson(const SaveLoop::Unconfirmed &write)
+{
     // Only this year's persons: the whole list may be a hundred thousand rows,
     // and a person registered today is always among them.
     const QString path =
         QStringLiteral("persons?pretty=true&year=%1").arg(Clock::today().year());
-    const QJsonArray rows = SaveLoop::rowsAt(QUrl(Global::endpoint(path)));
     // The list names a person whole, as the server joins the parts.
-    QJsonObject typed = sent;
-    typed.insert(QStringLiteral("fullname"),
-                 QStringList{sent.value("surname").toString(), sent.value("name").toString(),
-                             sent.value("lastname").toString()}
-                     .join(QLatin1Char(' '))
-                     .simplified());
-    return SaveLoop::findStored(rows, known, typed);
+    SaveLoop::Unconfirmed typed = write;
+    typed.sent.insert(QStringLiteral("fullname"),
+                      QStringList{write.sent.value("surname").toString(),
+                                  write.sent.value("name").toString(),
+                                  write.sent.value("lastname").toString()}
+                          .join(QLatin1Char(' '))
+                          .simplified());
+    return SaveLoop::lookUp(SaveLoop::readRows(QUrl(Global::endpoint(path))), typed);
 }
 
 void PersonEditDialog::saveAndClose()
@@ -1011,9 +1036,13 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
     // an answer the receipt is the row to look at, once it holds a hand-back.
     SaveLoop::Creation creation;
     creation.knownIds = [] { return QSet<int>(); };
-    creation.rows = [url = subListUrl(id, QStringLiteral("receipts")), receiptId] {
+    creation.rows = [url = subListUrl(id, QStringLiteral("receipts")),
+                     receiptId]() -> std::optional<QJsonArray> {
+        const std::optional<QJsonArray> receipts = SaveLoop::readRows(url);
+        if (!receipts)
+            return std::nullopt;
         QJsonArray handedBack;
-        for (const QJsonValue &row : SaveLoop::rowsAt(url)) {
+        for (const QJsonValue &row : *receipts) {
             if (row[QStringLiteral("id")].toInt() == receiptId
                 && !row[QStringLiteral("receiveDate")].toString().isEmpty())
                 handedBack.append(row);

@@ -132,8 +132,12 @@ private:
     void saveAndClose();
     void load(int newId);
     bool save();
-    // A new person whose save got no answer, as the server has it now; empty when not stored.
-    QJsonObject findNewPerson(const QJsonObject &sent, const QJsonDocument &before);
+    // A new person whose save got no answer, as the server has it now: empty
+    // when not stored, no value when the list could not be read.
+    std::optional<QJsonObject> findNewPerson(const SaveLoop::Unconfirmed &write);
+    // Tells the user what the list said of that person; loads the person
+    // and returns true when stored.
+    bool settleNewPerson(const std::optional<QJsonObject> &stored);
     void fill(const QJsonObject &person);
     void loadSubList(RequestTableModel &model, const QString &list, QTableView *view);
     QJsonObject record() const;
@@ -190,6 +194,9 @@ private:
     // A person asked for while the card was held, shown once it is free.
     std::optional<int> pendingId;
     std::function<QJsonDocument()> knownPersons;
+    // A new person sent without an answer and not yet found in or missing
+    // from a list that was read.
+    std::optional<SaveLoop::Unconfirmed> unconfirmedPerson;
     // In kopecks, as the lists were last loaded: the balance presets a new payment.
     qint64 total = 0;
     qint64 left = 0;

@@ -118,23 +118,23 @@ void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
     const QUrl links = linksUrl(id, sub);
     // A link makes no record of its own: the linked items stand for the
     // list, each carrying its id under the body's key, so that a link whose
-    // answer was lost is found there and not sent twice.
+    // answer was lost is found there and not sent twice. The picker offers
+    // only items not linked yet, so a link to the chosen one found after the
+    // write is the write's own: no ids need be known before it.
     SaveLoop::Creation linked;
-    linked.rows = [&] {
-        QJsonArray rows;
+    linked.rows = [&]() -> std::optional<QJsonArray> {
         const QUrl listed(links.toString() + QStringLiteral("?availableOnly=false"));
-        for (const QJsonValue &row : SaveLoop::rowsAt(listed)) {
+        const std::optional<QJsonArray> items = SaveLoop::readRows(listed);
+        if (!items)
+            return std::nullopt;
+        QJsonArray rows;
+        for (const QJsonValue &row : *items) {
             const int linkedId = row.toObject().value(QStringLiteral("id")).toInt();
             rows.append(QJsonObject{{QStringLiteral("id"), linkedId}, {bodyKey, linkedId}});
         }
         return rows;
     };
-    linked.knownIds = [&] {
-        QSet<int> ids;
-        for (const QJsonValue &row : linked.rows())
-            ids.insert(row.toObject().value(QStringLiteral("id")).toInt());
-        return ids;
-    };
+    linked.knownIds = [] { return QSet<int>(); };
 
     picker.setEndpoint(offered);
     picker.refresh();

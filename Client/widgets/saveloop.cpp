@@ -60,13 +60,8 @@ SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUr
             ids.insert(model->index(row, 0).data().toInt());
         return ids;
     };
-    creation.rows = [url] { return rowsAt(url); };
+    creation.rows = [url] { return readRows(url); };
     return creation;
-}
-
-QJsonArray SaveLoop::rowsAt(const QUrl &url)
-{
-    return readRows(url).value_or(QJsonArray());
 }
 
 std::optional<QJsonArray> SaveLoop::readRows(const QUrl &url)
@@ -145,31 +140,70 @@ QJsonObject SaveLoop::findStored(const QJsonArray &rows, const QSet<int> &before
     return {};
 }
 
+std::optional<QJsonObject> SaveLoop::lookUp(const std::optional<QJsonArray> &rows,
+                                           const Unconfirmed &write)
+{
+    if (!rows)
+        return std::nullopt;
+    return findStored(*rows, write.before, write.sent);
+}
+
+namespace {
+
+// Tells the user what the list said of a write without an answer; true when
+// the server stored it.
+bool tellStored(QWidget *parent, const std::optional<QJsonObject> &stored)
+{
+    if (stored && !stored->isEmpty()) {
+        MessageBox::information(parent, QStringLiteral("Сохранение"),
+                                QStringLiteral("Сервер не ответил вовремя, но запись сохранена."),
+                                QMessageBox::Ok);
+        return true;
+    }
+    MessageBox::warning(parent, QStringLiteral("Сохранение"),
+                        stored ? QStringLiteral("Сервер не ответил, и запись не сохранена. "
+                                                "Проверьте введённое и нажмите OK, чтобы "
+                                                "отправить её снова.")
+                               : QStringLiteral("Сервер не ответил, и узнать, сохранена ли "
+                                                "запись, не удалось. Нажмите OK, чтобы проверить "
+                                                "снова: запись будет отправлена, только если на "
+                                                "сервере её нет."),
+                        QMessageBox::Ok);
+    return false;
+}
+
+}  // namespace
+
 SaveLoop::Result SaveLoop::run(QDialog &dialog, const std::function<QJsonObject()> &record,
                                const std::function<Attempt(const QJsonObject &)> &send,
                                const std::function<void()> &reload, const Creation *creation)
 {
+    // The server may have stored a record and lost only its answer: a second
+    // OK must not make a second record. Until a list that was read shows the
+    // write absent, every OK looks for it before anything is sent again.
+    std::optional<Unconfirmed> unconfirmed;
     while (dialog.exec() == QDialog::Accepted) {
+        if (unconfirmed) {
+            const std::optional<QJsonObject> stored = lookUp(creation->rows(), *unconfirmed);
+            if (!stored || !stored->isEmpty()) {
+                reload();
+                if (tellStored(&dialog, stored))
+                    return {true, *stored};
+                continue;
+            }
+            unconfirmed.reset();
+        }
         const QJsonObject sent = record();
         const QSet<int> before = creation ? creation->knownIds() : QSet<int>();
         const Attempt attempt = send(sent);
         if (attempt.outcome == Outcome::Unanswered && creation) {
-            // The server may have stored the record and lost only its answer:
-            // a second OK must not make a second record.
-            const QJsonObject stored = findStored(creation->rows(), before, sent);
+            // The ids listed before this write stay the ones it is judged
+            // by: the reload may bring its record into the list meanwhile.
+            unconfirmed = Unconfirmed{sent, before};
+            const std::optional<QJsonObject> stored = lookUp(creation->rows(), *unconfirmed);
             reload();
-            if (!stored.isEmpty()) {
-                MessageBox::information(&dialog, QStringLiteral("Сохранение"),
-                                        QStringLiteral("Сервер не ответил вовремя, но запись "
-                                                       "сохранена."),
-                                        QMessageBox::Ok);
-                return {true, stored};
-            }
-            MessageBox::warning(&dialog, QStringLiteral("Сохранение"),
-                                QStringLiteral("Сервер не ответил, и запись не сохранена. "
-                                               "Проверьте введённое и нажмите OK, чтобы "
-                                               "отправить её снова."),
-                                QMessageBox::Ok);
+            if (tellStored(&dialog, stored))
+                return {true, *stored};
             continue;
         }
         reload();

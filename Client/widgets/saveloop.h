@@ -16,7 +16,8 @@ class QNetworkReply;
 // Saving a record typed into a dialog, the same for every window: the dialog
 // comes back with what was typed until the server takes the record or the
 // user cancels, and a record whose write got no answer is never sent a second
-// time when the server stored it all the same.
+// time when the server stored it all the same, nor while a list that could
+// not be read leaves that open.
 namespace SaveLoop {
 
 struct Attempt
@@ -34,18 +35,25 @@ struct Creation
 {
     // The ids the list holds before the write, as last loaded.
     std::function<QSet<int>()> knownIds;
-    // The list's rows as the server has them now (a synchronous load).
-    std::function<QJsonArray()> rows;
+    // The list's rows as the server has them now (a synchronous load); no
+    // value when it cannot be read.
+    std::function<std::optional<QJsonArray>()> rows;
+};
+
+// A creating write that got no answer, kept until a list that was read says
+// whether the server stored it.
+struct Unconfirmed
+{
+    QJsonObject sent;
+    QSet<int> before;  // the ids listed before the write
 };
 
 // The Creation of a list shown in `model` (ids in column 0; through any
 // proxies, the rows as loaded) and loaded from `url`, read again at once
 // when asked.
 Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
-// The list at `url` as the server has it now; empty when it cannot be read.
-QJsonArray rowsAt(const QUrl &url);
-// The same, with no value when it cannot be read, for a caller that must not
-// take an unread list for an empty one.
+// The list at `url` as the server has it now; no value when it cannot be
+// read, which an empty list must never stand for.
 std::optional<QJsonArray> readRows(const QUrl &url);
 
 // Sends one write and waits for its answer under the busy indicator, which
@@ -68,6 +76,9 @@ bool carries(const QJsonObject &row, const QJsonObject &sent);
 // The row of `rows` that the server made of `sent`: one whose id is not in
 // `before` and that carries `sent`. Empty when there is none.
 QJsonObject findStored(const QJsonArray &rows, const QSet<int> &before, const QJsonObject &sent);
+// What `rows`, read after it, say of `write`: the stored row; an empty object
+// when they hold none; no value when the list could not be read.
+std::optional<QJsonObject> lookUp(const std::optional<QJsonArray> &rows, const Unconfirmed &write);
 
 struct Result
 {
@@ -80,7 +91,9 @@ struct Result
 // or the user cancels. `reload` refreshes the owner's list after every
 // attempt, failed or not. With `creation`, a write that got no answer is
 // looked for in the list: found, it counts as saved and the user is told so;
-// not found, the user is told it was not saved and the dialog comes back.
+// otherwise the user is told it was not saved, or that the list could not
+// tell, and the dialog comes back. Its next OK looks for that write once
+// more and sends only when a list that was read shows it absent.
 Result run(QDialog &dialog, const std::function<QJsonObject()> &record,
            const std::function<Attempt(const QJsonObject &)> &send,
            const std::function<void()> &reload, const Creation *creation = nullptr);

@@ -9,7 +9,8 @@
 
 namespace {
 
-enum Fault { Refused, OkFalse, NoAnswer, LateAnswer };
+// LateUnread: a late answer, and the list read after it fails once.
+enum Fault { Refused, OkFalse, NoAnswer, LateAnswer, LateUnread };
 const QString reason = QStringLiteral("Проверка сервера: поле неверно");
 
 // A write as the user makes it: in the window opened by `action`, select
@@ -149,15 +150,16 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("fault");
-        const char *faults[] = {"422", "Ok false", "no answer", "late answer"};
+        const char *faults[] = {"422", "Ok false", "no answer", "late answer", "late answer, list unread"};
         for (const QString &path : paths().keys())
-            for (int fault = Refused; fault <= LateAnswer; ++fault)
+            for (int fault = Refused; fault <= (paths()[path].creates ? LateUnread : LateAnswer); ++fault)
                 QTest::addRow("%s, %s", qPrintable(path), faults[fault]) << path << fault;
     }
 
     // After a failure the editor comes back holding what was typed; one
     // more OK stores it once, a cancel not at all. A new record whose write
-    // got no answer is looked for: found, it is not sent again.
+    // got no answer is looked for: found, it is not sent again, nor while
+    // the list cannot be read.
     void failedWritesKeepTheInputAndStoreOnce()
     {
         QFETCH(QString, path);
@@ -167,11 +169,12 @@ private slots:
                                   .value(path, "Проверка записи");
         using Kind = StandIn::FailureKind;
         server().injectFailure(write.method, write.path,
-                               {QList<Kind>{Kind::Status, Kind::OkFalse, Kind::NoReply, Kind::Delay}[fault], 422,
+                               {QList<Kind>{Kind::Status, Kind::OkFalse, Kind::NoReply, Kind::Delay, Kind::Delay}[fault], 422,
                                 QJsonDocument(QJsonObject{{"Ok", false}, {"message", reason}}).toJson(), 1,
-                                fault == LateAnswer ? 2000 : 0});
-        const bool lookedUp = (fault == NoAnswer || fault == LateAnswer) && write.creates;
-        for (int box = 0; box < (lookedUp ? 2 : 1); ++box)
+                                fault >= LateAnswer ? 2000 : 0, fault == LateUnread ? write.path : QString()});
+        const bool lookedUp = (fault >= NoAnswer) && write.creates;
+        const bool unread = fault == LateUnread;
+        for (int box = 0; box < (unread ? 4 : lookedUp ? 2 : 1); ++box)
             MessageBox::setNextAnswer(QMessageBox::Ok);
         const bool comesBack = !(fault == LateAnswer && write.creates);
         const bool again = fault != OkFalse;
@@ -205,14 +208,16 @@ private slots:
         }
 
         QCOMPARE(boxTexts("Ошибка"), fault == OkFalse ? QStringList{"Сервер не сохранил запись: Injected failure"} : QStringList());
-        QCOMPARE(boxTexts("Request failed").size(), fault == OkFalse ? 0 : 1);
+        QCOMPARE(boxTexts("Request failed").size(), fault == OkFalse ? 0 : unread ? 2 : 1);
         QCOMPARE(boxTexts("Request failed").value(0).endsWith("\n" + reason), fault == Refused);
         if (lookedUp)
-            QVERIFY(boxTexts("Сохранение").value(0).contains(fault == LateAnswer ? "запись сохранена" : "не сохранена"));
+            QVERIFY(boxTexts("Сохранение").value(0).contains(fault == LateAnswer ? "запись сохранена"
+                                                             : unread ? "не удалось" : "не сохранена"));
         QCOMPARE(*kept, comesBack ? typed : QString());
         QCOMPARE(write.stored(typed), again ? 1 : 0);
-        // One write, and one more only after the editor came back.
-        QCOMPARE(server().requestsTo(write.method, write.path).size(), comesBack && again ? 2 : 1);
+        // One write, and one more only after the editor came back for a
+        // record the server does not hold.
+        QCOMPARE(server().requestsTo(write.method, write.path).size(), comesBack && again && !unread ? 2 : 1);
     }
 
     // A copy whose write got no answer is looked for among the rows the list
