@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QNetworkReply>
 #include <QRegularExpression>
 
 #include <utility>
@@ -63,6 +64,17 @@ bool UsersWidget::eventFilter(QObject *watched, QEvent *event)
 
 void UsersWidget::fromJson(const QJsonDocument &document)
 {
+    if (writing || !unsent.isEmpty())
+        return;
+    if (QWidget *editor = openEditor()) {
+        // What is typed there stays; the list comes in once it is closed,
+        // unless its commit made a change, which another reload follows.
+        heldList = document;
+        connect(editor, &QObject::destroyed, this, &UsersWidget::applyHeldList,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        return;
+    }
+    heldList.reset();
     usersModel.setJson(document);
     ui->usersTableView->sortByColumn(0, Qt::AscendingOrder);
     keepCurrentUser();
@@ -117,21 +129,61 @@ void UsersWidget::search(const QString &text)
     proxy.setFilterRegularExpression(pattern);
 }
 
+void UsersWidget::applyHeldList()
+{
+    if (heldList)
+        fromJson(*std::exchange(heldList, std::nullopt));
+}
+
+QWidget *UsersWidget::openEditor() const
+{
+    // An editor opens on the current cell, by a key, a double click or
+    // reopenRefusedCell.
+    return ui->usersTableView->indexWidget(ui->usersTableView->currentIndex());
+}
+
 void UsersWidget::writeRow(const QModelIndex &cell)
 {
     const QJsonObject user = usersModel.objectAt(cell.row());
     if (cell.row() == currentRow)
         currentUser = user;
-    const int id = user.value(QStringLiteral("id")).toInt();
-    const QString typed = cell.data().toString();
-    const SaveLoop::Attempt attempt =
-        writeAndReload(QNetworkAccessManager::PutOperation, recordUrl(id), QJsonDocument(user));
+    enqueue({user, cell.column(), cell.data().toString()});
+}
+
+void UsersWidget::enqueue(const Change &change)
+{
+    unsent.append(change);
+    // Sent once the view's callback that made the change has returned.
+    QMetaObject::invokeMethod(this, &UsersWidget::writeNext, Qt::QueuedConnection);
+}
+
+void UsersWidget::writeNext()
+{
+    if (writing || unsent.isEmpty())
+        return;
+    const Change change = unsent.takeFirst();
+    writing = true;
+    const int id = change.user.value(QStringLiteral("id")).toInt();
+    QNetworkReply *reply = writer.putUrl(recordUrl(id), QJsonDocument(change.user), true, false);
+    // After the transport's own slot, which has shown the failure box.
+    connect(reply, &QNetworkReply::finished, this, [this, reply, change] { written(reply, change); });
+}
+
+void UsersWidget::written(QNetworkReply *reply, const Change &change)
+{
+    writing = false;
     // The reload shows the server's value again; what was typed waits in the
     // cell's editor for the user to send it once more or to drop it. That is
     // the cell edited, wherever the current cell has gone since (a click on
     // another cell commits the edit after moving it).
-    if (attempt.outcome != NetworkManagerWrapper::Outcome::Done)
-        refusedCell = {id, cell.column(), typed};
+    if (NetworkManagerWrapper::outcome(reply) != NetworkManagerWrapper::Outcome::Done
+        && change.column >= 0)
+        refusedCell = {change.user.value(QStringLiteral("id")).toInt(), change.column, change.typed};
+    reply->deleteLater();
+    if (unsent.isEmpty())
+        handleUpdate();
+    else
+        writeNext();
 }
 
 void UsersWidget::reopenRefusedCell()
@@ -146,13 +198,8 @@ void UsersWidget::reopenRefusedCell()
         QTableView *view = ui->usersTableView;
         view->setCurrentIndex(index);
         view->edit(index);
-        // The view keeps its editor to itself; the one it has just opened is
-        // the only one not hidden (closed ones are hidden until deleted).
-        const auto editors = view->viewport()->findChildren<QLineEdit *>();
-        for (QLineEdit *editor : editors) {
-            if (!editor->isHidden())
-                editor->setText(cell.text);
-        }
+        if (auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(index)))
+            editor->setText(cell.text);
         return;
     }
 }
@@ -162,9 +209,8 @@ void UsersWidget::writePermissions()
     if (currentUser.isEmpty())
         return;
     currentUser.insert(QStringLiteral("permissions"), permissionsModel.getPermissionsObject());
-    const int id = currentUser.value(QStringLiteral("id")).toInt();
-    writeAndReload(QNetworkAccessManager::PutOperation, recordUrl(id), QJsonDocument(currentUser));
-
-    // Selecting the row again shows the new rights even before the reload.
+    // Selecting the row again shows the new rights even before the reload,
+    // and a cell typed in the row meanwhile sends them along.
     usersModel.setObjectAt(currentRow, currentUser);
+    enqueue({currentUser, -1, QString()});
 }

@@ -198,6 +198,64 @@ private slots:
         QTest::keyClick(cellEditor(view), Qt::Key_Escape);
     }
 
+    void aReloadDuringAnEditLosesNothing_data()
+    {
+        QTest::addColumn<int>("lands");  // where the reload after RV's write lands
+        QTest::newRow("RV0 committed at once") << 0;
+        QTest::newRow("the reload lands while RV0 is typed") << 1;
+        // RV is then cleared with Delete: that write must carry RV0 as typed.
+        QTest::newRow("the reload lands while RV0's write waits") << 2;
+    }
+
+    // On a slow server RV is committed with Tab and RV0 typed and committed
+    // with Return while the writes and the reloads after them are out: the
+    // list is never reset under the editor nor under a change not yet
+    // written, and every value reaches the server in order.
+    void aReloadDuringAnEditLosesNothing()
+    {
+        QFETCH(int, lands);
+        QJsonObject blank = server().record("users", 2);
+        blank["rv"] = blank["rv0"] = QJsonValue::Null;
+        server().setRecord("users", blank);
+        QVERIFY(finishes(users, [&] { users->handleUpdate(); }));
+        server().clearRequests();
+        using StandIn::FailureKind;
+        server().injectFailure("GET", "users", {FailureKind::Delay, 200, {}, 0, 300});
+        server().injectFailure("PUT", "users/2", {FailureKind::Delay, 200, {}, 2, 600});
+        QTableView *view = table("usersTableView");
+        QVERIFY(selectUser(2, 4).isValid());
+        typeInto(view, "1");
+        typeInto(cellEditor(view), "1");
+        QSignalSpy loads(&managerOf(users), &QNetworkAccessManager::finished);
+        QTest::keyClick(cellEditor(view), Qt::Key_Tab);
+        QVERIFY(cellEditor(view));
+        typeInto(cellEditor(view), "2");
+        if (lands == 1)
+            QVERIFY(loads.wait(5000));
+        if (lands == 2)
+            QTRY_VERIFY(!server().requestsTo("GET", "users").isEmpty());
+        QVERIFY(cellEditor(view));
+        typeInto(cellEditor(view), "2");
+        QTest::keyClick(cellEditor(view), Qt::Key_Return);
+        if (lands == 2) {
+            QTRY_VERIFY(!loads.isEmpty());
+            QVERIFY(selectUser(2, 4).isValid());
+            QTest::keyClick(view, Qt::Key_Delete);
+        }
+
+        QTRY_COMPARE(server().requestsTo("PUT", "users/2").size(), lands == 2 ? 3 : 2);
+        QVERIFY(QSignalSpy(&managerOf(users), &QNetworkAccessManager::finished).wait(5000));
+        const QJsonValue rv = lands == 2 ? QJsonValue(QJsonValue::Null) : QJsonValue("11");
+        QCOMPARE(server().record("users", 2)["rv"], rv);
+        QCOMPARE(server().record("users", 2)["rv0"], QJsonValue("22"));
+        const QModelIndex rv0 = selectUser(2, 5);
+        QCOMPARE(rv0.data().toString(), QString("22"));
+        QCOMPARE(rv0.siblingAtColumn(4).data().toString(), rv.toString());
+        const auto puts = server().requestsTo("PUT", "users/2");
+        QCOMPARE(puts[0].json()["rv"], QJsonValue("11"));
+        QCOMPARE(puts[1].json()["rv0"], QJsonValue("22"));
+    }
+
     void aDeletedUsersRightsAreNoLongerShown()
     {
         const int id = server().addRecord(
