@@ -1035,7 +1035,6 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
     // The hand-back is written into the receipt itself: after a write without
     // an answer the receipt is the row to look at, once it holds a hand-back.
     SaveLoop::Creation creation;
-    creation.knownIds = [] { return QSet<int>(); };
     creation.rows = [url = subListUrl(id, QStringLiteral("receipts")),
                      receiptId]() -> std::optional<QJsonArray> {
         const std::optional<QJsonArray> receipts = SaveLoop::readRows(url);

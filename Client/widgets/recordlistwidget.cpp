@@ -120,7 +120,8 @@ void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
     // list, each carrying its id under the body's key, so that a link whose
     // answer was lost is found there and not sent twice. The picker offers
     // only items not linked yet, so a link to the chosen one found after the
-    // write is the write's own: no ids need be known before it.
+    // write is the write's own: no ids need be known before it (knownIds
+    // stays unset).
     SaveLoop::Creation linked;
     linked.rows = [&]() -> std::optional<QJsonArray> {
         const QUrl listed(links.toString() + QStringLiteral("?availableOnly=false"));
@@ -134,7 +135,6 @@ void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
         }
         return rows;
     };
-    linked.knownIds = [] { return QSet<int>(); };
 
     picker.setEndpoint(offered);
     picker.refresh();

@@ -194,7 +194,7 @@ SaveLoop::Result SaveLoop::run(QDialog &dialog, const std::function<QJsonObject(
             unconfirmed.reset();
         }
         const QJsonObject sent = record();
-        const QSet<int> before = creation ? creation->knownIds() : QSet<int>();
+        const QSet<int> before = creation && creation->knownIds ? creation->knownIds() : QSet<int>();
         const Attempt attempt = send(sent);
         if (attempt.outcome == Outcome::Unanswered && creation) {
             // The ids listed before this write stay the ones it is judged

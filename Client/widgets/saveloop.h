@@ -33,7 +33,8 @@ Attempt take(QNetworkReply *reply);
 // stored the record.
 struct Creation
 {
-    // The ids the list holds before the write, as last loaded.
+    // The ids the list holds before the write, as last loaded; unset for a
+    // list in which any row found after the write is the write's own.
     std::function<QSet<int>()> knownIds;
     // The list's rows as the server has them now (a synchronous load); no
     // value when it cannot be read.
