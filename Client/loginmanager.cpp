@@ -2,6 +2,7 @@
 
 #include "global.h"
 #include "permissionmanager.h"
+#include "writequeue.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -44,6 +45,9 @@ void LoginManager::resetForTesting()
 
 void LoginManager::login(const QString &password)
 {
+    // Changes still on their way belong to the user signed in now: they go,
+    // and are answered, before another one can take over.
+    WriteQueue::finishAll();
     pendingPassword = password;
     QJsonObject body;
     body.insert("password", password);

@@ -31,6 +31,7 @@
 #include "subwindowsawarewidget.h"
 #include "ui_mainwindow.h"
 #include "userswidget.h"
+#include "writequeue.h"
 
 #include <QEvent>
 #include <QJsonArray>
@@ -333,6 +334,9 @@ void MainWindow::updateLogin()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A change the windows show as made is still on its way: it is sent
+    // and answered before the program ends, never dropped without a word.
+    WriteQueue::finishAll();
     // A window of its own left open (the sign-in window, the receipt
     // numbering, the persons' "Информация") would keep the program running
     // after its main window is gone.

@@ -28,33 +28,41 @@ void RequestTableModel::setRequest(const QNetworkRequest &newRequest)
 
 void RequestTableModel::select()
 {
-    manager->get(request);
+    latest.sent(manager->get(request));
 }
 
 void RequestTableModel::selectSync()
 {
-    QNetworkReply *reply = manager->get(request);
+    QNetworkReply *reply = latest.sent(manager->get(request));
     // Another load of this model may still be in flight; its reply must not
-    // end this wait with its data.
+    // end this wait. Connected after dataFetched, so the reply is handled
+    // when the wait ends.
     QEventLoop loop;
-    const auto connection = connect(this, &RequestTableModel::selectFinished, &loop, [&] {
-        if (lastHandledReply == reply)
-            loop.quit();
-    });
+    const auto connection = connect(manager, &QNetworkAccessManager::finished, &loop,
+                                    [&](QNetworkReply *finished) {
+                                        if (finished == reply)
+                                            loop.quit();
+                                    });
     loop.exec(QEventLoop::AllEvents);
     disconnect(connection);
 }
 
+void RequestTableModel::clear()
+{
+    latest.dropPending();
+    setJson(QJsonDocument());
+}
+
 void RequestTableModel::dataFetched(QNetworkReply *reply)
 {
+    reply->deleteLater();
+    if (!latest.isLatest(reply))
+        return;
     const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     qCDebug(lomiNetwork) << reply->url() << NetworkLog::masked(document);
 
     const bool failed = document.isEmpty() || reply->error() != QNetworkReply::NoError
                         || Global::isFailureEnvelope(document);
     setJson(failed ? QJsonDocument() : document);
-
-    lastHandledReply = reply;
-    reply->deleteLater();
     emit selectFinished();
 }

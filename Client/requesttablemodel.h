@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jsontablemodel.h"
+#include "latestreply.h"
 
 #include <QNetworkRequest>
 
@@ -10,6 +11,10 @@ class QNetworkReply;
 // A JSON table model filled by one GET request. The body alone decides:
 // an empty or unparsable body, an error reply or the server's failure
 // envelope (an object whose "Ok" is not true) leaves the model empty.
+//
+// Only the answer to the latest request is taken in: an older one that a
+// slow line brings later is dropped, so the rows shown are never older than
+// the rows shown before.
 class RequestTableModel : public JsonTableModel
 {
     Q_OBJECT
@@ -24,17 +29,20 @@ public:
 
     void select();
     // Loads and waits in a nested event loop until this call's own reply
-    // has been taken in.
+    // has been handled: taken in, or dropped for a request sent meanwhile.
     void selectSync();
+    // Empties the model; no answer to a request sent before is taken in.
+    void clear();
 
 public slots:
     void dataFetched(QNetworkReply *reply);
 
 signals:
+    // After an answer has been taken in.
     void selectFinished();
 
 private:
     QNetworkAccessManager *manager;
     QNetworkRequest request;
-    QNetworkReply *lastHandledReply = nullptr;
+    LatestReply latest;
 };

@@ -16,9 +16,9 @@
 
 namespace {
 
-QDate dateOf(const QModelIndex &cell)
+QDate dateOf(const QJsonValue &value)
 {
-    return Global::toDate(cell.data().toString());
+    return Global::toDate(value.toVariant().toString());
 }
 
 }  // namespace
@@ -74,26 +74,29 @@ void PaidEducationReceiptEditDialog::fromData(const QMap<QString, QVariant> &)
 
 void PaidEducationReceiptEditDialog::fromModel(const QModelIndex &row)
 {
-    reset();
-    const QString number = row.siblingAtColumn(1).data().toString();
-    ui->numberLineEdit->setText(number.isEmpty() ? QStringLiteral("000000") : number);
-
     const RequestTableModel *req = dynamic_cast<const RequestTableModel *>(row.model());
     if (!req) {
+        reset();
         Global::warningAssertionFailed(
             QStringLiteral("req = dynamic_cast<const RequestTableModel*>(row.model())"),
             QStringLiteral("Client/widgets/paideducationreceipteditdialog"), 97);
         return;
     }
+    // Taken before reset() waits for the pay types: the list may be reloaded
+    // meanwhile and put another receipt in this row.
     const QJsonObject receipt = req->objectAt(row.row());
+    reset();
+    const QString number = receipt.value(QStringLiteral("number")).toVariant().toString();
+    ui->numberLineEdit->setText(number.isEmpty() ? QStringLiteral("000000") : number);
+
     const int curriculumId = receipt.value(QStringLiteral("curriculum")).toObject()
                                  .value(QStringLiteral("id")).toInt(-1);
     if (curriculumId > 0)
         ui->curriculumSelectorWidget->setSelectedId(curriculumId);
 
-    ui->dat_start->setDate(dateOf(row.siblingAtColumn(2)));
-    ui->dat_end->setDate(dateOf(row.siblingAtColumn(3)));
-    ui->pay_date->setDate(dateOf(row.siblingAtColumn(6)));
+    ui->dat_start->setDate(dateOf(receipt.value(QStringLiteral("startDate"))));
+    ui->dat_end->setDate(dateOf(receipt.value(QStringLiteral("endDate"))));
+    ui->pay_date->setDate(dateOf(receipt.value(QStringLiteral("payDate"))));
     if (receipt.contains(QStringLiteral("payType")))
         ReceiptFields::selectPayType(
             ui->pay_type,

@@ -84,12 +84,8 @@ bool PermissionsTableModel::setData(const QModelIndex &index, const QVariant &va
 {
     if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= nodes.size())
         return QAbstractTableModel::setData(index, value, role);
-    int bit = 0;
-    if (index.column() == ReadColumn)
-        bit = 1;
-    else if (index.column() == WriteColumn)
-        bit = 2;
-    else
+    const int bit = bitOf(index.column());
+    if (bit == 0)
         return QAbstractTableModel::setData(index, value, role);
 
     // Each call flips the bit whatever state the view asks for: the view
@@ -97,6 +93,11 @@ bool PermissionsTableModel::setData(const QModelIndex &index, const QVariant &va
     permissions.insert(nodes.at(index.row()), mask(index.row()) ^ bit);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
+}
+
+int PermissionsTableModel::bitOf(int column)
+{
+    return column == ReadColumn ? 1 : column == WriteColumn ? 2 : 0;
 }
 
 Qt::ItemFlags PermissionsTableModel::flags(const QModelIndex &index) const

@@ -19,6 +19,9 @@ public:
 
     void setPermissionsObject(const QJsonObject &object);
     QJsonObject getPermissionsObject() const { return permissions; }
+    // The node of a row, and the bit (1 or 2) of a column; 0 for the label.
+    QString nodeAt(int row) const { return nodes.value(row); }
+    static int bitOf(int column);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

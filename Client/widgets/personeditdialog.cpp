@@ -238,6 +238,12 @@ PersonEditDialog::PersonEditDialog(QWidget *parent)
             ui->accommodationAddButton->setEnabled(!text.isEmpty());
     });
 
+    connect(LoginManager::instance(), &LoginManager::loginCompleted, this,
+            [this](const LoginManager::Result &result) {
+                if (result.success)
+                    takeNewUser();
+            });
+
     hideSensitiveInfo();
 }
 
@@ -292,8 +298,10 @@ void PersonEditDialog::load(int newId)
 {
     reset();
     id = newId;
-    // A save that got no answer belongs to the card it was typed in.
-    unconfirmedPerson.reset();
+    // A new person sent without an answer stays remembered, and the next
+    // save of a new person looks for it first; only its correction belongs
+    // to the card it was typed in.
+    personProgress = {};
     loaded = true;
     updateSaveButtons();
 
@@ -382,6 +390,29 @@ void PersonEditDialog::loadSubList(RequestTableModel &model, const QString &list
     view->resizeColumnsToContents();
 }
 
+void PersonEditDialog::takeNewUser()
+{
+    // The identity document was opened with the password of the user who
+    // has gone, and the lists were read with his rights: the card shows the
+    // next user only what he may read.
+    hideSensitiveInfo();
+    if (isVisible() && personSaved() && !busy)
+        reloadLists();
+}
+
+void PersonEditDialog::reloadLists()
+{
+    const std::pair<RequestTableModel *, const char *> lists[] = {
+        {&accommodationModel, "accommodation"},
+        {&paymentsModel, "payments"},
+        {&receiptsModel, "receipts"},
+        {&paidEducationReceiptsModel, "paid_education_receipts"}};
+    for (const auto &[model, list] : lists) {
+        model->setRequest(networkManager.prepareRequest(subListUrl(id, QLatin1String(list)), true));
+        model->select();
+    }
+}
+
 void PersonEditDialog::showBillNumber(int number)
 {
     ui->billNumberWrapper->setVisible(number != 0);
@@ -459,76 +490,76 @@ bool PersonEditDialog::save()
                    .outcome
                == NetworkManagerWrapper::Outcome::Done;
 
-    // A new person whose save got no answer is looked for before being sent
-    // again: the server may hold the person, and a list that could not be
-    // read says nothing either way.
-    if (unconfirmedPerson) {
-        const std::optional<QJsonObject> stored = findNewPerson(*unconfirmedPerson);
-        if (!stored || !stored->isEmpty())
-            return settleNewPerson(stored);
-        unconfirmedPerson.reset();
-    }
-
-    // Taken before the send: the list reloads once the write is answered.
-    const QJsonDocument before = knownPersons ? knownPersons() : QJsonDocument();
-    const SaveLoop::Attempt attempt =
-        send(QNetworkAccessManager::PostOperation, QStringLiteral("persons"), QJsonDocument(sent));
-    const int newId = attempt.answer.value("id").toInt();
-    if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
-        // Judged by the persons listed before this save, also on the next
-        // one: the list may have brought the stored person in meanwhile.
-        QSet<int> known;
-        for (const QJsonValue &row : before.array())
-            known.insert(row.toObject().value(QStringLiteral("id")).toInt());
-        unconfirmedPerson = SaveLoop::Unconfirmed{sent, known};
-        return settleNewPerson(findNewPerson(*unconfirmedPerson));
-    }
-    if (attempt.outcome == NetworkManagerWrapper::Outcome::Done && newId <= 0)
+    const SaveLoop::Creation persons = newPersons();
+    const SaveLoop::Result result = SaveLoop::save(
+        this, sent,
+        [this](const QJsonObject &person) {
+            return send(QNetworkAccessManager::PostOperation, QStringLiteral("persons"),
+                        QJsonDocument(person));
+        },
+        [] {}, &persons, personProgress);
+    if (!result.saved)
+        return false;
+    const int newId = result.answer.value("id").toInt();
+    if (newId <= 0) {
         MessageBox::critical(this, QStringLiteral("Ошибка"),
                              QStringLiteral("Сервер не сохранил физическое лицо."), QMessageBox::Ok);
-    if (newId <= 0)
         return false;
+    }
     load(newId);
     return true;
 }
 
-bool PersonEditDialog::settleNewPerson(const std::optional<QJsonObject> &stored)
+SaveLoop::Creation PersonEditDialog::newPersons()
 {
-    const int newId = stored ? stored->value(QStringLiteral("id")).toInt() : 0;
-    if (newId > 0) {
-        MessageBox::information(this, QStringLiteral("Сохранение"),
-                                QStringLiteral("Сервер не ответил вовремя, но физическое лицо "
-                                               "сохранено."),
-                                QMessageBox::Ok);
-        load(newId);
-        return true;
-    }
-    MessageBox::warning(this, QStringLiteral("Сохранение"),
-                        stored ? QStringLiteral("Сервер не ответил, и физическое лицо не сохранено. "
-                                                "Проверьте введённое и сохраните его снова.")
-                               : QStringLiteral("Сервер не ответил, и узнать, сохранено ли "
-                                                "физическое лицо, не удалось. Сохраните его снова: "
-                                                "оно будет отправлено, только если на сервере его "
-                                                "нет."),
-                        QMessageBox::Ok);
-    return false;
-}
-
-std::optional<QJsonObject> PersonEditDialog::findNewPerson(const SaveLoop::Unconfirmed &write)
-{
+    SaveLoop::Creation persons;
+    persons.list = Global::endpoint(QStringLiteral("persons"));
+    // Taken before the send: the list reloads once the write is answered.
+    persons.knownIds = [this] {
+        QSet<int> known;
+        if (knownPersons) {
+            const QJsonArray rows = knownPersons().array();
+            for (const QJsonValue &row : rows)
+                known.insert(row.toObject().value(QStringLiteral("id")).toInt());
+        }
+        return known;
+    };
     // Only this year's persons: the whole list may be a hundred thousand rows,
     // and a person registered today is always among them.
-    const QString path =
-        QStringLiteral("persons?pretty=true&year=%1").arg(Clock::today().year());
+    persons.rows = [] {
+        return SaveLoop::readRows(QUrl(Global::endpoint(
+            QStringLiteral("persons?pretty=true&year=%1").arg(Clock::today().year()))));
+    };
     // The list names a person whole, as the server joins the parts.
-    SaveLoop::Unconfirmed typed = write;
-    typed.sent.insert(QStringLiteral("fullname"),
-                      QStringList{write.sent.value("surname").toString(),
-                                  write.sent.value("name").toString(),
-                                  write.sent.value("lastname").toString()}
+    persons.asListed = [](const QJsonObject &person) {
+        QJsonObject listed = person;
+        listed.insert(QStringLiteral("fullname"),
+                      QStringList{person.value("surname").toString(), person.value("name").toString(),
+                                  person.value("lastname").toString()}
                           .join(QLatin1Char(' '))
                           .simplified());
-    return SaveLoop::lookUp(SaveLoop::readRows(QUrl(Global::endpoint(path))), typed);
+        return listed;
+    };
+    persons.amend = [this](int personId, const QJsonObject &person) {
+        return send(QNetworkAccessManager::PutOperation, QStringLiteral("persons/%1").arg(personId),
+                    QJsonDocument(person));
+    };
+    SaveLoop::Texts &texts = persons.texts;
+    texts.stored = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено.");
+    texts.absent = QStringLiteral("Сервер не ответил, и физическое лицо не сохранено. Проверьте "
+                                  "введённое и сохраните его снова.");
+    texts.unknown = QStringLiteral("Сервер не ответил, и узнать, сохранено ли физическое лицо, не "
+                                   "удалось. Сохраните его снова: оно будет отправлено, только если "
+                                   "на сервере его нет.");
+    texts.amended = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено. "
+                                   "Исправления, внесённые после, записаны в него.");
+    texts.kept = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено таким, "
+                                "каким было отправлено в первый раз. Изменения, внесённые после, "
+                                "не сохранены.");
+    texts.earlier = QStringLiteral("Физическое лицо, отправленное раньше и оставшееся без ответа, "
+                                   "сохранено на сервере. Проверьте список: если вы вводите его "
+                                   "снова, закройте карту; чтобы добавить и это, сохраните его снова.");
+    return persons;
 }
 
 void PersonEditDialog::saveAndClose()
@@ -602,11 +633,12 @@ void PersonEditDialog::reset()
     // Kept, it went with the next person's save, unseen behind the lock.
     ui->docGiveDateEdit->setDate(QDate(1900, 1, 1));
 
-    accommodationModel.setJson(QJsonDocument());
-    paymentsModel.setJson(QJsonDocument());
-    receiptsModel.setJson(QJsonDocument());
+    // A list of the person shown before may still be on its way.
+    accommodationModel.clear();
+    paymentsModel.clear();
+    receiptsModel.clear();
     propertyModel.clear();
-    paidEducationReceiptsModel.setJson(QJsonDocument());
+    paidEducationReceiptsModel.clear();
 
     ui->orgSelectorEdit->reset();
     ui->streamSelectorEdit->reset();
@@ -920,10 +952,13 @@ void PersonEditDialog::addReceiptTo(const QModelIndex &index)
     if (busy || !personSaved())
         return;
     Hold hold(*this);
+    // Read before reset() waits for the pay types: the list may be reloaded
+    // meanwhile and put another receipt in this row.
+    const int number = index.isValid() ? index.siblingAtColumn(1).data().toInt() : 0;
     receiptDialog.withOutDate(getOutDateTime());
     receiptDialog.reset();
     if (index.isValid())
-        receiptDialog.withNumber(index.siblingAtColumn(1).data().toInt());
+        receiptDialog.withNumber(number);
     saveForPerson(receiptDialog, receiptsModel, QStringLiteral("receipts"));
 }
 

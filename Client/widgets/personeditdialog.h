@@ -132,12 +132,12 @@ private:
     void saveAndClose();
     void load(int newId);
     bool save();
-    // A new person whose save got no answer, as the server has it now: empty
-    // when not stored, no value when the list could not be read.
-    std::optional<QJsonObject> findNewPerson(const SaveLoop::Unconfirmed &write);
-    // Tells the user what the list said of that person; loads the person
-    // and returns true when stored.
-    bool settleNewPerson(const std::optional<QJsonObject> &stored);
+    // How a new person whose save got no answer is looked for and corrected.
+    SaveLoop::Creation newPersons();
+    // Another user has signed in while the card is open.
+    void takeNewUser();
+    // The person's lists read again, with the signed-in user's rights.
+    void reloadLists();
     void fill(const QJsonObject &person);
     void loadSubList(RequestTableModel &model, const QString &list, QTableView *view);
     QJsonObject record() const;
@@ -194,9 +194,9 @@ private:
     // A person asked for while the card was held, shown once it is free.
     std::optional<int> pendingId;
     std::function<QJsonDocument()> knownPersons;
-    // A new person sent without an answer and not yet found in or missing
-    // from a list that was read.
-    std::optional<SaveLoop::Unconfirmed> unconfirmedPerson;
+    // What this card's save of a new person has learnt of its own write
+    // without an answer.
+    SaveLoop::Progress personProgress;
     // In kopecks, as the lists were last loaded: the balance presets a new payment.
     qint64 total = 0;
     qint64 left = 0;

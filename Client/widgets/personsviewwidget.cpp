@@ -8,6 +8,7 @@
 #include "streamitemdelegate.h"
 #include "ui_personsviewwidget.h"
 
+#include <QCloseEvent>
 #include <QItemSelectionModel>
 #include <QNetworkReply>
 #include <QUrl>
@@ -131,6 +132,14 @@ bool PersonsViewWidget::eventFilter(QObject *watched, QEvent *event)
             emit closingSubwindow(widget);
     }
     return false;
+}
+
+void PersonsViewWidget::closeEvent(QCloseEvent *event)
+{
+    // The list's messages go with it: a window of their own, they would
+    // otherwise stay open with their rows for a user who may not read them.
+    infoWidget.close();
+    SubwindowsAwareWidget::closeEvent(event);
 }
 
 void PersonsViewWidget::add()

@@ -30,6 +30,9 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 public slots:
     void add();
     void edit(const QModelIndex &index);

@@ -30,14 +30,15 @@ void RawViewWidget::handleUpdate()
     if (!endpoint.isEmpty())
         request.setUrl(QUrl(Global::endpoint(endpoint)));
     LoginManager::instance()->authorizeRequest(request);
-    manager.get(request);
+    loads.sent(manager.get(request));
 }
 
 void RawViewWidget::update(QNetworkReply *reply)
 {
-    if (reply->operation() != QNetworkAccessManager::GetOperation) {
-        // A save's reply carries nothing the window shows, but it must not
-        // pile up in the manager for the rest of the run.
+    // A save's reply carries nothing the window shows, but it must not pile
+    // up in the manager for the rest of the run; nor must a load's that a
+    // later load has overtaken.
+    if (reply->operation() != QNetworkAccessManager::GetOperation || !loads.isLatest(reply)) {
         reply->deleteLater();
         return;
     }
@@ -54,6 +55,9 @@ NetworkManagerWrapper::Outcome RawViewWidget::save()
         request.setUrl(QUrl(Global::endpoint(endpoint)));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     LoginManager::instance()->authorizeRequest(request);
+    // A load sent before would bring back the document as it was before
+    // this save, over what the user typed.
+    loads.dropPending();
     // Waited for, so that the window learns whether its document was stored
     // and the user cannot save again meanwhile.
     return SaveLoop::send([this] {

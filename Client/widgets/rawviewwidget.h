@@ -1,5 +1,6 @@
 #pragma once
 
+#include "latestreply.h"
 #include "networkmanagerwrapper.h"
 #include "permissionsaware.h"
 
@@ -12,7 +13,9 @@ class QNetworkReply;
 
 // Base of the windows that show and edit one JSON document of the server as
 // a whole: it loads the document into the subclass (fromJson) and writes
-// the subclass's document back with PUT (save).
+// the subclass's document back with PUT (save). Only the answer to the
+// latest load reaches fromJson: an older one that a slow line brings later
+// is dropped.
 class RawViewWidget : public QWidget, public PermissionsAware
 {
     Q_OBJECT
@@ -44,6 +47,9 @@ protected:
     // A window whose save would write back what it loaded checks it, so that
     // it never saves the empty document of a failure.
     bool replyFailed() const { return failedReply; }
+    // The document has changed on the server since every load sent so far
+    // (a write of the window's was answered): none of them reaches fromJson.
+    void dropPendingLoads() { loads.dropPending(); }
 
     NetworkManagerWrapper manager;
     // One request for loads and saves: a header set once stays set.
@@ -52,4 +58,5 @@ protected:
 
 private:
     bool failedReply = false;
+    LatestReply loads;
 };

@@ -105,15 +105,18 @@ void ReceiptEditDialog::fromData(const QMap<QString, QVariant> &)
 
 void ReceiptEditDialog::fromModel(const QModelIndex &row)
 {
-    reset();
     const RequestTableModel *req = dynamic_cast<const RequestTableModel *>(row.model());
     if (!req) {
+        reset();
         Global::warningAssertionFailed(
             QStringLiteral("req = dynamic_cast<const RequestTableModel*>(row.model())"),
             QStringLiteral("Client/widgets/receipteditdialog"), 152);
         return;
     }
+    // Taken before reset() waits for the pay types: the list may be reloaded
+    // meanwhile and put another receipt in this row.
     const QJsonObject receipt = req->objectAt(row.row());
+    reset();
 
     const QString number = receipt.value(QStringLiteral("number")).toVariant().toString();
     if (!number.isEmpty())

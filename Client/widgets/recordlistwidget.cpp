@@ -56,9 +56,12 @@ QUrl RecordListWidget::recordUrl(int id) const
 
 SaveLoop::Result RecordListWidget::runEditor(const QUrl &url, QNetworkAccessManager::Operation operation)
 {
-    return SaveLoop::runWrite(
+    const SaveLoop::Result result = SaveLoop::runWrite(
         *recordEditor, [this] { return recordEditor->getJson().object(); }, writer, operation, url,
         recordsView->model(), collectionUrl(), [this] { handleUpdate(); });
+    if (result.saved)
+        saved(result.answer);
+    return result;
 }
 
 void RecordListWidget::add()

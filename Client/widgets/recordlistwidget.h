@@ -62,6 +62,9 @@ protected:
     // Runs the records' editor until the server takes its record at `url`
     // (POST creates, PUT replaces) or the user cancels.
     SaveLoop::Result runEditor(const QUrl &url, QNetworkAccessManager::Operation operation);
+    // After the editor's record was saved: the server's answer, or the row
+    // found stored after a write without one.
+    virtual void saved(const QJsonObject &answer) { Q_UNUSED(answer) }
     // Sends one write and reloads the list, whatever the answer.
     SaveLoop::Attempt writeAndReload(QNetworkAccessManager::Operation verb, const QUrl &url,
                                      const QJsonDocument &body = QJsonDocument());

@@ -6,10 +6,12 @@
 #include <QAbstractItemModel>
 #include <QAbstractProxyModel>
 #include <QDialog>
+#include <QHash>
 #include <QJsonDocument>
 #include <QNetworkReply>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -54,6 +56,7 @@ SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUr
     while (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model))
         model = proxy->sourceModel();
     Creation creation;
+    creation.list = url.toString();
     creation.knownIds = [model] {
         QSet<int> ids;
         for (int row = 0; row < model->rowCount(); ++row)
@@ -66,8 +69,14 @@ SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUr
 
 std::optional<QJsonArray> SaveLoop::readRows(const QUrl &url)
 {
+    // The caller tells the user what an unread list leaves open, in one box.
     NetworkManagerWrapper reader;
+    reader.setChecksDisabled();
+    // Busy as the write was: a window usable meanwhile invites the same
+    // record once more.
+    Global::showPreloader(nullptr);
     QNetworkReply *reply = reader.getUrl(url, true, true);
+    Global::hidePreloader();
     const bool done = NetworkManagerWrapper::outcome(reply) == Outcome::Done;
     const QJsonDocument rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     delete reply;
@@ -150,65 +159,161 @@ std::optional<QJsonObject> SaveLoop::lookUp(const std::optional<QJsonArray> &row
 
 namespace {
 
-// Tells the user what the list said of a write without an answer; true when
-// the server stored it.
-bool tellStored(QWidget *parent, const std::optional<QJsonObject> &stored)
+// The writes that got no answer, by their list, until a list that was read
+// tells what became of them.
+struct Remembered
 {
-    if (stored && !stored->isEmpty()) {
-        MessageBox::information(parent, QStringLiteral("Сохранение"),
-                                QStringLiteral("Сервер не ответил вовремя, но запись сохранена."),
-                                QMessageBox::Ok);
-        return true;
-    }
-    MessageBox::warning(parent, QStringLiteral("Сохранение"),
-                        stored ? QStringLiteral("Сервер не ответил, и запись не сохранена. "
-                                                "Проверьте введённое и нажмите OK, чтобы "
-                                                "отправить её снова.")
-                               : QStringLiteral("Сервер не ответил, и узнать, сохранена ли "
-                                                "запись, не удалось. Нажмите OK, чтобы проверить "
-                                                "снова: запись будет отправлена, только если на "
-                                                "сервере её нет."),
-                        QMessageBox::Ok);
-    return false;
+    quint64 serial = 0;
+    SaveLoop::Unconfirmed write;
+};
+QHash<QString, QList<Remembered>> remembered;
+quint64 lastSerial = 0;
+
+quint64 remember(const QString &list, const SaveLoop::Unconfirmed &write)
+{
+    remembered[list].append({++lastSerial, write});
+    return lastSerial;
+}
+
+void forget(const QString &list, quint64 serial)
+{
+    const auto found = remembered.find(list);
+    if (found == remembered.end())
+        return;
+    found->removeIf([serial](const Remembered &entry) { return entry.serial == serial; });
+    if (found->isEmpty())
+        remembered.erase(found);
+}
+
+QJsonObject listed(const SaveLoop::Creation &creation, const QJsonObject &record)
+{
+    return creation.asListed ? creation.asListed(record) : record;
+}
+
+void inform(QWidget *parent, const QString &text)
+{
+    MessageBox::information(parent, QStringLiteral("Сохранение"), text, QMessageBox::Ok);
+}
+
+void warn(QWidget *parent, const QString &text)
+{
+    MessageBox::warning(parent, QStringLiteral("Сохранение"), text, QMessageBox::Ok);
+}
+
+// Corrects the record of this save's own write, found stored, with what is
+// typed now: saved when the server takes the correction. Otherwise the next
+// attempt corrects it again, and the write stays remembered meanwhile, so
+// that a save begun afresh never sends the record a second time.
+SaveLoop::Result correct(QWidget *parent, const QJsonObject &record, const SaveLoop::Creation &creation,
+                         const std::function<void()> &reload, SaveLoop::Progress &progress)
+{
+    const SaveLoop::Attempt attempt = creation.amend(progress.storedId, record);
+    reload();
+    if (attempt.outcome != NetworkManagerWrapper::Outcome::Done)
+        return {};
+    forget(creation.list, std::exchange(progress.own, 0));
+    const int id = std::exchange(progress.storedId, 0);
+    inform(parent, creation.texts.amended);
+    QJsonObject answer = attempt.answer;
+    if (answer.value(QStringLiteral("id")).toInt() != id)
+        answer.insert(QStringLiteral("id"), id);
+    return {true, answer};
 }
 
 }  // namespace
+
+void SaveLoop::forgetAllForTesting()
+{
+    remembered.clear();
+}
+
+SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
+                                const std::function<Attempt(const QJsonObject &)> &send,
+                                const std::function<void()> &reload, const Creation *creation,
+                                Progress &progress)
+{
+    if (creation && progress.storedId > 0)
+        return correct(parent, record, *creation, reload, progress);
+
+    // The server may have stored a record and lost only its answer: until a
+    // list that was read shows such a write absent, nothing more is sent to
+    // its list, from this dialog or from another.
+    if (creation && remembered.contains(creation->list)) {
+        const std::optional<QJsonArray> rows = creation->rows();
+        if (!rows) {
+            reload();
+            warn(parent, creation->texts.unknown);
+            return {};
+        }
+        bool earlierStored = false;
+        const QList<Remembered> writes = remembered.value(creation->list);
+        for (const Remembered &entry : writes) {
+            const QJsonObject stored =
+                findStored(*rows, entry.write.before, listed(*creation, entry.write.sent));
+            const bool own = entry.serial == progress.own;
+            const bool same = !stored.isEmpty() && carries(stored, listed(*creation, record));
+            // A record of this save's own that differs from what is typed
+            // now stays remembered until it is corrected.
+            if (stored.isEmpty() || same || !own || !creation->amend)
+                forget(creation->list, entry.serial);
+            if (stored.isEmpty())
+                continue;
+            if (!own && !same) {
+                earlierStored = true;
+                continue;
+            }
+            if (same || !creation->amend) {
+                progress = {};
+                reload();
+                inform(parent, same ? creation->texts.stored : creation->texts.kept);
+                return {true, stored};
+            }
+            progress.storedId = stored.value(QStringLiteral("id")).toInt();
+            return correct(parent, record, *creation, reload, progress);
+        }
+        progress.own = 0;
+        if (earlierStored) {
+            reload();
+            warn(parent, creation->texts.earlier);
+            return {};
+        }
+    }
+
+    const QSet<int> before = creation && creation->knownIds ? creation->knownIds() : QSet<int>();
+    const Attempt attempt = send(record);
+    if (attempt.outcome == Outcome::Unanswered && creation) {
+        // The ids listed before this write stay the ones it is judged by: the
+        // reload may bring its record into the list meanwhile.
+        const Unconfirmed write{record, before};
+        progress.own = remember(creation->list, write);
+        const std::optional<QJsonObject> stored =
+            lookUp(creation->rows(), {listed(*creation, record), before});
+        reload();
+        if (stored && !stored->isEmpty()) {
+            forget(creation->list, std::exchange(progress.own, 0));
+            inform(parent, creation->texts.stored);
+            return {true, *stored};
+        }
+        // Looked for again at the next attempt, even when not found now: a
+        // slow server may store it after this read.
+        warn(parent, stored ? creation->texts.absent : creation->texts.unknown);
+        return {};
+    }
+    reload();
+    if (attempt.outcome == Outcome::Done)
+        return {true, attempt.answer};
+    return {};
+}
 
 SaveLoop::Result SaveLoop::run(QDialog &dialog, const std::function<QJsonObject()> &record,
                                const std::function<Attempt(const QJsonObject &)> &send,
                                const std::function<void()> &reload, const Creation *creation)
 {
-    // The server may have stored a record and lost only its answer: a second
-    // OK must not make a second record. Until a list that was read shows the
-    // write absent, every OK looks for it before anything is sent again.
-    std::optional<Unconfirmed> unconfirmed;
+    Progress progress;
     while (dialog.exec() == QDialog::Accepted) {
-        if (unconfirmed) {
-            const std::optional<QJsonObject> stored = lookUp(creation->rows(), *unconfirmed);
-            if (!stored || !stored->isEmpty()) {
-                reload();
-                if (tellStored(&dialog, stored))
-                    return {true, *stored};
-                continue;
-            }
-            unconfirmed.reset();
-        }
-        const QJsonObject sent = record();
-        const QSet<int> before = creation && creation->knownIds ? creation->knownIds() : QSet<int>();
-        const Attempt attempt = send(sent);
-        if (attempt.outcome == Outcome::Unanswered && creation) {
-            // The ids listed before this write stay the ones it is judged
-            // by: the reload may bring its record into the list meanwhile.
-            unconfirmed = Unconfirmed{sent, before};
-            const std::optional<QJsonObject> stored = lookUp(creation->rows(), *unconfirmed);
-            reload();
-            if (tellStored(&dialog, stored))
-                return {true, *stored};
-            continue;
-        }
-        reload();
-        if (attempt.outcome == Outcome::Done)
-            return {true, attempt.answer};
+        const Result result = save(&dialog, record(), send, reload, creation, progress);
+        if (result.saved)
+            return result;
     }
     return {};
 }
@@ -219,7 +324,13 @@ SaveLoop::Result SaveLoop::runWrite(QDialog &dialog, const std::function<QJsonOb
                                     const QAbstractItemModel *model, const QUrl &list,
                                     const std::function<void()> &reload)
 {
-    const Creation creation = listedAt(model, list);
+    Creation creation = listedAt(model, list);
+    creation.amend = [&network, url](int id, const QJsonObject &record) {
+        QJsonObject edit = record;
+        edit.insert(QStringLiteral("id"), id);
+        return write(network, QNetworkAccessManager::PutOperation,
+                     QUrl(url.toString() + QLatin1Char('/') + QString::number(id)), QJsonDocument(edit));
+    };
     return run(dialog, record, sendTo(network, verb, url), reload,
                verb == QNetworkAccessManager::PostOperation ? &creation : nullptr);
 }

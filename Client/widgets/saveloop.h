@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSet>
+#include <QString>
 
 #include <functional>
 #include <optional>
@@ -12,12 +13,15 @@
 class QAbstractItemModel;
 class QDialog;
 class QNetworkReply;
+class QWidget;
 
 // Saving a record typed into a dialog, the same for every window: the dialog
 // comes back with what was typed until the server takes the record or the
 // user cancels, and a record whose write got no answer is never sent a second
 // time when the server stored it all the same, nor while a list that could
-// not be read leaves that open.
+// not be read leaves that open. Such a write is remembered under its list
+// while the program runs, whatever becomes of its dialog, until a list that
+// was read tells.
 namespace SaveLoop {
 
 struct Attempt
@@ -29,16 +33,49 @@ struct Attempt
 // What a finished reply came to; deletes it.
 Attempt take(QNetworkReply *reply);
 
+// What the user is told of a write without an answer; the record's own
+// words where its noun is not "запись".
+struct Texts
+{
+    QString stored = QStringLiteral("Сервер не ответил вовремя, но запись сохранена.");
+    QString absent = QStringLiteral("Сервер не ответил, и запись не сохранена. Проверьте введённое "
+                                    "и нажмите OK, чтобы отправить её снова.");
+    QString unknown = QStringLiteral("Сервер не ответил, и узнать, сохранена ли запись, не удалось. "
+                                     "Нажмите OK, чтобы проверить снова: запись будет отправлена, "
+                                     "только если на сервере её нет.");
+    // Stored, and what was typed after the write was written into it.
+    QString amended = QStringLiteral("Сервер не ответил вовремя, но запись сохранена. Исправления, "
+                                     "внесённые после, записаны в неё.");
+    // Stored, but what was typed after the write could not be written into it.
+    QString kept = QStringLiteral("Сервер не ответил вовремя, но запись сохранена такой, какой "
+                                  "была отправлена в первый раз. Изменения, внесённые после, не "
+                                  "сохранены.");
+    // A write of another dialog turned out stored, unlike what is typed now.
+    QString earlier = QStringLiteral("Запись, отправленная раньше и оставшаяся без ответа, "
+                                     "сохранена на сервере. Проверьте список: если вы вводите её "
+                                     "снова, нажмите «Отмена»; чтобы добавить и эту, нажмите OK.");
+};
+
 // How a creating write tells, once it got no answer, whether the server
 // stored the record.
 struct Creation
 {
+    // The list the record goes to: a write without an answer is remembered
+    // under it.
+    QString list;
     // The ids the list holds before the write, as last loaded; unset for a
     // list in which any row found after the write is the write's own.
     std::function<QSet<int>()> knownIds;
     // The list's rows as the server has them now (a synchronous load); no
     // value when it cannot be read.
     std::function<std::optional<QJsonArray>()> rows;
+    // Sends `record` as an edit of the stored row `id`: after a write without
+    // an answer and a correction, one record stands holding what was typed
+    // last. Unset where a stored row cannot be edited (a link).
+    std::function<Attempt(int id, const QJsonObject &record)> amend;
+    // The record as its list row shows it, when the two differ.
+    std::function<QJsonObject(const QJsonObject &record)> asListed;
+    Texts texts;
 };
 
 // A creating write that got no answer, kept until a list that was read says
@@ -53,8 +90,9 @@ struct Unconfirmed
 // proxies, the rows as loaded) and loaded from `url`, read again at once
 // when asked.
 Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
-// The list at `url` as the server has it now; no value when it cannot be
-// read, which an empty list must never stand for.
+// The list at `url` as the server has it now, waited for under the busy
+// indicator; no value when it cannot be read, which an empty list must
+// never stand for. The user is told of a failure by whoever asked.
 std::optional<QJsonArray> readRows(const QUrl &url);
 
 // Sends one write and waits for its answer under the busy indicator, which
@@ -88,23 +126,39 @@ struct Result
     QJsonObject answer;
 };
 
-// Runs `dialog` until the record `record()` takes from it is saved by `send`
-// or the user cancels. `reload` refreshes the owner's list after every
-// attempt, failed or not. With `creation`, a write that got no answer is
-// looked for in the list: found, it counts as saved and the user is told so;
-// otherwise the user is told it was not saved, or that the list could not
-// tell, and the dialog comes back. Its next OK looks for that write once
-// more and sends only when a list that was read shows it absent.
+// What one save has learnt of its own write across the user's attempts.
+struct Progress
+{
+    quint64 own = 0;   // its write without an answer, while remembered
+    int storedId = 0;  // that write's record, found stored but not yet corrected
+};
+
+// One attempt to save `record`, typed in `parent`: sent by `send`, after
+// which `reload` refreshes the owner's list, failed or not. With `creation`,
+// the writes of its list remembered without an answer are looked for first,
+// and this one's too when it gets none: the user is told what the list says,
+// and nothing is sent while it cannot tell. A record of this save's own found
+// stored is corrected with what `record` holds now (Creation::amend).
+Result save(QWidget *parent, const QJsonObject &record,
+            const std::function<Attempt(const QJsonObject &)> &send,
+            const std::function<void()> &reload, const Creation *creation, Progress &progress);
+
+// Runs `dialog` until the record `record()` takes from it is saved (see save())
+// or the user cancels.
 Result run(QDialog &dialog, const std::function<QJsonObject()> &record,
            const std::function<Attempt(const QJsonObject &)> &send,
            const std::function<void()> &reload, const Creation *creation = nullptr);
 
 // run() for a record of the list shown in `model` and loaded from `list`:
 // every attempt sends it to `url` with `verb`, and a POST that got no answer
-// is looked for in the list (see listedAt).
+// is looked for in the list (see listedAt) and corrected with a PUT to
+// `url`/<id>.
 Result runWrite(QDialog &dialog, const std::function<QJsonObject()> &record,
                 NetworkManagerWrapper &network, QNetworkAccessManager::Operation verb,
                 const QUrl &url, const QAbstractItemModel *model, const QUrl &list,
                 const std::function<void()> &reload);
+
+// Tests: the program starts with no write remembered.
+void forgetAllForTesting();
 
 }  // namespace SaveLoop

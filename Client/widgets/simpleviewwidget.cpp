@@ -44,7 +44,11 @@ SimpleViewWidget::SimpleViewWidget(QWidget *parent)
     connect(ui->refreshButton, &QPushButton::clicked, this, &SimpleViewWidget::update);
     connect(ui->printButton, &QPushButton::clicked, this, &SimpleViewWidget::print);
     connect(ui->searchLineEdit, &QLineEdit::textEdited, this, &SimpleViewWidget::handleSearch);
-    connect(ui->tableView, &QAbstractItemView::doubleClicked, this, &SimpleViewWidget::edit);
+    // A list without an editor (the audit log) has nothing to open.
+    connect(ui->tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (editDialog)
+            edit(index);
+    });
     connect(&model, &RequestTableModel::selectFinished, this, &SimpleViewWidget::afterLoad);
 
     // The node arrives after construction (the builder's `requires`) and the

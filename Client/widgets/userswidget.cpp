@@ -11,6 +11,11 @@
 
 #include <utility>
 
+namespace {
+const QString idKey = QStringLiteral("id");
+const QString permissionsKey = QStringLiteral("permissions");
+}  // namespace
+
 UsersWidget::UsersWidget(QWidget *parent)
     : RecordListWidget(parent)
     , ui(new Ui::UsersWidget)
@@ -20,7 +25,7 @@ UsersWidget::UsersWidget(QWidget *parent)
     setEndpoint(QStringLiteral("users"));
     setPermissionNode(QStringLiteral("users"));
 
-    usersModel.setHeaders({{QStringLiteral("ID"), QStringLiteral("id")},
+    usersModel.setHeaders({{QStringLiteral("ID"), idKey},
                            {QStringLiteral("Ф И О"), QStringLiteral("name")},
                            {QStringLiteral("Пароль"), QStringLiteral("password")},
                            {QStringLiteral("Должность"), QStringLiteral("position")},
@@ -41,7 +46,7 @@ UsersWidget::UsersWidget(QWidget *parent)
             &UsersWidget::select);
     connect(&usersModel, &UsersTableModel::cellEdited, this, &UsersWidget::writeRow);
     connect(&permissionsModel, &QAbstractItemModel::dataChanged, this,
-            &UsersWidget::writePermissions);
+            &UsersWidget::writePermission);
 }
 
 UsersWidget::~UsersWidget()
@@ -64,7 +69,7 @@ bool UsersWidget::eventFilter(QObject *watched, QEvent *event)
 
 void UsersWidget::fromJson(const QJsonDocument &document)
 {
-    if (writing || !unsent.isEmpty())
+    if (!changes.isIdle())
         return;
     if (QWidget *editor = openEditor()) {
         // What is typed there stays; the list comes in once it is closed,
@@ -76,31 +81,53 @@ void UsersWidget::fromJson(const QJsonDocument &document)
     }
     heldList.reset();
     usersModel.setJson(document);
+    stored.clear();
+    for (int row = 0; row < usersModel.rowCount(); ++row) {
+        const QJsonObject user = usersModel.objectAt(row);
+        stored.insert(user.value(idKey).toInt(), user);
+    }
     ui->usersTableView->sortByColumn(0, Qt::AscendingOrder);
     keepCurrentUser();
     // Last: selecting a row moves the current cell, which closes its editor.
     reopenRefusedCell();
 }
 
+void UsersWidget::saved(const QJsonObject &answer)
+{
+    // The editor's write is an answer for that user too: a change still
+    // queued is built on it, not on the list that was read before it.
+    const int id = answer.value(idKey).toInt();
+    if (id > 0 && stored.contains(id)) {
+        QJsonObject user = stored.value(id);
+        for (auto it = answer.constBegin(); it != answer.constEnd(); ++it)
+            user.insert(it.key(), it.value());
+        stored.insert(id, user);
+    }
+}
+
+int UsersWidget::rowOfUser(int id) const
+{
+    for (int row = 0; row < usersModel.rowCount(); ++row) {
+        if (usersModel.objectAt(row).value(idKey).toInt() == id)
+            return row;
+    }
+    return -1;
+}
+
 void UsersWidget::keepCurrentUser()
 {
     // The reload drops the selection, but the rights shown beside the list
-    // must stay those of a user who is still in it, as the server has him
-    // now: a toggle writes the whole user back, and a stale copy would
-    // restore an old name or password, or land on another user's row.
-    if (currentUser.isEmpty())
+    // must stay those of a user who is still in it, as the server has him now.
+    if (currentUserId == 0)
         return;
-    const int id = currentUser.value(QStringLiteral("id")).toInt();
-    for (int row = 0; row < usersModel.rowCount(); ++row) {
-        if (usersModel.objectAt(row).value(QStringLiteral("id")).toInt() == id) {
-            showUser(row);
-            ui->usersTableView->selectRow(proxy.mapFromSource(usersModel.index(row, 0)).row());
-            return;
-        }
+    const int row = rowOfUser(currentUserId);
+    if (row < 0) {
+        currentUserId = 0;
+        permissionsModel.setPermissionsObject(QJsonObject());
+        return;
     }
-    currentUser = QJsonObject();
-    currentRow = -1;
-    permissionsModel.setPermissionsObject(QJsonObject());
+    showUser(row);
+    ui->usersTableView->selectRow(proxy.mapFromSource(usersModel.index(row, 0)).row());
 }
 
 void UsersWidget::select(const QItemSelection &selected)
@@ -112,10 +139,9 @@ void UsersWidget::select(const QItemSelection &selected)
 
 void UsersWidget::showUser(int row)
 {
-    currentRow = row;
-    currentUser = usersModel.objectAt(row);
-    permissionsModel.setPermissionsObject(
-        currentUser.value(QStringLiteral("permissions")).toObject());
+    const QJsonObject user = usersModel.objectAt(row);
+    currentUserId = user.value(idKey).toInt();
+    permissionsModel.setPermissionsObject(user.value(permissionsKey).toObject());
     ui->permissionsTableView->resizeColumnsToContents();
 }
 
@@ -142,48 +168,89 @@ QWidget *UsersWidget::openEditor() const
     return ui->usersTableView->indexWidget(ui->usersTableView->currentIndex());
 }
 
+QJsonObject UsersWidget::applied(QJsonObject user, const Change &change)
+{
+    for (auto it = change.fields.constBegin(); it != change.fields.constEnd(); ++it)
+        user.insert(it.key(), it.value());
+    if (!change.node.isEmpty()) {
+        QJsonObject permissions = user.value(permissionsKey).toObject();
+        const int mask = permissions.value(change.node).toInt(0);
+        permissions.insert(change.node, change.on ? mask | change.bit : mask & ~change.bit);
+        user.insert(permissionsKey, permissions);
+    }
+    return user;
+}
+
+QJsonObject UsersWidget::lastStored(int id) const
+{
+    const auto found = stored.constFind(id);
+    if (found != stored.cend())
+        return *found;
+    const int row = rowOfUser(id);
+    return row < 0 ? QJsonObject() : usersModel.objectAt(row);
+}
+
 void UsersWidget::writeRow(const QModelIndex &cell)
 {
     const QJsonObject user = usersModel.objectAt(cell.row());
-    if (cell.row() == currentRow)
-        currentUser = user;
-    enqueue({user, cell.column(), cell.data().toString()});
+    const QString key = usersModel.headerData(cell.column(), Qt::Horizontal, Qt::UserRole).toString();
+    Change change;
+    change.userId = user.value(idKey).toInt();
+    change.fields.insert(key, user.value(key));
+    change.column = cell.column();
+    change.typed = cell.data().toString();
+    enqueue(change);
+}
+
+void UsersWidget::writePermission(const QModelIndex &cell)
+{
+    const int row = rowOfUser(currentUserId);
+    const int bit = PermissionsTableModel::bitOf(cell.column());
+    if (row < 0 || bit == 0)
+        return;
+    Change change;
+    change.userId = currentUserId;
+    change.node = permissionsModel.nodeAt(cell.row());
+    change.bit = bit;
+    change.on = (permissionsModel.getPermissionsObject().value(change.node).toInt(0) & bit) != 0;
+    // Selecting the row again shows the new rights even before the reload.
+    QJsonObject user = usersModel.objectAt(row);
+    user.insert(permissionsKey, permissionsModel.getPermissionsObject());
+    usersModel.setObjectAt(row, user);
+    enqueue(change);
 }
 
 void UsersWidget::enqueue(const Change &change)
 {
-    unsent.append(change);
-    // Sent once the view's callback that made the change has returned.
-    QMetaObject::invokeMethod(this, &UsersWidget::writeNext, Qt::QueuedConnection);
-}
-
-void UsersWidget::writeNext()
-{
-    if (writing || unsent.isEmpty())
-        return;
-    const Change change = unsent.takeFirst();
-    writing = true;
-    const int id = change.user.value(QStringLiteral("id")).toInt();
-    QNetworkReply *reply = writer.putUrl(recordUrl(id), QJsonDocument(change.user), true, false);
-    // After the transport's own slot, which has shown the failure box.
-    connect(reply, &QNetworkReply::finished, this, [this, reply, change] { written(reply, change); });
+    changes.enqueue({QNetworkAccessManager::PutOperation, recordUrl(change.userId),
+                     [this, change] {
+                         return QJsonDocument(applied(lastStored(change.userId), change));
+                     },
+                     [this, change](QNetworkReply *reply) { written(reply, change); }});
 }
 
 void UsersWidget::written(QNetworkReply *reply, const Change &change)
 {
-    writing = false;
-    // The reload shows the server's value again; what was typed waits in the
-    // cell's editor for the user to send it once more or to drop it. That is
-    // the cell edited, wherever the current cell has gone since (a click on
-    // another cell commits the edit after moving it).
-    if (NetworkManagerWrapper::outcome(reply) != NetworkManagerWrapper::Outcome::Done
-        && change.column >= 0)
-        refusedCell = {change.user.value(QStringLiteral("id")).toInt(), change.column, change.typed};
-    reply->deleteLater();
-    if (unsent.isEmpty())
+    // Whatever the answer, a list requested before it may lack what the
+    // server now holds.
+    dropPendingLoads();
+    if (NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done) {
+        QJsonObject user = applied(lastStored(change.userId), change);
+        const QJsonObject answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
+        if (answer.value(idKey).toInt() == change.userId) {
+            for (auto it = answer.constBegin(); it != answer.constEnd(); ++it)
+                user.insert(it.key(), it.value());
+        }
+        stored.insert(change.userId, user);
+    } else if (change.column >= 0) {
+        // The reload shows the server's value again; what was typed waits in
+        // the cell's editor for the user to send it once more or to drop it.
+        // That is the cell edited, wherever the current cell has gone since
+        // (a click on another cell commits the edit after moving it).
+        refusedCell = {change.userId, change.column, change.typed};
+    }
+    if (changes.isIdle())
         handleUpdate();
-    else
-        writeNext();
 }
 
 void UsersWidget::reopenRefusedCell()
@@ -191,26 +258,13 @@ void UsersWidget::reopenRefusedCell()
     const RefusedCell cell = std::exchange(refusedCell, RefusedCell());
     if (cell.userId == 0)
         return;
-    for (int row = 0; row < usersModel.rowCount(); ++row) {
-        if (usersModel.objectAt(row).value(QStringLiteral("id")).toInt() != cell.userId)
-            continue;
-        const QModelIndex index = proxy.mapFromSource(usersModel.index(row, cell.column));
-        QTableView *view = ui->usersTableView;
-        view->setCurrentIndex(index);
-        view->edit(index);
-        if (auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(index)))
-            editor->setText(cell.text);
+    const int row = rowOfUser(cell.userId);
+    if (row < 0)
         return;
-    }
-}
-
-void UsersWidget::writePermissions()
-{
-    if (currentUser.isEmpty())
-        return;
-    currentUser.insert(QStringLiteral("permissions"), permissionsModel.getPermissionsObject());
-    // Selecting the row again shows the new rights even before the reload,
-    // and a cell typed in the row meanwhile sends them along.
-    usersModel.setObjectAt(currentRow, currentUser);
-    enqueue({currentUser, -1, QString()});
+    const QModelIndex index = proxy.mapFromSource(usersModel.index(row, cell.column));
+    QTableView *view = ui->usersTableView;
+    view->setCurrentIndex(index);
+    view->edit(index);
+    if (auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(index)))
+        editor->setText(cell.text);
 }

@@ -4,10 +4,11 @@
 #include "recordlistwidget.h"
 #include "usereditdialog.h"
 #include "userstablemodel.h"
+#include "writequeue.h"
 
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QList>
 #include <QSortFilterProxyModel>
 
 #include <optional>
@@ -26,6 +27,12 @@ class UsersWidget;
 // is reloaded after the last; a typed value the server did not take comes
 // back in its cell's editor.
 //
+// A change is kept as what it changes (a field, or one bit of a node) and
+// the user it goes to is built when it is sent, from the server's last
+// answer for that user: a list read before an earlier change was answered
+// cannot undo it, and a change the server refused is never carried by a
+// later one. A list requested before the last answered change is dropped.
+//
 // The changes are made inside the views' callbacks (a cell's commit, a check
 // box's click), so they are only queued there: a write waiting there, or a
 // reload landing there, would delete the editor the view is still using. For
@@ -43,23 +50,33 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void fromJson(const QJsonDocument &document) override;
 
+protected:
+    void saved(const QJsonObject &answer) override;
+
 private:
-    void select(const QItemSelection &selected);
-    void showUser(int row);
-    void search(const QString &text);
-    void writeRow(const QModelIndex &cell);
-    void writePermissions();
-    // A change of one user: the whole user as the list holds it with the
-    // change made, and the cell typed in (column -1 for the rights).
+    // One change of one user.
     struct Change
     {
-        QJsonObject user;
-        int column = -1;
+        int userId = 0;
+        QJsonObject fields;  // a typed or cleared "rv" or "rv0"
+        QString node;        // or one bit of a node's mask, set or cleared
+        int bit = 0;
+        bool on = false;
+        int column = -1;     // the cell typed in; -1 for a right
         QString typed;
     };
+    static QJsonObject applied(QJsonObject user, const Change &change);
+
+    void select(const QItemSelection &selected);
+    void showUser(int row);
+    int rowOfUser(int id) const;
+    void search(const QString &text);
+    void writeRow(const QModelIndex &cell);
+    void writePermission(const QModelIndex &cell);
     void enqueue(const Change &change);
-    void writeNext();
     void written(QNetworkReply *reply, const Change &change);
+    // The server's last answer for `id`; the user as listed when none came.
+    QJsonObject lastStored(int id) const;
     // The editor open in the users table; null when none is.
     QWidget *openEditor() const;
     void applyHeldList();
@@ -70,10 +87,8 @@ private:
     UsersTableModel usersModel;
     PermissionsTableModel permissionsModel;
     QSortFilterProxyModel proxy;
-    // A copy of the selected user and its row in `usersModel`; the
-    // permission toggles write this copy.
-    QJsonObject currentUser;
-    int currentRow = -1;
+    // The user whose rights are shown; 0 for none.
+    int currentUserId = 0;
     Ui::UsersWidget *ui;
     UserEditDialog editDialog;
     // The cell whose typed value the server did not take: user 0 for none.
@@ -84,8 +99,10 @@ private:
         QString text;
     };
     RefusedCell refusedCell;
-    QList<Change> unsent;
-    bool writing = false;  // a change sent and not yet answered
+    WriteQueue changes;
+    // Each user as the server last answered for him: the last list taken
+    // in, then the answers to the writes since.
+    QHash<int, QJsonObject> stored;
     // The list of a reload that landed while a cell was being edited.
     std::optional<QJsonDocument> heldList;
 };

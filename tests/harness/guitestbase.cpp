@@ -4,6 +4,7 @@
 #include "loginmanager.h"
 #include "modalhandler.h"
 #include "requesttablemodel.h"
+#include "saveloop.h"
 
 #include <previewdialog.h>
 
@@ -52,6 +53,8 @@ void GuiTestBase::resetSeams(bool answerUnqueued)
 void GuiTestBase::init()
 {
     resetSeams(false);
+    // A write an earlier test left without an answer is no concern of this one.
+    SaveLoop::forgetAllForTesting();
     if (env)
         server().clearFailures();
     initTest();

@@ -122,15 +122,16 @@ private slots:
         QCOMPARE(field.edit.getSelectedId(), -1);
         QCOMPARE(field.edit.getDisplayValue(), QString("Не выбрано"));
 
+        // The first of two loads in flight is dropped when it comes.
         field.edit.setSelectedId(2);
         field.edit.setSelectedId(99);
-        QTRY_COMPARE(finished.count(), 3);
+        QTRY_COMPARE(finished.count(), 2);
         QCOMPARE(field.edit.getSelectedId(), 99);
         QCOMPARE(field.edit.getDisplayValue(), QString("Не выбрано"));
 
         field.edit.setSelectedId(99);
         field.edit.setSelectedId(1);
-        QTRY_COMPARE(finished.count(), 5);
+        QTRY_COMPARE(finished.count(), 3);
         QCOMPARE(field.edit.getSelectedId(), 1);
         QCOMPARE(field.edit.getDisplayValue(), organization(1));
     }

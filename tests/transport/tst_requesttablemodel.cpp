@@ -65,7 +65,8 @@ private slots:
 
         model.setRequest(request("districts"));
         model.selectSync();
-        QCOMPARE(finished.count(), 2);
+        // The earlier load's reply is dropped: a newer request was sent.
+        QCOMPARE(finished.count(), 1);
         QCOMPARE(model.rowCount(), server().collection("districts").size());
         const QString firstName = server().collection("districts").first()["name"].toString();
         bool found = false;

@@ -469,24 +469,24 @@ private slots:
         QVERIFY(button(widget.get(), "refreshButton")->isEnabled());
 
         server().clearRequests();
-        for (int box = 0; box < 4; ++box)
+        for (int box = 0; box < 3; ++box)
             MessageBox::setNextAnswer(QMessageBox::Ok);
+        // A double click, as on the audit log, has nothing to open.
         QTableView *view = tableOf(widget.get());
         emit view->doubleClicked(view->model()->index(0, 1));
+        QVERIFY(MessageBox::history().isEmpty());
         widget->handleAdd();
         QVERIFY(selectId(widget.get(), 2));
         widget->duplicate();
         widget->edit(QModelIndex());
 
         const auto boxes = boxesTitled("Assertion failed");
-        QCOMPARE(boxes.size(), 4);
+        QCOMPARE(boxes.size(), 3);
         QCOMPARE(boxes.at(0).text,
-                 QString("Client/widgets/simpleviewwidget:147: dialog != nullptr"));
-        QCOMPARE(boxes.at(1).text,
                  QString("Client/widgets/simpleviewwidget:138: dialog != nullptr"));
-        QCOMPARE(boxes.at(2).text,
+        QCOMPARE(boxes.at(1).text,
                  QString("Client/widgets/simpleviewwidget:158: dialog != nullptr"));
-        QCOMPARE(boxes.at(3).text,
+        QCOMPARE(boxes.at(2).text,
                  QString("Client/widgets/simpleviewwidget:110: rowStart.isValid()"));
         QCOMPARE(boxes.at(0).icon, QMessageBox::Warning);
         QVERIFY(load(widget.get()));
