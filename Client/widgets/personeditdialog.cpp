@@ -1068,8 +1068,15 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
     const int receiptId = idAt(index);
     propertyReceiveDialog.fromModel(index);
     // The hand-back is written into the receipt itself: after a write without
-    // an answer the receipt is the row to look at, once it holds a hand-back.
+    // an answer the receipt is the row to look at, once it holds a hand-back,
+    // and writing it again corrects it.
+    const QUrl handBack(Global::endpoint(QStringLiteral("receipts/%1/property").arg(receiptId)));
     SaveLoop::Creation creation;
+    creation.list = handBack.toString();
+    creation.amend = [this, handBack](int, const QJsonObject &record) {
+        return SaveLoop::write(networkManager, QNetworkAccessManager::PostOperation, handBack,
+                               QJsonDocument(record));
+    };
     creation.rows = [url = subListUrl(id, QStringLiteral("receipts")),
                      receiptId]() -> std::optional<QJsonArray> {
         const std::optional<QJsonArray> receipts = SaveLoop::readRows(url);
@@ -1090,8 +1097,7 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
             handBack.insert(QStringLiteral("receiptId"), receiptId);
             return handBack;
         },
-        SaveLoop::sendTo(networkManager, QNetworkAccessManager::PostOperation,
-                         QUrl(Global::endpoint(QStringLiteral("receipts/%1/property").arg(receiptId)))),
+        SaveLoop::sendTo(networkManager, QNetworkAccessManager::PostOperation, handBack),
         [this] { receiptsModel.select(); }, &creation);
 }
 

@@ -126,6 +126,7 @@ void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
     // write is the write's own: no ids need be known before it (knownIds
     // stays unset).
     SaveLoop::Creation linked;
+    linked.list = links.toString();
     linked.rows = [&]() -> std::optional<QJsonArray> {
         const QUrl listed(links.toString() + QStringLiteral("?availableOnly=false"));
         const std::optional<QJsonArray> items = SaveLoop::readRows(listed);

@@ -1,8 +1,11 @@
 #include "modalhandler.h"
 #include "personeditdialog.h"
+#include "personsviewwidget.h"
 #include "previewdialog.h"
 #include "receiptfields.h"
+#include "receiptsjournalwidget.h"
 #include "selectoredit.h"
+#include "simpleviewwidget.h"
 #include "staysfixture.h"
 #include "testregistry.h"
 
@@ -348,6 +351,101 @@ private slots:
         QCOMPARE(amountShownAgain, 700.0);
         QCOMPARE(label("billNumberLabel"), QString("0301"));
         QCOMPARE(writes(), QStringList(2, "POST /payments"));
+    }
+
+    void anAnswerOvertakenByANewerRequestIsDropped_data()
+    {
+        QTest::addColumn<QString>("path");  // the list's, whose first load answers late
+        QTest::addColumn<int>("older");     // rows of the first answer
+        QTest::addColumn<int>("newer");     // rows of the second
+        QTest::newRow("the card's payments") << "persons/700/payments" << 1 << 2;
+        QTest::newRow("a directory") << "organizations" << 2 << 3;
+        QTest::newRow("the persons' year") << "persons" << 1 << 2;
+        QTest::newRow("the persons' date") << "persons" << 1 << 0;
+        QTest::newRow("a journal's year") << "receipts/journal" << 1 << 2;
+    }
+
+    // Two loads of one list, the first answered after the second: the list
+    // ends showing the second's rows, whenever the first comes.
+    void anAnswerOvertakenByANewerRequestIsDropped()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, older);
+        QFETCH(int, newer);
+        const QString list = QTest::currentDataTag();
+        for (const auto &[surname, created] : {std::pair{"Прошлогодний", "2025-03-01T10:00:00.000"},
+                                               std::pair{"Нынешний", "2026-03-01T10:00:00.000"}})
+            server().addRecord("persons", {{"surname", surname}, {"created", created}});
+        server().addRecord("accommodation", {{"personId", 700}, {"roomId", 1}, {"rateId", 1},
+                                             {"inDate", "2026-06-09T12:00:00.000"},
+                                             {"outDate", "2026-06-11T12:00:00.000"}});
+        for (const char *paid : {"2025-05-01T00:00:00.000", "2026-05-01T00:00:00.000", "2026-05-02T00:00:00.000"})
+            server().addRecord("receipts", {{"personId", 700}, {"extraServiceId", 1}, {"amount", 1},
+                                            {"payTypeId", 1}, {"payDate", paid}});
+
+        // The list's window, loaded once, and how it asks for the first rows, then the second.
+        std::unique_ptr<QWidget> window;
+        std::function<void(int)> ask;
+        const auto pick = [](QComboBox *years, const char *year) {
+            years->setCurrentIndex(years->findText(QString::fromLatin1(year)));
+        };
+        if (list == "the card's payments") {
+            card->setupFromId(700);
+            window.reset(card.release());
+            ask = [this, &window](int which) {
+                ModalHandler::onNextDialog<PaymentEditDialog>([=](PaymentEditDialog *d) {
+                    choose(d, "payTypeSelectorWidget", "pay_type", 1);
+                    child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(which == 0 ? 700 : 300);
+                    press(d, QDialogButtonBox::Ok);
+                });
+                button(window.get(), "paymentAddButton")->click();
+            };
+        } else if (list == "a directory") {
+            auto *directory = SimpleViewWidget::Builder::create()
+                                  ->withEndpoint("organizations")
+                                  ->withHeaders({{"ID", "id"}, {"Название", "name"}})
+                                  ->build();
+            window.reset(directory);
+            ask = [this, directory](int which) {
+                if (which == 1) {
+                    // Once the first request has been read on the server.
+                    QTRY_VERIFY(!server().requestsTo("GET", "organizations").isEmpty());
+                    server().addRecord("organizations", {{"name", "Гамма"}, {"code", "C"}});
+                }
+                directory->handleUpdate();
+            };
+        } else if (list == "a journal's year") {
+            auto *journal = new ReceiptsJournalWidget;
+            window.reset(journal);
+            child<QCheckBox>(journal, "yearFilterCheckBox")->setChecked(true);
+            ask = [=](int which) { pick(child<QComboBox>(journal, "yearComboBox"), which == 0 ? "2025" : "2026"); };
+        } else {
+            auto *persons = new PersonsViewWidget;
+            window.reset(persons);
+            const bool byDate = list == "the persons' date";
+            child<QCheckBox>(persons, "yearFilterEnabledCheckBox")->setChecked(!byDate);
+            child<QCheckBox>(persons, "dateFilterEnabledCheckBox")->setChecked(byDate);
+            ask = [=](int which) {
+                if (byDate)
+                    child<QDateEdit>(persons, "dateEdit")->setDate(QDate(2026, 6, which == 0 ? 9 : 20));
+                else
+                    pick(child<QComboBox>(persons, "yearFilterComboBox"), which == 0 ? "2025" : "2026");
+            };
+        }
+        QTableView *view = window->findChild<QTableView *>(list == "the card's payments" ? "paymentsTableView" : "tableView");
+        if (list.contains("year") || list.contains("date")) {
+            QSignalSpy loaded(view->model(), &QAbstractItemModel::modelReset);
+            QMetaObject::invokeMethod(window.get(), "handleUpdate");
+            QVERIFY(loaded.wait(5000));
+        }
+        const int late = 800;
+        server().injectFailure("GET", path, {FailureKind::Delay, 200, {}, 1, late});
+        ask(0);
+        ask(1);
+        QTRY_COMPARE(view->model()->rowCount(), newer);
+        QVERIFY(newer != older);
+        QTest::qWait(late + 400);  // the first answer has come by now
+        QCOMPARE(view->model()->rowCount(), newer);
     }
 };
 
