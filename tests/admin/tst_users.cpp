@@ -256,6 +256,99 @@ private slots:
         QCOMPARE(puts[1].json()["rv0"], QJsonValue("22"));
     }
 
+    void aListReadBeforeAChangeNeverUndoesIt_data()
+    {
+        QTest::addColumn<int>("user");
+        QTest::addColumn<int>("listMs");   // how long each read of the list takes
+        QTest::addColumn<int>("apartMs");  // between the clerk's changes
+        QTest::addColumn<QJsonObject>("expected");  // on the server, and shown
+        QTest::newRow("three rights")
+            << 3 << 300 << 200
+            << QJsonObject{{"districts", 1}, {"payments", 1}, {"rates", 1}};
+        QTest::newRow("RV, RV0, then RV cleared")
+            << 2 << 1000 << 700 << QJsonObject{{"rv", QJsonValue::Null}, {"rv0", "12"}};
+        // RV's write is refused after 300 ms; RV0 is committed meanwhile.
+        QTest::newRow("RV refused, RV0 meanwhile")
+            << 2 << 300 << 0 << QJsonObject{{"rv", QJsonValue::Null}, {"rv0", "12"}};
+    }
+
+    // Each write of a user is built from the server's last answer for him and
+    // the change: a list read before an earlier change was answered undoes
+    // nothing, a refused value is carried by no later write, and the window
+    // ends showing what the server holds.
+    void aListReadBeforeAChangeNeverUndoesIt()
+    {
+        QFETCH(int, user);
+        QFETCH(int, listMs);
+        QFETCH(int, apartMs);
+        QFETCH(QJsonObject, expected);
+        const QString tag = QTest::currentDataTag();
+        server().loadFixture(StandIn::Server::demoFixturePath());
+        QVERIFY(finishes(users, [&] { users->handleUpdate(); }));
+        using StandIn::FailureKind;
+        server().injectFailure("GET", "users", {FailureKind::Delay, 200, {}, 0, listMs});
+        QTableView *view = table("usersTableView");
+        const auto type = [&](int column, const QString &text) {
+            QVERIFY(selectUser(user, column).isValid());
+            typeInto(view, text.left(1));
+            typeInto(cellEditor(view), text.mid(1));
+            QTest::keyClick(cellEditor(view), Qt::Key_Return);
+        };
+        if (tag == "three rights") {
+            QVERIFY(selectUser(user, 1).isValid());
+            for (const auto &[label, column] : {std::pair{"Справочник | Округ", 1},
+                                                std::pair{"Таблица | Оплата за проживание", 2},
+                                                std::pair{"Учреждение | Тарифы", 1}}) {
+                QVERIFY(permissions()->setData(permissionCell(label, column), Qt::Checked, Qt::CheckStateRole));
+                QTest::qWait(apartMs);
+            }
+        } else if (tag == "RV, RV0, then RV cleared") {
+            type(4, "11");
+            QTest::qWait(apartMs);
+            type(5, "12");
+            QTest::qWait(apartMs);
+            QVERIFY(selectUser(user, 4).isValid());
+            QTest::keyClick(view, Qt::Key_Delete);
+        } else {
+            server().injectFailure("PUT", "users/2", {FailureKind::Status, 500, {}, 1, 300});
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+            type(4, "75");
+            type(5, "12");
+            // The refused value comes back in its cell once the list is in.
+            QTRY_COMPARE(cellEditor(view) ? cellEditor(view)->text() : QString(), QString("75"));
+            QTest::keyClick(cellEditor(view), Qt::Key_Escape);
+        }
+
+        // What the server holds, and the window shows, once every list read
+        // has come, the late ones too.
+        const auto holds = [&](const std::function<QJsonValue(const QString &)> &value) {
+            for (auto it = expected.begin(); it != expected.end(); ++it) {
+                if (value(it.key()) != it.value())
+                    return false;
+            }
+            return true;
+        };
+        const auto stored = [&](const QString &key) {
+            const QJsonObject record = server().record("users", user);
+            return key.startsWith("rv") ? record[key] : record["permissions"][key];
+        };
+        const auto shown = [&](const QString &key) -> QJsonValue {
+            const QModelIndex row = selectUser(user, 1);
+            if (key.startsWith("rv")) {
+                const QString text = row.siblingAtColumn(key == "rv" ? 4 : 5).data().toString();
+                return text.isEmpty() ? QJsonValue() : text;
+            }
+            const QString label = PermissionsTableModel::translations.value(key);
+            return (permissionCell(label, 1).data(Qt::CheckStateRole) == Qt::Checked ? 1 : 0)
+                   | (permissionCell(label, 2).data(Qt::CheckStateRole) == Qt::Checked ? 2 : 0);
+        };
+        QTRY_VERIFY(holds(stored));
+        QTRY_VERIFY(holds(shown));
+        QTest::qWait(listMs + 300);
+        QVERIFY(holds(stored));
+        QVERIFY(holds(shown));
+    }
+
     void aDeletedUsersRightsAreNoLongerShown()
     {
         const int id = server().addRecord(
