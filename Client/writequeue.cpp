@@ -1,7 +1,6 @@
 #include "writequeue.h"
 
 #include "global.h"
-#include "loginmanager.h"
 
 #include <QEventLoop>
 #include <QNetworkReply>
@@ -31,9 +30,7 @@ WriteQueue::~WriteQueue()
 
 void WriteQueue::enqueue(const Write &write)
 {
-    QNetworkRequest signedIn;
-    LoginManager::instance()->authorizeRequest(signedIn);
-    waiting.append({write, signedIn.rawHeader("Authorization")});
+    waiting.append(write);
     QMetaObject::invokeMethod(this, &WriteQueue::sendNext, Qt::QueuedConnection);
 }
 
@@ -41,14 +38,12 @@ void WriteQueue::sendNext()
 {
     if (sending || waiting.isEmpty())
         return;
-    const Queued next = waiting.takeFirst();
+    const Write next = waiting.takeFirst();
     sending = true;
-    QNetworkRequest request = network.prepareRequest(next.write.url, false);
-    request.setRawHeader("Authorization", next.authorization);
-    const QByteArray body = next.write.body ? next.write.body().toJson(QJsonDocument::Indented)
-                                            : QByteArray();
+    const QNetworkRequest request = network.prepareRequest(next.url, true);
+    const QByteArray body = next.body ? next.body().toJson(QJsonDocument::Indented) : QByteArray();
     QNetworkReply *reply = nullptr;
-    switch (next.write.verb) {
+    switch (next.verb) {
     case QNetworkAccessManager::PostOperation:
         reply = network.post(request, body);
         break;
@@ -60,7 +55,7 @@ void WriteQueue::sendNext()
         break;
     }
     // After the transport's own slot, which has shown the failure box.
-    connect(reply, &QNetworkReply::finished, this, [this, reply, answered = next.write.answered] {
+    connect(reply, &QNetworkReply::finished, this, [this, reply, answered = next.answered] {
         sending = false;
         if (answered)
             answered(reply);

@@ -2,7 +2,6 @@
 
 #include "networkmanagerwrapper.h"
 
-#include <QByteArray>
 #include <QJsonDocument>
 #include <QList>
 #include <QObject>
@@ -13,10 +12,10 @@
 class QNetworkReply;
 
 // The changes a window sends without waiting for them while its user goes
-// on working: one at a time, in the order made, each with the credentials of
-// the user who made it. They must not outlive that user nor the program:
-// finishAll() waits for every queue before another user signs in and before
-// the program ends.
+// on working: one at a time, in the order made. They must not outlive that
+// user nor the program: finishAll() waits for every queue before another
+// user signs in, so that each goes with the credentials of the user who made
+// it, and before the program ends.
 class WriteQueue : public QObject
 {
     Q_OBJECT
@@ -49,14 +48,9 @@ signals:
     void idled();
 
 private:
-    struct Queued
-    {
-        Write write;
-        QByteArray authorization;  // of the user who made the change
-    };
     void sendNext();
 
     NetworkManagerWrapper network;
-    QList<Queued> waiting;
+    QList<Write> waiting;
     bool sending = false;
 };

@@ -11,6 +11,7 @@
 #include "modalhandler.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
+#include "permissionstablemodel.h"
 #include "personeditdialog.h"
 #include "personreportfilterdialog.h"
 #include "personsviewwidget.h"
@@ -335,11 +336,15 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QStringList>("tabsLeft");
         QTest::addColumn<bool>("numberingLeft");
-        // The cashier may read the persons and the receipt numbering, not the users.
+        QTest::addColumn<int>("paymentsLeft");  // on person 1's card; -1: the card is closed
+        // The cashier may read the persons, their payments and the receipt
+        // numbering, not the users.
         QTest::newRow("cashier") << "kassa" << QStringList{"PersonsViewWidget", "PersonEditDialog"}
-                                 << true;
-        // No rights at all: the card opened from the persons list goes with it.
-        QTest::newRow("storekeeper") << "sklad" << QStringList() << false;
+                                 << true << 1;
+        // No rights at all: the card and the persons' information go with the list.
+        QTest::newRow("storekeeper") << "sklad" << QStringList() << false << -1;
+        QTest::newRow("the persons, not their payments")
+            << "persons only" << QStringList{"PersonsViewWidget", "PersonEditDialog"} << false << 0;
     }
 
     void signingInClosesWhatTheNewUserMayNotRead()
@@ -347,9 +352,24 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QStringList, tabsLeft);
         QFETCH(bool, numberingLeft);
+        QFETCH(int, paymentsLeft);
+        server().addRecord("users", {{"name", "Читатель"}, {"password", "persons only"},
+                                     {"permissions", QJsonObject{{"persons", 1}}}});
         auto *area = window->findChild<QMdiArea *>();
         trigger("registerPersonAction");
-        button(window->findChild<PersonsViewWidget *>(), "addButton")->click();  // the card, a tab of its own
+        auto *persons = window->findChild<PersonsViewWidget *>();
+        persons->openDialogForTarget(1);  // the card, a tab of its own
+        auto *card = window->findChild<PersonEditDialog *>();
+        auto *payments = card->findChild<QTableView *>("paymentsTableView");
+        QCOMPARE(payments->model()->rowCount(), 1);
+        card->showSensitiveInfo();
+        button(persons, "infoPushButton")->click();
+        QWidget *information = nullptr;
+        for (QWidget *shown : visibleWindows()) {
+            if (shown->objectName() == "InfoWidget")
+                information = shown;
+        }
+        QVERIFY(information);
         trigger("usersAction");
         trigger("payHourAction");  // anyone signed in may read it
         auto *checkoutHour = window->findChild<CheckoutHourWidget *>();
@@ -375,8 +395,15 @@ private slots:
         QStringList tabs;
         for (QMdiSubWindow *frame : area->subWindowList())
             tabs << frame->widget()->metaObject()->className();
-        QCOMPARE(tabs, tabsLeft << "CheckoutHourWidget");
+        QCOMPARE(tabs, QStringList(tabsLeft) << "CheckoutHourWidget");
         QCOMPARE(receiptNumbering->isVisible(), numberingLeft);
+        // The windows left open show only what the new user may read.
+        QCOMPARE(information->isVisible(), !tabsLeft.isEmpty());
+        QCOMPARE(card->isVisible(), paymentsLeft >= 0);
+        if (paymentsLeft >= 0)
+            QTRY_COMPARE(payments->model()->rowCount(), paymentsLeft);
+        QCOMPARE(card->findChild<QLineEdit *>("docNumberLineEdit")->echoMode(), QLineEdit::Password);
+        information->close();
         for (const StandIn::Request &request : server().requestsTo("GET", "users"))
             QVERIFY(request.header("Authorization") != bearer());
         window->closeChild(checkoutHour);
@@ -458,6 +485,54 @@ private slots:
             countIn(&page);
         }
         QTEST(count, "showing");
+    }
+
+    void changesWaitingGoWithTheirUser_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("the program ends") << true;
+        QTest::newRow("the cashier signs in") << false;
+    }
+
+    // Three rights toggled on a server that answers each write late, then at
+    // once the window closed or another user signed in: every change is
+    // stored, with the credentials of the user who made it, before the
+    // program ends or the next user's sign-in goes out.
+    void changesWaitingGoWithTheirUser()
+    {
+        QFETCH(bool, quit);
+        trigger("usersAction");
+        auto *users = window->findChild<QTableView *>("usersTableView");
+        QTRY_VERIFY(rowOf(users, 2) >= 0);
+        QVERIFY(selectId(users, 2));
+        QAbstractItemModel *rights = window->findChild<QTableView *>("permissionsTableView")->model();
+        QJsonObject expected = server().record("users", 2)["permissions"].toObject();
+        const QByteArray madeBy = bearer();
+        server().injectFailure("PUT", "users/2", {StandIn::FailureKind::Delay, 200, {}, 0, 500});
+        for (int row = 0; row < 3; ++row) {
+            const QString node = rights->index(row, 0).data().toString();
+            QVERIFY(rights->setData(rights->index(row, 1), Qt::Checked, Qt::CheckStateRole));
+            const QString key = PermissionsTableModel::translations.key(node, node);
+            expected.insert(key, expected[key].toInt() ^ 1);
+        }
+        if (quit) {
+            QGuiApplication::setQuitOnLastWindowClosed(false);  // the tests go on
+            window->close();
+            QGuiApplication::setQuitOnLastWindowClosed(true);
+        } else {
+            QVERIFY(environment().signIn("kassa"));
+        }
+        QCOMPARE(server().record("users", 2)["permissions"].toObject(), expected);
+        QStringList sent;
+        for (const StandIn::Request &request : server().requests()) {
+            if (request.method != "GET")
+                sent << request.method + ' ' + request.path;
+            if (request.method == "PUT")
+                QCOMPARE(request.header("Authorization"), madeBy);
+        }
+        QStringList writes(3, "PUT /users/2");
+        QCOMPARE(sent, quit ? writes : writes << "POST /login");
+        QVERIFY(MessageBox::history().isEmpty());
     }
 
     // Last: the window closes here.
