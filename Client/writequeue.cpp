@@ -42,18 +42,7 @@ void WriteQueue::sendNext()
     sending = true;
     const QNetworkRequest request = network.prepareRequest(next.url, true);
     const QByteArray body = next.body ? next.body().toJson(QJsonDocument::Indented) : QByteArray();
-    QNetworkReply *reply = nullptr;
-    switch (next.verb) {
-    case QNetworkAccessManager::PostOperation:
-        reply = network.post(request, body);
-        break;
-    case QNetworkAccessManager::DeleteOperation:
-        reply = network.deleteResource(request);
-        break;
-    default:
-        reply = network.put(request, body);
-        break;
-    }
+    QNetworkReply *reply = network.put(request, body);
     // After the transport's own slot, which has shown the failure box.
     connect(reply, &QNetworkReply::finished, this, [this, reply, answered = next.answered] {
         sending = false;

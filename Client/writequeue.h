@@ -21,9 +21,9 @@ class WriteQueue : public QObject
     Q_OBJECT
 
 public:
+    // A record replaced (PUT) at `url`.
     struct Write
     {
-        QNetworkAccessManager::Operation verb = QNetworkAccessManager::PutOperation;
         QUrl url;
         // Built when the write is sent, once every earlier one is answered.
         std::function<QJsonDocument()> body;

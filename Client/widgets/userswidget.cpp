@@ -222,7 +222,7 @@ void UsersWidget::writePermission(const QModelIndex &cell)
 
 void UsersWidget::enqueue(const Change &change)
 {
-    changes.enqueue({QNetworkAccessManager::PutOperation, recordUrl(change.userId),
+    changes.enqueue({recordUrl(change.userId),
                      [this, change] {
                          return QJsonDocument(applied(lastStored(change.userId), change));
                      },

@@ -447,6 +447,72 @@ private slots:
         QTest::qWait(late + 400);  // the first answer has come by now
         QCOMPARE(view->model()->rowCount(), newer);
     }
+
+    void aRowIsReadAtTheClickNotAfterAWait_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("sent");  // what the second receipt's click sends
+        QTest::newRow("an extra-service receipt edited") << "receipts" << "PUT";
+        QTest::newRow("a paid-education receipt edited") << "paid_education_receipts" << "PUT";
+        QTest::newRow("a service added to a receipt's number") << "receipts" << "POST";
+    }
+
+    // Of three receipts the first is deleted; on a slow line the clerk
+    // double-clicks the second (or adds a service to it) as soon as the card
+    // takes input, and presses OK unchanged. The list comes back while the
+    // editor waits for the pay types: what is sent is the second receipt's.
+    void aRowIsReadAtTheClickNotAfterAWait()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, sent);
+        const bool education = list == "paid_education_receipts";
+        QList<int> ids;
+        for (int i : {1, 2, 3}) {
+            QJsonObject receipt{{"personId", 700}, {"number", 100 + i}, {"payTypeId", 1},
+                                {"startDate", QString("2026-06-0%1T10:00:00.000").arg(i)},
+                                {"endDate", QString("2026-06-0%1T11:00:00.000").arg(i)},
+                                {"payDate", QString("2026-06-0%1T00:00:00.000").arg(i)}};
+            receipt.insert(education ? "curriculumId" : "extraServiceId", education ? i % 2 + 1 : i);
+            receipt.insert("amount", i);
+            ids << server().addRecord(list, receipt);
+        }
+        card->setupFromId(700);
+        card->show();
+        QVERIFY(QTest::qWaitForWindowExposed(card.get()));
+        QTableView *view = table(education ? "paidEducationTableView" : "extraServicesTableView");
+        QCOMPARE(shownIds(view), ids);
+
+        server().injectFailure("GET", "persons/700/" + list, {FailureKind::Delay, 200, {}, 1, 300});
+        server().injectFailure("GET", "pay_type", {FailureKind::Delay, 200, {}, 1, 900});
+        view->selectRow(0);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        click(education ? "paidEduReceiptRemoveButton" : "extraServiceRemoveButton");
+        const QPoint second = view->visualRect(view->model()->index(1, 1)).center();
+        if (sent == "PUT") {
+            ModalHandler::onNextDialog<EditDialog>([](EditDialog *editor) { press(editor, QDialogButtonBox::Ok); });
+            // As the window system sends a double click.
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
+            QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, second);
+        } else {
+            ModalHandler::onNextDialog<ReceiptEditDialog>([this](ReceiptEditDialog *editor) {
+                choose(editor, "serviceSelectorWidget", "extra_services", 1);
+                press(editor, QDialogButtonBox::Ok);
+            });
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
+            click("extraServiceAddServiceButton");
+        }
+
+        const auto writes = server().requestsTo(sent.toLatin1(), sent == "PUT" ? QString("%1/%2").arg(list).arg(ids[1]) : list);
+        QCOMPARE(writes.size(), 1);
+        const QJsonObject body = writes.first().json().object();
+        QCOMPARE(body["number"], QJsonValue(102));
+        if (sent == "PUT") {
+            QCOMPARE(body[education ? "curriculumId" : "extraServiceId"], server().record(list, ids[1])[education ? "curriculumId" : "extraServiceId"]);
+            QCOMPARE(body["startDate"].toString().left(10), QString("2026-06-02"));
+        }
+        QCOMPARE(server().record(list, ids[2])["number"], QJsonValue(103));
+    }
 };
 
 LOMI_TEST_CLASS(CardFlowsTest)
