@@ -7,6 +7,7 @@
 #include "requesttablemodel.h"
 
 #include <QJsonArray>
+#include <QTimer>
 
 using StandIn::Failure;
 using StandIn::FailureKind;
@@ -75,6 +76,18 @@ private slots:
         QVERIFY(found);
         // No box from the model, ever.
         QCOMPARE(MessageBox::history().size(), 0);
+
+        // A newer load sent while the synchronous one waits: the wait ends
+        // with its own reply, dropped, and the newer rows come after.
+        server().injectFailure("GET", "districts", late);
+        QTimer::singleShot(0, &model, [&] {
+            model.setRequest(request("positions"));
+            model.select();
+        });
+        model.setRequest(request("districts"));
+        model.selectSync();
+        QTRY_COMPARE(model.rowCount(), server().collection("positions").size());
+        QCOMPARE(finished.count(), 2);
     }
 
     void bodies_data()
