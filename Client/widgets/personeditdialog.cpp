@@ -514,15 +514,17 @@ SaveLoop::Creation PersonEditDialog::newPersons()
 {
     SaveLoop::Creation persons;
     persons.list = Global::endpoint(QStringLiteral("persons"));
-    // Taken before the send: the list reloads once the write is answered.
+    // Taken before the send, as the list reloads once the write is answered;
+    // a copy of what it holds costs nothing until the ids are looked at.
     persons.knownIds = [this] {
-        QSet<int> known;
-        if (knownPersons) {
-            const QJsonArray rows = knownPersons().array();
+        const QJsonDocument listed = knownPersons ? knownPersons() : QJsonDocument();
+        return [listed] {
+            QSet<int> known;
+            const QJsonArray rows = listed.array();
             for (const QJsonValue &row : rows)
                 known.insert(row.toObject().value(QStringLiteral("id")).toInt());
-        }
-        return known;
+            return known;
+        };
     };
     // Only this year's persons: the whole list may be a hundred thousand rows,
     // and a person registered today is always among them.
@@ -808,7 +810,7 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
     const int receiptId = idAt(index);
     const QJsonObject receipt = list.objectAt(index.row());
     const QUrl listUrl = subListUrl(id, collection);
-    const QSet<int> before = SaveLoop::listedAt(&list, listUrl).knownIds();
+    const QSet<int> before = SaveLoop::listedAt(&list, listUrl).knownIds()();
     // A null document: the request goes with no body at all.
     const SaveLoop::Attempt attempt = send(QNetworkAccessManager::PostOperation,
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));

@@ -61,7 +61,7 @@ SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUr
         QSet<int> ids;
         for (int row = 0; row < model->rowCount(); ++row)
             ids.insert(model->index(row, 0).data().toInt());
-        return ids;
+        return [ids] { return ids; };
     };
     creation.rows = [url] { return readRows(url); };
     return creation;
@@ -279,11 +279,13 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
         }
     }
 
-    const QSet<int> before = creation && creation->knownIds ? creation->knownIds() : QSet<int>();
+    const std::function<QSet<int>()> listedBefore =
+        creation && creation->knownIds ? creation->knownIds() : nullptr;
     const Attempt attempt = send(record);
     if (attempt.outcome == Outcome::Unanswered && creation) {
         // The ids listed before this write stay the ones it is judged by: the
         // reload may bring its record into the list meanwhile.
+        const QSet<int> before = listedBefore ? listedBefore() : QSet<int>();
         const Unconfirmed write{record, before};
         progress.own = remember(creation->list, write);
         const std::optional<QJsonObject> stored =

@@ -64,8 +64,10 @@ struct Creation
     // under it.
     QString list;
     // The ids the list holds before the write, as last loaded; unset for a
-    // list in which any row found after the write is the write's own.
-    std::function<QSet<int>()> knownIds;
+    // list in which any row found after the write is the write's own. Taken
+    // before every write, it hands over what reads them, which runs only
+    // after a write without an answer: a list may be a hundred thousand rows.
+    std::function<std::function<QSet<int>()>()> knownIds;
     // The list's rows as the server has them now (a synchronous load); no
     // value when it cannot be read.
     std::function<std::optional<QJsonArray>()> rows;
