@@ -256,9 +256,10 @@ private slots:
         const QString tag = QTest::currentDataTag();
         Failure late = failureOf(LateAnswer);
         if (tag.contains("directory")) {
+            PositionEditDialog editor;
             std::unique_ptr<SimpleViewWidget> positions(SimpleViewWidget::Builder::create()
                                                             ->withEndpoint("positions")
-                                                            ->withEditDialog(new PositionEditDialog)
+                                                            ->withEditDialog(&editor)
                                                             ->build());
             // Whether each read of the list found the program busy.
             auto busy = std::make_shared<QList<bool>>();
