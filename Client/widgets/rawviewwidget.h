@@ -47,9 +47,6 @@ protected:
     // A window whose save would write back what it loaded checks it, so that
     // it never saves the empty document of a failure.
     bool replyFailed() const { return failedReply; }
-    // The document has changed on the server since every load sent so far
-    // (a write of the window's was answered): none of them reaches fromJson.
-    void dropPendingLoads() { loads.dropPending(); }
 
     NetworkManagerWrapper manager;
     // One request for loads and saves: a header set once stays set.

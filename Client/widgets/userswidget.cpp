@@ -231,9 +231,6 @@ void UsersWidget::enqueue(const Change &change)
 
 void UsersWidget::written(QNetworkReply *reply, const Change &change)
 {
-    // Whatever the answer, a list requested before it may lack what the
-    // server now holds.
-    dropPendingLoads();
     if (NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done) {
         QJsonObject user = applied(lastStored(change.userId), change);
         const QJsonObject answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
@@ -249,6 +246,8 @@ void UsersWidget::written(QNetworkReply *reply, const Change &change)
         // (a click on another cell commits the edit after moving it).
         refusedCell = {change.userId, change.column, change.typed};
     }
+    // A list requested before this answer may lack what the server now
+    // holds: the reload sent now takes the place of any such list.
     if (changes.isIdle())
         handleUpdate();
 }

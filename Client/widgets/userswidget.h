@@ -31,7 +31,8 @@ class UsersWidget;
 // the user it goes to is built when it is sent, from the server's last
 // answer for that user: a list read before an earlier change was answered
 // cannot undo it, and a change the server refused is never carried by a
-// later one. A list requested before the last answered change is dropped.
+// later one. A list requested before the last answered change is dropped:
+// it lands while a change waits, or a newer one was sent after the last.
 //
 // The changes are made inside the views' callbacks (a cell's commit, a check
 // box's click), so they are only queued there: a write waiting there, or a

@@ -1,3 +1,4 @@
+#include "checkouthourwidget.h"
 #include "modalhandler.h"
 #include "personeditdialog.h"
 #include "personsviewwidget.h"
@@ -15,6 +16,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QTableView>
+#include <QTimeEdit>
 
 using namespace StaysTest;
 using ReportEngine::PreviewDialog;
@@ -356,13 +358,15 @@ private slots:
     void anAnswerOvertakenByANewerRequestIsDropped_data()
     {
         QTest::addColumn<QString>("path");  // the list's, whose first load answers late
-        QTest::addColumn<int>("older");     // rows of the first answer
-        QTest::addColumn<int>("newer");     // rows of the second
-        QTest::newRow("the card's payments") << "persons/700/payments" << 1 << 2;
-        QTest::newRow("a directory") << "organizations" << 2 << 3;
-        QTest::newRow("the persons' year") << "persons" << 1 << 2;
-        QTest::newRow("the persons' date") << "persons" << 1 << 0;
-        QTest::newRow("a journal's year") << "receipts/journal" << 1 << 2;
+        QTest::addColumn<QString>("older");  // what the first answer shows: rows, or the hour
+        QTest::addColumn<QString>("newer");  // what the second request leaves
+        QTest::newRow("the card's payments") << "persons/700/payments" << "1" << "2";
+        QTest::newRow("a directory") << "organizations" << "2" << "3";
+        QTest::newRow("the persons' year") << "persons" << "1" << "2";
+        QTest::newRow("the persons' date") << "persons" << "1" << "0";
+        QTest::newRow("a journal's year") << "receipts/journal" << "1" << "2";
+        // A reload, then a new hour saved before the reload's answer comes.
+        QTest::newRow("the checkout hour") << "globals/CheckoutHour" << "12:00" << "14:00";
     }
 
     // Two loads of one list, the first answered after the second: the list
@@ -370,8 +374,8 @@ private slots:
     void anAnswerOvertakenByANewerRequestIsDropped()
     {
         QFETCH(QString, path);
-        QFETCH(int, older);
-        QFETCH(int, newer);
+        QFETCH(QString, older);
+        QFETCH(QString, newer);
         const QString list = QTest::currentDataTag();
         for (const auto &[surname, created] : {std::pair{"Прошлогодний", "2025-03-01T10:00:00.000"},
                                                std::pair{"Нынешний", "2026-03-01T10:00:00.000"}})
@@ -414,6 +418,15 @@ private slots:
                 }
                 directory->handleUpdate();
             };
+        } else if (list == "the checkout hour") {
+            auto *hour = new CheckoutHourWidget;
+            window.reset(hour);
+            ask = [=](int which) {
+                if (which == 0)
+                    return hour->handleUpdate();
+                child<QTimeEdit>(hour, "timeEdit")->setTime(QTime(14, 0));
+                QCOMPARE(hour->save(), NetworkManagerWrapper::Outcome::Done);
+            };
         } else if (list == "a journal's year") {
             auto *journal = new ReceiptsJournalWidget;
             window.reset(journal);
@@ -433,6 +446,10 @@ private slots:
             };
         }
         QTableView *view = window->findChild<QTableView *>(list == "the card's payments" ? "paymentsTableView" : "tableView");
+        const auto shown = [&] {
+            return view ? QString::number(view->model()->rowCount())
+                        : child<QTimeEdit>(window.get(), "timeEdit")->time().toString("HH:mm");
+        };
         if (list.contains("year") || list.contains("date")) {
             QSignalSpy loaded(view->model(), &QAbstractItemModel::modelReset);
             QMetaObject::invokeMethod(window.get(), "handleUpdate");
@@ -442,10 +459,10 @@ private slots:
         server().injectFailure("GET", path, {FailureKind::Delay, 200, {}, 1, late});
         ask(0);
         ask(1);
-        QTRY_COMPARE(view->model()->rowCount(), newer);
+        QTRY_COMPARE(shown(), newer);
         QVERIFY(newer != older);
         QTest::qWait(late + 400);  // the first answer has come by now
-        QCOMPARE(view->model()->rowCount(), newer);
+        QCOMPARE(shown(), newer);
     }
 
     void aRowIsReadAtTheClickNotAfterAWait_data()
