@@ -330,11 +330,11 @@ void PersonEditDialog::load(int newId)
     fill(loaded ? person : QJsonObject());
     updateSaveButtons();
 
-    loadSubList(accommodationModel, QStringLiteral("accommodation"), ui->accommodationTableView);
-    loadSubList(paymentsModel, QStringLiteral("payments"), ui->paymentsTableView);
-    loadSubList(receiptsModel, QStringLiteral("receipts"), ui->extraServicesTableView);
-    loadSubList(paidEducationReceiptsModel, QStringLiteral("paid_education_receipts"),
-                ui->paidEducationTableView);
+    for (const SubList &list : subLists()) {
+        list.model->setRequest(networkManager.prepareRequest(subListUrl(id, list.name), true));
+        list.model->selectSync();
+        list.view->resizeColumnsToContents();
+    }
     Global::hidePreloader();
 
     // The transport has already reported its own failures.
@@ -382,12 +382,13 @@ void PersonEditDialog::fill(const QJsonObject &person)
                                               == LoginManager::instance()->getUserId());
 }
 
-void PersonEditDialog::loadSubList(RequestTableModel &model, const QString &list, QTableView *view)
+QList<PersonEditDialog::SubList> PersonEditDialog::subLists()
 {
-    const QUrl url(Global::endpoint(QStringLiteral("persons/%1/%2").arg(id).arg(list)));
-    model.setRequest(networkManager.prepareRequest(url, true));
-    model.selectSync();
-    view->resizeColumnsToContents();
+    return {{&accommodationModel, QStringLiteral("accommodation"), ui->accommodationTableView},
+            {&paymentsModel, QStringLiteral("payments"), ui->paymentsTableView},
+            {&receiptsModel, QStringLiteral("receipts"), ui->extraServicesTableView},
+            {&paidEducationReceiptsModel, QStringLiteral("paid_education_receipts"),
+             ui->paidEducationTableView}};
 }
 
 void PersonEditDialog::takeNewUser()
@@ -402,14 +403,9 @@ void PersonEditDialog::takeNewUser()
 
 void PersonEditDialog::reloadLists()
 {
-    const std::pair<RequestTableModel *, const char *> lists[] = {
-        {&accommodationModel, "accommodation"},
-        {&paymentsModel, "payments"},
-        {&receiptsModel, "receipts"},
-        {&paidEducationReceiptsModel, "paid_education_receipts"}};
-    for (const auto &[model, list] : lists) {
-        model->setRequest(networkManager.prepareRequest(subListUrl(id, QLatin1String(list)), true));
-        model->select();
+    for (const SubList &list : subLists()) {
+        list.model->setRequest(networkManager.prepareRequest(subListUrl(id, list.name), true));
+        list.model->select();
     }
 }
 

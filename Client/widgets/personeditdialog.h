@@ -139,7 +139,14 @@ private:
     // The person's lists read again, with the signed-in user's rights.
     void reloadLists();
     void fill(const QJsonObject &person);
-    void loadSubList(RequestTableModel &model, const QString &list, QTableView *view);
+    // The person's lists: their model, their name on the server and their view.
+    struct SubList
+    {
+        RequestTableModel *model;
+        QString name;
+        QTableView *view;
+    };
+    QList<SubList> subLists();
     QJsonObject record() const;
     void updateSaveButtons();
     void setSensitiveShown(bool shown);

@@ -149,14 +149,6 @@ QJsonObject SaveLoop::findStored(const QJsonArray &rows, const QSet<int> &before
     return {};
 }
 
-std::optional<QJsonObject> SaveLoop::lookUp(const std::optional<QJsonArray> &rows,
-                                           const Unconfirmed &write)
-{
-    if (!rows)
-        return std::nullopt;
-    return findStored(*rows, write.before, write.sent);
-}
-
 namespace {
 
 // The writes that got no answer, by their list, until a list that was read
@@ -183,6 +175,16 @@ void forget(const QString &list, quint64 serial)
     found->removeIf([serial](const Remembered &entry) { return entry.serial == serial; });
     if (found->isEmpty())
         remembered.erase(found);
+}
+
+// What `rows`, read after it, say of `write`: the stored row; an empty object
+// when they hold none; no value when the list could not be read.
+std::optional<QJsonObject> lookUp(const std::optional<QJsonArray> &rows,
+                                           const SaveLoop::Unconfirmed &write)
+{
+    if (!rows)
+        return std::nullopt;
+    return SaveLoop::findStored(*rows, write.before, write.sent);
 }
 
 QJsonObject listed(const SaveLoop::Creation &creation, const QJsonObject &record)
@@ -252,24 +254,22 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
                 findStored(*rows, entry.write.before, listed(*creation, entry.write.sent));
             const bool own = entry.serial == progress.own;
             const bool same = !stored.isEmpty() && carries(stored, listed(*creation, record));
-            // A record of this save's own that differs from what is typed
-            // now stays remembered until it is corrected.
-            if (stored.isEmpty() || same || !own || !creation->amend)
-                forget(creation->list, entry.serial);
+            if (!stored.isEmpty() && own && !same && creation->amend) {
+                // Stays remembered until the correction is taken.
+                progress.storedId = stored.value(QStringLiteral("id")).toInt();
+                return correct(parent, record, *creation, reload, progress);
+            }
+            forget(creation->list, entry.serial);
             if (stored.isEmpty())
                 continue;
             if (!own && !same) {
                 earlierStored = true;
                 continue;
             }
-            if (same || !creation->amend) {
-                progress = {};
-                reload();
-                inform(parent, same ? creation->texts.stored : creation->texts.kept);
-                return {true, stored};
-            }
-            progress.storedId = stored.value(QStringLiteral("id")).toInt();
-            return correct(parent, record, *creation, reload, progress);
+            progress = {};
+            reload();
+            inform(parent, same ? creation->texts.stored : creation->texts.kept);
+            return {true, stored};
         }
         progress.own = 0;
         if (earlierStored) {

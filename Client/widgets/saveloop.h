@@ -117,9 +117,6 @@ bool carries(const QJsonObject &row, const QJsonObject &sent);
 // The row of `rows` that the server made of `sent`: one whose id is not in
 // `before` and that carries `sent`. Empty when there is none.
 QJsonObject findStored(const QJsonArray &rows, const QSet<int> &before, const QJsonObject &sent);
-// What `rows`, read after it, say of `write`: the stored row; an empty object
-// when they hold none; no value when the list could not be read.
-std::optional<QJsonObject> lookUp(const std::optional<QJsonArray> &rows, const Unconfirmed &write);
 
 struct Result
 {

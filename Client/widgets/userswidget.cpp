@@ -181,15 +181,6 @@ QJsonObject UsersWidget::applied(QJsonObject user, const Change &change)
     return user;
 }
 
-QJsonObject UsersWidget::lastStored(int id) const
-{
-    const auto found = stored.constFind(id);
-    if (found != stored.cend())
-        return *found;
-    const int row = rowOfUser(id);
-    return row < 0 ? QJsonObject() : usersModel.objectAt(row);
-}
-
 void UsersWidget::writeRow(const QModelIndex &cell)
 {
     const QJsonObject user = usersModel.objectAt(cell.row());
@@ -224,7 +215,7 @@ void UsersWidget::enqueue(const Change &change)
 {
     changes.enqueue({recordUrl(change.userId),
                      [this, change] {
-                         return QJsonDocument(applied(lastStored(change.userId), change));
+                         return QJsonDocument(applied(stored.value(change.userId), change));
                      },
                      [this, change](QNetworkReply *reply) { written(reply, change); }});
 }
@@ -232,7 +223,7 @@ void UsersWidget::enqueue(const Change &change)
 void UsersWidget::written(QNetworkReply *reply, const Change &change)
 {
     if (NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done) {
-        QJsonObject user = applied(lastStored(change.userId), change);
+        QJsonObject user = applied(stored.value(change.userId), change);
         const QJsonObject answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
         if (answer.value(idKey).toInt() == change.userId) {
             for (auto it = answer.constBegin(); it != answer.constEnd(); ++it)

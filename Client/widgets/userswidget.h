@@ -76,8 +76,6 @@ private:
     void writePermission(const QModelIndex &cell);
     void enqueue(const Change &change);
     void written(QNetworkReply *reply, const Change &change);
-    // The server's last answer for `id`; the user as listed when none came.
-    QJsonObject lastStored(int id) const;
     // The editor open in the users table; null when none is.
     QWidget *openEditor() const;
     void applyHeldList();
@@ -102,7 +100,8 @@ private:
     RefusedCell refusedCell;
     WriteQueue changes;
     // Each user as the server last answered for him: the last list taken
-    // in, then the answers to the writes since.
+    // in, which holds every user a change can be made to, then the answers
+    // to the writes since.
     QHash<int, QJsonObject> stored;
     // The list of a reload that landed while a cell was being edited.
     std::optional<QJsonDocument> heldList;
