@@ -350,6 +350,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::relogin()
 {
+    // The user leaving learns what became of his changes while he is still
+    // here, not the next one after signing in. The windows stay his to work
+    // in until then, and the sign-in finishes whatever he does meanwhile.
+    WriteQueue::finishAll();
     loginWrapper.start();
 }
 

@@ -1,6 +1,7 @@
 #include "writequeue.h"
 
 #include "global.h"
+#include "messagebox.h"
 
 #include <QEventLoop>
 #include <QNetworkReply>
@@ -34,6 +35,24 @@ void WriteQueue::enqueue(const Write &write)
     QMetaObject::invokeMethod(this, &WriteQueue::sendNext, Qt::QueuedConnection);
 }
 
+void WriteQueue::run(const Write &write)
+{
+    QEventLoop loop;
+    bool done = false;
+    Write waited = write;
+    waited.answered = [&loop, &done, answered = write.answered](QNetworkReply *reply) {
+        if (answered)
+            answered(reply);
+        done = true;
+        loop.quit();
+    };
+    enqueue(waited);
+    Global::showPreloader(nullptr);
+    if (!done)
+        loop.exec(QEventLoop::AllEvents);
+    Global::hidePreloader();
+}
+
 void WriteQueue::sendNext()
 {
     if (sending || waiting.isEmpty())
@@ -41,23 +60,52 @@ void WriteQueue::sendNext()
     const Write next = waiting.takeFirst();
     sending = true;
     const QNetworkRequest request = network.prepareRequest(next.url, true);
-    const QByteArray body = next.body ? next.body().toJson(QJsonDocument::Indented) : QByteArray();
-    QNetworkReply *reply = network.put(request, body);
+    QNetworkReply *reply = nullptr;
+    if (next.verb == QNetworkAccessManager::DeleteOperation) {
+        reply = network.deleteResource(request);
+    } else {
+        const QByteArray body = next.body ? next.body().toJson(QJsonDocument::Indented) : QByteArray();
+        reply = next.verb == QNetworkAccessManager::PostOperation ? network.post(request, body)
+                                                                   : network.put(request, body);
+    }
     // After the transport's own slot, which has shown the failure box.
-    connect(reply, &QNetworkReply::finished, this, [this, reply, answered = next.answered] {
-        sending = false;
-        if (answered)
-            answered(reply);
-        reply->deleteLater();
-        if (waiting.isEmpty())
-            emit idled();
-        else
-            sendNext();
-    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, next] { answer(reply, next); });
+}
+
+void WriteQueue::answer(QNetworkReply *reply, const Write &write)
+{
+    sending = false;
+    // A line that lost one answer is likely to lose the next: the changes
+    // behind it are not sent, and the user learns of them in one box rather
+    // than after a time-out each.
+    QList<Write> dropped;
+    if (NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Unanswered)
+        dropped.swap(waiting);
+    if (write.answered)
+        write.answered(reply);
+    reply->deleteLater();
+    QStringList lost;
+    for (const Write &never : std::as_const(dropped)) {
+        if (never.answered)
+            never.answered(nullptr);
+        lost << QStringLiteral("• ") + never.label;
+    }
+    if (waiting.isEmpty())
+        emit idled();
+    else
+        sendNext();
+    if (!lost.isEmpty())
+        MessageBox::warning(nullptr, QStringLiteral("Изменения не сохранены"),
+                            QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они "
+                                           "не сохранены:\n%1")
+                                .arg(lost.join(QLatin1Char('\n'))),
+                            QMessageBox::Ok);
 }
 
 void WriteQueue::finishAll()
 {
+    for (WriteQueue *queue : std::as_const(queues()))
+        emit queue->finishing();
     const auto busy = [] {
         return std::any_of(queues().cbegin(), queues().cend(),
                            [](const WriteQueue *queue) { return !queue->isIdle(); });

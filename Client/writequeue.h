@@ -5,30 +5,36 @@
 #include <QJsonDocument>
 #include <QList>
 #include <QObject>
+#include <QString>
 #include <QUrl>
 
 #include <functional>
 
 class QNetworkReply;
 
-// The changes a window sends without waiting for them while its user goes
-// on working: one at a time, in the order made. They must not outlive that
-// user nor the program: finishAll() waits for every queue before another
-// user signs in, so that each goes with the credentials of the user who made
-// it, and before the program ends.
+// The changes a window sends while its user goes on working: one at a time,
+// in the order made, each built only when it is sent. They must not outlive
+// that user nor the program: finishAll() sends and waits for every queue
+// before another user signs in, so that each goes with the credentials of
+// the user who made it, and before the program ends.
 class WriteQueue : public QObject
 {
     Q_OBJECT
 
 public:
-    // A record replaced (PUT) at `url`.
     struct Write
     {
+        QNetworkAccessManager::Operation verb = QNetworkAccessManager::PutOperation;
         QUrl url;
-        // Built when the write is sent, once every earlier one is answered.
+        // Built when the write is sent, once every earlier one is answered;
+        // none for a DELETE.
         std::function<QJsonDocument()> body;
-        // Handed the finished reply, after the transport's box; it is deleted after.
+        // Handed the finished reply, after the transport's box; it is deleted
+        // after. Null for a write that was never sent (see below).
         std::function<void(QNetworkReply *)> answered;
+        // The change in the user's words ("Козлова И. П.: RV"), for the box
+        // that names the changes a failed line kept from being sent.
+        QString label;
     };
 
     explicit WriteQueue(QObject *parent = nullptr);
@@ -37,18 +43,27 @@ public:
     // Sent after the caller has returned: a change made in a view's callback
     // must not be sent, nor its answer handled, inside it.
     void enqueue(const Write &write);
+    // Sent after every write queued before it; waits under the busy indicator
+    // until it is answered or dropped.
+    void run(const Write &write);
     // No write waits to be sent or answered.
     bool isIdle() const { return waiting.isEmpty() && !sending; }
 
-    // Waits, under the busy indicator, until every queue of the program is idle.
+    // Has every queue of the program send what its user still holds (see
+    // finishing()) and waits, under the busy indicator, until all are idle.
     static void finishAll();
 
 signals:
     // The last write answered and none waiting.
     void idled();
+    // The user who made the changes is about to leave (another signs in, or
+    // the program ends): a change he has begun and not yet queued, such as
+    // a value still in a cell's editor, is queued now or dropped.
+    void finishing();
 
 private:
     void sendNext();
+    void answer(QNetworkReply *reply, const Write &write);
 
     NetworkManagerWrapper network;
     QList<Write> waiting;

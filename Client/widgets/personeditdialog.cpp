@@ -755,7 +755,7 @@ SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, RequestTabl
                 complete(record);
             return record;
         },
-        networkManager,
+        SaveLoop::senderOf(networkManager),
         creating ? QNetworkAccessManager::PostOperation : QNetworkAccessManager::PutOperation,
         QUrl(Global::endpoint(path)), &model, subListUrl(personId, collection),
         [&model] { model.select(); });
@@ -1095,7 +1095,8 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
             handBack.insert(QStringLiteral("receiptId"), receiptId);
             return handBack;
         },
-        SaveLoop::sendTo(networkManager, QNetworkAccessManager::PostOperation, handBack),
+        SaveLoop::sendTo(SaveLoop::senderOf(networkManager), QNetworkAccessManager::PostOperation,
+                         handBack),
         [this] { receiptsModel.select(); }, &creation);
 }
 

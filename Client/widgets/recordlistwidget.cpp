@@ -56,12 +56,9 @@ QUrl RecordListWidget::recordUrl(int id) const
 
 SaveLoop::Result RecordListWidget::runEditor(const QUrl &url, QNetworkAccessManager::Operation operation)
 {
-    const SaveLoop::Result result = SaveLoop::runWrite(
-        *recordEditor, [this] { return recordEditor->getJson().object(); }, writer, operation, url,
-        recordsView->model(), collectionUrl(), [this] { handleUpdate(); });
-    if (result.saved)
-        saved(result.answer);
-    return result;
+    return SaveLoop::runWrite(
+        *recordEditor, [this] { return recordEditor->getJson().object(); }, sender(), operation,
+        url, recordsView->model(), collectionUrl(), [this] { handleUpdate(); });
 }
 
 void RecordListWidget::add()
@@ -102,10 +99,22 @@ void RecordListWidget::remove()
     writeAndReload(QNetworkAccessManager::DeleteOperation, recordUrl(id));
 }
 
+SaveLoop::Attempt RecordListWidget::send(QNetworkAccessManager::Operation verb, const QUrl &url,
+                                        const QJsonDocument &body)
+{
+    return SaveLoop::write(writer, verb, url, body);
+}
+
+SaveLoop::Sender RecordListWidget::sender()
+{
+    return [this](QNetworkAccessManager::Operation verb, const QUrl &url,
+                  const QJsonDocument &body) { return send(verb, url, body); };
+}
+
 SaveLoop::Attempt RecordListWidget::writeAndReload(QNetworkAccessManager::Operation verb,
                                                   const QUrl &url, const QJsonDocument &body)
 {
-    const SaveLoop::Attempt attempt = SaveLoop::write(writer, verb, url, body);
+    const SaveLoop::Attempt attempt = send(verb, url, body);
     handleUpdate();
     return attempt;
 }
@@ -155,7 +164,7 @@ void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
     };
     SaveLoop::run(
         picker, [&] { return QJsonObject{{bodyKey, picker.getSelectedId()}}; },
-        SaveLoop::sendTo(writer, QNetworkAccessManager::PostOperation, links), reload, &linked);
+        SaveLoop::sendTo(sender(), QNetworkAccessManager::PostOperation, links), reload, &linked);
 }
 
 void RecordListWidget::unlink(int id, const QString &sub, int linkedId)

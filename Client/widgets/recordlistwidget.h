@@ -62,9 +62,10 @@ protected:
     // Runs the records' editor until the server takes its record at `url`
     // (POST creates, PUT replaces) or the user cancels.
     SaveLoop::Result runEditor(const QUrl &url, QNetworkAccessManager::Operation operation);
-    // After the editor's record was saved: the server's answer, or the row
-    // found stored after a write without one.
-    virtual void saved(const QJsonObject &answer) { Q_UNUSED(answer) }
+    // Every write of the window, waited for: through `writer` unless the
+    // window keeps its writes in an order of its own.
+    virtual SaveLoop::Attempt send(QNetworkAccessManager::Operation verb, const QUrl &url,
+                                   const QJsonDocument &body);
     // Sends one write and reloads the list, whatever the answer.
     SaveLoop::Attempt writeAndReload(QNetworkAccessManager::Operation verb, const QUrl &url,
                                      const QJsonDocument &body = QJsonDocument());
@@ -73,6 +74,7 @@ protected:
 
 private:
     QUrl linksUrl(int id, const QString &sub) const;
+    SaveLoop::Sender sender();
 
     QTableView *recordsView = nullptr;
     EditDialog *recordEditor = nullptr;

@@ -106,12 +106,32 @@ SaveLoop::Attempt SaveLoop::write(NetworkManagerWrapper &network,
     });
 }
 
-std::function<SaveLoop::Attempt(const QJsonObject &)> SaveLoop::sendTo(
-    NetworkManagerWrapper &network, QNetworkAccessManager::Operation verb, const QUrl &url)
+SaveLoop::Sender SaveLoop::senderOf(NetworkManagerWrapper &network)
 {
-    return [&network, verb, url](const QJsonObject &record) {
-        return write(network, verb, url, QJsonDocument(record));
+    return [&network](QNetworkAccessManager::Operation verb, const QUrl &url,
+                      const QJsonDocument &body) { return write(network, verb, url, body); };
+}
+
+std::function<SaveLoop::Attempt(const QJsonObject &)> SaveLoop::sendTo(
+    const Sender &sender, QNetworkAccessManager::Operation verb, const QUrl &url)
+{
+    return [sender, verb, url](const QJsonObject &record) {
+        return sender(verb, url, QJsonDocument(record));
     };
+}
+
+QJsonObject SaveLoop::correction(const QJsonObject &found, const QJsonObject &sent,
+                                 const QJsonObject &record)
+{
+    QJsonObject edit = record;
+    for (auto it = record.constBegin(); it != record.constEnd(); ++it) {
+        const QJsonValue stored = found.value(it.key());
+        // A list row nests the records a write refers to; those keys are sent as typed.
+        if (sent.value(it.key()) == it.value() && !stored.isUndefined() && !stored.isObject()
+            && !stored.isArray())
+            edit.insert(it.key(), stored);
+    }
+    return edit;
 }
 
 bool SaveLoop::carries(const QJsonObject &row, const QJsonObject &sent)
@@ -209,12 +229,14 @@ void warn(QWidget *parent, const QString &text)
 SaveLoop::Result correct(QWidget *parent, const QJsonObject &record, const SaveLoop::Creation &creation,
                          const std::function<void()> &reload, SaveLoop::Progress &progress)
 {
-    const SaveLoop::Attempt attempt = creation.amend(progress.storedId, record);
+    const SaveLoop::Attempt attempt = creation.amend(
+        progress.storedId, SaveLoop::correction(progress.found, progress.sent, record));
     reload();
     if (attempt.outcome != NetworkManagerWrapper::Outcome::Done)
         return {};
     forget(creation.list, std::exchange(progress.own, 0));
     const int id = std::exchange(progress.storedId, 0);
+    progress.found = progress.sent = {};
     inform(parent, creation.texts.amended);
     QJsonObject answer = attempt.answer;
     if (answer.value(QStringLiteral("id")).toInt() != id)
@@ -257,6 +279,8 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
             if (!stored.isEmpty() && own && !same && creation->amend) {
                 // Stays remembered until the correction is taken.
                 progress.storedId = stored.value(QStringLiteral("id")).toInt();
+                progress.found = stored;
+                progress.sent = entry.write.sent;
                 return correct(parent, record, *creation, reload, progress);
             }
             forget(creation->list, entry.serial);
@@ -321,18 +345,17 @@ SaveLoop::Result SaveLoop::run(QDialog &dialog, const std::function<QJsonObject(
 }
 
 SaveLoop::Result SaveLoop::runWrite(QDialog &dialog, const std::function<QJsonObject()> &record,
-                                    NetworkManagerWrapper &network,
-                                    QNetworkAccessManager::Operation verb, const QUrl &url,
-                                    const QAbstractItemModel *model, const QUrl &list,
-                                    const std::function<void()> &reload)
+                                    const Sender &sender, QNetworkAccessManager::Operation verb,
+                                    const QUrl &url, const QAbstractItemModel *model,
+                                    const QUrl &list, const std::function<void()> &reload)
 {
     Creation creation = listedAt(model, list);
-    creation.amend = [&network, url](int id, const QJsonObject &record) {
+    creation.amend = [&sender, url](int id, const QJsonObject &record) {
         QJsonObject edit = record;
         edit.insert(QStringLiteral("id"), id);
-        return write(network, QNetworkAccessManager::PutOperation,
-                     QUrl(url.toString() + QLatin1Char('/') + QString::number(id)), QJsonDocument(edit));
+        return sender(QNetworkAccessManager::PutOperation,
+                      QUrl(url.toString() + QLatin1Char('/') + QString::number(id)), QJsonDocument(edit));
     };
-    return run(dialog, record, sendTo(network, verb, url), reload,
+    return run(dialog, record, sendTo(sender, verb, url), reload,
                verb == QNetworkAccessManager::PostOperation ? &creation : nullptr);
 }

@@ -104,8 +104,15 @@ Attempt send(const std::function<QNetworkReply *()> &write);
 Attempt write(NetworkManagerWrapper &network, QNetworkAccessManager::Operation verb,
               const QUrl &url, const QJsonDocument &body = QJsonDocument());
 
+// How a window sends one write and waits for its answer: write() through
+// its own network manager, or through a queue that keeps its writes in the
+// order they were made.
+using Sender = std::function<Attempt(QNetworkAccessManager::Operation verb, const QUrl &url,
+                                     const QJsonDocument &body)>;
+Sender senderOf(NetworkManagerWrapper &network);
+
 // What run() sends on every attempt: the record, to `url` with `verb`.
-std::function<Attempt(const QJsonObject &)> sendTo(NetworkManagerWrapper &network,
+std::function<Attempt(const QJsonObject &)> sendTo(const Sender &sender,
                                                    QNetworkAccessManager::Operation verb,
                                                    const QUrl &url);
 
@@ -130,7 +137,16 @@ struct Progress
 {
     quint64 own = 0;   // its write without an answer, while remembered
     int storedId = 0;  // that write's record, found stored but not yet corrected
+    // That record as the list showed it, and the write as it was sent.
+    QJsonObject found;
+    QJsonObject sent;
 };
+
+// The edit that makes the stored record `found`, made of `sent`, hold what
+// is typed now (`record`): the record as it was found, with only what the
+// user changed since the write. What the server gave in the write's place
+// (a receipt's number asked for with 0) stays as it gave it.
+QJsonObject correction(const QJsonObject &found, const QJsonObject &sent, const QJsonObject &record);
 
 // One attempt to save `record`, typed in `parent`: sent by `send`, after
 // which `reload` refreshes the owner's list, failed or not. With `creation`,
@@ -153,7 +169,7 @@ Result run(QDialog &dialog, const std::function<QJsonObject()> &record,
 // is looked for in the list (see listedAt) and corrected with a PUT to
 // `url`/<id>.
 Result runWrite(QDialog &dialog, const std::function<QJsonObject()> &record,
-                NetworkManagerWrapper &network, QNetworkAccessManager::Operation verb,
+                const Sender &sender, QNetworkAccessManager::Operation verb,
                 const QUrl &url, const QAbstractItemModel *model, const QUrl &list,
                 const std::function<void()> &reload);
 

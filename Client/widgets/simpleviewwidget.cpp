@@ -180,7 +180,7 @@ bool SimpleViewWidget::runEditor(int id)
                        record.insert(QStringLiteral("id"), id);
                    return record;
                },
-               manager,
+               SaveLoop::senderOf(manager),
                id > 0 ? QNetworkAccessManager::PutOperation : QNetworkAccessManager::PostOperation,
                url, &model, QUrl(writeUrl()), [this] { handleUpdate(); })
         .saved;

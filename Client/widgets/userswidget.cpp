@@ -1,7 +1,9 @@
 #include "userswidget.h"
 
+#include "loginmanager.h"
 #include "ui_userswidget.h"
 
+#include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -47,6 +49,14 @@ UsersWidget::UsersWidget(QWidget *parent)
     connect(&usersModel, &UsersTableModel::cellEdited, this, &UsersWidget::writeRow);
     connect(&permissionsModel, &QAbstractItemModel::dataChanged, this,
             &UsersWidget::writePermission);
+    // A list requested before the last answer may lack what the server now
+    // holds: the reload sent then takes the place of any such list. The
+    // editor's writes are followed by a reload of their own.
+    connect(&changes, &WriteQueue::idled, this, [this] {
+        if (std::exchange(reloadWhenIdle, false))
+            handleUpdate();
+    });
+    connect(&changes, &WriteQueue::finishing, this, &UsersWidget::finishEditing);
 }
 
 UsersWidget::~UsersWidget()
@@ -90,19 +100,6 @@ void UsersWidget::fromJson(const QJsonDocument &document)
     keepCurrentUser();
     // Last: selecting a row moves the current cell, which closes its editor.
     reopenRefusedCell();
-}
-
-void UsersWidget::saved(const QJsonObject &answer)
-{
-    // The editor's write is an answer for that user too: a change still
-    // queued is built on it, not on the list that was read before it.
-    const int id = answer.value(idKey).toInt();
-    if (id > 0 && stored.contains(id)) {
-        QJsonObject user = stored.value(id);
-        for (auto it = answer.constBegin(); it != answer.constEnd(); ++it)
-            user.insert(it.key(), it.value());
-        stored.insert(id, user);
-    }
 }
 
 int UsersWidget::rowOfUser(int id) const
@@ -211,42 +208,103 @@ void UsersWidget::writePermission(const QModelIndex &cell)
     enqueue(change);
 }
 
-void UsersWidget::enqueue(const Change &change)
+SaveLoop::Attempt UsersWidget::send(QNetworkAccessManager::Operation verb, const QUrl &url,
+                                    const QJsonDocument &body)
 {
-    changes.enqueue({recordUrl(change.userId),
-                     [this, change] {
-                         return QJsonDocument(applied(stored.value(change.userId), change));
-                     },
-                     [this, change](QNetworkReply *reply) { written(reply, change); }});
+    Change change;
+    change.verb = verb;
+    // "users" creates; "users/<id>" is the user written or deleted.
+    change.userId = verb == QNetworkAccessManager::PostOperation ? 0 : url.fileName().toInt();
+    change.fields = body.object();
+    change.whole = false;
+    // A write never sent was not stored: the editor comes back, as after a refusal.
+    SaveLoop::Attempt result;
+    changes.run(writeOf(change, [&result](const SaveLoop::Attempt &attempt) { result = attempt; }));
+    return result;
 }
 
-void UsersWidget::written(QNetworkReply *reply, const Change &change)
+QString UsersWidget::labelOf(const Change &change) const
 {
-    if (NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Done) {
-        QJsonObject user = applied(stored.value(change.userId), change);
-        const QJsonObject answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
-        if (answer.value(idKey).toInt() == change.userId) {
-            for (auto it = answer.constBegin(); it != answer.constEnd(); ++it)
-                user.insert(it.key(), it.value());
+    const QString name = change.userId > 0
+                             ? stored.value(change.userId).value(QStringLiteral("name")).toString()
+                             : change.fields.value(QStringLiteral("name")).toString();
+    if (change.verb == QNetworkAccessManager::PostOperation)
+        return QStringLiteral("новый пользователь «%1»").arg(name);
+    if (change.verb == QNetworkAccessManager::DeleteOperation)
+        return QStringLiteral("%1: удаление").arg(name);
+    QStringList what;
+    for (int column = 0; column < usersModel.columnCount(); ++column) {
+        if (change.fields.contains(usersModel.headerData(column, Qt::Horizontal, Qt::UserRole).toString()))
+            what << usersModel.headerData(column, Qt::Horizontal).toString();
+    }
+    if (!change.node.isEmpty())
+        what << QStringLiteral("право «%1» (%2)")
+                    .arg(PermissionsTableModel::translations.value(change.node, change.node),
+                         change.bit == 1 ? QStringLiteral("чтение") : QStringLiteral("запись"));
+    return QStringLiteral("%1: %2").arg(name, what.join(QStringLiteral(", ")));
+}
+
+WriteQueue::Write UsersWidget::writeOf(const Change &change,
+                                       const std::function<void(const SaveLoop::Attempt &)> &then)
+{
+    Change made = change;
+    made.madeUnder = LoginManager::instance()->getToken();
+    WriteQueue::Write write;
+    write.verb = made.verb;
+    write.url = made.userId > 0 ? recordUrl(made.userId) : collectionUrl();
+    write.body = [this, made] {
+        if (!made.whole)
+            return QJsonDocument(made.fields);
+        return QJsonDocument(applied(stored.value(made.userId), made));
+    };
+    write.answered = [this, made, then](QNetworkReply *reply) {
+        std::optional<SaveLoop::Attempt> attempt;
+        if (reply)
+            attempt = SaveLoop::Attempt{
+                NetworkManagerWrapper::outcome(reply),
+                QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object()};
+        written(attempt, made);
+        if (then)
+            then(attempt.value_or(SaveLoop::Attempt()));
+    };
+    write.label = labelOf(made);
+    return write;
+}
+
+void UsersWidget::enqueue(const Change &change)
+{
+    reloadWhenIdle = true;
+    changes.enqueue(writeOf(change));
+}
+
+void UsersWidget::written(const std::optional<SaveLoop::Attempt> &attempt, const Change &change)
+{
+    if (attempt && attempt->outcome == NetworkManagerWrapper::Outcome::Done) {
+        if (change.verb == QNetworkAccessManager::DeleteOperation) {
+            stored.remove(change.userId);
+        } else if (change.userId > 0) {
+            QJsonObject user = applied(stored.value(change.userId), change);
+            if (attempt->answer.value(idKey).toInt() == change.userId) {
+                for (auto it = attempt->answer.constBegin(); it != attempt->answer.constEnd(); ++it)
+                    user.insert(it.key(), it.value());
+            }
+            stored.insert(change.userId, user);
         }
-        stored.insert(change.userId, user);
-    } else if (change.column >= 0) {
+    } else if (attempt && change.column >= 0) {
         // The reload shows the server's value again; what was typed waits in
         // the cell's editor for the user to send it once more or to drop it.
         // That is the cell edited, wherever the current cell has gone since
         // (a click on another cell commits the edit after moving it).
-        refusedCell = {change.userId, change.column, change.typed};
+        refusedCell = {change.userId, change.column, change.typed, change.madeUnder};
     }
-    // A list requested before this answer may lack what the server now
-    // holds: the reload sent now takes the place of any such list.
-    if (changes.isIdle())
-        handleUpdate();
 }
 
 void UsersWidget::reopenRefusedCell()
 {
     const RefusedCell cell = std::exchange(refusedCell, RefusedCell());
-    if (cell.userId == 0)
+    // Only to the user who typed it, in the same sign-in: a value refused
+    // under one user is never offered to the next.
+    if (cell.userId == 0 || cell.madeUnder != LoginManager::instance()->getToken())
         return;
     const int row = rowOfUser(cell.userId);
     if (row < 0)
@@ -255,6 +313,28 @@ void UsersWidget::reopenRefusedCell()
     QTableView *view = ui->usersTableView;
     view->setCurrentIndex(index);
     view->edit(index);
-    if (auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(index)))
-        editor->setText(cell.text);
+    auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(index));
+    if (!editor)
+        return;
+    editor->setText(cell.text);
+    reopenedCell = cell;
+    connect(editor, &QObject::destroyed, this, [this] { reopenedCell = RefusedCell(); });
+}
+
+void UsersWidget::finishEditing()
+{
+    QWidget *editor = openEditor();
+    if (!editor)
+        return;
+    QTableView *view = ui->usersTableView;
+    const QModelIndex cell = view->currentIndex();
+    const auto *line = qobject_cast<QLineEdit *>(editor);
+    const QModelIndex source = proxy.mapToSource(cell);
+    const bool refused = reopenedCell.userId != 0 && line && line->text() == reopenedCell.text
+                         && source.column() == reopenedCell.column
+                         && usersModel.objectAt(source.row()).value(idKey).toInt() == reopenedCell.userId;
+    QAbstractItemDelegate *delegate = view->itemDelegateForIndex(cell);
+    if (!refused)
+        emit delegate->commitData(editor);
+    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
 }

@@ -349,6 +349,86 @@ private slots:
         QVERIFY(holds(shown));
     }
 
+    void theEditorsWriteTakesItsTurn_data()
+    {
+        QTest::addColumn<int>("rightsMs");  // how long the server takes to answer a right's write
+        QTest::addColumn<QJsonObject>("typed");  // into the editor
+        QTest::addColumn<int>("editorMs");  // and its write; 0: as a right's
+        // The next right's write, built before the editor's, put the old
+        // name and password back.
+        QTest::newRow("a new password undone")
+            << 500 << QJsonObject{{"name", "Смирнова Ирина Павловна"}, {"password", "kassa2"}} << 0;
+        // The editor's answer, taken in after the rights' answers, carried the
+        // rights as they were before them; the next right's write stored that.
+        QTest::newRow("rights reverted by a late answer")
+            << 300 << QJsonObject{{"position", "Старший кассир"}} << 1000;
+    }
+
+    // Rights of user 3 toggled on a slow server, then the editor's OK while
+    // their writes wait, then one more right: every write goes out in the
+    // order made, and the server and the window end holding all of it.
+    void theEditorsWriteTakesItsTurn()
+    {
+        QFETCH(int, rightsMs);
+        QFETCH(QJsonObject, typed);
+        QFETCH(int, editorMs);
+        server().loadFixture(StandIn::Server::demoFixturePath());
+        QVERIFY(finishes(users, [&] { users->handleUpdate(); }));
+        using StandIn::FailureKind;
+        server().injectFailure("PUT", "users/3", {FailureKind::Delay, 200, {}, 0, rightsMs});
+        QJsonObject expected = server().record("users", 3);
+        QJsonObject rights = expected["permissions"].toObject();
+        const auto toggle = [&](const QString &label, int column) {
+            QVERIFY(permissions()->setData(permissionCell(label, column), Qt::Checked, Qt::CheckStateRole));
+            const QString node = PermissionsTableModel::translations.key(label);
+            rights[node] = rights[node].toInt() ^ column;
+        };
+        QVERIFY(selectUser(3, 1).isValid());
+        toggle("Справочник | Округ", 1);
+        toggle("Таблица | Оплата за проживание", 2);
+        if (editorMs)
+            toggle("Учреждение | Тарифы", 1);
+        ModalHandler::onNextDialog<UserEditDialog>([&](UserEditDialog *editor) {
+            for (auto it = typed.begin(); it != typed.end(); ++it)
+                fillIn(editor, it.key() == "name" ? "fullnameLineEdit" : qPrintable(it.key() + "LineEdit"),
+                       it.value().toString());
+            // The first right is on its way: the editor's write goes after it.
+            QTRY_COMPARE(server().requestsTo("PUT", "users/3").size(), 1);
+            if (editorMs)  // the next write to arrive
+                server().injectFailure("PUT", "users/3", {FailureKind::Delay, 200, {}, 1, editorMs});
+            press(editor, QDialogButtonBox::Ok);
+        });
+        button(users, "editButton")->click();
+        QVERIFY(selectUser(3, 1).isValid());
+        toggle("Учреждение | Номера", 1);
+
+        for (auto it = typed.begin(); it != typed.end(); ++it)
+            expected[it.key()] = it.value();
+        expected["permissions"] = rights;
+        QTRY_COMPARE(server().record("users", 3), expected);
+        // The window shows it once the reload after the last write is in.
+        const auto shown = [&] {
+            const QModelIndex row = selectUser(3, 1);
+            QJsonObject user;
+            for (const QString &key : {"name", "password", "position"})
+                user[key] = row.siblingAtColumn(user.size() + 1).data().toString();
+            for (auto it = rights.begin(); it != rights.end(); ++it) {
+                const QString label = PermissionsTableModel::translations.value(it.key());
+                if (!label.isEmpty())
+                    user[it.key()] = (permissionCell(label, 1).data(Qt::CheckStateRole) == Qt::Checked ? 1 : 0)
+                                     | (permissionCell(label, 2).data(Qt::CheckStateRole) == Qt::Checked ? 2 : 0);
+            }
+            return user;
+        };
+        QJsonObject held{{"name", expected["name"]}, {"password", expected["password"]},
+                         {"position", expected["position"]}};
+        for (auto it = rights.begin(); it != rights.end(); ++it)
+            if (!PermissionsTableModel::translations.value(it.key()).isEmpty())
+                held[it.key()] = it.value();
+        QTRY_COMPARE(shown(), held);
+        QCOMPARE(server().record("users", 3), expected);
+    }
+
     void aDeletedUsersRightsAreNoLongerShown()
     {
         const int id = server().addRecord(
