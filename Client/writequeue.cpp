@@ -4,6 +4,7 @@
 #include "messagebox.h"
 
 #include <QEventLoop>
+#include <QScopedValueRollback>
 #include <QNetworkReply>
 
 #include <algorithm>
@@ -15,6 +16,8 @@ QList<WriteQueue *> &queues()
     static QList<WriteQueue *> all;
     return all;
 }
+
+bool leaving = false;
 
 }  // namespace
 
@@ -102,8 +105,14 @@ void WriteQueue::answer(QNetworkReply *reply, const Write &write)
                             QMessageBox::Ok);
 }
 
+bool WriteQueue::isFinishing()
+{
+    return leaving;
+}
+
 void WriteQueue::finishAll()
 {
+    const QScopedValueRollback<bool> finishingNow(leaving, true);
     for (WriteQueue *queue : std::as_const(queues()))
         emit queue->finishing();
     const auto busy = [] {

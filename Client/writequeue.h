@@ -52,6 +52,8 @@ public:
     // Has every queue of the program send what its user still holds (see
     // finishing()) and waits, under the busy indicator, until all are idle.
     static void finishAll();
+    // Whether finishAll() is waiting: the user who made the changes is leaving.
+    static bool isFinishing();
 
 signals:
     // The last write answered and none waiting.

@@ -290,7 +290,7 @@ void UsersWidget::written(const std::optional<SaveLoop::Attempt> &attempt, const
             }
             stored.insert(change.userId, user);
         }
-    } else if (attempt && change.column >= 0) {
+    } else if (attempt && change.column >= 0 && !WriteQueue::isFinishing()) {
         // The reload shows the server's value again; what was typed waits in
         // the cell's editor for the user to send it once more or to drop it.
         // That is the cell edited, wherever the current cell has gone since
@@ -323,6 +323,9 @@ void UsersWidget::reopenRefusedCell()
 
 void UsersWidget::finishEditing()
 {
+    // Nor does a refused value come back once its maker is leaving: it
+    // would wait in its cell for the next user to send it.
+    refusedCell = RefusedCell();
     QWidget *editor = openEditor();
     if (!editor)
         return;

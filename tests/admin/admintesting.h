@@ -51,15 +51,6 @@ protected:
         return !finished.isEmpty() || finished.wait(5000);
     }
 
-    // The editor open in a cell of `view`; null when none is.
-    static QLineEdit *cellEditor(QTableView *view)
-    {
-        for (QLineEdit *editor : view->viewport()->findChildren<QLineEdit *>())
-            if (!editor->isHidden())  // closed ones wait hidden for their deletion
-                return editor;
-        return nullptr;
-    }
-
     // Triggers a main window's entry and waits for the window it opens as a
     // tab to load; null when it does not.
     template<class T>

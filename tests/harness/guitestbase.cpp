@@ -168,6 +168,15 @@ bool GuiTestBase::selectId(QWidget *list, int id)
     return row >= 0;
 }
 
+QLineEdit *GuiTestBase::cellEditor(QTableView *view)
+{
+    const QList<QLineEdit *> editors = view->viewport()->findChildren<QLineEdit *>();
+    for (QLineEdit *editor : editors)
+        if (!editor->isHidden())  // closed ones wait hidden for their deletion
+            return editor;
+    return nullptr;
+}
+
 QStyleOptionViewItem GuiTestBase::styleOption(const QAbstractItemDelegate *delegate,
                                               const QModelIndex &index)
 {

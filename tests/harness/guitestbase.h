@@ -19,6 +19,7 @@
 
 class QAbstractItemDelegate;
 class QDialog;
+class QLineEdit;
 class QTableView;
 class RequestTableModel;
 
@@ -103,6 +104,8 @@ protected:
     static QList<int> shownIds(QWidget *list);
     static int rowOf(QWidget *list, int id);
     static bool selectId(QWidget *list, int id);
+    // The editor open in a cell of `view`; null when none is.
+    static QLineEdit *cellEditor(QTableView *view);
     // A cell as its delegate draws it (the option's text is the text shown).
     static QStyleOptionViewItem styleOption(const QAbstractItemDelegate *delegate,
                                             const QModelIndex &index);

@@ -9,6 +9,7 @@
 #include "loginmanager.h"
 #include "mainwindow.h"
 #include "modalhandler.h"
+#include "networkmanagerwrapper.h"
 #include "permissionmanager.h"
 #include "permissionsaware.h"
 #include "permissionstablemodel.h"
@@ -30,6 +31,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -489,40 +491,103 @@ private slots:
 
     void changesWaitingGoWithTheirUser_data()
     {
-        QTest::addColumn<bool>("quit");
-        QTest::newRow("the program ends") << true;
-        QTest::newRow("the cashier signs in") << false;
+        QTest::addColumn<bool>("quit");  // the program ends; otherwise another user signs in
+        QTest::addColumn<QString>("change");
+        QTest::newRow("the program ends") << true << "three rights";
+        QTest::newRow("the cashier signs in") << false << "three rights";
+        QTest::newRow("no answer, the program ends") << true << "ten rights, no answer";
+        QTest::newRow("no answer, «Сменить пользователя»") << false << "ten rights, no answer";
+        QTest::newRow("a refused RV left in its editor") << false << "RV refused";
+        QTest::newRow("an RV refused as the next user signs in") << false << "RV refused at the sign-in";
+        QTest::newRow("an RV typed without Enter") << true << "RV typed";
     }
 
-    // Three rights toggled on a server that answers each write late, then at
-    // once the window closed or another user signed in: every change is
-    // stored, with the credentials of the user who made it, before the
-    // program ends or the next user's sign-in goes out.
+    // Changes of user 2 waiting on a slow server, or still in a cell's
+    // editor, when the window closes or another user signs in: each is
+    // stored with the credentials of the user who made it before the
+    // program ends or the next user's sign-in goes out. A line that gives
+    // no answer costs one time-out, and the changes behind it are named in
+    // one box, shown to their maker; a value the server refused is never
+    // sent again.
     void changesWaitingGoWithTheirUser()
     {
         QFETCH(bool, quit);
+        QFETCH(QString, change);
+        const bool unanswered = change.contains("no answer");
+        server().addRecord("users", {{"name", "Второй администратор"}, {"password", "admin2"},
+                                     {"permissions", StandIn::Server::allPermissions()}});
         trigger("usersAction");
         auto *users = window->findChild<QTableView *>("usersTableView");
         QTRY_VERIFY(rowOf(users, 2) >= 0);
         QVERIFY(selectId(users, 2));
         QAbstractItemModel *rights = window->findChild<QTableView *>("permissionsTableView")->model();
-        QJsonObject expected = server().record("users", 2)["permissions"].toObject();
+        const QJsonObject before = server().record("users", 2);
+        QJsonObject expected = before;
         const QByteArray madeBy = bearer();
-        server().injectFailure("PUT", "users/2", {StandIn::FailureKind::Delay, 200, {}, 0, 500});
-        for (int row = 0; row < 3; ++row) {
-            const QString node = rights->index(row, 0).data().toString();
-            QVERIFY(rights->setData(rights->index(row, 1), Qt::Checked, Qt::CheckStateRole));
-            const QString key = PermissionsTableModel::translations.key(node, node);
-            expected.insert(key, expected[key].toInt() ^ 1);
+        const auto timeout = qScopeGuard([] { NetworkManagerWrapper::setTransferTimeoutForTesting(60000); });
+        using StandIn::FailureKind;
+        QStringList writes;
+        int behind = 0;  // changes waiting behind the one that got no answer
+        if (change.contains("rights")) {
+            if (unanswered) {
+                NetworkManagerWrapper::setTransferTimeoutForTesting(300);
+                server().injectFailure("PUT", "users/2", {FailureKind::NoReply, 200, {}, 0});
+            } else {
+                server().injectFailure("PUT", "users/2", {FailureKind::Delay, 200, {}, 0, 500});
+            }
+            const int count = unanswered ? std::min(10, rights->rowCount()) : 3;
+            QJsonObject permissions = before["permissions"].toObject();
+            for (int row = 0; row < count; ++row) {
+                const QString node = rights->index(row, 0).data().toString();
+                QVERIFY(rights->setData(rights->index(row, 1), Qt::Checked, Qt::CheckStateRole));
+                const QString key = PermissionsTableModel::translations.key(node, node);
+                permissions.insert(key, permissions[key].toInt() ^ 1);
+            }
+            if (!unanswered)
+                expected["permissions"] = permissions;
+            writes = QStringList(unanswered ? 1 : count, "PUT /users/2");
+            behind = unanswered ? count - 1 : 0;
+            if (unanswered) {
+                MessageBox::setNextAnswer(QMessageBox::Ok);  // the write that got no answer
+                MessageBox::setNextAnswer(QMessageBox::Ok);  // the ones behind it
+            }
+        } else {
+            const QModelIndex rv = users->model()->index(rowOf(users, 2), 4);
+            users->setCurrentIndex(rv);
+            const bool refused = change.startsWith("RV refused");
+            if (refused) {
+                server().injectFailure("PUT", "users/2", {FailureKind::Status, 422, {}, 1});
+                MessageBox::setNextAnswer(QMessageBox::Ok);
+                // The list read after the refusal lands before the next user is in.
+                server().injectFailure("POST", "login", {FailureKind::Delay, 200, {}, 1, 500});
+            } else {
+                expected["rv"] = "42";
+            }
+            typeInto(users, refused ? "7" : "4");
+            typeInto(cellEditor(users), refused ? "5" : "2");
+            if (change == "RV refused") {
+                QTest::keyClick(cellEditor(users), Qt::Key_Return);
+                QTRY_COMPARE(boxesTitled("Request failed").size(), 1);
+                // It comes back in its cell once the list is in.
+                QTRY_COMPARE(cellEditor(users) ? cellEditor(users)->text() : QString(), QString("75"));
+            }
+            writes << "PUT /users/2";
         }
         if (quit) {
             QGuiApplication::setQuitOnLastWindowClosed(false);  // the tests go on
             window->close();
             QGuiApplication::setQuitOnLastWindowClosed(true);
         } else {
-            QVERIFY(environment().signIn("kassa"));
+            if (unanswered) {
+                // Told before the sign-in window, to the user who made them.
+                button(window.get(), "changeUserButton")->click();
+                QCOMPARE(boxTexts("Изменения не сохранены").size(), 1);
+                QVERIFY(server().requestsTo("POST", "login").isEmpty());
+            }
+            QVERIFY(environment().signIn(change.startsWith("RV") ? "admin2" : "kassa"));
+            writes << "POST /login";
         }
-        QCOMPARE(server().record("users", 2)["permissions"].toObject(), expected);
+        QCOMPARE(server().record("users", 2), expected);
         QStringList sent;
         for (const StandIn::Request &request : server().requests()) {
             if (request.method != "GET")
@@ -530,9 +595,23 @@ private slots:
             if (request.method == "PUT")
                 QCOMPARE(request.header("Authorization"), madeBy);
         }
-        QStringList writes(3, "PUT /users/2");
-        QCOMPARE(sent, quit ? writes : writes << "POST /login");
-        QVERIFY(MessageBox::history().isEmpty());
+        QCOMPARE(sent, writes);
+        if (unanswered) {
+            QCOMPARE(boxTexts("Request failed").size(), 1);
+            const QStringList lost = boxTexts("Изменения не сохранены");
+            QCOMPARE(lost.size(), 1);
+            QCOMPARE(lost.first().count("\n• " + before["name"].toString() + ": право «"), behind);
+        } else if (change.startsWith("RV refused")) {
+            // Nor left for the next user to send with a click.
+            QVERIFY(!cellEditor(users));
+            QTRY_VERIFY(!server().requestsTo("GET", "users").isEmpty()
+                        && server().requestsTo("GET", "users").last().header("Authorization") == bearer());
+            QTest::qWait(100);
+            QVERIFY(!cellEditor(users));
+            QCOMPARE(server().requestsTo("PUT", "users/2").size(), 1);
+        } else {
+            QVERIFY(MessageBox::history().isEmpty());
+        }
     }
 
     // Last: the window closes here.
