@@ -1,6 +1,7 @@
 #include "requesttablemodel.h"
 
 #include "global.h"
+#include "loginmanager.h"
 #include "networklog.h"
 #include "networkmanagerwrapper.h"
 
@@ -26,14 +27,25 @@ void RequestTableModel::setRequest(const QNetworkRequest &newRequest)
     request = newRequest;
 }
 
+namespace {
+
+QNetworkRequest authorizedNow(QNetworkRequest request)
+{
+    if (request.hasRawHeader("Authorization"))
+        LoginManager::instance()->authorizeRequest(request);
+    return request;
+}
+
+}  // namespace
+
 void RequestTableModel::select()
 {
-    latest.sent(manager->get(request));
+    latest.sent(manager->get(authorizedNow(request)));
 }
 
 void RequestTableModel::selectSync()
 {
-    QNetworkReply *reply = latest.sent(manager->get(request));
+    QNetworkReply *reply = latest.sent(manager->get(authorizedNow(request)));
     // Another load of this model may still be in flight; its reply must not
     // end this wait. Connected after dataFetched, so the reply is handled
     // when the wait ends.
@@ -50,6 +62,7 @@ void RequestTableModel::selectSync()
 void RequestTableModel::clear()
 {
     latest.dropPending();
+    failed = false;
     setJson(QJsonDocument());
 }
 
@@ -61,8 +74,8 @@ void RequestTableModel::dataFetched(QNetworkReply *reply)
     const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     qCDebug(lomiNetwork) << reply->url() << NetworkLog::masked(document);
 
-    const bool failed = document.isEmpty() || reply->error() != QNetworkReply::NoError
-                        || Global::isFailureEnvelope(document);
+    failed = document.isEmpty() || reply->error() != QNetworkReply::NoError
+             || Global::isFailureEnvelope(document);
     setJson(failed ? QJsonDocument() : document);
     emit selectFinished();
 }

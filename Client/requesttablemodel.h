@@ -14,7 +14,8 @@ class QNetworkReply;
 //
 // Only the answer to the latest request is taken in: an older one that a
 // slow line brings later is dropped, so the rows shown are never older than
-// the rows shown before.
+// the rows shown before. The request goes with the bearer token of the user
+// signed in when it is sent, whoever was when it was composed.
 class RequestTableModel : public JsonTableModel
 {
     Q_OBJECT
@@ -23,7 +24,8 @@ public:
     explicit RequestTableModel(QObject *parent = nullptr);
     ~RequestTableModel() override;
 
-    // The caller composes the request completely (URL and headers).
+    // The caller composes the request completely (URL and headers; a bearer
+    // header stands for the signed-in user's).
     void setRequest(const QNetworkRequest &request);
     QNetworkRequest getRequest() const { return request; }
 
@@ -33,6 +35,9 @@ public:
     void selectSync();
     // Empties the model; no answer to a request sent before is taken in.
     void clear();
+    // Whether the last answer taken in was a failure, shown as no rows: an
+    // empty list that was read says something, this one nothing.
+    bool readFailed() const { return failed; }
 
 public slots:
     void dataFetched(QNetworkReply *reply);
@@ -45,4 +50,5 @@ private:
     QNetworkAccessManager *manager;
     QNetworkRequest request;
     LatestReply latest;
+    bool failed = false;
 };

@@ -14,6 +14,7 @@
 #include "ui_personeditdialog.h"
 #include "verificationdialog.h"
 
+#include <QCloseEvent>
 #include <QIntValidator>
 #include <QItemSelectionModel>
 #include <QJsonArray>
@@ -21,6 +22,7 @@
 #include <QKeyEvent>
 #include <QNetworkReply>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QUrl>
 
 #include <algorithm>
@@ -307,7 +309,8 @@ void PersonEditDialog::load(int newId)
 
     if (id == -1) {
         ui->registerWithoutAccommodationButton->setEnabled(true);
-        ui->accommodationCancelButton->setEnabled(false);
+        registeredBy = 0;
+        updateCancelButton();
         setWindowTitle(QStringLiteral("Регистрационная карта"));
         // Typing starts with the name, not in the field the last person's
         // card left the focus in.
@@ -378,7 +381,13 @@ void PersonEditDialog::fill(const QJsonObject &person)
 
     const QJsonValue admin = person.value("admin");
     ui->registerWithoutAccommodationButton->setEnabled(admin.isNull());
-    ui->accommodationCancelButton->setEnabled(admin.toObject().value("id").toInt()
+    registeredBy = admin.toObject().value("id").toInt();
+    updateCancelButton();
+}
+
+void PersonEditDialog::updateCancelButton()
+{
+    ui->accommodationCancelButton->setEnabled(registeredBy
                                               == LoginManager::instance()->getUserId());
 }
 
@@ -395,9 +404,11 @@ void PersonEditDialog::takeNewUser()
 {
     // The identity document was opened with the password of the user who
     // has gone, and the lists were read with his rights: the card shows the
-    // next user only what he may read.
+    // next user only what he may read, and lets him do only what he may.
+    // A card minimized in its tab is as open as one on show.
     hideSensitiveInfo();
-    if (isVisible() && personSaved() && !busy)
+    updateCancelButton();
+    if (open && personSaved() && !busy)
         reloadLists();
 }
 
@@ -642,8 +653,9 @@ void PersonEditDialog::reset()
     ui->streamSelectorEdit->reset();
     ui->positionSelectorEdit->reset();
 
-    ui->totalLabel->setText(Money::format(0.0));
-    ui->leftLabel->setText(Money::format(0.0));
+    total = left = 0;
+    ui->totalLabel->setText(Money::format(*total));
+    ui->leftLabel->setText(Money::format(*left));
 
     registrationMark = false;
     registrationMarkSet = false;
@@ -715,6 +727,19 @@ void PersonEditDialog::fetch(QNetworkReply *reply)
 {
     if (reply->operation() != QNetworkAccessManager::GetOperation)
         emit dataUpdated();
+}
+
+void PersonEditDialog::showEvent(QShowEvent *event)
+{
+    open = true;
+    QDialog::showEvent(event);
+}
+
+void PersonEditDialog::closeEvent(QCloseEvent *event)
+{
+    QDialog::closeEvent(event);
+    if (event->isAccepted())
+        open = false;
 }
 
 void PersonEditDialog::keyPressEvent(QKeyEvent *event)
@@ -880,7 +905,9 @@ void PersonEditDialog::addPayment()
     Hold hold(*this);
     paymentDialog.setTargetPerson(id);
     paymentDialog.reset();
-    paymentDialog.setPaid(left / 100.0);
+    // Without a balance the clerk types the amount: none is offered.
+    if (left)
+        paymentDialog.setPaid(*left / 100.0);
     const SaveLoop::Result result =
         saveForPerson(paymentDialog, paymentsModel, QStringLiteral("payments"));
     if (result.answer.contains(QStringLiteral("billNumber")))
@@ -916,15 +943,22 @@ void PersonEditDialog::createBill()
 void PersonEditDialog::recalculateTotal()
 {
     ui->accommodationTableView->resizeColumnsToContents();
-    total = columnSum(accommodationModel, 10);
-    ui->totalLabel->setText(Money::format(total));
+    total.reset();
+    if (!accommodationModel.readFailed())
+        total = columnSum(accommodationModel, 10);
+    ui->totalLabel->setText(total ? Money::format(*total)
+                                  : QStringLiteral("нет данных: проживание не загружено"));
 }
 
 void PersonEditDialog::recalculateLeft()
 {
     ui->paymentsTableView->resizeColumnsToContents();
-    left = total - columnSum(paymentsModel, 1);
-    ui->leftLabel->setText(Money::format(left));
+    left.reset();
+    if (total && !paymentsModel.readFailed())
+        left = *total - columnSum(paymentsModel, 1);
+    ui->leftLabel->setText(left ? Money::format(*left)
+                           : total ? QStringLiteral("нет данных: оплаты не загружены")
+                                   : QStringLiteral("нет данных: проживание не загружено"));
 }
 
 QDateTime PersonEditDialog::getOutDateTime() const

@@ -112,6 +112,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     // Holds the card on its person and refuses a second write while one of
@@ -149,6 +151,8 @@ private:
     QList<SubList> subLists();
     QJsonObject record() const;
     void updateSaveButtons();
+    // Only the user who registered the person may cancel the registration.
+    void updateCancelButton();
     void setSensitiveShown(bool shown);
     void showBillNumber(int number);
     // Sub-records are added only to a person the server has taken.
@@ -204,7 +208,13 @@ private:
     // What this card's save of a new person has learnt of its own write
     // without an answer.
     SaveLoop::Progress personProgress;
-    // In kopecks, as the lists were last loaded: the balance presets a new payment.
-    qint64 total = 0;
-    qint64 left = 0;
+    // In kopecks, as the lists were last loaded: the balance presets a new
+    // payment. None while a list it is summed from could not be read: an
+    // unread list is no list without payments.
+    std::optional<qint64> total = 0;
+    std::optional<qint64> left = 0;
+    // The user who registered the person shown; 0 for none.
+    int registeredBy = 0;
+    // Between the card's showing and its closing; minimized in its tab too.
+    bool open = false;
 };

@@ -338,15 +338,20 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QStringList>("tabsLeft");
         QTest::addColumn<bool>("numberingLeft");
-        QTest::addColumn<int>("paymentsLeft");  // on person 1's card; -1: the card is closed
+        QTest::addColumn<int>("paymentsLeft");  // on the card; -1: the card is closed
+        QTest::addColumn<int>("person");  // whose card is open: 1 registered by user 2, 4 by the administrator
+        QTest::addColumn<bool>("minimized");  // with the top bar's button
+        const QStringList card{"PersonsViewWidget", "PersonEditDialog"};
         // The cashier may read the persons, their payments and the receipt
         // numbering, not the users.
-        QTest::newRow("cashier") << "kassa" << QStringList{"PersonsViewWidget", "PersonEditDialog"}
-                                 << true << 1;
+        QTest::newRow("cashier") << "kassa" << card << true << 1 << 1 << false;
         // No rights at all: the card and the persons' information go with the list.
-        QTest::newRow("storekeeper") << "sklad" << QStringList() << false << -1;
-        QTest::newRow("the persons, not their payments")
-            << "persons only" << QStringList{"PersonsViewWidget", "PersonEditDialog"} << false << 0;
+        QTest::newRow("storekeeper") << "sklad" << QStringList() << false << -1 << 1 << false;
+        QTest::newRow("the persons, not their payments") << "persons only" << card << false << 0 << 1 << false;
+        // Not visible, but open all the same.
+        QTest::newRow("the registrar, the card minimized") << "registrar" << card << false << 0 << 1 << true;
+        // "Отменить регистрацию" is for the administrator's registration only.
+        QTest::newRow("the duty clerk, the administrator's registration") << "dezhur" << card << false << 1 << 4 << false;
     }
 
     void signingInClosesWhatTheNewUserMayNotRead()
@@ -355,15 +360,32 @@ private slots:
         QFETCH(QStringList, tabsLeft);
         QFETCH(bool, numberingLeft);
         QFETCH(int, paymentsLeft);
+        QFETCH(int, person);
+        QFETCH(bool, minimized);
         server().addRecord("users", {{"name", "Читатель"}, {"password", "persons only"},
                                      {"permissions", QJsonObject{{"persons", 1}}}});
+        server().addRecord("users", {{"name", "Регистратор"}, {"password", "registrar"},
+                                     {"permissions", QJsonObject{{"persons", 1}, {"accommodation", 1}}}});
         auto *area = window->findChild<QMdiArea *>();
         trigger("registerPersonAction");
         auto *persons = window->findChild<PersonsViewWidget *>();
-        persons->openDialogForTarget(1);  // the card, a tab of its own
+        persons->openDialogForTarget(person);  // the card, a tab of its own
         auto *card = window->findChild<PersonEditDialog *>();
         auto *payments = card->findChild<QTableView *>("paymentsTableView");
         QCOMPARE(payments->model()->rowCount(), 1);
+        auto *cancel = button(card, "accommodationCancelButton");
+        QCOMPARE(cancel->isEnabled(), person == 4);
+        const auto frameOf = [&]() -> QMdiSubWindow * {
+            for (QMdiSubWindow *frame : area->subWindowList())
+                if (frame->widget() == card)
+                    return frame;
+            return nullptr;
+        };
+        if (minimized) {
+            area->setActiveSubWindow(frameOf());  // the card's tab in front
+            button(window.get(), "minimizeChildButton")->click();
+            QVERIFY(!card->isVisible());
+        }
         card->showSensitiveInfo();
         button(persons, "infoPushButton")->click();
         QWidget *information = nullptr;
@@ -401,9 +423,17 @@ private slots:
         QCOMPARE(receiptNumbering->isVisible(), numberingLeft);
         // The windows left open show only what the new user may read.
         QCOMPARE(information->isVisible(), !tabsLeft.isEmpty());
+        if (minimized)
+            area->setActiveSubWindow(frameOf());
         QCOMPARE(card->isVisible(), paymentsLeft >= 0);
-        if (paymentsLeft >= 0)
+        if (paymentsLeft >= 0) {
             QTRY_COMPARE(payments->model()->rowCount(), paymentsLeft);
+            QVERIFY(!cancel->isEnabled());
+            // Read again, with the new user's token.
+            const auto read = server().requestsTo("GET", QString("persons/%1/accommodation").arg(person));
+            QVERIFY(!read.isEmpty());
+            QCOMPARE(read.last().header("Authorization"), bearer());
+        }
         QCOMPARE(card->findChild<QLineEdit *>("docNumberLineEdit")->echoMode(), QLineEdit::Password);
         information->close();
         for (const StandIn::Request &request : server().requestsTo("GET", "users"))

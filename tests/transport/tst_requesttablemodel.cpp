@@ -48,6 +48,14 @@ private slots:
         QCOMPARE(sent.size(), 1);
         QVERIFY(!sent.first().hasHeader("Content-Type"));
         QVERIFY(sent.first().header("Authorization").startsWith("Bearer "));
+
+        // Composed under one user and sent after another signed in: it goes
+        // with the token of the user signed in when it is sent.
+        QVERIFY(environment().signIn("kassa"));
+        model.select();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(server().requestsTo("GET", "districts").last().header("Authorization"), bearer());
+        QVERIFY(environment().signIn(TestEnvironment::adminPassword()));
     }
 
     void synchronousLoadWaitsForItsOwnReply()
@@ -95,21 +103,22 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("failed");  // an unread list, not an empty one
 
-        QTest::newRow("empty array") << QByteArray("[]") << 200 << 0;
-        QTest::newRow("Ok false") << QByteArray(R"({"Ok": false, "message": "x"})") << 200 << 0;
-        QTest::newRow("Ok true object") << QByteArray(R"({"Ok": true, "id": 3})") << 200 << 1;
-        QTest::newRow("Ok as a string") << QByteArray(R"({"Ok": "no"})") << 200 << 0;
-        QTest::newRow("Ok null") << QByteArray(R"({"Ok": null})") << 200 << 0;
+        QTest::newRow("empty array") << QByteArray("[]") << 200 << 0 << false;
+        QTest::newRow("Ok false") << QByteArray(R"({"Ok": false, "message": "x"})") << 200 << 0 << true;
+        QTest::newRow("Ok true object") << QByteArray(R"({"Ok": true, "id": 3})") << 200 << 1 << false;
+        QTest::newRow("Ok as a string") << QByteArray(R"({"Ok": "no"})") << 200 << 0 << true;
+        QTest::newRow("Ok null") << QByteArray(R"({"Ok": null})") << 200 << 0 << true;
         QTest::newRow("envelope inside an array is a row")
-            << QByteArray(R"([{"Ok": false}, {"id": 2}])") << 200 << 2;
-        QTest::newRow("object without Ok") << QByteArray(R"({"id": 3})") << 200 << 1;
-        QTest::newRow("not JSON") << QByteArray("<html>oops</html>") << 200 << 0;
-        QTest::newRow("empty body") << QByteArray() << 200 << 0;
+            << QByteArray(R"([{"Ok": false}, {"id": 2}])") << 200 << 2 << false;
+        QTest::newRow("object without Ok") << QByteArray(R"({"id": 3})") << 200 << 1 << false;
+        QTest::newRow("not JSON") << QByteArray("<html>oops</html>") << 200 << 0 << true;
+        QTest::newRow("empty body") << QByteArray() << 200 << 0 << true;
         // An error reply never becomes a row, whatever its body.
         QTest::newRow("error with an object body")
-            << QByteArray(R"({"message": "Internal error"})") << 500 << 0;
-        QTest::newRow("error with an array body") << QByteArray(R"([{"id": 1}])") << 404 << 0;
+            << QByteArray(R"({"message": "Internal error"})") << 500 << 0 << true;
+        QTest::newRow("error with an array body") << QByteArray(R"([{"id": 1}])") << 404 << 0 << true;
     }
 
     void bodies()
@@ -131,6 +140,7 @@ private slots:
         model.selectSync();
         QCOMPARE(finished.count(), 1);
         QCOMPARE(model.rowCount(), rows);
+        QTEST(model.readFailed(), "failed");
         // Columns and labels survive an empty load.
         QCOMPARE(model.columnCount(), 3);
         QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QString("B"));
