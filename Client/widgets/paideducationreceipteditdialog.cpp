@@ -97,10 +97,8 @@ void PaidEducationReceiptEditDialog::fromModel(const QModelIndex &row)
     ui->dat_start->setDate(dateOf(receipt.value(QStringLiteral("startDate"))));
     ui->dat_end->setDate(dateOf(receipt.value(QStringLiteral("endDate"))));
     ui->pay_date->setDate(dateOf(receipt.value(QStringLiteral("payDate"))));
-    if (receipt.contains(QStringLiteral("payType")))
-        ReceiptFields::selectPayType(
-            ui->pay_type,
-            receipt.value(QStringLiteral("payType")).toObject().value(QStringLiteral("id")).toInt());
+    if (receipt.value(QStringLiteral("payType")).isObject())
+        ReceiptFields::holdPayType(ui->pay_type, receipt.value(QStringLiteral("payType")).toObject());
 }
 
 QJsonDocument PaidEducationReceiptEditDialog::getJson() const

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "commonselectordialog.h"
 #include "defaultjsonvalidator.h"
+#include "editorfields.h"
 #include "global.h"
 #include "loginmanager.h"
 #include "receiptfields.h"
@@ -13,6 +14,16 @@
 
 #include <QIntValidator>
 #include <QJsonObject>
+
+namespace {
+
+// The items a service lends.
+QString propertiesOf(int serviceId)
+{
+    return QStringLiteral("extra_services/%1/property?actualOnly=true").arg(serviceId);
+}
+
+}  // namespace
 
 ReceiptEditDialog::ReceiptEditDialog(QWidget *parent)
     : EditDialog(parent)
@@ -122,19 +133,28 @@ void ReceiptEditDialog::fromModel(const QModelIndex &row)
     if (!number.isEmpty())
         ui->numberLineEdit->setText(number);
 
-    pendingProperty = connect(
-        serviceSelector, &SelectorDialog::itemSelected, this,
-        [this, receipt] {
-            const QJsonValue property = receipt.value(QStringLiteral("property"));
-            if (property.isObject())
-                ui->propertySelectorWidget->setSelectedId(
-                    property.toObject().value(QStringLiteral("id")).toInt());
-        },
-        Qt::SingleShotConnection);
-    const int serviceId = receipt.value(QStringLiteral("extraService")).toObject()
-                              .value(QStringLiteral("id")).toInt(-1);
-    if (serviceId > 0)
-        ui->serviceSelectorWidget->setSelectedId(serviceId);
+    // Both are held from the start, named as the receipt names them: the
+    // lists that show them come later on a slow line, and an OK meanwhile
+    // must write the receipt with its service and its item, never without.
+    const QJsonObject service = receipt.value(QStringLiteral("extraService")).toObject();
+    const QJsonObject property = receipt.value(QStringLiteral("property")).toObject();
+    const auto holdProperty = [this, property] {
+        if (property.contains(QStringLiteral("id")))
+            EditorFields::selectReference(ui->propertySelectorWidget,
+                                          property.value(QStringLiteral("id")).toInt(),
+                                          property.value(QStringLiteral("name")).toString());
+    };
+    // The service's arrival resets the item to offer the service's own items.
+    pendingProperty = connect(serviceSelector, &SelectorDialog::itemSelected, this, holdProperty,
+                              Qt::SingleShotConnection);
+    const int serviceId = service.value(QStringLiteral("id")).toInt(-1);
+    if (serviceId > 0) {
+        EditorFields::selectReference(ui->serviceSelectorWidget, serviceId,
+                                      service.value(QStringLiteral("name")).toString());
+        propertySelector->setEndpoint(propertiesOf(serviceId));
+        ui->propertySelectorWidget->setSelectEnabled(true);
+        holdProperty();
+    }
 
     ui->amount->setValue(receipt.value(QStringLiteral("amount")).toInt());
     const QDateTime start = QDateTime::fromString(
@@ -145,10 +165,8 @@ void ReceiptEditDialog::fromModel(const QModelIndex &row)
     ui->time_start->setTime(start.time());
     ui->dat_end->setDate(end.date());
     ui->time_end->setTime(end.time());
-    if (receipt.contains(QStringLiteral("payType")))
-        ReceiptFields::selectPayType(
-            ui->pay_type,
-            receipt.value(QStringLiteral("payType")).toObject().value(QStringLiteral("id")).toInt());
+    if (receipt.value(QStringLiteral("payType")).isObject())
+        ReceiptFields::holdPayType(ui->pay_type, receipt.value(QStringLiteral("payType")).toObject());
     ui->pay_date->setDate(QDateTime::fromString(receipt.value(QStringLiteral("payDate")).toString(),
                                                 Qt::ISODateWithMs)
                               .date());
@@ -181,8 +199,7 @@ void ReceiptEditDialog::updatePropertySelector(const QModelIndex &index)
     ui->rate_state->setText(index.siblingAtColumn(3).data().toString());
     ui->ed_izm_state->setText(index.siblingAtColumn(2).data().toString());
     ui->propertySelectorWidget->reset();
-    propertySelector->setEndpoint(QStringLiteral("extra_services/%1/property?actualOnly=true")
-                                      .arg(index.siblingAtColumn(0).data().toInt()));
+    propertySelector->setEndpoint(propertiesOf(index.siblingAtColumn(0).data().toInt()));
     propertySelector->refresh();
     ui->propertySelectorWidget->setSelectEnabled(true);
 }

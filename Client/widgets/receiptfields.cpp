@@ -38,6 +38,19 @@ void selectPayType(QComboBox *payTypes, int id)
     }
 }
 
+void holdPayType(QComboBox *payTypes, const QJsonObject &payType)
+{
+    const int id = payType.value(QStringLiteral("id")).toInt();
+    for (int i = 0; i < payTypes->count(); ++i) {
+        if (payTypes->itemData(i).toJsonObject().value(QStringLiteral("id")).toInt() == id) {
+            payTypes->setCurrentIndex(i);
+            return;
+        }
+    }
+    payTypes->addItem(payType.value(QStringLiteral("name")).toString(), QVariant(payType));
+    payTypes->setCurrentIndex(payTypes->count() - 1);
+}
+
 QJsonObject currentPayType(const QComboBox *payTypes)
 {
     return payTypes->currentData().toJsonObject();

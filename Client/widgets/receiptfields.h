@@ -16,6 +16,10 @@ namespace ReceiptFields {
 void fillPayTypes(QComboBox *payTypes, NetworkManagerWrapper &manager);
 // Makes current the pay type with this id, when the list has it.
 void selectPayType(QComboBox *payTypes, int id);
+// Makes current a stored receipt's own pay type (its nested "payType"),
+// added to the list when the list lacks it, as when it could not be read:
+// the receipt is written with the pay type it had, never with none.
+void holdPayType(QComboBox *payTypes, const QJsonObject &payType);
 QJsonObject currentPayType(const QComboBox *payTypes);
 
 // A typed number is sent as it is; without one, a paid receipt asks the

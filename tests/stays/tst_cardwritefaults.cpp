@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QDoubleSpinBox>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
 
@@ -240,6 +241,8 @@ private slots:
         QTest::newRow("a directory's look-up keeps the window busy") << "look";
         QTest::newRow("a payment corrected") << "correct";
         QTest::newRow("a payment typed again after a cancel") << "cancel";
+        // Its number, left to the server, stays the one the server gave.
+        QTest::newRow("a cash receipt corrected") << "correct";
         QTest::newRow("a new person corrected") << "correct";
         QTest::newRow("a new person typed again after «Обновить»") << "refresh";
         QTest::newRow("a new person typed again in a card opened anew") << "reopen";
@@ -285,43 +288,50 @@ private slots:
         }
 
         const bool payment = tag.contains("payment");
-        const QString collection = payment ? "payments" : "persons";
-        late.nextReadFails = payment ? "persons/700/payments" : "persons";
+        const bool receipt = tag.contains("receipt");
+        const QString collection = payment ? "payments" : receipt ? "receipts" : "persons";
+        late.nextReadFails = payment || receipt ? "persons/700/" + collection : "persons";
         server().injectFailure("POST", collection, late);
+        const int lastNumber = server().global("ReceiptNumber").toInt();
         const QString surname = "Новиков";
         const auto type = [&](QWidget *form, const QString &typed) {
             if (payment) {
                 choose(form, "payTypeSelectorWidget", "pay_type", 1);
                 child<QDoubleSpinBox>(form, "paidSpinBox")->setValue(typed.toDouble());
+            } else if (receipt) {
+                choose(form, "serviceSelectorWidget", "extra_services", 1);
+                ReceiptFields::selectPayType(child<QComboBox>(form, "pay_type"), 1);  // paid: numbered
+                child<QSpinBox>(form, "amount")->setValue(typed.toInt());
             } else {
                 fillIn(form, "fioLineEdit", surname + " " + typed);
             }
         };
-        const QString first = payment ? "4321.09" : "Илья Ильич";
-        const QString last = then == "correct" ? (payment ? "1234.00" : "Илья Петрович") : first;
+        const QString first = payment ? "4321.09" : receipt ? "2" : "Илья Ильич";
+        const QString last = then == "correct" ? (payment ? "1234.00" : receipt ? "3" : "Илья Петрович") : first;
         // "Request failed" for the write, "could not find out", then what the
         // next OK finds.
         for (int box = 0; box < 3; ++box)
             MessageBox::setNextAnswer(QMessageBox::Ok);
-        if (payment) {
+        if (payment || receipt) {
             card->setupFromId(700);
-            ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            const char *add = payment ? "paymentAddButton" : "extraServiceAddButton";
+            ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
                 type(d, first);
                 press(d, QDialogButtonBox::Ok);
             });
-            ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+            ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
                 if (then == "cancel")
                     return d->reject();
                 type(d, last);
                 press(d, QDialogButtonBox::Ok);
             });
-            button(card.get(), "paymentAddButton")->click();
+            button(card.get(), add)->click();
             if (then == "cancel") {
-                ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+                ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
                     type(d, last);
                     press(d, QDialogButtonBox::Ok);
                 });
-                button(card.get(), "paymentAddButton")->click();
+                button(card.get(), add)->click();
             }
         } else {
             card->setupFromId(-1);
@@ -348,12 +358,18 @@ private slots:
         QCOMPARE(server().requestsTo("POST", collection).size(), 1);
         QList<QJsonObject> stored;
         for (const QJsonValue &row : server().collection(collection)) {
-            if (payment ? row["personId"] == 700 : row["surname"] == surname)
+            if (payment || receipt ? row["personId"] == 700 && row["id"] != lentReceipt
+                                   : row["surname"] == surname)
                 stored << row.toObject();
         }
         QCOMPARE(stored.size(), 1);
         if (payment) {
             QCOMPARE(stored.first()["summ"].toDouble(), last.toDouble());
+        } else if (receipt) {
+            QCOMPARE(stored.first()["amount"].toInt(), last.toInt());
+            // The number the payer may already hold, and no other taken.
+            QCOMPARE(stored.first()["number"].toInt(), lastNumber + 1);
+            QCOMPARE(server().global("ReceiptNumber").toInt(), lastNumber + 1);
         } else {
             QCOMPARE(stored.first()["name"].toString() + " " + stored.first()["lastname"].toString(), last);
             QCOMPARE(card->windowTitle(), surname + " " + last);  // the card shows the stored person
