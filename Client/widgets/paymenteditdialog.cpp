@@ -59,7 +59,9 @@ void PaymentEditDialog::reset()
         const QSignalBlocker blocker(ui->autoDetectPayerCheckBox);
         ui->autoDetectPayerCheckBox->setChecked(true);
     }
-    // The owner sets the amount with setPaid().
+    // The owner sets the amount with setPaid(), unless it has none to offer:
+    // clearing alone would keep the last payment's amount behind the empty text.
+    ui->paidSpinBox->setValue(0);
     ui->paidSpinBox->clear();
     updatePayerLabel();
     updateSummInput(false);

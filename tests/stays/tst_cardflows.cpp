@@ -1,5 +1,7 @@
 #include "checkouthourwidget.h"
 #include "modalhandler.h"
+#include "money.h"
+#include "networkmanagerwrapper.h"
 #include "personeditdialog.h"
 #include "personsviewwidget.h"
 #include "previewdialog.h"
@@ -15,6 +17,8 @@
 #include <QDateEdit>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QScopeGuard>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTimeEdit>
 
@@ -463,6 +467,98 @@ private slots:
         QVERIFY(newer != older);
         QTest::qWait(late + 400);  // the first answer has come by now
         QCOMPARE(shown(), newer);
+    }
+
+    void moneyComesOnlyFromWhatWasRead_data()
+    {
+        QTest::addColumn<int>("kind");  // the failure of the list read
+        QTest::newRow("payments unread: an error status") << int(FailureKind::Status);
+        QTest::newRow("payments unread: not JSON") << int(FailureKind::NotJson);
+        QTest::newRow("payments unread: no answer") << int(FailureKind::NoReply);
+        // The item and the service come from lists that take their time.
+        QTest::newRow("a rented item's editor before its lists") << int(FailureKind::Delay);
+        QTest::newRow("a receipt's editor without the pay types") << int(FailureKind::Status);
+    }
+
+    // A balance is shown, or offered as an amount, only from lists that were
+    // read; an editor writes the record's references as the record had them
+    // until their lists come, or when they never do.
+    void moneyComesOnlyFromWhatWasRead()
+    {
+        QFETCH(int, kind);
+        const QString tag = QTest::currentDataTag();
+        const auto timeout = qScopeGuard([] { NetworkManagerWrapper::setTransferTimeoutForTesting(60000); });
+        NetworkManagerWrapper::setTransferTimeoutForTesting(400);
+        card = std::make_unique<PersonEditDialog>();  // its lists with the short time-out
+        if (tag.startsWith("payments")) {
+            server().addRecord("accommodation", {{"personId", 700}, {"roomId", 1}, {"rateId", 1},
+                                                 {"inDate", "2026-06-09T12:00:00.000"},
+                                                 {"outDate", "2026-06-11T12:00:00.000"}, {"cost", 2400}});
+            server().addRecord("payments", {{"personId", 700}, {"summ", 100}, {"payTypeId", 1},
+                                            {"payDate", "2026-06-09T00:00:00.000"}});
+            card->setupFromId(700);
+            const QString total = label("totalLabel");
+            const double cost = total.toDouble();
+            QVERIFY(cost > 300);
+            QCOMPARE(label("leftLabel"), Money::format(cost - 100));
+            server().injectFailure("GET", "persons/700/payments", {FailureKind(kind), 500, "<html>", 1});
+            ModalHandler::onNextDialog<PaymentEditDialog>([this](PaymentEditDialog *d) {
+                choose(d, "payTypeSelectorWidget", "pay_type", 1);
+                child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(200);
+                press(d, QDialogButtonBox::Ok);
+            });
+            click("paymentAddButton");
+            QTRY_COMPARE(label("leftLabel"), QString("нет данных: оплаты не загружены"));
+            QCOMPARE(label("totalLabel"), total);
+            QString offered = "?";
+            ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {
+                offered = child<QDoubleSpinBox>(d, "paidSpinBox")->text();
+                QCOMPARE(child<QDoubleSpinBox>(d, "paidSpinBox")->value(), 0.0);
+                d->reject();
+            });
+            click("paymentAddButton");
+            QCOMPARE(offered, QString());
+            // Until a read succeeds.
+            click("refreshPushButton");
+            QCOMPARE(label("leftLabel"), Money::format(cost - 300));
+            return;
+        }
+
+        const int lent = server().addRecord(
+            "receipts", {{"personId", 700}, {"number", 41}, {"extraServiceId", 3}, {"propertyId", 2},
+                         {"payTypeId", 1}, {"amount", 1}, {"startDate", "2026-06-10T09:00:00.000"},
+                         {"endDate", "2026-06-11T09:00:00.000"}, {"payDate", "2026-06-10T00:00:00.000"}});
+        card->setupFromId(700);
+        card->show();
+        QVERIFY(QTest::qWaitForWindowExposed(card.get()));
+        const bool late = kind == int(FailureKind::Delay);
+        if (late) {
+            for (const char *list : {"extra_services", "extra_services/3/property"})
+                server().injectFailure("GET", list, {FailureKind::Delay, 200, {}, 0, 1500});
+        } else {
+            server().injectFailure("GET", "pay_type", {FailureKind::Status, 500, {}, 1});
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        }
+        QStringList shown;
+        ModalHandler::onNextDialog<ReceiptEditDialog>([&](ReceiptEditDialog *d) {
+            for (const char *field : {"serviceSelectorWidget", "propertySelectorWidget"})
+                shown << child<SelectorEdit>(d, field)->getDisplayValue();
+            if (late)
+                child<QSpinBox>(d, "amount")->setValue(2);
+            press(d, QDialogButtonBox::Ok);
+        });
+        QTableView *view = table("extraServicesTableView");
+        const QPoint row = view->visualRect(view->model()->index(rowOf(view, lent), 1)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(shown, (QStringList{"Прокат", "Чайник"}));
+        const QJsonObject sent = lastBody("PUT", QString("receipts/%1").arg(lent));
+        QCOMPARE(sent["extraServiceId"], QJsonValue(3));
+        QCOMPARE(sent["propertyId"], QJsonValue(2));
+        QCOMPARE(sent["payTypeId"], QJsonValue(1));
+        QCOMPARE(sent["number"], QJsonValue(41));
+        QCOMPARE(server().record("receipts", lent)["propertyId"], QJsonValue(2));
     }
 
     void aRowIsReadAtTheClickNotAfterAWait_data()
