@@ -398,7 +398,11 @@ private slots:
                 server().injectFailure("PUT", "users/3", {FailureKind::Delay, 200, {}, 1, editorMs});
             press(editor, QDialogButtonBox::Ok);
         });
-        button(users, "editButton")->click();
+        QTableView *view = table("usersTableView");
+        const QPoint row = view->visualRect(selectUser(3, 1)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, row);
         QVERIFY(selectUser(3, 1).isValid());
         toggle("Учреждение | Номера", 1);
 
