@@ -30,10 +30,11 @@ public:
         // none for a DELETE.
         std::function<QJsonDocument()> body;
         // Handed the finished reply, after the transport's box; it is deleted
-        // after. Null for a write that was never sent (see below).
+        // after. Null for a write never sent: one that waited behind a write
+        // the line gave no answer to.
         std::function<void(QNetworkReply *)> answered;
-        // The change in the user's words ("Козлова И. П.: RV"), for the box
-        // that names the changes a failed line kept from being sent.
+        // The change in the user's words ("Козлова Ирина Павловна: RV"), for
+        // the box that names the changes a failed line kept from being sent.
         QString label;
     };
 

@@ -408,7 +408,7 @@ void PersonEditDialog::takeNewUser()
     // A card minimized in its tab is as open as one on show.
     hideSensitiveInfo();
     updateCancelButton();
-    if (open && personSaved() && !busy)
+    if (opened && personSaved() && !busy)
         reloadLists();
 }
 
@@ -731,7 +731,7 @@ void PersonEditDialog::fetch(QNetworkReply *reply)
 
 void PersonEditDialog::showEvent(QShowEvent *event)
 {
-    open = true;
+    opened = true;
     QDialog::showEvent(event);
 }
 
@@ -739,7 +739,7 @@ void PersonEditDialog::closeEvent(QCloseEvent *event)
 {
     QDialog::closeEvent(event);
     if (event->isAccepted())
-        open = false;
+        opened = false;
 }
 
 void PersonEditDialog::keyPressEvent(QKeyEvent *event)

@@ -216,5 +216,5 @@ private:
     // The user who registered the person shown; 0 for none.
     int registeredBy = 0;
     // Between the card's showing and its closing; minimized in its tab too.
-    bool open = false;
+    bool opened = false;
 };

@@ -414,8 +414,9 @@ private slots:
         const auto shown = [&] {
             const QModelIndex row = selectUser(3, 1);
             QJsonObject user;
-            for (const QString &key : {"name", "password", "position"})
-                user[key] = row.siblingAtColumn(user.size() + 1).data().toString();
+            const QStringList keys{"name", "password", "position"};  // columns 1 to 3
+            for (int column = 1; column <= 3; ++column)
+                user[keys[column - 1]] = row.siblingAtColumn(column).data().toString();
             for (auto it = rights.begin(); it != rights.end(); ++it) {
                 const QString label = PermissionsTableModel::translations.value(it.key());
                 if (!label.isEmpty())
