@@ -80,6 +80,17 @@ QNetworkReply *NetworkManagerWrapper::putUrl(const QUrl &url, const QJsonDocumen
     return finish(put(prepareRequest(url, authorize), data), sync);
 }
 
+QNetworkReply *NetworkManagerWrapper::sendUrl(QNetworkAccessManager::Operation verb,
+                                              const QUrl &url, const QJsonDocument &body,
+                                              bool authorize, bool sync)
+{
+    if (verb == QNetworkAccessManager::PostOperation)
+        return postUrl(url, body, authorize, sync);
+    if (verb == QNetworkAccessManager::PutOperation)
+        return putUrl(url, body, authorize, sync);
+    return deleteUrl(url, authorize, sync);
+}
+
 QNetworkReply *NetworkManagerWrapper::finish(QNetworkReply *reply, bool sync)
 {
     if (sync)

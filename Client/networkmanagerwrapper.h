@@ -32,6 +32,9 @@ public:
     QNetworkReply *deleteUrl(const QUrl &url, bool authorize, bool sync);
     QNetworkReply *postUrl(const QUrl &url, const QJsonDocument &body, bool authorize, bool sync);
     QNetworkReply *putUrl(const QUrl &url, const QJsonDocument &body, bool authorize, bool sync);
+    // One of the three above by its verb: POST, PUT, or DELETE (no body).
+    QNetworkReply *sendUrl(QNetworkAccessManager::Operation verb, const QUrl &url,
+                           const QJsonDocument &body, bool authorize, bool sync);
 
     // Every request ends as a failure after this long without data
     // (a server that accepts and never answers must not freeze the program).

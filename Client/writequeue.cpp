@@ -62,15 +62,8 @@ void WriteQueue::sendNext()
         return;
     const Write next = waiting.takeFirst();
     sending = true;
-    const QNetworkRequest request = network.prepareRequest(next.url, true);
-    QNetworkReply *reply = nullptr;
-    if (next.verb == QNetworkAccessManager::DeleteOperation) {
-        reply = network.deleteResource(request);
-    } else {
-        const QByteArray body = next.body ? next.body().toJson(QJsonDocument::Indented) : QByteArray();
-        reply = next.verb == QNetworkAccessManager::PostOperation ? network.post(request, body)
-                                                                   : network.put(request, body);
-    }
+    QNetworkReply *reply = network.sendUrl(next.verb, next.url,
+                                           next.body ? next.body() : QJsonDocument(), true, false);
     // After the transport's own slot, which has shown the failure box.
     connect(reply, &QNetworkReply::finished, this, [this, reply, next] { answer(reply, next); });
 }

@@ -49,7 +49,11 @@ void selectReferenceOfRow(SelectorEdit *field, const QModelIndex &row, const QSt
             line);
         return;
     }
-    const QJsonObject nested = req->objectAt(row.row()).value(member).toObject();
+    selectNestedReference(field, req->objectAt(row.row()).value(member).toObject());
+}
+
+void selectNestedReference(SelectorEdit *field, const QJsonObject &nested)
+{
     selectReference(field, nested.value(QStringLiteral("id")).toInt(-1),
                     nested.value(QStringLiteral("name")).toString());
 }

@@ -26,6 +26,10 @@ void selectReference(SelectorEdit *field, int id, const QString &name = QString(
 // which the required-reference check would let through as a record.
 int referenceId(const QVariant &value);
 
+// Points `field` at the record a stored record nests ({"id", "name"}), named
+// at once; an object without "id" clears the field.
+void selectNestedReference(SelectorEdit *field, const QJsonObject &nested);
+
 // Selects the record that the row's nested object `member` ({"id", "name"})
 // names. A row without that object, or an object without "id", clears the
 // field. The row must belong to a RequestTableModel, the only model that

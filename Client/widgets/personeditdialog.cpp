@@ -78,6 +78,9 @@ qint64 columnSum(const QAbstractItemModel &model, int column)
     return sum;
 }
 
+// In place of a figure summed from a list that could not be read.
+const QString staysUnread = QStringLiteral("нет данных: проживание не загружено");
+
 QString isoMidnight(const QDate &date)
 {
     return QDateTime(date, QTime(0, 0)).toString(Qt::ISODateWithMs);
@@ -946,8 +949,7 @@ void PersonEditDialog::recalculateTotal()
     total.reset();
     if (!accommodationModel.readFailed())
         total = columnSum(accommodationModel, 10);
-    ui->totalLabel->setText(total ? Money::format(*total)
-                                  : QStringLiteral("нет данных: проживание не загружено"));
+    ui->totalLabel->setText(total ? Money::format(*total) : staysUnread);
 }
 
 void PersonEditDialog::recalculateLeft()
@@ -956,9 +958,8 @@ void PersonEditDialog::recalculateLeft()
     left.reset();
     if (total && !paymentsModel.readFailed())
         left = *total - columnSum(paymentsModel, 1);
-    ui->leftLabel->setText(left ? Money::format(*left)
-                           : total ? QStringLiteral("нет данных: оплаты не загружены")
-                                   : QStringLiteral("нет данных: проживание не загружено"));
+    const QString unread = total ? QStringLiteral("нет данных: оплаты не загружены") : staysUnread;
+    ui->leftLabel->setText(left ? Money::format(*left) : unread);
 }
 
 QDateTime PersonEditDialog::getOutDateTime() const

@@ -137,21 +137,15 @@ void ReceiptEditDialog::fromModel(const QModelIndex &row)
     // lists that show them come later on a slow line, and an OK meanwhile
     // must write the receipt with its service and its item, never without.
     const QJsonObject service = receipt.value(QStringLiteral("extraService")).toObject();
-    const QJsonObject property = receipt.value(QStringLiteral("property")).toObject();
-    const auto holdProperty = [this, property] {
-        if (property.contains(QStringLiteral("id")))
-            EditorFields::selectReference(ui->propertySelectorWidget,
-                                          property.value(QStringLiteral("id")).toInt(),
-                                          property.value(QStringLiteral("name")).toString());
+    const auto holdProperty = [this, property = receipt.value(QStringLiteral("property")).toObject()] {
+        EditorFields::selectNestedReference(ui->propertySelectorWidget, property);
     };
     // The service's arrival resets the item to offer the service's own items.
     pendingProperty = connect(serviceSelector, &SelectorDialog::itemSelected, this, holdProperty,
                               Qt::SingleShotConnection);
-    const int serviceId = service.value(QStringLiteral("id")).toInt(-1);
-    if (serviceId > 0) {
-        EditorFields::selectReference(ui->serviceSelectorWidget, serviceId,
-                                      service.value(QStringLiteral("name")).toString());
-        propertySelector->setEndpoint(propertiesOf(serviceId));
+    EditorFields::selectNestedReference(ui->serviceSelectorWidget, service);
+    if (service.contains(QStringLiteral("id"))) {
+        propertySelector->setEndpoint(propertiesOf(service.value(QStringLiteral("id")).toInt()));
         ui->propertySelectorWidget->setSelectEnabled(true);
         holdProperty();
     }

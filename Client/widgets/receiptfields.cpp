@@ -28,25 +28,21 @@ void fillPayTypes(QComboBox *payTypes, NetworkManagerWrapper &manager)
     }
 }
 
-void selectPayType(QComboBox *payTypes, int id)
+bool selectPayType(QComboBox *payTypes, int id)
 {
     for (int i = 0; i < payTypes->count(); ++i) {
         if (payTypes->itemData(i).toJsonObject().value(QStringLiteral("id")).toInt() == id) {
             payTypes->setCurrentIndex(i);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 void holdPayType(QComboBox *payTypes, const QJsonObject &payType)
 {
-    const int id = payType.value(QStringLiteral("id")).toInt();
-    for (int i = 0; i < payTypes->count(); ++i) {
-        if (payTypes->itemData(i).toJsonObject().value(QStringLiteral("id")).toInt() == id) {
-            payTypes->setCurrentIndex(i);
-            return;
-        }
-    }
+    if (selectPayType(payTypes, payType.value(QStringLiteral("id")).toInt()))
+        return;
     payTypes->addItem(payType.value(QStringLiteral("name")).toString(), QVariant(payType));
     payTypes->setCurrentIndex(payTypes->count() - 1);
 }

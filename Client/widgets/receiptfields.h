@@ -14,8 +14,8 @@ namespace ReceiptFields {
 // pays for stays, not for receipts), each item's data the whole record; the
 // last one awaiting payment (attribute 0) is made current.
 void fillPayTypes(QComboBox *payTypes, NetworkManagerWrapper &manager);
-// Makes current the pay type with this id, when the list has it.
-void selectPayType(QComboBox *payTypes, int id);
+// Makes current the pay type with this id, when the list has it; false when not.
+bool selectPayType(QComboBox *payTypes, int id);
 // Makes current a stored receipt's own pay type (its nested "payType"),
 // added to the list when the list lacks it, as when it could not be read:
 // the receipt is written with the pay type it had, never with none.

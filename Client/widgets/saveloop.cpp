@@ -97,13 +97,7 @@ SaveLoop::Attempt SaveLoop::write(NetworkManagerWrapper &network,
                                   QNetworkAccessManager::Operation verb, const QUrl &url,
                                   const QJsonDocument &body)
 {
-    return send([&] {
-        if (verb == QNetworkAccessManager::PostOperation)
-            return network.postUrl(url, body, true, true);
-        if (verb == QNetworkAccessManager::PutOperation)
-            return network.putUrl(url, body, true, true);
-        return network.deleteUrl(url, true, true);
-    });
+    return send([&] { return network.sendUrl(verb, url, body, true, true); });
 }
 
 SaveLoop::Sender SaveLoop::senderOf(NetworkManagerWrapper &network)
@@ -229,13 +223,13 @@ void warn(QWidget *parent, const QString &text)
 SaveLoop::Result correct(QWidget *parent, const QJsonObject &record, const SaveLoop::Creation &creation,
                          const std::function<void()> &reload, SaveLoop::Progress &progress)
 {
-    const SaveLoop::Attempt attempt = creation.amend(
-        progress.storedId, SaveLoop::correction(progress.found, progress.sent, record));
+    const int id = progress.found.value(QStringLiteral("id")).toInt();
+    const SaveLoop::Attempt attempt =
+        creation.amend(id, SaveLoop::correction(progress.found, progress.sent, record));
     reload();
     if (attempt.outcome != NetworkManagerWrapper::Outcome::Done)
         return {};
     forget(creation.list, std::exchange(progress.own, 0));
-    const int id = std::exchange(progress.storedId, 0);
     progress.found = progress.sent = {};
     inform(parent, creation.texts.amended);
     QJsonObject answer = attempt.answer;
@@ -256,7 +250,7 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
                                 const std::function<void()> &reload, const Creation *creation,
                                 Progress &progress)
 {
-    if (creation && progress.storedId > 0)
+    if (creation && !progress.found.isEmpty())
         return correct(parent, record, *creation, reload, progress);
 
     // The server may have stored a record and lost only its answer: until a
@@ -278,7 +272,6 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
             const bool same = !stored.isEmpty() && carries(stored, listed(*creation, record));
             if (!stored.isEmpty() && own && !same && creation->amend) {
                 // Stays remembered until the correction is taken.
-                progress.storedId = stored.value(QStringLiteral("id")).toInt();
                 progress.found = stored;
                 progress.sent = entry.write.sent;
                 return correct(parent, record, *creation, reload, progress);

@@ -135,9 +135,9 @@ struct Result
 // What one save has learnt of its own write across the user's attempts.
 struct Progress
 {
-    quint64 own = 0;   // its write without an answer, while remembered
-    int storedId = 0;  // that write's record, found stored but not yet corrected
-    // That record as the list showed it, and the write as it was sent.
+    quint64 own = 0;  // its write without an answer, while remembered
+    // That write's record, found stored but not yet corrected, as the list
+    // showed it; and the write as it was sent.
     QJsonObject found;
     QJsonObject sent;
 };

@@ -260,9 +260,7 @@ WriteQueue::Write UsersWidget::writeOf(const Change &change,
     write.answered = [this, made, then](QNetworkReply *reply) {
         std::optional<SaveLoop::Attempt> attempt;
         if (reply)
-            attempt = SaveLoop::Attempt{
-                NetworkManagerWrapper::outcome(reply),
-                QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object()};
+            attempt = SaveLoop::take(reply);
         written(attempt, made);
         if (then)
             then(attempt.value_or(SaveLoop::Attempt()));

@@ -177,6 +177,14 @@ QLineEdit *GuiTestBase::cellEditor(QTableView *view)
     return nullptr;
 }
 
+void GuiTestBase::doubleClick(QTableView *view, const QModelIndex &cell)
+{
+    const QPoint at = view->visualRect(cell).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+}
+
 QStyleOptionViewItem GuiTestBase::styleOption(const QAbstractItemDelegate *delegate,
                                               const QModelIndex &index)
 {

@@ -106,6 +106,8 @@ protected:
     static bool selectId(QWidget *list, int id);
     // The editor open in a cell of `view`; null when none is.
     static QLineEdit *cellEditor(QTableView *view);
+    // A double click on the cell, as the window system sends one.
+    static void doubleClick(QTableView *view, const QModelIndex &cell);
     // A cell as its delegate draws it (the option's text is the text shown).
     static QStyleOptionViewItem styleOption(const QAbstractItemDelegate *delegate,
                                             const QModelIndex &index);

@@ -559,12 +559,10 @@ private slots:
         QStringList writes;
         int behind = 0;  // changes waiting behind the one that got no answer
         if (change.contains("rights")) {
-            if (unanswered) {
+            if (unanswered)
                 NetworkManagerWrapper::setTransferTimeoutForTesting(300);
-                server().injectFailure("PUT", "users/2", {FailureKind::NoReply, 200, {}, 0});
-            } else {
-                server().injectFailure("PUT", "users/2", {FailureKind::Delay, 200, {}, 0, 500});
-            }
+            server().injectFailure("PUT", "users/2",
+                                   {unanswered ? FailureKind::NoReply : FailureKind::Delay, 200, {}, 0, 500});
             const int count = unanswered ? std::min(10, rights->rowCount()) : 3;
             QJsonObject permissions = before["permissions"].toObject();
             for (int row = 0; row < count; ++row) {
@@ -573,17 +571,16 @@ private slots:
                 const QString key = PermissionsTableModel::translations.key(node, node);
                 permissions.insert(key, permissions[key].toInt() ^ 1);
             }
-            if (!unanswered)
-                expected["permissions"] = permissions;
-            writes = QStringList(unanswered ? 1 : count, "PUT /users/2");
-            behind = unanswered ? count - 1 : 0;
             if (unanswered) {
+                behind = count - 1;
                 MessageBox::setNextAnswer(QMessageBox::Ok);  // the write that got no answer
                 MessageBox::setNextAnswer(QMessageBox::Ok);  // the ones behind it
+            } else {
+                expected["permissions"] = permissions;
             }
+            writes = QStringList(count - behind, "PUT /users/2");
         } else {
-            const QModelIndex rv = users->model()->index(rowOf(users, 2), 4);
-            users->setCurrentIndex(rv);
+            users->setCurrentIndex(users->model()->index(rowOf(users, 2), 4));
             const bool refused = change.startsWith("RV refused");
             if (refused) {
                 server().injectFailure("PUT", "users/2", {FailureKind::Status, 422, {}, 1});
