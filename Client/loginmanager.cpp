@@ -61,6 +61,7 @@ void LoginManager::requestCompleted(QNetworkReply *reply)
 
     const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     Result result;
+    const int previousUserId = userId;
 
     if (reply->error() != QNetworkReply::NoError) {
         if (reply->error() == QNetworkReply::AuthenticationRequiredError
@@ -97,6 +98,8 @@ void LoginManager::requestCompleted(QNetworkReply *reply)
     }
 
     reply->deleteLater();
+    if (result.success)
+        emit signedIn(previousUserId);
     emit loginCompleted(result);
 }
 

@@ -44,6 +44,10 @@ public slots:
     void requestCompleted(QNetworkReply *reply);
 
 signals:
+    // A sign-in succeeded: the shift of `previousUserId` (-1 for none) has
+    // ended. Every window drops what it read for him, and what he typed and
+    // did not write, before loginCompleted lets the open ones read again.
+    void signedIn(int previousUserId);
     void loginCompleted(const LoginManager::Result &result);
 
 private:

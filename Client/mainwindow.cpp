@@ -328,6 +328,10 @@ void MainWindow::updateLogin()
         if (window->widget())
             QMetaObject::invokeMethod(window->widget(), "handleUpdate");
     }
+    // Left open, it would offer to store the number it read before, which
+    // receipts issued since have passed.
+    if (receiptNumerationDialog.isVisible())
+        receiptNumerationDialog.handleUpdate();
     if (!isVisible())
         showMaximized();
 }

@@ -175,8 +175,13 @@ QString NetworkManagerWrapper::serverMessage(const QByteArray &body)
 
 void NetworkManagerWrapper::checkRequestResult(QNetworkReply *reply)
 {
-    const Outcome verdict = outcome(reply);
-    if (!checksEnabled || verdict == Outcome::Done)
+    if (checksEnabled)
+        reportFailure(reply);
+}
+
+void NetworkManagerWrapper::reportFailure(QNetworkReply *reply)
+{
+    if (outcome(reply) == Outcome::Done)
         return;
     const QString message = serverMessage(peekBody(reply));
     if (reply->error() == QNetworkReply::NoError) {

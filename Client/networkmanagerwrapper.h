@@ -60,6 +60,10 @@ public:
     // and every slot on finished() has handled it.
     void waitFor(QNetworkReply *reply);
 
+    // The box a failed reply shows when the checks are on; none for a reply
+    // that succeeded.
+    static void reportFailure(QNetworkReply *reply);
+
 public slots:
     void checkRequestResult(QNetworkReply *reply);
 

@@ -15,6 +15,9 @@ RequestTableModel::RequestTableModel(QObject *parent)
 {
     manager->setTransferTimeout(NetworkManagerWrapper::transferTimeout());
     connect(manager, &QNetworkAccessManager::finished, this, &RequestTableModel::dataFetched);
+    // Rows read for the user who has gone are no one else's to see, nor are
+    // the answers still on their way to him.
+    connect(LoginManager::instance(), &LoginManager::signedIn, this, &RequestTableModel::clear);
 }
 
 RequestTableModel::~RequestTableModel()

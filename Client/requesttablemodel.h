@@ -15,7 +15,8 @@ class QNetworkReply;
 // Only the answer to the latest request is taken in: an older one that a
 // slow line brings later is dropped, so the rows shown are never older than
 // the rows shown before. The request goes with the bearer token of the user
-// signed in when it is sent, whoever was when it was composed.
+// signed in when it is sent, whoever was when it was composed, and a sign-in
+// empties the model: no row read for one user is shown to the next.
 class RequestTableModel : public JsonTableModel
 {
     Q_OBJECT

@@ -8,6 +8,7 @@
 #include <QNetworkReply>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -24,6 +25,7 @@ bool leaving = false;
 WriteQueue::WriteQueue(QObject *parent)
     : QObject(parent)
 {
+    network.setChecksDisabled();
     queues().append(this);
 }
 
@@ -61,27 +63,52 @@ void WriteQueue::sendNext()
     if (sending || waiting.isEmpty())
         return;
     const Write next = waiting.takeFirst();
+    // Set before the body is built: building may read, and a write queued
+    // meanwhile must wait for this one.
     sending = true;
-    QNetworkReply *reply = network.sendUrl(next.verb, next.url,
-                                           next.body ? next.body() : QJsonDocument(), true, false);
-    // After the transport's own slot, which has shown the failure box.
+    const std::optional<QJsonDocument> body = next.body ? next.body() : QJsonDocument();
+    if (!body) {
+        sending = false;
+        QList<Write> dropped{next};
+        dropped.append(std::exchange(waiting, {}));
+        settle(dropped,
+               QStringLiteral("Не удалось прочитать, что сервер хранит после изменения, оставшегося "
+                              "без ответа, и эти изменения не отправлены; они не сохранены:"),
+               QString());
+        return;
+    }
+    // The transport's box is shown by answer(), which knows whether the user is leaving.
+    QNetworkReply *reply = network.sendUrl(next.verb, next.url, *body, true, false);
     connect(reply, &QNetworkReply::finished, this, [this, reply, next] { answer(reply, next); });
 }
 
 void WriteQueue::answer(QNetworkReply *reply, const Write &write)
 {
     sending = false;
+    const bool lost = NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Unanswered;
+    // A user who is leaving learns of a lost answer in the one box that names
+    // his changes, in his words, not in one that names an address.
+    const bool namedLater = lost && leaving;
+    if (!namedLater)
+        NetworkManagerWrapper::reportFailure(reply);
     // A line that lost one answer is likely to lose the next: the changes
     // behind it are not sent, and the user learns of them in one box rather
     // than after a time-out each.
     QList<Write> dropped;
-    if (NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Unanswered)
+    if (lost)
         dropped.swap(waiting);
     if (write.answered)
         write.answered(reply);
     reply->deleteLater();
+    settle(dropped,
+           QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они не сохранены:"),
+           namedLater ? write.label : QString());
+}
+
+void WriteQueue::settle(const QList<Write> &dropped, const QString &reason, const QString &unanswered)
+{
     QStringList lost;
-    for (const Write &never : std::as_const(dropped)) {
+    for (const Write &never : dropped) {
         if (never.answered)
             never.answered(nullptr);
         lost << QStringLiteral("• ") + never.label;
@@ -90,12 +117,16 @@ void WriteQueue::answer(QNetworkReply *reply, const Write &write)
         emit idled();
     else
         sendNext();
+    QStringList text;
+    if (!unanswered.isEmpty())
+        text << QStringLiteral("Сервер не ответил на это изменение; оно могло не сохраниться:")
+             << QStringLiteral("• ") + unanswered;
     if (!lost.isEmpty())
+        text << (unanswered.isEmpty() ? reason : QStringLiteral("Эти изменения не отправлены; они не сохранены:"))
+             << lost;
+    if (!text.isEmpty())
         MessageBox::warning(nullptr, QStringLiteral("Изменения не сохранены"),
-                            QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они "
-                                           "не сохранены:\n%1")
-                                .arg(lost.join(QLatin1Char('\n'))),
-                            QMessageBox::Ok);
+                            text.join(QLatin1Char('\n')), QMessageBox::Ok);
 }
 
 bool WriteQueue::isFinishing()

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 class QNetworkReply;
 
@@ -27,8 +28,10 @@ public:
         QNetworkAccessManager::Operation verb = QNetworkAccessManager::PutOperation;
         QUrl url;
         // Built when the write is sent, once every earlier one is answered;
-        // none for a DELETE.
-        std::function<QJsonDocument()> body;
+        // none for a DELETE. No value when it cannot be built, as when what
+        // it is built on could not be read: it is then not sent, nor are the
+        // writes behind it, and the user is told so.
+        std::function<std::optional<QJsonDocument>()> body;
         // Handed the finished reply, after the transport's box; it is deleted
         // after. Null for a write never sent: one that waited behind a write
         // the line gave no answer to.
@@ -51,9 +54,13 @@ public:
     bool isIdle() const { return waiting.isEmpty() && !sending; }
 
     // Has every queue of the program send what its user still holds (see
-    // finishing()) and waits, under the busy indicator, until all are idle.
+    // finishing()) and waits, under the busy indicator, until all are idle:
+    // at most one time-out, as a write without an answer drops the writes
+    // behind it. One box then names every change not known to be saved,
+    // the one that got no answer among them; nothing is read meanwhile.
     static void finishAll();
-    // Whether finishAll() is waiting: the user who made the changes is leaving.
+    // Whether finishAll() is waiting: the user who made the changes is
+    // leaving, and no read is started for them.
     static bool isFinishing();
 
 signals:
@@ -67,6 +74,9 @@ signals:
 private:
     void sendNext();
     void answer(QNetworkReply *reply, const Write &write);
+    // After a write: `dropped` were not sent, and `unanswered` names the
+    // write whose answer was lost while the user was leaving, if any.
+    void settle(const QList<Write> &dropped, const QString &reason, const QString &unanswered);
 
     NetworkManagerWrapper network;
     QList<Write> waiting;

@@ -176,11 +176,29 @@ void Bill::build(ReportEngine::Report &report, QMap<QString, QVariant>)
 
     const QString personPath = QStringLiteral("/persons/%1").arg(personId);
     const QJsonObject organization = DocumentParts::organization(manager);
-    const QJsonObject person = ReportReply::fetch(manager, personPath).object();
+    // A list that could not be read is no list without rows: a bill summed
+    // from it would ask the guest for money he has paid, or for none.
+    QStringList unread;
+    const auto read = [&](const QString &path, const QString &what) {
+        bool failed = false;
+        const QJsonDocument document = ReportReply::fetch(manager, path, &failed);
+        const bool list = path != personPath;
+        if (failed || Global::isFailureEnvelope(document)
+            || (list ? !document.isArray() : !document.isObject()))
+            unread << what;
+        return document;
+    };
+    const QJsonObject person = read(personPath, QStringLiteral("сведения о физическом лице")).object();
     const QJsonArray stays =
-        ReportReply::fetch(manager, personPath + QStringLiteral("/accommodation")).array();
+        read(personPath + QStringLiteral("/accommodation"), QStringLiteral("проживание")).array();
     const QJsonArray payments =
-        ReportReply::fetch(manager, personPath + QStringLiteral("/payments")).array();
+        read(personPath + QStringLiteral("/payments"), QStringLiteral("оплаты")).array();
+    if (!unread.isEmpty()) {
+        withhold(QStringLiteral("Счёт не сформирован: не удалось загрузить %1. Сформируйте его "
+                                "снова, когда сервер ответит.")
+                     .arg(unread.join(QStringLiteral(", "))));
+        return;
+    }
 
     const QList<TextElement> header = DocumentParts::header(organization);
     const TextElement title = DocumentParts::text(

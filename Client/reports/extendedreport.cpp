@@ -1,5 +1,6 @@
 #include "extendedreport.h"
 
+#include "messagebox.h"
 #include "reportfilterdialog.h"
 #include "reportshelper.h"
 
@@ -40,7 +41,13 @@ void ExtendedReport::exec()
         }
 
         auto report = std::make_unique<ReportEngine::Report>(nullptr);
+        withheld.clear();
         build(*report, values);
+        if (!withheld.isEmpty()) {
+            MessageBox::warning(nullptr, QStringLiteral("Документ не сформирован"), withheld,
+                                QMessageBox::Ok);
+            return;
+        }
 
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         ReportEngine::PreviewDialog preview(report.get(), nullptr);

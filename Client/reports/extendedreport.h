@@ -32,6 +32,12 @@ public:
 public slots:
     virtual void exec();
 
+protected:
+    // Called by build() when the document must not be shown, nor printed
+    // from its preview: exec() tells the user `reason` instead.
+    void withhold(const QString &reason) { withheld = reason; }
+
 private:
     ReportFilterDialog *dialog = nullptr;
+    QString withheld;
 };

@@ -24,7 +24,8 @@ public:
     void setJsonValidator(JsonValidator *validator);
     JsonValidator *getJsonValidator() const { return validator; }
 
-    JsonValidator::Result validate();
+    // The validator's verdict on getJson(); an editor may refuse more.
+    virtual JsonValidator::Result validate();
 
     int exec() override;
 

@@ -243,10 +243,13 @@ PersonEditDialog::PersonEditDialog(QWidget *parent)
             ui->accommodationAddButton->setEnabled(!text.isEmpty());
     });
 
+    connect(LoginManager::instance(), &LoginManager::signedIn, this, &PersonEditDialog::takeNewUser);
+    // After the main window has closed what the new user may not read, this
+    // card among them: only an open card reads again.
     connect(LoginManager::instance(), &LoginManager::loginCompleted, this,
             [this](const LoginManager::Result &result) {
                 if (result.success)
-                    takeNewUser();
+                    readForNewUser();
             });
 
     hideSensitiveInfo();
@@ -403,15 +406,40 @@ QList<PersonEditDialog::SubList> PersonEditDialog::subLists()
              ui->paidEducationTableView}};
 }
 
-void PersonEditDialog::takeNewUser()
+void PersonEditDialog::takeNewUser(int previousUserId)
 {
     // The identity document was opened with the password of the user who
     // has gone, and the lists were read with his rights: the card shows the
     // next user only what he may read, and lets him do only what he may.
-    // A card minimized in its tab is as open as one on show.
     hideSensitiveInfo();
+    afterSignIn = AfterSignIn::ReloadLists;
+    if (previousUserId == LoginManager::instance()->getUserId())
+        return;
+    // What the user who has gone typed and did not write is not the next
+    // one's to write under his own name: the card holds nothing until it
+    // shows the server's record again.
+    afterSignIn = AfterSignIn::Load;
+    if (busy) {
+        // A write of the leaving user's is still on its way: the card shows
+        // the record afresh once it is answered.
+        pendingId = id;
+        return;
+    }
+    reset();
+    loaded = id == -1;
+    registeredBy = 0;
+    updateSaveButtons();
+}
+
+void PersonEditDialog::readForNewUser()
+{
     updateCancelButton();
-    if (opened && personSaved() && !busy)
+    // A card minimized in its tab is as open as one on show.
+    if (!opened || busy)
+        return;
+    if (std::exchange(afterSignIn, AfterSignIn::ReloadLists) == AfterSignIn::Load)
+        setupFromId(id);
+    else if (personSaved())
         reloadLists();
 }
 
@@ -962,6 +990,13 @@ void PersonEditDialog::recalculateLeft()
     ui->leftLabel->setText(left ? Money::format(*left) : unread);
 }
 
+std::optional<QDateTime> PersonEditDialog::outDate() const
+{
+    if (accommodationModel.readFailed())
+        return std::nullopt;
+    return getOutDateTime();
+}
+
 QDateTime PersonEditDialog::getOutDateTime() const
 {
     QDateTime latest;
@@ -988,7 +1023,7 @@ void PersonEditDialog::addReceiptTo(const QModelIndex &index)
     // Read before reset() waits for the pay types: the list may be reloaded
     // meanwhile and put another receipt in this row.
     const int number = index.isValid() ? index.siblingAtColumn(1).data().toInt() : 0;
-    receiptDialog.withOutDate(getOutDateTime());
+    receiptDialog.withOutDate(outDate());
     receiptDialog.reset();
     if (index.isValid())
         receiptDialog.withNumber(number);
@@ -1001,7 +1036,7 @@ void PersonEditDialog::editReceipt(const QModelIndex &index)
         return;
     Hold hold(*this);
     const int receiptId = idAt(index);
-    receiptDialog.withOutDate(getOutDateTime());
+    receiptDialog.withOutDate(outDate());
     receiptDialog.fromModel(index);
     saveForPerson(receiptDialog, receiptsModel, QStringLiteral("receipts"), receiptId);
 }

@@ -136,8 +136,10 @@ private:
     bool save();
     // How a new person whose save got no answer is looked for and corrected.
     SaveLoop::Creation newPersons();
-    // Another user has signed in while the card is open.
-    void takeNewUser();
+    // A user has signed in: `previousUserId` was signed in before.
+    void takeNewUser(int previousUserId);
+    // Then the card reads with his rights what it shows.
+    void readForNewUser();
     // The person's lists read again, with the signed-in user's rights.
     void reloadLists();
     void fill(const QJsonObject &person);
@@ -150,6 +152,8 @@ private:
     };
     QList<SubList> subLists();
     QJsonObject record() const;
+    // getOutDateTime(), or none when the stays could not be read.
+    std::optional<QDateTime> outDate() const;
     void updateSaveButtons();
     // Only the user who registered the person may cancel the registration.
     void updateCancelButton();
@@ -217,4 +221,8 @@ private:
     int registeredBy = 0;
     // Between the card's showing and its closing; minimized in its tab too.
     bool opened = false;
+    // What the card reads once a sign-in is complete: the person again when
+    // another user has signed in, else the lists.
+    enum class AfterSignIn { ReloadLists, Load };
+    AfterSignIn afterSignIn = AfterSignIn::ReloadLists;
 };

@@ -13,6 +13,16 @@ RawViewWidget::RawViewWidget(QWidget *parent)
 {
     connect(&manager, &QNetworkAccessManager::finished, this,
             qOverload<QNetworkReply *>(&RawViewWidget::update));
+    connect(LoginManager::instance(), &LoginManager::signedIn, this, [this] {
+        loads.dropPending();
+        clearShown();
+    });
+}
+
+void RawViewWidget::clearShown()
+{
+    failedReply = true;
+    fromJson(QJsonDocument());
 }
 
 void RawViewWidget::setEndpoint(const QString &newEndpoint)
@@ -46,7 +56,7 @@ void RawViewWidget::update(QNetworkReply *reply)
     qCDebug(lomiNetwork) << reply->url() << NetworkLog::masked(document);
     failedReply = reply->error() != QNetworkReply::NoError || Global::isFailureEnvelope(document);
     reply->deleteLater();
-    fromJson(document);
+    fromJson(failedReply ? QJsonDocument() : document);
 }
 
 NetworkManagerWrapper::Outcome RawViewWidget::save()

@@ -47,6 +47,11 @@ protected:
     // A window whose save would write back what it loaded checks it, so that
     // it never saves the empty document of a failure.
     bool replyFailed() const { return failedReply; }
+    // Shows nothing read and lets nothing typed be saved until the next load
+    // succeeds: by default, a failed load.
+    virtual void clearShown();
+    // The loads sent so far are answered for data that has changed since.
+    void dropPendingLoads() { loads.dropPending(); }
 
     NetworkManagerWrapper manager;
     // One request for loads and saves: a header set once stays set.

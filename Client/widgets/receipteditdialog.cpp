@@ -70,9 +70,17 @@ void ReceiptEditDialog::withNumber(int number)
     ui->numberLineEdit->setText(QString::number(number));
 }
 
-void ReceiptEditDialog::withOutDate(const QDateTime &date)
+void ReceiptEditDialog::withOutDate(const std::optional<QDateTime> &date)
 {
     outDate = date;
+}
+
+JsonValidator::Result ReceiptEditDialog::validate()
+{
+    if (endUnknown)
+        return {false, QStringLiteral("Проживание не загружено, и дата выезда, до которой оказывается "
+                                      "услуга, неизвестна. Обновите карту и добавьте квитанцию снова.")};
+    return EditDialog::validate();
 }
 
 void ReceiptEditDialog::reset()
@@ -83,6 +91,7 @@ void ReceiptEditDialog::reset()
     ui->propertySelectorWidget->reset();
     ui->numberLineEdit->setText(QStringLiteral("00000"));
     ui->numberLineEdit->setEnabled(false);
+    endUnknown = false;
     ui->amount->setValue(1);
     ui->ed_izm_state->clear();
     ui->rate_state->clear();
@@ -106,6 +115,7 @@ void ReceiptEditDialog::serviceReset()
     ui->propertySelectorWidget->setSelectEnabled(false);
     ui->rate_state->clear();
     ui->ed_izm_state->clear();
+    endUnknown = false;
 }
 
 void ReceiptEditDialog::fromData(const QMap<QString, QVariant> &)
@@ -214,7 +224,10 @@ void ReceiptEditDialog::updateDates(const QModelIndex &index)
 
     const QDateTime start(ui->dat_start->date(), ui->time_start->time());
     QDateTime end;
-    switch (service.value(QStringLiteral("param")).toInt()) {
+    const int param = service.value(QStringLiteral("param")).toInt();
+    // An end taken from stays that were not read would be made up.
+    endUnknown = param == 3 && !outDate;
+    switch (param) {
     case 0:  // not measured in time
         end = start;
         break;
@@ -225,7 +238,9 @@ void ReceiptEditDialog::updateDates(const QModelIndex &index)
         end = start.addDays(ui->amount->value());
         break;
     case 3:  // until check-out
-        end = outDate;
+        if (!outDate)
+            return;
+        end = *outDate;
         break;
     default:
         return;

@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QMetaObject>
 
+#include <optional>
+
 class CommonSelectorDialog;
 
 namespace Ui {
@@ -30,8 +32,12 @@ public:
 
     // A further line of an existing receipt starts with its number.
     void withNumber(int number);
-    // The person's latest check-out: a service that lasts until check-out ends then.
-    void withOutDate(const QDateTime &outDate);
+    // The person's latest check-out: a service that lasts until check-out
+    // ends then. None when the stays could not be read: such a service then
+    // has no end to write, and the receipt is not let through.
+    void withOutDate(const std::optional<QDateTime> &outDate);
+
+    JsonValidator::Result validate() override;
 
 public slots:
     void updatePropertySelector(const QModelIndex &index);
@@ -45,7 +51,9 @@ private:
     CommonSelectorDialog *serviceSelector;   // owned by its field
     CommonSelectorDialog *propertySelector;  // owned by its field
     NetworkManagerWrapper networkManager;
-    QDateTime outDate;
+    std::optional<QDateTime> outDate;
+    // The chosen service lasts until a check-out that could not be read.
+    bool endUnknown = false;
     // The loaded receipt's item, selected once its service has been.
     QMetaObject::Connection pendingProperty;
 };

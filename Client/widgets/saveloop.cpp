@@ -67,9 +67,9 @@ SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUr
     return creation;
 }
 
-std::optional<QJsonArray> SaveLoop::readRows(const QUrl &url)
+std::optional<QJsonDocument> SaveLoop::read(const QUrl &url)
 {
-    // The caller tells the user what an unread list leaves open, in one box.
+    // The caller tells the user what an unread document leaves open, in one box.
     NetworkManagerWrapper reader;
     reader.setChecksDisabled();
     // Busy as the write was: a window usable meanwhile invites the same
@@ -78,11 +78,19 @@ std::optional<QJsonArray> SaveLoop::readRows(const QUrl &url)
     QNetworkReply *reply = reader.getUrl(url, true, true);
     Global::hidePreloader();
     const bool done = NetworkManagerWrapper::outcome(reply) == Outcome::Done;
-    const QJsonDocument rows = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
+    const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     delete reply;
-    if (!done || !rows.isArray())
+    if (!done || document.isNull() || Global::isFailureEnvelope(document))
         return std::nullopt;
-    return rows.array();
+    return document;
+}
+
+std::optional<QJsonArray> SaveLoop::readRows(const QUrl &url)
+{
+    const std::optional<QJsonDocument> rows = read(url);
+    if (!rows || !rows->isArray())
+        return std::nullopt;
+    return rows->array();
 }
 
 SaveLoop::Attempt SaveLoop::send(const std::function<QNetworkReply *()> &write)
@@ -201,6 +209,27 @@ std::optional<QJsonObject> lookUp(const std::optional<QJsonArray> &rows,
     return SaveLoop::findStored(*rows, write.before, write.sent);
 }
 
+// Whether `record` holds only what `sent` held: nothing typed after the
+// write went unsent. Unlike a list row, which may not show every key, the two
+// are the same form's records; a date-time counts to the minute, as typed.
+bool unchangedSince(const QJsonObject &sent, const QJsonObject &record)
+{
+    QStringList keys = sent.keys() + record.keys();
+    keys.removeDuplicates();
+    for (const QString &key : std::as_const(keys)) {
+        const QJsonValue before = sent.value(key);
+        const QJsonValue now = record.value(key);
+        if (key == QLatin1String("id") || before == now)
+            continue;
+        const bool alike = before.type() == now.type()
+                           && (before.isObject() ? unchangedSince(before.toObject(), now.toObject())
+                                                 : sameValue(before, now));
+        if (!alike || before.isArray())
+            return false;
+    }
+    return true;
+}
+
 QJsonObject listed(const SaveLoop::Creation &creation, const QJsonObject &record)
 {
     return creation.asListed ? creation.asListed(record) : record;
@@ -269,7 +298,9 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
             const QJsonObject stored =
                 findStored(*rows, entry.write.before, listed(*creation, entry.write.sent));
             const bool own = entry.serial == progress.own;
-            const bool same = !stored.isEmpty() && carries(stored, listed(*creation, record));
+            // Judged by what was sent, not by what the list shows of it:
+            // a key the list leaves out may hold what was typed since.
+            const bool same = !stored.isEmpty() && unchangedSince(entry.write.sent, record);
             if (!stored.isEmpty() && own && !same && creation->amend) {
                 // Stays remembered until the correction is taken.
                 progress.found = stored;

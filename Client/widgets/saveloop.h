@@ -3,6 +3,7 @@
 #include "networkmanagerwrapper.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 #include <QString>
@@ -92,9 +93,12 @@ struct Unconfirmed
 // proxies, the rows as loaded) and loaded from `url`, read again at once
 // when asked.
 Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
-// The list at `url` as the server has it now, waited for under the busy
-// indicator; no value when it cannot be read, which an empty list must
-// never stand for. The user is told of a failure by whoever asked.
+// The document at `url` as the server has it now, waited for under the busy
+// indicator; no value when it cannot be read. The user is told of a failure
+// by whoever asked.
+std::optional<QJsonDocument> read(const QUrl &url);
+// read() of a list, which an empty list must never stand for when it
+// cannot be read.
 std::optional<QJsonArray> readRows(const QUrl &url);
 
 // Sends one write and waits for its answer under the busy indicator, which

@@ -53,8 +53,16 @@ UsersWidget::UsersWidget(QWidget *parent)
     // holds: the reload sent then takes the place of any such list. The
     // editor's writes are followed by a reload of their own.
     connect(&changes, &WriteQueue::idled, this, [this] {
-        if (std::exchange(reloadWhenIdle, false))
-            handleUpdate();
+        if (!reloadWhenIdle)
+            return;
+        // Nothing is read for a user who is leaving; the next sign-in
+        // reloads the list, and a list asked for before stays unshown.
+        if (WriteQueue::isFinishing()) {
+            dropPendingLoads();
+            return;
+        }
+        reloadWhenIdle = false;
+        handleUpdate();
     });
     connect(&changes, &WriteQueue::finishing, this, &UsersWidget::finishEditing);
 }
@@ -92,6 +100,8 @@ void UsersWidget::fromJson(const QJsonDocument &document)
     heldList.reset();
     usersModel.setJson(document);
     stored.clear();
+    // Read after every write, the lost ones too: it tells what they came to.
+    unsettled.clear();
     for (int row = 0; row < usersModel.rowCount(); ++row) {
         const QJsonObject user = usersModel.objectAt(row);
         stored.insert(user.value(idKey).toInt(), user);
@@ -252,9 +262,11 @@ WriteQueue::Write UsersWidget::writeOf(const Change &change,
     WriteQueue::Write write;
     write.verb = made.verb;
     write.url = made.userId > 0 ? recordUrl(made.userId) : collectionUrl();
-    write.body = [this, made] {
+    write.body = [this, made]() -> std::optional<QJsonDocument> {
         if (!made.whole)
             return QJsonDocument(made.fields);
+        if (!settle(made.userId))
+            return std::nullopt;
         return QJsonDocument(applied(stored.value(made.userId), made));
     };
     write.answered = [this, made, then](QNetworkReply *reply) {
@@ -275,9 +287,25 @@ void UsersWidget::enqueue(const Change &change)
     changes.enqueue(writeOf(change));
 }
 
+bool UsersWidget::settle(int userId)
+{
+    if (!unsettled.contains(userId))
+        return true;
+    if (WriteQueue::isFinishing())
+        return false;
+    // Waited for inside the queue, which sends nothing else meanwhile.
+    const std::optional<QJsonDocument> user = SaveLoop::read(recordUrl(userId));
+    if (!user || !user->isObject() || user->object().value(idKey).toInt() != userId)
+        return false;
+    stored.insert(userId, user->object());
+    unsettled.remove(userId);
+    return true;
+}
+
 void UsersWidget::written(const std::optional<SaveLoop::Attempt> &attempt, const Change &change)
 {
-    if (attempt && attempt->outcome == NetworkManagerWrapper::Outcome::Done) {
+    using Outcome = NetworkManagerWrapper::Outcome;
+    if (attempt && attempt->outcome == Outcome::Done) {
         if (change.verb == QNetworkAccessManager::DeleteOperation) {
             stored.remove(change.userId);
         } else if (change.userId > 0) {
@@ -285,10 +313,18 @@ void UsersWidget::written(const std::optional<SaveLoop::Attempt> &attempt, const
             if (attempt->answer.value(idKey).toInt() == change.userId) {
                 for (auto it = attempt->answer.constBegin(); it != attempt->answer.constEnd(); ++it)
                     user.insert(it.key(), it.value());
+                // The server's whole record: what it holds is known again.
+                unsettled.remove(change.userId);
             }
             stored.insert(change.userId, user);
         }
-    } else if (attempt && change.column >= 0 && !WriteQueue::isFinishing()) {
+        return;
+    }
+    // Without an answer it may have been stored all the same: the copy
+    // before it is no ground for the next write of this user.
+    if (attempt && attempt->outcome == Outcome::Unanswered && change.userId > 0)
+        unsettled.insert(change.userId);
+    if (attempt && change.column >= 0 && !WriteQueue::isFinishing()) {
         // The reload shows the server's value again; what was typed waits in
         // the cell's editor for the user to send it once more or to drop it.
         // That is the cell edited, wherever the current cell has gone since
@@ -316,7 +352,9 @@ void UsersWidget::reopenRefusedCell()
         return;
     editor->setText(cell.text);
     reopenedCell = cell;
-    connect(editor, &QObject::destroyed, this, [this] { reopenedCell = RefusedCell(); });
+    // Not a connection to the editor's end: the editor may outlive this
+    // window's members, as the window's own children go after them.
+    reopenedEditor = editor;
 }
 
 void UsersWidget::finishEditing()
@@ -331,7 +369,7 @@ void UsersWidget::finishEditing()
     const QModelIndex cell = view->currentIndex();
     const auto *line = qobject_cast<QLineEdit *>(editor);
     const QModelIndex source = proxy.mapToSource(cell);
-    const bool refused = reopenedCell.userId != 0 && line && line->text() == reopenedCell.text
+    const bool refused = editor == reopenedEditor && line && line->text() == reopenedCell.text
                          && source.column() == reopenedCell.column
                          && usersModel.objectAt(source.row()).value(idKey).toInt() == reopenedCell.userId;
     QAbstractItemDelegate *delegate = view->itemDelegateForIndex(cell);

@@ -9,6 +9,8 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
+#include <QSet>
 #include <QSortFilterProxyModel>
 
 #include <optional>
@@ -89,6 +91,9 @@ private:
     WriteQueue::Write writeOf(const Change &change,
                               const std::function<void(const SaveLoop::Attempt &)> &then = {});
     void enqueue(const Change &change);
+    // Whether `stored` holds what the server holds for the user, read again
+    // if need be; false when it cannot tell.
+    bool settle(int userId);
     // `attempt` is the answer to the write of `change`; no value when the
     // write was never sent.
     void written(const std::optional<SaveLoop::Attempt> &attempt, const Change &change);
@@ -119,8 +124,9 @@ private:
     };
     // To be reopened after the next reload.
     RefusedCell refusedCell;
-    // Open again with the refused value.
+    // Open again with the refused value, in this editor while it lasts.
     RefusedCell reopenedCell;
+    QPointer<QWidget> reopenedEditor;
     WriteQueue changes;
     // An in-place change was queued since the last reload.
     bool reloadWhenIdle = false;
@@ -128,6 +134,9 @@ private:
     // in, which holds every user a change can be made to, then the answers
     // to the writes since.
     QHash<int, QJsonObject> stored;
+    // The users a write of whom got no answer since: their copy in `stored`
+    // may lack it, and the next write of one is built on a fresh read.
+    QSet<int> unsettled;
     // The list of a reload that landed while a cell was being edited.
     std::optional<QJsonDocument> heldList;
 };
