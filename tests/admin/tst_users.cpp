@@ -1,11 +1,13 @@
 #include "testregistry.h"
 
 #include "admintesting.h"
+#include "networkmanagerwrapper.h"
 #include "permissionstablemodel.h"
 #include "usereditdialog.h"
 #include "userswidget.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTableView>
 
 class PermissionsTableModelTest : public QObject
@@ -186,8 +188,11 @@ private slots:
     {
         QTest::addColumn<int>("clickedUser");
         QTest::addColumn<int>("clickedColumn");
-        QTest::newRow("click in the row") << 2 << 1;
-        QTest::newRow("click on another row") << 3 << 5;
+        QTest::addColumn<bool>("destroyed");  // the window, with the value back in its editor
+        QTest::newRow("click in the row") << 2 << 1 << false;
+        QTest::newRow("click on another row") << 3 << 5 << false;
+        // Its editor goes after its members: nothing may write into them then.
+        QTest::newRow("the window destroyed") << 2 << 1 << true;
     }
 
     // Committed by a click on another cell, the typed value comes back in
@@ -196,6 +201,15 @@ private slots:
     {
         QFETCH(int, clickedUser);
         QFETCH(int, clickedColumn);
+        QFETCH(bool, destroyed);
+        std::unique_ptr<UsersWidget> own;
+        const auto restore = qScopeGuard([this, opened = users] { users = opened; });
+        if (destroyed) {
+            own = std::make_unique<UsersWidget>();
+            own->show();
+            users = own.get();
+            QVERIFY(finishes(users, [&] { users->handleUpdate(); }));
+        }
         QTableView *view = table("usersTableView");
         server().injectFailure("PUT", "users/2", {StandIn::FailureKind::Status, 422, {}, 1});
         MessageBox::setNextAnswer(QMessageBox::Ok);
@@ -210,7 +224,10 @@ private slots:
         QCOMPARE(cellEditor(view)->text(), QString("75"));
         QCOMPARE(view->currentIndex().column(), 4);
         QCOMPARE(view->currentIndex().siblingAtColumn(0).data().toInt(), 2);
-        QTest::keyClick(cellEditor(view), Qt::Key_Escape);
+        if (destroyed)
+            own.reset();
+        else
+            QTest::keyClick(cellEditor(view), Qt::Key_Escape);
     }
 
     void aReloadDuringAnEditLosesNothing_data()
@@ -285,6 +302,10 @@ private slots:
         // RV's write is refused after 300 ms; RV0 is committed meanwhile.
         QTest::newRow("RV refused, RV0 meanwhile")
             << 2 << 300 << 0 << QJsonObject{{"rv", QJsonValue::Null}, {"rv0", "12"}};
+        // The first right is stored, its answer lost; the second is made
+        // before the list read after it has come.
+        QTest::newRow("a right's answer lost, the next before the list")
+            << 3 << 1000 << 200 << QJsonObject{{"districts", 1}, {"payments", 1}};
     }
 
     // Each write of a user is built from the server's last answer for him and
@@ -309,12 +330,23 @@ private slots:
             typeInto(cellEditor(view), text.mid(1));
             QTest::keyClick(cellEditor(view), Qt::Key_Return);
         };
-        if (tag == "three rights") {
+        const auto timeout = qScopeGuard([] { NetworkManagerWrapper::setTransferTimeoutForTesting(60000); });
+        if (tag == "three rights" || tag.startsWith("a right's answer lost")) {
+            const bool lost = tag != "three rights";
+            if (lost) {
+                NetworkManagerWrapper::setTransferTimeoutForTesting(300);
+                // Stored, and answered only after the client has given up.
+                server().injectFailure("PUT", "users/3", {FailureKind::Delay, 200, {}, 1, 1500});
+                MessageBox::setNextAnswer(QMessageBox::Ok);
+            }
             QVERIFY(selectUser(user, 1).isValid());
-            for (const auto &[label, column] : {std::pair{"Справочник | Округ", 1},
-                                                std::pair{"Таблица | Оплата за проживание", 2},
-                                                std::pair{"Учреждение | Тарифы", 1}}) {
+            const QList<std::pair<QString, int>> rights{{"Справочник | Округ", 1},
+                                                        {"Таблица | Оплата за проживание", 2},
+                                                        {"Учреждение | Тарифы", 1}};
+            for (const auto &[label, column] : rights.mid(0, expected.size())) {
                 QVERIFY(permissions()->setData(permissionCell(label, column), Qt::Checked, Qt::CheckStateRole));
+                if (lost)
+                    QTRY_COMPARE(boxesTitled("Request failed").size(), 1);
                 QTest::qWait(apartMs);
             }
         } else if (tag == "RV, RV0, then RV cleared") {

@@ -5,6 +5,7 @@
 #include "personeditdialog.h"
 #include "personsviewwidget.h"
 #include "previewdialog.h"
+#include "receipteditdialog.h"
 #include "receiptfields.h"
 #include "receiptsjournalwidget.h"
 #include "selectoredit.h"
@@ -478,11 +479,16 @@ private slots:
         // The item and the service come from lists that take their time.
         QTest::newRow("a rented item's editor before its lists") << int(FailureKind::Delay);
         QTest::newRow("a receipt's editor without the pay types") << int(FailureKind::Status);
+        QTest::newRow("a bill, payments unread") << int(FailureKind::Status);
+        QTest::newRow("a bill, stays unread") << int(FailureKind::NotJson);
+        // Service 4 lasts until the check-out.
+        QTest::newRow("a receipt until check-out, stays unread") << int(FailureKind::Status);
     }
 
-    // A balance is shown, or offered as an amount, only from lists that were
-    // read; an editor writes the record's references as the record had them
-    // until their lists come, or when they never do.
+    // A balance is shown, or offered as an amount, and a bill or a receipt's
+    // end is made, only from lists that were read; an editor writes the
+    // record's references as the record had them until their lists come, or
+    // when they never do.
     void moneyComesOnlyFromWhatWasRead()
     {
         QFETCH(int, kind);
@@ -490,14 +496,46 @@ private slots:
         const auto timeout = qScopeGuard([] { NetworkManagerWrapper::setTransferTimeoutForTesting(60000); });
         NetworkManagerWrapper::setTransferTimeoutForTesting(400);
         card = std::make_unique<PersonEditDialog>();  // its lists with the short time-out
-        if (tag.startsWith("payments")) {
+        if (tag.startsWith("payments") || tag.startsWith("a bill") || tag.contains("check-out")) {
             server().addRecord("accommodation", {{"personId", 700}, {"roomId", 1}, {"rateId", 1},
                                                  {"inDate", "2026-06-09T12:00:00.000"},
                                                  {"outDate", "2026-06-11T12:00:00.000"}, {"cost", 2400}});
             server().addRecord("payments", {{"personId", 700}, {"summ", 100}, {"payTypeId", 1},
                                             {"payDate", "2026-06-09T00:00:00.000"}});
+            const QString unread = "persons/700/" + QString(tag.contains("stays") ? "accommodation" : "payments");
+            if (tag.contains("check-out")) {
+                server().injectFailure("GET", unread, {FailureKind(kind), 500, {}, 1});
+                card->setupFromId(700);
+                QCOMPARE(label("totalLabel"), QString("нет данных: проживание не загружено"));
+                // The editor says why, and comes back until it is cancelled.
+                MessageBox::setNextAnswer(QMessageBox::Ok);
+                ModalHandler::onNextDialog<ReceiptEditDialog>([this](ReceiptEditDialog *d) {
+                    choose(d, "serviceSelectorWidget", "extra_services", 4);
+                    press(d, QDialogButtonBox::Ok);
+                });
+                ModalHandler::rejectNext<ReceiptEditDialog>();
+                click("extraServiceAddButton");
+                QCOMPARE(boxTexts("Ошибка").size(), 1);
+                QVERIFY2(boxTexts("Ошибка").first().startsWith("Проживание не загружено"),
+                         qPrintable(boxTexts("Ошибка").first()));
+                QVERIFY(server().requestsTo("POST", "receipts").isEmpty());
+                return;
+            }
             card->setupFromId(700);
             QCOMPARE(label("leftLabel"), Money::format(2300.0));
+            if (tag.startsWith("a bill")) {
+                server().injectFailure("GET", unread, {FailureKind(kind), 500, {}, 1});
+                if (kind == int(FailureKind::Status))
+                    MessageBox::setNextAnswer(QMessageBox::Ok);  // the transport's
+                MessageBox::setNextAnswer(QMessageBox::Ok);
+                click("paymentBillButton");
+                QVERIFY(PreviewDialog::history().isEmpty());
+                const QString told = QString("Счёт не сформирован: не удалось загрузить %1.")
+                                         .arg(tag.contains("stays") ? "проживание" : "оплаты");
+                QVERIFY2(boxTexts("Документ не сформирован").value(0).startsWith(told),
+                         qPrintable(boxTexts("Документ не сформирован").value(0)));
+                return;
+            }
             server().injectFailure("GET", "persons/700/payments", {FailureKind(kind), 500, "<html>", 1});
             ModalHandler::onNextDialog<PaymentEditDialog>([this](PaymentEditDialog *d) {
                 choose(d, "payTypeSelectorWidget", "pay_type", 1);

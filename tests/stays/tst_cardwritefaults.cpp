@@ -244,6 +244,8 @@ private slots:
         // Its number, left to the server, stays the one the server gave.
         QTest::newRow("a cash receipt corrected") << "correct";
         QTest::newRow("a new person corrected") << "correct";
+        // A key the list does not show: the phone.
+        QTest::newRow("a new person's phone typed after") << "correct";
         QTest::newRow("a new person typed again after «Обновить»") << "refresh";
         QTest::newRow("a new person typed again in a card opened anew") << "reopen";
     }
@@ -307,7 +309,8 @@ private slots:
             }
         };
         const QString first = payment ? "4321.09" : receipt ? "2" : "Илья Ильич";
-        const QString last = then == "correct" ? (payment ? "1234.00" : receipt ? "3" : "Илья Петрович") : first;
+        const bool phone = tag.contains("phone");
+        const QString last = then == "correct" && !phone ? (payment ? "1234.00" : receipt ? "3" : "Илья Петрович") : first;
         // "Request failed" for the write, "could not find out", then what the
         // next OK finds.
         for (int box = 0; box < 3; ++box)
@@ -345,6 +348,8 @@ private slots:
             }
             QCOMPARE(fieldText(card.get(), "fioLineEdit"), then == "correct" ? surname + " " + first : QString());
             type(card.get(), last);
+            if (phone)
+                fillIn(card.get(), "phoneLineEdit", "+7 900 000-00-02");
             button(card.get(), "writePushButton")->click();
         }
 
@@ -372,6 +377,7 @@ private slots:
             QCOMPARE(server().global("ReceiptNumber").toInt(), lastNumber + 1);
         } else {
             QCOMPARE(stored.first()["name"].toString() + " " + stored.first()["lastname"].toString(), last);
+            QCOMPARE(stored.first()["phone"].toString(), phone ? "+7 900 000-00-02" : "");
             QCOMPARE(card->windowTitle(), surname + " " + last);  // the card shows the stored person
         }
     }
