@@ -416,19 +416,12 @@ void PersonEditDialog::takeNewUser(int previousUserId)
     if (previousUserId == LoginManager::instance()->getUserId())
         return;
     // What the user who has gone typed and did not write is not the next
-    // one's to write under his own name: the card holds nothing until it
-    // shows the server's record again.
+    // one's to write under his own name: the card shows the server's record
+    // again, at once if it is open, else when it is opened.
     afterSignIn = AfterSignIn::Load;
-    if (busy) {
-        // A write of the leaving user's is still on its way: the card shows
-        // the record afresh once it is answered.
+    // A write of the leaving user's still on its way: once it is answered.
+    if (busy)
         pendingId = id;
-        return;
-    }
-    reset();
-    loaded = id == -1;
-    registeredBy = 0;
-    updateSaveButtons();
 }
 
 void PersonEditDialog::readForNewUser()
