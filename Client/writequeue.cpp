@@ -72,8 +72,8 @@ void WriteQueue::sendNext()
         QList<Write> dropped{next};
         dropped.append(std::exchange(waiting, {}));
         settle(dropped,
-               QStringLiteral("Не удалось прочитать, что сервер хранит после изменения, оставшегося "
-                              "без ответа, и эти изменения не отправлены; они не сохранены:"),
+               QStringLiteral("Что сервер хранит после изменения, оставшегося без ответа, не "
+                              "прочитано, и эти изменения не отправлены; они не сохранены:"),
                QString());
         return;
     }
