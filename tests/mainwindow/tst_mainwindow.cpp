@@ -450,6 +450,8 @@ private slots:
         QTest::addColumn<QString>("password");  // of the user who signs in next
         QTest::newRow("the receipt numbering, receipts issued since") << "numbering" << "kassa";
         QTest::newRow("the receipts journal, read refused") << "journal" << "sklad";
+        // Shown or not: its tab closed, it is opened again by the next user.
+        QTest::newRow("a directory, read slowly") << "directory" << "dezhur";
         QTest::newRow("a phone typed in a card") << "card" << "dezhur";
         QTest::newRow("a name typed in a new person's card") << "new card" << "dezhur";
         // His own, for him to write.
@@ -498,6 +500,19 @@ private slots:
             QCOMPARE(underTheBox, 0);
             QCOMPARE(rows->rowCount(), 0);
             window->closeChild(journal);
+            return;
+        }
+        if (shown == "directory") {
+            QWidget *positions = openList(window.get(), "positionsAction");
+            QVERIFY(positions && !shownIds(positions).isEmpty());
+            window->closeChild(positions);
+            QVERIFY(environment().signIn(password));
+            server().injectFailure("GET", "positions", {StandIn::FailureKind::Delay, 200, {}, 1, 500});
+            trigger("positionsAction");
+            QCOMPARE(shownIds(positions), QList<int>());
+            QTRY_VERIFY(!shownIds(positions).isEmpty());
+            QCOMPARE(server().requestsTo("GET", "positions").last().header("Authorization"), bearer());
+            window->closeChild(positions);
             return;
         }
         trigger("registerPersonAction");
