@@ -71,7 +71,7 @@ void WriteQueue::sendNext()
         sending = false;
         QList<Write> dropped{next};
         dropped.append(std::exchange(waiting, {}));
-        settle(dropped,
+        wrapUp(dropped,
                QStringLiteral("Что сервер хранит после изменения, оставшегося без ответа, не "
                               "прочитано, и эти изменения не отправлены; они не сохранены:"),
                QString());
@@ -100,12 +100,12 @@ void WriteQueue::answer(QNetworkReply *reply, const Write &write)
     if (write.answered)
         write.answered(reply);
     reply->deleteLater();
-    settle(dropped,
+    wrapUp(dropped,
            QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они не сохранены:"),
            namedLater ? write.label : QString());
 }
 
-void WriteQueue::settle(const QList<Write> &dropped, const QString &reason, const QString &unanswered)
+void WriteQueue::wrapUp(const QList<Write> &dropped, const QString &reason, const QString &unanswered)
 {
     QStringList lost;
     for (const Write &never : dropped) {

@@ -76,7 +76,7 @@ private:
     void answer(QNetworkReply *reply, const Write &write);
     // After a write: `dropped` were not sent, and `unanswered` names the
     // write whose answer was lost while the user was leaving, if any.
-    void settle(const QList<Write> &dropped, const QString &reason, const QString &unanswered);
+    void wrapUp(const QList<Write> &dropped, const QString &reason, const QString &unanswered);
 
     NetworkManagerWrapper network;
     QList<Write> waiting;

@@ -101,7 +101,8 @@ void UsersWidget::fromJson(const QJsonDocument &document)
     usersModel.setJson(document);
     stored.clear();
     // Read after every write, the lost ones too: it tells what they came to.
-    unsettled.clear();
+    if (!replyFailed())
+        unsettled.clear();
     for (int row = 0; row < usersModel.rowCount(); ++row) {
         const QJsonObject user = usersModel.objectAt(row);
         stored.insert(user.value(idKey).toInt(), user);
@@ -289,8 +290,10 @@ void UsersWidget::enqueue(const Change &change)
 
 bool UsersWidget::settle(int userId)
 {
+    // A user the last list did not hold has no record to build on: a write
+    // of the change alone would blank the rest of him.
     if (!unsettled.contains(userId))
-        return true;
+        return stored.contains(userId);
     if (WriteQueue::isFinishing())
         return false;
     // Waited for inside the queue, which sends nothing else meanwhile.

@@ -92,7 +92,7 @@ private:
                               const std::function<void(const SaveLoop::Attempt &)> &then = {});
     void enqueue(const Change &change);
     // Whether `stored` holds what the server holds for the user, read again
-    // if need be; false when it cannot tell.
+    // if need be; false when it cannot tell or does not hold him.
     bool settle(int userId);
     // `attempt` is the answer to the write of `change`; no value when the
     // write was never sent.
