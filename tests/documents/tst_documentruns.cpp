@@ -88,9 +88,7 @@ private slots:
 
         QCOMPARE(boxTexts("Request failed").size(), box ? 1 : 0);
         if (printed.isEmpty()) {
-            QCOMPARE(boxTexts("Документ не сформирован"),
-                     QStringList{"Счёт не сформирован: не удалось загрузить сведения о физическом "
-                                 "лице. Сформируйте его снова, когда сервер ответит."});
+            QVERIFY(boxTexts("Документ не сформирован").value(0).contains("сведения о физическом лице"));
             QVERIFY(PreviewDialog::history().isEmpty());
             return;
         }
