@@ -101,7 +101,9 @@ void WriteQueue::answer(QNetworkReply *reply, const Write &write)
         write.answered(reply);
     reply->deleteLater();
     wrapUp(dropped,
-           QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они не сохранены:"),
+           namedLater ? QStringLiteral("Эти изменения не отправлены; они не сохранены:")
+                      : QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они не "
+                                       "сохранены:"),
            namedLater ? write.label : QString());
 }
 
@@ -122,8 +124,7 @@ void WriteQueue::wrapUp(const QList<Write> &dropped, const QString &reason, cons
         text << QStringLiteral("Сервер не ответил на это изменение; оно могло не сохраниться:")
              << QStringLiteral("• ") + unanswered;
     if (!lost.isEmpty())
-        text << (unanswered.isEmpty() ? reason : QStringLiteral("Эти изменения не отправлены; они не сохранены:"))
-             << lost;
+        text << reason << lost;
     if (!text.isEmpty())
         MessageBox::warning(nullptr, QStringLiteral("Изменения не сохранены"),
                             text.join(QLatin1Char('\n')), QMessageBox::Ok);

@@ -182,9 +182,7 @@ void Bill::build(ReportEngine::Report &report, QMap<QString, QVariant>)
     const auto read = [&](const QString &path, const QString &what) {
         bool failed = false;
         const QJsonDocument document = ReportReply::fetch(manager, path, &failed);
-        const bool list = path != personPath;
-        if (failed || Global::isFailureEnvelope(document)
-            || (list ? !document.isArray() : !document.isObject()))
+        if (failed || document.isNull() || Global::isFailureEnvelope(document))
             unread << what;
         return document;
     };

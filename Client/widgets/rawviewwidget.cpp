@@ -4,6 +4,7 @@
 #include "loginmanager.h"
 #include "networklog.h"
 #include "saveloop.h"
+#include "writequeue.h"
 
 #include <QNetworkReply>
 #include <QUrl>
@@ -15,14 +16,9 @@ RawViewWidget::RawViewWidget(QWidget *parent)
             qOverload<QNetworkReply *>(&RawViewWidget::update));
     connect(LoginManager::instance(), &LoginManager::signedIn, this, [this] {
         loads.dropPending();
-        clearShown();
+        failedReply = true;
+        fromJson(QJsonDocument());
     });
-}
-
-void RawViewWidget::clearShown()
-{
-    failedReply = true;
-    fromJson(QJsonDocument());
 }
 
 void RawViewWidget::setEndpoint(const QString &newEndpoint)
@@ -37,6 +33,11 @@ void RawViewWidget::setRequest(const QNetworkRequest &newRequest)
 
 void RawViewWidget::handleUpdate()
 {
+    // The next sign-in loads again; a load asked for before is not shown.
+    if (WriteQueue::isFinishing()) {
+        loads.dropPending();
+        return;
+    }
     if (!endpoint.isEmpty())
         request.setUrl(QUrl(Global::endpoint(endpoint)));
     LoginManager::instance()->authorizeRequest(request);

@@ -15,7 +15,11 @@ class QNetworkReply;
 // a whole: it loads the document into the subclass (fromJson) and writes
 // the subclass's document back with PUT (save). Only the answer to the
 // latest load reaches fromJson: an older one that a slow line brings later
-// is dropped.
+// is dropped. A failed load hands it an empty document, so that a list shows
+// no rows of a refusal. A sign-in empties every such window, shown or not, as
+// a failed load does, and drops the answers still on their way to the user
+// who has gone. Nothing is loaded while a user's changes are finished for his
+// leaving.
 class RawViewWidget : public QWidget, public PermissionsAware
 {
     Q_OBJECT
@@ -47,11 +51,6 @@ protected:
     // A window whose save would write back what it loaded checks it, so that
     // it never saves the empty document of a failure.
     bool replyFailed() const { return failedReply; }
-    // Shows nothing read and lets nothing typed be saved until the next load
-    // succeeds: by default, a failed load.
-    virtual void clearShown();
-    // The loads sent so far are answered for data that has changed since.
-    void dropPendingLoads() { loads.dropPending(); }
 
     NetworkManagerWrapper manager;
     // One request for loads and saves: a header set once stays set.

@@ -77,7 +77,8 @@ void ReceiptEditDialog::withOutDate(const std::optional<QDateTime> &date)
 
 JsonValidator::Result ReceiptEditDialog::validate()
 {
-    if (endUnknown)
+    // An end taken from stays that were not read would be made up.
+    if (!outDate && chosenService().value(QStringLiteral("param")).toInt() == 3)
         return {false, QStringLiteral("Проживание не загружено, и дата выезда, до которой оказывается "
                                       "услуга, неизвестна. Обновите карту и добавьте квитанцию снова.")};
     return EditDialog::validate();
@@ -91,7 +92,6 @@ void ReceiptEditDialog::reset()
     ui->propertySelectorWidget->reset();
     ui->numberLineEdit->setText(QStringLiteral("00000"));
     ui->numberLineEdit->setEnabled(false);
-    endUnknown = false;
     ui->amount->setValue(1);
     ui->ed_izm_state->clear();
     ui->rate_state->clear();
@@ -115,7 +115,6 @@ void ReceiptEditDialog::serviceReset()
     ui->propertySelectorWidget->setSelectEnabled(false);
     ui->rate_state->clear();
     ui->ed_izm_state->clear();
-    endUnknown = false;
 }
 
 void ReceiptEditDialog::fromData(const QMap<QString, QVariant> &)
@@ -208,26 +207,25 @@ void ReceiptEditDialog::updatePropertySelector(const QModelIndex &index)
     ui->propertySelectorWidget->setSelectEnabled(true);
 }
 
+QJsonObject ReceiptEditDialog::chosenService() const
+{
+    // Only the service chosen in this receipt has a say: the selector still
+    // remembers the one of an earlier receipt after a reset.
+    const int chosen = ui->serviceSelectorWidget->getSelectedId();
+    const QJsonObject service = serviceSelector->getSelectedObject();
+    return chosen > 0 && service.value(QStringLiteral("id")).toInt() == chosen ? service : QJsonObject();
+}
+
 void ReceiptEditDialog::updateDates(const QModelIndex &index)
 {
-    QJsonObject service;
-    if (index.isValid()) {
-        service = serviceSelector->getObjectForIndex(index);
-    } else {
-        // Only the service chosen in this receipt has a say: the selector
-        // still remembers the one of an earlier receipt after a reset.
-        const int chosen = ui->serviceSelectorWidget->getSelectedId();
-        service = serviceSelector->getSelectedObject();
-        if (chosen <= 0 || service.value(QStringLiteral("id")).toInt() != chosen)
-            return;
-    }
+    const QJsonObject service = index.isValid() ? serviceSelector->getObjectForIndex(index)
+                                                : chosenService();
+    if (service.isEmpty())
+        return;
 
     const QDateTime start(ui->dat_start->date(), ui->time_start->time());
     QDateTime end;
-    const int param = service.value(QStringLiteral("param")).toInt();
-    // An end taken from stays that were not read would be made up.
-    endUnknown = param == 3 && !outDate;
-    switch (param) {
+    switch (service.value(QStringLiteral("param")).toInt()) {
     case 0:  // not measured in time
         end = start;
         break;

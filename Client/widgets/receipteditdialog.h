@@ -46,14 +46,15 @@ public slots:
 
 private:
     void serviceReset();
+    // The service chosen in this receipt as its list has it; empty until
+    // the list holds it.
+    QJsonObject chosenService() const;
 
     Ui::ReceiptEditDialog *ui;
     CommonSelectorDialog *serviceSelector;   // owned by its field
     CommonSelectorDialog *propertySelector;  // owned by its field
     NetworkManagerWrapper networkManager;
     std::optional<QDateTime> outDate;
-    // The chosen service lasts until a check-out that could not be read.
-    bool endUnknown = false;
     // The loaded receipt's item, selected once its service has been.
     QMetaObject::Connection pendingProperty;
 };

@@ -2,6 +2,7 @@
 
 #include "global.h"
 #include "messagebox.h"
+#include "writequeue.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractProxyModel>
@@ -69,6 +70,9 @@ SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUr
 
 std::optional<QJsonDocument> SaveLoop::read(const QUrl &url)
 {
+    // Nothing is read for a user who is leaving, nor while the program ends.
+    if (WriteQueue::isFinishing())
+        return std::nullopt;
     // The caller tells the user what an unread document leaves open, in one box.
     NetworkManagerWrapper reader;
     reader.setChecksDisabled();
@@ -221,10 +225,10 @@ bool unchangedSince(const QJsonObject &sent, const QJsonObject &record)
         const QJsonValue now = record.value(key);
         if (key == QLatin1String("id") || before == now)
             continue;
-        const bool alike = before.type() == now.type()
-                           && (before.isObject() ? unchangedSince(before.toObject(), now.toObject())
-                                                 : sameValue(before, now));
-        if (!alike || before.isArray())
+        if (before.type() != now.type() || before.isArray())
+            return false;
+        if (before.isObject() ? !unchangedSince(before.toObject(), now.toObject())
+                              : !sameValue(before, now))
             return false;
     }
     return true;

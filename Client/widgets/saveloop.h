@@ -94,8 +94,8 @@ struct Unconfirmed
 // when asked.
 Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
 // The document at `url` as the server has it now, waited for under the busy
-// indicator; no value when it cannot be read. The user is told of a failure
-// by whoever asked.
+// indicator; no value when it cannot be read, or while the user's changes are
+// finished for his leaving. The user is told of a failure by whoever asked.
 std::optional<QJsonDocument> read(const QUrl &url);
 // read() of a list, which an empty list must never stand for when it
 // cannot be read.

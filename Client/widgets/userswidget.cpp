@@ -53,16 +53,8 @@ UsersWidget::UsersWidget(QWidget *parent)
     // holds: the reload sent then takes the place of any such list. The
     // editor's writes are followed by a reload of their own.
     connect(&changes, &WriteQueue::idled, this, [this] {
-        if (!reloadWhenIdle)
-            return;
-        // Nothing is read for a user who is leaving; the next sign-in
-        // reloads the list, and a list asked for before stays unshown.
-        if (WriteQueue::isFinishing()) {
-            dropPendingLoads();
-            return;
-        }
-        reloadWhenIdle = false;
-        handleUpdate();
+        if (std::exchange(reloadWhenIdle, false))
+            handleUpdate();
     });
     connect(&changes, &WriteQueue::finishing, this, &UsersWidget::finishEditing);
 }
@@ -294,8 +286,6 @@ bool UsersWidget::settle(int userId)
     // of the change alone would blank the rest of him.
     if (!unsettled.contains(userId))
         return stored.contains(userId);
-    if (WriteQueue::isFinishing())
-        return false;
     // Waited for inside the queue, which sends nothing else meanwhile.
     const std::optional<QJsonDocument> user = SaveLoop::read(recordUrl(userId));
     if (!user || !user->isObject() || user->object().value(idKey).toInt() != userId)
