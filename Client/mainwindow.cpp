@@ -438,9 +438,11 @@ QString writeRosters(NetworkManagerWrapper &network, const QList<QPair<int, QStr
         QByteArray lines = (label + QStringLiteral(";\r\n")).toUtf8();
         const QUrl url(Global::endpoint(QStringLiteral("/streams/%1/persons").arg(id)));
         const std::unique_ptr<QNetworkReply> reply(network.getUrl(url, true, true));
-        if (reply->error() != QNetworkReply::NoError)
+        const QJsonDocument roster = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply.get()));
+        // A refusal is no roster without persons.
+        if (reply->error() != QNetworkReply::NoError || !roster.isArray())
             return QStringLiteral("Не удалось получить список слушателей потока %1").arg(label);
-        const QJsonArray persons = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply.get())).array();
+        const QJsonArray persons = roster.array();
         for (const QJsonValue &person : persons)
             lines += (Export1CTableModel::oneLine(person.toObject().value("fullname").toString())
                       + QStringLiteral("\r\n"))

@@ -6,13 +6,49 @@
 #include "global.h"
 
 #include <QEventLoop>
+#include <QIODevice>
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QPointer>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 constexpr int defaultTransferTimeout = 60000;
 int currentTransferTimeout = defaultTransferTimeout;
+
+// A write's body, which goes out once. Qt asks the body to start over only
+// to send its request again, and this one declines: the request then fails
+// with ContentReSendError instead of reaching the server a second time.
+class OneShotBody : public QIODevice
+{
+public:
+    OneShotBody(const QByteArray &data, QObject *parent)
+        : QIODevice(parent)
+        , data(data)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+    qint64 size() const override { return data.size(); }
+    bool reset() override { return false; }
+
+protected:
+    qint64 readData(char *out, qint64 maxSize) override
+    {
+        const qint64 length = std::min<qint64>(maxSize, data.size() - pos());
+        if (length <= 0)
+            return 0;
+        memcpy(out, data.constData() + pos(), size_t(length));
+        return length;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    const QByteArray data;
+};
+
 }  // namespace
 
 NetworkManagerWrapper::NetworkManagerWrapper(QObject *parent)
@@ -91,6 +127,25 @@ QNetworkReply *NetworkManagerWrapper::sendUrl(QNetworkAccessManager::Operation v
     return deleteUrl(url, authorize, sync);
 }
 
+QNetworkReply *NetworkManagerWrapper::createRequest(Operation op, const QNetworkRequest &request,
+                                                   QIODevice *outgoingData)
+{
+    if (op == GetOperation || op == HeadOperation)
+        return QNetworkAccessManager::createRequest(op, request, outgoingData);
+    // Whoever built the request, the plain put() and deleteResource() too.
+    auto *body = new OneShotBody(outgoingData ? outgoingData->readAll() : QByteArray(), nullptr);
+    QNetworkRequest once = request;
+    if (op == DeleteOperation) {
+        // A DELETE carries no body of its own, and only a body can decline
+        // to be sent again: it goes as the same verb with an empty one.
+        op = CustomOperation;
+        once.setAttribute(QNetworkRequest::CustomVerbAttribute, QByteArrayLiteral("DELETE"));
+    }
+    QNetworkReply *reply = QNetworkAccessManager::createRequest(op, once, body);
+    body->setParent(reply);
+    return reply;
+}
+
 QNetworkReply *NetworkManagerWrapper::finish(QNetworkReply *reply, bool sync)
 {
     if (sync)
@@ -135,19 +190,51 @@ QByteArray peekBody(QNetworkReply *reply)
     return reply->isOpen() ? reply->peek(reply->bytesAvailable()) : QByteArray();
 }
 
+// The errors Qt gives for an answer that came whole with an error status.
+bool isErrorStatus(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ContentAccessDenied:
+    case QNetworkReply::ContentOperationNotPermittedError:
+    case QNetworkReply::ContentNotFoundError:
+    case QNetworkReply::AuthenticationRequiredError:
+    case QNetworkReply::ContentConflictError:
+    case QNetworkReply::ContentGoneError:
+    case QNetworkReply::UnknownContentError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+    case QNetworkReply::InternalServerError:
+    case QNetworkReply::OperationNotImplementedError:
+    case QNetworkReply::ServiceUnavailableError:
+    case QNetworkReply::UnknownServerError:
+        return true;
+    default:
+        return false;
+    }
+}
+
 NetworkManagerWrapper::Outcome judge(QNetworkReply *reply)
 {
     using Outcome = NetworkManagerWrapper::Outcome;
-    if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
-        return reply->error() == QNetworkReply::NoError ? Outcome::Done : Outcome::Unanswered;
-    if (reply->error() != QNetworkReply::NoError)
+    switch (reply->error()) {
+    case QNetworkReply::NoError:
+        // The server refuses some writes with a successful status and its
+        // envelope; a read answered so is judged by its owner (an empty list).
+        if (isWrite(reply)
+            && Global::isFailureEnvelope(QJsonDocument::fromJson(peekBody(reply))))
+            return Outcome::Refused;
+        return Outcome::Done;
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+        return Outcome::NotSent;
+    default:
+        break;
+    }
+    // A status followed by a connection lost halfway through the body is no
+    // refusal: the write may have been stored.
+    if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
+        && isErrorStatus(reply->error()))
         return Outcome::Refused;
-    // The server refuses some writes with a successful status and its
-    // envelope; a read answered so is judged by its owner (an empty list).
-    if (isWrite(reply)
-        && Global::isFailureEnvelope(QJsonDocument::fromJson(peekBody(reply))))
-        return Outcome::Refused;
-    return Outcome::Done;
+    return Outcome::Unanswered;
 }
 
 }  // namespace
@@ -192,8 +279,12 @@ void NetworkManagerWrapper::reportFailure(QNetworkReply *reply)
                              QMessageBox::Ok);
         return;
     }
+    // Qt names no reason when it was kept from sending a write again.
+    const QString reason = reply->error() == QNetworkReply::ContentReSendError
+                               ? QStringLiteral("Connection lost before the answer came")
+                               : reply->errorString();
     QString text = QStringLiteral("Failed to execute request to %1: %2")
-                       .arg(reply->url().toString(), reply->errorString());
+                       .arg(reply->url().toString(), reason);
     if (!message.isEmpty())
         text += QLatin1Char('\n') + message;
     MessageBox::critical(nullptr, QStringLiteral("Request failed"), text, QMessageBox::Ok);

@@ -14,6 +14,12 @@ class QNetworkReply;
 // a failed reply and "Ошибка" for a write the server refused with its
 // failure envelope, each with the server's own "message" when it sent one.
 //
+// A write (POST, PUT, DELETE) goes out at most once, however it is sent:
+// Qt sends a request again on a new connection when the one it went on
+// closes before the answer, and a write the server stored before the line
+// dropped would be stored twice. Such a write fails instead, its outcome
+// unknown (Outcome::Unanswered). Reads may still be sent again.
+//
 // Replies belong to the caller, who deletes them when done.
 class NetworkManagerWrapper : public QNetworkAccessManager
 {
@@ -44,10 +50,12 @@ public:
 
     // What a finished reply came to, for every owner alike.
     enum class Outcome {
-        Done,       // the server answered and took the request
-        Refused,    // an HTTP error, or a write answered {"Ok": false}
-        Unanswered  // no HTTP answer at all (time-out, lost connection):
-                    // a write may have been stored all the same
+        Done,        // the server answered and took the request
+        Refused,     // an HTTP error, or a write answered {"Ok": false}
+        Unanswered,  // no whole answer (a time-out, a connection closed,
+                     // reset or cut off): a write may have been stored
+        NotSent      // no connection was made (refused, host not found):
+                     // the request surely never left
     };
     static Outcome outcome(QNetworkReply *reply);
     // The reply's body; empty, without Qt's warning, for a reply that was
@@ -66,6 +74,10 @@ public:
 
 public slots:
     void checkRequestResult(QNetworkReply *reply);
+
+protected:
+    QNetworkReply *createRequest(Operation op, const QNetworkRequest &request,
+                                 QIODevice *outgoingData) override;
 
 private:
     QNetworkReply *finish(QNetworkReply *reply, bool sync);

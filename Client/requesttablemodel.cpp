@@ -65,7 +65,7 @@ void RequestTableModel::selectSync()
 void RequestTableModel::clear()
 {
     latest.dropPending();
-    failed = false;
+    read = false;
     setJson(QJsonDocument());
 }
 
@@ -77,8 +77,8 @@ void RequestTableModel::dataFetched(QNetworkReply *reply)
     const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
     qCDebug(lomiNetwork) << reply->url() << NetworkLog::masked(document);
 
-    failed = document.isEmpty() || reply->error() != QNetworkReply::NoError
-             || Global::isFailureEnvelope(document);
-    setJson(failed ? QJsonDocument() : document);
+    read = !document.isEmpty() && reply->error() == QNetworkReply::NoError
+           && !Global::isFailureEnvelope(document);
+    setJson(read ? document : QJsonDocument());
     emit selectFinished();
 }

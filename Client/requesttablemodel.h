@@ -34,11 +34,13 @@ public:
     // Loads and waits in a nested event loop until this call's own reply
     // has been handled: taken in, or dropped for a request sent meanwhile.
     void selectSync();
-    // Empties the model; no answer to a request sent before is taken in.
+    // Empties the model; no answer to a request sent before is taken in,
+    // and the list is unread until the next one is.
     void clear();
-    // Whether the last answer taken in was a failure, shown as no rows: an
-    // empty list that was read says something, this one nothing.
-    bool readFailed() const { return failed; }
+    // Whether the rows shown are a list the server gave: not before an
+    // answer is taken in, nor after clear() or an answer that was a failure.
+    // An empty list that was read says something, an unread one nothing.
+    bool isRead() const { return read; }
 
 public slots:
     void dataFetched(QNetworkReply *reply);
@@ -51,5 +53,5 @@ private:
     QNetworkAccessManager *manager;
     QNetworkRequest request;
     LatestReply latest;
-    bool failed = false;
+    bool read = false;
 };

@@ -74,7 +74,7 @@ void WriteQueue::sendNext()
         wrapUp(dropped,
                QStringLiteral("Что сервер хранит после изменения, оставшегося без ответа, не "
                               "прочитано, и эти изменения не отправлены; они не сохранены:"),
-               QString());
+               QString(), {});
         return;
     }
     // The transport's box is shown by answer(), which knows whether the user is leaving.
@@ -84,32 +84,41 @@ void WriteQueue::sendNext()
 
 void WriteQueue::answer(QNetworkReply *reply, const Write &write)
 {
+    using Outcome = NetworkManagerWrapper::Outcome;
     sending = false;
-    const bool lost = NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Unanswered;
-    // A user who is leaving learns of a lost answer in the one box that names
-    // his changes, in his words, not in one that names an address.
-    const bool namedLater = lost && leaving;
+    const Outcome outcome = NetworkManagerWrapper::outcome(reply);
+    // The line is down, whether it lost the answer or let nothing through.
+    const bool down = outcome == Outcome::Unanswered || outcome == Outcome::NotSent;
+    // A user who is leaving learns of it in the one box that names his
+    // changes, in his words, not in one that names an address.
+    const bool namedLater = down && leaving;
     if (!namedLater)
         NetworkManagerWrapper::reportFailure(reply);
-    // A line that lost one answer is likely to lose the next: the changes
+    // A line that failed one change is likely to fail the next: the changes
     // behind it are not sent, and the user learns of them in one box rather
     // than after a time-out each.
     QList<Write> dropped;
-    if (lost)
+    if (down)
         dropped.swap(waiting);
     if (write.answered)
         write.answered(reply);
     reply->deleteLater();
+    QStringList notSent;
+    if (namedLater && outcome == Outcome::NotSent)
+        notSent << write.label;
     wrapUp(dropped,
            namedLater ? QStringLiteral("Эти изменения не отправлены; они не сохранены:")
                       : QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они не "
                                        "сохранены:"),
-           namedLater ? write.label : QString());
+           namedLater && outcome == Outcome::Unanswered ? write.label : QString(), notSent);
 }
 
-void WriteQueue::wrapUp(const QList<Write> &dropped, const QString &reason, const QString &unanswered)
+void WriteQueue::wrapUp(const QList<Write> &dropped, const QString &reason,
+                        const QString &unanswered, const QStringList &notSent)
 {
     QStringList lost;
+    for (const QString &label : notSent)
+        lost << QStringLiteral("• ") + label;
     for (const Write &never : dropped) {
         if (never.answered)
             never.answered(nullptr);

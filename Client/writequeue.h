@@ -74,9 +74,11 @@ signals:
 private:
     void sendNext();
     void answer(QNetworkReply *reply, const Write &write);
-    // After a write: `dropped` were not sent, and `unanswered` names the
-    // write whose answer was lost while the user was leaving, if any.
-    void wrapUp(const QList<Write> &dropped, const QString &reason, const QString &unanswered);
+    // After a write: `dropped` were not sent, and of the write itself, when
+    // the user was leaving, `unanswered` names one whose answer was lost and
+    // `notSent` one that never left.
+    void wrapUp(const QList<Write> &dropped, const QString &reason, const QString &unanswered,
+                const QStringList &notSent);
 
     NetworkManagerWrapper network;
     QList<Write> waiting;

@@ -18,6 +18,11 @@
 #include <algorithm>
 #include <exception>
 #include <map>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
 
 namespace StandIn {
 
@@ -62,6 +67,42 @@ QByteArray methodName(QHttpServerRequest::Method method)
     case QHttpServerRequest::Method::Connect: return "CONNECT";
     case QHttpServerRequest::Method::Trace: return "TRACE";
     default: return "UNKNOWN";
+    }
+}
+
+// The answer as it goes on the wire, for the answers written by hand.
+QByteArray rawAnswer(int status, const Reply &reply, const QByteArray &reason)
+{
+    QByteArray raw = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n";
+    if (!reply.contentType.isEmpty())
+        raw += "Content-Type: " + reply.contentType + "\r\n";
+    raw += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
+    return raw + reply.body;
+}
+
+// Loses the connection of a request that was served, as its `loss` says.
+void loseConnection(QTcpSocket *socket, const QByteArray &answer, const Reply &reply)
+{
+    switch (reply.loss) {
+    case Reply::Loss::CutOff:
+        // Half the body; without one, the headers short of their last byte.
+        socket->write(answer.left(answer.size() - std::max<qsizetype>(1, (reply.body.size() + 1) / 2)));
+        socket->disconnectFromHost();
+        break;
+    case Reply::Loss::Reset: {
+#ifdef Q_OS_UNIX
+        // A zero linger makes the close a reset.
+        const linger abortive{1, 0};
+        ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive,
+                     sizeof abortive);
+#endif
+        socket->abort();
+        break;
+    }
+    case Reply::Loss::Closed:
+    case Reply::Loss::None:
+        socket->disconnectFromHost();
+        break;
     }
 }
 
@@ -190,6 +231,7 @@ struct Server::Private
     QHash<QString, int> tokens;  // bearer token -> user id
     QString lastToken;
     quint16 port = 0;
+    QList<QPointer<QTcpSocket>> connections;  // every one a request came on
 };
 
 Server::Server(QObject *parent)
@@ -402,6 +444,13 @@ void Server::clearFailures()
     d->injections.clear();
 }
 
+void Server::dropConnections()
+{
+    for (const QPointer<QTcpSocket> &socket : std::exchange(d->connections, {}))
+        if (socket)
+            socket->disconnectFromHost();
+}
+
 QJsonArray Server::collection(const QString &name) const
 {
     return d->store.rows(name);
@@ -530,19 +579,22 @@ bool Server::handleRequest(const QHttpServerRequest &httpRequest, QTcpSocket *so
     } catch (...) {
         reply = Reply::error(500, QStringLiteral("Внутренняя ошибка"));
     }
+    d->connections.removeAll(nullptr);
+    if (!d->connections.contains(socket))
+        d->connections.append(socket);
     if (reply.noReply)
         return true;  // the socket stays open and nothing is ever written
 
     const int status = reply.status >= 100 && reply.status <= 599 ? reply.status : 500;
+    if (reply.loss != Reply::Loss::None) {
+        loseConnection(socket, rawAnswer(status, reply, "Lost"), reply);
+        return true;
+    }
     if (reply.delayMs > 0) {
         // The responder keeps a reference to a request object that the base
         // class reuses for the socket's next request, so a late answer is
         // written to the socket by hand.
-        QByteArray raw = "HTTP/1.1 " + QByteArray::number(status) + " Delayed\r\n";
-        if (!reply.contentType.isEmpty())
-            raw += "Content-Type: " + reply.contentType + "\r\n";
-        raw += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
-        raw += reply.body;
+        const QByteArray raw = rawAnswer(status, reply, "Delayed");
         QTimer::singleShot(reply.delayMs, this, [guard = QPointer<QTcpSocket>(socket), raw] {
             if (guard)
                 guard->write(raw);
@@ -582,7 +634,13 @@ Reply Server::dispatch(Request request, const QByteArray &body)
         injectFailure("GET", failure->nextReadFails, lost);
     }
     const int delayMs = failure ? failure->delayMs : 0;
-    if (failure && failure->kind != FailureKind::Delay) {
+    // Served first, then the connection is lost.
+    const Reply::Loss loss = !failure                                ? Reply::Loss::None
+                             : failure->kind == FailureKind::Closed ? Reply::Loss::Closed
+                             : failure->kind == FailureKind::Reset  ? Reply::Loss::Reset
+                             : failure->kind == FailureKind::CutOff ? Reply::Loss::CutOff
+                                                                    : Reply::Loss::None;
+    if (failure && failure->kind != FailureKind::Delay && loss == Reply::Loss::None) {
         Reply reply = failureReply(*failure);
         reply.delayMs = delayMs;
         return reply;
@@ -602,6 +660,7 @@ Reply Server::dispatch(Request request, const QByteArray &body)
     else
         reply = serve(*chosen, request, parts, userId);
     reply.delayMs = delayMs;
+    reply.loss = loss;
     return reply;
 }
 
@@ -700,6 +759,9 @@ Reply Server::failureReply(const Failure &failure)
         reply.noReply = true;
         break;
     case FailureKind::Delay:
+    case FailureKind::Closed:
+    case FailureKind::Reset:
+    case FailureKind::CutOff:
         break;
     }
     return reply;

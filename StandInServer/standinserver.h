@@ -80,6 +80,10 @@ struct Reply
     QByteArray contentType = "application/json";
     bool noReply = false;  // keep the connection open and never answer
     int delayMs = 0;       // answer only after this many milliseconds
+    // The request was served, and then the connection is lost before the
+    // answer has gone whole.
+    enum class Loss { None, Closed, Reset, CutOff };
+    Loss loss = Loss::None;
 
     static Reply json(const QJsonValue &value, int status = 200);
     static Reply error(int status, const QString &message);  // {"Ok": false, "message": ...}
@@ -92,7 +96,13 @@ enum class FailureKind {
     OkFalse,    // 200 with {"Ok": false, "message": ...}
     EmptyBody,  // 200 with a zero-byte body
     NoReply,    // the reply never comes
-    Delay       // served normally, but only after `delayMs`
+    Delay,      // served normally, but only after `delayMs`
+    // Served normally (a write is stored), and then the connection is lost
+    // before the answer has gone whole, as when a proxy or the server
+    // restarts or a link drops:
+    Closed,     // closed with no answer
+    Reset,      // reset with no answer
+    CutOff      // closed after the status, the headers and half the body
 };
 
 struct Failure
@@ -246,6 +256,9 @@ public:
     // with or without leading "/"). Later injections for the same key replace earlier ones.
     void injectFailure(const QByteArray &method, const QString &path, const Failure &failure);
     void clearFailures();
+    // Closes every connection a request came on, as a server closes its
+    // idle kept-alive connections.
+    void dropConnections();
 
     // Direct access to the stored data, for tests.
     QJsonArray collection(const QString &name) const;   // stored form (reference ids, no nesting)

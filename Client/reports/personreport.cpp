@@ -157,10 +157,22 @@ void PersonReport::exportCsv()
     QWidget *parent = filterDialog();
     bool failed = false;
     const QJsonDocument reply = fetch(network, requestPath(filterDialog()->getValues()), &failed);
-    // The wrapper has said why; a file of the header alone would pass for an
-    // empty list.
+    // A file of the header alone would pass for an empty list. The wrapper
+    // has said why a request failed; a refusal or a body that is no list
+    // is told here.
     if (failed)
         return;
+    if (!reply.isArray()) {
+        const QString message = reply.object().value(QStringLiteral("message")).toString();
+        MessageBox::critical(parent, QStringLiteral("Ошибка"),
+                             message.isEmpty()
+                                 ? QStringLiteral("Сервер не выдал список слушателей; файл не записан.")
+                                 : QStringLiteral("Сервер не выдал список слушателей: %1. Файл не "
+                                                  "записан.")
+                                       .arg(message),
+                             QMessageBox::Ok);
+        return;
+    }
 
     const QString proposed
         = QStringLiteral("%1/%2.csv")

@@ -73,6 +73,13 @@ void RegistrationCard::build(ReportEngine::Report &report, QMap<QString, QVarian
         QUrl(Global::endpoint(QStringLiteral("persons/%1/accommodation").arg(personId))));
     staysSource.setRequest(request);
     staysSource.selectSync();
+    // A card that lists no stay where the stays could not be read would be
+    // signed as the record of a guest who never stayed.
+    if (!staysSource.isRead()) {
+        withhold(QStringLiteral("Регистрационная карта не сформирована: не удалось загрузить "
+                                "проживание. Сформируйте её снова, когда сервер ответит."));
+        return;
+    }
     // The five columns stand from the start, so that a person without stays
     // still prints the table's header.
     QStandardItemModel stays(0, stayColumns.size());

@@ -181,7 +181,9 @@ PersonEditDialog::PersonEditDialog(QWidget *parent)
     onFirstSelected(ui->paymentRemoveButton, ui->paymentsTableView, &PersonEditDialog::removePayment);
     connect(ui->paymentBillButton, &QPushButton::clicked, this, &PersonEditDialog::createBill);
     connect(ui->paymentsTableView, &QTableView::doubleClicked, this, &PersonEditDialog::editPayment);
-    connect(&receiptsModel, &RequestTableModel::selectFinished, this,
+    // On every change of the lists, their emptying at a sign-in too: nothing
+    // read before stands beside a list that is being read again.
+    connect(&receiptsModel, &QAbstractItemModel::modelReset, this,
             &PersonEditDialog::updatePropertyList);
     connect(ui->extraServiceAddButton, &QPushButton::clicked, this, &PersonEditDialog::addReceipt);
     connect(ui->extraServiceAddServiceButton, &QPushButton::clicked, this, [this] {
@@ -210,12 +212,16 @@ PersonEditDialog::PersonEditDialog(QWidget *parent)
                     &PersonEditDialog::returnPaidEducationReceipt);
     connect(ui->paidEducationTableView, &QTableView::doubleClicked, this,
             &PersonEditDialog::editPaidEducationReceipt);
-    connect(&accommodationModel, &RequestTableModel::selectFinished, this,
+    connect(&accommodationModel, &QAbstractItemModel::modelReset, this,
             &PersonEditDialog::recalculateTotal);
-    connect(&accommodationModel, &RequestTableModel::selectFinished, this,
+    connect(&accommodationModel, &QAbstractItemModel::modelReset, this,
             &PersonEditDialog::recalculateLeft);
-    connect(&paymentsModel, &RequestTableModel::selectFinished, this,
+    connect(&paymentsModel, &QAbstractItemModel::modelReset, this,
             &PersonEditDialog::recalculateLeft);
+    // A receipt's editor may wait for the stays to end a service at the
+    // check-out.
+    connect(&accommodationModel, &QAbstractItemModel::modelReset, this,
+            [this] { receiptDialog.withOutDate(outDate()); });
     connect(ui->propertyTableView, &QTableView::doubleClicked, this,
             &PersonEditDialog::receiveProperty);
     onFirstSelected(ui->propertyAct1Button, ui->propertyTableView, &PersonEditDialog::createForm1Act);
@@ -592,6 +598,11 @@ SaveLoop::Creation PersonEditDialog::newPersons()
     texts.earlier = QStringLiteral("Физическое лицо, отправленное раньше и оставшееся без ответа, "
                                    "сохранено на сервере. Проверьте список: если вы вводите его "
                                    "снова, закройте карту; чтобы добавить и это, сохраните его снова.");
+    texts.several = QStringLiteral("Сервер не ответил вовремя, и сохранено ли физическое лицо, "
+                                   "сказать нельзя: на сервере нашлось несколько физических лиц с "
+                                   "отправленными данными (ID: %1). Проверьте список: если ваше "
+                                   "среди них, закройте карту; чтобы добавить ещё одно, сохраните "
+                                   "его снова.");
     return persons;
 }
 
@@ -861,17 +872,27 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
     if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
         const std::optional<QJsonArray> rows = SaveLoop::readRows(listUrl);
-        const bool returned = rows && std::any_of(rows->begin(), rows->end(), [&](const QJsonValue &row) {
-            return !before.contains(row[QStringLiteral("id")].toInt())
-                   && isReturnOf(row.toObject(), receipt);
-        });
+        QStringList returns;
+        for (const QJsonValue &row : rows.value_or(QJsonArray())) {
+            const int rowId = row[QStringLiteral("id")].toInt();
+            if (!before.contains(rowId) && isReturnOf(row.toObject(), receipt))
+                returns << QString::number(rowId);
+        }
         if (!rows)
             MessageBox::warning(this, QStringLiteral("Возврат"),
                                 QStringLiteral("Сервер не ответил, и узнать, оформлен ли возврат, "
                                                "не удалось. Проверьте список квитанций, прежде "
                                                "чем оформлять возврат снова."),
                                 QMessageBox::Ok);
-        else if (returned)
+        else if (returns.size() > 1)
+            MessageBox::warning(this, QStringLiteral("Возврат"),
+                                QStringLiteral("Сервер не ответил вовремя, и оформлен ли этот "
+                                               "возврат, сказать нельзя: в списке нашлось несколько "
+                                               "возвратов с его данными (ID: %1). Проверьте список "
+                                               "квитанций, прежде чем оформлять возврат снова.")
+                                    .arg(returns.join(QStringLiteral(", "))),
+                                QMessageBox::Ok);
+        else if (!returns.isEmpty())
             MessageBox::information(this, QStringLiteral("Возврат"),
                                     QStringLiteral("Сервер не ответил вовремя, но возврат оформлен."),
                                     QMessageBox::Ok);
@@ -968,7 +989,7 @@ void PersonEditDialog::recalculateTotal()
 {
     ui->accommodationTableView->resizeColumnsToContents();
     total.reset();
-    if (!accommodationModel.readFailed())
+    if (accommodationModel.isRead())
         total = columnSum(accommodationModel, 10);
     ui->totalLabel->setText(total ? Money::format(*total) : staysUnread);
 }
@@ -977,7 +998,7 @@ void PersonEditDialog::recalculateLeft()
 {
     ui->paymentsTableView->resizeColumnsToContents();
     left.reset();
-    if (total && !paymentsModel.readFailed())
+    if (total && paymentsModel.isRead())
         left = *total - columnSum(paymentsModel, 1);
     const QString unread = total ? QStringLiteral("нет данных: оплаты не загружены") : staysUnread;
     ui->leftLabel->setText(left ? Money::format(*left) : unread);
@@ -985,7 +1006,7 @@ void PersonEditDialog::recalculateLeft()
 
 std::optional<QDateTime> PersonEditDialog::outDate() const
 {
-    if (accommodationModel.readFailed())
+    if (!accommodationModel.isRead())
         return std::nullopt;
     return getOutDateTime();
 }
@@ -1016,7 +1037,6 @@ void PersonEditDialog::addReceiptTo(const QModelIndex &index)
     // Read before reset() waits for the pay types: the list may be reloaded
     // meanwhile and put another receipt in this row.
     const int number = index.isValid() ? index.siblingAtColumn(1).data().toInt() : 0;
-    receiptDialog.withOutDate(outDate());
     receiptDialog.reset();
     if (index.isValid())
         receiptDialog.withNumber(number);
@@ -1029,7 +1049,6 @@ void PersonEditDialog::editReceipt(const QModelIndex &index)
         return;
     Hold hold(*this);
     const int receiptId = idAt(index);
-    receiptDialog.withOutDate(outDate());
     receiptDialog.fromModel(index);
     saveForPerson(receiptDialog, receiptsModel, QStringLiteral("receipts"), receiptId);
 }

@@ -72,15 +72,27 @@ void ReceiptEditDialog::withNumber(int number)
 
 void ReceiptEditDialog::withOutDate(const std::optional<QDateTime> &date)
 {
+    const bool arrived = !outDate && date;
     outDate = date;
+    if (arrived && isVisible() && endsAtCheckOut())
+        updateDates(QModelIndex());
+}
+
+bool ReceiptEditDialog::endsAtCheckOut() const
+{
+    if (chosenService().value(QStringLiteral("param")).toInt() != 3)
+        return false;
+    return !loaded
+           || *loaded != std::pair{ui->serviceSelectorWidget->getSelectedId(), ui->amount->value()};
 }
 
 JsonValidator::Result ReceiptEditDialog::validate()
 {
     // An end taken from stays that were not read would be made up.
-    if (!outDate && chosenService().value(QStringLiteral("param")).toInt() == 3)
+    if (!outDate && endsAtCheckOut())
         return {false, QStringLiteral("Проживание не загружено, и дата выезда, до которой оказывается "
-                                      "услуга, неизвестна. Обновите карту и добавьте квитанцию снова.")};
+                                      "услуга, неизвестна: квитанция не записана. Если проживание "
+                                      "ещё загружается, дождитесь его и нажмите OK снова.")};
     return EditDialog::validate();
 }
 
@@ -88,6 +100,7 @@ void ReceiptEditDialog::reset()
 {
     // A previous receipt's item must not be selected in this one.
     disconnect(pendingProperty);
+    loaded.reset();
     ui->serviceSelectorWidget->reset();
     ui->propertySelectorWidget->reset();
     ui->numberLineEdit->setText(QStringLiteral("00000"));
@@ -160,6 +173,7 @@ void ReceiptEditDialog::fromModel(const QModelIndex &row)
     }
 
     ui->amount->setValue(receipt.value(QStringLiteral("amount")).toInt());
+    loaded = std::pair{service.value(QStringLiteral("id")).toInt(), ui->amount->value()};
     const QDateTime start = QDateTime::fromString(
         receipt.value(QStringLiteral("startDate")).toString(), Qt::ISODateWithMs);
     const QDateTime end = QDateTime::fromString(receipt.value(QStringLiteral("endDate")).toString(),

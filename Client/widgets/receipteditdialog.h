@@ -7,6 +7,7 @@
 #include <QMetaObject>
 
 #include <optional>
+#include <utility>
 
 class CommonSelectorDialog;
 
@@ -33,8 +34,9 @@ public:
     // A further line of an existing receipt starts with its number.
     void withNumber(int number);
     // The person's latest check-out: a service that lasts until check-out
-    // ends then. None when the stays could not be read: such a service then
-    // has no end to write, and the receipt is not let through.
+    // ends then. None while the stays are not read: a receipt whose end
+    // must come from them is then not let through, and stays that come in
+    // while it waits give it its end.
     void withOutDate(const std::optional<QDateTime> &outDate);
 
     JsonValidator::Result validate() override;
@@ -49,12 +51,18 @@ private:
     // The service chosen in this receipt as its list has it; empty until
     // the list holds it.
     QJsonObject chosenService() const;
+    // Whether the receipt ends at the check-out: a new one of a service that
+    // lasts until then, or a loaded one whose service or quantity changed.
+    // A loaded one as it was keeps the end it holds.
+    bool endsAtCheckOut() const;
 
     Ui::ReceiptEditDialog *ui;
     CommonSelectorDialog *serviceSelector;   // owned by its field
     CommonSelectorDialog *propertySelector;  // owned by its field
     NetworkManagerWrapper networkManager;
     std::optional<QDateTime> outDate;
+    // The service and the quantity of the receipt loaded by fromModel.
+    std::optional<std::pair<int, int>> loaded;
     // The loaded receipt's item, selected once its service has been.
     QMetaObject::Connection pendingProperty;
 };

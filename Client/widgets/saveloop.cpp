@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QNetworkReply>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -163,16 +164,17 @@ bool SaveLoop::carries(const QJsonObject &row, const QJsonObject &sent)
     return true;
 }
 
-QJsonObject SaveLoop::findStored(const QJsonArray &rows, const QSet<int> &before,
-                                 const QJsonObject &sent)
+QList<QJsonObject> SaveLoop::findStored(const QJsonArray &rows, const QSet<int> &before,
+                                        const QJsonObject &sent)
 {
+    QList<QJsonObject> found;
     for (const QJsonValue &value : rows) {
         const QJsonObject row = value.toObject();
         const int id = row.value(QStringLiteral("id")).toInt();
         if (id > 0 && !before.contains(id) && carries(row, sent))
-            return row;
+            found.append(row);
     }
-    return {};
+    return found;
 }
 
 namespace {
@@ -203,14 +205,27 @@ void forget(const QString &list, quint64 serial)
         remembered.erase(found);
 }
 
-// What `rows`, read after it, say of `write`: the stored row; an empty object
-// when they hold none; no value when the list could not be read.
-std::optional<QJsonObject> lookUp(const std::optional<QJsonArray> &rows,
-                                           const SaveLoop::Unconfirmed &write)
+// What `rows`, read after it, say of `write`: the rows that carry it; no
+// value when the list could not be read.
+std::optional<QList<QJsonObject>> lookUp(const std::optional<QJsonArray> &rows,
+                                         const SaveLoop::Unconfirmed &write)
 {
     if (!rows)
         return std::nullopt;
     return SaveLoop::findStored(*rows, write.before, write.sent);
+}
+
+// The user's words for rows found more than one.
+QString several(const SaveLoop::Creation &creation, const QList<QJsonObject> &found)
+{
+    QList<int> ids;
+    for (const QJsonObject &row : found)
+        ids << row.value(QStringLiteral("id")).toInt();
+    std::sort(ids.begin(), ids.end());
+    QStringList named;
+    for (int id : std::as_const(ids))
+        named << QString::number(id);
+    return creation.texts.several.arg(named.join(QStringLiteral(", ")));
 }
 
 // Whether `record` holds only what `sent` held: nothing typed after the
@@ -299,9 +314,20 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
         bool earlierStored = false;
         const QList<Remembered> writes = remembered.value(creation->list);
         for (const Remembered &entry : writes) {
-            const QJsonObject stored =
+            const QList<QJsonObject> found =
                 findStored(*rows, entry.write.before, listed(*creation, entry.write.sent));
             const bool own = entry.serial == progress.own;
+            if (found.size() > 1) {
+                // Settled as far as a list can settle it: the user is told
+                // what it holds, and the next OK is a write of his own choice.
+                forget(creation->list, entry.serial);
+                if (own)
+                    progress = {};
+                reload();
+                warn(parent, several(*creation, found));
+                return {};
+            }
+            const QJsonObject stored = found.value(0);
             // Judged by what was sent, not by what the list shows of it:
             // a key the list leaves out may hold what was typed since.
             const bool same = !stored.isEmpty() && unchangedSince(entry.write.sent, record);
@@ -340,17 +366,21 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
         const QSet<int> before = listedBefore ? listedBefore() : QSet<int>();
         const Unconfirmed write{record, before};
         progress.own = remember(creation->list, write);
-        const std::optional<QJsonObject> stored =
+        const std::optional<QList<QJsonObject>> found =
             lookUp(creation->rows(), {listed(*creation, record), before});
         reload();
-        if (stored && !stored->isEmpty()) {
+        if (found && !found->isEmpty()) {
             forget(creation->list, std::exchange(progress.own, 0));
+            if (found->size() > 1) {
+                warn(parent, several(*creation, *found));
+                return {};
+            }
             inform(parent, creation->texts.stored);
-            return {true, *stored};
+            return {true, found->first()};
         }
         // Looked for again at the next attempt, even when not found now: a
         // slow server may store it after this read.
-        warn(parent, stored ? creation->texts.absent : creation->texts.unknown);
+        warn(parent, found ? creation->texts.absent : creation->texts.unknown);
         return {};
     }
     reload();

@@ -51,6 +51,12 @@ struct Texts
     QString kept = QStringLiteral("Сервер не ответил вовремя, но запись сохранена такой, какой "
                                   "была отправлена в первый раз. Изменения, внесённые после, не "
                                   "сохранены.");
+    // More rows than one carry what was sent (their ids in place of %1):
+    // which is the write's own, if any, the list cannot tell.
+    QString several = QStringLiteral("Сервер не ответил вовремя, и сохранена ли запись, сказать "
+                                     "нельзя: на сервере нашлось несколько записей с отправленными "
+                                     "данными (ID: %1). Проверьте список: если ваша запись среди них, "
+                                     "нажмите «Отмена»; чтобы добавить ещё одну, нажмите OK.");
     // A write of another dialog turned out stored, unlike what is typed now.
     QString earlier = QStringLiteral("Запись, отправленная раньше и оставшаяся без ответа, "
                                      "сохранена на сервере. Проверьте список: если вы вводите её "
@@ -125,9 +131,11 @@ std::function<Attempt(const QJsonObject &)> sendTo(const Sender &sender,
 // and a sent "<name>Id" equals the id of the row's "<name>" object.
 bool carries(const QJsonObject &row, const QJsonObject &sent);
 
-// The row of `rows` that the server made of `sent`: one whose id is not in
-// `before` and that carries `sent`. Empty when there is none.
-QJsonObject findStored(const QJsonArray &rows, const QSet<int> &before, const QJsonObject &sent);
+// The rows of `rows` that the server may have made of `sent`: those whose id
+// is not in `before` and that carry `sent`. A write is found stored only
+// when they are one.
+QList<QJsonObject> findStored(const QJsonArray &rows, const QSet<int> &before,
+                              const QJsonObject &sent);
 
 struct Result
 {

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QTcpServer>
 
 using StandIn::Failure;
 using StandIn::FailureKind;
@@ -118,41 +119,64 @@ private slots:
     }
 
     // Every reply is judged once, where it passes, whatever window sent it:
-    // the box names the server's reason, and a write refused with the
-    // envelope is a refusal even under a successful status.
+    // the box names the server's reason, a write refused with the envelope
+    // is a refusal even under a successful status, and a write whose answer
+    // the line lost on its way goes out once and is settled as unknown.
     void verdictAndBoxPerReply_data()
     {
         QTest::addColumn<QByteArray>("verb");
-        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("kind");  // -1: served as usual
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("lastLine");
+        QTest::addColumn<QString>("before");  // what happened on the line first
+        QTest::addColumn<int>("sent");        // the requests the server saw
         using O = NetworkManagerWrapper::Outcome;
         const QByteArray reason = R"({"Ok": false, "message": "Проверка сервера: поле неверно"})";
         const QString failedText = QStringLiteral("Проверка сервера: поле неверно");
+        const QString lost = QStringLiteral("Connection lost before the answer came");
+        const auto row = [](const char *name, const char *verb, int kind, int outcome) -> QTestData & {
+            return QTest::newRow(name) << QByteArray(verb) << kind << QByteArray() << outcome;
+        };
         QTest::newRow("422 with a message")
             << QByteArray("POST") << int(FailureKind::Status) << reason << int(O::Refused)
-            << "Request failed" << failedText;
+            << "Request failed" << failedText << "" << 1;
         QTest::newRow("500 without a JSON body")
             << QByteArray("PUT") << int(FailureKind::Status) << QByteArray("oops") << int(O::Refused)
-            << "Request failed" << "server replied: Internal Server Error";
-        QTest::newRow("envelope on a write")
-            << QByteArray("POST") << int(FailureKind::OkFalse) << QByteArray() << int(O::Refused)
-            << "Ошибка" << "Сервер не сохранил запись: Injected failure";
-        QTest::newRow("envelope on a delete")
-            << QByteArray("DELETE") << int(FailureKind::OkFalse) << QByteArray() << int(O::Refused)
-            << "Ошибка" << "Сервер не сохранил запись: Injected failure";
+            << "Request failed" << "server replied: Internal Server Error" << "" << 1;
+        row("envelope on a write", "POST", int(FailureKind::OkFalse), int(O::Refused))
+            << "Ошибка" << "Сервер не сохранил запись: Injected failure" << "" << 1;
+        row("envelope on a delete", "DELETE", int(FailureKind::OkFalse), int(O::Refused))
+            << "Ошибка" << "Сервер не сохранил запись: Injected failure" << "" << 1;
         // A list answered so is empty to its owner, not a failed write.
-        QTest::newRow("envelope on a read")
-            << QByteArray("GET") << int(FailureKind::OkFalse) << QByteArray() << int(O::Done)
-            << QString() << QString();
-        QTest::newRow("not JSON counts as done")
-            << QByteArray("POST") << int(FailureKind::NotJson) << QByteArray() << int(O::Done)
-            << QString() << QString();
-        QTest::newRow("no answer")
-            << QByteArray("POST") << int(FailureKind::NoReply) << QByteArray() << int(O::Unanswered)
-            << "Request failed" << "Operation canceled";
+        row("envelope on a read", "GET", int(FailureKind::OkFalse), int(O::Done)) << QString() << QString() << "" << 1;
+        row("not JSON counts as done", "POST", int(FailureKind::NotJson), int(O::Done))
+            << QString() << QString() << "" << 1;
+        row("no answer", "POST", int(FailureKind::NoReply), int(O::Unanswered))
+            << "Request failed" << "Operation canceled" << "" << 1;
+        // Stored, and the connection lost before the answer: never sent again.
+        for (const char *verb : {"POST", "PUT", "DELETE"}) {
+            row(qPrintable(QString("%1, connection closed").arg(verb)), verb, int(FailureKind::Closed), int(O::Unanswered))
+                << "Request failed" << lost << "" << 1;
+            row(qPrintable(QString("%1, connection reset").arg(verb)), verb, int(FailureKind::Reset), int(O::Unanswered))
+                << "Request failed" << lost << "" << 1;
+        }
+        // The status came, not the whole answer; whether Qt names the close
+        // or its refused resend depends on when it reads what came.
+        row("POST, answer cut off", "POST", int(FailureKind::CutOff), int(O::Unanswered))
+            << "Request failed" << "" << "" << 1;
+        row("DELETE, answer cut off", "DELETE", int(FailureKind::CutOff), int(O::Unanswered))
+            << "Request failed" << "" << "" << 1;
+        row("a read is sent again", "GET", int(FailureKind::Closed), int(O::Done)) << QString() << QString() << "" << 2;
+        row("nothing listens", "PUT", -1, int(O::NotSent))
+            << "Request failed" << "Connection refused" << "nothing listens" << 0;
+        for (const char *verb : {"POST", "PUT", "DELETE"}) {
+            row(qPrintable(QString("%1 on a kept-alive connection").arg(verb)), verb, -1, int(O::Done))
+                << QString() << QString() << "read" << 1;
+            row(qPrintable(QString("%1 after an idle connection was closed").arg(verb)), verb, -1, int(O::Done))
+                << QString() << QString() << "read, idle" << 1;
+        }
     }
 
     void verdictAndBoxPerReply()
@@ -163,22 +187,45 @@ private slots:
         QFETCH(int, outcome);
         QFETCH(QString, title);
         QFETCH(QString, lastLine);
-        Failure failure{FailureKind(kind), kind == int(FailureKind::Status) ? 422 : 500};
-        if (lastLine.contains("Internal Server Error"))
-            failure.status = 500;
-        if (!body.isEmpty())
-            failure.body = body;
-        server().injectFailure(verb, "districts/1", failure);
+        QFETCH(QString, before);
+        QFETCH(int, sent);
+        // A write that goes through changes a record nothing refers to.
+        const QString path = verb == "POST" ? "districts" : QString("districts/%1").arg(
+                                 server().addRecord("districts", {{"name", "Пробный"}}));
+        if (kind >= 0) {
+            Failure failure{FailureKind(kind), kind == int(FailureKind::Status) ? 422 : 500};
+            if (lastLine.contains("Internal Server Error"))
+                failure.status = 500;
+            if (!body.isEmpty())
+                failure.body = body;
+            failure.onlyCall = 1;
+            server().injectFailure(verb, path, failure);
+        }
         if (!title.isEmpty())
             MessageBox::setNextAnswer(QMessageBox::Ok);
 
         NetworkManagerWrapper manager;
+        if (before.startsWith("read"))
+            delete manager.getUrl(url("districts"), true, true);
+        if (before.endsWith("idle")) {
+            server().dropConnections();
+            QTest::qWait(100);
+        }
+        if (before == "nothing listens") {
+            QTcpServer gone;
+            QVERIFY(gone.listen(QHostAddress::LocalHost));
+            const quint16 port = gone.serverPort();
+            gone.close();
+            SettingsManager::instance()->setValue("connection/root_url", QString("http://127.0.0.1:%1/").arg(port));
+        }
+        server().clearRequests();
         const QJsonDocument record(QJsonObject{{"name", "Центральный"}});
-        QNetworkReply *reply = verb == "GET"    ? manager.getUrl(url("districts/1"), true, true)
-                               : verb == "PUT"  ? manager.putUrl(url("districts/1"), record, true, true)
-                               : verb == "POST" ? manager.postUrl(url("districts/1"), record, true, true)
-                                                : manager.deleteUrl(url("districts/1"), true, true);
+        QNetworkReply *reply = verb == "GET"    ? manager.getUrl(url(path), true, true)
+                               : verb == "PUT"  ? manager.putUrl(url(path), record, true, true)
+                               : verb == "POST" ? manager.postUrl(url(path), record, true, true)
+                                                : manager.deleteUrl(url(path), true, true);
         QCOMPARE(int(NetworkManagerWrapper::outcome(reply)), outcome);
+        QCOMPARE(server().requestsTo(verb, path).size(), sent);
         const auto boxes = MessageBox::history();
         QCOMPARE(boxes.size(), title.isEmpty() ? 0 : 1);
         if (!title.isEmpty()) {
@@ -187,12 +234,12 @@ private slots:
             QVERIFY2(boxes.first().text.split('\n').last().endsWith(lastLine),
                      qPrintable(boxes.first().text));
             if (title == "Request failed")
-                QVERIFY(boxes.first().text.startsWith(QString("Failed to execute request to %1: %2")
-                                                          .arg(reply->url().toString(),
-                                                               reply->errorString())));
+                QVERIFY(boxes.first().text.startsWith(QString("Failed to execute request to %1: ")
+                                                          .arg(reply->url().toString())));
         }
         // The body is still there for the owner, who reads it after the box.
-        if (kind != int(FailureKind::NoReply))
+        using O = NetworkManagerWrapper::Outcome;
+        if (outcome != int(O::Unanswered) && outcome != int(O::NotSent))
             QVERIFY(!NetworkManagerWrapper::readBody(reply).isEmpty());
         delete reply;
     }
