@@ -178,6 +178,9 @@ private slots:
                                          << "Не удалось записать файл %1";
         QTest::newRow("roster 500") << "failed.txt" << true
                                     << QString("Не удалось получить список слушателей потока ") + firstLabel;
+        // Refused under a successful status: no roster without persons.
+        QTest::newRow("roster refused") << "refused.txt" << true
+                                        << QString("Не удалось получить список слушателей потока ") + firstLabel;
     }
 
     void aFailedExportWritesNothing()
@@ -186,7 +189,9 @@ private slots:
         QFETCH(bool, rosterFails);
         QFETCH(QString, error);
         const QString path = dir.filePath(fileName);
-        if (rosterFails) {
+        if (QByteArray(QTest::currentDataTag()).endsWith("refused")) {
+            server().injectFailure("GET", "streams/1/persons", StandIn::Failure{StandIn::FailureKind::OkFalse});
+        } else if (rosterFails) {
             server().injectFailure("GET", "streams/1/persons", StandIn::Failure());
             MessageBox::setNextAnswer(QMessageBox::Ok);  // "Request failed"
         }

@@ -259,6 +259,8 @@ private slots:
         QTest::addColumn<bool>("diskFull");
 
         QTest::newRow("request failed") << true << QString() << QStringList{"Request failed"} << false;
+        // Under a successful status: told here, with the server's reason.
+        QTest::newRow("read refused") << true << QString() << QStringList{"Ошибка"} << false;
         QTest::newRow("no such directory") << false << "missing/out.csv" << QStringList{"Ошибка"} << false;
         QTest::newRow("disk full") << false << "full.csv" << QStringList{"Ошибка"} << true;
     }
@@ -272,9 +274,13 @@ private slots:
 
         const QString path = dir.filePath(fileName);
         Global::setPreference("csvExportPath", "/kept");
-        if (requestFails)
+        const bool refused = boxes == QStringList{"Ошибка"} && requestFails;
+        if (refused) {
+            answer("reports/persons", R"({"Ok": false, "message": "Нет права на чтение"})");
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        } else if (requestFails) {
             fail("reports/persons");
-        else {
+        } else {
             FileDialog::setNextFileName(path);
             MessageBox::setNextAnswer(QMessageBox::Ok);
         }
@@ -294,6 +300,7 @@ private slots:
             // No file dialog, no file and the stored directory as it was.
             QVERIFY(FileDialog::history().isEmpty());
             QCOMPARE(Global::getPreference("csvExportPath").toString(), QString("/kept"));
+            QVERIFY(!refused || MessageBox::history().first().text.contains("Нет права на чтение"));
         } else {
             QCOMPARE(MessageBox::history().first().text, "Не удалось записать файл " + path);
         }
