@@ -74,7 +74,8 @@ void ReceiptEditDialog::withOutDate(const std::optional<QDateTime> &date)
 {
     const bool arrived = !outDate && date;
     outDate = date;
-    if (arrived && isVisible() && endsAtCheckOut())
+    // Also while a refusal's box hides the editor: it comes back with the end.
+    if (arrived && endsAtCheckOut())
         updateDates(QModelIndex());
 }
 
