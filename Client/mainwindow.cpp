@@ -391,7 +391,7 @@ void MainWindow::exportAudit()
     if (Global::isFailureEnvelope(document)) {
         MessageBox::critical(this, QStringLiteral("Error"),
                              QStringLiteral("Failed to fetch audit: ")
-                                 + document.object().value(QStringLiteral("message")).toString());
+                                 + NetworkManagerWrapper::serverMessage(document));
         return;
     }
 

@@ -257,7 +257,12 @@ QByteArray NetworkManagerWrapper::readBody(QNetworkReply *reply)
 
 QString NetworkManagerWrapper::serverMessage(const QByteArray &body)
 {
-    return QJsonDocument::fromJson(body).object().value(QStringLiteral("message")).toString();
+    return serverMessage(QJsonDocument::fromJson(body));
+}
+
+QString NetworkManagerWrapper::serverMessage(const QJsonDocument &document)
+{
+    return document.object().value(QStringLiteral("message")).toString();
 }
 
 void NetworkManagerWrapper::checkRequestResult(QNetworkReply *reply)

@@ -63,6 +63,7 @@ public:
     static QByteArray readBody(QNetworkReply *reply);
     // The "message" of a JSON body, empty when there is none.
     static QString serverMessage(const QByteArray &body);
+    static QString serverMessage(const QJsonDocument &document);
 
     // Waits in a nested event loop until this manager has finished `reply`
     // and every slot on finished() has handled it.

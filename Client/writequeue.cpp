@@ -74,7 +74,7 @@ void WriteQueue::sendNext()
         wrapUp(dropped,
                QStringLiteral("Что сервер хранит после изменения, оставшегося без ответа, не "
                               "прочитано, и эти изменения не отправлены; они не сохранены:"),
-               QString(), {});
+               QString(), QString());
         return;
     }
     // The transport's box is shown by answer(), which knows whether the user is leaving.
@@ -103,22 +103,20 @@ void WriteQueue::answer(QNetworkReply *reply, const Write &write)
     if (write.answered)
         write.answered(reply);
     reply->deleteLater();
-    QStringList notSent;
-    if (namedLater && outcome == Outcome::NotSent)
-        notSent << write.label;
     wrapUp(dropped,
            namedLater ? QStringLiteral("Эти изменения не отправлены; они не сохранены:")
                       : QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они не "
                                        "сохранены:"),
-           namedLater && outcome == Outcome::Unanswered ? write.label : QString(), notSent);
+           namedLater && outcome == Outcome::Unanswered ? write.label : QString(),
+           namedLater && outcome == Outcome::NotSent ? write.label : QString());
 }
 
 void WriteQueue::wrapUp(const QList<Write> &dropped, const QString &reason,
-                        const QString &unanswered, const QStringList &notSent)
+                        const QString &unanswered, const QString &notSent)
 {
     QStringList lost;
-    for (const QString &label : notSent)
-        lost << QStringLiteral("• ") + label;
+    if (!notSent.isEmpty())
+        lost << QStringLiteral("• ") + notSent;
     for (const Write &never : dropped) {
         if (never.answered)
             never.answered(nullptr);

@@ -78,7 +78,7 @@ private:
     // the user was leaving, `unanswered` names one whose answer was lost and
     // `notSent` one that never left.
     void wrapUp(const QList<Write> &dropped, const QString &reason, const QString &unanswered,
-                const QStringList &notSent);
+                const QString &notSent);
 
     NetworkManagerWrapper network;
     QList<Write> waiting;

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <exception>
 #include <map>
-#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <sys/socket.h>
@@ -231,7 +230,6 @@ struct Server::Private
     QHash<QString, int> tokens;  // bearer token -> user id
     QString lastToken;
     quint16 port = 0;
-    QList<QPointer<QTcpSocket>> connections;  // every one a request came on
 };
 
 Server::Server(QObject *parent)
@@ -444,13 +442,6 @@ void Server::clearFailures()
     d->injections.clear();
 }
 
-void Server::dropConnections()
-{
-    for (const QPointer<QTcpSocket> &socket : std::exchange(d->connections, {}))
-        if (socket)
-            socket->disconnectFromHost();
-}
-
 QJsonArray Server::collection(const QString &name) const
 {
     return d->store.rows(name);
@@ -579,9 +570,6 @@ bool Server::handleRequest(const QHttpServerRequest &httpRequest, QTcpSocket *so
     } catch (...) {
         reply = Reply::error(500, QStringLiteral("Внутренняя ошибка"));
     }
-    d->connections.removeAll(nullptr);
-    if (!d->connections.contains(socket))
-        d->connections.append(socket);
     if (reply.noReply)
         return true;  // the socket stays open and nothing is ever written
 

@@ -256,9 +256,6 @@ public:
     // with or without leading "/"). Later injections for the same key replace earlier ones.
     void injectFailure(const QByteArray &method, const QString &path, const Failure &failure);
     void clearFailures();
-    // Closes every connection a request came on, as a server closes its
-    // idle kept-alive connections.
-    void dropConnections();
 
     // Direct access to the stored data, for tests.
     QJsonArray collection(const QString &name) const;   // stored form (reference ids, no nesting)

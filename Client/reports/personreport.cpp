@@ -163,7 +163,7 @@ void PersonReport::exportCsv()
     if (failed)
         return;
     if (!reply.isArray()) {
-        const QString message = reply.object().value(QStringLiteral("message")).toString();
+        const QString message = NetworkManagerWrapper::serverMessage(reply);
         MessageBox::critical(parent, QStringLiteral("Ошибка"),
                              message.isEmpty()
                                  ? QStringLiteral("Сервер не выдал список слушателей; файл не записан.")

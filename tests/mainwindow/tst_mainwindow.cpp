@@ -728,9 +728,9 @@ private slots:
             const QString named = "\n• " + before["name"].toString() + ": право «";
             QCOMPARE(lost.first().count(named), behind + 1);
             // A change that could not reach the server is surely not saved.
-            const QString first = change.endsWith("refused") ? "Эти изменения не отправлены; они не сохранены:"
-                                                             : "Сервер не ответил на это изменение; оно могло не сохраниться:";
-            QVERIFY2(lost.first().startsWith(first + named), qPrintable(lost.first()));
+            QVERIFY2(lost.first().startsWith((change.endsWith("refused") ? "Эти изменения не отправлены; они не сохранены:"
+                                              : "Сервер не ответил на это изменение; оно могло не сохраниться:") + named),
+                     qPrintable(lost.first()));
         } else if (change.startsWith("RV refused")) {
             // Nor left for the next user to send with a click.
             QVERIFY(!cellEditor(users));

@@ -275,15 +275,14 @@ private slots:
         const QString path = dir.filePath(fileName);
         Global::setPreference("csvExportPath", "/kept");
         const bool refused = boxes == QStringList{"Ошибка"} && requestFails;
-        if (refused) {
+        if (refused)
             answer("reports/persons", R"({"Ok": false, "message": "Нет права на чтение"})");
-            MessageBox::setNextAnswer(QMessageBox::Ok);
-        } else if (requestFails) {
+        else if (requestFails)
             fail("reports/persons");
-        } else {
+        else
             FileDialog::setNextFileName(path);
+        if (refused || !requestFails)
             MessageBox::setNextAnswer(QMessageBox::Ok);
-        }
         PersonReport report;
         {
             std::optional<FullDisk> full;

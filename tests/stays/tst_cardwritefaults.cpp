@@ -42,13 +42,10 @@ Failure failureOf(int fault)
         {FailureKind::Status, 422, R"({"Ok": false, "message": "Проверка сервера: поле неверно"})", 1},
         {FailureKind::OkFalse, 200, {}, 1},
         {FailureKind::NoReply, 200, {}, 1},
-        {FailureKind::Delay, 200, {}, 1, 3 * timeoutMs},
-        {FailureKind::Delay, 200, {}, 1, 3 * timeoutMs},
-        {FailureKind::Closed, 200, {}, 1},
-        {FailureKind::Reset, 200, {}, 1},
-        {FailureKind::CutOff, 200, {}, 1},
-        {FailureKind::Closed, 200, {}, 1}};
-    return failures[fault];
+        {FailureKind::Delay, 200, {}, 1, 3 * timeoutMs}};
+    if (fault > LateUnread)
+        return {fault == Reset ? FailureKind::Reset : fault == CutOff ? FailureKind::CutOff : FailureKind::Closed, 200, {}, 1};
+    return failures[std::min(fault, int(LateAnswer))];
 }
 
 }  // namespace
@@ -349,11 +346,9 @@ private slots:
                 if (then == "cancel")
                     return d->reject();
                 if (then == "twin") {
-                    for (QJsonValue row : server().collection(collection))
-                        if (row["personId"] == 700 && row["summ"] == first.toDouble())
-                            server().addRecord(collection, QJsonObject{{"personId", 700}, {"summ", row["summ"]},
-                                                                       {"payTypeId", row["payTypeId"]},
-                                                                       {"payDate", row["payDate"]}});
+                    for (const QJsonValue row : server().collection(collection))
+                        if (row["summ"] == first.toDouble())
+                            server().addRecord(collection, row.toObject());  // under a new id
                     ModalHandler::rejectNext<EditDialog>();
                 }
                 type(d, last);
