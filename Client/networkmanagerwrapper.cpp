@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 namespace {
 constexpr int defaultTransferTimeout = 60000;
@@ -32,7 +34,12 @@ public:
     }
 
     qint64 size() const override { return data.size(); }
-    bool reset() override { return false; }
+    bool reset() override { return std::exchange(rewindable, false) && QIODevice::reset(); }
+
+    // Qt rewinds the body of a request answered with a 307 or a 308 even
+    // when it is not to follow the redirect, and fails the request if the
+    // body declines; such a request is over, and its body goes nowhere again.
+    void answeredWith(int status) { rewindable = status == 307 || status == 308; }
 
 protected:
     qint64 readData(char *out, qint64 maxSize) override
@@ -47,6 +54,133 @@ protected:
 
 private:
     const QByteArray data;
+    bool rewindable = false;
+};
+
+bool isScheme(const QUrl &url, const char *scheme)
+{
+    return url.scheme().compare(QLatin1String(scheme), Qt::CaseInsensitive) == 0;
+}
+
+// A write as its owner sees it, whatever redirects it met on the way.
+//
+// Only a 307 or a 308 says that the server did not take the write and keeps
+// its verb and body: the write goes on to the address named, as a request
+// of its own with a body of its own. (Qt's own following sends the body
+// again through the request it went with, and now and then fails the second
+// send with "Unknown error" although the server took it.) After a 301, 302
+// or 303 Qt would send a GET and hand its answer back as the write's, and a
+// 303 may mean that the write was taken: such a redirect ends the write with
+// its outcome unknown, naming the address, as does a move from an encrypted
+// address to a plain one.
+class WriteReply : public QNetworkReply
+{
+public:
+    using Send = std::function<QNetworkReply *(const QNetworkRequest &)>;
+
+    WriteReply(QNetworkAccessManager::Operation verb, const QNetworkRequest &request, Send send,
+               QObject *parent)
+        : QNetworkReply(parent)
+        , send(std::move(send))
+        , hopsLeft(request.maximumRedirectsAllowed())
+    {
+        setOperation(verb);
+        setRequest(request);
+        setUrl(request.url());
+        open(QIODevice::ReadOnly);
+        hop(request);
+    }
+
+    // The manager deletes its replies on the way out, looking for them
+    // among its children's children too: the hops are no one's children.
+    ~WriteReply() override { qDeleteAll(hops); }
+
+    void abort() override
+    {
+        if (!isFinished() && hopReply)
+            hopReply->abort();
+    }
+
+    qint64 bytesAvailable() const override
+    {
+        return QNetworkReply::bytesAvailable() + content.size() - offset;
+    }
+
+protected:
+    qint64 readData(char *out, qint64 maxSize) override
+    {
+        const qint64 length = std::min<qint64>(maxSize, content.size() - offset);
+        if (length <= 0)
+            return isFinished() ? -1 : 0;
+        memcpy(out, content.constData() + offset, size_t(length));
+        offset += length;
+        return length;
+    }
+
+private:
+    void hop(const QNetworkRequest &request)
+    {
+        hopReply = send(request);
+        hopReply->setParent(nullptr);
+        hops.append(hopReply);
+        connect(hopReply, &QNetworkReply::uploadProgress, this, &QNetworkReply::uploadProgress);
+        connect(hopReply, &QNetworkReply::finished, this, [this] { hopFinished(); });
+    }
+
+    void hopFinished()
+    {
+        QNetworkReply *answered = std::exchange(hopReply, nullptr);
+        const int status = answered->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const bool named = answered->hasRawHeader("Location");
+        const QUrl target = answered->url().resolved(
+            answered->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+        const bool moved = answered->error() == QNetworkReply::NoError && status >= 300 && status < 400;
+        const bool goesOn = (status == 307 || status == 308) && named && hopsLeft > 0
+                            && (isScheme(target, "https")
+                                || (isScheme(target, "http") && !isScheme(answered->url(), "https")));
+        if (moved && goesOn) {
+            --hopsLeft;
+            QNetworkRequest next = request();
+            next.setUrl(target);
+            hop(next);
+            return;
+        }
+        for (const QNetworkRequest::Attribute kept :
+             {QNetworkRequest::HttpStatusCodeAttribute, QNetworkRequest::HttpReasonPhraseAttribute,
+              QNetworkRequest::RedirectionTargetAttribute, QNetworkRequest::ConnectionEncryptedAttribute,
+              QNetworkRequest::Http2WasUsedAttribute})
+            setAttribute(kept, answered->attribute(kept));
+        for (const RawHeaderPair &header : answered->rawHeaderPairs())
+            setRawHeader(header.first, header.second);
+        if (moved) {
+            setError(QNetworkReply::OperationCanceledError,
+                     QStringLiteral("the write was not sent on: the server answered with a "
+                                    "redirect (HTTP %1) to %2")
+                         .arg(status)
+                         .arg(named ? target.toString() : QStringLiteral("no address")));
+        } else {
+            setUrl(answered->url());
+            setError(answered->error(), answered->errorString());
+            // A reply that was aborted has nothing to read; so neither has this.
+            if (answered->isOpen())
+                content = answered->readAll();
+            else
+                QNetworkReply::close();
+        }
+        setFinished(true);
+        if (error() != QNetworkReply::NoError)
+            emit errorOccurred(error());
+        if (!content.isEmpty())
+            emit readyRead();
+        emit finished();
+    }
+
+    const Send send;
+    int hopsLeft;
+    QNetworkReply *hopReply = nullptr;
+    QList<QNetworkReply *> hops;
+    QByteArray content;
+    qint64 offset = 0;
 };
 
 }  // namespace
@@ -133,17 +267,29 @@ QNetworkReply *NetworkManagerWrapper::createRequest(Operation op, const QNetwork
     if (op == GetOperation || op == HeadOperation)
         return QNetworkAccessManager::createRequest(op, request, outgoingData);
     // Whoever built the request, the plain put() and deleteResource() too.
-    auto *body = new OneShotBody(outgoingData ? outgoingData->readAll() : QByteArray(), nullptr);
+    const QByteArray data = outgoingData ? outgoingData->readAll() : QByteArray();
+    Operation sentAs = op;
     QNetworkRequest once = request;
     if (op == DeleteOperation) {
         // A DELETE carries no body of its own, and only a body can decline
         // to be sent again: it goes as the same verb with an empty one.
-        op = CustomOperation;
+        sentAs = CustomOperation;
         once.setAttribute(QNetworkRequest::CustomVerbAttribute, QByteArrayLiteral("DELETE"));
     }
-    QNetworkReply *reply = QNetworkAccessManager::createRequest(op, once, body);
-    body->setParent(reply);
-    return reply;
+    // Every redirect is judged by the write itself (WriteReply).
+    once.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                      QNetworkRequest::ManualRedirectPolicy);
+    const auto send = [this, sentAs, data](const QNetworkRequest &hop) {
+        auto *body = new OneShotBody(data, nullptr);
+        QNetworkReply *reply = QNetworkAccessManager::createRequest(sentAs, hop, body);
+        body->setParent(reply);
+        // The headers are in before Qt asks for the rewind.
+        connect(reply, &QNetworkReply::metaDataChanged, body, [reply, body] {
+            body->answeredWith(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt());
+        });
+        return reply;
+    };
+    return new WriteReply(op, once, send, this);
 }
 
 QNetworkReply *NetworkManagerWrapper::finish(QNetworkReply *reply, bool sync)
@@ -177,6 +323,15 @@ void NetworkManagerWrapper::waitFor(QNetworkReply *reply)
 namespace {
 
 const char outcomeProperty[] = "lomiOutcome";
+
+// A gateway in front of the server answers so when the server's own answer
+// was lost: a dropped connection to it (502) or a save slower than the
+// gateway waits (504). The server may have stored the write all the same.
+bool isGatewayLoss(QNetworkReply *reply)
+{
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status == 502 || status == 504;
+}
 
 bool isWrite(const QNetworkReply *reply)
 {
@@ -232,7 +387,7 @@ NetworkManagerWrapper::Outcome judge(QNetworkReply *reply)
     // A status followed by a connection lost halfway through the body is no
     // refusal: the write may have been stored.
     if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
-        && isErrorStatus(reply->error()))
+        && isErrorStatus(reply->error()) && !isGatewayLoss(reply))
         return Outcome::Refused;
     return Outcome::Unanswered;
 }
@@ -265,6 +420,14 @@ QString NetworkManagerWrapper::serverMessage(const QJsonDocument &document)
     return document.object().value(QStringLiteral("message")).toString();
 }
 
+QString NetworkManagerWrapper::failureReason(QNetworkReply *reply)
+{
+    // Qt names no reason when it was kept from sending a write again.
+    if (reply->error() == QNetworkReply::ContentReSendError)
+        return QStringLiteral("Connection lost before the answer came");
+    return reply->errorString();
+}
+
 void NetworkManagerWrapper::checkRequestResult(QNetworkReply *reply)
 {
     if (checksEnabled)
@@ -284,12 +447,8 @@ void NetworkManagerWrapper::reportFailure(QNetworkReply *reply)
                              QMessageBox::Ok);
         return;
     }
-    // Qt names no reason when it was kept from sending a write again.
-    const QString reason = reply->error() == QNetworkReply::ContentReSendError
-                               ? QStringLiteral("Connection lost before the answer came")
-                               : reply->errorString();
     QString text = QStringLiteral("Failed to execute request to %1: %2")
-                       .arg(reply->url().toString(), reason);
+                       .arg(reply->url().toString(), failureReason(reply));
     if (!message.isEmpty())
         text += QLatin1Char('\n') + message;
     MessageBox::critical(nullptr, QStringLiteral("Request failed"), text, QMessageBox::Ok);

@@ -18,7 +18,10 @@ class QNetworkReply;
 // Qt sends a request again on a new connection when the one it went on
 // closes before the answer, and a write the server stored before the line
 // dropped would be stored twice. Such a write fails instead, its outcome
-// unknown (Outcome::Unanswered). Reads may still be sent again.
+// unknown (Outcome::Unanswered). Reads may still be sent again, and follow
+// redirects as Qt does. A write follows only a 307 or a 308, with its verb
+// and body; any other redirect ends it, its outcome unknown, as does a 502
+// or a 504: the gateway in front of the server lost the server's answer.
 //
 // Replies belong to the caller, who deletes them when done.
 class NetworkManagerWrapper : public QNetworkAccessManager
@@ -53,7 +56,8 @@ public:
         Done,        // the server answered and took the request
         Refused,     // an HTTP error, or a write answered {"Ok": false}
         Unanswered,  // no whole answer (a time-out, a connection closed,
-                     // reset or cut off): a write may have been stored
+                     // reset or cut off, a gateway's 502 or 504, a redirect
+                     // a write does not follow): a write may have been stored
         NotSent      // no connection was made (refused, host not found):
                      // the request surely never left
     };
@@ -68,6 +72,9 @@ public:
     // Waits in a nested event loop until this manager has finished `reply`
     // and every slot on finished() has handled it.
     void waitFor(QNetworkReply *reply);
+
+    // Why a failed reply failed, in the words of the transport's box.
+    static QString failureReason(QNetworkReply *reply);
 
     // The box a failed reply shows when the checks are on; none for a reply
     // that succeeded.

@@ -75,6 +75,8 @@ QByteArray rawAnswer(int status, const Reply &reply, const QByteArray &reason)
     QByteArray raw = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n";
     if (!reply.contentType.isEmpty())
         raw += "Content-Type: " + reply.contentType + "\r\n";
+    if (!reply.location.isEmpty())
+        raw += "Location: " + reply.location + "\r\n";
     raw += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
     return raw + reply.body;
 }
@@ -110,6 +112,8 @@ void respond(QHttpServerResponder responder, int status, const Reply &reply)
     responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(status));
     if (!reply.contentType.isEmpty())
         responder.writeHeader("Content-Type", reply.contentType);
+    if (!reply.location.isEmpty())
+        responder.writeHeader("Location", reply.location);
     responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
     responder.writeBody(reply.body);
 }
@@ -628,7 +632,10 @@ Reply Server::dispatch(Request request, const QByteArray &body)
                              : failure->kind == FailureKind::Reset  ? Reply::Loss::Reset
                              : failure->kind == FailureKind::CutOff ? Reply::Loss::CutOff
                                                                     : Reply::Loss::None;
-    if (failure && failure->kind != FailureKind::Delay && loss == Reply::Loss::None) {
+    const bool served = failure
+                        && (failure->kind == FailureKind::Delay || failure->kind == FailureKind::Gateway
+                            || loss != Reply::Loss::None);
+    if (failure && !served) {
         Reply reply = failureReply(*failure);
         reply.delayMs = delayMs;
         return reply;
@@ -647,6 +654,8 @@ Reply Server::dispatch(Request request, const QByteArray &body)
         reply = *refused;
     else
         reply = serve(*chosen, request, parts, userId);
+    if (failure && failure->kind == FailureKind::Gateway)
+        reply = failureReply(*failure);
     reply.delayMs = delayMs;
     reply.loss = loss;
     return reply;
@@ -745,6 +754,15 @@ Reply Server::failureReply(const Failure &failure)
         break;
     case FailureKind::NoReply:
         reply.noReply = true;
+        break;
+    case FailureKind::Redirect:
+        reply = Reply::empty(failure.status);
+        reply.location = failure.location;
+        break;
+    case FailureKind::Gateway:
+        reply.status = failure.status;
+        reply.body = failure.body;
+        reply.contentType = "text/html";
         break;
     case FailureKind::Delay:
     case FailureKind::Closed:

@@ -84,6 +84,7 @@ struct Reply
     // answer has gone whole.
     enum class Loss { None, Closed, Reset, CutOff };
     Loss loss = Loss::None;
+    QByteArray location;  // sent as the Location header when not empty
 
     static Reply json(const QJsonValue &value, int status = 200);
     static Reply error(int status, const QString &message);  // {"Ok": false, "message": ...}
@@ -102,7 +103,14 @@ enum class FailureKind {
     // restarts or a link drops:
     Closed,     // closed with no answer
     Reset,      // reset with no answer
-    CutOff      // closed after the status, the headers and half the body
+    CutOff,     // closed after the status, the headers and half the body
+    // Not served: `status` (a 3xx) with `location` as the Location header,
+    // as a server or a proxy answers that moved the path or the host.
+    Redirect,
+    // Served normally (a write is stored), and then `status` with `body`
+    // goes in place of the answer, as a reverse proxy answers whose
+    // connection to the server dropped (502) or whose wait ran out (504).
+    Gateway
 };
 
 struct Failure
@@ -120,6 +128,8 @@ struct Failure
     // a write's answer and the list read after it lost together, as when
     // the network drops.
     QString nextReadFails = QString();
+    // Where a Redirect sends the request: an absolute URL or a path.
+    QByteArray location = QByteArray();
 };
 
 // What a domain adds to the generic handling of one of its collections
