@@ -383,8 +383,9 @@ private:
     // failure box has been shown.
     bool requestFailed(QNetworkReply *reply);
     // "-- <what>: " and where the run stands: the stage, the legacy table and
-    // row, and the person and how much of it the server holds.
-    QString placeLine(const QString &what) const;
+    // row, and the person and how much of it the server holds. `maybeStored`:
+    // the record's write got no answer, so the server may hold it.
+    QString placeLine(const QString &what, bool maybeStored = false) const;
     // The server id of a legacy reference; 0, logged, when there is none.
     int lookup(const IdMap &map, const QString &table, int column, int legacyId);
     bool fail(const QString &text);
@@ -447,28 +448,41 @@ bool Run::send(const QByteArray &verb, const QString &path, const QJsonObject &b
            || requestFailed(reply.get());
 }
 
-QString Run::placeLine(const QString &what) const
+QString Run::placeLine(const QString &what, bool maybeStored) const
 {
     QString line = QStringLiteral("-- %1: импорт %2, таблица %3").arg(what, place.stage, place.table);
     if (!place.rowId.isEmpty())
         line += QStringLiteral(", id ") + place.rowId;
+    // Whoever runs the import again must not take such a record for missing.
+    const bool personItself = !place.person.isEmpty() && !place.personPosted;
+    if (maybeStored && !personItself)
+        line += QStringLiteral(": сохранена ли запись, неизвестно, она может быть на сервере");
     // Nothing is rolled back: the user must know which person to look at.
     if (!place.person.isEmpty())
         line += QStringLiteral("; физ. лицо %1 %2")
-                    .arg(place.person, place.personPosted ? QStringLiteral("импортировано не полностью")
-                                                          : QStringLiteral("не импортировано"));
+                    .arg(place.person,
+                         place.personPosted ? QStringLiteral("импортировано не полностью")
+                         : maybeStored
+                             ? QStringLiteral("может быть на сервере: сохранено ли оно, неизвестно")
+                             : QStringLiteral("не импортировано"));
     return line;
 }
 
 bool Run::requestFailed(QNetworkReply *reply)
 {
-    QString line = placeLine(QStringLiteral("Ошибка запроса"));
+    // Only a write without an answer may have left a record behind.
+    const bool unanswered =
+        NetworkManagerWrapper::outcome(reply) == NetworkManagerWrapper::Outcome::Unanswered
+        && reply->operation() != QNetworkAccessManager::GetOperation;
+    QString line = placeLine(unanswered ? QStringLiteral("Ответ не получен")
+                                        : QStringLiteral("Ошибка запроса"),
+                             unanswered);
     const QString message = NetworkManagerWrapper::serverMessage(NetworkManagerWrapper::readBody(reply));
     if (!message.isEmpty())
         line += QStringLiteral("; сервер: ") + message;
     page.log(line);
     // A refusal under a successful status has no transport error to name.
-    return fail(reply->error() != QNetworkReply::NoError ? reply->errorString()
+    return fail(reply->error() != QNetworkReply::NoError ? NetworkManagerWrapper::failureReason(reply)
                                                          : QStringLiteral("Сервер не сохранил запись."));
 }
 

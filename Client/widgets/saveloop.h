@@ -35,7 +35,8 @@ struct Attempt
 Attempt take(QNetworkReply *reply);
 
 // What the user is told of a write without an answer; the record's own
-// words where its noun is not "запись".
+// words where its noun is not "запись". The editors' buttons are named as
+// they read: Qt's own OK and Cancel.
 struct Texts
 {
     QString stored = QStringLiteral("Сервер не ответил вовремя, но запись сохранена.");
@@ -56,11 +57,11 @@ struct Texts
     QString several = QStringLiteral("Сервер не ответил вовремя, и сохранена ли запись, сказать "
                                      "нельзя: на сервере нашлось несколько записей с отправленными "
                                      "данными (ID: %1). Проверьте список: если ваша запись среди них, "
-                                     "нажмите «Отмена»; чтобы добавить ещё одну, нажмите OK.");
+                                     "нажмите «Cancel»; чтобы добавить ещё одну, нажмите OK.");
     // A write of another dialog turned out stored, unlike what is typed now.
     QString earlier = QStringLiteral("Запись, отправленная раньше и оставшаяся без ответа, "
                                      "сохранена на сервере. Проверьте список: если вы вводите её "
-                                     "снова, нажмите «Отмена»; чтобы добавить и эту, нажмите OK.");
+                                     "снова, нажмите «Cancel»; чтобы добавить и эту, нажмите OK.");
 };
 
 // How a creating write tells, once it got no answer, whether the server

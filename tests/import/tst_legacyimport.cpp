@@ -306,48 +306,76 @@ private slots:
         QTest::addColumn<int>("records");  // left at `path`
         QTest::addColumn<QString>("box");  // a part of the "Ошибка импорта" box's text
         QTest::addColumn<QString>("lastLog");
+        QTest::addColumn<int>("kind");  // of the injected failure
         QTest::newRow("third district")
             << "" << "" << "" << "districts" << 3 << "Injected failure" << true << 2
             << "server replied: Internal Server Error"
-            << "-- Ошибка запроса: импорт округов, таблица districts, id 3; сервер: Injected failure";
+            << "-- Ошибка запроса: импорт округов, таблица districts, id 3; сервер: Injected failure"
+            << int(StandIn::FailureKind::Status);
         QTest::newRow("second person, no message")
             << "" << "" << "" << "persons" << 2 << "" << true << 1
             << "server replied: Internal Server Error"
             << "-- Ошибка запроса: импорт физ. лиц, таблица ph_person, id 3; физ. лицо id 3 (Сидоров "
-               "Пётр Петрович) не импортировано";
+               "Пётр Петрович) не импортировано"
+            << int(StandIn::FailureKind::Status);
         QTest::newRow("second payment")
             << "" << "" << "" << "payments" << 2 << "Касса закрыта" << true << 1
             << "server replied: Internal Server Error"
             << "-- Ошибка запроса: импорт физ. лиц, таблица payments, id 2; физ. лицо id 1 (Иванов "
-               "Иван Иванович) импортировано не полностью; сервер: Касса закрыта";
+               "Иван Иванович) импортировано не полностью; сервер: Касса закрыта"
+            << int(StandIn::FailureKind::Status);
         // The stand-in refuses a stay without a room; the updated row now comes last.
         QTest::newRow("stay of no room")
             << "UPDATE accommodation SET room = 99 WHERE id = 1;" << "" << "" << "accommodation" << 0
             << "" << true << 1 << "server replied: Unprocessable Entity"
             << "-- Ошибка запроса: импорт физ. лиц, таблица accommodation, id 1; физ. лицо id 1 "
-               "(Иванов Иван Иванович) импортировано не полностью; сервер: roomId: не выбран номер";
+               "(Иванов Иван Иванович) импортировано не полностью; сервер: roomId: не выбран номер"
+            << int(StandIn::FailureKind::Status);
         QTest::newRow("missing table, box off")
             << "DROP TABLE positions;" << "positionsCheckBox" << "" << "regions" << 0 << "" << false
-            << 2 << "relation \"positions\" does not exist" << "-- Этап пропущен.";
+            << 2 << "relation \"positions\" does not exist" << "-- Этап пропущен."
+            << int(StandIn::FailureKind::Status);
         QTest::newRow("missing link table")
             << "DROP TABLE property_usl_mapping;" << "" << "" << "extra_services" << 0 << "" << false
-            << 1 << "relation \"property_usl_mapping\" does not exist" << "Начало импорта доп. услуг";
+            << 1 << "relation \"property_usl_mapping\" does not exist" << "Начало импорта доп. услуг"
+            << int(StandIn::FailureKind::Status);
         QTest::newRow("missing link column")
             << "ALTER TABLE property_usl_mapping RENAME COLUMN usl TO service;" << "" << ""
             << "extra_services" << 0 << "" << false << 1 << "column \"usl\" does not exist"
-            << "Начало импорта доп. услуг";
+            << "Начало импорта доп. услуг"
+            << int(StandIn::FailureKind::Status);
         QTest::newRow("missing record table")
             << "DROP TABLE receipts;" << "" << "" << "payments" << 0 << "" << false << 2
             << "relation \"receipts\" does not exist"
             << "-- Ошибка чтения: импорт физ. лиц, таблица receipts; физ. лицо id 1 (Иванов Иван "
-               "Иванович) импортировано не полностью";
+               "Иванович) импортировано не полностью"
+            << int(StandIn::FailureKind::Status);
         QTest::newRow("missing record column")
             << "ALTER TABLE payments RENAME COLUMN whom TO person;" << "" << "" << "accommodation" << 0
             << "" << false << 2 << "column \"whom\" does not exist"
             << "-- Ошибка чтения: импорт физ. лиц, таблица payments; физ. лицо id 1 (Иванов Иван "
-               "Иванович) импортировано не полностью";
+               "Иванович) импортировано не полностью"
+            << int(StandIn::FailureKind::Status);
         QTest::newRow("refused connection") << "" << "" << "127.0.0.1:1" << "districts" << 0 << ""
-                                            << false << 0 << "Connection refused" << "";
+                                            << false << 0 << "Connection refused" << ""
+            << int(StandIn::FailureKind::Status);
+        // Stored, and the answer lost: the log must not call the record missing.
+        QTest::newRow("second person, connection closed")
+            << "" << "" << "" << "persons" << 2 << "" << true << 2 << "Connection lost before the answer came"
+            << "-- Ответ не получен: импорт физ. лиц, таблица ph_person, id 3; физ. лицо id 3 (Сидоров "
+               "Пётр Петрович) может быть на сервере: сохранено ли оно, неизвестно"
+            << int(StandIn::FailureKind::Closed);
+        QTest::newRow("second payment behind a gateway")
+            << "" << "" << "" << "payments" << 2 << "" << true << 2 << "server replied: Gateway Timeout"
+            << "-- Ответ не получен: импорт физ. лиц, таблица payments, id 2: сохранена ли запись, "
+               "неизвестно, она может быть на сервере; физ. лицо id 1 (Иванов Иван Иванович) "
+               "импортировано не полностью"
+            << int(StandIn::FailureKind::Gateway);
+        QTest::newRow("third district, answer cut off")
+            << "" << "" << "" << "districts" << 3 << "" << true << 3 << ""
+            << "-- Ответ не получен: импорт округов, таблица districts, id 3: сохранена ли запись, "
+               "неизвестно, она может быть на сервере"
+            << int(StandIn::FailureKind::CutOff);
     }
 
     void aFailureEndsTheRunWhereItStands()
@@ -367,6 +395,10 @@ private slots:
             fillIn(page.get(), "addressLineEdit", address);
         if (failingCall > 0) {
             StandIn::Failure failure;
+            QFETCH(int, kind);
+            failure.kind = StandIn::FailureKind(kind);
+            if (failure.kind == StandIn::FailureKind::Gateway)
+                failure.status = 504;
             failure.onlyCall = failingCall;
             failure.body = message.isEmpty() ? QByteArray()
                                              : QJsonDocument(QJsonObject{{"Ok", false}, {"message", message}})

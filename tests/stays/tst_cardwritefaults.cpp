@@ -27,25 +27,46 @@ namespace {
 const int timeoutMs = 400;
 const int lentReceipt = 900, educationReceipt = 901;
 
-// LateUnread: a late answer, and the list read after it fails once. From
-// LateAnswer on, the server stores the record and its answer is lost; Twin:
-// the connection closed, and the same record stored by another clerk
-// meanwhile.
-enum Fault { Refused422, RefusedOkFalse, NoAnswer, LateAnswer, LateUnread, Closed, Reset, CutOff, Twin };
-const char *const faultNames[] = {"422 with a message", "200 {Ok: false}", "no answer", "late answer",
-                                  "late answer, list unread", "connection closed", "connection reset",
-                                  "answer cut off", "connection closed, a twin stored meanwhile"};
+// LateUnread: a late answer, and the list read after it fails once. Moved:
+// a 301 to the path with a slash, which a write does not follow. From
+// LateAnswer on, the server stores the record and its answer is lost (behind
+// a gateway too); Twin: the connection closed, and the same record stored by
+// another clerk meanwhile. Followed: a 307 to the path with a slash, where
+// the write is stored.
+enum Fault { Refused422, RefusedOkFalse, NoAnswer, Moved, LateAnswer, LateUnread, Closed, Reset, CutOff,
+             BadGateway, GatewayTimeout, Twin, Followed };
+const char *const faultNames[] = {"422 with a message", "200 {Ok: false}", "no answer", "moved for good",
+                                  "late answer", "late answer, list unread", "connection closed",
+                                  "connection reset", "answer cut off", "502 after storing",
+                                  "504 after storing", "connection closed, a twin stored meanwhile",
+                                  "307 to the path with a slash"};
 
-Failure failureOf(int fault)
+Failure failureOf(int fault, const QString &path = QString())
 {
-    const Failure failures[] = {
-        {FailureKind::Status, 422, R"({"Ok": false, "message": "Проверка сервера: поле неверно"})", 1},
-        {FailureKind::OkFalse, 200, {}, 1},
-        {FailureKind::NoReply, 200, {}, 1},
-        {FailureKind::Delay, 200, {}, 1, 3 * timeoutMs}};
-    if (fault > LateUnread)
-        return {fault == Reset ? FailureKind::Reset : fault == CutOff ? FailureKind::CutOff : FailureKind::Closed, 200, {}, 1};
-    return failures[std::min(fault, int(LateAnswer))];
+    const QByteArray proxyPage = "<html><body><h1>Bad Gateway</h1>nginx</body></html>";
+    switch (fault) {
+    case Refused422:
+        return {FailureKind::Status, 422, R"({"Ok": false, "message": "Проверка сервера: поле неверно"})", 1};
+    case RefusedOkFalse:
+        return {FailureKind::OkFalse, 200, {}, 1};
+    case NoAnswer:
+        return {FailureKind::NoReply, 200, {}, 1};
+    case LateAnswer:
+    case LateUnread:
+        return {FailureKind::Delay, 200, {}, 1, 3 * timeoutMs};
+    case Reset:
+        return {FailureKind::Reset, 200, {}, 1};
+    case CutOff:
+        return {FailureKind::CutOff, 200, {}, 1};
+    case BadGateway:
+    case GatewayTimeout:
+        return {FailureKind::Gateway, fault == BadGateway ? 502 : 504, proxyPage, 1};
+    case Moved:
+    case Followed:
+        return {FailureKind::Redirect, fault == Moved ? 301 : 307, {}, 1, 0, {}, "/" + path.toUtf8() + "/"};
+    default:
+        return {FailureKind::Closed, 200, {}, 1};
+    }
 }
 
 }  // namespace
@@ -106,6 +127,8 @@ class CardWriteFaultsTest : public StaysTestBase
     // Queues an answer to each box a failed write shows, to be checked after it.
     QStringList expectBoxes(int fault, const QString &lookUp)
     {
+        if (fault == Followed)
+            return {};
         QStringList titles{fault == RefusedOkFalse ? "Ошибка" : "Request failed"};
         if (fault == LateUnread)  // "cannot tell", then found on the next OK
             titles << lookUp;
@@ -123,9 +146,10 @@ class CardWriteFaultsTest : public StaysTestBase
             shown << box.title;
         QCOMPARE(shown, titles);
         const char *const says[] = {"\nПроверка сервера: поле неверно", "Сервер не сохранил запись: Injected failure",
-                                    "не ответил, и", "не ответил вовремя, но", "не ответил вовремя, но",
+                                    "не ответил, и", "не ответил, и", "не ответил вовремя, но",
                                     "не ответил вовремя, но", "не ответил вовремя, но", "не ответил вовремя, но",
-                                    "нашлось несколько"};
+                                    "не ответил вовремя, но", "не ответил вовремя, но", "не ответил вовремя, но",
+                                    "нашлось несколько", ""};
         // The transport's box for a write without an answer gives Qt's reason.
         if (fault < NoAnswer || titles.size() > 1)
             QVERIFY2(MessageBox::history().last().text.contains(says[fault]),
@@ -157,7 +181,8 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<bool>("cancel");
         for (int p = 0; p < paths().size(); ++p) {
-            for (int fault : {Refused422, RefusedOkFalse, NoAnswer, LateAnswer, LateUnread, Closed, Reset, CutOff})
+            for (int fault : {Refused422, RefusedOkFalse, NoAnswer, Moved, LateAnswer, LateUnread, Closed, Reset,
+                              CutOff, BadGateway, GatewayTimeout, Followed})
                 QTest::addRow("%s, %s", paths().at(p).name, faultNames[fault]) << p << fault << false;
             QTest::addRow("%s, refused, then cancelled", paths().at(p).name) << p << int(Refused422) << true;
             // The hand-back writes into its one receipt: it has no twin.
@@ -178,14 +203,16 @@ private slots:
                                     : rowsWith("receipts", "receiverId", 1);
         };
         const int before = stored();
-        Failure failure = failureOf(fault);
+        Failure failure = failureOf(fault, write.path);
         if (fault == LateUnread)
             failure.nextReadFails = QString("persons/700/") + (write.collection ? write.collection : "receipts");
         server().injectFailure("POST", write.path, failure);
         QJsonObject typed, kept;
+        QString cancelShown;
         ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
             write.type(this, d);
             typed = d->getJson().object();
+            cancelShown = child<QDialogButtonBox>(d, "buttonBox")->button(QDialogButtonBox::Cancel)->text().remove('&');
             if (fault == Twin) {
                 QJsonObject twin = typed;
                 twin.insert("personId", 700);
@@ -195,6 +222,7 @@ private slots:
         });
         // A write the server stored without answering is not sent again.
         const bool storedUnanswered = fault >= LateAnswer && fault != LateUnread && fault != Twin;
+        const bool sentOn = fault == Moved || fault == Followed;
         if (!storedUnanswered) {
             ModalHandler::onNextDialog<EditDialog>([&](EditDialog *d) {
                 kept = d->getJson().object();
@@ -211,9 +239,19 @@ private slots:
             emit view->doubleClicked(view->model()->index(0, 3));
         }
         checkBoxes(titles, fault);
+        // The box names the buttons as the editor shows them.
+        if (fault == Twin)
+            QVERIFY2(MessageBox::history().last().text.contains("«" + cancelShown + "»"),
+                     qPrintable(MessageBox::history().last().text));
+        // The clerk learns where the server pointed.
+        if (fault == Moved)
+            QVERIFY(MessageBox::history().first().text.contains(
+                "redirect (HTTP 301) to " + server().rootUrl() + write.path + "/"));
         if (!storedUnanswered)
             QCOMPARE(kept, typed);
-        QCOMPARE(server().requestsTo("POST", write.path).size(), fault >= LateAnswer || cancel ? 1 : 2);
+        // Never as a read: the path with a slash is the same to the stand-in.
+        QCOMPARE(server().requestsTo("GET", write.path).size(), 0);
+        QCOMPARE(server().requestsTo("POST", write.path).size(), (fault >= LateAnswer && !sentOn) || cancel ? 1 : 2);
         // Not called saved where two rows hold what was sent: both stay for the clerk to judge.
         QCOMPARE(stored() - before, fault == Twin ? 2 : cancel ? 0 : 1);
     }
@@ -421,6 +459,7 @@ private slots:
             QTest::addRow("extra service, %s", faultNames[fault]) << "receipts" << fault << true;
             QTest::addRow("paid education, %s", faultNames[fault]) << "paid_education_receipts" << fault << true;
         }
+        QTest::addRow("extra service, %s", faultNames[BadGateway]) << "receipts" << int(BadGateway) << true;
         QTest::addRow("extra service, list unread") << "receipts" << int(LateAnswer) << false;
         // Another return of the same service and quantity came meanwhile.
         QTest::addRow("extra service, %s", faultNames[Twin]) << "receipts" << int(Twin) << true;
