@@ -93,11 +93,11 @@ public:
 
     // The manager deletes its replies on the way out, looking for them
     // among its children's children too: the hops are no one's children.
-    ~WriteReply() override { qDeleteAll(hops); }
+    ~WriteReply() override { delete hopReply; }
 
     void abort() override
     {
-        if (!isFinished() && hopReply)
+        if (!isFinished())
             hopReply->abort();
     }
 
@@ -122,41 +122,36 @@ private:
     {
         hopReply = send(request);
         hopReply->setParent(nullptr);
-        hops.append(hopReply);
-        connect(hopReply, &QNetworkReply::uploadProgress, this, &QNetworkReply::uploadProgress);
         connect(hopReply, &QNetworkReply::finished, this, [this] { hopFinished(); });
     }
 
     void hopFinished()
     {
-        QNetworkReply *answered = std::exchange(hopReply, nullptr);
-        const int status = answered->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const bool named = answered->hasRawHeader("Location");
-        const QUrl target = answered->url().resolved(
-            answered->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
-        const bool moved = answered->error() == QNetworkReply::NoError && status >= 300 && status < 400;
-        const bool goesOn = (status == 307 || status == 308) && named && hopsLeft > 0
-                            && (isScheme(target, "https")
-                                || (isScheme(target, "http") && !isScheme(answered->url(), "https")));
-        if (moved && goesOn) {
-            --hopsLeft;
-            QNetworkRequest next = request();
-            next.setUrl(target);
-            hop(next);
-            return;
-        }
-        for (const QNetworkRequest::Attribute kept :
-             {QNetworkRequest::HttpStatusCodeAttribute, QNetworkRequest::HttpReasonPhraseAttribute,
-              QNetworkRequest::RedirectionTargetAttribute, QNetworkRequest::ConnectionEncryptedAttribute,
-              QNetworkRequest::Http2WasUsedAttribute})
-            setAttribute(kept, answered->attribute(kept));
-        for (const RawHeaderPair &header : answered->rawHeaderPairs())
-            setRawHeader(header.first, header.second);
-        if (moved) {
+        QNetworkReply *answered = hopReply;
+        const QVariant status = answered->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const int code = status.toInt();
+        setAttribute(QNetworkRequest::HttpStatusCodeAttribute, status);
+        setAttribute(QNetworkRequest::HttpReasonPhraseAttribute,
+                     answered->attribute(QNetworkRequest::HttpReasonPhraseAttribute));
+        if (answered->error() == QNetworkReply::NoError && code >= 300 && code < 400) {
+            const bool named = answered->hasRawHeader("Location");
+            const QUrl target = answered->url().resolved(
+                answered->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+            const bool secure = isScheme(target, "https")
+                                || (isScheme(target, "http") && !isScheme(answered->url(), "https"));
+            if ((code == 307 || code == 308) && named && secure && hopsLeft > 0) {
+                --hopsLeft;
+                answered->deleteLater();
+                QNetworkRequest next = request();
+                next.setUrl(target);
+                hop(next);
+                return;
+            }
+            setAttribute(QNetworkRequest::RedirectionTargetAttribute, target);
             setError(QNetworkReply::OperationCanceledError,
                      QStringLiteral("the write was not sent on: the server answered with a "
                                     "redirect (HTTP %1) to %2")
-                         .arg(status)
+                         .arg(code)
                          .arg(named ? target.toString() : QStringLiteral("no address")));
         } else {
             setUrl(answered->url());
@@ -177,8 +172,8 @@ private:
 
     const Send send;
     int hopsLeft;
+    // The request in flight, or the one that gave the answer.
     QNetworkReply *hopReply = nullptr;
-    QList<QNetworkReply *> hops;
     QByteArray content;
     qint64 offset = 0;
 };
