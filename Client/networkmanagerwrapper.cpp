@@ -20,8 +20,8 @@ namespace {
 constexpr int defaultTransferTimeout = 60000;
 int currentTransferTimeout = defaultTransferTimeout;
 
-// A write's body, which goes out once. Qt asks the body to start over only
-// to send its request again, and this one declines: the request then fails
+// A write's body, which goes out once. Qt asks the body to start over to
+// send its request again, and this one declines: the request then fails
 // with ContentReSendError instead of reaching the server a second time.
 class OneShotBody : public QIODevice
 {
