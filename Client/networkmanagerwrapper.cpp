@@ -33,13 +33,19 @@ public:
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
 
-    qint64 size() const override { return data.size(); }
-    bool reset() override { return std::exchange(rewindable, false) && QIODevice::reset(); }
+    // The request the body goes with.
+    void setReply(const QNetworkReply *sentWith) { reply = sentWith; }
 
-    // Qt rewinds the body of a request answered with a 307 or a 308 even
-    // when it is not to follow the redirect, and fails the request if the
-    // body declines; such a request is over, and its body goes nowhere again.
-    void answeredWith(int status) { rewindable = status == 307 || status == 308; }
+    qint64 size() const override { return data.size(); }
+    // Qt rewinds the body of a request answered with a 307 or a 308 (the
+    // headers are in by then) even when it is not to follow the redirect,
+    // and fails the request if the body declines; such a request is over,
+    // and its body goes nowhere again.
+    bool reset() override
+    {
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        return (status == 307 || status == 308) && QIODevice::reset();
+    }
 
 protected:
     qint64 readData(char *out, qint64 maxSize) override
@@ -54,7 +60,7 @@ protected:
 
 private:
     const QByteArray data;
-    bool rewindable = false;
+    const QNetworkReply *reply = nullptr;
 };
 
 bool isScheme(const QUrl &url, const char *scheme)
@@ -101,20 +107,16 @@ public:
             hopReply->abort();
     }
 
+    // The body is read from the request that gave the answer.
     qint64 bytesAvailable() const override
     {
-        return QNetworkReply::bytesAvailable() + content.size() - offset;
+        return QNetworkReply::bytesAvailable() + (isFinished() ? hopReply->bytesAvailable() : 0);
     }
 
 protected:
     qint64 readData(char *out, qint64 maxSize) override
     {
-        const qint64 length = std::min<qint64>(maxSize, content.size() - offset);
-        if (length <= 0)
-            return isFinished() ? -1 : 0;
-        memcpy(out, content.constData() + offset, size_t(length));
-        offset += length;
-        return length;
+        return isFinished() ? hopReply->read(out, maxSize) : 0;
     }
 
 private:
@@ -157,15 +159,13 @@ private:
             setUrl(answered->url());
             setError(answered->error(), answered->errorString());
             // A reply that was aborted has nothing to read; so neither has this.
-            if (answered->isOpen())
-                content = answered->readAll();
-            else
+            if (!answered->isOpen())
                 QNetworkReply::close();
         }
         setFinished(true);
         if (error() != QNetworkReply::NoError)
             emit errorOccurred(error());
-        if (!content.isEmpty())
+        if (bytesAvailable() > 0)
             emit readyRead();
         emit finished();
     }
@@ -174,8 +174,6 @@ private:
     int hopsLeft;
     // The request in flight, or the one that gave the answer.
     QNetworkReply *hopReply = nullptr;
-    QByteArray content;
-    qint64 offset = 0;
 };
 
 }  // namespace
@@ -278,10 +276,7 @@ QNetworkReply *NetworkManagerWrapper::createRequest(Operation op, const QNetwork
         auto *body = new OneShotBody(data, nullptr);
         QNetworkReply *reply = QNetworkAccessManager::createRequest(sentAs, hop, body);
         body->setParent(reply);
-        // The headers are in before Qt asks for the rewind.
-        connect(reply, &QNetworkReply::metaDataChanged, body, [reply, body] {
-            body->answeredWith(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt());
-        });
+        body->setReply(reply);
         return reply;
     };
     return new WriteReply(op, once, send, this);
