@@ -68,7 +68,7 @@ void LoginManager::requestCompleted(QNetworkReply *reply)
             || reply->error() == QNetworkReply::ContentOperationNotPermittedError)
             result.message = QStringLiteral("Неверный пароль");
         else
-            result.message = reply->errorString();
+            result.message = NetworkManagerWrapper::failureReason(reply);
     } else {
         const QJsonObject root = document.object();
         const QJsonObject user = root.value("user").toObject();

@@ -46,6 +46,18 @@
 
 #include <memory>
 
+namespace {
+
+// The lists and journals reload by their slot of that name; a person card
+// reads again on its own at a change of user, and has none.
+void askToReload(QWidget *window)
+{
+    if (window->metaObject()->indexOfMethod("handleUpdate()") >= 0)
+        QMetaObject::invokeMethod(window, "handleUpdate");
+}
+
+}  // namespace
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
@@ -225,7 +237,7 @@ void MainWindow::openChild(QWidget *widget)
     }
     ui->mdiArea->addSubWindow(widget);
     widget->showMaximized();
-    QMetaObject::invokeMethod(widget, "handleUpdate");
+    askToReload(widget);
 }
 
 void MainWindow::closeChild(QWidget *widget)
@@ -326,7 +338,7 @@ void MainWindow::updateLogin()
     const auto windows = ui->mdiArea->subWindowList(QMdiArea::StackingOrder);
     for (QMdiSubWindow *window : windows) {
         if (window->widget())
-            QMetaObject::invokeMethod(window->widget(), "handleUpdate");
+            askToReload(window->widget());
     }
     // Left open, it would offer to store the number it read before, which
     // receipts issued since have passed.

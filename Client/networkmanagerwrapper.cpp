@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstring>
@@ -68,38 +69,53 @@ bool isScheme(const QUrl &url, const char *scheme)
     return url.scheme().compare(QLatin1String(scheme), Qt::CaseInsensitive) == 0;
 }
 
+// As many as browsers follow: a server that sends a write round in a loop
+// must not have it sent fifty times.
+constexpr int maxWriteRedirects = 20;
+
+// Set on a reply that ended at a redirect it did not follow: the address the
+// redirect named, empty when it named none.
+const char redirectProperty[] = "lomiRedirectNotFollowed";
+
+QUrl locationOf(const QNetworkReply *reply)
+{
+    return reply->url().resolved(QUrl::fromEncoded(reply->rawHeader("Location")));
+}
+
 // A write as its owner sees it, whatever redirects it met on the way.
 //
 // Only a 307 or a 308 says that the server did not take the write and keeps
-// its verb and body: the write goes on to the address named, as a request
-// of its own with a body of its own. (Qt's own following sends the body
-// again through the request it went with, and now and then fails the second
-// send with "Unknown error" although the server took it.) After a 301, 302
-// or 303 Qt would send a GET and hand its answer back as the write's, and a
-// 303 may mean that the write was taken: such a redirect ends the write with
-// its outcome unknown, naming the address, as does a move from an encrypted
-// address to a plain one.
+// its verb and body: the write goes on to the address named, on the server's
+// own origin, as a request of its own with a body of its own. (Qt's own
+// following sends the body again through the request it went with, and now
+// and then fails the second send with "Unknown error" although the server
+// took it.) After a 301, 302 or 303 Qt would send a GET and hand its answer
+// back as the write's, and a 303 may mean that the write was taken: such a
+// redirect ends the write with its outcome unknown, naming the address, as
+// does any redirect to another origin, where the sign-in token and the
+// record have no business.
 class WriteReply : public QNetworkReply
 {
 public:
     using Send = std::function<QNetworkReply *(const QNetworkRequest &)>;
 
     WriteReply(QNetworkAccessManager::Operation verb, const QNetworkRequest &request, Send send,
-               QObject *parent)
+               int timeout, QObject *parent)
         : QNetworkReply(parent)
         , send(std::move(send))
-        , hopsLeft(request.maximumRedirectsAllowed())
     {
         setOperation(verb);
         setRequest(request);
         setUrl(request.url());
         open(QIODevice::ReadOnly);
+        // One time-out for the whole write, however many hops it takes.
+        if (timeout > 0) {
+            deadline.setSingleShot(true);
+            connect(&deadline, &QTimer::timeout, this, [this] { hopReply->abort(); });
+            deadline.start(timeout);
+        }
         hop(request);
     }
-
-    // The manager deletes its replies on the way out, looking for them
-    // among its children's children too: the hops are no one's children.
-    ~WriteReply() override { delete hopReply; }
 
     void abort() override
     {
@@ -122,39 +138,76 @@ protected:
 private:
     void hop(const QNetworkRequest &request)
     {
-        hopReply = send(request);
-        hopReply->setParent(nullptr);
-        connect(hopReply, &QNetworkReply::finished, this, [this] { hopFinished(); });
+        QNetworkReply *sent = send(request);
+        hopReply = sent;
+        // Deleted with the write; the manager deletes its writes before
+        // its other replies (~NetworkManagerWrapper).
+        sent->setParent(this);
+        connect(sent, &QNetworkReply::finished, this, [this] { hopFinished(); });
+        connect(sent, &QNetworkReply::metaDataChanged, this, [this, sent] {
+            if (!goesOn(sent)) {
+                takeMetaData(sent);
+                emit metaDataChanged();
+            }
+        });
+        connect(sent, &QNetworkReply::socketStartedConnecting, this,
+                &QNetworkReply::socketStartedConnecting);
+        connect(sent, &QNetworkReply::requestSent, this, &QNetworkReply::requestSent);
+        connect(sent, &QNetworkReply::uploadProgress, this, &QNetworkReply::uploadProgress);
+        connect(sent, &QNetworkReply::downloadProgress, this, &QNetworkReply::downloadProgress);
+    }
+
+    bool goesOn(const QNetworkReply *sent) const
+    {
+        const int code = sent->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        return (code == 307 || code == 308) && sent->hasRawHeader("Location") && hopsLeft > 0
+               && NetworkManagerWrapper::isServerOrigin(locationOf(sent));
+    }
+
+    // What the owner reads of the answer: the headers and status of the
+    // request that gave it.
+    void takeMetaData(const QNetworkReply *from)
+    {
+        const QList<RawHeaderPair> headers = from->rawHeaderPairs();
+        for (const RawHeaderPair &header : headers)
+            setRawHeader(header.first, header.second);
+        for (const auto attribute :
+             {QNetworkRequest::HttpStatusCodeAttribute, QNetworkRequest::HttpReasonPhraseAttribute,
+              QNetworkRequest::ConnectionEncryptedAttribute, QNetworkRequest::Http2WasUsedAttribute,
+              QNetworkRequest::OriginalContentLengthAttribute})
+            setAttribute(attribute, from->attribute(attribute));
     }
 
     void hopFinished()
     {
         QNetworkReply *answered = hopReply;
-        const QVariant status = answered->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        const int code = status.toInt();
-        setAttribute(QNetworkRequest::HttpStatusCodeAttribute, status);
-        setAttribute(QNetworkRequest::HttpReasonPhraseAttribute,
-                     answered->attribute(QNetworkRequest::HttpReasonPhraseAttribute));
-        if (answered->error() == QNetworkReply::NoError && code >= 300 && code < 400) {
+        const int code = answered->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const bool redirect = answered->error() == QNetworkReply::NoError && code >= 300 && code < 400;
+        if (redirect && goesOn(answered)) {
+            --hopsLeft;
+            answered->deleteLater();
+            QNetworkRequest next = request();
+            next.setUrl(locationOf(answered));
+            emit redirected(next.url());
+            hop(next);
+            return;
+        }
+        deadline.stop();
+        takeMetaData(answered);
+        if (redirect) {
             const bool named = answered->hasRawHeader("Location");
-            const QUrl target = answered->url().resolved(
-                answered->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
-            const bool secure = isScheme(target, "https")
-                                || (isScheme(target, "http") && !isScheme(answered->url(), "https"));
-            if ((code == 307 || code == 308) && named && secure && hopsLeft > 0) {
-                --hopsLeft;
-                answered->deleteLater();
-                QNetworkRequest next = request();
-                next.setUrl(target);
-                hop(next);
-                return;
-            }
+            const QUrl target = named ? locationOf(answered) : QUrl();
             setAttribute(QNetworkRequest::RedirectionTargetAttribute, target);
+            setProperty(redirectProperty, target);
+            const QString address = named ? target.toString() : QStringLiteral("no address");
+            const bool looped = (code == 307 || code == 308) && named && hopsLeft == 0;
             setError(QNetworkReply::OperationCanceledError,
-                     QStringLiteral("the write was not sent on: the server answered with a "
-                                    "redirect (HTTP %1) to %2")
+                     QStringLiteral("the write was not sent on%1: the server answered with a "
+                                    "redirect (HTTP %2) to %3")
+                         .arg(looped ? QStringLiteral(" after %1 redirects").arg(maxWriteRedirects)
+                                     : QString())
                          .arg(code)
-                         .arg(named ? target.toString() : QStringLiteral("no address")));
+                         .arg(address));
         } else {
             setUrl(answered->url());
             setError(answered->error(), answered->errorString());
@@ -171,7 +224,8 @@ private:
     }
 
     const Send send;
-    int hopsLeft;
+    int hopsLeft = maxWriteRedirects;
+    QTimer deadline;
     // The request in flight, or the one that gave the answer.
     QNetworkReply *hopReply = nullptr;
 };
@@ -187,6 +241,31 @@ NetworkManagerWrapper::NetworkManagerWrapper(QObject *parent)
     // Also covers the requests that owners build themselves and send with
     // the plain get() and put().
     setTransferTimeout(currentTransferTimeout);
+}
+
+NetworkManagerWrapper::~NetworkManagerWrapper()
+{
+    // Qt's destructor deletes every reply among the manager's descendants,
+    // a write's hops too, which their write deletes as well: the writes go
+    // first, each with its hops.
+    const QList<QNetworkReply *> replies = findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly);
+    for (QNetworkReply *reply : replies) {
+        if (dynamic_cast<WriteReply *>(reply))
+            delete reply;
+    }
+}
+
+bool NetworkManagerWrapper::isServerOrigin(const QUrl &url)
+{
+    const QUrl root(Global::endpoint(QString()));
+    const auto port = [](const QUrl &address) { return address.port(isScheme(address, "https") ? 443 : 80); };
+    return !root.host().isEmpty() && url.scheme().compare(root.scheme(), Qt::CaseInsensitive) == 0
+           && url.host().compare(root.host(), Qt::CaseInsensitive) == 0 && port(url) == port(root);
+}
+
+bool NetworkManagerWrapper::stoppedAtRedirect(const QNetworkReply *reply)
+{
+    return reply->property(redirectProperty).isValid();
 }
 
 int NetworkManagerWrapper::transferTimeout()
@@ -257,8 +336,24 @@ QNetworkReply *NetworkManagerWrapper::sendUrl(QNetworkAccessManager::Operation v
 QNetworkReply *NetworkManagerWrapper::createRequest(Operation op, const QNetworkRequest &request,
                                                    QIODevice *outgoingData)
 {
-    if (op == GetOperation || op == HeadOperation)
-        return QNetworkAccessManager::createRequest(op, request, outgoingData);
+    if (op == GetOperation || op == HeadOperation) {
+        // Qt would follow a redirect to any address, the bearer header with it.
+        QNetworkRequest guarded = request;
+        guarded.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::UserVerifiedRedirectPolicy);
+        QNetworkReply *reply = QNetworkAccessManager::createRequest(op, guarded, outgoingData);
+        connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl &target) {
+            if (isServerOrigin(target)) {
+                emit reply->redirectAllowed();
+                return;
+            }
+            reply->setProperty(redirectProperty, target);
+            // Not inside Qt's own signal: its owners handle the finished
+            // reply once Qt has returned.
+            QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+        });
+        return reply;
+    }
     // Whoever built the request, the plain put() and deleteResource() too.
     const QByteArray data = outgoingData ? outgoingData->readAll() : QByteArray();
     Operation sentAs = op;
@@ -279,7 +374,9 @@ QNetworkReply *NetworkManagerWrapper::createRequest(Operation op, const QNetwork
         body->setReply(reply);
         return reply;
     };
-    return new WriteReply(op, once, send, this);
+    const int timeout =
+        request.transferTimeout() > 0 ? request.transferTimeout() : QNetworkAccessManager::transferTimeout();
+    return new WriteReply(op, once, send, timeout, this);
 }
 
 QNetworkReply *NetworkManagerWrapper::finish(QNetworkReply *reply, bool sync)
@@ -314,25 +411,32 @@ namespace {
 
 const char outcomeProperty[] = "lomiOutcome";
 
+// The body without taking it from the owner, who reads it after us.
+QByteArray peekBody(QNetworkReply *reply)
+{
+    return reply->isOpen() ? reply->peek(reply->bytesAvailable()) : QByteArray();
+}
+
 // A gateway in front of the server answers so when the server's own answer
 // was lost: a dropped connection to it (502) or a save slower than the
-// gateway waits (504). The server may have stored the write all the same.
+// gateway waits (504); a service mesh's proxy (503) or a content network
+// (520, 524) with a page of its own. The server may have stored the write
+// all the same. The server's own refusal carries its JSON message.
 bool isGatewayLoss(QNetworkReply *reply)
 {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    return status == 502 || status == 504;
+    if (status == 502 || status == 504)
+        return true;
+    const QJsonDocument answer = QJsonDocument::fromJson(peekBody(reply));
+    const bool serversOwn = Global::isFailureEnvelope(answer)
+                            || answer.object().value(QStringLiteral("message")).isString();
+    return status >= 500 && !serversOwn;
 }
 
 bool isWrite(const QNetworkReply *reply)
 {
     return reply->operation() != QNetworkAccessManager::GetOperation
            && reply->operation() != QNetworkAccessManager::HeadOperation;
-}
-
-// The body without taking it from the owner, who reads it after us.
-QByteArray peekBody(QNetworkReply *reply)
-{
-    return reply->isOpen() ? reply->peek(reply->bytesAvailable()) : QByteArray();
 }
 
 // The errors Qt gives for an answer that came whole with an error status.
@@ -412,10 +516,31 @@ QString NetworkManagerWrapper::serverMessage(const QJsonDocument &document)
 
 QString NetworkManagerWrapper::failureReason(QNetworkReply *reply)
 {
+    if (stoppedAtRedirect(reply)) {
+        const QUrl target = reply->property(redirectProperty).toUrl();
+        if (target.isEmpty() || isServerOrigin(target))
+            return reply->errorString();
+        return QStringLiteral("сервер отправил запрос по другому адресу, %1, и туда он не отправлен. "
+                              "Измените адрес сервера в «Настройки соединения» (кнопка рядом с "
+                              "«Вход»)")
+            .arg(target.toString());
+    }
+    switch (reply->error()) {
     // Qt names no reason when it was kept from sending a write again.
-    if (reply->error() == QNetworkReply::ContentReSendError)
+    case QNetworkReply::ContentReSendError:
         return QStringLiteral("Connection lost before the answer came");
-    return reply->errorString();
+    // The program cancels no request but one it will not let go to another
+    // address (above): a cancelled one ran out of time, which Qt words as if
+    // the clerk had cancelled it.
+    case QNetworkReply::OperationCanceledError: {
+        int timeout = reply->request().transferTimeout();
+        if (timeout <= 0)
+            timeout = reply->manager() ? reply->manager()->transferTimeout() : currentTransferTimeout;
+        return QStringLiteral("Timed out: no answer in %1 s").arg(timeout / 1000.0);
+    }
+    default:
+        return reply->errorString();
+    }
 }
 
 void NetworkManagerWrapper::checkRequestResult(QNetworkReply *reply)
@@ -437,8 +562,10 @@ void NetworkManagerWrapper::reportFailure(QNetworkReply *reply)
                              QMessageBox::Ok);
         return;
     }
+    // Qt's read names the address it was sent to, not the one it was asked for.
+    const QUrl asked = stoppedAtRedirect(reply) ? reply->request().url() : reply->url();
     QString text = QStringLiteral("Failed to execute request to %1: %2")
-                       .arg(reply->url().toString(), failureReason(reply));
+                       .arg(asked.toString(), failureReason(reply));
     if (!message.isEmpty())
         text += QLatin1Char('\n') + message;
     MessageBox::critical(nullptr, QStringLiteral("Request failed"), text, QMessageBox::Ok);

@@ -19,9 +19,13 @@ class QNetworkReply;
 // closes before the answer, and a write the server stored before the line
 // dropped would be stored twice. Such a write fails instead, its outcome
 // unknown (Outcome::Unanswered). Reads may still be sent again, and follow
-// redirects as Qt does. A write follows only a 307 or a 308, with its verb
-// and body; any other redirect ends it, its outcome unknown, as does a 502
-// or a 504: the gateway in front of the server lost the server's answer.
+// any redirect; a write follows only a 307 or a 308, with its verb and body,
+// at most 20 of them within one time-out, and any other redirect ends it, its
+// outcome unknown. No redirect is followed to another origin than the
+// server's in the connection settings: the bearer header and the records go
+// nowhere else. A 5xx without the server's own JSON message, a 502 and a 504
+// leave a write's outcome unknown too: a gateway in front of the server
+// answered in its place.
 //
 // Replies belong to the caller, who deletes them when done.
 class NetworkManagerWrapper : public QNetworkAccessManager
@@ -30,6 +34,7 @@ class NetworkManagerWrapper : public QNetworkAccessManager
 
 public:
     explicit NetworkManagerWrapper(QObject *parent = nullptr);
+    ~NetworkManagerWrapper() override;
 
     void setChecksDisabled();
     void setChecksEnabled();
@@ -56,8 +61,8 @@ public:
         Done,        // the server answered and took the request
         Refused,     // an HTTP error, or a write answered {"Ok": false}
         Unanswered,  // no whole answer (a time-out, a connection closed,
-                     // reset or cut off, a gateway's 502 or 504, a redirect
-                     // a write does not follow): a write may have been stored
+                     // reset or cut off, a gateway's 5xx, a redirect not
+                     // followed): a write may have been stored
         NotSent      // no connection was made (refused, host not found):
                      // the request surely never left
     };
@@ -72,6 +77,12 @@ public:
     // Waits in a nested event loop until this manager has finished `reply`
     // and every slot on finished() has handled it.
     void waitFor(QNetworkReply *reply);
+
+    // Whether `url` is on the origin (scheme, host and port) of the server
+    // address in the connection settings.
+    static bool isServerOrigin(const QUrl &url);
+    // Whether the reply ended at a redirect that it did not follow.
+    static bool stoppedAtRedirect(const QNetworkReply *reply);
 
     // Why a failed reply failed, in the words of the transport's box.
     static QString failureReason(QNetworkReply *reply);

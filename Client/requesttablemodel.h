@@ -5,7 +5,7 @@
 
 #include <QNetworkRequest>
 
-class QNetworkAccessManager;
+class NetworkManagerWrapper;
 class QNetworkReply;
 
 // A JSON table model filled by one GET request. The body alone decides:
@@ -50,7 +50,7 @@ signals:
     void selectFinished();
 
 private:
-    QNetworkAccessManager *manager;
+    NetworkManagerWrapper *manager;
     QNetworkRequest request;
     LatestReply latest;
     bool read = false;

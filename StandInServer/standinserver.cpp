@@ -622,6 +622,7 @@ Reply Server::dispatch(Request request, const QByteArray &body)
     const std::optional<Failure> failure = taken ? std::optional<Failure>(*taken) : std::nullopt;
     if (failure && !failure->nextReadFails.isEmpty()) {
         Failure lost;
+        lost.status = failure->nextReadStatus;
         lost.onlyCall = 1;
         injectFailure("GET", failure->nextReadFails, lost);
     }

@@ -124,12 +124,14 @@ struct Failure
     // The answer (of any kind but NoReply) leaves after this many milliseconds;
     // other requests are served meanwhile.
     int delayMs = 0;
-    // When this call comes, the next GET of this path fails with 500 too:
-    // a write's answer and the list read after it lost together, as when
-    // the network drops.
+    // When this call comes, the next GET of this path fails too: a write's
+    // answer and the list read after it lost together, as when the network
+    // drops, or its sign-in gone with a restart of the server (401).
     QString nextReadFails = QString();
     // Where a Redirect sends the request: an absolute URL or a path.
     QByteArray location = QByteArray();
+    // The status of the read that `nextReadFails` fails.
+    int nextReadStatus = 500;
 };
 
 // What a domain adds to the generic handling of one of its collections

@@ -590,6 +590,22 @@ SaveLoop::Creation PersonEditDialog::newPersons()
     texts.unknown = QStringLiteral("Сервер не ответил, и узнать, сохранено ли физическое лицо, не "
                                    "удалось. Сохраните его снова: оно будет отправлено, только если "
                                    "на сервере его нет.");
+    texts.refused = QStringLiteral("Сервер не ответил, и узнать, сохранено ли физическое лицо, не "
+                                   "удалось: сервер отказал в проверке (%1). Сохраните его снова: оно "
+                                   "будет отправлено, только если на сервере его нет.");
+    // The card stays open while the user signs in again.
+    texts.signInFirst = QStringLiteral("Сервер не ответил, и узнать, сохранено ли физическое лицо, не "
+                                       "удалось: сервер отказал в проверке (%1). Войдите снова "
+                                       "(«Сменить пользователя») и затем сохраните его снова: оно будет "
+                                       "отправлено, только если на сервере его нет.");
+    texts.checkMoved = QStringLiteral("Сервер отправил проверку, сохранено ли физическое лицо, по "
+                                      "другому адресу, и узнать это не удалось. Сначала измените адрес "
+                                      "сервера в «Настройки соединения» (кнопка рядом с «Вход» в окне "
+                                      "входа): физическое лицо будет отправлено, только если на сервере "
+                                      "его нет.");
+    texts.moved = QStringLiteral("Сервер отправил физическое лицо по другому адресу, и оно не "
+                                 "сохранено. Сначала измените адрес сервера в «Настройки соединения» "
+                                 "(кнопка рядом с «Вход» в окне входа).");
     texts.amended = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено. "
                                    "Исправления, внесённые после, записаны в него.");
     texts.kept = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено таким, "
@@ -878,7 +894,15 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
             if (!before.contains(rowId) && isReturnOf(row.toObject(), receipt))
                 returns << QString::number(rowId);
         }
-        if (!rows)
+        // Sent on by the server to another address, it meets the same
+        // address again until the connection settings change.
+        if (attempt.moved && returns.isEmpty())
+            MessageBox::warning(this, QStringLiteral("Возврат"),
+                                QStringLiteral("Сервер отправил возврат по другому адресу, и он не "
+                                               "оформлен. Сначала измените адрес сервера в «Настройки "
+                                               "соединения» (кнопка рядом с «Вход» в окне входа)."),
+                                QMessageBox::Ok);
+        else if (!rows)
             MessageBox::warning(this, QStringLiteral("Возврат"),
                                 QStringLiteral("Сервер не ответил, и узнать, оформлен ли возврат, "
                                                "не удалось. Проверьте список квитанций, прежде "
@@ -1157,11 +1181,10 @@ void PersonEditDialog::receiveProperty(const QModelIndex &index)
         return SaveLoop::write(networkManager, QNetworkAccessManager::PostOperation, handBack,
                                QJsonDocument(record));
     };
-    creation.rows = [url = subListUrl(id, QStringLiteral("receipts")),
-                     receiptId]() -> std::optional<QJsonArray> {
-        const std::optional<QJsonArray> receipts = SaveLoop::readRows(url);
+    creation.rows = [url = subListUrl(id, QStringLiteral("receipts")), receiptId]() -> SaveLoop::Rows {
+        const SaveLoop::Rows receipts = SaveLoop::readRows(url);
         if (!receipts)
-            return std::nullopt;
+            return receipts;
         QJsonArray handedBack;
         for (const QJsonValue &row : *receipts) {
             if (row[QStringLiteral("id")].toInt() == receiptId

@@ -136,11 +136,11 @@ void RecordListWidget::link(int id, const QString &sub, const QString &bodyKey,
     // stays unset).
     SaveLoop::Creation linked;
     linked.list = links.toString();
-    linked.rows = [&]() -> std::optional<QJsonArray> {
+    linked.rows = [&]() -> SaveLoop::Rows {
         const QUrl listed(links.toString() + QStringLiteral("?availableOnly=false"));
-        const std::optional<QJsonArray> items = SaveLoop::readRows(listed);
+        const SaveLoop::Rows items = SaveLoop::readRows(listed);
         if (!items)
-            return std::nullopt;
+            return items;
         QJsonArray rows;
         for (const QJsonValue &row : *items) {
             const int linkedId = row.toObject().value(QStringLiteral("id")).toInt();

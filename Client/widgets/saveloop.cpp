@@ -46,6 +46,7 @@ SaveLoop::Attempt SaveLoop::take(QNetworkReply *reply)
     Attempt attempt;
     attempt.outcome = NetworkManagerWrapper::outcome(reply);
     attempt.answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
+    attempt.moved = NetworkManagerWrapper::stoppedAtRedirect(reply);
     reply->deleteLater();
     return attempt;
 }
@@ -69,11 +70,11 @@ SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUr
     return creation;
 }
 
-std::optional<QJsonDocument> SaveLoop::read(const QUrl &url)
+SaveLoop::Read<QJsonDocument> SaveLoop::read(const QUrl &url)
 {
     // Nothing is read for a user who is leaving, nor while the program ends.
     if (WriteQueue::isFinishing())
-        return std::nullopt;
+        return {};
     // The caller tells the user what an unread document leaves open, in one box.
     NetworkManagerWrapper reader;
     reader.setChecksDisabled();
@@ -82,20 +83,35 @@ std::optional<QJsonDocument> SaveLoop::read(const QUrl &url)
     Global::showPreloader(nullptr);
     QNetworkReply *reply = reader.getUrl(url, true, true);
     Global::hidePreloader();
-    const bool done = NetworkManagerWrapper::outcome(reply) == Outcome::Done;
+    const Outcome outcome = NetworkManagerWrapper::outcome(reply);
     const QJsonDocument document = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply));
+    Read<QJsonDocument> result;
+    if (outcome == Outcome::Done && !document.isNull() && !Global::isFailureEnvelope(document)) {
+        result.emplace(document);
+    } else if (outcome == Outcome::Refused || Global::isFailureEnvelope(document)) {
+        result.unread.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        result.unread.reason = NetworkManagerWrapper::serverMessage(document);
+        if (result.unread.reason.isEmpty())
+            result.unread.reason =
+                QStringLiteral("HTTP %1 %2")
+                    .arg(result.unread.status)
+                    .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+                    .trimmed();
+    } else {
+        result.unread.moved = NetworkManagerWrapper::stoppedAtRedirect(reply);
+    }
     delete reply;
-    if (!done || document.isNull() || Global::isFailureEnvelope(document))
-        return std::nullopt;
-    return document;
+    return result;
 }
 
-std::optional<QJsonArray> SaveLoop::readRows(const QUrl &url)
+SaveLoop::Rows SaveLoop::readRows(const QUrl &url)
 {
-    const std::optional<QJsonDocument> rows = read(url);
-    if (!rows || !rows->isArray())
-        return std::nullopt;
-    return rows->array();
+    const Read<QJsonDocument> rows = read(url);
+    if (rows && rows->isArray())
+        return rows->array();
+    Rows unread;
+    unread.unread = rows.unread;
+    return unread;
 }
 
 SaveLoop::Attempt SaveLoop::send(const std::function<QNetworkReply *()> &write)
@@ -215,6 +231,17 @@ std::optional<QList<QJsonObject>> lookUp(const std::optional<QJsonArray> &rows,
     return SaveLoop::findStored(*rows, write.before, write.sent);
 }
 
+// What the user is told when the list that tells could not be read.
+QString unreadText(const SaveLoop::Texts &texts, const SaveLoop::Unread &unread)
+{
+    if (unread.moved)
+        return texts.checkMoved;
+    if (unread.reason.isEmpty())
+        return texts.unknown;
+    const bool signIn = unread.status == 401 || unread.status == 403;
+    return (signIn ? texts.signInFirst : texts.refused).arg(unread.reason);
+}
+
 // The user's words for rows found more than one.
 QString several(const SaveLoop::Creation &creation, const QList<QJsonObject> &found)
 {
@@ -305,10 +332,10 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
     // list that was read shows such a write absent, nothing more is sent to
     // its list, from this dialog or from another.
     if (creation && remembered.contains(creation->list)) {
-        const std::optional<QJsonArray> rows = creation->rows();
+        const Rows rows = creation->rows();
         if (!rows) {
             reload();
-            warn(parent, creation->texts.unknown);
+            warn(parent, unreadText(creation->texts, rows.unread));
             return {};
         }
         bool earlierStored = false;
@@ -366,8 +393,8 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
         const QSet<int> before = listedBefore ? listedBefore() : QSet<int>();
         const Unconfirmed write{record, before};
         progress.own = remember(creation->list, write);
-        const std::optional<QList<QJsonObject>> found =
-            lookUp(creation->rows(), {listed(*creation, record), before});
+        const Rows rows = creation->rows();
+        const std::optional<QList<QJsonObject>> found = lookUp(rows, {listed(*creation, record), before});
         reload();
         if (found && !found->isEmpty()) {
             forget(creation->list, std::exchange(progress.own, 0));
@@ -380,7 +407,11 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
         }
         // Looked for again at the next attempt, even when not found now: a
         // slow server may store it after this read.
-        warn(parent, found ? creation->texts.absent : creation->texts.unknown);
+        // Sent on by the server to another address, the write meets the
+        // same address at every OK until the connection settings change.
+        warn(parent, attempt.moved ? creation->texts.moved
+                     : found       ? creation->texts.absent
+                                   : unreadText(creation->texts, rows.unread));
         return {};
     }
     reload();

@@ -29,7 +29,28 @@ struct Attempt
 {
     NetworkManagerWrapper::Outcome outcome = NetworkManagerWrapper::Outcome::Refused;
     QJsonObject answer;  // the reply's body, when it is an object
+    // The server sent the write to another address, and it did not go there.
+    bool moved = false;
 };
+
+// Why a read for a look-up brought nothing: the server refused it (its
+// status, and its message or the status in words), sent it to another
+// address, or did not answer (none of these).
+struct Unread
+{
+    int status = 0;
+    QString reason;
+    bool moved = false;
+};
+
+// What a read brought, or why it brought nothing.
+template <typename T>
+struct Read : std::optional<T>
+{
+    using std::optional<T>::optional;
+    Unread unread;
+};
+using Rows = Read<QJsonArray>;
 
 // What a finished reply came to; deletes it.
 Attempt take(QNetworkReply *reply);
@@ -45,6 +66,27 @@ struct Texts
     QString unknown = QStringLiteral("Сервер не ответил, и узнать, сохранена ли запись, не удалось. "
                                      "Нажмите OK, чтобы проверить снова: запись будет отправлена, "
                                      "только если на сервере её нет.");
+    // The check refused by the server, its reason in place of %1.
+    QString refused = QStringLiteral("Сервер не ответил, и узнать, сохранена ли запись, не удалось: "
+                                     "сервер отказал в проверке (%1). Нажмите OK, чтобы проверить "
+                                     "снова: запись будет отправлена, только если на сервере её нет.");
+    // The same for a sign-in the server no longer takes (a restart ends
+    // them) or a right it does not grant: no check passes before the next.
+    QString signInFirst = QStringLiteral("Сервер не ответил, и узнать, сохранена ли запись, не удалось: "
+                                         "сервер отказал в проверке (%1). Нажмите «Cancel» и войдите "
+                                         "снова («Сменить пользователя»): до этого проверка не "
+                                         "удастся. При следующем сохранении запись будет отправлена, "
+                                         "только если на сервере её нет.");
+    // The check sent by the server to another address, where it did not go.
+    QString checkMoved = QStringLiteral("Сервер отправил проверку, сохранена ли запись, по другому "
+                                        "адресу, и узнать это не удалось. Сначала измените адрес "
+                                        "сервера в «Настройки соединения» (кнопка рядом с «Вход» в "
+                                        "окне входа): запись будет отправлена, только если на "
+                                        "сервере её нет.");
+    // The write sent by the server to another address, where it did not go.
+    QString moved = QStringLiteral("Сервер отправил запись по другому адресу, и она не сохранена. "
+                                   "Сначала измените адрес сервера в «Настройки соединения» (кнопка "
+                                   "рядом с «Вход» в окне входа).");
     // Stored, and what was typed after the write was written into it.
     QString amended = QStringLiteral("Сервер не ответил вовремя, но запись сохранена. Исправления, "
                                      "внесённые после, записаны в неё.");
@@ -77,8 +119,8 @@ struct Creation
     // after a write without an answer: a list may be a hundred thousand rows.
     std::function<std::function<QSet<int>()>()> knownIds;
     // The list's rows as the server has them now (a synchronous load); no
-    // value when it cannot be read.
-    std::function<std::optional<QJsonArray>()> rows;
+    // value, and why, when it cannot be read.
+    std::function<Rows()> rows;
     // Sends `record` as an edit of the stored row `id`: after a write without
     // an answer and a correction, one record stands holding what was typed
     // last. Unset where a stored row cannot be edited (a link).
@@ -103,10 +145,10 @@ Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
 // The document at `url` as the server has it now, waited for under the busy
 // indicator; no value when it cannot be read, or while the user's changes are
 // finished for his leaving. The user is told of a failure by whoever asked.
-std::optional<QJsonDocument> read(const QUrl &url);
+Read<QJsonDocument> read(const QUrl &url);
 // read() of a list, which an empty list must never stand for when it
 // cannot be read.
-std::optional<QJsonArray> readRows(const QUrl &url);
+Rows readRows(const QUrl &url);
 
 // Sends one write and waits for its answer under the busy indicator, which
 // keeps the user from starting another write meanwhile.

@@ -357,7 +357,7 @@ private slots:
             QVERIFY(selectUser(user, 4).isValid());
             QTest::keyClick(view, Qt::Key_Delete);
         } else {
-            server().injectFailure("PUT", "users/2", {FailureKind::Status, 500, {}, 1, 300});
+            server().injectFailure("PUT", "users/2", {FailureKind::Status, 500, StandIn::Failure().body, 1, 300});
             MessageBox::setNextAnswer(QMessageBox::Ok);
             type(4, "75");
             type(5, "12");

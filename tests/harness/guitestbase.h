@@ -94,6 +94,7 @@ protected:
     TestEnvironment &startServer(const QJsonObject &fixture = QJsonObject());
     TestEnvironment &environment() { return *env; }
     StandIn::Server &server() { return env->server(); }
+    StandIn::Server &otherOrigin() { return env->otherOrigin(); }
     // "Bearer <token>" of the signed-in user.
     static QByteArray bearer();
 

@@ -35,6 +35,23 @@ QString TestEnvironment::rootUrl() const
     return standIn->rootUrl();
 }
 
+StandIn::Server &TestEnvironment::otherOrigin()
+{
+    if (!other) {
+        other = std::make_unique<StandIn::Server>();
+        if (other->start(0) == 0)
+            qFatal("The second stand-in server could not listen on loopback");
+    }
+    return *other;
+}
+
+void TestEnvironment::clearRequests()
+{
+    standIn->clearRequests();
+    if (other)
+        other->clearRequests();
+}
+
 LoginManager::Result TestEnvironment::login(const QString &password)
 {
     QSignalSpy spy(LoginManager::instance(), &LoginManager::loginCompleted);

@@ -24,6 +24,12 @@ public:
 
     StandIn::Server &server() { return *standIn; }
     QString rootUrl() const;
+    // A second stand-in on another port: another origin, which nothing of
+    // the server's (its sign-in token, its records) may reach. Started when
+    // first asked for.
+    StandIn::Server &otherOrigin();
+    // Empties the request record of both.
+    void clearRequests();
 
     // Signs in through the client's LoginManager and waits for the outcome
     // (a failed result when none comes).
@@ -38,4 +44,5 @@ private:
     void start();
 
     std::unique_ptr<StandIn::Server> standIn;
+    std::unique_ptr<StandIn::Server> other;
 };

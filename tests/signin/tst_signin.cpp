@@ -122,6 +122,20 @@ private slots:
         QVERIFY(!result.message.isEmpty());
     }
 
+    // The password goes to the server in the settings and nowhere else; the
+    // clerk is told where the server pointed, and where to change it.
+    void signInSentElsewhereGoesNowhere()
+    {
+        const QString elsewhere = otherOrigin().rootUrl() + "login";
+        server().injectFailure("POST", "login", {FailureKind::Redirect, 307, {}, 0, 0, {}, elsewhere.toUtf8()});
+        const auto result = TestEnvironment::login(TestEnvironment::adminPassword());
+        QVERIFY(!result.success);
+        QVERIFY2(result.message.startsWith("сервер отправил запрос по другому адресу, " + elsewhere)
+                     && result.message.contains("«Настройки соединения»"),
+                 qPrintable(result.message));
+        QCOMPARE(otherOrigin().requests().size(), 0);
+    }
+
     void refusedConnection()
     {
         SettingsManager::instance()->setValue("connection/root_url", "http://127.0.0.1:1/");

@@ -295,7 +295,7 @@ private slots:
     {
         card->setupFromId(700);
         server().injectFailure("GET", "rooms", Failure{FailureKind::OkFalse, 200, {}, 1});
-        server().injectFailure("POST", "accommodation", Failure{FailureKind::Status, 500, {}, 2});
+        server().injectFailure("POST", "accommodation", Failure{FailureKind::Status, 500, Failure().body, 2});
         QList<QJsonObject> shown;
         auto attempt = [&](std::function<void(AccommodationEditDialog *)> change) {
             ModalHandler::onNextDialog<AccommodationEditDialog>([&, change](AccommodationEditDialog *d) {
@@ -337,7 +337,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, box);
         card->setupFromId(700);
-        server().injectFailure("POST", "payments", Failure{FailureKind(kind), 500, {}, 1});
+        server().injectFailure("POST", "payments", Failure{FailureKind(kind), 500, Failure().body, 1});
         QString numberWhileRefused;
         double amountShownAgain = 0;
         ModalHandler::onNextDialog<PaymentEditDialog>([&](PaymentEditDialog *d) {

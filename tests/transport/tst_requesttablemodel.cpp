@@ -120,6 +120,9 @@ private slots:
         QTest::newRow("error with an object body")
             << QByteArray(R"({"message": "Internal error"})") << 500 << 0 << true;
         QTest::newRow("error with an array body") << QByteArray(R"([{"id": 1}])") << 404 << 0 << true;
+        // The bearer header stays with the server: a redirect elsewhere is not followed.
+        QTest::newRow("moved to another server")
+            << (otherOrigin().rootUrl() + "positions").toUtf8() << 302 << 0 << true;
     }
 
     void bodies()
@@ -135,13 +138,16 @@ private slots:
         model.selectSync();
         QVERIFY(model.rowCount() > 0);
 
-        server().injectFailure("GET", "positions", Failure{FailureKind::Status, status, body});
+        Failure failure{status / 100 == 3 ? FailureKind::Redirect : FailureKind::Status, status, body};
+        failure.location = body;
+        server().injectFailure("GET", "positions", failure);
         model.setRequest(request("positions"));
         QSignalSpy finished(&model, &RequestTableModel::selectFinished);
         model.selectSync();
         QCOMPARE(finished.count(), 1);
         QCOMPARE(model.rowCount(), rows);
         QTEST(!model.isRead(), "failed");
+        QCOMPARE(otherOrigin().requests().size(), 0);
         // Columns and labels survive an empty load.
         QCOMPARE(model.columnCount(), 3);
         QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QString("B"));

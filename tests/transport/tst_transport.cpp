@@ -131,19 +131,27 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("lastLine");
         QTest::addColumn<QString>("followedTo");  // where the request went on, as sent
+        // How often the request goes, every call failing alike, each answer
+        // `delayMs` late; -1: only the first call fails.
+        QTest::addColumn<int>("sent");
+        QTest::addColumn<int>("delayMs");
         using O = NetworkManagerWrapper::Outcome;
         const auto row = [](const char *name, const char *verb, int kind, int status, const QByteArray &body,
                             O outcome, const QString &title = QString(), const QString &lastLine = QString(),
-                            const QString &followedTo = QString()) {
+                            const QString &followedTo = QString(), int sent = -1, int delayMs = 0) {
             QTest::newRow(name) << QByteArray(verb) << kind << status << body << int(outcome) << title
-                                << lastLine << followedTo;
+                                << lastLine << followedTo << sent << delayMs;
         };
         const QByteArray reason = R"({"Ok": false, "message": "Проверка сервера: поле неверно"})";
         const QString failedText = QStringLiteral("Проверка сервера: поле неверно");
         row("422 with a message", "POST", int(FailureKind::Status), 422, reason, O::Refused, "Request failed",
             failedText);
-        row("500 without a JSON body", "PUT", int(FailureKind::Status), 500, "oops", O::Refused, "Request failed",
-            "server replied: Internal Server Error");
+        // A 5xx is the server's refusal only with its own message: a page in
+        // its place is a gateway's, which may stand before a stored write.
+        row("503 with the server's message", "PUT", int(FailureKind::Status), 503, reason, O::Refused,
+            "Request failed", failedText);
+        row("500 without a JSON body", "PUT", int(FailureKind::Status), 500, "oops", O::Unanswered,
+            "Request failed", "server replied: Internal Server Error");
         row("envelope on a write", "POST", int(FailureKind::OkFalse), 0, {}, O::Refused, "Ошибка",
             "Сервер не сохранил запись: Injected failure");
         row("envelope on a delete", "DELETE", int(FailureKind::OkFalse), 0, {}, O::Refused, "Ошибка",
@@ -152,7 +160,7 @@ private slots:
         row("envelope on a read", "GET", int(FailureKind::OkFalse), 0, {}, O::Done);
         row("not JSON counts as done", "POST", int(FailureKind::NotJson), 0, {}, O::Done);
         row("no answer", "POST", int(FailureKind::NoReply), 0, {}, O::Unanswered, "Request failed",
-            "Operation canceled");
+            "Timed out: no answer in 1.5 s");
         // Served, and the connection lost before the whole answer: a write
         // goes once (its cut-off reason depends on when Qt reads), a read
         // may go again. -1: nothing listens, so nothing left.
@@ -165,31 +173,64 @@ private slots:
         }
         row("a read sent again", "GET", int(FailureKind::Closed), 0, {}, O::Done);
         row("nothing listens", "PUT", -1, 0, {}, O::NotSent, "Request failed", "Connection refused");
-        // Stored behind a proxy that lost the server's answer: unknown. The
-        // server's own 500 above stays a refusal.
+        // Stored behind a proxy that lost the server's answer: unknown.
         const QByteArray proxyPage = "<html><body><h1>Bad Gateway</h1>nginx</body></html>";
+        const QByteArray edgePage = "<html><body>Error 520: Web server is returning an unknown error</body></html>";
         row("POST, 502 after storing", "POST", int(FailureKind::Gateway), 502, proxyPage, O::Unanswered,
             "Request failed", "server replied: Bad Gateway");
         row("DELETE, 504 after storing", "DELETE", int(FailureKind::Gateway), 504, proxyPage, O::Unanswered,
             "Request failed", "server replied: Gateway Timeout");
+        row("POST, a mesh proxy's 503 after storing", "POST", int(FailureKind::Gateway), 503,
+            "upstream connect error or disconnect/reset before headers. reset reason: connection termination",
+            O::Unanswered, "Request failed", "server replied: Service Unavailable");
+        row("PUT, a content network's 520 after storing", "PUT", int(FailureKind::Gateway), 520, edgePage,
+            O::Unanswered, "Request failed");
+        row("DELETE, a content network's 524 after storing", "DELETE", int(FailureKind::Gateway), 524, edgePage,
+            O::Unanswered, "Request failed");
         // A write goes on, as sent, only where the server says it did not
         // take it; any other redirect ends it untaken, naming the address.
         // A read follows them all.
-        const QString root = QString("http://127.0.0.1:%1/").arg(QUrl(server().rootUrl()).port());
+        const quint16 port = QUrl(server().rootUrl()).port();
+        const QString root = QString("http://127.0.0.1:%1/").arg(port);
         row("POST, 307 to another path", "POST", int(FailureKind::Redirect), 307, "/districts", O::Done, {}, {},
             "districts");
         row("PUT, 308 to the same path with a slash", "PUT", int(FailureKind::Redirect), 308,
             (root + "districts/1/").toUtf8(), O::Done, {}, {}, "districts/1");
         const QString notOn = "the write was not sent on: the server answered with a redirect (HTTP %1) to %2";
-        row("PUT, 301 to another scheme", "PUT", int(FailureKind::Redirect), 301,
-            "https://127.0.0.1:1/districts/1", O::Unanswered, "Request failed",
-            notOn.arg(301).arg("https://127.0.0.1:1/districts/1"));
         row("POST, 302", "POST", int(FailureKind::Redirect), 302, "/districts", O::Unanswered, "Request failed",
             notOn.arg(302).arg(root + "districts"));
         row("DELETE, 303", "DELETE", int(FailureKind::Redirect), 303, "/districts/1/", O::Unanswered,
             "Request failed", notOn.arg(303).arg(root + "districts/1/"));
+        row("POST, 307 without an address", "POST", int(FailureKind::Redirect), 307, {}, O::Unanswered,
+            "Request failed", notOn.arg(307).arg("no address"));
         row("a read moved for good", "GET", int(FailureKind::Redirect), 301, "/districts/2", O::Done, {}, {},
             "districts/2");
+        // No token and no record leave the server's origin: the clerk is told
+        // where the server pointed, and where the address is changed.
+        const auto elsewhere = [](const QString &address) {
+            return QString("сервер отправил запрос по другому адресу, %1, и туда он не отправлен. Измените "
+                           "адрес сервера в «Настройки соединения» (кнопка рядом с «Вход»)")
+                .arg(address);
+        };
+        for (const auto &[verb, status, address] :
+             {std::tuple{"POST", 307, otherOrigin().rootUrl() + "districts/2"},
+              {"PUT", 308, QString("http://localhost:%1/districts/2").arg(port)},
+              {"DELETE", 307, QString("https://127.0.0.1:%1/districts/2").arg(port)},
+              {"GET", 302, otherOrigin().rootUrl() + "districts/2"},
+              {"GET", 301, QString("http://localhost:%1/districts/2").arg(port)},
+              {"GET", 308, QString("https://127.0.0.1:%1/districts/2").arg(port)}})
+            row(qPrintable(QString("%1, %2 to %3").arg(verb).arg(status).arg(address)), verb,
+                int(FailureKind::Redirect), status, address.toUtf8(), O::Unanswered, "Request failed",
+                elsewhere(address));
+        // A write sent round and round goes as often as a browser's, and
+        // within one time-out however slowly each hop answers.
+        row("POST, 307 to itself for ever", "POST", int(FailureKind::Redirect), 307, "/districts/1", O::Unanswered,
+            "Request failed",
+            "the write was not sent on after 20 redirects: the server answered with a redirect (HTTP 307) to "
+                + root + "districts/1",
+            {}, 21);
+        row("PUT, 307 to itself, each answer slow", "PUT", int(FailureKind::Redirect), 307, "/districts/1",
+            O::Unanswered, "Request failed", "Timed out: no answer in 1.5 s", {}, 2, 900);
     }
 
     void verdictAndBoxPerReply()
@@ -202,12 +243,15 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QString, lastLine);
         QFETCH(QString, followedTo);
+        QFETCH(int, sent);
+        QFETCH(int, delayMs);
         Failure failure{FailureKind(kind), status};
         if (kind == int(FailureKind::Redirect))
             failure.location = body;
         else if (!body.isEmpty())
             failure.body = body;
-        failure.onlyCall = 1;
+        failure.onlyCall = sent < 0 ? 1 : 0;
+        failure.delayMs = delayMs;
         server().injectFailure(verb, "districts/1", failure);
         if (kind < 0) {
             QTcpServer gone;
@@ -219,27 +263,35 @@ private slots:
 
         NetworkManagerWrapper manager;
         const QJsonDocument record(QJsonObject{{"name", "Центральный"}});
-        QNetworkReply *reply = verb == "GET"    ? manager.getUrl(url("districts/1"), true, true)
-                               : verb == "PUT"  ? manager.putUrl(url("districts/1"), record, true, true)
-                               : verb == "POST" ? manager.postUrl(url("districts/1"), record, true, true)
-                                                : manager.deleteUrl(url("districts/1"), true, true);
+        const auto op = verb == "GET"    ? QNetworkAccessManager::GetOperation
+                        : verb == "PUT"  ? QNetworkAccessManager::PutOperation
+                        : verb == "POST" ? QNetworkAccessManager::PostOperation
+                                         : QNetworkAccessManager::DeleteOperation;
+        QNetworkReply *reply = op == QNetworkAccessManager::GetOperation
+                                   ? manager.getUrl(url("districts/1"), true, false)
+                                   : manager.sendUrl(op, url("districts/1"), record, true, false);
+        QSignalSpy metaData(reply, &QNetworkReply::metaDataChanged);
+        QSignalSpy progress(reply, &QNetworkReply::downloadProgress);
+        manager.waitFor(reply);
         QCOMPARE(int(NetworkManagerWrapper::outcome(reply)), outcome);
         // Nothing but the request itself, with its verb and body, sent on
         // only as the row says. A read may go again whenever Qt sees fit
         // (a slow line): it is counted at least.
-        const auto sent = server().requests();
-        const qsizetype expected = kind < 0 ? 0 : 1 + (verb == "GET" && kind == int(FailureKind::Closed))
-                                                      + !followedTo.isEmpty();
+        const auto requests = server().requests();
+        const qsizetype expected = sent >= 0 ? sent
+                                   : kind < 0 ? 0
+                                              : 1 + (verb == "GET" && kind == int(FailureKind::Closed))
+                                                    + !followedTo.isEmpty();
         if (verb == "GET")
-            QVERIFY(sent.size() >= expected);
+            QVERIFY(requests.size() >= expected);
         else
-            QCOMPARE(sent.size(), expected);
-        for (const StandIn::Request &request : sent) {
+            QCOMPARE(requests.size(), expected);
+        for (const StandIn::Request &request : requests) {
             QCOMPARE(request.method, verb);
-            QCOMPARE(request.body, sent.first().body);
+            QCOMPARE(request.body, requests.first().body);
         }
-        if (!sent.isEmpty())
-            QCOMPARE(sent.first().path, QString("/districts/1"));
+        if (!requests.isEmpty())
+            QCOMPARE(requests.first().path, QString("/districts/1"));
         if (!followedTo.isEmpty()) {
             const qsizetype arrived = server().requestsTo(verb, followedTo).size();
             if (verb == "GET")
@@ -247,6 +299,10 @@ private slots:
             else
                 QCOMPARE(arrived, followedTo == "districts/1" ? 2 : 1);
         }
+        // Not another host's nor another port's to see.
+        if (followedTo != "districts/2")
+            QCOMPARE(server().requestsTo("*", "districts/2").size(), 0);
+        QCOMPARE(otherOrigin().requests().size(), 0);
         const auto boxes = MessageBox::history();
         QCOMPARE(boxes.size(), title.isEmpty() ? 0 : 1);
         if (!title.isEmpty()) {
@@ -258,11 +314,33 @@ private slots:
                 QVERIFY(boxes.first().text.startsWith(QString("Failed to execute request to %1: ")
                                                           .arg(url("districts/1").toString())));
         }
+        // A write's reply reads as any: the headers and signals of the
+        // request that answered.
+        if (verb != "GET" && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
+            QVERIFY(reply->header(QNetworkRequest::ContentTypeHeader).isValid());
+            QVERIFY(!metaData.isEmpty());
+            QVERIFY(!progress.isEmpty());
+        }
         // The body is still there for the owner, who reads it after the box.
         if (NetworkManagerWrapper::outcome(reply) <= NetworkManagerWrapper::Outcome::Refused
             && kind != int(FailureKind::Redirect))
             QVERIFY(!NetworkManagerWrapper::readBody(reply).isEmpty());
         delete reply;
+    }
+
+    // Its writes go with it, each with the requests it went on as.
+    void aManagerGoneWithAWriteOnItsWay()
+    {
+        Failure slow{FailureKind::Delay};
+        slow.delayMs = 300;
+        server().injectFailure("POST", "districts", slow);
+        auto manager = std::make_unique<NetworkManagerWrapper>();
+        const QPointer<QNetworkReply> reply =
+            manager->postUrl(url("districts"), QJsonDocument(QJsonObject{{"name", "Тест"}}), true, false);
+        QTRY_COMPARE(server().requestsTo("POST", "districts").size(), 1);
+        manager.reset();
+        QVERIFY(reply.isNull());
+        QTest::qWait(400);
     }
 
     void checksDisabledShowNoBox()
