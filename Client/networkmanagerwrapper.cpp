@@ -69,6 +69,17 @@ bool isScheme(const QUrl &url, const char *scheme)
     return url.scheme().compare(QLatin1String(scheme), Qt::CaseInsensitive) == 0;
 }
 
+// Whether `url` is on the origin (scheme, host and port) of the server
+// address in the connection settings: the bearer header and the records go
+// nowhere else.
+bool isServerOrigin(const QUrl &url)
+{
+    const QUrl root(Global::endpoint(QString()));
+    const auto port = [](const QUrl &address) { return address.port(isScheme(address, "https") ? 443 : 80); };
+    return !root.host().isEmpty() && url.scheme().compare(root.scheme(), Qt::CaseInsensitive) == 0
+           && url.host().compare(root.host(), Qt::CaseInsensitive) == 0 && port(url) == port(root);
+}
+
 // As many as browsers follow: a server that sends a write round in a loop
 // must not have it sent fifty times.
 constexpr int maxWriteRedirects = 20;
@@ -161,7 +172,7 @@ private:
     {
         const int code = sent->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         return (code == 307 || code == 308) && sent->hasRawHeader("Location") && hopsLeft > 0
-               && NetworkManagerWrapper::isServerOrigin(locationOf(sent));
+               && isServerOrigin(locationOf(sent));
     }
 
     // What the owner reads of the answer: the headers and status of the
@@ -253,14 +264,6 @@ NetworkManagerWrapper::~NetworkManagerWrapper()
         if (dynamic_cast<WriteReply *>(reply))
             delete reply;
     }
-}
-
-bool NetworkManagerWrapper::isServerOrigin(const QUrl &url)
-{
-    const QUrl root(Global::endpoint(QString()));
-    const auto port = [](const QUrl &address) { return address.port(isScheme(address, "https") ? 443 : 80); };
-    return !root.host().isEmpty() && url.scheme().compare(root.scheme(), Qt::CaseInsensitive) == 0
-           && url.host().compare(root.host(), Qt::CaseInsensitive) == 0 && port(url) == port(root);
 }
 
 bool NetworkManagerWrapper::stoppedAtRedirect(const QNetworkReply *reply)
@@ -427,10 +430,10 @@ bool isGatewayLoss(QNetworkReply *reply)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 502 || status == 504)
         return true;
+    if (status < 500)
+        return false;
     const QJsonDocument answer = QJsonDocument::fromJson(peekBody(reply));
-    const bool serversOwn = Global::isFailureEnvelope(answer)
-                            || answer.object().value(QStringLiteral("message")).isString();
-    return status >= 500 && !serversOwn;
+    return !Global::isFailureEnvelope(answer) && !answer.object().value(QStringLiteral("message")).isString();
 }
 
 bool isWrite(const QNetworkReply *reply)

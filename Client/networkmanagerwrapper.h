@@ -78,9 +78,6 @@ public:
     // and every slot on finished() has handled it.
     void waitFor(QNetworkReply *reply);
 
-    // Whether `url` is on the origin (scheme, host and port) of the server
-    // address in the connection settings.
-    static bool isServerOrigin(const QUrl &url);
     // Whether the reply ended at a redirect that it did not follow.
     static bool stoppedAtRedirect(const QNetworkReply *reply);
 

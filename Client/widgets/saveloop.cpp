@@ -90,15 +90,15 @@ SaveLoop::Read<QJsonDocument> SaveLoop::read(const QUrl &url)
         result.emplace(document);
     } else if (outcome == Outcome::Refused || Global::isFailureEnvelope(document)) {
         result.unread.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        result.unread.reason = NetworkManagerWrapper::serverMessage(document);
-        if (result.unread.reason.isEmpty())
-            result.unread.reason =
-                QStringLiteral("HTTP %1 %2")
-                    .arg(result.unread.status)
-                    .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
-                    .trimmed();
-    } else {
-        result.unread.moved = NetworkManagerWrapper::stoppedAtRedirect(reply);
+        QString why = NetworkManagerWrapper::serverMessage(document);
+        if (why.isEmpty())
+            why = QStringLiteral("HTTP %1 %2")
+                      .arg(result.unread.status)
+                      .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+                      .trimmed();
+        result.unread.reason = QStringLiteral("сервер отказал в проверке (%1)").arg(why);
+    } else if (NetworkManagerWrapper::stoppedAtRedirect(reply)) {
+        result.unread.reason = NetworkManagerWrapper::failureReason(reply);
     }
     delete reply;
     return result;
@@ -234,8 +234,6 @@ std::optional<QList<QJsonObject>> lookUp(const std::optional<QJsonArray> &rows,
 // What the user is told when the list that tells could not be read.
 QString unreadText(const SaveLoop::Texts &texts, const SaveLoop::Unread &unread)
 {
-    if (unread.moved)
-        return texts.checkMoved;
     if (unread.reason.isEmpty())
         return texts.unknown;
     const bool signIn = unread.status == 401 || unread.status == 403;

@@ -33,14 +33,13 @@ struct Attempt
     bool moved = false;
 };
 
-// Why a read for a look-up brought nothing: the server refused it (its
-// status, and its message or the status in words), sent it to another
-// address, or did not answer (none of these).
+// Why a read for a look-up brought nothing, in the user's words: the server
+// refused it (with `status`) or sent it to another address; empty when no
+// answer came.
 struct Unread
 {
     int status = 0;
     QString reason;
-    bool moved = false;
 };
 
 // What a read brought, or why it brought nothing.
@@ -66,23 +65,18 @@ struct Texts
     QString unknown = QStringLiteral("Сервер не ответил, и узнать, сохранена ли запись, не удалось. "
                                      "Нажмите OK, чтобы проверить снова: запись будет отправлена, "
                                      "только если на сервере её нет.");
-    // The check refused by the server, its reason in place of %1.
+    // The check refused by the server, or sent by it to another address:
+    // why, in place of %1.
     QString refused = QStringLiteral("Сервер не ответил, и узнать, сохранена ли запись, не удалось: "
-                                     "сервер отказал в проверке (%1). Нажмите OK, чтобы проверить "
-                                     "снова: запись будет отправлена, только если на сервере её нет.");
+                                     "%1. Нажмите OK, чтобы проверить снова: запись будет отправлена, "
+                                     "только если на сервере её нет.");
     // The same for a sign-in the server no longer takes (a restart ends
     // them) or a right it does not grant: no check passes before the next.
     QString signInFirst = QStringLiteral("Сервер не ответил, и узнать, сохранена ли запись, не удалось: "
-                                         "сервер отказал в проверке (%1). Нажмите «Cancel» и войдите "
-                                         "снова («Сменить пользователя»): до этого проверка не "
-                                         "удастся. При следующем сохранении запись будет отправлена, "
-                                         "только если на сервере её нет.");
-    // The check sent by the server to another address, where it did not go.
-    QString checkMoved = QStringLiteral("Сервер отправил проверку, сохранена ли запись, по другому "
-                                        "адресу, и узнать это не удалось. Сначала измените адрес "
-                                        "сервера в «Настройки соединения» (кнопка рядом с «Вход» в "
-                                        "окне входа): запись будет отправлена, только если на "
-                                        "сервере её нет.");
+                                         "%1. Нажмите «Cancel» и войдите снова («Сменить "
+                                         "пользователя»): до этого проверка не удастся. При следующем "
+                                         "сохранении запись будет отправлена, только если на сервере её "
+                                         "нет.");
     // The write sent by the server to another address, where it did not go.
     QString moved = QStringLiteral("Сервер отправил запись по другому адресу, и она не сохранена. "
                                    "Сначала измените адрес сервера в «Настройки соединения» (кнопка "

@@ -60,7 +60,7 @@ void GuiTestBase::init()
     initTest();
     // The test's record starts after its set-up.
     if (env)
-        env->clearRequests();
+        server().clearRequests();
 }
 
 void GuiTestBase::cleanup()

@@ -25,11 +25,9 @@ public:
     StandIn::Server &server() { return *standIn; }
     QString rootUrl() const;
     // A second stand-in on another port: another origin, which nothing of
-    // the server's (its sign-in token, its records) may reach. Started when
-    // first asked for.
+    // the server's (its sign-in token, its records) ever reaches. Started
+    // when first asked for.
     StandIn::Server &otherOrigin();
-    // Empties the request record of both.
-    void clearRequests();
 
     // Signs in through the client's LoginManager and waits for the outcome
     // (a failed result when none comes).

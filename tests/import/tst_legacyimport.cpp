@@ -312,8 +312,7 @@ private slots:
             << "server replied: Internal Server Error"
             << "-- Ошибка запроса: импорт округов, таблица districts, id 3; сервер: Injected failure"
             << int(StandIn::FailureKind::Status);
-        // Without the server's own message a 500 is a gateway's, which may
-        // stand before a stored record.
+        // Without the server's own message a 500 is a gateway's page.
         QTest::newRow("second person, a 500 without the server's message")
             << "" << "" << "" << "persons" << 2 << "" << true << 1
             << "server replied: Internal Server Error"
@@ -373,11 +372,6 @@ private slots:
                "неизвестно, она может быть на сервере; физ. лицо id 1 (Иванов Иван Иванович) "
                "импортировано не полностью"
             << int(StandIn::FailureKind::Gateway);
-        QTest::newRow("second person, no answer in time")
-            << "" << "" << "" << "persons" << 2 << "" << true << 1 << "Timed out: no answer in 0.3 s"
-            << "-- Ответ не получен: импорт физ. лиц, таблица ph_person, id 3; физ. лицо id 3 (Сидоров "
-               "Пётр Петрович) может быть на сервере: сохранено ли оно, неизвестно"
-            << int(StandIn::FailureKind::NoReply);
         QTest::newRow("third district, answer cut off")
             << "" << "" << "" << "districts" << 3 << "" << true << 3 << ""
             << "-- Ответ не получен: импорт округов, таблица districts, id 3: сохранена ли запись, "
@@ -400,9 +394,6 @@ private slots:
             page->findChild<QCheckBox *>(uncheck)->setChecked(false);
         if (!address.isEmpty())
             fillIn(page.get(), "addressLineEdit", address);
-        const auto timeout = qScopeGuard([was = NetworkManagerWrapper::transferTimeout()] {
-            NetworkManagerWrapper::setTransferTimeoutForTesting(was);
-        });
         if (failingCall > 0) {
             StandIn::Failure failure;
             QFETCH(int, kind);
@@ -410,8 +401,6 @@ private slots:
             if (failure.kind == StandIn::FailureKind::Gateway)
                 failure.status = 504;
             failure.onlyCall = failingCall;
-            if (failure.kind == StandIn::FailureKind::NoReply)
-                NetworkManagerWrapper::setTransferTimeoutForTesting(300);
             failure.body = message.isEmpty() ? QByteArray()
                                              : QJsonDocument(QJsonObject{{"Ok", false}, {"message", message}})
                                                    .toJson();
