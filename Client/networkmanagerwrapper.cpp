@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -84,9 +85,21 @@ bool isServerOrigin(const QUrl &url)
 // must not have it sent fifty times.
 constexpr int maxWriteRedirects = 20;
 
-// Set on a reply that ended at a redirect it did not follow: the address the
-// redirect named, empty when it named none.
+// Set on a reply that ended at a redirect it did not follow: how
+// (NetworkManagerWrapper::Redirect), and the address the redirect named,
+// empty when it named none.
 const char redirectProperty[] = "lomiRedirectNotFollowed";
+const char redirectTargetProperty[] = "lomiRedirectTarget";
+// Set on a write that its time-out ended, as against its owner's abort.
+const char timedOutProperty[] = "lomiTimedOut";
+
+using Redirect = NetworkManagerWrapper::Redirect;
+
+void markRedirect(QNetworkReply *reply, Redirect how, const QUrl &target)
+{
+    reply->setProperty(redirectProperty, int(how));
+    reply->setProperty(redirectTargetProperty, target);
+}
 
 QUrl locationOf(const QNetworkReply *reply)
 {
@@ -105,6 +118,10 @@ QUrl locationOf(const QNetworkReply *reply)
 // redirect ends the write with its outcome unknown, naming the address, as
 // does any redirect to another origin, where the sign-in token and the
 // record have no business.
+//
+// It finishes once, and an abort, its owner's or its time-out's, ends it
+// wherever it is: between two hops too, from the owner's slot on
+// redirected, where nothing more is sent.
 class WriteReply : public QNetworkReply
 {
 public:
@@ -122,7 +139,10 @@ public:
         // One time-out for the whole write, however many hops it takes.
         if (timeout > 0) {
             deadline.setSingleShot(true);
-            connect(&deadline, &QTimer::timeout, this, [this] { hopReply->abort(); });
+            connect(&deadline, &QTimer::timeout, this, [this] {
+                setProperty(timedOutProperty, true);
+                abort();
+            });
             deadline.start(timeout);
         }
         hop(request);
@@ -130,20 +150,35 @@ public:
 
     void abort() override
     {
-        if (!isFinished())
-            hopReply->abort();
+        if (isFinished())
+            return;
+        // A request in flight finishes the write as it ends (hopFinished);
+        // between two hops (the owner's slot on redirected) there is none.
+        QNetworkReply *inFlight = hopReply->isFinished() ? nullptr : hopReply;
+        if (inFlight)
+            inFlight->abort();
+        if (!isFinished()) {
+            QNetworkReply::close();
+            end(QNetworkReply::OperationCanceledError, QStringLiteral("Operation canceled"));
+        }
+        // Qt sends a request aborted before it started all the same, and
+        // finishes it again: it goes before it can start.
+        if (inFlight) {
+            hopReply = nullptr;
+            delete inFlight;
+        }
     }
 
     // The body is read from the request that gave the answer.
     qint64 bytesAvailable() const override
     {
-        return QNetworkReply::bytesAvailable() + (isFinished() ? hopReply->bytesAvailable() : 0);
+        return QNetworkReply::bytesAvailable() + (isFinished() && hopReply ? hopReply->bytesAvailable() : 0);
     }
 
 protected:
     qint64 readData(char *out, qint64 maxSize) override
     {
-        return isFinished() ? hopReply->read(out, maxSize) : 0;
+        return isFinished() && hopReply ? hopReply->read(out, maxSize) : 0;
     }
 
 private:
@@ -196,39 +231,52 @@ private:
         const bool redirect = answered->error() == QNetworkReply::NoError && code >= 300 && code < 400;
         if (redirect && goesOn(answered)) {
             --hopsLeft;
-            answered->deleteLater();
             QNetworkRequest next = request();
             next.setUrl(locationOf(answered));
             emit redirected(next.url());
+            // Its owner may have aborted it there.
+            if (isFinished())
+                return;
+            answered->deleteLater();
             hop(next);
             return;
         }
-        deadline.stop();
         takeMetaData(answered);
         if (redirect) {
             const bool named = answered->hasRawHeader("Location");
             const QUrl target = named ? locationOf(answered) : QUrl();
             setAttribute(QNetworkRequest::RedirectionTargetAttribute, target);
-            setProperty(redirectProperty, target);
+            const bool looped = named && (code == 307 || code == 308 ? hopsLeft == 0 : target == answered->url());
+            markRedirect(this,
+                         !named         ? Redirect::Unaddressed
+                         : looped       ? Redirect::Looped
+                         : code == 303  ? Redirect::SeeOther
+                                        : Redirect::Moved,
+                         target);
             const QString address = named ? target.toString() : QStringLiteral("no address");
-            const bool looped = (code == 307 || code == 308) && named && hopsLeft == 0;
-            setError(QNetworkReply::OperationCanceledError,
-                     QStringLiteral("the write was not sent on%1: the server answered with a "
-                                    "redirect (HTTP %2) to %3")
-                         .arg(looped ? QStringLiteral(" after %1 redirects").arg(maxWriteRedirects)
-                                     : QString())
-                         .arg(code)
-                         .arg(address));
-        } else {
-            setUrl(answered->url());
-            setError(answered->error(), answered->errorString());
-            // A reply that was aborted has nothing to read; so neither has this.
-            if (!answered->isOpen())
-                QNetworkReply::close();
+            end(QNetworkReply::OperationCanceledError,
+                QStringLiteral("the write was not sent on%1: the server answered with a "
+                               "redirect (HTTP %2) to %3")
+                    .arg(looped && hopsLeft == 0 ? QStringLiteral(" after %1 redirects").arg(maxWriteRedirects)
+                                                 : QString())
+                    .arg(code)
+                    .arg(address));
+            return;
         }
+        setUrl(answered->url());
+        // A reply that was aborted has nothing to read; so neither has this.
+        if (!answered->isOpen())
+            QNetworkReply::close();
+        end(answered->error(), answered->errorString());
+    }
+
+    void end(QNetworkReply::NetworkError error, const QString &reason)
+    {
+        deadline.stop();
+        setError(error, reason);
         setFinished(true);
-        if (error() != QNetworkReply::NoError)
-            emit errorOccurred(error());
+        if (error != QNetworkReply::NoError)
+            emit errorOccurred(error);
         if (bytesAvailable() > 0)
             emit readyRead();
         emit finished();
@@ -266,9 +314,22 @@ NetworkManagerWrapper::~NetworkManagerWrapper()
     }
 }
 
-bool NetworkManagerWrapper::stoppedAtRedirect(const QNetworkReply *reply)
+NetworkManagerWrapper::Redirect NetworkManagerWrapper::stoppedAt(const QNetworkReply *reply)
 {
-    return reply->property(redirectProperty).isValid();
+    const QVariant how = reply->property(redirectProperty);
+    return how.isValid() ? Redirect(how.toInt()) : Redirect::None;
+}
+
+QUrl NetworkManagerWrapper::redirectTarget(const QNetworkReply *reply)
+{
+    return reply->property(redirectTargetProperty).toUrl();
+}
+
+QString NetworkManagerWrapper::movedReason(const QUrl &target)
+{
+    return QStringLiteral("сервер отправил запрос по другому адресу, %1, и туда он не отправлен. Измените "
+                          "адрес сервера в «Настройки соединения» (кнопка рядом с «Вход» в окне входа)")
+        .arg(target.toString());
 }
 
 int NetworkManagerWrapper::transferTimeout()
@@ -340,20 +401,18 @@ QNetworkReply *NetworkManagerWrapper::createRequest(Operation op, const QNetwork
                                                    QIODevice *outgoingData)
 {
     if (op == GetOperation || op == HeadOperation) {
-        // Qt would follow a redirect to any address, the bearer header with it.
+        // Qt's own following, kept to the origin the read went to: Qt 6.4
+        // sends a read that it lets its owner confirm each redirect of the
+        // same request over and over once it is redirected twice, and ends
+        // it as a success with an empty body.
         QNetworkRequest guarded = request;
         guarded.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                             QNetworkRequest::UserVerifiedRedirectPolicy);
+                             QNetworkRequest::SameOriginRedirectPolicy);
         QNetworkReply *reply = QNetworkAccessManager::createRequest(op, guarded, outgoingData);
-        connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl &target) {
-            if (isServerOrigin(target)) {
-                emit reply->redirectAllowed();
-                return;
-            }
-            reply->setProperty(redirectProperty, target);
-            // Not inside Qt's own signal: its owners handle the finished
-            // reply once Qt has returned.
-            QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+        // Named before its owners see it finish: where the server sent it.
+        connect(reply, &QNetworkReply::errorOccurred, reply, [reply](QNetworkReply::NetworkError error) {
+            if (error == QNetworkReply::InsecureRedirectError)
+                markRedirect(reply, Redirect::Moved, locationOf(reply));
         });
         return reply;
     }
@@ -370,15 +429,19 @@ QNetworkReply *NetworkManagerWrapper::createRequest(Operation op, const QNetwork
     // Every redirect is judged by the write itself (WriteReply).
     once.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                       QNetworkRequest::ManualRedirectPolicy);
-    const auto send = [this, sentAs, data](const QNetworkRequest &hop) {
+    const int timeout =
+        request.transferTimeout() > 0 ? request.transferTimeout() : QNetworkAccessManager::transferTimeout();
+    const auto send = [this, sentAs, data, timeout](QNetworkRequest hop) {
+        // The write's own time-out is the one clock: a hop that Qt cancelled
+        // on its own would read as the owner's abort.
+        if (timeout > 0)
+            hop.setTransferTimeout(std::numeric_limits<int>::max());
         auto *body = new OneShotBody(data, nullptr);
         QNetworkReply *reply = QNetworkAccessManager::createRequest(sentAs, hop, body);
         body->setParent(reply);
         body->setReply(reply);
         return reply;
     };
-    const int timeout =
-        request.transferTimeout() > 0 ? request.transferTimeout() : QNetworkAccessManager::transferTimeout();
     return new WriteReply(op, once, send, timeout, this);
 }
 
@@ -519,23 +582,18 @@ QString NetworkManagerWrapper::serverMessage(const QJsonDocument &document)
 
 QString NetworkManagerWrapper::failureReason(QNetworkReply *reply)
 {
-    if (stoppedAtRedirect(reply)) {
-        const QUrl target = reply->property(redirectProperty).toUrl();
-        if (target.isEmpty() || isServerOrigin(target))
-            return reply->errorString();
-        return QStringLiteral("сервер отправил запрос по другому адресу, %1, и туда он не отправлен. "
-                              "Измените адрес сервера в «Настройки соединения» (кнопка рядом с "
-                              "«Вход»)")
-            .arg(target.toString());
-    }
+    const QUrl target = redirectTarget(reply);
+    if (stoppedAt(reply) == Redirect::Moved && !isServerOrigin(target))
+        return movedReason(target);
     switch (reply->error()) {
     // Qt names no reason when it was kept from sending a write again.
     case QNetworkReply::ContentReSendError:
         return QStringLiteral("Connection lost before the answer came");
-    // The program cancels no request but one it will not let go to another
-    // address (above): a cancelled one ran out of time, which Qt words as if
-    // the clerk had cancelled it.
+    // No window aborts a read: a cancelled one ran out of time, which Qt
+    // words as if the clerk had cancelled it. A write knows which it was.
     case QNetworkReply::OperationCanceledError: {
+        if (stoppedAtRedirect(reply) || (isWrite(reply) && !reply->property(timedOutProperty).toBool()))
+            return reply->errorString();
         int timeout = reply->request().transferTimeout();
         if (timeout <= 0)
             timeout = reply->manager() ? reply->manager()->transferTimeout() : currentTransferTimeout;

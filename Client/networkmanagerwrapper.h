@@ -18,14 +18,16 @@ class QNetworkReply;
 // Qt sends a request again on a new connection when the one it went on
 // closes before the answer, and a write the server stored before the line
 // dropped would be stored twice. Such a write fails instead, its outcome
-// unknown (Outcome::Unanswered). Reads may still be sent again, and follow
-// any redirect; a write follows only a 307 or a 308, with its verb and body,
-// at most 20 of them within one time-out, and any other redirect ends it, its
-// outcome unknown. No redirect is followed to another origin than the
-// server's in the connection settings: the bearer header and the records go
-// nowhere else. A 5xx without the server's own JSON message, a 502 and a 504
-// leave a write's outcome unknown too: a gateway in front of the server
-// answered in its place.
+// unknown (Outcome::Unanswered). A write follows only a 307 or a 308 to the
+// server's own origin, with its verb and body, at most 20 of them within one
+// time-out; any other redirect ends it, its outcome unknown, and it finishes
+// once, whatever the order of its owner's abort, its time-out and a hop's
+// answer. A read may be sent again, and follows every redirect on the origin
+// it was sent to, as many as Qt allows; one to another origin ends it. No
+// request goes on to another origin than the server's in the connection
+// settings: the bearer header and the records go nowhere else. A 5xx without
+// the server's own JSON message, a 502 and a 504 leave a write's outcome
+// unknown too: a gateway in front of the server answered in its place.
 //
 // Replies belong to the caller, who deletes them when done.
 class NetworkManagerWrapper : public QNetworkAccessManager
@@ -78,8 +80,24 @@ public:
     // and every slot on finished() has handled it.
     void waitFor(QNetworkReply *reply);
 
-    // Whether the reply ended at a redirect that it did not follow.
-    static bool stoppedAtRedirect(const QNetworkReply *reply);
+    // How a reply ended at a redirect that it did not follow.
+    enum class Redirect {
+        None,       // it did not
+        Moved,      // a 301 or 302 to another address, or a 307 or 308 (or
+                    // a read's redirect) to another origin
+        SeeOther,   // a 303, which a server may send once it stored a write
+        Looped,     // sent round: the 20 redirects used up, or sent back
+                    // to the address it went to
+        Unaddressed // a redirect that named no address
+    };
+    static Redirect stoppedAt(const QNetworkReply *reply);
+    static bool stoppedAtRedirect(const QNetworkReply *reply) { return stoppedAt(reply) != Redirect::None; }
+    // Where a reply that stopped at a redirect was sent; empty when it was
+    // not, or the redirect named no address.
+    static QUrl redirectTarget(const QNetworkReply *reply);
+    // The words for a request that the server sent to `target`, where it did
+    // not go: where it pointed, and where the clerk changes the address.
+    static QString movedReason(const QUrl &target);
 
     // Why a failed reply failed, in the words of the transport's box.
     static QString failureReason(QNetworkReply *reply);

@@ -8,6 +8,9 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QUrlQuery>
+
+#include <algorithm>
 
 RequestTableModel::RequestTableModel(QObject *parent)
     : JsonTableModel(parent)
@@ -43,14 +46,21 @@ QNetworkRequest authorizedNow(QNetworkRequest request)
 
 }  // namespace
 
+QNetworkReply *RequestTableModel::send()
+{
+    asked = request.url();
+    pending = true;
+    return latest.sent(manager->get(authorizedNow(request)));
+}
+
 void RequestTableModel::select()
 {
-    latest.sent(manager->get(authorizedNow(request)));
+    send();
 }
 
 void RequestTableModel::selectSync()
 {
-    QNetworkReply *reply = latest.sent(manager->get(authorizedNow(request)));
+    QNetworkReply *reply = send();
     // Another load of this model may still be in flight; its reply must not
     // end this wait. Connected after dataFetched, so the reply is handled
     // when the wait ends.
@@ -68,7 +78,30 @@ void RequestTableModel::clear()
 {
     latest.dropPending();
     read = false;
+    pending = false;
     setJson(QJsonDocument());
+}
+
+namespace {
+
+// The list a URL reads: its address and its query but for "pretty", which
+// changes only how the rows are written.
+QUrl listOf(QUrl url)
+{
+    QList<QPair<QString, QString>> items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
+    items.removeIf([](const QPair<QString, QString> &item) { return item.first == QLatin1String("pretty"); });
+    std::sort(items.begin(), items.end());
+    QUrlQuery query;
+    query.setQueryItems(items);
+    url.setQuery(query);
+    return url.adjusted(QUrl::NormalizePathSegments);
+}
+
+}  // namespace
+
+bool RequestTableModel::shows(const QUrl &url) const
+{
+    return read && !pending && listOf(shown) == listOf(url);
 }
 
 void RequestTableModel::dataFetched(QNetworkReply *reply)
@@ -81,6 +114,8 @@ void RequestTableModel::dataFetched(QNetworkReply *reply)
 
     read = !document.isEmpty() && reply->error() == QNetworkReply::NoError
            && !Global::isFailureEnvelope(document);
+    pending = false;
+    shown = asked;
     setJson(read ? document : QJsonDocument());
     emit selectFinished();
 }

@@ -103,10 +103,13 @@ void WriteQueue::answer(QNetworkReply *reply, const Write &write)
     if (write.answered)
         write.answered(reply);
     reply->deleteLater();
-    wrapUp(dropped,
-           namedLater ? QStringLiteral("Эти изменения не отправлены; они не сохранены:")
-                      : QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они не "
-                                       "сохранены:"),
+    // The server that sent the change elsewhere did answer.
+    const QString why = NetworkManagerWrapper::stoppedAtRedirect(reply)
+                            ? QStringLiteral("Сервер перенаправил изменение, и оно не отправлено дальше; эти "
+                                             "изменения не отправлены, они не сохранены:")
+                            : QStringLiteral("Сервер не ответил, и эти изменения не отправлены; они не "
+                                             "сохранены:");
+    wrapUp(dropped, namedLater ? QStringLiteral("Эти изменения не отправлены; они не сохранены:") : why,
            namedLater && outcome == Outcome::Unanswered ? write.label : QString(),
            namedLater && outcome == Outcome::NotSent ? write.label : QString());
 }

@@ -764,6 +764,7 @@ Reply Server::failureReply(const Failure &failure)
         reply.status = failure.status;
         reply.body = failure.body;
         reply.contentType = "text/html";
+        reply.location = failure.location;
         break;
     case FailureKind::Delay:
     case FailureKind::Closed:

@@ -109,7 +109,9 @@ enum class FailureKind {
     Redirect,
     // Served normally (a write is stored), and then `status` with `body`
     // goes in place of the answer, as a reverse proxy answers whose
-    // connection to the server dropped (502) or whose wait ran out (504).
+    // connection to the server dropped (502) or whose wait ran out (504);
+    // with `location` as the Location header, when given, as a server sends
+    // a 303 once it has stored a write.
     Gateway
 };
 

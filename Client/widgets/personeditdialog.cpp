@@ -551,24 +551,12 @@ SaveLoop::Creation PersonEditDialog::newPersons()
 {
     SaveLoop::Creation persons;
     persons.list = Global::endpoint(QStringLiteral("persons"));
-    // Taken before the send, as the list reloads once the write is answered;
-    // a copy of what it holds costs nothing until the ids are looked at.
-    persons.knownIds = [this] {
-        const QJsonDocument listed = knownPersons ? knownPersons() : QJsonDocument();
-        return [listed] {
-            QSet<int> known;
-            const QJsonArray rows = listed.array();
-            for (const QJsonValue &row : rows)
-                known.insert(row.toObject().value(QStringLiteral("id")).toInt());
-            return known;
-        };
-    };
     // Only this year's persons: the whole list may be a hundred thousand rows,
     // and a person registered today is always among them.
-    persons.rows = [] {
-        return SaveLoop::readRows(QUrl(Global::endpoint(
-            QStringLiteral("persons?pretty=true&year=%1").arg(Clock::today().year()))));
-    };
+    const QUrl thisYear(Global::endpoint(
+        QStringLiteral("persons?pretty=true&year=%1").arg(Clock::today().year())));
+    persons.rows = [thisYear] { return SaveLoop::readRows(thisYear); };
+    persons.knownIds = SaveLoop::listedBefore(knownPersons, thisYear, persons.rows);
     // The list names a person whole, as the server joins the parts.
     persons.asListed = [](const QJsonObject &person) {
         QJsonObject listed = person;
@@ -598,9 +586,13 @@ SaveLoop::Creation PersonEditDialog::newPersons()
                                        "удалось: %1. Войдите снова («Сменить пользователя») и затем "
                                        "сохраните его снова: оно будет отправлено, только если на сервере "
                                        "его нет.");
-    texts.moved = QStringLiteral("Сервер отправил физическое лицо по другому адресу, и оно не "
-                                 "сохранено. Сначала измените адрес сервера в «Настройки соединения» "
-                                 "(кнопка рядом с «Вход» в окне входа).");
+    texts.moved = QStringLiteral("Физическое лицо не сохранено: %1.");
+    texts.redirected = QStringLiteral("%1, и физическое лицо не сохранено. Это ошибка сервера: сообщите о "
+                                      "ней его администратору. Сохраните его снова, чтобы отправить ещё раз.");
+    texts.untold = QStringLiteral("Сервер не ответил вовремя, и сохранено ли физическое лицо, сказать "
+                                  "нельзя: список физических лиц до отправки прочитать не удалось. "
+                                  "Проверьте список: если ваше в нём, закройте карту; чтобы отправить "
+                                  "его снова, сохраните его снова.");
     texts.amended = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено. "
                                    "Исправления, внесённые после, записаны в него.");
     texts.kept = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено таким, "
@@ -865,6 +857,59 @@ bool isReturnOf(const QJsonObject &row, const QJsonObject &receipt)
 
 }  // namespace
 
+namespace {
+
+SaveLoop::Texts returnTexts()
+{
+    SaveLoop::Texts texts;
+    const QString checkFirst = QStringLiteral("Проверьте список квитанций, прежде чем оформлять возврат снова.");
+    texts.stored = QStringLiteral("Сервер не ответил вовремя, но возврат оформлен.");
+    texts.absent = QStringLiteral("Сервер не ответил, и возврат не оформлен. Оформите его снова.");
+    texts.unknown = QStringLiteral("Сервер не ответил, и узнать, оформлен ли возврат, не удалось. ") + checkFirst;
+    texts.refused = QStringLiteral("Сервер не ответил, и узнать, оформлен ли возврат, не удалось: %1. ")
+                    + checkFirst;
+    texts.signInFirst = QStringLiteral("Сервер не ответил, и узнать, оформлен ли возврат, не удалось: %1. "
+                                       "Войдите снова («Сменить пользователя») и проверьте список "
+                                       "квитанций, прежде чем оформлять возврат снова.");
+    texts.moved = QStringLiteral("Возврат не оформлен: %1.");
+    texts.redirected = QStringLiteral("%1, и возврат не оформлен. Это ошибка сервера: сообщите о ней его "
+                                      "администратору.");
+    texts.several = QStringLiteral("Сервер не ответил вовремя, и оформлен ли этот возврат, сказать нельзя: в "
+                                   "списке нашлось несколько возвратов с его данными (ID: %1). ")
+                    + checkFirst;
+    texts.untold = QStringLiteral("Сервер не ответил вовремя, и оформлен ли возврат, сказать нельзя: список "
+                                  "квитанций до возврата прочитать не удалось. ")
+                   + checkFirst;
+    return texts;
+}
+
+}  // namespace
+
+void PersonEditDialog::tellReturn(const SaveLoop::Attempt &attempt, const std::optional<QSet<int>> &before,
+                                  const SaveLoop::Rows &rows, const QJsonObject &receipt)
+{
+    const SaveLoop::Texts texts = returnTexts();
+    const auto warn = [this](const QString &text) {
+        MessageBox::warning(this, QStringLiteral("Возврат"), text, QMessageBox::Ok);
+    };
+    // A row the server held before the return is never taken for it.
+    if (!before)
+        return warn(texts.untold);
+    if (!rows)
+        return warn(SaveLoop::unreadText(texts, rows.unread));
+    QStringList returns;
+    for (const QJsonValue &row : *rows) {
+        const int rowId = row[QStringLiteral("id")].toInt();
+        if (!before->contains(rowId) && isReturnOf(row.toObject(), receipt))
+            returns << QString::number(rowId);
+    }
+    if (returns.size() > 1)
+        return warn(texts.several.arg(returns.join(QStringLiteral(", "))));
+    if (returns.isEmpty())
+        return warn(SaveLoop::notStored(texts, attempt));
+    MessageBox::information(this, QStringLiteral("Возврат"), texts.stored, QMessageBox::Ok);
+}
+
 // A return has no dialog to come back: after a return without an answer the
 // user learns from the list which of the two happened, or that the list could
 // not tell, and nothing is sent again.
@@ -877,50 +922,12 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
     const int receiptId = idAt(index);
     const QJsonObject receipt = list.objectAt(index.row());
     const QUrl listUrl = subListUrl(id, collection);
-    const QSet<int> before = SaveLoop::listedAt(&list, listUrl).knownIds()();
+    const std::optional<QSet<int>> before = SaveLoop::listedAt(&list, listUrl).knownIds()();
     // A null document: the request goes with no body at all.
     const SaveLoop::Attempt attempt = send(QNetworkAccessManager::PostOperation,
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
-    if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered) {
-        const std::optional<QJsonArray> rows = SaveLoop::readRows(listUrl);
-        QStringList returns;
-        for (const QJsonValue &row : rows.value_or(QJsonArray())) {
-            const int rowId = row[QStringLiteral("id")].toInt();
-            if (!before.contains(rowId) && isReturnOf(row.toObject(), receipt))
-                returns << QString::number(rowId);
-        }
-        // Sent on by the server to another address, it meets the same
-        // address again until the connection settings change.
-        if (attempt.moved && returns.isEmpty())
-            MessageBox::warning(this, QStringLiteral("Возврат"),
-                                QStringLiteral("Сервер отправил возврат по другому адресу, и он не "
-                                               "оформлен. Сначала измените адрес сервера в «Настройки "
-                                               "соединения» (кнопка рядом с «Вход» в окне входа)."),
-                                QMessageBox::Ok);
-        else if (!rows)
-            MessageBox::warning(this, QStringLiteral("Возврат"),
-                                QStringLiteral("Сервер не ответил, и узнать, оформлен ли возврат, "
-                                               "не удалось. Проверьте список квитанций, прежде "
-                                               "чем оформлять возврат снова."),
-                                QMessageBox::Ok);
-        else if (returns.size() > 1)
-            MessageBox::warning(this, QStringLiteral("Возврат"),
-                                QStringLiteral("Сервер не ответил вовремя, и оформлен ли этот "
-                                               "возврат, сказать нельзя: в списке нашлось несколько "
-                                               "возвратов с его данными (ID: %1). Проверьте список "
-                                               "квитанций, прежде чем оформлять возврат снова.")
-                                    .arg(returns.join(QStringLiteral(", "))),
-                                QMessageBox::Ok);
-        else if (!returns.isEmpty())
-            MessageBox::information(this, QStringLiteral("Возврат"),
-                                    QStringLiteral("Сервер не ответил вовремя, но возврат оформлен."),
-                                    QMessageBox::Ok);
-        else
-            MessageBox::warning(this, QStringLiteral("Возврат"),
-                                QStringLiteral("Сервер не ответил, и возврат не оформлен. "
-                                               "Оформите его снова."),
-                                QMessageBox::Ok);
-    }
+    if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered)
+        tellReturn(attempt, before, SaveLoop::readRows(listUrl), receipt);
     list.select();
 }
 

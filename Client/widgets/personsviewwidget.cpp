@@ -95,9 +95,7 @@ PersonsViewWidget::PersonsViewWidget(QWidget *parent)
         ui->infoPushButton->setText(QStringLiteral("Инфо (%1)").arg(infoWidget.getInfoAmount()));
     });
 
-    // A copy of what the list holds costs nothing until a new person's save
-    // goes unanswered and the ids are looked at.
-    personEditDialog.setKnownPersons([this] { return model.getJson(); });
+    personEditDialog.setKnownPersons(&model);
     personEditDialog.installEventFilter(this);
     // Column 0 descending is also the header's default indicator, so setting
     // the indicator alone would not sort the rows.

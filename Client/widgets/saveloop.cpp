@@ -2,6 +2,7 @@
 
 #include "global.h"
 #include "messagebox.h"
+#include "requesttablemodel.h"
 #include "writequeue.h"
 
 #include <QAbstractItemModel>
@@ -46,27 +47,46 @@ SaveLoop::Attempt SaveLoop::take(QNetworkReply *reply)
     Attempt attempt;
     attempt.outcome = NetworkManagerWrapper::outcome(reply);
     attempt.answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
-    attempt.moved = NetworkManagerWrapper::stoppedAtRedirect(reply);
+    attempt.redirect = NetworkManagerWrapper::stoppedAt(reply);
+    attempt.redirectTarget = NetworkManagerWrapper::redirectTarget(reply);
     reply->deleteLater();
     return attempt;
 }
 
+std::function<SaveLoop::IdsBefore()> SaveLoop::listedBefore(const QAbstractItemModel *shown, const QUrl &url,
+                                                            const std::function<Rows()> &rows)
+{
+    // The ids before the write are those of the list the look-up reads: a
+    // search or a filter shows only some of them, and a row it hides that
+    // holds the typed values would be taken for the new record.
+    while (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(shown))
+        shown = proxy->sourceModel();
+    const auto *list = qobject_cast<const RequestTableModel *>(shown);
+    return [list, url, rows]() -> IdsBefore {
+        QJsonArray held;
+        if (list && list->shows(url)) {
+            held = list->getJson().array();
+        } else {
+            const Rows read = rows();
+            if (!read)
+                return [] { return std::optional<QSet<int>>(); };
+            held = *read;
+        }
+        return [held]() -> std::optional<QSet<int>> {
+            QSet<int> ids;
+            for (const QJsonValue &row : held)
+                ids.insert(row.toObject().value(QStringLiteral("id")).toInt());
+            return ids;
+        };
+    };
+}
+
 SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUrl &url)
 {
-    // The ids known before the write are the list's as loaded: a search
-    // shows only some of them, and a row it hides that holds the typed values
-    // would be taken for the new record.
-    while (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model))
-        model = proxy->sourceModel();
     Creation creation;
     creation.list = url.toString();
-    creation.knownIds = [model] {
-        QSet<int> ids;
-        for (int row = 0; row < model->rowCount(); ++row)
-            ids.insert(model->index(row, 0).data().toInt());
-        return [ids] { return ids; };
-    };
     creation.rows = [url] { return readRows(url); };
+    creation.knownIds = listedBefore(model, url, creation.rows);
     return creation;
 }
 
@@ -231,15 +251,6 @@ std::optional<QList<QJsonObject>> lookUp(const std::optional<QJsonArray> &rows,
     return SaveLoop::findStored(*rows, write.before, write.sent);
 }
 
-// What the user is told when the list that tells could not be read.
-QString unreadText(const SaveLoop::Texts &texts, const SaveLoop::Unread &unread)
-{
-    if (unread.reason.isEmpty())
-        return texts.unknown;
-    const bool signIn = unread.status == 401 || unread.status == 403;
-    return (signIn ? texts.signInFirst : texts.refused).arg(unread.reason);
-}
-
 // The user's words for rows found more than one.
 QString several(const SaveLoop::Creation &creation, const QList<QJsonObject> &found)
 {
@@ -313,6 +324,31 @@ SaveLoop::Result correct(QWidget *parent, const QJsonObject &record, const SaveL
 
 }  // namespace
 
+QString SaveLoop::unreadText(const Texts &texts, const Unread &unread)
+{
+    if (unread.reason.isEmpty())
+        return texts.unknown;
+    const bool signIn = unread.status == 401 || unread.status == 403;
+    return (signIn ? texts.signInFirst : texts.refused).arg(unread.reason);
+}
+
+QString SaveLoop::notStored(const Texts &texts, const Attempt &attempt)
+{
+    using Redirect = NetworkManagerWrapper::Redirect;
+    switch (attempt.redirect) {
+    // Sent on by the server to another address, the write meets the same
+    // address at every OK until the connection settings change.
+    case Redirect::Moved:
+        return texts.moved.arg(NetworkManagerWrapper::movedReason(attempt.redirectTarget));
+    case Redirect::Looped:
+        return texts.redirected.arg(QStringLiteral("Сервер перенаправлял запрос по кругу"));
+    case Redirect::Unaddressed:
+        return texts.redirected.arg(QStringLiteral("Сервер ответил перенаправлением без адреса"));
+    default:
+        return texts.absent;
+    }
+}
+
 void SaveLoop::forgetAllForTesting()
 {
     remembered.clear();
@@ -382,17 +418,23 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
         }
     }
 
-    const std::function<QSet<int>()> listedBefore =
-        creation && creation->knownIds ? creation->knownIds() : nullptr;
+    const IdsBefore listedBefore = creation && creation->knownIds ? creation->knownIds() : nullptr;
     const Attempt attempt = send(record);
     if (attempt.outcome == Outcome::Unanswered && creation) {
         // The ids listed before this write stay the ones it is judged by: the
         // reload may bring its record into the list meanwhile.
-        const QSet<int> before = listedBefore ? listedBefore() : QSet<int>();
-        const Unconfirmed write{record, before};
+        const std::optional<QSet<int>> before = listedBefore ? listedBefore() : QSet<int>();
+        if (!before) {
+            // Any row may be one the server held before: none is claimed,
+            // and the next OK is a write of the user's own choice.
+            reload();
+            warn(parent, creation->texts.untold);
+            return {};
+        }
+        const Unconfirmed write{record, *before};
         progress.own = remember(creation->list, write);
         const Rows rows = creation->rows();
-        const std::optional<QList<QJsonObject>> found = lookUp(rows, {listed(*creation, record), before});
+        const std::optional<QList<QJsonObject>> found = lookUp(rows, {listed(*creation, record), *before});
         reload();
         if (found && !found->isEmpty()) {
             forget(creation->list, std::exchange(progress.own, 0));
@@ -404,12 +446,9 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
             return {true, found->first()};
         }
         // Looked for again at the next attempt, even when not found now: a
-        // slow server may store it after this read.
-        // Sent on by the server to another address, the write meets the
-        // same address at every OK until the connection settings change.
-        warn(parent, attempt.moved ? creation->texts.moved
-                     : found       ? creation->texts.absent
-                                   : unreadText(creation->texts, rows.unread));
+        // slow server may store it after this read. Not found in a list that
+        // could not be read is not found absent.
+        warn(parent, found ? notStored(creation->texts, attempt) : unreadText(creation->texts, rows.unread));
         return {};
     }
     reload();

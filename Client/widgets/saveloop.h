@@ -29,8 +29,10 @@ struct Attempt
 {
     NetworkManagerWrapper::Outcome outcome = NetworkManagerWrapper::Outcome::Refused;
     QJsonObject answer;  // the reply's body, when it is an object
-    // The server sent the write to another address, and it did not go there.
-    bool moved = false;
+    // The redirect the write ended at without following it, and where it
+    // pointed (NetworkManagerWrapper::stoppedAt).
+    NetworkManagerWrapper::Redirect redirect = NetworkManagerWrapper::Redirect::None;
+    QUrl redirectTarget;
 };
 
 // Why a read for a look-up brought nothing, in the user's words: the server
@@ -77,10 +79,13 @@ struct Texts
                                          "пользователя»): до этого проверка не удастся. При следующем "
                                          "сохранении запись будет отправлена, только если на сервере её "
                                          "нет.");
-    // The write sent by the server to another address, where it did not go.
-    QString moved = QStringLiteral("Сервер отправил запись по другому адресу, и она не сохранена. "
-                                   "Сначала измените адрес сервера в «Настройки соединения» (кнопка "
-                                   "рядом с «Вход» в окне входа).");
+    // Not stored: the server sent the write to another address, where it
+    // did not go (NetworkManagerWrapper::movedReason in place of %1).
+    QString moved = QStringLiteral("Запись не сохранена: %1.");
+    // Not stored: the server answered with a redirect that leads nowhere
+    // (what it did, in place of %1), which the settings do not mend.
+    QString redirected = QStringLiteral("%1, и запись не сохранена. Это ошибка сервера: сообщите о ней "
+                                        "его администратору. Нажмите OK, чтобы отправить запись снова.");
     // Stored, and what was typed after the write was written into it.
     QString amended = QStringLiteral("Сервер не ответил вовремя, но запись сохранена. Исправления, "
                                      "внесённые после, записаны в неё.");
@@ -94,11 +99,22 @@ struct Texts
                                      "нельзя: на сервере нашлось несколько записей с отправленными "
                                      "данными (ID: %1). Проверьте список: если ваша запись среди них, "
                                      "нажмите «Cancel»; чтобы добавить ещё одну, нажмите OK.");
+    // What the list held before the write could not be read: no row found
+    // after it can be told for its own.
+    QString untold = QStringLiteral("Сервер не ответил вовремя, и сохранена ли запись, сказать нельзя: "
+                                    "список, с которым её можно сравнить, до отправки прочитать не "
+                                    "удалось. Проверьте список: если ваша запись в нём, нажмите "
+                                    "«Cancel»; чтобы отправить её снова, нажмите OK.");
     // A write of another dialog turned out stored, unlike what is typed now.
     QString earlier = QStringLiteral("Запись, отправленная раньше и оставшаяся без ответа, "
                                      "сохранена на сервере. Проверьте список: если вы вводите её "
                                      "снова, нажмите «Cancel»; чтобы добавить и эту, нажмите OK.");
 };
+
+// The ids a list held before a write, taken before the write is sent and
+// gathered only when asked for, after a write without an answer: a list may
+// be a hundred thousand rows. No value when they could not be read.
+using IdsBefore = std::function<std::optional<QSet<int>>()>;
 
 // How a creating write tells, once it got no answer, whether the server
 // stored the record.
@@ -107,11 +123,10 @@ struct Creation
     // The list the record goes to: a write without an answer is remembered
     // under it.
     QString list;
-    // The ids the list holds before the write, as last loaded; unset for a
-    // list in which any row found after the write is the write's own. Taken
-    // before every write, it hands over what reads them, which runs only
-    // after a write without an answer: a list may be a hundred thousand rows.
-    std::function<std::function<QSet<int>()>()> knownIds;
+    // The ids the list that `rows` reads holds before the write, taken
+    // before every write (see listedBefore); unset for a list in which any
+    // row found after the write is the write's own.
+    std::function<IdsBefore()> knownIds;
     // The list's rows as the server has them now (a synchronous load); no
     // value, and why, when it cannot be read.
     std::function<Rows()> rows;
@@ -132,9 +147,14 @@ struct Unconfirmed
     QSet<int> before;  // the ids listed before the write
 };
 
-// The Creation of a list shown in `model` (ids in column 0; through any
-// proxies, the rows as loaded) and loaded from `url`, read again at once
-// when asked.
+// Creation::knownIds for a look-up that reads `rows`, the list at `url`: the
+// rows loaded into `shown` (through any proxies) when it shows that list, was
+// read and is not being read again, with no read added; otherwise the list
+// read before the write is sent.
+std::function<IdsBefore()> listedBefore(const QAbstractItemModel *shown, const QUrl &url,
+                                        const std::function<Rows()> &rows);
+// The Creation of a list shown in `model` and loaded from `url`, read again
+// at once when asked.
 Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
 // The document at `url` as the server has it now, waited for under the busy
 // indicator; no value when it cannot be read, or while the user's changes are
@@ -162,6 +182,12 @@ Sender senderOf(NetworkManagerWrapper &network);
 std::function<Attempt(const QJsonObject &)> sendTo(const Sender &sender,
                                                    QNetworkAccessManager::Operation verb,
                                                    const QUrl &url);
+
+// What the user is told of a write without an answer that a look-up, read,
+// did not find stored: what became of it.
+QString notStored(const Texts &texts, const Attempt &attempt);
+// What the user is told when the look-up could not read its list.
+QString unreadText(const Texts &texts, const Unread &unread);
 
 // Whether the list row `row` holds what `sent` holds: every key both have is
 // equal (numbers by value, date-times to the minute, objects key by key),

@@ -456,6 +456,38 @@ private slots:
         QCOMPARE(server().record("users", 3), expected);
     }
 
+    void changesBehindALostWriteAreNamed_data()
+    {
+        QTest::addColumn<int>("kind");  // what the first right's write meets
+        QTest::addColumn<QString>("told");
+        QTest::newRow("no answer") << int(StandIn::FailureKind::NoReply) << "Сервер не ответил, и эти изменения";
+        // The server answered: it sent the write elsewhere.
+        QTest::newRow("moved") << int(StandIn::FailureKind::Redirect) << "Сервер перенаправил изменение";
+    }
+
+    // The next right, waiting behind one that met a failure, is not sent,
+    // and the box says what befell the first.
+    void changesBehindALostWriteAreNamed()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, told);
+        const auto timeout = qScopeGuard([] { NetworkManagerWrapper::setTransferTimeoutForTesting(60000); });
+        NetworkManagerWrapper::setTransferTimeoutForTesting(300);
+        StandIn::Failure failure{StandIn::FailureKind(kind), 301, {}, 1, 100};
+        failure.location = "/users/3/";
+        server().injectFailure("PUT", "users/3", failure);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(selectUser(3, 1).isValid());
+        for (const char *label : {"Справочник | Округ", "Учреждение | Номера"})
+            QVERIFY(permissions()->setData(permissionCell(label, 1), Qt::Checked, Qt::CheckStateRole));
+        QTRY_COMPARE(boxTexts("Изменения не сохранены").size(), 1);
+        QVERIFY2(boxTexts("Изменения не сохранены").first().startsWith(told),
+                 qPrintable(boxTexts("Изменения не сохранены").first()));
+        QCOMPARE(server().requestsTo("PUT", "users/3").size(), 1);
+        QVERIFY(finishes(users, [&] { users->handleUpdate(); }));
+    }
+
     void aDeletedUsersRightsAreNoLongerShown()
     {
         const int id = server().addRecord(

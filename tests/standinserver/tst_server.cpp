@@ -257,6 +257,11 @@ private slots:
             }
         }
         QCOMPARE(demo.expandedRecord("rooms", 1).value("rates").toArray().size(), 2);
+        // A paid-education receipt carries what its curriculum costs: it prints that total.
+        for (const QJsonValue &receipt : demo.collection("paid_education_receipts")) {
+            const QJsonObject curriculum = demo.record("curriculums", receipt["curriculumId"].toInt());
+            QCOMPARE(receipt["summ"].toDouble(), curriculum["cost"].toDouble());
+        }
 
         // The administrator holds every node with both rights.
         demo.start();
