@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <algorithm>
@@ -162,10 +163,15 @@ public:
             end(QNetworkReply::OperationCanceledError, QStringLiteral("Operation canceled"));
         }
         // Qt sends a request aborted before it started all the same, and
-        // finishes it again: it goes before it can start.
+        // finishes it again: it goes before it can start, unless its owner
+        // aborted it from one of its signals, when it has started and Qt is
+        // still in it.
         if (inFlight) {
             hopReply = nullptr;
-            delete inFlight;
+            if (relaying)
+                inFlight->deleteLater();
+            else
+                delete inFlight;
         }
     }
 
@@ -189,18 +195,37 @@ private:
         // Deleted with the write; the manager deletes its writes before
         // its other replies (~NetworkManagerWrapper).
         sent->setParent(this);
-        connect(sent, &QNetworkReply::finished, this, [this] { hopFinished(); });
+        // Only the request in flight speaks for the write: one aborted may
+        // still finish again.
+        connect(sent, &QNetworkReply::finished, this, [this, sent] {
+            if (sent == hopReply && !isFinished())
+                hopFinished();
+        });
         connect(sent, &QNetworkReply::metaDataChanged, this, [this, sent] {
-            if (!goesOn(sent)) {
+            if (sent == hopReply && !isFinished() && !goesOn(sent)) {
                 takeMetaData(sent);
-                emit metaDataChanged();
+                relay([this] { emit metaDataChanged(); });
             }
         });
         connect(sent, &QNetworkReply::socketStartedConnecting, this,
-                &QNetworkReply::socketStartedConnecting);
-        connect(sent, &QNetworkReply::requestSent, this, &QNetworkReply::requestSent);
-        connect(sent, &QNetworkReply::uploadProgress, this, &QNetworkReply::uploadProgress);
-        connect(sent, &QNetworkReply::downloadProgress, this, &QNetworkReply::downloadProgress);
+                [this] { relay([this] { emit socketStartedConnecting(); }); });
+        connect(sent, &QNetworkReply::requestSent, this, [this] { relay([this] { emit requestSent(); }); });
+        connect(sent, &QNetworkReply::uploadProgress, this, [this](qint64 done, qint64 total) {
+            relay([this, done, total] { emit uploadProgress(done, total); });
+        });
+        connect(sent, &QNetworkReply::downloadProgress, this, [this](qint64 done, qint64 total) {
+            relay([this, done, total] { emit downloadProgress(done, total); });
+        });
+    }
+
+    // Passes on a signal of the request in flight, which its owner may
+    // abort the write from.
+    void relay(const std::function<void()> &emitted)
+    {
+        if (isFinished())
+            return;
+        const QScopedValueRollback<bool> inside(relaying, true);
+        emitted();
     }
 
     bool goesOn(const QNetworkReply *sent) const
@@ -285,8 +310,10 @@ private:
     const Send send;
     int hopsLeft = maxWriteRedirects;
     QTimer deadline;
-    // The request in flight, or the one that gave the answer.
+    // The request in flight, or the one that gave the answer; none once
+    // an abort took the one in flight.
     QNetworkReply *hopReply = nullptr;
+    bool relaying = false;
 };
 
 }  // namespace
