@@ -472,7 +472,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, told);
         const auto timeout = qScopeGuard([] { NetworkManagerWrapper::setTransferTimeoutForTesting(60000); });
-        NetworkManagerWrapper::setTransferTimeoutForTesting(300);
+        NetworkManagerWrapper::setTransferTimeoutForTesting(1000);
         StandIn::Failure failure{StandIn::FailureKind(kind), 301, {}, 1, 100};
         failure.location = "/users/3/";
         server().injectFailure("PUT", "users/3", failure);
