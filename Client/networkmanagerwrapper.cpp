@@ -10,7 +10,6 @@
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QPointer>
-#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <algorithm>
@@ -163,15 +162,10 @@ public:
             end(QNetworkReply::OperationCanceledError, QStringLiteral("Operation canceled"));
         }
         // Qt sends a request aborted before it started all the same, and
-        // finishes it again: it goes before it can start, unless its owner
-        // aborted it from one of its signals, when it has started and Qt is
-        // still in it.
+        // finishes it again: it goes before it can start.
         if (inFlight) {
             hopReply = nullptr;
-            if (relaying)
-                inFlight->deleteLater();
-            else
-                delete inFlight;
+            delete inFlight;
         }
     }
 
@@ -195,37 +189,18 @@ private:
         // Deleted with the write; the manager deletes its writes before
         // its other replies (~NetworkManagerWrapper).
         sent->setParent(this);
-        // Only the request in flight speaks for the write: one aborted may
-        // still finish again.
-        connect(sent, &QNetworkReply::finished, this, [this, sent] {
-            if (sent == hopReply && !isFinished())
-                hopFinished();
-        });
+        connect(sent, &QNetworkReply::finished, this, [this] { hopFinished(); });
         connect(sent, &QNetworkReply::metaDataChanged, this, [this, sent] {
-            if (sent == hopReply && !isFinished() && !goesOn(sent)) {
+            if (!goesOn(sent)) {
                 takeMetaData(sent);
-                relay([this] { emit metaDataChanged(); });
+                emit metaDataChanged();
             }
         });
         connect(sent, &QNetworkReply::socketStartedConnecting, this,
-                [this] { relay([this] { emit socketStartedConnecting(); }); });
-        connect(sent, &QNetworkReply::requestSent, this, [this] { relay([this] { emit requestSent(); }); });
-        connect(sent, &QNetworkReply::uploadProgress, this, [this](qint64 done, qint64 total) {
-            relay([this, done, total] { emit uploadProgress(done, total); });
-        });
-        connect(sent, &QNetworkReply::downloadProgress, this, [this](qint64 done, qint64 total) {
-            relay([this, done, total] { emit downloadProgress(done, total); });
-        });
-    }
-
-    // Passes on a signal of the request in flight, which its owner may
-    // abort the write from.
-    void relay(const std::function<void()> &emitted)
-    {
-        if (isFinished())
-            return;
-        const QScopedValueRollback<bool> inside(relaying, true);
-        emitted();
+                &QNetworkReply::socketStartedConnecting);
+        connect(sent, &QNetworkReply::requestSent, this, &QNetworkReply::requestSent);
+        connect(sent, &QNetworkReply::uploadProgress, this, &QNetworkReply::uploadProgress);
+        connect(sent, &QNetworkReply::downloadProgress, this, &QNetworkReply::downloadProgress);
     }
 
     bool goesOn(const QNetworkReply *sent) const
@@ -313,7 +288,6 @@ private:
     // The request in flight, or the one that gave the answer; none once
     // an abort took the one in flight.
     QNetworkReply *hopReply = nullptr;
-    bool relaying = false;
 };
 
 }  // namespace
