@@ -135,7 +135,6 @@ class CardWriteFaultsTest : public StaysTestBase
         return count;
     }
 
-    // Queues an answer to each box a failed write shows, to be checked after it.
     // The look-up fails first: "cannot tell", then found on the next OK.
     static bool checkFailsFirst(int fault) { return fault == LateUnread || fault == CheckRefused || fault == SeeOther; }
 
