@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <algorithm>
@@ -121,7 +122,8 @@ QUrl locationOf(const QNetworkReply *reply)
 //
 // It finishes once, and an abort, its owner's or its time-out's, ends it
 // wherever it is: between two hops too, from the owner's slot on
-// redirected, where nothing more is sent.
+// redirected, where nothing more is sent, and from any signal of the request
+// in flight.
 class WriteReply : public QNetworkReply
 {
 public:
@@ -162,10 +164,15 @@ public:
             end(QNetworkReply::OperationCanceledError, QStringLiteral("Operation canceled"));
         }
         // Qt sends a request aborted before it started all the same, and
-        // finishes it again: it goes before it can start.
+        // finishes it again: it goes before it can start. Aborted from one
+        // of its own signals, it has started, and Qt is still in it: it goes
+        // once Qt has left it.
         if (inFlight) {
             hopReply = nullptr;
-            delete inFlight;
+            if (relaying)
+                inFlight->deleteLater();
+            else
+                delete inFlight;
         }
     }
 
@@ -189,18 +196,37 @@ private:
         // Deleted with the write; the manager deletes its writes before
         // its other replies (~NetworkManagerWrapper).
         sent->setParent(this);
-        connect(sent, &QNetworkReply::finished, this, [this] { hopFinished(); });
+        // Only the request in flight speaks for the write: one aborted from
+        // its own signal finishes again as Qt leaves it.
+        connect(sent, &QNetworkReply::finished, this, [this, sent] {
+            if (sent == hopReply && !isFinished())
+                hopFinished();
+        });
         connect(sent, &QNetworkReply::metaDataChanged, this, [this, sent] {
-            if (!goesOn(sent)) {
+            if (sent == hopReply && !isFinished() && !goesOn(sent)) {
                 takeMetaData(sent);
-                emit metaDataChanged();
+                relay([this] { emit metaDataChanged(); });
             }
         });
         connect(sent, &QNetworkReply::socketStartedConnecting, this,
-                &QNetworkReply::socketStartedConnecting);
-        connect(sent, &QNetworkReply::requestSent, this, &QNetworkReply::requestSent);
-        connect(sent, &QNetworkReply::uploadProgress, this, &QNetworkReply::uploadProgress);
-        connect(sent, &QNetworkReply::downloadProgress, this, &QNetworkReply::downloadProgress);
+                [this] { relay([this] { emit socketStartedConnecting(); }); });
+        connect(sent, &QNetworkReply::requestSent, this, [this] { relay([this] { emit requestSent(); }); });
+        connect(sent, &QNetworkReply::uploadProgress, this, [this](qint64 done, qint64 total) {
+            relay([this, done, total] { emit uploadProgress(done, total); });
+        });
+        connect(sent, &QNetworkReply::downloadProgress, this, [this](qint64 done, qint64 total) {
+            relay([this, done, total] { emit downloadProgress(done, total); });
+        });
+    }
+
+    // Passes a signal of the request in flight on to the owner, who may
+    // abort the write from it.
+    void relay(const std::function<void()> &emitted)
+    {
+        if (isFinished())
+            return;
+        const QScopedValueRollback<bool> inside(relaying, true);
+        emitted();
     }
 
     bool goesOn(const QNetworkReply *sent) const
@@ -246,7 +272,11 @@ private:
             const bool named = answered->hasRawHeader("Location");
             const QUrl target = named ? locationOf(answered) : QUrl();
             setAttribute(QNetworkRequest::RedirectionTargetAttribute, target);
-            const bool looped = named && (code == 307 || code == 308 ? hopsLeft == 0 : target == answered->url());
+            // A 303 to the address the write went to is a server's "see the
+            // list" after a create, not a loop.
+            const bool looped = named
+                                && (code == 307 || code == 308 ? hopsLeft == 0
+                                                               : code != 303 && target == answered->url());
             markRedirect(this,
                          !named         ? Redirect::Unaddressed
                          : looped       ? Redirect::Looped
@@ -288,6 +318,8 @@ private:
     // The request in flight, or the one that gave the answer; none once
     // an abort took the one in flight.
     QNetworkReply *hopReply = nullptr;
+    // Inside a signal of the request in flight.
+    bool relaying = false;
 };
 
 }  // namespace
@@ -581,6 +613,19 @@ QString NetworkManagerWrapper::serverMessage(const QJsonDocument &document)
     return document.object().value(QStringLiteral("message")).toString();
 }
 
+int NetworkManagerWrapper::timedOutAfter(QNetworkReply *reply)
+{
+    // No window aborts a read: a cancelled one ran out of time, which Qt
+    // words as if the clerk had cancelled it. A write knows which it was.
+    if (reply->error() != QNetworkReply::OperationCanceledError || stoppedAtRedirect(reply)
+        || (isWrite(reply) && !reply->property(timedOutProperty).toBool()))
+        return 0;
+    const int timeout = reply->request().transferTimeout();
+    if (timeout > 0)
+        return timeout;
+    return reply->manager() ? reply->manager()->transferTimeout() : currentTransferTimeout;
+}
+
 QString NetworkManagerWrapper::failureReason(QNetworkReply *reply)
 {
     const QUrl target = redirectTarget(reply);
@@ -590,15 +635,10 @@ QString NetworkManagerWrapper::failureReason(QNetworkReply *reply)
     // Qt names no reason when it was kept from sending a write again.
     case QNetworkReply::ContentReSendError:
         return QStringLiteral("Connection lost before the answer came");
-    // No window aborts a read: a cancelled one ran out of time, which Qt
-    // words as if the clerk had cancelled it. A write knows which it was.
     case QNetworkReply::OperationCanceledError: {
-        if (stoppedAtRedirect(reply) || (isWrite(reply) && !reply->property(timedOutProperty).toBool()))
-            return reply->errorString();
-        int timeout = reply->request().transferTimeout();
-        if (timeout <= 0)
-            timeout = reply->manager() ? reply->manager()->transferTimeout() : currentTransferTimeout;
-        return QStringLiteral("Timed out: no answer in %1 s").arg(timeout / 1000.0);
+        const int timeout = timedOutAfter(reply);
+        return timeout > 0 ? QStringLiteral("Timed out: no answer in %1 s").arg(timeout / 1000.0)
+                           : reply->errorString();
     }
     default:
         return reply->errorString();

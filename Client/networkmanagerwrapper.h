@@ -85,9 +85,10 @@ public:
         None,       // it did not
         Moved,      // a 301 or 302 to another address, or a 307 or 308 (or
                     // a read's redirect) to another origin
-        SeeOther,   // a 303, which a server may send once it stored a write
+        SeeOther,   // a 303, which a server may send once it stored a
+                    // write, to the write's own address too
         Looped,     // sent round: the 20 redirects used up, or sent back
-                    // to the address it went to
+                    // to the address it went to (but by a 303)
         Unaddressed // a redirect that named no address
     };
     static Redirect stoppedAt(const QNetworkReply *reply);
@@ -99,6 +100,8 @@ public:
     // not go: where it pointed, and where the clerk changes the address.
     static QString movedReason(const QUrl &target);
 
+    // The time-out, in milliseconds, that ended `reply`; 0 when none did.
+    static int timedOutAfter(QNetworkReply *reply);
     // Why a failed reply failed, in the words of the transport's box.
     static QString failureReason(QNetworkReply *reply);
 

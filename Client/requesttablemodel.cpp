@@ -8,9 +8,6 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QUrlQuery>
-
-#include <algorithm>
 
 RequestTableModel::RequestTableModel(QObject *parent)
     : JsonTableModel(parent)
@@ -48,8 +45,6 @@ QNetworkRequest authorizedNow(QNetworkRequest request)
 
 QNetworkReply *RequestTableModel::send()
 {
-    asked = request.url();
-    pending = true;
     return latest.sent(manager->get(authorizedNow(request)));
 }
 
@@ -78,30 +73,7 @@ void RequestTableModel::clear()
 {
     latest.dropPending();
     read = false;
-    pending = false;
     setJson(QJsonDocument());
-}
-
-namespace {
-
-// The list a URL reads: its address and its query but for "pretty", which
-// changes only how the rows are written.
-QUrl listOf(QUrl url)
-{
-    QList<QPair<QString, QString>> items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
-    items.removeIf([](const QPair<QString, QString> &item) { return item.first == QLatin1String("pretty"); });
-    std::sort(items.begin(), items.end());
-    QUrlQuery query;
-    query.setQueryItems(items);
-    url.setQuery(query);
-    return url.adjusted(QUrl::NormalizePathSegments);
-}
-
-}  // namespace
-
-bool RequestTableModel::shows(const QUrl &url) const
-{
-    return read && !pending && listOf(shown) == listOf(url);
 }
 
 void RequestTableModel::dataFetched(QNetworkReply *reply)
@@ -114,8 +86,6 @@ void RequestTableModel::dataFetched(QNetworkReply *reply)
 
     read = !document.isEmpty() && reply->error() == QNetworkReply::NoError
            && !Global::isFailureEnvelope(document);
-    pending = false;
-    shown = asked;
     setJson(read ? document : QJsonDocument());
     emit selectFinished();
 }

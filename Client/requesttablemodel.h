@@ -41,9 +41,6 @@ public:
     // answer is taken in, nor after clear() or an answer that was a failure.
     // An empty list that was read says something, an unread one nothing.
     bool isRead() const { return read; }
-    // Whether the rows shown are the list the server gave at `url`, in its
-    // "pretty" form or not: read, and no newer read of the model on its way.
-    bool shows(const QUrl &url) const;
 
 public slots:
     void dataFetched(QNetworkReply *reply);
@@ -59,8 +56,4 @@ private:
     QNetworkRequest request;
     LatestReply latest;
     bool read = false;
-    // Asked for by the latest request, and, once read, what the rows are.
-    QUrl asked;
-    QUrl shown;
-    bool pending = false;
 };

@@ -86,6 +86,36 @@ QString isoMidnight(const QDate &date)
     return QDateTime(date, QTime(0, 0)).toString(Qt::ISODateWithMs);
 }
 
+// The persons a person registered `today` is listed among: only that year's,
+// as the whole list may be a hundred thousand rows. The server files a new
+// person under the year of its own clock, which may stand on the other side
+// of New Year's midnight (another time zone, up to 26 hours apart, or a
+// clock a few minutes off): near the turn the adjacent year's are read too.
+SaveLoop::Rows personsOfTheYear(const QDate &today)
+{
+    const auto ofYear = [](int year) {
+        return SaveLoop::readRows(QUrl(Global::endpoint(QStringLiteral("persons?pretty=true&year=%1").arg(year))));
+    };
+    const int adjacent = today.dayOfYear() <= 2                             ? today.year() - 1
+                         : today.daysTo(QDate(today.year(), 12, 31)) < 2 ? today.year() + 1
+                                                                          : 0;
+    SaveLoop::Rows rows = ofYear(today.year());
+    if (!adjacent || !rows)
+        return rows;
+    const SaveLoop::Rows more = ofYear(adjacent);
+    if (!more)
+        return more;
+    // A person staying across the turn is listed in both years, and is one.
+    QSet<int> listed;
+    for (const QJsonValue &row : std::as_const(*rows))
+        listed.insert(row[QStringLiteral("id")].toInt());
+    for (const QJsonValue &row : *more) {
+        if (!listed.contains(row[QStringLiteral("id")].toInt()))
+            rows->append(row);
+    }
+    return rows;
+}
+
 }  // namespace
 
 PersonEditDialog::PersonEditDialog(QWidget *parent)
@@ -551,12 +581,8 @@ SaveLoop::Creation PersonEditDialog::newPersons()
 {
     SaveLoop::Creation persons;
     persons.list = Global::endpoint(QStringLiteral("persons"));
-    // Only this year's persons: the whole list may be a hundred thousand rows,
-    // and a person registered today is always among them.
-    const QUrl thisYear(Global::endpoint(
-        QStringLiteral("persons?pretty=true&year=%1").arg(Clock::today().year())));
-    persons.rows = [thisYear] { return SaveLoop::readRows(thisYear); };
-    persons.knownIds = SaveLoop::listedBefore(knownPersons, thisYear, persons.rows);
+    persons.rows = [] { return personsOfTheYear(Clock::today()); };
+    persons.readFirst = true;
     // The list names a person whole, as the server joins the parts.
     persons.asListed = [](const QJsonObject &person) {
         QJsonObject listed = person;
@@ -589,10 +615,11 @@ SaveLoop::Creation PersonEditDialog::newPersons()
     texts.moved = QStringLiteral("Физическое лицо не сохранено: %1.");
     texts.redirected = QStringLiteral("%1, и физическое лицо не сохранено. Это ошибка сервера: сообщите о "
                                       "ней его администратору. Сохраните его снова, чтобы отправить ещё раз.");
-    texts.untold = QStringLiteral("Сервер не ответил вовремя, и сохранено ли физическое лицо, сказать "
-                                  "нельзя: список физических лиц до отправки прочитать не удалось. "
-                                  "Проверьте список: если ваше в нём, закройте карту; чтобы отправить "
-                                  "его снова, сохраните его снова.");
+    texts.unsent = QStringLiteral("Физическое лицо не отправлено: список физических лиц прочитать перед "
+                                  "отправкой не удалось: %1. Сохраните его снова.");
+    texts.unsentSignIn = QStringLiteral("Физическое лицо не отправлено: список физических лиц прочитать "
+                                        "перед отправкой не удалось: %1. Войдите снова («Сменить "
+                                        "пользователя») и затем сохраните его снова.");
     texts.amended = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено. "
                                    "Исправления, внесённые после, записаны в него.");
     texts.kept = QStringLiteral("Сервер не ответил вовремя, но физическое лицо сохранено таким, "
@@ -820,7 +847,7 @@ SaveLoop::Result PersonEditDialog::saveForPerson(EditDialog &dialog, RequestTabl
         },
         SaveLoop::senderOf(networkManager),
         creating ? QNetworkAccessManager::PostOperation : QNetworkAccessManager::PutOperation,
-        QUrl(Global::endpoint(path)), &model, subListUrl(personId, collection),
+        QUrl(Global::endpoint(path)), subListUrl(personId, collection),
         [&model] { model.select(); });
 }
 
@@ -877,42 +904,45 @@ SaveLoop::Texts returnTexts()
     texts.several = QStringLiteral("Сервер не ответил вовремя, и оформлен ли этот возврат, сказать нельзя: в "
                                    "списке нашлось несколько возвратов с его данными (ID: %1). ")
                     + checkFirst;
-    texts.untold = QStringLiteral("Сервер не ответил вовремя, и оформлен ли возврат, сказать нельзя: список "
-                                  "квитанций до возврата прочитать не удалось. ")
-                   + checkFirst;
+    texts.unsent = QStringLiteral("Возврат не оформлен: список квитанций прочитать перед отправкой не удалось: "
+                                  "%1. Оформите его снова.");
+    texts.unsentSignIn = QStringLiteral("Возврат не оформлен: список квитанций прочитать перед отправкой не "
+                                        "удалось: %1. Войдите снова («Сменить пользователя») и затем оформите "
+                                        "его снова.");
     return texts;
 }
 
 }  // namespace
 
-void PersonEditDialog::tellReturn(const SaveLoop::Attempt &attempt, const std::optional<QSet<int>> &before,
+void PersonEditDialog::tellReturn(const SaveLoop::Attempt &attempt, const QSet<int> &before,
                                   const SaveLoop::Rows &rows, const QJsonObject &receipt)
 {
     const SaveLoop::Texts texts = returnTexts();
-    const auto warn = [this](const QString &text) {
-        MessageBox::warning(this, QStringLiteral("Возврат"), text, QMessageBox::Ok);
+    const auto warn = [this, &attempt](const QString &text) {
+        MessageBox::warning(this, QStringLiteral("Возврат"), SaveLoop::toldFor(attempt.status, text),
+                            QMessageBox::Ok);
     };
-    // A row the server held before the return is never taken for it.
-    if (!before)
-        return warn(texts.untold);
     if (!rows)
         return warn(SaveLoop::unreadText(texts, rows.unread));
+    // A row the server held before the return is never taken for it.
     QStringList returns;
     for (const QJsonValue &row : *rows) {
         const int rowId = row[QStringLiteral("id")].toInt();
-        if (!before->contains(rowId) && isReturnOf(row.toObject(), receipt))
+        if (!before.contains(rowId) && isReturnOf(row.toObject(), receipt))
             returns << QString::number(rowId);
     }
     if (returns.size() > 1)
         return warn(texts.several.arg(returns.join(QStringLiteral(", "))));
     if (returns.isEmpty())
         return warn(SaveLoop::notStored(texts, attempt));
-    MessageBox::information(this, QStringLiteral("Возврат"), texts.stored, QMessageBox::Ok);
+    MessageBox::information(this, QStringLiteral("Возврат"), SaveLoop::toldFor(attempt.status, texts.stored),
+                            QMessageBox::Ok);
 }
 
 // A return has no dialog to come back: after a return without an answer the
 // user learns from the list which of the two happened, or that the list could
-// not tell, and nothing is sent again.
+// not tell, and nothing is sent again. It is not sent before its list was
+// read, which a return without an answer would be looked up in.
 void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collection,
                                  RequestTableModel &list)
 {
@@ -922,12 +952,18 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
     const int receiptId = idAt(index);
     const QJsonObject receipt = list.objectAt(index.row());
     const QUrl listUrl = subListUrl(id, collection);
-    const std::optional<QSet<int>> before = SaveLoop::listedAt(&list, listUrl).knownIds()();
+    const SaveLoop::Read<SaveLoop::IdsBefore> before = SaveLoop::idsBefore(SaveLoop::readRows(listUrl));
+    if (!before) {
+        MessageBox::warning(this, QStringLiteral("Возврат"), SaveLoop::unsentText(returnTexts(), before.unread),
+                            QMessageBox::Ok);
+        list.select();
+        return;
+    }
     // A null document: the request goes with no body at all.
     const SaveLoop::Attempt attempt = send(QNetworkAccessManager::PostOperation,
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
     if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered)
-        tellReturn(attempt, before, SaveLoop::readRows(listUrl), receipt);
+        tellReturn(attempt, (*before)(), SaveLoop::readRows(listUrl), receipt);
     list.select();
 }
 

@@ -44,13 +44,6 @@ public:
     explicit PersonEditDialog(QWidget *parent = nullptr);
     ~PersonEditDialog() override;
 
-    // The persons list the card is opened from. When it shows this year's
-    // persons, as read, its ids are the ones a new person is judged by after
-    // a save without an answer, and no read is added before the save: a
-    // person not among them that carries what was typed is the one the
-    // server stored.
-    void setKnownPersons(const QAbstractItemModel *persons) { knownPersons = persons; }
-
 public slots:
     // -1 prepares a blank card for a new person. While one of the card's
     // writes waits, the card keeps its person and shows this one after it.
@@ -181,8 +174,8 @@ private:
     void returnRow(const QModelIndex &index, const QString &collection, RequestTableModel &list);
     // What the clerk is told of a return of `receipt` without an answer,
     // from the ids its list held `before` it and the list read after.
-    void tellReturn(const SaveLoop::Attempt &attempt, const std::optional<QSet<int>> &before,
-                    const SaveLoop::Rows &rows, const QJsonObject &receipt);
+    void tellReturn(const SaveLoop::Attempt &attempt, const QSet<int> &before, const SaveLoop::Rows &rows,
+                    const QJsonObject &receipt);
 
     NetworkManagerWrapper networkManager;
     Ui::PersonEditDialog *ui;
@@ -214,7 +207,6 @@ private:
     bool busy = false;
     // A person asked for while the card was held, shown once it is free.
     std::optional<int> pendingId;
-    const QAbstractItemModel *knownPersons = nullptr;
     // What this card's save of a new person has learnt of its own write
     // without an answer.
     SaveLoop::Progress personProgress;

@@ -95,7 +95,6 @@ PersonsViewWidget::PersonsViewWidget(QWidget *parent)
         ui->infoPushButton->setText(QStringLiteral("Инфо (%1)").arg(infoWidget.getInfoAmount()));
     });
 
-    personEditDialog.setKnownPersons(&model);
     personEditDialog.installEventFilter(this);
     // Column 0 descending is also the header's default indicator, so setting
     // the indicator alone would not sort the rows.

@@ -58,7 +58,7 @@ SaveLoop::Result RecordListWidget::runEditor(const QUrl &url, QNetworkAccessMana
 {
     return SaveLoop::runWrite(
         *recordEditor, [this] { return recordEditor->getJson().object(); }, sender(), operation,
-        url, recordsView->model(), collectionUrl(), [this] { handleUpdate(); });
+        url, collectionUrl(), [this] { handleUpdate(); });
 }
 
 void RecordListWidget::add()

@@ -2,11 +2,8 @@
 
 #include "global.h"
 #include "messagebox.h"
-#include "requesttablemodel.h"
 #include "writequeue.h"
 
-#include <QAbstractItemModel>
-#include <QAbstractProxyModel>
 #include <QDialog>
 #include <QHash>
 #include <QJsonDocument>
@@ -40,6 +37,27 @@ bool sameValue(const QJsonValue &row, const QJsonValue &sent)
     return true;
 }
 
+// What became of a read that brought no list and no refusal, in the user's
+// words.
+QString silenceOf(QNetworkReply *reply, Outcome outcome)
+{
+    const int timeout = NetworkManagerWrapper::timedOutAfter(reply);
+    if (timeout > 0)
+        return QStringLiteral("сервер не ответил за %1 с").arg(timeout / 1000.0);
+    if (outcome == Outcome::NotSent)
+        return QStringLiteral("сервер недоступен (%1)").arg(reply->errorString());
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // A gateway's page in place of the server's answer.
+    if (outcome != Outcome::Done && status >= 400)
+        return QStringLiteral("сервер ответил ошибкой HTTP %1 %2")
+            .arg(status)
+            .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+            .trimmed();
+    if (outcome != Outcome::Done)
+        return QStringLiteral("связь с сервером прервалась (%1)").arg(reply->errorString());
+    return QStringLiteral("ответ сервера не удалось прочитать");
+}
+
 }  // namespace
 
 SaveLoop::Attempt SaveLoop::take(QNetworkReply *reply)
@@ -49,52 +67,44 @@ SaveLoop::Attempt SaveLoop::take(QNetworkReply *reply)
     attempt.answer = QJsonDocument::fromJson(NetworkManagerWrapper::readBody(reply)).object();
     attempt.redirect = NetworkManagerWrapper::stoppedAt(reply);
     attempt.redirectTarget = NetworkManagerWrapper::redirectTarget(reply);
+    attempt.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     reply->deleteLater();
     return attempt;
 }
 
-std::function<SaveLoop::IdsBefore()> SaveLoop::listedBefore(const QAbstractItemModel *shown, const QUrl &url,
-                                                            const std::function<Rows()> &rows)
+SaveLoop::Read<SaveLoop::IdsBefore> SaveLoop::idsBefore(const Rows &held)
 {
-    // The ids before the write are those of the list the look-up reads: a
-    // search or a filter shows only some of them, and a row it hides that
-    // holds the typed values would be taken for the new record.
-    while (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(shown))
-        shown = proxy->sourceModel();
-    const auto *list = qobject_cast<const RequestTableModel *>(shown);
-    return [list, url, rows]() -> IdsBefore {
-        QJsonArray held;
-        if (list && list->shows(url)) {
-            held = list->getJson().array();
-        } else {
-            const Rows read = rows();
-            if (!read)
-                return [] { return std::optional<QSet<int>>(); };
-            held = *read;
-        }
-        return [held]() -> std::optional<QSet<int>> {
-            QSet<int> ids;
-            for (const QJsonValue &row : held)
-                ids.insert(row.toObject().value(QStringLiteral("id")).toInt());
-            return ids;
-        };
-    };
+    Read<IdsBefore> ids;
+    if (!held) {
+        ids.unread = held.unread;
+        return ids;
+    }
+    ids.emplace([list = *held] {
+        QSet<int> known;
+        for (const QJsonValue &row : list)
+            known.insert(row.toObject().value(QStringLiteral("id")).toInt());
+        return known;
+    });
+    return ids;
 }
 
-SaveLoop::Creation SaveLoop::listedAt(const QAbstractItemModel *model, const QUrl &url)
+SaveLoop::Creation SaveLoop::listedAt(const QUrl &url)
 {
     Creation creation;
     creation.list = url.toString();
     creation.rows = [url] { return readRows(url); };
-    creation.knownIds = listedBefore(model, url, creation.rows);
+    creation.readFirst = true;
     return creation;
 }
 
 SaveLoop::Read<QJsonDocument> SaveLoop::read(const QUrl &url)
 {
     // Nothing is read for a user who is leaving, nor while the program ends.
-    if (WriteQueue::isFinishing())
-        return {};
+    if (WriteQueue::isFinishing()) {
+        Read<QJsonDocument> none;
+        none.unread.silence = QStringLiteral("пользователь сменяется");
+        return none;
+    }
     // The caller tells the user what an unread document leaves open, in one box.
     NetworkManagerWrapper reader;
     reader.setChecksDisabled();
@@ -119,6 +129,8 @@ SaveLoop::Read<QJsonDocument> SaveLoop::read(const QUrl &url)
         result.unread.reason = QStringLiteral("сервер отказал в проверке (%1)").arg(why);
     } else if (NetworkManagerWrapper::stoppedAtRedirect(reply)) {
         result.unread.reason = NetworkManagerWrapper::failureReason(reply);
+    } else {
+        result.unread.silence = silenceOf(reply, outcome);
     }
     delete reply;
     return result;
@@ -131,6 +143,8 @@ SaveLoop::Rows SaveLoop::readRows(const QUrl &url)
         return rows->array();
     Rows unread;
     unread.unread = rows.unread;
+    if (rows)
+        unread.unread.silence = QStringLiteral("ответ сервера не удалось прочитать");
     return unread;
 }
 
@@ -314,8 +328,9 @@ SaveLoop::Result correct(QWidget *parent, const QJsonObject &record, const SaveL
     if (attempt.outcome != NetworkManagerWrapper::Outcome::Done)
         return {};
     forget(creation.list, std::exchange(progress.own, 0));
+    const int status = std::exchange(progress.status, 0);
     progress.found = progress.sent = {};
-    inform(parent, creation.texts.amended);
+    inform(parent, SaveLoop::toldFor(status, creation.texts.amended));
     QJsonObject answer = attempt.answer;
     if (answer.value(QStringLiteral("id")).toInt() != id)
         answer.insert(QStringLiteral("id"), id);
@@ -330,6 +345,27 @@ QString SaveLoop::unreadText(const Texts &texts, const Unread &unread)
         return texts.unknown;
     const bool signIn = unread.status == 401 || unread.status == 403;
     return (signIn ? texts.signInFirst : texts.refused).arg(unread.reason);
+}
+
+QString SaveLoop::unsentText(const Texts &texts, const Unread &unread)
+{
+    const bool signIn = unread.status == 401 || unread.status == 403;
+    return (signIn ? texts.unsentSignIn : texts.unsent)
+        .arg(unread.reason.isEmpty() ? unread.silence : unread.reason);
+}
+
+QString SaveLoop::toldFor(int status, const QString &text)
+{
+    // A write of unknown outcome answered with such a status got one that
+    // told nothing: a redirect it did not follow, or a gateway's page. A
+    // status of success came with an answer cut off.
+    if (status < 300)
+        return text;
+    for (const QString &silent : {QStringLiteral("Сервер не ответил вовремя"), QStringLiteral("Сервер не ответил")}) {
+        if (text.startsWith(silent))
+            return QStringLiteral("Ответ сервера не сказал, принят ли запрос") + text.mid(silent.size());
+    }
+    return text;
 }
 
 QString SaveLoop::notStored(const Texts &texts, const Attempt &attempt)
@@ -365,11 +401,16 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
     // The server may have stored a record and lost only its answer: until a
     // list that was read shows such a write absent, nothing more is sent to
     // its list, from this dialog or from another.
+    std::optional<QJsonArray> readNow;
     if (creation && remembered.contains(creation->list)) {
         const Rows rows = creation->rows();
         if (!rows) {
+            const QList<Remembered> writes = remembered.value(creation->list);
+            const auto own = std::find_if(writes.begin(), writes.end(),
+                                          [&](const Remembered &entry) { return entry.serial == progress.own; });
             reload();
-            warn(parent, unreadText(creation->texts, rows.unread));
+            warn(parent, toldFor(own == writes.end() ? 0 : own->write.status,
+                                 unreadText(creation->texts, rows.unread)));
             return {};
         }
         bool earlierStored = false;
@@ -385,7 +426,7 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
                 if (own)
                     progress = {};
                 reload();
-                warn(parent, several(*creation, found));
+                warn(parent, toldFor(entry.write.status, several(*creation, found)));
                 return {};
             }
             const QJsonObject stored = found.value(0);
@@ -396,6 +437,7 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
                 // Stays remembered until the correction is taken.
                 progress.found = stored;
                 progress.sent = entry.write.sent;
+                progress.status = entry.write.status;
                 return correct(parent, record, *creation, reload, progress);
             }
             forget(creation->list, entry.serial);
@@ -407,7 +449,7 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
             }
             progress = {};
             reload();
-            inform(parent, same ? creation->texts.stored : creation->texts.kept);
+            inform(parent, toldFor(entry.write.status, same ? creation->texts.stored : creation->texts.kept));
             return {true, stored};
         }
         progress.own = 0;
@@ -416,39 +458,48 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
             warn(parent, creation->texts.earlier);
             return {};
         }
+        // Read just now, with nothing sent since: what the server holds
+        // before this write.
+        readNow = *rows;
     }
 
-    const IdsBefore listedBefore = creation && creation->knownIds ? creation->knownIds() : nullptr;
+    Read<IdsBefore> before;
+    if (creation && creation->readFirst) {
+        // Read for every write, whatever a window shows of the list: rows
+        // read a while ago miss those another desk stored since, which a
+        // write without an answer would take for its own. Without them, such
+        // a write could be told from no row like it that the server held
+        // already: it is not sent.
+        before = idsBefore(readNow ? Rows(*readNow) : creation->rows());
+        if (!before) {
+            reload();
+            warn(parent, unsentText(creation->texts, before.unread));
+            return {};
+        }
+    }
     const Attempt attempt = send(record);
     if (attempt.outcome == Outcome::Unanswered && creation) {
         // The ids listed before this write stay the ones it is judged by: the
         // reload may bring its record into the list meanwhile.
-        const std::optional<QSet<int>> before = listedBefore ? listedBefore() : QSet<int>();
-        if (!before) {
-            // Any row may be one the server held before: none is claimed,
-            // and the next OK is a write of the user's own choice.
-            reload();
-            warn(parent, creation->texts.untold);
-            return {};
-        }
-        const Unconfirmed write{record, *before};
+        const Unconfirmed write{record, before ? (*before)() : QSet<int>(), attempt.status};
         progress.own = remember(creation->list, write);
         const Rows rows = creation->rows();
-        const std::optional<QList<QJsonObject>> found = lookUp(rows, {listed(*creation, record), *before});
+        const std::optional<QList<QJsonObject>> found = lookUp(rows, {listed(*creation, record), write.before});
         reload();
         if (found && !found->isEmpty()) {
             forget(creation->list, std::exchange(progress.own, 0));
             if (found->size() > 1) {
-                warn(parent, several(*creation, *found));
+                warn(parent, toldFor(attempt.status, several(*creation, *found)));
                 return {};
             }
-            inform(parent, creation->texts.stored);
+            inform(parent, toldFor(attempt.status, creation->texts.stored));
             return {true, found->first()};
         }
         // Looked for again at the next attempt, even when not found now: a
         // slow server may store it after this read. Not found in a list that
         // could not be read is not found absent.
-        warn(parent, found ? notStored(creation->texts, attempt) : unreadText(creation->texts, rows.unread));
+        warn(parent, toldFor(attempt.status, found ? notStored(creation->texts, attempt)
+                                                   : unreadText(creation->texts, rows.unread)));
         return {};
     }
     reload();
@@ -472,10 +523,10 @@ SaveLoop::Result SaveLoop::run(QDialog &dialog, const std::function<QJsonObject(
 
 SaveLoop::Result SaveLoop::runWrite(QDialog &dialog, const std::function<QJsonObject()> &record,
                                     const Sender &sender, QNetworkAccessManager::Operation verb,
-                                    const QUrl &url, const QAbstractItemModel *model,
-                                    const QUrl &list, const std::function<void()> &reload)
+                                    const QUrl &url, const QUrl &list,
+                                    const std::function<void()> &reload)
 {
-    Creation creation = listedAt(model, list);
+    Creation creation = listedAt(list);
     creation.amend = [&sender, url](int id, const QJsonObject &record) {
         QJsonObject edit = record;
         edit.insert(QStringLiteral("id"), id);

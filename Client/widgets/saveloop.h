@@ -11,7 +11,6 @@
 #include <functional>
 #include <optional>
 
-class QAbstractItemModel;
 class QDialog;
 class QNetworkReply;
 class QWidget;
@@ -33,15 +32,19 @@ struct Attempt
     // pointed (NetworkManagerWrapper::stoppedAt).
     NetworkManagerWrapper::Redirect redirect = NetworkManagerWrapper::Redirect::None;
     QUrl redirectTarget;
+    // The HTTP status it was answered with; 0 when none came.
+    int status = 0;
 };
 
 // Why a read for a look-up brought nothing, in the user's words: the server
 // refused it (with `status`) or sent it to another address; empty when no
-// answer came.
+// answer came, and then `silence` says what became of the read (a time-out
+// with its seconds, a connection that failed).
 struct Unread
 {
     int status = 0;
     QString reason;
+    QString silence;
 };
 
 // What a read brought, or why it brought nothing.
@@ -99,22 +102,24 @@ struct Texts
                                      "нельзя: на сервере нашлось несколько записей с отправленными "
                                      "данными (ID: %1). Проверьте список: если ваша запись среди них, "
                                      "нажмите «Cancel»; чтобы добавить ещё одну, нажмите OK.");
-    // What the list held before the write could not be read: no row found
-    // after it can be told for its own.
-    QString untold = QStringLiteral("Сервер не ответил вовремя, и сохранена ли запись, сказать нельзя: "
-                                    "список, с которым её можно сравнить, до отправки прочитать не "
-                                    "удалось. Проверьте список: если ваша запись в нём, нажмите "
-                                    "«Cancel»; чтобы отправить её снова, нажмите OK.");
+    // Not sent: the list to compare the record with, should the write get
+    // no answer, could not be read just before it (why, in place of %1).
+    QString unsent = QStringLiteral("Запись не отправлена: список, с которым её сверяют, прочитать перед "
+                                    "отправкой не удалось: %1. Нажмите OK, чтобы попробовать снова.");
+    // The same for a sign-in the server no longer takes, or a right it does
+    // not grant.
+    QString unsentSignIn = QStringLiteral("Запись не отправлена: список, с которым её сверяют, прочитать "
+                                          "перед отправкой не удалось: %1. Нажмите «Cancel» и войдите снова "
+                                          "(«Сменить пользователя»): до этого запись не отправить.");
     // A write of another dialog turned out stored, unlike what is typed now.
     QString earlier = QStringLiteral("Запись, отправленная раньше и оставшаяся без ответа, "
                                      "сохранена на сервере. Проверьте список: если вы вводите её "
                                      "снова, нажмите «Cancel»; чтобы добавить и эту, нажмите OK.");
 };
 
-// The ids a list held before a write, taken before the write is sent and
-// gathered only when asked for, after a write without an answer: a list may
-// be a hundred thousand rows. No value when they could not be read.
-using IdsBefore = std::function<std::optional<QSet<int>>()>;
+// The ids a list held just before a write, gathered only when asked for,
+// after a write without an answer: a list may be a hundred thousand rows.
+using IdsBefore = std::function<QSet<int>()>;
 
 // How a creating write tells, once it got no answer, whether the server
 // stored the record.
@@ -123,13 +128,14 @@ struct Creation
     // The list the record goes to: a write without an answer is remembered
     // under it.
     QString list;
-    // The ids the list that `rows` reads holds before the write, taken
-    // before every write (see listedBefore); unset for a list in which any
-    // row found after the write is the write's own.
-    std::function<IdsBefore()> knownIds;
     // The list's rows as the server has them now (a synchronous load); no
     // value, and why, when it cannot be read.
     std::function<Rows()> rows;
+    // Whether a row the server held before the write may carry what it
+    // sends: `rows` is then read just before every write, which is not sent
+    // when they cannot be read (see idsBefore). Unset for a list in which
+    // any row found after the write is the write's own.
+    bool readFirst = false;
     // Sends `record` as an edit of the stored row `id`: after a write without
     // an answer and a correction, one record stands holding what was typed
     // last. Unset where a stored row cannot be edited (a link).
@@ -145,17 +151,16 @@ struct Unconfirmed
 {
     QJsonObject sent;
     QSet<int> before;  // the ids listed before the write
+    int status = 0;    // Attempt::status
 };
 
-// Creation::knownIds for a look-up that reads `rows`, the list at `url`: the
-// rows loaded into `shown` (through any proxies) when it shows that list, was
-// read and is not being read again, with no read added; otherwise the list
-// read before the write is sent.
-std::function<IdsBefore()> listedBefore(const QAbstractItemModel *shown, const QUrl &url,
-                                        const std::function<Rows()> &rows);
-// The Creation of a list shown in `model` and loaded from `url`, read again
-// at once when asked.
-Creation listedAt(const QAbstractItemModel *model, const QUrl &url);
+// The ids of `held`, a list read just before a write: what the server held
+// before it is never taken for its record. No value, and why, when the list
+// could not be read; the write is then not sent.
+Read<IdsBefore> idsBefore(const Rows &held);
+// The Creation of the list at `url`, read again at once when asked, which
+// may hold rows like the one a write sends before it is sent.
+Creation listedAt(const QUrl &url);
 // The document at `url` as the server has it now, waited for under the busy
 // indicator; no value when it cannot be read, or while the user's changes are
 // finished for his leaving. The user is told of a failure by whoever asked.
@@ -188,6 +193,13 @@ std::function<Attempt(const QJsonObject &)> sendTo(const Sender &sender,
 QString notStored(const Texts &texts, const Attempt &attempt);
 // What the user is told when the look-up could not read its list.
 QString unreadText(const Texts &texts, const Unread &unread);
+// What the user is told of a write not sent, as the list it would be
+// looked up in could not be read first.
+QString unsentText(const Texts &texts, const Unread &unread);
+// `text`, the verdict on a write of unknown outcome, as it was answered: a
+// write answered with a status that told nothing (a redirect it did not
+// follow, a gateway's page) is not told as one the server left unanswered.
+QString toldFor(int status, const QString &text);
 
 // Whether the list row `row` holds what `sent` holds: every key both have is
 // equal (numbers by value, date-times to the minute, objects key by key),
@@ -215,6 +227,7 @@ struct Progress
     // showed it; and the write as it was sent.
     QJsonObject found;
     QJsonObject sent;
+    int status = 0;  // that write's Attempt::status
 };
 
 // The edit that makes the stored record `found`, made of `sent`, hold what
@@ -239,14 +252,13 @@ Result run(QDialog &dialog, const std::function<QJsonObject()> &record,
            const std::function<Attempt(const QJsonObject &)> &send,
            const std::function<void()> &reload, const Creation *creation = nullptr);
 
-// run() for a record of the list shown in `model` and loaded from `list`:
-// every attempt sends it to `url` with `verb`, and a POST that got no answer
-// is looked for in the list (see listedAt) and corrected with a PUT to
-// `url`/<id>.
+// run() for a record of the list loaded from `list`: every attempt sends it
+// to `url` with `verb`, and a POST, sent only once the list was read, that
+// got no answer is looked for in the list (see listedAt) and corrected with
+// a PUT to `url`/<id>.
 Result runWrite(QDialog &dialog, const std::function<QJsonObject()> &record,
                 const Sender &sender, QNetworkAccessManager::Operation verb,
-                const QUrl &url, const QAbstractItemModel *model, const QUrl &list,
-                const std::function<void()> &reload);
+                const QUrl &url, const QUrl &list, const std::function<void()> &reload);
 
 // Tests: the program starts with no write remembered.
 void forgetAllForTesting();

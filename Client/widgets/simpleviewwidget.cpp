@@ -182,7 +182,7 @@ bool SimpleViewWidget::runEditor(int id)
                },
                SaveLoop::senderOf(manager),
                id > 0 ? QNetworkAccessManager::PutOperation : QNetworkAccessManager::PostOperation,
-               url, &model, QUrl(writeUrl()), [this] { handleUpdate(); })
+               url, QUrl(writeUrl()), [this] { handleUpdate(); })
         .saved;
 }
 

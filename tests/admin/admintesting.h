@@ -41,14 +41,12 @@ protected:
         return rawView->*(&ManagerAccess::manager);
     }
 
-    // Runs `action` and waits until the window has handled its next reply (a
-    // load's has reached fromJson by then), unless the action did.
+    // Runs `action` and waits until the window has handled what it sent (a
+    // load's answer has reached fromJson by then), and what those answers
+    // sent on.
     static bool finishes(RawViewWidget *rawView, const std::function<void()> &action)
     {
-        QSignalSpy finished(&managerOf(rawView), &QNetworkAccessManager::finished);
-        action();
-        // A save is waited for inside the action.
-        return !finished.isEmpty() || finished.wait(5000);
+        return settlesAfter(managerOf(rawView), action);
     }
 
     // Triggers a main window's entry and waits for the window it opens as a
@@ -63,8 +61,7 @@ protected:
         QMdiSubWindow *frame = window->findChild<QMdiArea *>()->activeSubWindow();
         T *opened = frame ? qobject_cast<T *>(frame->widget()) : nullptr;
         // The entry has sent the load; its reply is read in the wait.
-        if (!opened
-            || !QSignalSpy(&managerOf(opened), &QNetworkAccessManager::finished).wait(5000))
+        if (!opened || !settlesAfter(managerOf(opened), [] {}))
             return nullptr;
         return opened;
     }

@@ -1,6 +1,7 @@
 #include "testregistry.h"
 
 #include "admintesting.h"
+#include "editdialog.h"
 #include "roomeditdialog.h"
 
 #include <QCheckBox>
@@ -10,7 +11,11 @@
 namespace {
 
 // LateUnread: a late answer, and the list read after it fails once.
-enum Fault { Refused, OkFalse, NoAnswer, LateAnswer, LateUnread };
+// EqualSince: no answer, nothing stored, and a record like the one typed
+// stored by another desk since the window showed its list. From ListRefused
+// on, the list read just before a create is refused (401), left unanswered
+// or sent to another origin, and the create is not sent.
+enum Fault { Refused, OkFalse, NoAnswer, LateAnswer, LateUnread, EqualSince, ListRefused, ListSilent, ListMoved };
 const QString reason = QStringLiteral("Проверка сервера: поле неверно");
 
 // A write as the user makes it: in the window opened by `action`, select
@@ -155,10 +160,16 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("fault");
-        const char *faults[] = {"422", "Ok false", "no answer", "late answer", "late answer, list unread"};
-        for (const QString &path : paths().keys())
-            for (int fault = Refused; fault <= (paths()[path].creates ? LateUnread : LateAnswer); ++fault)
+        const char *faults[] = {"422", "Ok false", "no answer", "late answer", "late answer, list unread",
+                                "no answer, an equal one stored since the list was shown",
+                                "list refused before", "list unanswered before", "list moved before"};
+        for (const QString &path : paths().keys()) {
+            // A link is looked up among the links, any of them its own: its
+            // list is not read first.
+            const int last = !paths()[path].creates ? LateAnswer : path == "rate link" ? LateUnread : ListMoved;
+            for (int fault = Refused; fault <= last; ++fault)
                 QTest::addRow("%s, %s", qPrintable(path), faults[fault]) << path << fault;
+        }
     }
 
     // After a failure the editor comes back holding what was typed; one
@@ -173,11 +184,21 @@ private slots:
         const QString typed = QMap<QString, QString>{{"rate link", "1"}, {"rv in place", "77"}, {"receipt numbering", "500"}}
                                   .value(path, "Проверка записи");
         using Kind = StandIn::FailureKind;
-        server().injectFailure(write.method, write.path,
-                               {QList<Kind>{Kind::Status, Kind::OkFalse, Kind::NoReply, Kind::Delay, Kind::Delay}[fault], 422,
-                                QJsonDocument(QJsonObject{{"Ok", false}, {"message", reason}}).toJson(), 1,
-                                fault >= LateAnswer ? 2000 : 0, fault == LateUnread ? write.path : QString()});
-        const bool lookedUp = (fault >= NoAnswer) && write.creates;
+        const bool unsent = fault >= ListRefused;
+        if (unsent) {
+            StandIn::Failure unreadBefore{fault == ListSilent ? Kind::NoReply : fault == ListMoved ? Kind::Redirect : Kind::Status,
+                                          fault == ListMoved ? 302 : 401};
+            unreadBefore.onlyCall = 1;
+            unreadBefore.location = (otherOrigin().rootUrl() + write.path).toUtf8();
+            server().injectFailure("GET", write.path, unreadBefore);
+        } else {
+            server().injectFailure(
+                write.method, write.path,
+                {QList<Kind>{Kind::Status, Kind::OkFalse, Kind::NoReply, Kind::Delay, Kind::Delay, Kind::NoReply}[fault],
+                 422, QJsonDocument(QJsonObject{{"Ok", false}, {"message", reason}}).toJson(), 1,
+                 fault == LateAnswer || fault == LateUnread ? 2000 : 0, fault == LateUnread ? write.path : QString()});
+        }
+        const bool lookedUp = (fault >= NoAnswer) && write.creates && !unsent;
         const bool unread = fault == LateUnread;
         for (int box = 0; box < (unread ? 3 : lookedUp ? 2 : 1); ++box)
             MessageBox::setNextAnswer(QMessageBox::Ok);
@@ -188,9 +209,15 @@ private slots:
         auto *view = shown->findChild<QTableView *>(write.view);
         QVERIFY(!write.id || selectId(view, write.id));
         auto kept = std::make_shared<QString>();
+        auto others = std::make_shared<int>(0);  // records like it of another desk's, as counted
         if (write.dialog) {
             ModalHandler::enqueue("editor", [=](QDialog *editor) {
                 type(editor, write.field, typed);
+                // Another desk stores the same, after the window read its list.
+                if (fault == EqualSince) {
+                    server().addRecord(write.path, qobject_cast<EditDialog *>(editor)->getJson().object());
+                    *others = write.stored(typed);
+                }
                 press(editor, QDialogButtonBox::Ok);
                 return true;
             });
@@ -214,16 +241,27 @@ private slots:
 
         QCOMPARE(boxTexts("Ошибка"), fault == OkFalse ? QStringList{"Сервер не сохранил запись: Injected failure"} : QStringList());
         // The list read after a lost answer tells what it could in one box.
-        QCOMPARE(boxTexts("Request failed").size(), fault == OkFalse ? 0 : 1);
+        QCOMPARE(boxTexts("Request failed").size(), fault == OkFalse || unsent ? 0 : 1);
         QCOMPARE(boxTexts("Request failed").value(0).endsWith("\n" + reason), fault == Refused);
         if (lookedUp)
             QVERIFY(boxTexts("Сохранение").value(0).contains(fault == LateAnswer ? "запись сохранена"
                                                              : unread ? "не удалось" : "не сохранена"));
+        // Not sent, and why; the editor comes back for another OK.
+        if (unsent) {
+            const QString why = fault == ListRefused ? "сервер отказал в проверке (Injected failure). Нажмите «Cancel» и войдите снова"
+                                : fault == ListSilent ? "сервер не ответил за 1 с."
+                                                      : "сервер отправил запрос по другому адресу, " + otherOrigin().rootUrl() + write.path;
+            QCOMPARE(boxTexts("Сохранение").size(), 1);
+            QVERIFY2(boxTexts("Сохранение").value(0).startsWith("Запись не отправлена: ")
+                         && boxTexts("Сохранение").value(0).contains(why),
+                     qPrintable(boxTexts("Сохранение").value(0)));
+        }
         QCOMPARE(*kept, comesBack ? typed : QString());
-        QCOMPARE(write.stored(typed), again ? 1 : 0);
+        // Another desk's record is not taken for the one whose answer was lost.
+        QCOMPARE(write.stored(typed), *others + (again ? 1 : 0));
         // One write, and one more only after the editor came back for a
         // record the server does not hold.
-        QCOMPARE(server().requestsTo(write.method, write.path).size(), comesBack && again && !unread ? 2 : 1);
+        QCOMPARE(server().requestsTo(write.method, write.path).size(), comesBack && again && !unread && !unsent ? 2 : 1);
     }
 
     // A copy whose write got no answer is looked for among the rows the list

@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
@@ -201,6 +203,19 @@ bool GuiTestBase::reloadsAfter(QWidget *list, const std::function<void()> &actio
     QSignalSpy loaded(sourceModel(list), &RequestTableModel::selectFinished);
     action();
     return loaded.wait(5000);
+}
+
+bool GuiTestBase::settlesAfter(QNetworkAccessManager &manager, const std::function<void()> &action)
+{
+    QSignalSpy finished(&manager, &QNetworkAccessManager::finished);
+    action();
+    const auto inFlight = [&manager] {
+        const QList<QNetworkReply *> replies = manager.findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly);
+        return std::any_of(replies.begin(), replies.end(), [](const QNetworkReply *reply) { return !reply->isFinished(); });
+    };
+    // The owners' slots run as the manager's finished() is emitted, and a
+    // request they send is in flight when the wait looks again.
+    return QTest::qWaitFor([&] { return !finished.isEmpty() && !inFlight(); }, 5000);
 }
 
 QWidget *GuiTestBase::openList(QWidget *mainWindow, const char *action)

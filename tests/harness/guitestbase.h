@@ -18,6 +18,7 @@
 #include <memory>
 
 class QAbstractItemDelegate;
+class QNetworkAccessManager;
 class QDialog;
 class QLineEdit;
 class QTableView;
@@ -114,6 +115,12 @@ protected:
                                             const QModelIndex &index);
     // Runs `action` and waits for the list's next load to end.
     static bool reloadsAfter(QWidget *list, const std::function<void()> &action);
+    // Runs `action` and waits until `manager` has finished a reply and has
+    // none left in flight: what the action sent, and what their answers sent
+    // on (a reload after a write), has been handled by its owners. A reply
+    // still on its way from before ends no wait by itself. False when
+    // nothing finishes, or something is still in flight after 5 s.
+    static bool settlesAfter(QNetworkAccessManager &manager, const std::function<void()> &action);
     // Triggers a main window's entry and waits for the list it opens to load;
     // null when it does not. The main window enables its entries when a user
     // signs in after it was built.

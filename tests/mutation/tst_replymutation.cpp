@@ -395,12 +395,7 @@ private slots:
         std::function<bool()> reload;
         if (auto *raw = qobject_cast<RawViewWidget *>(list)) {
             NetworkManagerWrapper &network = raw->*&ListAccess::manager;
-            reload = [raw, &network] {
-                // The window has read the reply once the manager says it is done.
-                QSignalSpy done(&network, &QNetworkAccessManager::finished);
-                raw->handleUpdate();
-                return done.wait(5000);
-            };
+            reload = [raw, &network] { return settlesAfter(network, [raw] { raw->handleUpdate(); }); };
         } else {
             RequestTableModel *model = sourceModel(list);
             QVERIFY(model);

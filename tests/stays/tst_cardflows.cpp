@@ -579,7 +579,8 @@ private slots:
                          qPrintable(boxTexts("Документ не сформирован").value(0)));
                 return;
             }
-            server().injectFailure("GET", "persons/700/payments", {FailureKind(kind), 500, "<html>", 1});
+            // The list read before the payment goes is served; the reload after it is not.
+            server().injectFailure("GET", "persons/700/payments", {FailureKind(kind), 500, "<html>", 2});
             ModalHandler::onNextDialog<PaymentEditDialog>([this](PaymentEditDialog *d) {
                 choose(d, "payTypeSelectorWidget", "pay_type", 1);
                 child<QDoubleSpinBox>(d, "paidSpinBox")->setValue(200);

@@ -34,10 +34,7 @@ class RawViewWidgetTest : public GuiTestBase
 
     static bool finishes(DocumentView &view, const std::function<void()> &action)
     {
-        QSignalSpy finished(&view.network(), &QNetworkAccessManager::finished);
-        action();
-        // A save is waited for inside the action.
-        return !finished.isEmpty() || finished.wait(5000);
+        return settlesAfter(view.network(), action);
     }
 
     void initTest() override { server().setGlobal("CheckoutHour", "12:00:00"); }
