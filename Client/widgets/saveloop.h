@@ -21,7 +21,9 @@ class QWidget;
 // time when the server stored it all the same, nor while a list that could
 // not be read leaves that open. Such a write is remembered under its list
 // while the program runs, whatever becomes of its dialog, until a list that
-// was read tells.
+// was read tells. A new record goes only once that list was read just before
+// it: without it, a record found after a write without an answer could be
+// one the server held already.
 namespace SaveLoop {
 
 struct Attempt

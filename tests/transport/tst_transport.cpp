@@ -141,7 +141,8 @@ private slots:
         QTest::addColumn<int>("hops");
         // What comes as the write is redirected: its owner's abort, at once
         // or queued (it lands before the next request starts), or, while
-        // the owner's slot waits, its time-out.
+        // the owner's slot waits, its time-out; or its owner's abort as its
+        // body goes out or as its answer comes in.
         QTest::addColumn<QByteArray>("race");
         using O = NetworkManagerWrapper::Outcome;
         const auto row = [](const char *name, const char *verb, int kind, int status, const QByteArray &body,
@@ -246,6 +247,9 @@ private slots:
                 307, "/districts/1", O::Unanswered, "Request failed",
                 race == QByteArray("time-out") ? "Timed out: no answer in 1.5 s" : "Operation canceled", {}, 1, 0,
                 1, race);
+        for (const char *race : {"abort on upload", "abort on download"})
+            row(qPrintable(QString("PUT, %1").arg(race)), "PUT", int(FailureKind::Delay), 200, {}, O::Unanswered,
+                "Request failed", "Operation canceled", {}, 1, 200, 0, race);
     }
 
     void verdictAndBoxPerReply()
@@ -301,6 +305,10 @@ private slots:
             connect(reply, &QNetworkReply::redirected, reply, &QNetworkReply::abort, Qt::QueuedConnection);
         if (race == "time-out")
             connect(reply, &QNetworkReply::redirected, this, [] { QTest::qWait(2000); });
+        if (race == "abort on upload")
+            connect(reply, &QNetworkReply::uploadProgress, reply, &QNetworkReply::abort);
+        if (race == "abort on download")
+            connect(reply, &QNetworkReply::downloadProgress, reply, &QNetworkReply::abort);
         manager.waitFor(reply);
         // A request that went on after the write ended, and its finish, come later.
         if (!race.isEmpty())
