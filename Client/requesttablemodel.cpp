@@ -43,19 +43,14 @@ QNetworkRequest authorizedNow(QNetworkRequest request)
 
 }  // namespace
 
-QNetworkReply *RequestTableModel::send()
-{
-    return latest.sent(manager->get(authorizedNow(request)));
-}
-
 void RequestTableModel::select()
 {
-    send();
+    latest.sent(manager->get(authorizedNow(request)));
 }
 
 void RequestTableModel::selectSync()
 {
-    QNetworkReply *reply = send();
+    QNetworkReply *reply = latest.sent(manager->get(authorizedNow(request)));
     // Another load of this model may still be in flight; its reply must not
     // end this wait. Connected after dataFetched, so the reply is handled
     // when the wait ends.

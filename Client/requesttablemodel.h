@@ -50,8 +50,6 @@ signals:
     void selectFinished();
 
 private:
-    QNetworkReply *send();
-
     NetworkManagerWrapper *manager;
     QNetworkRequest request;
     LatestReply latest;

@@ -15,15 +15,13 @@
 // times. The *Preview benchmarks time the preview of the same reports
 // against their layout and first page (see reporttiming.h).
 
+#include "benchclient.h"
 #include "benchmain.h"
 #include "global.h"
 #include "loginmanager.h"
-#include "messagebox.h"
 #include "paymentsreport.h"
 #include "personreport.h"
 #include "reporttiming.h"
-#include "resources.h"
-#include "settingsmanager.h"
 #include "standinserver.h"
 
 #include <report.h>
@@ -39,7 +37,6 @@
 #include <QNetworkReply>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -116,26 +113,13 @@ class Server
 public:
     Server()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("LOMIInfr"));
-        QCoreApplication::setApplicationName(QStringLiteral("LOMI"));
-        QStandardPaths::setTestModeEnabled(true);
-        for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
-            QSettings::setPath(format, QSettings::UserScope, settings.path());
-        initClientResources();
-        MessageBox::setAnswerUnqueued(true);
-
         server.loadFixture(QJsonObject{
             {"users", QJsonArray{QJsonObject{{"id", 1}, {"name", "Админ"}, {"password", "admin"},
                                              {"permissions", StandIn::Server::allPermissions()}}}},
             {"globals",
              QJsonObject{{"OrganizationInfo", QJsonObject{{"name", "Учебный центр"}}}}}});
         server.start();
-        SettingsManager::instance()->setValue("connection/root_url", server.rootUrl());
-        QEventLoop loop;
-        QObject::connect(LoginManager::instance(), &LoginManager::loginCompleted, &loop,
-                         &QEventLoop::quit);
-        LoginManager::instance()->login(QStringLiteral("admin"));
-        loop.exec();
+        signInToStandIn(server.rootUrl(), QStringLiteral("admin"));
     }
 
     // The path answers with these bytes from now on.
@@ -149,7 +133,6 @@ public:
     QTemporaryDir output;
 
 private:
-    QTemporaryDir settings;
     StandIn::Server server;
 };
 

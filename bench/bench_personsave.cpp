@@ -9,16 +9,13 @@
 // body posted by a plain QNetworkAccessManager. "ratio" is the card's time
 // over the floor's, at 10 000 and 20 000 persons this year.
 
+#include "benchclient.h"
 #include "benchmain.h"
 #include "clock.h"
 #include "global.h"
-#include "loginmanager.h"
-#include "messagebox.h"
 #include "personeditdialog.h"
 #include "personsviewwidget.h"
 #include "requesttablemodel.h"
-#include "resources.h"
-#include "settingsmanager.h"
 #include "standinserver.h"
 
 #include <QAbstractProxyModel>
@@ -30,13 +27,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTableView>
-#include <QTemporaryDir>
 
-#include <map>
 #include <memory>
 
 namespace {
@@ -73,50 +66,20 @@ QJsonObject year(int persons)
 }
 
 // The in-process stand-in holding a year of `persons`, with the client
-// pointed at it and signed in.
-class Stand
+// pointed at it and signed in. One at a time: the client's address and
+// sign-in are the process's.
+StandIn::Server &stand(int persons)
 {
-public:
-    explicit Stand(int persons)
-    {
-        server.loadFixture(year(persons));
-        server.setNow(Now);
-        server.start();
-        SettingsManager::instance()->setValue("connection/root_url", server.rootUrl());
-        QEventLoop loop;
-        QObject::connect(LoginManager::instance(), &LoginManager::loginCompleted, &loop, &QEventLoop::quit);
-        LoginManager::instance()->login(QStringLiteral("admin"));
-        loop.exec();
-    }
-
-    StandIn::Server server;
-};
-
-void prepareClient()
-{
-    static QTemporaryDir settings;
-    static bool prepared = false;
-    if (std::exchange(prepared, true))
-        return;
-    QCoreApplication::setOrganizationName(QStringLiteral("LOMIInfr"));
-    QCoreApplication::setApplicationName(QStringLiteral("LOMI"));
-    QStandardPaths::setTestModeEnabled(true);
-    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
-        QSettings::setPath(format, QSettings::UserScope, settings.path());
-    initClientResources();
-    MessageBox::setAnswerUnqueued(true);
-    Clock::setNow(Now);
-}
-
-// One stand at a time: the client's address and sign-in are the process's.
-Stand &stand(int persons)
-{
-    static std::unique_ptr<Stand> current;
+    static std::unique_ptr<StandIn::Server> current;
     static int size = 0;
     if (!current || size != persons) {
-        prepareClient();
+        Clock::setNow(Now);
         current.reset();
-        current = std::make_unique<Stand>(persons);
+        current = std::make_unique<StandIn::Server>();
+        current->loadFixture(year(persons));
+        current->setNow(Now);
+        current->start();
+        signInToStandIn(current->rootUrl(), QStringLiteral("admin"));
         size = persons;
     }
     return *current;
@@ -151,7 +114,7 @@ double plainPost(QNetworkAccessManager &manager, const QJsonObject &person)
 void BM_SaveNewPerson(benchmark::State &state)
 {
     const int persons = int(state.range(0));
-    Stand &s = stand(persons);
+    StandIn::Server &server = stand(persons);
     PersonsViewWidget list;
     RequestTableModel *rows = sourceOf(list.findChild<QTableView *>(QStringLiteral("tableView")));
     PersonEditDialog card;
@@ -162,12 +125,12 @@ void BM_SaveNewPerson(benchmark::State &state)
         const QString surname = QStringLiteral("Новиков%1").arg(++serial);
         card.setupFromId(-1);
         card.findChild<QLineEdit *>(QStringLiteral("fioLineEdit"))->setText(surname + " Илья Ильич");
-        const int before = s.server.collection("persons").size();
+        const int before = server.collection("persons").size();
         QElapsedTimer timer;
         timer.start();
         card.findChild<QPushButton *>(QStringLiteral("writePushButton"))->click();
         const double saved = timer.nsecsElapsed() / 1e9;
-        if (s.server.collection("persons").size() != before + 1 || !card.windowTitle().startsWith(surname)) {
+        if (server.collection("persons").size() != before + 1 || !card.windowTitle().startsWith(surname)) {
             state.SkipWithError("the card did not store the person");
             return;
         }

@@ -952,7 +952,7 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
     const int receiptId = idAt(index);
     const QJsonObject receipt = list.objectAt(index.row());
     const QUrl listUrl = subListUrl(id, collection);
-    const SaveLoop::Read<SaveLoop::IdsBefore> before = SaveLoop::idsBefore(SaveLoop::readRows(listUrl));
+    const SaveLoop::Rows before = SaveLoop::readRows(listUrl);
     if (!before) {
         MessageBox::warning(this, QStringLiteral("Возврат"), SaveLoop::unsentText(returnTexts(), before.unread),
                             QMessageBox::Ok);
@@ -963,7 +963,7 @@ void PersonEditDialog::returnRow(const QModelIndex &index, const QString &collec
     const SaveLoop::Attempt attempt = send(QNetworkAccessManager::PostOperation,
                                            QStringLiteral("%1/%2/return").arg(collection).arg(receiptId));
     if (attempt.outcome == NetworkManagerWrapper::Outcome::Unanswered)
-        tellReturn(attempt, (*before)(), SaveLoop::readRows(listUrl), receipt);
+        tellReturn(attempt, SaveLoop::idsOf(*before), SaveLoop::readRows(listUrl), receipt);
     list.select();
 }
 

@@ -37,6 +37,8 @@ bool sameValue(const QJsonValue &row, const QJsonValue &sent)
     return true;
 }
 
+const QString unreadable = QStringLiteral("ответ сервера не удалось прочитать");
+
 // What became of a read that brought no list and no refusal, in the user's
 // words.
 QString silenceOf(QNetworkReply *reply, Outcome outcome)
@@ -55,7 +57,7 @@ QString silenceOf(QNetworkReply *reply, Outcome outcome)
             .trimmed();
     if (outcome != Outcome::Done)
         return QStringLiteral("связь с сервером прервалась (%1)").arg(reply->errorString());
-    return QStringLiteral("ответ сервера не удалось прочитать");
+    return unreadable;
 }
 
 }  // namespace
@@ -72,19 +74,11 @@ SaveLoop::Attempt SaveLoop::take(QNetworkReply *reply)
     return attempt;
 }
 
-SaveLoop::Read<SaveLoop::IdsBefore> SaveLoop::idsBefore(const Rows &held)
+QSet<int> SaveLoop::idsOf(const QJsonArray &rows)
 {
-    Read<IdsBefore> ids;
-    if (!held) {
-        ids.unread = held.unread;
-        return ids;
-    }
-    ids.emplace([list = *held] {
-        QSet<int> known;
-        for (const QJsonValue &row : list)
-            known.insert(row.toObject().value(QStringLiteral("id")).toInt());
-        return known;
-    });
+    QSet<int> ids;
+    for (const QJsonValue &row : rows)
+        ids.insert(row.toObject().value(QStringLiteral("id")).toInt());
     return ids;
 }
 
@@ -144,7 +138,7 @@ SaveLoop::Rows SaveLoop::readRows(const QUrl &url)
     Rows unread;
     unread.unread = rows.unread;
     if (rows)
-        unread.unread.silence = QStringLiteral("ответ сервера не удалось прочитать");
+        unread.unread.silence = unreadable;
     return unread;
 }
 
@@ -401,16 +395,14 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
     // The server may have stored a record and lost only its answer: until a
     // list that was read shows such a write absent, nothing more is sent to
     // its list, from this dialog or from another.
-    std::optional<QJsonArray> readNow;
+    // The list as the server held it just before this write, when its
+    // look-up judges by that.
+    Rows before;
     if (creation && remembered.contains(creation->list)) {
         const Rows rows = creation->rows();
         if (!rows) {
-            const QList<Remembered> writes = remembered.value(creation->list);
-            const auto own = std::find_if(writes.begin(), writes.end(),
-                                          [&](const Remembered &entry) { return entry.serial == progress.own; });
             reload();
-            warn(parent, toldFor(own == writes.end() ? 0 : own->write.status,
-                                 unreadText(creation->texts, rows.unread)));
+            warn(parent, toldFor(progress.own ? progress.status : 0, unreadText(creation->texts, rows.unread)));
             return {};
         }
         bool earlierStored = false;
@@ -437,7 +429,6 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
                 // Stays remembered until the correction is taken.
                 progress.found = stored;
                 progress.sent = entry.write.sent;
-                progress.status = entry.write.status;
                 return correct(parent, record, *creation, reload, progress);
             }
             forget(creation->list, entry.serial);
@@ -458,19 +449,19 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
             warn(parent, creation->texts.earlier);
             return {};
         }
-        // Read just now, with nothing sent since: what the server holds
-        // before this write.
-        readNow = *rows;
+        // Read just now, with nothing sent since.
+        if (creation->readFirst)
+            before = rows;
     }
 
-    Read<IdsBefore> before;
     if (creation && creation->readFirst) {
         // Read for every write, whatever a window shows of the list: rows
         // read a while ago miss those another desk stored since, which a
         // write without an answer would take for its own. Without them, such
         // a write could be told from no row like it that the server held
         // already: it is not sent.
-        before = idsBefore(readNow ? Rows(*readNow) : creation->rows());
+        if (!before)
+            before = creation->rows();
         if (!before) {
             reload();
             warn(parent, unsentText(creation->texts, before.unread));
@@ -481,8 +472,9 @@ SaveLoop::Result SaveLoop::save(QWidget *parent, const QJsonObject &record,
     if (attempt.outcome == Outcome::Unanswered && creation) {
         // The ids listed before this write stay the ones it is judged by: the
         // reload may bring its record into the list meanwhile.
-        const Unconfirmed write{record, before ? (*before)() : QSet<int>(), attempt.status};
+        const Unconfirmed write{record, before ? idsOf(*before) : QSet<int>(), attempt.status};
         progress.own = remember(creation->list, write);
+        progress.status = attempt.status;
         const Rows rows = creation->rows();
         const std::optional<QList<QJsonObject>> found = lookUp(rows, {listed(*creation, record), write.before});
         reload();

@@ -119,10 +119,6 @@ struct Texts
                                      "снова, нажмите «Cancel»; чтобы добавить и эту, нажмите OK.");
 };
 
-// The ids a list held just before a write, gathered only when asked for,
-// after a write without an answer: a list may be a hundred thousand rows.
-using IdsBefore = std::function<QSet<int>()>;
-
 // How a creating write tells, once it got no answer, whether the server
 // stored the record.
 struct Creation
@@ -135,8 +131,8 @@ struct Creation
     std::function<Rows()> rows;
     // Whether a row the server held before the write may carry what it
     // sends: `rows` is then read just before every write, which is not sent
-    // when they cannot be read (see idsBefore). Unset for a list in which
-    // any row found after the write is the write's own.
+    // when they cannot be read. Unset for a list in which any row found
+    // after the write is the write's own.
     bool readFirst = false;
     // Sends `record` as an edit of the stored row `id`: after a write without
     // an answer and a correction, one record stands holding what was typed
@@ -156,10 +152,9 @@ struct Unconfirmed
     int status = 0;    // Attempt::status
 };
 
-// The ids of `held`, a list read just before a write: what the server held
-// before it is never taken for its record. No value, and why, when the list
-// could not be read; the write is then not sent.
-Read<IdsBefore> idsBefore(const Rows &held);
+// The ids of `rows`: those of a list read just before a write are never
+// taken for its record.
+QSet<int> idsOf(const QJsonArray &rows);
 // The Creation of the list at `url`, read again at once when asked, which
 // may hold rows like the one a write sends before it is sent.
 Creation listedAt(const QUrl &url);
@@ -229,7 +224,7 @@ struct Progress
     // showed it; and the write as it was sent.
     QJsonObject found;
     QJsonObject sent;
-    int status = 0;  // that write's Attempt::status
+    int status = 0;  // its write's Attempt::status
 };
 
 // The edit that makes the stored record `found`, made of `sent`, hold what

@@ -9,9 +9,7 @@
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QRegularExpression>
-#include <QElapsedTimer>
 #include <QTcpServer>
-#include <QThread>
 
 using StandIn::Failure;
 using StandIn::FailureKind;
